@@ -1,0 +1,66 @@
+# SPDX-License-Identifier: MIT
+# Shared build settings and the helpers every folder uses.
+
+add_compile_options(-Wall -Wextra)
+
+if(PELNIX_SANITIZE)
+  add_compile_options(-fsanitize=${PELNIX_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${PELNIX_SANITIZE})
+endif()
+
+if(PELNIX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "PELNIX_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  # Instrument the libraries for coverage; the fuzz targets add -fsanitize=fuzzer at link time.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# pelnix_folder_library(<target> [DEPS <targets...>])
+# One library per source folder. Every .cpp/.c in the folder belongs to it; a folder without
+# sources yet becomes an interface library so that dependents still configure.
+function(pelnix_folder_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# pelnix_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# A GoogleTest executable whose cases become CTest tests. Label "threaded" marks the tests
+# that the thread-sanitizer build runs.
+function(pelnix_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# pelnix_add_fuzzer(<name> SOURCES <files...> LIBS <targets...>)
+# With PELNIX_FUZZ: the libFuzzer program fuzz_<name>. Otherwise: replay_<name>, which feeds
+# every file of fuzz/<name>/corpus to the same entry point, registered as a normal test.
+function(pelnix_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(PELNIX_FUZZ)
+    add_executable(fuzz_${name} ${ARG_SOURCES})
+    target_link_libraries(fuzz_${name} PRIVATE ${ARG_LIBS})
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  elseif(PELNIX_BUILD_TESTS)
+    add_executable(replay_${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/ReplayMain.cpp)
+    target_link_libraries(replay_${name} PRIVATE ${ARG_LIBS})
+    add_test(NAME replay_${name} COMMAND replay_${name} ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+    set_tests_properties(replay_${name} PROPERTIES LABELS "fuzz-replay" TIMEOUT 300)
+  endif()
+endfunction()

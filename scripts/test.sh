@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Sets up everything the tests need, builds, and runs the whole suite:
+#   1. the normal build with every test (GUI tests offscreen, simulator over real ptys),
+#   2. the same suite under address and undefined-behaviour sanitizers,
+#   3. the threaded tests (link, worker, controller, cancellation) under thread sanitizer,
+#   4. each fuzz target for a bounded time (clang, libFuzzer).
+# PELNIX_QUICK=1 runs step 1 only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+fuzz_seconds=${PELNIX_FUZZ_SECONDS:-30}
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "build and test"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release -j"$jobs" --output-on-failure
+
+if [ "${PELNIX_QUICK:-0}" = 1 ]; then
+  exit 0
+fi
+
+step "address and undefined-behaviour sanitizers"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELNIX_SANITIZE=address,undefined \
+  -DPELNIX_BUILD_BENCH=OFF >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build/asan -j"$jobs" --output-on-failure
+
+step "thread sanitizer (threaded tests)"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELNIX_SANITIZE=thread \
+  -DPELNIX_BUILD_GUI=OFF -DPELNIX_BUILD_BENCH=OFF >/dev/null
+cmake --build build/tsan -j"$jobs"
+ctest --test-dir build/tsan -j"$jobs" -L threaded --output-on-failure --no-tests=ignore
+
+step "fuzzing, ${fuzz_seconds} s per target"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELNIX_FUZZ=ON \
+  -DPELNIX_SANITIZE=address,undefined -DPELNIX_BUILD_GUI=OFF -DPELNIX_BUILD_TESTS=OFF \
+  -DPELNIX_BUILD_BENCH=OFF >/dev/null
+cmake --build build/fuzz -j"$jobs"
+for dir in fuzz/*/; do
+  name=$(basename "$dir")
+  bin=build/fuzz/fuzz/$name/fuzz_$name
+  [ -x "$bin" ] || continue
+  work=$(mktemp -d)
+  cp -r "$dir/corpus/." "$work/" 2>/dev/null || true
+  "$bin" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "$work" >"$work.log" 2>&1 || {
+    tail -n 40 "$work.log"; echo "fuzz target $name failed"; exit 1; }
+  echo "fuzz target $name: $(grep -c . "$work.log" >/dev/null; tail -n 1 "$work.log")"
+  rm -rf "$work" "$work.log"
+done
+
+step "all passed"

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+namespace Tormel::Domain::Common {
+
+enum class ProtocolFormat : int32_t { DecimalNumber = 0, HexadecimalNumber = 1, LittleEndian = 2, BigEndian = 3 };
+enum class ProtocolMethod : int32_t { None = 0, Bcc = 1, Crc = 2, Sum = 3 };
+enum class ProtocolThrough : int32_t { Mark = 1, Time = 2, Size = 3 };
+enum class ProtocolFmt2Enable : int32_t { Disable = 1, Enable = 2 };
+enum class ProtocolDeviEnable : int32_t { Disable = 1, Enable = 2, Fix = 3 };
+enum class ProtocolCheckCode : int32_t { None = 0, StartCode = 1 };
+
+// Packet framing and destination addressing of the transparent data path (RS485 unit).
+struct Protocol {
+    ProtocolThrough ThroughMode{};
+    uint8_t SilentChar = 0;
+    ProtocolFmt2Enable Fmt2Enable{};
+    uint8_t PacketStartCode = 0;
+    uint8_t PacketEndCode = 0;
+    uint8_t PacketOffset = 0;
+    uint8_t PacketStartCode2nd = 0;
+    uint8_t PacketEndCode2nd = 0;
+    uint8_t PacketOffset2nd = 0;
+    ProtocolDeviEnable DeviEnable{};
+    uint8_t AddressOffset = 0;
+    uint8_t AddressLength = 0;
+    ProtocolFormat AddressFormat{};
+    uint8_t AddressOffset2nd = 0;
+    uint8_t AddressLength2nd = 0;
+    ProtocolFormat AddressFormat2nd{};
+    uint32_t BcastAddr = 0;
+    ProtocolMethod CheckMethod{};
+    ProtocolCheckCode CheckCode{};
+    int32_t CheckOffset = 0;
+    uint8_t CheckLength = 0;
+    ProtocolFormat CheckFormat{};
+
+    bool operator==(const Protocol&) const = default;
+};
+
+}  // namespace Tormel::Domain::Common

@@ -64,3 +64,20 @@ function(pelnix_add_fuzzer name)
     set_tests_properties(replay_${name} PROPERTIES LABELS "fuzz-replay" TIMEOUT 300)
   endif()
 endfunction()
+
+# pelnix_gtest_folder(<prefix> LIBS <targets...> [LABELS <labels...>] [EXTRA_SOURCES <files...>])
+# Every *Test.cpp of the calling folder becomes a test program <prefix>_<FileName>, so that
+# several people can add test files without touching this list. Files whose name contains
+# "Thread" or "Cancel" also carry the label "threaded" (run under thread sanitizer).
+function(pelnix_gtest_folder prefix)
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;EXTRA_SOURCES" ${ARGN})
+  file(GLOB test_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+  foreach(file ${test_files})
+    get_filename_component(stem ${file} NAME_WE)
+    set(labels ${ARG_LABELS})
+    if(stem MATCHES "Thread|Cancel")
+      list(APPEND labels threaded)
+    endif()
+    pelnix_add_gtest(${prefix}_${stem} SOURCES ${file} ${ARG_EXTRA_SOURCES} LIBS ${ARG_LIBS} LABELS ${labels})
+  endforeach()
+endfunction()

@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "domain/common/Binding.h"
+#include "domain/common/Communication.h"
+#include "domain/common/Nodeinfo.h"
+#include "domain/common/Protocol.h"
+#include "domain/modem/CommandResult.h"
+#include "domain/modem/CommandTiming.h"
+#include "platform/SerialPort.h"
+
+namespace Tormel::Domain::Modem {
+
+// Direction of one traced line of the dialogue with the unit.
+enum class TraceDirection : int32_t {
+    Sent = 0,      // a request line written to the unit
+    Received = 1,  // a reply line read from the unit
+    Event = 2,     // a link event: port opened, closed, attempt abandoned
+};
+
+// Receives every traced line with the moment it passed the link.
+using TraceSink =
+    std::function<void(TraceDirection direction, std::string_view line, std::chrono::steady_clock::time_point when)>;
+
+// How a confirmed line-setting change brings the PC side along. The RS485 serial-line
+// commands use the defaults; the interface-port and flow-control commands neither compare
+// nor make the 7-bit exception; the contact-I/O unit makes the exception at every version.
+struct ResyncRule {
+    bool CompareFirst = true;        // nothing to do when the value is unchanged
+    bool SevenNoneException = true;  // 7 data bits with parity None: do not reopen
+    bool VersionCondition = true;    // ... only on units at version 2.5 or later
+};
+
+// Supplies the serial port names to scan, in the system's order.
+using PortLister = std::function<std::vector<std::string>()>;
+
+// The one command link of the process and the RS485 unit's command set. Every operation is
+// class-level and works on the shared link state below; the contact-I/O classes derive from
+// it and reuse the state and the primitives. The link state is not synchronised: one
+// top-level operation runs at a time (the controllers see to that). The only cross-thread
+// access is a close of the port (cancel) and RequestStop().
+class Command {
+public:
+    // ---- link state ----
+    static inline Tormel::Platform::ISerialPort* m_port = nullptr;
+    static inline std::string m_portName;
+    static inline Common::Communication m_communication{};
+    static inline Common::Communication m_current{};
+    static inline Common::Nodeinfo m_nodeinfo{};
+    static inline Common::Protocol m_protocol{};
+    static inline Common::Binding m_binding{};
+    static inline Common::NodeinfoAutoParamSyncEnable m_AutoParamSync{};
+    static inline int32_t m_portIF = 0;  // 0 invalid, 1 UART, 2 USB
+    static inline std::string m_NameSoft;
+    static inline std::string m_result;
+
+    // ---- accessors ----
+    static void SerialPort(Tormel::Platform::ISerialPort* port) { m_port = port; }
+    static Common::Communication CommunicationConfig() { return m_communication; }
+    static void CommunicationConfig(const Common::Communication& value) { m_communication = value; }
+    static Common::Nodeinfo NodeinfoConfig() { return m_nodeinfo; }
+    static void NodeinfoConfig(const Common::Nodeinfo& value) { m_nodeinfo = value; }
+    static Common::Protocol ProtocolConfig() { return m_protocol; }
+    static void ProtocolConfig(const Common::Protocol& value) { m_protocol = value; }
+    static Common::Binding BindingConfig() { return m_binding; }
+    static void BindingConfig(const Common::Binding& value) { m_binding = value; }
+    static Common::NodeinfoAutoParamSyncEnable AutoParamSyncConfig() { return m_AutoParamSync; }
+    static void AutoParamSyncConfig(Common::NodeinfoAutoParamSyncEnable value) { m_AutoParamSync = value; }
+    static std::string Result() { return m_result; }
+
+    // ---- timing, port list, trace, stop request ----
+    // The waits of the line protocol; tests shorten them.
+    static CommandTiming& Timing();
+    // Replaces the port lister (empty: the system's list of serial ports).
+    static void SetPortLister(PortLister lister);
+    static std::vector<std::string> ListPorts();
+    // Opt-in trace of the dialogue (empty: off).
+    static void SetTraceSink(TraceSink sink);
+    // Asks a running scan to give up before its next attempt (any thread). Cleared when a
+    // scan starts.
+    static void RequestStop() noexcept;
+    static bool StopRequested() noexcept;
+
+    // ---- primitives (errors raise CommandError) ----
+    static void Open();         // with m_current; ErrConnect on failure
+    static void OpenDefault();  // with 9600 8N1; ErrConnect on failure
+    static void Close();        // if open; ErrConnect on failure
+    static void Restart();      // Close, wait the reopen delay, Open
+    static void Send(const std::string& request);
+    // Reads one reply line with up to timeout_num read attempts; stores it in m_result.
+    static std::string Receive(unsigned timeout_num);
+    static std::string Receive() { return Receive(Timing().Tries); }
+    // Waits the given time (the protocol's fixed pauses).
+    static void Pause(std::chrono::milliseconds duration);
+
+    // ---- handshake and identification ----
+    static bool IsConnect();
+    static bool GetSoftwareName();
+    static bool IsSupportedVersion();
+    static bool checkFirmWareName();
+
+    static bool IsVersionOver2_1();
+    static bool IsVersion2_1();
+    static bool IsVersionOver2_2();
+    static bool IsVersion2_2();
+    static bool IsVersionOver2_4();
+    static bool IsVersionUnder2_4();
+    static bool IsVersion2_4();
+    static bool IsVersionOver2_5();
+    static bool IsVersion2_5();
+    static bool IsVersionOver2_6();
+    static bool IsVersion2_6();
+    static bool IsFirmVersionOver1_4();
+    static bool IsFirmForQRM500();
+    static bool IsFirmVersionOverCheck(int threshold);
+    static bool IsWhitening();
+
+    // ---- top-level operations (never throw) ----
+    static CommandResult Connect();
+    static CommandResult ConnectAndRead();
+    // Write, InitWrite and GetAllParam are defined with the RS485 parameter commands in
+    // CommandRs485.cpp.
+    static CommandResult Write();
+    static CommandResult InitWrite();
+    static bool GetAllParam();
+
+    // ---- helpers for the command sets ----
+    // Runs the command sequence of a Write/InitWrite: clears m_result, maps a CommandError
+    // to its value and any other failure to ErrStatus.
+    static CommandResult RunFrame(const std::function<void()>& sequence);
+
+    // After the unit confirmed a line setting: `confirmed` is m_current with the new value.
+    // Stores it in m_current and reopens the port over UART where the rule calls for it.
+    static void ApplyLineSetting(const Common::Communication& confirmed, ResyncRule rule = {});
+
+    // One attempt's work once the port is open: a result ends the scan with the port left
+    // open, nullopt means nobody answered (the port is closed and the scan goes on).
+    using AttemptStep = std::function<std::optional<CommandResult>()>;
+    // The port scan shared by every Connect/ConnectAndRead: clears m_result, copies
+    // m_communication into m_current, then tries the first ports last to first, each at
+    // 9600 8N1 and at m_current. Never throws.
+    static CommandResult ScanPorts(const AttemptStep& step);
+
+    // ---- RS485 parameter commands (CommandRs485.cpp) ----
+    // ---- end RS485 parameter commands ----
+
+protected:
+    static void Trace(TraceDirection direction, std::string_view line);
+
+private:
+    static void OpenWith(const Tormel::Platform::SerialSettings& settings);
+    static inline std::atomic<bool> m_stopRequested{false};
+};
+
+}  // namespace Tormel::Domain::Modem

@@ -25,6 +25,7 @@ struct Tx330State {
     int keepSignal = 0;
     int diDelayTenths = 5;
     int awtMs = 0;       // the unit counts its answer wait time in ms
+    int awtExtraMs = 0;  // added to the time it reports (a unit reporting 255 ms for 25)
     int cmdIf = 1;       // what "~CMDIF?" reports: 0 INVALID, 1 UART, 2 USB
     int autoSync = 2;    // 1 disable, 2 enable
     int aesEnable = 1;   // 1 disable, 2 enable

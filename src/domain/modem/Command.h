@@ -3,9 +3,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +91,12 @@ public:
     // scan starts.
     static void RequestStop() noexcept;
     static bool StopRequested() noexcept;
+
+    // Searches a reply line for a pattern (anchored patterns match the whole line). Only the
+    // first kMaxMatchedLength characters are looked at, so that a garbage line of any length
+    // cannot exhaust the regex engine's stack.
+    static constexpr std::size_t kMaxMatchedLength = 1024;
+    static bool SearchReply(std::string_view line, const std::regex& pattern);
 
     // ---- primitives (errors raise CommandError) ----
     static void Open();         // with m_current; ErrConnect on failure

@@ -45,8 +45,9 @@ public:
     // std::nullopt answers Cancel.
     std::deque<std::optional<QString>> fileAnswers;
     // Called for each modal window while it is "open" (it is never really shown); its result is
-    // the window's result. Without a handler the window is answered with windowAnswers, then
-    // Cancel.
+    // the window's result. A handler that presses one of a dialog's own buttons instead may
+    // return DialogResult::None: the dialog's accepted/rejected state then decides. Without a
+    // handler the window is answered with windowAnswers, then Cancel.
     std::function<DialogResult(QWidget&)> onModal;
     std::deque<DialogResult> windowAnswers;
 

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#include "gui/Startup.h"
+
+#include <QApplication>
+
+#include "gui/ChoseForm.h"
+#include "gui/StringTable.h"
+#include "gui/Toolkit.h"
+#include "platform/ProcessList.h"
+
+namespace Tormel::Gui {
+
+bool refuseSecondInstance(const std::vector<std::string>& processNames, const std::string& ownName)
+{
+    if (ownName.empty() || Platform::countProcessesNamed(processNames, ownName) <= 1)
+        return false;
+    const StringTable strings;
+    toolkit().messageBox(strings.getString(14), strings.getString(1), MessageBoxButtons::OK,
+                         MessageBoxIcon::Warning);
+    return true;
+}
+
+int runApplication()
+{
+    if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName()))
+        return 0;
+
+    ChoseForm chooser;
+    // The chooser may close while hidden (after a main window), which Qt does not count as the
+    // last window closing; end the loop explicitly.
+    QObject::connect(&chooser, &ChoseForm::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    chooser.show();
+    QApplication::exec();
+    return 0;
+}
+
+} // namespace Tormel::Gui

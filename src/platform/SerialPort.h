@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,6 +80,9 @@ struct PortListOptions {
     std::string SysfsTtyRoot = "/sys/class/tty";
     std::string DevRoot = "/dev";
     std::string VirtualPortFolder;  // empty: VirtualPortFolder()
+    // Decides whether a ttyS device has a UART behind it; empty: ask the driver (TIOCGSERIAL).
+    // The 8250 driver registers ports without hardware, and those must not be listed.
+    std::function<bool(const std::string& devicePath)> UartProbe;
 };
 
 // Names of the serial ports (openable paths), real devices plus virtual ports, in natural order.
@@ -86,5 +90,13 @@ std::vector<std::string> ListSerialPortNames(const PortListOptions& options = {}
 
 // $XDG_RUNTIME_DIR/pelnix-config/ports, or /tmp/pelnix-config-<uid>/ports without that variable.
 std::string VirtualPortFolder();
+
+// Creates the folder (and its parents) private to the current user if missing. Fails with a
+// message when it exists but belongs to another user or others may write to it: links planted
+// there would send the tool's requests to a device of someone else's choosing.
+SerialResult EnsurePrivateFolder(const std::string& folder);
+
+// Natural order of port names: digit runs compare by value (ttyS2 before ttyS10).
+bool NaturalLess(std::string_view a, std::string_view b);
 
 }  // namespace Tormel::Platform

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "sim/SimUnit.h"
 
+#include "sim/Rs485Unit.h"
 #include "sim/Tx330Unit.h"
 
 namespace Pelnix::Sim {
@@ -9,10 +10,7 @@ SimUnit::SimUnit(UnitState initial) : m_state(initial), m_factory(std::move(init
 
 std::vector<Reply> SimUnit::Handle(const std::string& request) {
     if (m_state.family == UnitFamily::Tx330) return HandleTx330(m_state, m_factory, request);
-    if (request == "~CONNECT?") return {{"ok"}};
-    if (request == "~NAME?") return {{m_state.name}};
-    if (request == "~VER?") return {{m_state.version}};
-    return {{"unknown command"}};
+    return HandleRs485(m_state, m_factory, request);
 }
 
 }  // namespace Pelnix::Sim

@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: MIT
+#include <functional>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "gui/ChoseForm.h"
+#include "gui/MainWindowPlaceholder.h"
+#include "gui/Toolkit.h"
+#include "gui/ToolkitRecorder.h"
+
+using namespace Tormel::Gui;
+
+namespace {
+
+// Acts on the first modal window of type T as soon as it is up, the way a person would. Gives
+// up after a few seconds and closes whatever is open, so a broken test fails instead of hanging.
+template <typename T>
+void whenModal(std::function<void(T&)> act)
+{
+    auto* timer = new QTimer;
+    auto* tries = new int(0);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            act(*window);
+        } else if (++*tries > 1000) {
+            timer->stop();
+            ADD_FAILURE() << "no modal window appeared";
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+        } else {
+            return;
+        }
+        timer->deleteLater();
+        delete tries;
+    });
+    timer->start();
+}
+
+QAbstractButton* buttonOf(QMessageBox& box, QMessageBox::StandardButton which)
+{
+    return box.button(which);
+}
+
+} // namespace
+
+TEST(Toolkit, FileFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("設定ファイル|*.xml")), QStringLiteral("設定ファイル (*.xml)"));
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("exe files(*.exe)|*.exe|all type of file(*.*)|*.*")),
+              QStringLiteral("exe files(*.exe) (*.exe);;all type of file(*.*) (*.*)"));
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("images|*.elf; *.hex;")), QStringLiteral("images (*.elf *.hex)"));
+    // Nothing usable: no filter at all, so every file is offered.
+    EXPECT_EQ(toQtFileFilter(QString()), QString());
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("only a description")), QString());
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("a|*.x|dangling")), QStringLiteral("a (*.x)"));
+}
+
+TEST(Toolkit, QtMessageBoxReportsTheButtonPressed)
+{
+    whenModal<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("caption"));
+        EXPECT_EQ(box.text(), QStringLiteral("question?"));
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        buttonOf(box, QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(toolkit().messageBox(QStringLiteral("question?"), QStringLiteral("caption"),
+                                   MessageBoxButtons::OKCancel, MessageBoxIcon::Question),
+              DialogResult::Cancel);
+
+    whenModal<QMessageBox>([](QMessageBox& box) { buttonOf(box, QMessageBox::Ok)->click(); });
+    EXPECT_EQ(toolkit().messageBox(QStringLiteral("q"), QStringLiteral("c"), MessageBoxButtons::OKCancel,
+                                   MessageBoxIcon::Question),
+              DialogResult::OK);
+
+    // Closing a box that only has OK still means OK.
+    whenModal<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        EXPECT_EQ(buttonOf(box, QMessageBox::Cancel), nullptr);
+        box.reject();
+    });
+    EXPECT_EQ(toolkit().messageBox(QStringLiteral("bad"), QStringLiteral("c"), MessageBoxButtons::OK,
+                                   MessageBoxIcon::Error),
+              DialogResult::OK);
+}
+
+TEST(Toolkit, QtModalWindowsReturnWhenClosed)
+{
+    // The chooser's whole road with the real toolkit: OK, the family window, its Quit button.
+    Tormel::ChoseForm form;
+    form.show();
+    whenModal<MainWindowPlaceholder>([](MainWindowPlaceholder& window) {
+        EXPECT_EQ(window.family(), UnitFamily::RS485);
+        window.findChild<QPushButton*>(QStringLiteral("btnStop"))->click();
+    });
+    form.findChild<QPushButton*>(QStringLiteral("button1"))->click();
+    EXPECT_FALSE(form.isVisible());
+
+    // A plain window (not a dialog) closed by its close box, and one that is destroyed.
+    QWidget plain;
+    QTimer::singleShot(20, &plain, &QWidget::close);
+    EXPECT_EQ(toolkit().showModal(plain), DialogResult::Cancel);
+    EXPECT_FALSE(plain.isVisible());
+
+    auto* doomed = new QWidget;
+    QTimer::singleShot(20, doomed, [doomed] { delete doomed; });
+    EXPECT_EQ(toolkit().showModal(*doomed), DialogResult::Cancel);
+}
+
+TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString existing = folder.filePath(QStringLiteral("saved.xml"));
+    QFile(existing).open(QIODevice::WriteOnly);
+    const QString before = QDir::currentPath();
+
+    FileDialogOptions open{QStringLiteral("Open"), QStringLiteral("設定ファイル|*.xml"), QString(), folder.path()};
+    whenModal<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Open"));
+        EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("設定ファイル (*.xml)")});
+        dialog.selectFile(existing);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(toolkit().openFileDialog(open), DialogResult::OK);
+    EXPECT_EQ(open.FileName, existing);
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+
+    // A name typed without extension gets the filter's; Cancel leaves the preset alone.
+    FileDialogOptions save{QStringLiteral("Save"), QStringLiteral("設定ファイル|*.xml"), QStringLiteral("config.xml"),
+                           folder.path()};
+    whenModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialog.selectFile(folder.filePath(QStringLiteral("site-b")));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(toolkit().saveFileDialog(save), DialogResult::OK);
+    EXPECT_EQ(save.FileName, folder.filePath(QStringLiteral("site-b.xml")));
+
+    FileDialogOptions cancelled = save;
+    whenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(toolkit().saveFileDialog(cancelled), DialogResult::Cancel);
+    EXPECT_EQ(cancelled.FileName, save.FileName);
+    QDir::setCurrent(before);
+}
+
+TEST(RecordingToolkit, AnswersFromItsQueuesAndKeepsEveryBox)
+{
+    RecordingToolkit recorder;
+    ToolkitOverride use(recorder);
+    recorder.boxAnswers = {DialogResult::Cancel, DialogResult::Cancel};
+
+    // An OK-only box cannot answer Cancel, but it still takes its queued answer.
+    EXPECT_EQ(toolkit().messageBox("a", "c", MessageBoxButtons::OK, MessageBoxIcon::Error), DialogResult::OK);
+    EXPECT_EQ(toolkit().messageBox("b", "c", MessageBoxButtons::OKCancel, MessageBoxIcon::Question),
+              DialogResult::Cancel);
+    EXPECT_EQ(toolkit().messageBox("c", "c", MessageBoxButtons::OKCancel, MessageBoxIcon::Question),
+              DialogResult::OK);
+    EXPECT_EQ(recorder.boxTexts(), (std::vector<QString>{"a", "b", "c"}));
+    EXPECT_EQ(recorder.boxes[1].Icon, MessageBoxIcon::Question);
+
+    QTemporaryDir folder;
+    const QString before = QDir::currentPath();
+    recorder.fileAnswers = {std::nullopt, folder.filePath(QStringLiteral("x.xml"))};
+    FileDialogOptions options{QStringLiteral("t"), QStringLiteral("f|*.xml"), QStringLiteral("preset.xml"), {}};
+    EXPECT_EQ(toolkit().openFileDialog(options), DialogResult::Cancel);
+    EXPECT_EQ(options.FileName, QStringLiteral("preset.xml"));
+    EXPECT_EQ(toolkit().openFileDialog(options), DialogResult::OK);
+    EXPECT_EQ(options.FileName, folder.filePath(QStringLiteral("x.xml")));
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(toolkit().saveFileDialog(options), DialogResult::Cancel); // queue empty
+    ASSERT_EQ(recorder.fileDialogs.size(), 3u);
+    EXPECT_EQ(recorder.fileDialogs[0].Options.FileName, QStringLiteral("preset.xml"));
+    EXPECT_TRUE(recorder.fileDialogs[2].Save);
+    QDir::setCurrent(before);
+}

@@ -331,6 +331,15 @@ TEST_F(Tx330Link, RadioChangesWaitBeforeTheReplyIsRead) {
     }
 }
 
+TEST_F(Tx330Link, AChannelPlanChangeTakesTheRadioDelayAndTheLinePauseAtRealTiming) {
+    SimPty unit(Sim::Tx330FactoryState());
+    ConnectTo(unit);
+    Command::Timing() = Tormel::Domain::Modem::CommandTiming{};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NO_THROW(Tormel::Domain::Modem::TX330WirelessCommand::SetChMode(WirelessinfoChMode::CH33to60));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
+}
+
 TEST_F(Tx330Link, InitWriteResetsTheUnitAndFollowsItOverTheUart) {
     SimPty unit(Sim::Tx330FactoryState());
     ConnectTo(unit);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "domain/modem/DidoCommand.h"
+#include "domain/modem/TX330Command.h"
 #include "domain/modem/WirelessCommand.h"
 
 namespace Tormel::Domain::Modem {
@@ -144,6 +145,22 @@ TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
                   {"group id is 65535", std::nullopt},
                   {"group id is 4294967296", std::nullopt},
                   {"group id is -1", std::nullopt}});
+}
+
+TEST(Tx330Replies, AnswerWaitTimeIsTheMillisecondsInTenMillisecondSteps) {
+    CheckNumbers("answer wait time", TX330Command::ParseAwt,
+                 {{"answer wait time is 0 ms ", 0},
+                  {"answer wait time is 9 ms ", 0},
+                  {"answer wait time is 50 ms ", 5},
+                  {"answer wait time is 250 ms ", 25},
+                  {"answer wait time is 259 ms ", 25},  // the unit's own rounding stays within the step
+                  {"answer wait time is 260 ms ", std::nullopt},
+                  {"answer wait time is 1000 ms ", std::nullopt},  // four digits: no such line length
+                  {"answer wait time is 250 ms", std::nullopt},    // the final space belongs to the reply
+                  {"answer wait time is  ms ", std::nullopt},
+                  {"answer wait time is 2x0 ms ", std::nullopt},
+                  {"answer wait time is -10 ms ", std::nullopt},
+                  {"Answer wait time is 250 ms ", std::nullopt}});
 }
 
 }  // namespace

@@ -66,6 +66,11 @@ public:
         std::string line;
     };
 
+    TraceRecord() = default;
+    TraceRecord(const TraceRecord&) = delete;
+    TraceRecord& operator=(const TraceRecord&) = delete;
+    ~TraceRecord() { Command::SetTraceSink({}); }
+
     void Attach() {
         Command::SetTraceSink([this](TraceDirection direction, std::string_view line,
                                      std::chrono::steady_clock::time_point) {

@@ -281,7 +281,8 @@ constexpr Entry kEnglish[] = {
     {14, "This software does not launch in multiples."},
     {15, "For the Offset of NodeId, input a numeric between 0 and 9999."},
     {17, "Encrypt Key should be a Hex value."},
-    {38, "For the number of Silent Interval character, input a numeric between 0 and 99."},
+    // The check refuses 0 to 3, as the Japanese text says; the English one must not invite them.
+    {38, "For the number of Silent Interval character, input a numeric between 4 and 99."},
     {40, "Start Code should be a Hex value, a different value from End Code."},
     {41, "End Code should be a Hex value, a different value from Start Code."},
     {42, "For the Offset from End Code to Packet End, input a numeric between 0 and 9."},

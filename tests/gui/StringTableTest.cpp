@@ -73,3 +73,10 @@ TEST(StringTable, UnusualCharactersSurviveExactly)
     EXPECT_EQ(en.getString(146), QStringLiteral("config.xml"));
     EXPECT_EQ(en.getString(3), QStringLiteral("5.2.1"));
 }
+
+TEST(StringTable, SilentIntervalMessageNamesTheRangeTheCheckAccepts)
+{
+    // Both languages must give the same lower bound: 0 to 3 characters are refused.
+    EXPECT_TRUE(StringTable(QStringLiteral("ja-JP")).getString(38).contains(QString::fromUtf8("4\xEF\xBD\x9E" "99")));
+    EXPECT_TRUE(StringTable(QStringLiteral("en-US")).getString(38).contains(QStringLiteral("between 4 and 99")));
+}

@@ -37,10 +37,12 @@ static int32_t CloseImage(ElfApiHandle* handle) {
         memset(&handle->ehdr, 0, sizeof handle->ehdr);
         memset(&handle->symtabHdr, 0, sizeof handle->symtabHdr);
     }
-    if (close(handle->fd) != 0) return ELFAPI_ERR_FILE_CLOSE;
+    /* Linux releases the descriptor even when close reports an error; closing it again later
+     * could close a descriptor that meanwhile belongs to someone else. */
+    const int rc = close(handle->fd);
     handle->fileOpen = false;
     handle->fd = -1;
-    return ELFAPI_OK;
+    return rc == 0 ? ELFAPI_OK : ELFAPI_ERR_FILE_CLOSE;
 }
 
 int32_t ElfApiEnd(ElfApiHandle* handle) {

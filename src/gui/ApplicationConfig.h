@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gui/Holders.h"
+#include "gui/NumRange.h"
+#include "gui/SettingsXml.h"
+#include "gui/StringTable.h"
+
+class QWidget;
+
+namespace Tormel::Gui {
+
+// The whole content of the RS485 window's form as one object, stored as the settings
+// document with root element "ApplicationConfig". The public fields are the document's
+// elements; numbered elements are arrays whose index is the number minus one (m_modem[0] is
+// MODEMID1, m_unit[98] is UNIT99). A null text is an element the document leaves out.
+//
+// An object refers to its form-side holders and its range lists through shared pointers, as
+// a handle would: copies refer to the same holders and lists. A new object has holders of its
+// own with their defaults; setConfigInst attaches the window's.
+class ApplicationConfig {
+public:
+    ApplicationConfig();
+
+    QString m_version;  // firmware version of the unit last read; null: none known
+    int32_t m_moduletype;
+    int32_t m_target;
+    int32_t m_tabSelect;
+    int32_t m_baudrate;
+    int32_t m_databits;
+    int32_t m_parity;
+    int32_t m_stopbits;
+    int32_t m_awt;
+    int32_t m_intfport;
+    int32_t m_flowctrl;
+    QString m_IdOffset;
+    int32_t m_extendedGroup;
+    int32_t m_aesEncryptEnable;
+    int32_t m_aesEncryptType;
+    int32_t m_WhiteningEnable;
+    std::array<QString, 16> m_aesEncryptKey;
+    int32_t m_encryptEnable;
+    std::array<QString, 8> m_encryptKey;
+    int32_t m_throughMode;
+    QString m_silentChar;
+    int32_t m_fmt2Enable;
+    QString m_pStartCode;
+    QString m_pEndCode;
+    QString m_pOffset;
+    QString m_pStartCode2nd;
+    QString m_pEndCode2nd;
+    QString m_pOffset2nd;
+    int32_t m_deviEnable;
+    QString m_sOffset;
+    QString m_sLength;
+    int32_t m_sForm;
+    QString m_sOffset2nd;
+    QString m_sLength2nd;
+    int32_t m_sForm2nd;
+    QString m_bcastAddr;
+    int32_t m_cCheck;
+    bool m_cStartCode;
+    QString m_cOffset;
+    QString m_cLength;
+    int32_t m_cForm;
+    int32_t m_bindType;
+    int32_t m_group;
+    std::array<QString, kBindingRows> m_modem;
+    std::array<int32_t, kBindingRows> m_selectIdx;
+    std::array<std::shared_ptr<QStringList>, kBindingRows> m_rangeList;
+    QStringList m_preText;
+    std::array<QString, kBindingUnits> m_unit;
+    int32_t m_devMode;
+    int32_t m_devMode2;
+    QString m_model;
+    QString m_fileVersion;
+
+    void setVersion(const QString& v) { m_version = v; }
+    QString getVersion() const { return m_version; }
+    void setModuleType(int32_t v) { m_moduletype = v; }
+    int32_t getModuleType() const { return m_moduletype; }
+    void setTarget(int32_t v) { m_target = v; }
+    int32_t getTarget() const { return m_target; }
+    void setTabSelect(int32_t v) { m_tabSelect = v; }
+    int32_t getTabSelect() const { return m_tabSelect; }
+    void setModelName(const QString& v) { m_model = v; }
+
+    void setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
+                       std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range);
+    // Copies the attached holders into the document fields. The range lists become the
+    // holder's own lists, so later changes of the holder's lists show here.
+    void setConfigData();
+
+    // The record check every loaded or about-to-be-used object must pass. Messages (error
+    // boxes captioned with the tool's name) only when errMsgFlg; the AES part only with aesEnFlg.
+    bool checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent = nullptr) const;
+    // Passes for this tool's model or a file that names none.
+    bool checkSettingToolData(bool errMsgFlg, QWidget* parent = nullptr) const;
+
+    void initBindingType();
+    void initBindingNoGroup();
+    void initBindingNoEach();
+    void clearCmbNumRangeList();
+    // Empties all range lists, then gives the rows that grouping 1 to 5 uses "Not Used" and
+    // every range label of the grouping in key order.
+    void addCmbNumRangeList(int32_t group);
+
+    const std::shared_ptr<Communication>& com() const { return m_com; }
+    const std::shared_ptr<Nodeinfo>& node() const { return m_node; }
+    const std::shared_ptr<Protocol>& prot() const { return m_prot; }
+    const std::shared_ptr<NumRange>& range() const { return m_range; }
+
+    // The element table of the document, in document order.
+    static const std::vector<SettingsXml::Field<ApplicationConfig>>& xmlTable();
+    static inline const QString kRootElement = QStringLiteral("ApplicationConfig");
+    static inline const QString kModelName = QStringLiteral("TX-910A");
+
+private:
+    void showError(int32_t id, bool errMsgFlg, QWidget* parent) const;
+
+    std::shared_ptr<Communication> m_com;
+    std::shared_ptr<Nodeinfo> m_node;
+    std::shared_ptr<Protocol> m_prot;
+    std::shared_ptr<NumRange> m_range;
+    StringTable m_st;
+};
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "gui/ApplicationConfig.h"
+#include "gui/SettingsFile.h"
+#include "gui/StringTable.h"
+
+class QWidget;
+
+namespace Tormel::Gui {
+
+// Reads and writes RS485 settings documents. fileOpen/fileCreate (the default settings file)
+// or their ...Specify forms open a stream; loadXML and saveXML use it and close it.
+class Config : public SettingsFileAccess {
+public:
+    // Replaces `config` by the document read; on any failure `config` stays as it was.
+    bool loadXML(ApplicationConfig& config);
+    // Writes the document and replaces the target file; false when nothing was replaced.
+    bool saveXML(const ApplicationConfig& config);
+
+    // The document's bytes as saveXML writes them; nothing when a text cannot be carried.
+    static std::optional<QByteArray> toXml(const ApplicationConfig& config);
+    // Parses a document; false leaves `config` untouched.
+    static bool fromXml(const QByteArray& bytes, ApplicationConfig& config);
+
+private:
+    StringTable m_st;
+};
+
+// The load and save sequences of the RS485 window, as far as they need no window. Message
+// boxes go through toolkit(), captioned with the RS485 tool's name.
+
+// Start-up: the default settings file when it opens, reads and passes the record check, else
+// nothing (the form gets its defaults). Shows nothing.
+std::optional<ApplicationConfig> loadStartupSettings();
+
+enum class OpenSettingsResult {
+    NotOpened,  // the file could not be opened (message 60); the form stays as it is
+    Refused,    // another model (64) or a failed check (65); the form gets its defaults
+    Loaded,     // apply `config` to the form
+};
+struct OpenSettingsOutcome {
+    OpenSettingsResult result;
+    ApplicationConfig config;
+};
+// "Open": aesEnFlg is the window's firmware test.
+OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent = nullptr);
+
+// "Save": the candidate built from the form must pass the check (else message 65 and false);
+// then it is written to `path`. A file that cannot be written is not reported.
+bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg,
+                      QWidget* parent = nullptr);
+
+// "Set", the file side: the check with its field messages; when it passes the candidate is
+// written to the default settings file (silently skipped when that cannot be written) and
+// true is returned, so the settings may go on to the unit or firmware image.
+bool applySettingsToDefaultFile(const ApplicationConfig& candidate, bool aesEnFlg, QWidget* parent = nullptr);
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "gui/ApplicationConfig_TX330.h"
+#include "gui/SettingsFile.h"
+#include "gui/StringTable.h"
+
+class QWidget;
+
+namespace Tormel::Gui {
+
+// Reads and writes contact-I/O settings documents; the same streams and the same default
+// settings file as Config.
+class Config_TX330 : public SettingsFileAccess {
+public:
+    bool loadXML(ApplicationConfig_TX330& config);
+    bool saveXML(const ApplicationConfig_TX330& config);
+
+    static std::optional<QByteArray> toXml(const ApplicationConfig_TX330& config);
+    static bool fromXml(const QByteArray& bytes, ApplicationConfig_TX330& config);
+
+private:
+    StringTable m_st;
+};
+
+// The load and save sequences of the contact-I/O window, as far as they need no window.
+// Message boxes are captioned with the contact-I/O tool's name. This window never writes the
+// default settings file.
+
+// Start-up: the default settings file when it opens, reads and passes the check; shows nothing.
+std::optional<ApplicationConfig_TX330> loadStartupSettings_TX330();
+
+enum class OpenSettingsResult_TX330 { NotOpened, Refused, Loaded };
+struct OpenSettingsOutcome_TX330 {
+    OpenSettingsResult_TX330 result;
+    ApplicationConfig_TX330 config;
+};
+// "Open": message 60 when the file cannot be opened; 64 for another (or no) model, 65 when the
+// check fails.
+OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent = nullptr);
+
+// "Save": the candidate is checked with its field messages; when it passes it is written to
+// `path` (a file that cannot be written is not reported) and true is returned.
+bool saveSettingsFile_TX330(const ApplicationConfig_TX330& candidate, const QString& path, bool aesEnFlg,
+                            QWidget* parent = nullptr);
+
+}  // namespace Tormel::Gui

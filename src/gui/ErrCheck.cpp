@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#include "gui/ErrCheck.h"
+
+#include <QLineEdit>
+#include <QRegularExpression>
+
+#include "gui/Holders.h"
+#include "gui/NumRange.h"
+
+namespace Tormel::Gui {
+
+namespace {
+bool firstCharsIn(const QString& str, std::initializer_list<const QString*> masks) {
+    if (str.size() < static_cast<qsizetype>(masks.size())) return false;
+    qsizetype i = 0;
+    for (const QString* msk : masks)
+        if (!msk->contains(str.at(i++))) return false;
+    return true;
+}
+}  // namespace
+
+bool ErrCheck::checkStrSingle(const QString& str, const QString& msk) {
+    return str.size() == 1 && msk.contains(str.at(0));
+}
+
+bool ErrCheck::checkStrDouble(const QString& str, const QString& msk1, const QString& msk2) {
+    return firstCharsIn(str, {&msk1, &msk2});
+}
+
+bool ErrCheck::checkStrThird(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3) {
+    return firstCharsIn(str, {&msk1, &msk2, &msk3});
+}
+
+bool ErrCheck::checkStrFourth(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3,
+                              const QString& msk4) {
+    return firstCharsIn(str, {&msk1, &msk2, &msk3, &msk4});
+}
+
+bool ErrCheck::allIn(const QString& str, const QString& msk) {
+    for (QChar c : str)
+        if (!msk.contains(c)) return false;
+    return true;
+}
+
+bool ErrCheck::IsVersionOver2_6() const {
+    if (m_version.isNull()) return true;
+    static const QRegularExpression over26(QStringLiteral("^[2]\\.[6-9]+$"));
+    static const QRegularExpression over3(QStringLiteral("^[3-9]\\.[0-9]+$"));
+    return over26.match(m_version).hasMatch() || over3.match(m_version).hasMatch();
+}
+
+bool ErrCheck::checkModemID(const QString& str) const {
+    static const QString nonZero = QStringLiteral("123456789");
+    switch (str.size()) {
+        case 0: return true;
+        case 1: return checkStrSingle(str, IsVersionOver2_6() ? kDigits : nonZero);
+        case 2: return checkStrDouble(str, IsVersionOver2_6() ? kDigits : nonZero, kDigits);
+        default: return true;
+    }
+}
+
+QString ErrCheck::checkCodeDigit(const QString& str) {
+    return str.size() == 1 ? QStringLiteral("0") + str : str;
+}
+
+void ErrCheck::checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx) {
+    if (textBox == nullptr || idx < 0 || idx >= kSlots) return;
+    if (allIn(text, aryCheck)) {
+        m_oldStrList[idx] = text;
+    } else {
+        textBox->setText(m_oldStrList[idx]);
+        textBox->deselect();
+        textBox->setCursorPosition(static_cast<int>(m_oldStrList[idx].size()));
+    }
+    textBox->setModified(false);
+}
+
+QString ErrCheck::rememberedText(int idx) const {
+    return idx >= 0 && idx < kSlots ? m_oldStrList[idx] : emptyText();
+}
+
+bool ErrCheck::checkBindingEntryKey(uint8_t mask, uint8_t key) {
+    for (const Grouping& g : kGroupings)
+        if (g.mask == mask) return key % g.size == 0 && key / g.size < g.groups;
+    return false;
+}
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#include "gui/SettingsFile.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "gui/SettingsXml.h"
+#include "gui/StringTable.h"
+
+namespace Tormel::Gui {
+
+namespace {
+
+QString& pathOverride() {
+    static QString path;
+    return path;
+}
+
+QString programDir() {
+    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath();
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+}
+
+QString settingsFileName() {
+    const QString name = StringTable().getString(146);
+    return name.isEmpty() ? QStringLiteral("config.xml") : name;
+}
+
+}  // namespace
+
+QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable, const QString& xdgConfigHome,
+                                  const QString& home, const QString& fileName) {
+    if (programDirWritable) return QDir(programDir).filePath(fileName);
+    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    const QString base = !xdgConfigHome.isEmpty() && QDir::isAbsolutePath(xdgConfigHome)
+                             ? xdgConfigHome
+                             : QDir(home).filePath(QStringLiteral(".config"));
+    return QDir(base).filePath(QStringLiteral("pelnix-config/") + fileName);
+}
+
+QString defaultSettingsFilePath() {
+    if (!pathOverride().isEmpty()) return pathOverride();
+    const QString dir = programDir();
+    const bool writable = !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
+    return chooseDefaultSettingsPath(dir, writable, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath(),
+                                     settingsFileName());
+}
+
+void overrideDefaultSettingsFilePath(const QString& path) { pathOverride() = path; }
+
+SettingsFileAccess::SettingsFileAccess() = default;
+SettingsFileAccess::~SettingsFileAccess() = default;  // an uncommitted write is discarded
+
+bool SettingsFileAccess::fileOpen() { return fileOpenSpecify(defaultSettingsFilePath()); }
+
+bool SettingsFileAccess::fileCreate() {
+    const QString path = defaultSettingsFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());  // the per-user folder may not exist yet
+    return fileCreateSpecify(path);
+}
+
+bool SettingsFileAccess::fileDelete() { return fileDeleteSpecify(defaultSettingsFilePath()); }
+
+bool SettingsFileAccess::fileOpenSpecify(const QString& path) {
+    m_rfs.reset();
+    // Only a regular file: opening a pipe or a device could wait forever or read endlessly.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) return false;
+    m_rfs = std::move(file);
+    return true;
+}
+
+bool SettingsFileAccess::fileCreateSpecify(const QString& path) {
+    m_wfs.reset();
+    // The replacement is renamed over the target, which must therefore be a regular file.
+    const QFileInfo info(path);
+    if (path.isEmpty() || (info.exists() && !info.isFile())) return false;
+    auto file = std::make_unique<QSaveFile>(path);
+    if (!file->open(QIODevice::WriteOnly)) return false;
+    m_wfs = std::move(file);
+    return true;
+}
+
+bool SettingsFileAccess::fileDeleteSpecify(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+    return QFile::remove(path);
+}
+
+std::optional<QByteArray> SettingsFileAccess::readAllAndClose() {
+    std::unique_ptr<QFile> file = std::move(m_rfs);
+    if (!file) return std::nullopt;
+    QByteArray bytes = file->read(SettingsXml::kMaxDocumentBytes + 1);
+    if (file->error() != QFileDevice::NoError || bytes.size() > SettingsXml::kMaxDocumentBytes) return std::nullopt;
+    return bytes;
+}
+
+bool SettingsFileAccess::writeAndCommit(const std::optional<QByteArray>& document) {
+    std::unique_ptr<QSaveFile> file = std::move(m_wfs);
+    if (!file) return false;
+    if (!document) {
+        file->cancelWriting();
+        return false;
+    }
+    if (file->write(*document) != document->size()) {
+        file->cancelWriting();
+        return false;
+    }
+    return file->commit();
+}
+
+}  // namespace Tormel::Gui

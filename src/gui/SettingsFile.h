@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QFile;
+class QSaveFile;
+
+namespace Tormel::Gui {
+
+// Where the default settings file "config.xml" lives: in the program's folder, or, where
+// that folder cannot be written (an installed program), in
+// $XDG_CONFIG_HOME/pelnix-config/ (default ~/.config/pelnix-config/). It is read from the
+// same place it is written to.
+QString defaultSettingsFilePath();
+
+// The decision behind defaultSettingsFilePath, from its inputs.
+QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable, const QString& xdgConfigHome,
+                                  const QString& home, const QString& fileName);
+
+// Replaces the default settings file's path for the whole process (tests); an empty path
+// restores the normal choice.
+void overrideDefaultSettingsFilePath(const QString& path);
+
+// The file side shared by both settings file classes: one read stream and one write stream,
+// each opened by a file operation and closed by the load or save that follows. A write goes
+// to a temporary file in the target's folder that replaces the target only when the whole
+// document has been written, so a failure never leaves a truncated file and never destroys
+// the previous one. Every operation reports failure as false.
+class SettingsFileAccess {
+public:
+    SettingsFileAccess();
+    ~SettingsFileAccess();
+    SettingsFileAccess(const SettingsFileAccess&) = delete;
+    SettingsFileAccess& operator=(const SettingsFileAccess&) = delete;
+
+    bool fileOpen();
+    bool fileCreate();
+    bool fileDelete();
+    bool fileOpenSpecify(const QString& path);
+    bool fileCreateSpecify(const QString& path);
+    bool fileDeleteSpecify(const QString& path);
+
+protected:
+    // The whole content of the read stream, which is closed; nothing when no stream is open,
+    // it cannot be read or it is far too large for a settings file.
+    std::optional<QByteArray> readAllAndClose();
+    // Writes the document and replaces the target; the stream is closed either way.
+    bool writeAndCommit(const std::optional<QByteArray>& document);
+
+private:
+    std::unique_ptr<QFile> m_rfs;
+    std::unique_ptr<QSaveFile> m_wfs;
+};
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: MIT
+// Binding range labels, their (mask, key) conversion, the range lists of the binding rows and
+// their re-ordering, and the row-addressed holder operations.
+#include <gtest/gtest.h>
+
+#include "SettingsTestSupport.h"
+#include "gui/ApplicationConfig.h"
+#include "gui/CmbSort.h"
+#include "gui/NumRange.h"
+
+using namespace Tormel::Gui;
+using Tormel::Gui::Testing::ScopedCulture;
+
+TEST(NumRangeLabels, MaskAndKeyGiveTheLabelOfTheCurrentLanguage) {
+    {
+        ScopedCulture ja(Testing::kJapanese);
+        NumRange range;
+        EXPECT_EQ(range.getStrRange(0xE0, 96), QStringLiteral("96～99"));
+        EXPECT_EQ(range.getStrRange(0xC0, 0), QStringLiteral("1～63"));
+        EXPECT_EQ(range.getStrRange(0xFC, 52), QStringLiteral("52～55"));
+        EXPECT_EQ(range.getStrRange(0xF8, 96), QStringLiteral("96～99"));
+    }
+    ScopedCulture en(Testing::kEnglish);
+    NumRange range;
+    EXPECT_EQ(range.getStrRange(0xE0, 96), QStringLiteral("96 to 99"));
+    EXPECT_EQ(range.getStrRange(0xF0, 16), QStringLiteral("16 to 31"));
+    // Keys that are no group of the mask's grouping, and masks of no grouping.
+    EXPECT_TRUE(range.getStrRange(0xE0, 16).isNull());
+    EXPECT_TRUE(range.getStrRange(0xC0, 128).isNull());
+    EXPECT_TRUE(range.getStrRange(0xFC, 100).isNull());
+    EXPECT_TRUE(range.getStrRange(0x80, 0).isNull());
+    EXPECT_TRUE(range.getStrRange(0, 0).isNull());
+}
+
+TEST(NumRangeLabels, LabelConvertsBackToItsKeyOnlyWithinItsGroupingAndLanguage) {
+    ScopedCulture ja(Testing::kJapanese);
+    NumRange range;
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("64～99"), 1), 64);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("64～99"), 2), 255);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("64 to 99"), 1), 255);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("1～3"), 5), 0);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("96～99"), 5), 96);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("使用しない"), 1), 255);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("1～63"), 0), 255);
+    EXPECT_EQ(range.getRangeConvert(QStringLiteral("1～63"), 6), 255);
+
+    // Every group of every grouping survives the round trip label -> key -> label.
+    for (int g = 1; g <= 5; ++g) {
+        const Grouping& grouping = *groupingOf(g);
+        for (int k = 0; k < grouping.groups; ++k) {
+            const uint8_t key = static_cast<uint8_t>(k * grouping.size);
+            const QString label = range.getStrRange(grouping.mask, key);
+            ASSERT_FALSE(label.isEmpty()) << g << " " << k;
+            EXPECT_EQ(range.getRangeConvert(label, g), key) << label.toStdString();
+        }
+    }
+}
+
+TEST(RangeLists, AddCmbNumRangeListFillsTheRowsTheGroupingUses) {
+    ScopedCulture en(Testing::kEnglish);
+    ApplicationConfig config;
+
+    config.addCmbNumRangeList(5);
+    for (const auto& list : config.m_rangeList) {
+        ASSERT_EQ(list->size(), 26);
+        EXPECT_EQ(list->front(), QStringLiteral("Not Used"));
+        EXPECT_EQ(list->at(1), QStringLiteral("1 to 3"));
+        EXPECT_EQ(list->back(), QStringLiteral("96 to 99"));
+    }
+
+    config.addCmbNumRangeList(1);
+    EXPECT_EQ(*config.m_rangeList[0],
+              (QStringList{QStringLiteral("Not Used"), QStringLiteral("1 to 63"), QStringLiteral("64 to 99")}));
+    EXPECT_EQ(config.m_rangeList[1]->size(), 3);
+    for (int row = 2; row < kBindingRows; ++row) EXPECT_TRUE(config.m_rangeList[row]->isEmpty()) << row;
+
+    config.addCmbNumRangeList(0);
+    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+    config.addCmbNumRangeList(3);
+    config.addCmbNumRangeList(6);
+    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+}
+
+TEST(RangeLists, SortingRestoresKeyOrderAndDropsForeignItems) {
+    ScopedCulture ja(Testing::kJapanese);
+    CmbSort sort;
+    sort.addList(3, QStringLiteral("48～63"));
+    sort.addList(3, QStringLiteral("1～15"));
+    sort.addList(3, QStringLiteral("96～99"));
+    sort.addList(3, QStringLiteral("1 to 15"));  // no label of this language
+    sort.addList(3, QStringLiteral("1～31"));    // a label of another grouping
+    sort.serchList(3, 3);
+    EXPECT_EQ(sort.retListText(3, 0), QStringLiteral("1～15"));
+    EXPECT_EQ(sort.retListText(3, 1), QStringLiteral("48～63"));
+    EXPECT_EQ(sort.retListText(3, 2), QStringLiteral("96～99"));
+    EXPECT_EQ(sort.retListCount(3), 3);
+    EXPECT_EQ(sort.retListText(3, 3), QString());   // past the end: empty, no crash
+    EXPECT_EQ(sort.retListText(3, -1), QString());
+    EXPECT_EQ(sort.retListText(26, 0), QString());
+
+    // Rows the grouping does not use, and groupings outside 1 to 5, add nothing.
+    sort.addList(8, QStringLiteral("1～15"));
+    sort.serchList(3, 8);
+    sort.serchList(0, 3);
+    sort.serchList(6, 3);
+    EXPECT_EQ(sort.retListCount(8), 0);
+    EXPECT_EQ(sort.retListCount(3), 3);
+
+    sort.addList(0, QStringLiteral("1～15"));
+    sort.addList(26, QStringLiteral("1～15"));
+    sort.clearRetList();
+    EXPECT_EQ(sort.retListCount(3), 0);
+    sort.clearCmpList();
+    sort.serchList(3, 3);
+    EXPECT_EQ(sort.retListCount(3), 0);
+}
+
+TEST(BindingHolder, RowOperationsIgnoreRowsOutsideTheTable) {
+    ScopedCulture ja(Testing::kJapanese);
+    NumRange range;
+    EXPECT_EQ(range.getCmbText(1), QStringLiteral("使用しない"));
+    EXPECT_EQ(range.getCmbText(0), QString());
+    EXPECT_EQ(range.getCmbText(26), QString());
+    EXPECT_EQ(range.getModemID(0), QString());
+    range.setModemID(26, QStringLiteral("5"));
+    range.setCmbText(0, QStringLiteral("x"));
+    range.setNowList(26, QStringLiteral("x"));
+    range.setNowList(0, QStringLiteral("x"));
+    for (const auto& list : range.m_nowList) EXPECT_TRUE(list->isEmpty());
+    range.setUnit(100, QStringLiteral("1"));
+    EXPECT_TRUE(range.getUnit99().isNull());  // never set: left out of a settings file
+    range.setUnit07(QStringLiteral("12"));
+    EXPECT_EQ(range.getUnit(7), QStringLiteral("12"));
+    range.setSelectIdx25(4);
+    EXPECT_EQ(range.getSelectIdx(25), 4);
+}
+
+TEST(BindingHolder, SettingsObjectSharesTheHoldersRangeLists) {
+    ScopedCulture en(Testing::kEnglish);
+    auto range = std::make_shared<NumRange>();
+    range->setNowList(1, QStringLiteral("Not Used"));
+    range->setNowList(1, QStringLiteral("1 to 63"));
+    ApplicationConfig config;
+    config.setConfigInst(nullptr, nullptr, nullptr, range);
+    config.setConfigData();
+    ASSERT_EQ(config.m_rangeList[0]->size(), 2);
+
+    range->setNowList(1, QStringLiteral("64 to 99"));
+    EXPECT_EQ(config.m_rangeList[0]->size(), 3);
+    range->clearNowList();
+    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+
+    // A copy of the holder (a snapshot for revert) does not follow the original.
+    range->setNowList(2, QStringLiteral("Not Used"));
+    NumRange snapshot = *range;
+    range->clearNowList();
+    EXPECT_EQ(snapshot.m_nowList[1]->size(), 1);
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Helpers shared by the settings tests: the interface language of the objects a test builds
+// follows the culture set here (every StringTable reads it when it is built).
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace Tormel::Gui::Testing {
+
+class ScopedCulture {
+public:
+    explicit ScopedCulture(const char* locale) : m_old(qgetenv("LC_ALL")), m_had(qEnvironmentVariableIsSet("LC_ALL")) {
+        qputenv("LC_ALL", locale);
+    }
+    ~ScopedCulture() {
+        if (m_had)
+            qputenv("LC_ALL", m_old);
+        else
+            qunsetenv("LC_ALL");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+inline constexpr const char* kJapanese = "ja_JP.UTF-8";
+inline constexpr const char* kEnglish = "en_US.UTF-8";
+
+inline QString goldenPath(const char* name) { return QStringLiteral(PELNIX_TEST_DIR "/golden/") + QLatin1String(name); }
+
+inline QByteArray readGolden(const char* name) {
+    QFile f(goldenPath(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace Tormel::Gui::Testing

@@ -159,6 +159,74 @@ public:
     static CommandResult ScanPorts(const AttemptStep& step);
 
     // ---- RS485 parameter commands (CommandRs485.cpp) ----
+    // Each writer checks its value (ErrOutOfRange, nothing sent), sends it and requires the
+    // unit's reply to confirm exactly that value (ErrCommand otherwise).
+
+    // Reading
+    static void GetCmdIF();  // sets m_portIF; UART without asking below version 2.5
+    static uint8_t GetStx();
+    static uint8_t GetStx2nd();
+    static void GetEtx(uint8_t& etx, uint8_t& offset);
+    static void GetEtx2nd(uint8_t& etx, uint8_t& offset);
+    static void GetWhitening();
+    // The bind listing into m_binding; each returns the line that followed the listing.
+    static std::string GetBind();
+    static std::string GetBindGroup(const std::string& first);
+    static std::string GetBindEach(const std::string& first);
+
+    // Line settings: confirmed, then the PC side follows (m_current, reopen over UART).
+    static void SetBaudRate(int32_t baudRate);
+    static void SetDataBits(int32_t dataBits);
+    static void SetParity(Common::Parity parity);
+    static void SetStopBits(Common::StopBits stopBits);
+    static void SetIntfPort(int32_t intfPort);
+    static void SetHandshake(Common::Handshake handshake);
+
+    // Node and encryption
+    static void SetIdOffset(uint32_t idOffset);
+    static void SetAutoParamSync(Common::NodeinfoAutoParamSyncEnable value);
+    static void SetExtendedGroup(Common::NodeinfoExtendedGroup value);
+    static void SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value);
+    static void SetAESEncryptType(Common::NodeinfoAESEncryptType value);
+    static void SetAESEncryptKey(const Common::Nodeinfo& nodeinfo);
+    static void SetAESEncryptInit();  // "~ENCREST=": the unit's default AES key
+    static void SetAESEncInit();      // network encryption off, ahead of a factory reset
+    static void SetEncryptEnable(Common::NodeinfoEncryptEnable value);
+    static void SetEncryptKey(const Common::Nodeinfo& nodeinfo);
+    static void SetWhitening(Common::NodeinfoWhiteningEnable value);
+    static void SetAESEncrypt(const Common::Nodeinfo& nodeinfo);
+    static void SetEncrypt(const Common::Nodeinfo& nodeinfo);
+
+    // Packet protocol
+    static void SetThrough(Common::ProtocolThrough value);
+    static void SetSilentChar(uint8_t silentChar);
+    static void SetFmt2Enable(Common::ProtocolFmt2Enable value);
+    static void SetDeviEnable(Common::ProtocolDeviEnable value);
+    static void SetStx(uint8_t stx);
+    static void SetEtx(uint8_t etx, uint8_t offset);
+    static void SetStx2nd(uint8_t stx);
+    static void SetEtx2nd(uint8_t etx, uint8_t offset);
+    // Both marks of a format, in an order the unit accepts (it refuses equal marks).
+    static void SetPacket(uint8_t stx, uint8_t etx, uint8_t offset);
+    static void SetPacket2nd(Common::ProtocolFmt2Enable fmt2, uint8_t stx, uint8_t etx, uint8_t offset);
+    static void SetDevice(uint8_t offset, uint8_t length, Common::ProtocolFormat format);
+    static void SetDevice2nd(uint8_t offset, uint8_t length, Common::ProtocolFormat format);
+    static void SetBcastAddr(uint32_t address);
+    static void SetVerify(Common::ProtocolMethod method, Common::ProtocolCheckCode code, int32_t offset, uint8_t length,
+                          Common::ProtocolFormat format);
+
+    // Bindings
+    static void SetBindType(Common::BindingType type);
+    static void ClearBind();
+    static void SetBindGroupEntry(uint8_t nodeId, uint8_t mask, uint8_t key);
+    static void SetBindEachEntry(uint8_t unitId, uint8_t nodeId);
+    static void SetBind(Common::BindingType type);  // clear, then the list of m_binding that fits
+    static void SetBindGroup();
+    static void SetBindEach();
+    // ErrOutOfRange unless mask and key name one of the unit's groups.
+    static void CheckMaskAndKey(uint8_t mask, uint8_t key);
+
+    static void SetInit();  // factory reset of the unit itself
     // ---- end RS485 parameter commands ----
 
 protected:

@@ -523,45 +523,50 @@ std::optional<std::string> EncryptKeyRequest(const Common::Nodeinfo& node) {
 
 // ---- The listing.
 
-namespace {
-
-// The bind listing that follows the broadcast address; returns the line after it.
-std::string ParseBindListing(const std::function<std::string()>& nextLine, Common::Binding& binding) {
-    std::string line = nextLine();
-    if (line == "bind each is no entry") {
-        binding.Eachs = std::vector<BindingEach>{};
-        return nextLine();
-    }
-    if (line == "bind each entries are") {
-        std::vector<BindingEach> eachs;
-        BindingEach entry;
-        while (ParseEachListEntry(line = nextLine(), entry) == EntryKind::Entry) {
-            if (eachs.size() >= kMaxListedBindings) Mismatch();
-            eachs.push_back(entry);
-        }
-        binding.Eachs = std::move(eachs);
-        return line;
-    }
-    if (line == "bind is no entry") {
+std::string ParseGroupListing(const std::string& first, const std::function<std::string()>& nextLine,
+                              Common::Binding& binding) {
+    if (first == "bind is no entry") {
         binding.Groups = std::vector<BindingGroup>{};
         return nextLine();
     }
-    if (line == "bind entries are") {
-        std::vector<BindingGroup> groups;
-        BindingGroup entry;
-        size_t listed = 0;
-        EntryKind kind;
-        while ((kind = ParseGroupListEntry(line = nextLine(), entry)) != EntryKind::NotEntry) {
-            if (++listed > kMaxListedBindings) Mismatch();
-            if (kind == EntryKind::Entry) groups.push_back(entry);
-        }
-        binding.Groups = std::move(groups);
-        return line;
+    if (first != "bind entries are") Mismatch();
+    std::vector<BindingGroup> groups;
+    BindingGroup entry;
+    size_t listed = 0;
+    std::string line;
+    EntryKind kind;
+    while ((kind = ParseGroupListEntry(line = nextLine(), entry)) != EntryKind::NotEntry) {
+        if (++listed > kMaxListedBindings) Mismatch();
+        if (kind == EntryKind::Entry) groups.push_back(entry);
     }
-    Mismatch();
+    binding.Groups = std::move(groups);
+    return line;
 }
 
-}  // namespace
+std::string ParseEachListing(const std::string& first, const std::function<std::string()>& nextLine,
+                             Common::Binding& binding) {
+    if (first == "bind each is no entry") {
+        binding.Eachs = std::vector<BindingEach>{};
+        return nextLine();
+    }
+    if (first != "bind each entries are") Mismatch();
+    std::vector<BindingEach> eachs;
+    BindingEach entry;
+    std::string line;
+    while (ParseEachListEntry(line = nextLine(), entry) == EntryKind::Entry) {
+        if (eachs.size() >= kMaxListedBindings) Mismatch();
+        eachs.push_back(entry);
+    }
+    binding.Eachs = std::move(eachs);
+    return line;
+}
+
+std::string ParseBindListing(const std::string& first, const std::function<std::string()>& nextLine,
+                             Common::Binding& binding) {
+    if (first == "bind each is no entry" || first == "bind each entries are")
+        return ParseEachListing(first, nextLine, binding);
+    return ParseGroupListing(first, nextLine, binding);
+}
 
 void ParseAllParamListing(const std::function<std::string()>& nextLine, const ListingGates& gates,
                           Common::Communication& communication, Common::Protocol& protocol,
@@ -599,7 +604,7 @@ void ParseAllParamListing(const std::function<std::string()>& nextLine, const Li
     protocol.AddressFormat2nd = device.Format;
     protocol.BcastAddr = ParseBcastAddr(nextLine());
 
-    std::string line = ParseBindListing(nextLine, binding);
+    std::string line = ParseBindListing(nextLine(), nextLine, binding);
 
     if (gates.Under2_4) {
         Verify verify = ParseVerify(line);

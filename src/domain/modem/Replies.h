@@ -129,6 +129,16 @@ enum class EntryKind {
 EntryKind ParseGroupListEntry(std::string_view line, BindingGroup& entry);
 EntryKind ParseEachListEntry(std::string_view line, BindingEach& entry);
 
+// The bind listing from its first line: the individual listing after "bind each ..."
+// headers, else the group listing (any other header is a command error). Replaces only the
+// list of the kind listed and returns the line that followed the listing.
+std::string ParseBindListing(const std::string& first, const std::function<std::string()>& nextLine,
+                             Common::Binding& binding);
+std::string ParseGroupListing(const std::string& first, const std::function<std::string()>& nextLine,
+                              Common::Binding& binding);
+std::string ParseEachListing(const std::string& first, const std::function<std::string()>& nextLine,
+                             Common::Binding& binding);
+
 // ---- Requests.
 // "~NAME={value}" with the value in decimal.
 std::string SetRequest(std::string_view name, long long value);

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,8 +35,11 @@ const std::string& ScratchFile() {
 }
 
 Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    Bytes bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void Check(bool condition, const char* what) {
@@ -57,6 +59,9 @@ const char* const kNames[] = {"TormelParamsM$version", "TormelParamsM$baudrate",
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = ScratchFile();
     {
+        // A new file each time: truncating a written file makes ext4 flush it on close, which
+        // would slow every run down to the disk's pace.
+        std::remove(path.c_str());
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }

@@ -6,6 +6,7 @@
 #include <gelf.h>
 #include <libelf.h>
 #include <limits.h>
+#include <stdatomic.h>
 #include <stdbool.h>
 #include <stdlib.h>
 #include <string.h>
@@ -21,7 +22,15 @@ struct ElfApiHandle {
     GElf_Shdr symtabHdr;
 };
 
-static ElfApiStatistics g_statistics;
+/* Relaxed atomics: counters only, but a handle per thread must not make them a data race. */
+static _Atomic(uint64_t) g_symbolReads;
+static _Atomic(uint64_t) g_symbolWrites;
+static _Atomic(uint64_t) g_bytesRead;
+static _Atomic(uint64_t) g_bytesWritten;
+
+static void Count(_Atomic(uint64_t)* counter, uint64_t amount) {
+    atomic_fetch_add_explicit(counter, amount, memory_order_relaxed);
+}
 
 ElfApiHandle* ElfApiInit(void) {
     if (elf_version(EV_CURRENT) == EV_NONE) return NULL;
@@ -194,8 +203,8 @@ int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
     uint64_t value = 0;
     for (int i = 7; i >= 0; --i) value = (value << 8) | buffer[i];
     info->data = value;
-    g_statistics.symbolReads++;
-    g_statistics.bytesRead += done;
+    Count(&g_symbolReads, 1);
+    Count(&g_bytesRead, done);
     return ELFAPI_OK;
 }
 
@@ -217,18 +226,27 @@ int32_t ElfApiSetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
         /* A write that stops short (a full disk) leaves the value half stored: that is a failure,
          * never a success. */
         if (n <= 0) {
-            g_statistics.bytesWritten += done;
+            Count(&g_bytesWritten, done);
             return ELFAPI_ERR_FILE_WRITE;
         }
         done += (size_t)n;
     }
-    g_statistics.symbolWrites++;
-    g_statistics.bytesWritten += done;
+    Count(&g_symbolWrites, 1);
+    Count(&g_bytesWritten, done);
     return ELFAPI_OK;
 }
 
 void ElfApiGetStatistics(ElfApiStatistics* statistics) {
-    if (statistics != NULL) *statistics = g_statistics;
+    if (statistics == NULL) return;
+    statistics->symbolReads = atomic_load_explicit(&g_symbolReads, memory_order_relaxed);
+    statistics->symbolWrites = atomic_load_explicit(&g_symbolWrites, memory_order_relaxed);
+    statistics->bytesRead = atomic_load_explicit(&g_bytesRead, memory_order_relaxed);
+    statistics->bytesWritten = atomic_load_explicit(&g_bytesWritten, memory_order_relaxed);
 }
 
-void ElfApiResetStatistics(void) { memset(&g_statistics, 0, sizeof g_statistics); }
+void ElfApiResetStatistics(void) {
+    atomic_store_explicit(&g_symbolReads, 0, memory_order_relaxed);
+    atomic_store_explicit(&g_symbolWrites, 0, memory_order_relaxed);
+    atomic_store_explicit(&g_bytesRead, 0, memory_order_relaxed);
+    atomic_store_explicit(&g_bytesWritten, 0, memory_order_relaxed);
+}

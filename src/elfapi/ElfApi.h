@@ -61,8 +61,7 @@ int32_t ElfApiGetElfHeader(ElfApiHandle* handle, _ElfHeader* header);
 int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info);
 int32_t ElfApiSetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info);
 
-/* Process-wide counters of what the layer did to image files, for benchmarks and diagnostics.
- * Not synchronised: read them from the thread that uses the layer. */
+/* Process-wide counters of what the layer did to image files, for benchmarks and diagnostics. */
 typedef struct ElfApiStatistics {
     uint64_t symbolReads;  /* successful ElfApiGetSymbol calls */
     uint64_t symbolWrites; /* successful ElfApiSetSymbol calls */

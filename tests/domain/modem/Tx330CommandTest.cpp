@@ -275,9 +275,11 @@ TEST_F(Tx330Link, ConfirmationsReadTheUnitsNumbersTheWayItWritesThem) {
     settings.line = Line(9600);
     settings.line.Awt = 25;
     settings.dido.DiDelay = DidoinfoDiDelay{25};
+    settings.dido.DoKeepTime = DidoinfoDoKeepTime::INVALID_KEEP_TIME;  // 0: no keep time
     settings.Load();
     EXPECT_EQ(TX330Command::Write(), CommandResult::Success) << Command::Result();
     EXPECT_EQ(Command::m_current.Awt, 25);
+    EXPECT_EQ(unit.State().tx330.keepTime, 0);
 
     // A unit that shows 2.4 s where 2.5 s was written has not taken the value.
     unit.WrongReplyTo("~DIDELAY=", "di filter time is 2.4 sec");

@@ -261,6 +261,17 @@ bool Command::IsWhitening() { return IsFirmForQRM500() && IsFirmVersionOverCheck
 // ---- scan and top-level operations ----
 
 CommandResult Command::ScanPorts(const AttemptStep& step) {
+    try {
+        return ScanPortsOnce(step);
+    } catch (...) {
+        // Only bookkeeping outside an attempt can get here (a trace sink that throws, memory
+        // exhausted): the scan is over without a unit.
+        CloseQuietly();
+        return CommandResult::ErrConnect;
+    }
+}
+
+CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
     m_stopRequested.store(false, std::memory_order_release);
     m_result.clear();
     m_current = m_communication;

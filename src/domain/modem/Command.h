@@ -234,6 +234,7 @@ protected:
 
 private:
     static void OpenWith(const Tormel::Platform::SerialSettings& settings);
+    static CommandResult ScanPortsOnce(const AttemptStep& step);
     static inline std::atomic<bool> m_stopRequested{false};
 };
 

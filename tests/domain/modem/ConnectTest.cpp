@@ -204,5 +204,20 @@ TEST_F(ConnectScan, ConnectAndReadAsksVersionNameParametersThenVersionAgain) {
     EXPECT_TRUE(m_port->IsOpen());
 }
 
+TEST_F(ConnectScan, ParameterReadFailureCountsAsAFailedAttempt) {
+    TempFolder folder;
+    SimPty good(Unit(), folder.Path(), "a-unit");
+    SimPty mute(Unit(), folder.Path(), "b-mute-listing");  // scanned first
+    mute.SilentOn("~ALLPARAM?");
+    UsePorts({good.PortPath(), mute.PortPath()});
+
+    EXPECT_EQ(Command::ConnectAndRead(), CommandResult::Success);
+    const Strings attempt{"~CONNECT?", "~VER?", "~NAME?", "~ALLPARAM?"};
+    Strings twice = attempt;
+    twice.insert(twice.end(), attempt.begin(), attempt.end());
+    EXPECT_EQ(mute.Requests(), twice);
+    EXPECT_EQ(Command::m_portName, good.PortPath());
+}
+
 }  // namespace
 }  // namespace Pelnix::Test

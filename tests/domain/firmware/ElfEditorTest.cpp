@@ -235,10 +235,19 @@ TEST_F(ElfEditorTest, VersionGatesOfLoadAndStore) {
             expectedProto.CheckFormat = ProtocolFormat{};
         }
         EXPECT_EQ(reader.ProtocolConfig(), expectedProto);
-        EXPECT_EQ(reader.CommunicationConfig().BaudRate, 115200);
-        EXPECT_EQ(reader.NodeinfoConfig().EncryptKey8, settings.node.EncryptKey8);
-        EXPECT_EQ(reader.NodeinfoConfig().AESEncryptEnable, NodeinfoAESEncryptEnable::Disable)
-            << "read from encryptAESEnbl, which Store does not write";
+        auto expectedComm = settings.comm;
+        if (version <= 36) {
+            expectedComm.IntfPort = 0;
+            expectedComm.FlowControl = Handshake::None;  // the image's own
+        }
+        EXPECT_EQ(reader.CommunicationConfig(), expectedComm);
+        auto expectedNode = settings.node;
+        // Read from encryptAESEnbl, which Store does not write; type and key are never read.
+        expectedNode.AESEncryptEnable = NodeinfoAESEncryptEnable::Disable;
+        expectedNode.AESEncryptType = NodeinfoAESEncryptType{};
+        for (auto word : kAESEncryptKeyFields) expectedNode.*word = 0;
+        EXPECT_EQ(reader.NodeinfoConfig(), expectedNode);
+        EXPECT_EQ(reader.BindingConfig().BindType, version >= 34 ? BindingType::Each : BindingType{});
     }
 }
 

@@ -2,6 +2,7 @@
 #include "domain/modem/Command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <regex>
 #include <thread>
 #include <utility>
@@ -112,6 +113,11 @@ void Command::OpenWith(const SerialSettings& settings) {
     const Platform::SerialResult opened = m_port->Open(settings);
     if (!opened.ok()) {
         Trace(TraceDirection::Event, "open failed: " + settings.PortName + ": " + opened.message);
+        if (opened.errorNumber == EACCES || opened.errorNumber == EPERM) {
+            const RefusedPort refused{settings.PortName, opened.message};
+            if (std::find(m_refusedPorts.begin(), m_refusedPorts.end(), refused) == m_refusedPorts.end())
+                m_refusedPorts.push_back(refused);
+        }
         Fail(CommandResult::ErrConnect);
     }
     Trace(TraceDirection::Event, "opened " + settings.PortName + " at " + std::to_string(settings.BaudRate));
@@ -274,6 +280,7 @@ CommandResult Command::ScanPorts(const AttemptStep& step) {
 CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
     m_stopRequested.store(false, std::memory_order_release);
     m_result.clear();
+    m_refusedPorts.clear();
     m_current = m_communication;
     CloseQuietly();
 

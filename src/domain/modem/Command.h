@@ -42,6 +42,15 @@ struct ResyncRule {
     bool VersionCondition = true;    // ... only on units at version 2.5 or later
 };
 
+// A listed port that exists but that this user may not open (on Linux: not in the dialout
+// group). The window names it, since a scan that finds nothing says nothing of the cause.
+struct RefusedPort {
+    std::string PortName;
+    std::string Reason;  // the system's text, e.g. "Permission denied"
+
+    bool operator==(const RefusedPort&) const = default;
+};
+
 // Supplies the serial port names to scan, in the system's order.
 using PortLister = std::function<std::vector<std::string>()>;
 
@@ -64,6 +73,8 @@ public:
     static inline int32_t m_portIF = 0;  // 0 invalid, 1 UART, 2 USB
     static inline std::string m_NameSoft;
     static inline std::string m_result;
+    // Ports the last scan could not open for lack of permission, in the order tried.
+    static inline std::vector<RefusedPort> m_refusedPorts;
 
     // ---- accessors ----
     static void SerialPort(Tormel::Platform::ISerialPort* port) { m_port = port; }

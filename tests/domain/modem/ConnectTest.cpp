@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The port scan and handshake against simulated units on real pseudo-terminals.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -168,6 +172,38 @@ TEST_F(ConnectScan, PortsThatCannotBeOpenedArePassedOver) {
     EXPECT_EQ(Command::Connect(), CommandResult::Success);
     EXPECT_EQ(Command::m_portName, unit.PortPath());
     EXPECT_EQ(trace.Events("open failed").size(), 6u);  // two attempts on each of three
+}
+
+TEST_F(ConnectScan, PortsRefusedForLackOfPermissionAreNamed) {
+    TempFolder folder;
+    ::chmod(folder.Path().c_str(), 0755);  // only the device itself is locked
+    const std::string locked = folder.Path() + "/ttyLocked";
+    std::ofstream(locked) << "";
+    ::chmod(locked.c_str(), 0);
+    UsePorts({locked, folder.Path() + "/missing"});
+
+    auto scanAndCheck = [&] {
+        return Command::Connect() == CommandResult::ErrConnect && Command::m_refusedPorts.size() == 1 &&
+               Command::m_refusedPorts[0].PortName == locked && !Command::m_refusedPorts[0].Reason.empty();
+    };
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(scanAndCheck());
+        return;
+    }
+    // Root may open anything: scan as an ordinary user in a child process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && scanAndCheck() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // A scan that is not refused anything reports nothing.
+    EXPECT_EQ(Command::Connect(), CommandResult::ErrConnect);  // root opens the file, which is no tty
+    EXPECT_TRUE(Command::m_refusedPorts.empty());
 }
 
 TEST_F(ConnectScan, EmptyPortListIsNoConnection) {

@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
     if (result != CommandResult::Success && !Command::Result().empty())
         std::printf("last reply: %s\n", Printable(Command::Result()).c_str());
 
+    for (const auto& refused : Command::m_refusedPorts) {
+        std::printf("not allowed to open %s: %s (on Debian, add your user to the dialout group)\n",
+                    refused.PortName.c_str(), refused.Reason.c_str());
+    }
+
     try {
         Command::Close();
     } catch (...) {

@@ -2,7 +2,9 @@
 #include "domain/firmware/ElfEditorBase.h"
 
 #include <cstring>
+#include <string>
 
+#include "domain/firmware/SymbolData.h"
 #include "elfapi/ElfApi.h"
 
 namespace Tormel::Domain::Firmware {
@@ -80,5 +82,91 @@ void ElfEditorBase::WriteSymbol(const char* name, int32_t width, uint64_t data) 
 }
 
 uint8_t ElfEditorBase::GetVersion() { return static_cast<uint8_t>(ReadSymbol("TormelParamsM$version", 1)); }
+
+int32_t ElfEditorBase::GetBaudrate() {
+    return ReadParameter("TormelParamsM$baudrate", 2, SymbolDataToBaudRate);
+}
+void ElfEditorBase::SetBaudrate(int32_t value) {
+    WriteParameter("TormelParamsM$baudrate", 2, value, BaudRateToSymbolData);
+}
+int32_t ElfEditorBase::GetDatabit() {
+    return ReadParameter("TormelParamsM$databit", 1, SymbolDataToDataBits);
+}
+void ElfEditorBase::SetDatabit(int32_t value) {
+    WriteParameter("TormelParamsM$databit", 1, value, DataBitsToSymbolData);
+}
+Common::Parity ElfEditorBase::GetParity() {
+    return ReadParameter("TormelParamsM$parity", 1, SymbolDataToParity);
+}
+void ElfEditorBase::SetParity(Common::Parity value) {
+    WriteParameter("TormelParamsM$parity", 1, value, ParityToSymbolData);
+}
+Common::StopBits ElfEditorBase::GetStopbit() {
+    return ReadParameter("TormelParamsM$stopbit", 1, SymbolDataToStopBits);
+}
+void ElfEditorBase::SetStopbit(Common::StopBits value) {
+    WriteParameter("TormelParamsM$stopbit", 1, value, StopBitsToSymbolData);
+}
+int32_t ElfEditorBase::GetAwt() { return ReadParameter("TormelParamsM$awt", 2, SymbolDataToAwt); }
+void ElfEditorBase::SetAwt(int32_t value) { WriteParameter("TormelParamsM$awt", 2, value, AwtToSymbolData); }
+int32_t ElfEditorBase::GetIntfPort() {
+    return ReadParameter("TormelParamsM$intfport", 1, SymbolDataToIntfPort);
+}
+void ElfEditorBase::SetIntfPort(int32_t value) {
+    WriteParameter("TormelParamsM$intfport", 1, value, IntfPortToSymbolData);
+}
+Common::Handshake ElfEditorBase::GetFlowControl() {
+    return ReadParameter("TormelParamsM$flowControl", 1, SymbolDataToFlowControl);
+}
+uint32_t ElfEditorBase::GetIdOffset() {
+    return ReadParameter("TormelParamsM$hundredOrder", 2, SymbolDataToIdOffset);
+}
+void ElfEditorBase::SetIdOffset(uint32_t value) {
+    WriteParameter("TormelParamsM$hundredOrder", 2, value, IdOffsetToSymbolData);
+}
+Common::NodeinfoAutoParamSyncEnable ElfEditorBase::GetAutoParamSyncEnable() {
+    return ReadParameter("TormelParamsM$syncParams", 1, SymbolDataToAutoParamSyncEnable);
+}
+void ElfEditorBase::SetAutoParamSyncEnable(Common::NodeinfoAutoParamSyncEnable value) {
+    WriteParameter("TormelParamsM$syncParams", 1, value, AutoParamSyncEnableToSymbolData);
+}
+Common::NodeinfoExtendedGroup ElfEditorBase::GetExtendedGroup() {
+    return ReadParameter("TormelParamsM$extendedGroup", 1, SymbolDataToExtendedGroup);
+}
+void ElfEditorBase::SetExtendedGroup(Common::NodeinfoExtendedGroup value) {
+    WriteParameter("TormelParamsM$extendedGroup", 1, value, ExtendedGroupToSymbolData);
+}
+Common::NodeinfoAESEncryptEnable ElfEditorBase::GetAESEncryptEnable() {
+    return ReadParameter("TormelParamsM$encryptAESEnbl", 1, SymbolDataToAESEncryptEnable);
+}
+void ElfEditorBase::SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value) {
+    WriteParameter("TormelParamsM$aesEncryptEnbl", 1, value, AESEncryptEnableToSymbolData);
+}
+void ElfEditorBase::SetAESEncryptType(Common::NodeinfoAESEncryptType value) {
+    WriteParameter("TormelParamsM$aesEncryptType", 1, value, AESEncryptTypeToSymbolData);
+}
+void ElfEditorBase::SetAESEncryptKey(int word, uint32_t value) {
+    WriteParameter(("TormelParamsM$AESencryptKey" + std::to_string(word)).c_str(), 2, value,
+                   KeyWordToSymbolData);
+}
+Common::NodeinfoWhiteningEnable ElfEditorBase::GetWhitening() {
+    return ReadParameter("TormelParamsM$Whitening", 1, SymbolDataToWhitening);
+}
+void ElfEditorBase::SetWhitening(Common::NodeinfoWhiteningEnable value) {
+    WriteParameter("TormelParamsM$Whitening", 1, value, WhiteningToSymbolData);
+}
+Common::NodeinfoEncryptEnable ElfEditorBase::GetEncryptEnable() {
+    return ReadParameter("TormelParamsM$encryptEnbl", 1, SymbolDataToEncryptEnable);
+}
+void ElfEditorBase::SetEncryptEnable(Common::NodeinfoEncryptEnable value) {
+    WriteParameter("TormelParamsM$encryptEnbl", 1, value, EncryptEnableToSymbolData);
+}
+uint32_t ElfEditorBase::GetEncryptKey(int word) {
+    return ReadParameter(("TormelParamsM$encryptKey" + std::to_string(word)).c_str(), 2, SymbolDataToKeyWord);
+}
+void ElfEditorBase::SetEncryptKey(int word, uint32_t value) {
+    WriteParameter(("TormelParamsM$encryptKey" + std::to_string(word)).c_str(), 2, value,
+                   KeyWordToSymbolData);
+}
 
 }  // namespace Tormel::Domain::Firmware

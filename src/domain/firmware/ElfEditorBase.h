@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "domain/common/Communication.h"
+#include "domain/common/Nodeinfo.h"
 #include "domain/firmware/ElfEditorResult.h"
 
 struct ElfApiHandle;
@@ -67,7 +69,39 @@ class ElfEditorBase {
         WriteSymbol(name, width, *data);
     }
 
+    // One read and one write per parameter of the serial line and the node, the part of the
+    // parameter block that both unit families share. Each stops the sequence on failure.
     uint8_t GetVersion();
+    int32_t GetBaudrate();
+    void SetBaudrate(int32_t value);
+    int32_t GetDatabit();
+    void SetDatabit(int32_t value);
+    Common::Parity GetParity();
+    void SetParity(Common::Parity value);
+    Common::StopBits GetStopbit();
+    void SetStopbit(Common::StopBits value);
+    int32_t GetAwt();
+    void SetAwt(int32_t value);
+    int32_t GetIntfPort();
+    void SetIntfPort(int32_t value);
+    Common::Handshake GetFlowControl();
+    uint32_t GetIdOffset();
+    void SetIdOffset(uint32_t value);
+    Common::NodeinfoAutoParamSyncEnable GetAutoParamSyncEnable();
+    void SetAutoParamSyncEnable(Common::NodeinfoAutoParamSyncEnable value);
+    Common::NodeinfoExtendedGroup GetExtendedGroup();
+    void SetExtendedGroup(Common::NodeinfoExtendedGroup value);
+    // The firmware reports the AES switch under another name than the one it is set by.
+    Common::NodeinfoAESEncryptEnable GetAESEncryptEnable();
+    void SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value);
+    void SetAESEncryptType(Common::NodeinfoAESEncryptType value);
+    void SetAESEncryptKey(int word, uint32_t value);  // word 1 to 16
+    Common::NodeinfoWhiteningEnable GetWhitening();
+    void SetWhitening(Common::NodeinfoWhiteningEnable value);
+    Common::NodeinfoEncryptEnable GetEncryptEnable();
+    void SetEncryptEnable(Common::NodeinfoEncryptEnable value);
+    uint32_t GetEncryptKey(int word);  // word 1 to 8
+    void SetEncryptKey(int word, uint32_t value);
 
     ElfApiHandle* m_elfHandle = nullptr;
     std::string m_fileName;

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "domain/firmware/ElfEditor_TX330.h"
 
-#include <string>
-
-#include "domain/firmware/SymbolData.h"
-
 namespace Tormel::Domain::Firmware {
 
 namespace {
@@ -26,19 +22,19 @@ void ElfEditor_TX330::LoadSteps() {
     auto& node = m_nodeinfoConfig;
 
     const uint8_t version = GetVersion();
-    comm.BaudRate = ReadParameter("TormelParamsM$baudrate", 2, SymbolDataToBaudRate);
-    comm.DataBits = ReadParameter("TormelParamsM$databit", 1, SymbolDataToDataBits);
-    comm.Parity = ReadParameter("TormelParamsM$parity", 1, SymbolDataToParity);
-    comm.StopBits = ReadParameter("TormelParamsM$stopbit", 1, SymbolDataToStopBits);
-    comm.Awt = ReadParameter("TormelParamsM$awt", 2, SymbolDataToAwt);
+    comm.BaudRate = GetBaudrate();
+    comm.DataBits = GetDatabit();
+    comm.Parity = GetParity();
+    comm.StopBits = GetStopbit();
+    comm.Awt = GetAwt();
     if (version >= kFirstVersionWithIntfPort)
-        comm.IntfPort = ReadParameter("TormelParamsM$intfport", 1, SymbolDataToIntfPort);
+        comm.IntfPort = GetIntfPort();
     else
-        comm.FlowControl = ReadParameter("TormelParamsM$flowControl", 1, SymbolDataToFlowControl);
-    node.IdOffset = ReadParameter("TormelParamsM$hundredOrder", 2, SymbolDataToIdOffset);
-    node.AutoParamSyncEnable = ReadParameter("TormelParamsM$syncParams", 1, SymbolDataToAutoParamSyncEnable);
-    node.ExtendedGroup = ReadParameter("TormelParamsM$extendedGroup", 1, SymbolDataToExtendedGroup);
-    node.AESEncryptEnable = ReadParameter("TormelParamsM$encryptAESEnbl", 1, SymbolDataToAESEncryptEnable);
+        comm.FlowControl = GetFlowControl();
+    node.IdOffset = GetIdOffset();
+    node.AutoParamSyncEnable = GetAutoParamSyncEnable();
+    node.ExtendedGroup = GetExtendedGroup();
+    node.AESEncryptEnable = GetAESEncryptEnable();
 }
 
 // The node-ID offset and the flow control are read but never written by this unit's tool.
@@ -47,19 +43,18 @@ void ElfEditor_TX330::StoreSteps() {
     const auto& node = m_nodeinfoConfig;
 
     GetVersion();  // an image without a version is no parameter block: refuse before writing
-    WriteParameter("TormelParamsM$baudrate", 2, comm.BaudRate, BaudRateToSymbolData);
-    WriteParameter("TormelParamsM$databit", 1, comm.DataBits, DataBitsToSymbolData);
-    WriteParameter("TormelParamsM$parity", 1, comm.Parity, ParityToSymbolData);
-    WriteParameter("TormelParamsM$stopbit", 1, comm.StopBits, StopBitsToSymbolData);
-    WriteParameter("TormelParamsM$awt", 2, comm.Awt, AwtToSymbolData);
-    WriteParameter("TormelParamsM$intfport", 1, comm.IntfPort, IntfPortToSymbolData);
-    WriteParameter("TormelParamsM$syncParams", 1, node.AutoParamSyncEnable, AutoParamSyncEnableToSymbolData);
-    WriteParameter("TormelParamsM$extendedGroup", 1, node.ExtendedGroup, ExtendedGroupToSymbolData);
-    WriteParameter("TormelParamsM$aesEncryptEnbl", 1, node.AESEncryptEnable, AESEncryptEnableToSymbolData);
-    WriteParameter("TormelParamsM$aesEncryptType", 1, node.AESEncryptType, AESEncryptTypeToSymbolData);
+    SetBaudrate(comm.BaudRate);
+    SetDatabit(comm.DataBits);
+    SetParity(comm.Parity);
+    SetStopbit(comm.StopBits);
+    SetAwt(comm.Awt);
+    SetIntfPort(comm.IntfPort);
+    SetAutoParamSyncEnable(node.AutoParamSyncEnable);
+    SetExtendedGroup(node.ExtendedGroup);
+    SetAESEncryptEnable(node.AESEncryptEnable);
+    SetAESEncryptType(node.AESEncryptType);
     for (int word = 1; word <= 16; ++word)
-        WriteParameter(("TormelParamsM$AESencryptKey" + std::to_string(word)).c_str(), 2,
-                       node.*Common::kAESEncryptKeyFields[word - 1], KeyWordToSymbolData);
+        SetAESEncryptKey(word, node.*Common::kAESEncryptKeyFields[word - 1]);
 }
 
 }  // namespace Tormel::Domain::Firmware

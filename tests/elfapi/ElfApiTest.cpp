@@ -104,7 +104,7 @@ TEST_F(ElfApiTest, FilesThatCannotBeOpenedLeaveTheHandleClosed) {
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
-TEST_F(ElfApiTest, HeaderIsCopiedInTheThirtyTwoBitLayout) {
+TEST_F(ElfApiTest, HeaderIsCopiedInTheThirtyTwoBitLayoutForEitherClass) {
     const auto path = folder.Copy("layer.elf");
     const auto image = ReadBytes(path);
     ASSERT_EQ(ElfApiOpen(handle.get(), path.c_str()), 0);
@@ -122,6 +122,10 @@ TEST_F(ElfApiTest, HeaderIsCopiedInTheThirtyTwoBitLayout) {
     EXPECT_EQ(header.e_ident[4], 2);
     EXPECT_EQ(header.e_shoff, static_cast<uint32_t>(Get<uint64_t>(hostImage, 0x28)));
     EXPECT_EQ(header.e_shnum, Get<uint16_t>(hostImage, 0x3C));
+    // The layer itself reads symbols of either class.
+    uint64_t data = 0;
+    EXPECT_EQ(Read(handle.get(), "TormelParamsM_S_version", 1, &data), 0);
+    EXPECT_EQ(data, 37u);
 }
 
 TEST_F(ElfApiTest, ReadsValuesLittleEndianWithHigherBytesZero) {

@@ -84,7 +84,8 @@ public:
     std::vector<std::string> Requests() const;  // the requests at the unit's settings, in order
     void ClearLog();
 
-    // Waits until at least `count` requests arrived since the last ClearLog (false on a hang-up).
+    // Waits until at least `count` requests arrived since the last ClearLog; false if they did
+    // not within the time (or the unit hung up first).
     bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // The unit's state now, and a replacement of the whole unit (its factory state too).

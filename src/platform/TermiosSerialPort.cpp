@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,6 +46,14 @@ int MillisecondsLeft(Clock::time_point deadline) {
     if (left <= Clock::duration::zero()) return 0;
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
     return ms > 0x7fffffff ? 0x7fffffff : static_cast<int>(ms);
+}
+
+// Unix 98 pty slaves (/dev/pts/N) have the majors 136 to 143.
+bool IsPtySlave(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned int maj = major(st.st_rdev);
+    return maj >= 136 && maj <= 143;
 }
 
 class TermiosSerialPort final : public ISerialPort {
@@ -241,17 +250,21 @@ private:
             return Failure(SerialStatus::Error, ENOTTY, settings.PortName + ": not a serial device");
         }
         // Another program on the same line would steal reply bytes. Root may still open an
-        // exclusive tty, so this only keeps ordinary users' programs out.
-        (void)SetExclusive(fd, true);
+        // exclusive tty, so this only keeps ordinary users' programs out. Not on a pty: the
+        // program on its other side keeps the slave open too, so the flag would outlive a
+        // tool that was killed and lock every later open out.
+        const bool exclusive = !IsPtySlave(fd);
+        if (exclusive) (void)SetExclusive(fd, true);
         SerialResult applied = ApplyTermiosRequest(fd, request);
         if (applied.ok()) applied = FlushQueue(fd, 2);
         if (!applied.ok()) {
-            (void)SetExclusive(fd, false);
+            if (exclusive) (void)SetExclusive(fd, false);
             ::close(fd);
             applied.message = settings.PortName + ": " + applied.message;
             return applied;
         }
         m_fd = fd;
+        m_exclusive = exclusive;
         m_settings = settings;
         m_buffer.clear();
         m_skipToNewLine = false;
@@ -270,7 +283,7 @@ private:
         m_idle.wait(lock, [this] { return m_users == 0; });
         // Leave the tty open to others again (the exclusive flag outlives our descriptor
         // while anyone else holds the tty open).
-        (void)SetExclusive(m_fd, false);
+        if (m_exclusive) (void)SetExclusive(m_fd, false);
         const int rc = ::close(m_fd);
         const int error = errno;
         m_fd = -1;
@@ -289,6 +302,7 @@ private:
     int m_fd = -1;
     int m_wakeFd = -1;
     int m_users = 0;
+    bool m_exclusive = false;
     bool m_closing = false;
     SerialSettings m_settings;
     SerialResult m_lastOpenError;

@@ -18,10 +18,10 @@ namespace {
 
 class Tool {
 public:
-    explicit Tool(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 300) {
+    explicit Tool(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 200) {
         Reopen(path, baud, stop, timeoutMs);
     }
-    void Reopen(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 300) {
+    void Reopen(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 200) {
         SerialSettings settings;
         settings.PortName = path;
         settings.BaudRate = baud;
@@ -90,6 +90,33 @@ TEST(PtyServer, RequestsAtOtherLineSettingsAreNotUnderstood) {
     EXPECT_EQ(ignored, 2);
 }
 
+TEST(PtyServer, ASpeedChangeTakesEffectAfterTheReply) {
+    SimPty sim;  // an RS485 unit of the newer module generation, at 9600
+    Tool tool(sim.PortPath());
+    EXPECT_NE(tool.Ask("~BAUD=7"), "<timeout>");  // the reply still comes at the old speed
+    EXPECT_EQ(sim.State().line.BaudRate, 76800);
+    EXPECT_EQ(tool.Ask("~CONNECT?"), "<timeout>");
+    tool.Reopen(sim.PortPath(), 76800);
+    EXPECT_EQ(tool.Ask("~CONNECT?"), "ok");
+}
+
+TEST(PtyServer, ADelayedReplyWaitsItsTime) {
+    UnitState state;
+    state.rs485.initDelayMs = 250;
+    SimPty sim(state);
+    Tool tool(sim.PortPath(), 9600, StopBits::One, 2000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NE(tool.Ask("~INIT="), "<timeout>");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
+    // A server stopped during the delay ends at once.
+    sim.ResetUnit([] { UnitState slow; slow.rs485.initDelayMs = 60000; return slow; }());
+    tool.port->WriteLine("~INIT=");
+    ASSERT_TRUE(sim.WaitForRequests(2, 2s));
+    const auto stopStart = std::chrono::steady_clock::now();
+    sim.Server().Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopStart, 5s);
+}
+
 TEST(PtyServer, FaultsSilenceEmptyWrongAndGarbage) {
     SimPty sim;
     Tool tool(sim.PortPath());
@@ -123,7 +150,7 @@ TEST(PtyServer, HangUpAfterLinesTakesThePortAway) {
     EXPECT_FALSE(tool.port->Open({sim.PortPath()}).ok());
 }
 
-TEST(PtyServer, RepliesWaitTheirDelayAndManyServersShareAFolder) {
+TEST(PtyServer, ManyServersShareAFolder) {
     Pelnix::Test::TempFolder folder;
     const std::string ports = folder.Path() + "/ports";
     std::vector<std::unique_ptr<SimPty>> sims;

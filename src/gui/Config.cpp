@@ -53,21 +53,29 @@ OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget
     return {OpenSettingsResult::Loaded, config};
 }
 
+bool writeDefaultSettingsFile(const ApplicationConfig& config) {
+    Config file;
+    return file.fileCreate() && file.saveXML(config);
+}
+
+bool writeSettingsFile(const QString& path, const ApplicationConfig& config) {
+    Config file;
+    return file.fileCreateSpecify(path) && file.saveXML(config);
+}
+
 bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg, QWidget* parent) {
     if (!candidate.checkConfigData(false, aesEnFlg, parent)) {
         StringTable st;
         toolkit().messageBox(st.getString(65), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error, parent);
         return false;
     }
-    Config file;
-    if (file.fileCreateSpecify(path)) file.saveXML(candidate);
+    writeSettingsFile(path, candidate);
     return true;
 }
 
 bool applySettingsToDefaultFile(const ApplicationConfig& candidate, bool aesEnFlg, QWidget* parent) {
     if (!candidate.checkConfigData(true, aesEnFlg, parent)) return false;
-    Config file;
-    if (file.fileCreate()) file.saveXML(candidate);
+    writeDefaultSettingsFile(candidate);
     return true;
 }
 

@@ -54,6 +54,12 @@ OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget
 bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg,
                       QWidget* parent = nullptr);
 
+// Write `config` to the default settings file or to `path`, as the windows do once the
+// candidate has passed its check and the kept object has been refreshed from the form. A
+// file that cannot be written is not reported; false tells that nothing was replaced.
+bool writeDefaultSettingsFile(const ApplicationConfig& config);
+bool writeSettingsFile(const QString& path, const ApplicationConfig& config);
+
 // "Set", the file side: the check with its field messages; when it passes the candidate is
 // written to the default settings file (silently skipped when that cannot be written) and
 // true is returned, so the settings may go on to the unit or firmware image.

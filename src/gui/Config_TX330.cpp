@@ -54,11 +54,15 @@ OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEn
     return {OpenSettingsResult_TX330::Loaded, config};
 }
 
+bool writeSettingsFile_TX330(const QString& path, const ApplicationConfig_TX330& config) {
+    Config_TX330 file;
+    return file.fileCreateSpecify(path) && file.saveXML(config);
+}
+
 bool saveSettingsFile_TX330(const ApplicationConfig_TX330& candidate, const QString& path, bool aesEnFlg,
                             QWidget* parent) {
     if (!candidate.checkConfigData(true, aesEnFlg, parent)) return false;
-    Config_TX330 file;
-    if (file.fileCreateSpecify(path)) file.saveXML(candidate);
+    writeSettingsFile_TX330(path, candidate);
     return true;
 }
 

@@ -42,6 +42,10 @@ struct OpenSettingsOutcome_TX330 {
 // check fails.
 OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent = nullptr);
 
+// Write `config` to `path` once its candidate has passed the check; false when nothing was
+// replaced (not reported to the user).
+bool writeSettingsFile_TX330(const QString& path, const ApplicationConfig_TX330& config);
+
 // "Save": the candidate is checked with its field messages; when it passes it is written to
 // `path` (a file that cannot be written is not reported) and true is returned.
 bool saveSettingsFile_TX330(const ApplicationConfig_TX330& candidate, const QString& path, bool aesEnFlg,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The termios port against a real pseudo-terminal; the test plays the device on the master.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -129,13 +130,30 @@ TEST(TermiosOpen, FailuresKeepTheirReason) {
     EXPECT_EQ(port->LastOpenError().errorNumber, ENOTTY);
     EXPECT_FALSE(port->IsOpen());
 
-    if (::geteuid() != 0) {  // root opens anything, so the denial can only be seen as a user
-        PtyPair pty;
-        ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
-        SerialResult denied = port->Open(SettingsFor(pty.SlavePath()));
-        EXPECT_EQ(denied.errorNumber, EACCES);
-        EXPECT_NE(port->LastOpenError().message.find("Permission denied"), std::string::npos);
+}
+
+TEST(TermiosOpen, PermissionDeniedIsKeptForTheUser) {
+    // Root opens anything, so the denial is checked in a child that gave up root first.
+    PtyPair pty;
+    ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0600), 0);
+    const bool asRoot = ::geteuid() == 0;
+    if (!asRoot) ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        auto port = CreateSerialPort();
+        const SerialResult denied = port->Open(SettingsFor(pty.SlavePath()));
+        const SerialResult kept = port->LastOpenError();
+        const bool good = denied.status == SerialStatus::Error && denied.errorNumber == EACCES &&
+                          kept.errorNumber == EACCES &&
+                          kept.message.find("Permission denied") != std::string::npos && !port->IsOpen();
+        ::_exit(good ? 0 : 1);
     }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(TermiosOpen, CallsOnAClosedPortSayNotOpen) {

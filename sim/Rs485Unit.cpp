@@ -73,32 +73,47 @@ std::string Hex2(int value) {
 
 std::string BaudReply(int rate) { return "baudrate is " + std::to_string(rate) + " bps"; }
 std::string DataBitReply(int bits) { return "databit is " + std::to_string(bits) + " bit"; }
-std::string StopBitReply(StopBits bits) { return bits == StopBits::Two ? "stopbit is 2 bit" : "stopbit is 1 bit"; }
+std::string StopBitReply(StopBits bits) {
+    return bits == StopBits::Two ? "stopbit is 2 bit" : "stopbit is 1 bit";
+}
 std::string ParityReply(Parity parity) {
     switch (parity) {
-        case Parity::Even: return "parity is even";
-        case Parity::Odd: return "parity is odd";
-        default: return "parity is none";
+        case Parity::Even:
+            return "parity is even";
+        case Parity::Odd:
+            return "parity is odd";
+        default:
+            return "parity is none";
     }
 }
 std::string IntfReply(int port) { return port == 2 ? "intfport is USB" : "intfport is RS485"; }
 std::string FlowReply(Handshake flow) {
     switch (flow) {
-        case Handshake::XOnXOff: return "flowctl is Xon/Xoff";
-        case Handshake::RequestToSend: return "flowctl is Rts/Cts";
-        default: return "flowctl is disable";
+        case Handshake::XOnXOff:
+            return "flowctl is Xon/Xoff";
+        case Handshake::RequestToSend:
+            return "flowctl is Rts/Cts";
+        default:
+            return "flowctl is disable";
     }
 }
 std::string CmdIfReply(int code) {
     switch (code) {
-        case 1: return "UART";
-        case 2: return "USB";
-        default: return "INVALID";
+        case 1:
+            return "UART";
+        case 2:
+            return "USB";
+        default:
+            return "INVALID";
     }
 }
-std::string SyncReply(int code) { return code == 1 ? "Synchronize Params is disable" : "Synchronize Params is enable"; }
+std::string SyncReply(int code) {
+    return code == 1 ? "Synchronize Params is disable" : "Synchronize Params is enable";
+}
 std::string GroupReply(int code) { return code == 2 ? "group is extended" : "group is fix"; }
-std::string NetEncReply(int code) { return code == 2 ? "net encryption is enable" : "net encryption is disable"; }
+std::string NetEncReply(int code) {
+    return code == 2 ? "net encryption is enable" : "net encryption is disable";
+}
 std::string AesModeReply(int code) { return code == 2 ? "aesmode is aes256" : "aesmode is aes128"; }
 std::string EncryptReply(const Rs485State& s) {
     // The newer modules know only network encryption and report it in its words.
@@ -118,11 +133,16 @@ std::string BindTypeReply(int code) { return code == 2 ? "bind type is each" : "
 // The unit's names of its packet formats, by the code of "~DEVI=" and "~CHK=".
 std::optional<std::string> FormatWord(int code) {
     switch (code) {
-        case 0: return "Ascii 10";
-        case 1: return "Binary BE";
-        case 2: return "Ascii 16";
-        case 5: return "Binary LE";
-        default: return std::nullopt;
+        case 0:
+            return "Ascii 10";
+        case 1:
+            return "Binary BE";
+        case 2:
+            return "Ascii 16";
+        case 5:
+            return "Binary LE";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -135,8 +155,8 @@ std::string EtxReply(const Rs485State& s, bool second) {
 }
 std::string DeviceReply(const Rs485State& s, bool second) {
     if (second)
-        return "dev id offset2 is " + std::to_string(s.devOffset2) + ", length2 is " + std::to_string(s.devLength2) +
-               ", format2 is " + *FormatWord(s.devFormat2);
+        return "dev id offset2 is " + std::to_string(s.devOffset2) + ", length2 is " +
+               std::to_string(s.devLength2) + ", format2 is " + *FormatWord(s.devFormat2);
     return "dev id offset is " + std::to_string(s.devOffset) + ", length is " + std::to_string(s.devLength) +
            ", format is " + *FormatWord(s.devFormat);
 }
@@ -148,9 +168,10 @@ std::string BcastReply(int address) {
 std::string CheckReply(const Rs485State& s) {
     static const char* const methods[] = {"", "disable", "BCC", "CRC", "SUM"};
     if (s.chkMethod == 1) return "chk is disable";
-    return std::string("chk is ") + methods[s.chkMethod] + (s.chkStx == 2 ? ", stx is included" : ", stx is not included") +
-           ", id offset is " + std::to_string(s.chkOffset) + ", length is " + std::to_string(s.chkLength) +
-           ", format is " + *FormatWord(s.chkFormat);
+    return std::string("chk is ") + methods[s.chkMethod] +
+           (s.chkStx == 2 ? ", stx is included" : ", stx is not included") + ", id offset is " +
+           std::to_string(s.chkOffset) + ", length is " + std::to_string(s.chkLength) + ", format is " +
+           *FormatWord(s.chkFormat);
 }
 std::string KeyReply(const Rs485State& s) {
     std::string line = "encrypt key is ";
@@ -190,13 +211,15 @@ std::vector<Reply> Listing(const UnitState& state, const Version& version) {
             add("bind each is no entry");
         } else {
             add("bind each entries are");
-            for (const auto& e : s.eachs) add("nodeid=" + std::to_string(e.nodeId) + ";unitid=" + std::to_string(e.unitId));
+            for (const auto& e : s.eachs)
+                add("nodeid=" + std::to_string(e.nodeId) + ";unitid=" + std::to_string(e.unitId));
         }
     } else if (s.groups.empty()) {
         add("bind is no entry");
     } else {
         add("bind entries are");
-        for (const auto& g : s.groups) add(std::to_string(g.nodeId) + ":m=" + Hex2(g.mask) + ":k=" + Hex2(g.key));
+        for (const auto& g : s.groups)
+            add(std::to_string(g.nodeId) + ":m=" + Hex2(g.mask) + ":k=" + Hex2(g.key));
     }
     if (version.AtMost(2, 4)) add(CheckReply(s));
     add("hundred order is " + std::to_string(s.idOffset));
@@ -242,16 +265,22 @@ std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const
     if (request == "~NAME?") return {{state.name}};
     if (request == "~VER?") return {{state.version}};
     if (request == "~ALLPARAM?") return Listing(state, version);
-    if (request == "~CMDIF?") return over2_5 ? std::vector<Reply>{{CmdIfReply(s.cmdIf)}} : std::vector<Reply>{{kUnknown}};
+    if (request == "~CMDIF?")
+        return over2_5 ? std::vector<Reply>{{CmdIfReply(s.cmdIf)}} : std::vector<Reply>{{kUnknown}};
     if (request == "~STX?") return {{StxReply(s, false)}};
     if (request == "~STX2?") return {{StxReply(s, true)}};
     if (request == "~ETX?") return {{EtxReply(s, false)}};
     if (request == "~ETX2?") return {{EtxReply(s, true)}};
-    if (request == "~BTYP?") return hasBindType ? std::vector<Reply>{{BindTypeReply(s.bindType)}} : std::vector<Reply>{{kUnknown}};
+    if (request == "~BTYP?")
+        return hasBindType ? std::vector<Reply>{{BindTypeReply(s.bindType)}} : std::vector<Reply>{{kUnknown}};
     if (request == "~NETENCENABLE?")
-        return s.networkEncryption ? std::vector<Reply>{{NetEncReply(s.aesEnable)}} : std::vector<Reply>{{kUnknown}};
-    if (request == "~AESMODE?") return s.newerModule ? std::vector<Reply>{{AesModeReply(s.aesMode)}} : std::vector<Reply>{{kUnknown}};
-    if (request == "~WHITE?") return s.whiteningCapable ? std::vector<Reply>{{WhiteReply(s.whitening)}} : std::vector<Reply>{{kUnknown}};
+        return s.networkEncryption ? std::vector<Reply>{{NetEncReply(s.aesEnable)}}
+                                   : std::vector<Reply>{{kUnknown}};
+    if (request == "~AESMODE?")
+        return s.newerModule ? std::vector<Reply>{{AesModeReply(s.aesMode)}} : std::vector<Reply>{{kUnknown}};
+    if (request == "~WHITE?")
+        return s.whiteningCapable ? std::vector<Reply>{{WhiteReply(s.whitening)}}
+                                  : std::vector<Reply>{{kUnknown}};
     if (request == "~ENCREST=") {
         if (!s.newerModule) return {{kUnknown}};
         s.aesKey.clear();
@@ -302,7 +331,8 @@ std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const
         const bool second = command == "~ETX2=";
         auto mark = fields.size() == 2 ? HexByte(fields[0]) : std::nullopt;
         auto count = fields.size() == 2 ? Number(fields[1]) : std::nullopt;
-        if (!mark || !count || !ValidMark(*mark) || !InRange(*count, 0, 9) || *mark == (second ? s.stx2 : s.stx))
+        if (!mark || !count || !ValidMark(*mark) || !InRange(*count, 0, 9) ||
+            *mark == (second ? s.stx2 : s.stx))
             return {{kInvalid}};
         (second ? s.etx2 : s.etx) = *mark;
         (second ? s.offset2 : s.offset) = *count;
@@ -312,7 +342,8 @@ std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const
         const bool second = command == "~DEVI2=";
         if (fields.size() != 3) return {{kInvalid}};
         auto offset = Number(fields[0]), length = Number(fields[1]), format = Number(fields[2]);
-        if (!offset || !length || !format || !InRange(*offset, 0, 99) || !InRange(*length, 0, 6) || !FormatWord(*format))
+        if (!offset || !length || !format || !InRange(*offset, 0, 99) || !InRange(*length, 0, 6) ||
+            !FormatWord(*format))
             return {{kInvalid}};
         (second ? s.devOffset2 : s.devOffset) = *offset;
         (second ? s.devLength2 : s.devLength) = *length;
@@ -325,13 +356,15 @@ std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const
             auto mask = HexByte(fields[1]), key = HexByte(fields[2]);
             if (!node || !mask || !key || !InRange(*node, 0, 99)) return {{kInvalid}};
             s.groups.push_back({*node, *mask, *key});
-            return {{"added entry for node id " + std::to_string(*node) + ", mask=" + Hex2(*mask) + " key=" + Hex2(*key)}};
+            return {{"added entry for node id " + std::to_string(*node) + ", mask=" + Hex2(*mask) +
+                     " key=" + Hex2(*key)}};
         }
         if (fields.size() == 2 && hasBindType) {
             auto node = Number(fields[0]), unit = Number(fields[1]);
             if (!node || !unit || !InRange(*node, 0, 99) || !InRange(*unit, 1, 99)) return {{kInvalid}};
             s.eachs.push_back({*node, *unit});
-            return {{"added entry for node id " + std::to_string(*node) + ", unit id " + std::to_string(*unit)}};
+            return {
+                {"added entry for node id " + std::to_string(*node) + ", unit id " + std::to_string(*unit)}};
         }
         return {{kInvalid}};
     }
@@ -340,8 +373,9 @@ std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const
         if (fields.size() != 5) return {{kInvalid}};
         auto method = Number(fields[0]), stx = Number(fields[1]), offset = Number(fields[2], true),
              length = Number(fields[3]), format = Number(fields[4]);
-        if (!method || !stx || !offset || !length || !format || !InRange(*method, 1, 4) || !InRange(*stx, 1, 2) ||
-            !InRange(*offset, -99, 99) || !InRange(*length, 1, 4) || !FormatWord(*format))
+        if (!method || !stx || !offset || !length || !format || !InRange(*method, 1, 4) ||
+            !InRange(*stx, 1, 2) || !InRange(*offset, -99, 99) || !InRange(*length, 1, 4) ||
+            !FormatWord(*format))
             return {{kInvalid}};
         s.chkMethod = *method;
         s.chkStx = *stx;

@@ -76,10 +76,14 @@ bool Apply(UnitState& state, const std::string& key, const std::string& value) {
     }
     if (key == "databits") return setInt(state.line.DataBits, 7, 8);
     if (key == "parity") {
-        if (value == "none") state.line.Parity = Parity::None;
-        else if (value == "even") state.line.Parity = Parity::Even;
-        else if (value == "odd") state.line.Parity = Parity::Odd;
-        else return false;
+        if (value == "none")
+            state.line.Parity = Parity::None;
+        else if (value == "even")
+            state.line.Parity = Parity::Even;
+        else if (value == "odd")
+            state.line.Parity = Parity::Odd;
+        else
+            return false;
         return true;
     }
     if (key == "stopbits") {
@@ -104,14 +108,18 @@ bool Apply(UnitState& state, const std::string& key, const std::string& value) {
     if (key == "whitening") return setInt(s.whitening, 0, 1);
     if (key == "initdelay") return setInt(s.initDelayMs, 0, 3'600'000);
     if (key == "bindtype") {
-        if (value == "group") s.bindType = 1;
-        else if (value == "each") s.bindType = 2;
-        else return false;
+        if (value == "group")
+            s.bindType = 1;
+        else if (value == "each")
+            s.bindType = 2;
+        else
+            return false;
         return true;
     }
     if (key == "group") {
         auto v = Integers(value, 3);
-        if (!v || !InRange((*v)[0], 0, 99) || !InRange((*v)[1], 0, 0xFF) || !InRange((*v)[2], 0, 0xFF)) return false;
+        if (!v || !InRange((*v)[0], 0, 99) || !InRange((*v)[1], 0, 0xFF) || !InRange((*v)[2], 0, 0xFF))
+            return false;
         s.groups.push_back({(*v)[0], (*v)[1], (*v)[2]});
         return true;
     }
@@ -162,8 +170,8 @@ std::optional<UnitState> ParseUnitState(const std::string& text, std::string& er
     if (!version.empty()) state.version = version;
     for (const auto& [lineNumber, entry] : entries) {
         if (!Apply(state, entry.first, entry.second)) {
-            error = "line " + std::to_string(lineNumber) + ": unknown key or bad value: " + entry.first + "=" +
-                    entry.second;
+            error = "line " + std::to_string(lineNumber) + ": unknown key or bad value: " + entry.first +
+                    "=" + entry.second;
             return std::nullopt;
         }
     }

@@ -73,7 +73,8 @@ void LoadSettings() {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("pelnix-bench-readwrite-" + std::to_string(getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pelnix-bench-readwrite-" + std::to_string(getpid()));
     fs::create_directories(folder);
 
     auto port = Tormel::Platform::CreateSerialPort();
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
         }
         const double wall = Ms(Clock::now() - start);
         Command::Close();
-        const double floor = received * Ms(Command::Timing().LinePause) + opened * Ms(Command::Timing().ReopenDelay);
+        const double floor =
+            received * Ms(Command::Timing().LinePause) + opened * Ms(Command::Timing().ReopenDelay);
         lines = received;
         reopens = opened;
         walls.push_back(wall);
@@ -125,10 +127,12 @@ int main(int argc, char** argv) {
     Command::SetTraceSink({});
     std::sort(walls.begin(), walls.end());
     std::sort(ratios.begin(), ratios.end());
-    std::printf("RS485 unit 2.6: ConnectAndRead + Write (%d rounds, %d lines received, %d reopens, floor %.0f ms)\n",
-                rounds, lines, reopens, floors.back());
+    std::printf(
+        "RS485 unit 2.6: ConnectAndRead + Write (%d rounds, %d lines received, %d reopens, floor %.0f ms)\n",
+        rounds, lines, reopens, floors.back());
     std::printf("  wall time: median %.1f ms, worst %.1f ms\n", walls[walls.size() / 2], walls.back());
-    std::printf("  measured/floor: median %.4f, worst %.4f (goal <= 1.05)\n", ratios[ratios.size() / 2], ratios.back());
+    std::printf("  measured/floor: median %.4f, worst %.4f (goal <= 1.05)\n", ratios[ratios.size() / 2],
+                ratios.back());
 
     Command::SetPortLister({});
     Command::SerialPort(nullptr);

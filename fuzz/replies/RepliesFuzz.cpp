@@ -22,7 +22,8 @@ void Outcome(const std::function<void()>& parse) {
     try {
         parse();
     } catch (const CommandError& error) {
-        if (error.Result() != CommandResult::ErrCommand && error.Result() != CommandResult::ErrOutOfRange) std::abort();
+        if (error.Result() != CommandResult::ErrCommand && error.Result() != CommandResult::ErrOutOfRange)
+            std::abort();
     }
 }
 
@@ -81,7 +82,8 @@ void EveryParser(std::string_view line) {
             if (word > 0xFFFF) std::abort();
     });
     Tormel::Domain::Common::BindingGroup group;
-    if (ParseGroupListEntry(line, group) == EntryKind::Entry && !IsValidMaskAndKey(group.Mask, group.Key)) std::abort();
+    if (ParseGroupListEntry(line, group) == EntryKind::Entry && !IsValidMaskAndKey(group.Mask, group.Key))
+        std::abort();
     Tormel::Domain::Common::BindingEach each;
     ParseEachListEntry(line, each);
 }

@@ -80,15 +80,17 @@ TEST(SimUnitRs485, SettersChangeTheUnitAndInitRestoresTheFactoryValues) {
 
     SimUnit older(Rs485FactoryState("2.4", false, "1.5"));
     EXPECT_EQ(One(older, "~BAUD=7"), "invalid parameter");  // 76800 needs the newer module
-    EXPECT_EQ(One(older, "~CHK=2,2,-2,1,5"), "chk is BCC, stx is included, id offset is -2, length is 1, format is Binary LE");
+    EXPECT_EQ(One(older, "~CHK=2,2,-2,1,5"),
+              "chk is BCC, stx is included, id offset is -2, length is 1, format is Binary LE");
     EXPECT_EQ(One(older, "~CHK=1,2,-2,1,5"), "chk is disable");
 }
 
 TEST(SimUnitRs485, StateFileChoosesTheUnitAndRejectsUnknownKeys) {
     std::string error;
-    auto state = ParseUnitState("# an older unit\nversion=2.1\ngeneration=older\nfirmware=1.3\nbaud=19200\n"
-                                "group=5, 0xF0, 0x08\nstx=0x41\n",
-                                error);
+    auto state = ParseUnitState(
+        "# an older unit\nversion=2.1\ngeneration=older\nfirmware=1.3\nbaud=19200\n"
+        "group=5, 0xF0, 0x08\nstx=0x41\n",
+        error);
     ASSERT_TRUE(state) << error;
     EXPECT_EQ(state->version, "2.1");
     EXPECT_EQ(state->name, "Tarvic(920MHz) TX-710A Ver1.3");

@@ -62,7 +62,8 @@ void WriteStx(PacketFormat which, uint8_t stx) {
 void WriteEtx(PacketFormat which, uint8_t etx, uint8_t offset) {
     RequireMark(etx);
     RequireRange(offset, 0, 9);
-    Confirm(Replies::ParseEtx(Ask(Replies::EtxRequest(which, etx, offset)), which), Replies::EndMark{etx, offset});
+    Confirm(Replies::ParseEtx(Ask(Replies::EtxRequest(which, etx, offset)), which),
+            Replies::EndMark{etx, offset});
 }
 
 Replies::EndMark ReadEtx(PacketFormat which) {
@@ -90,7 +91,9 @@ void WritePacket(PacketFormat which, uint8_t stx, uint8_t etx, uint8_t offset) {
         WriteStx(which, stx);
         WriteEtx(which, etx, offset);
     } else {
-        const uint8_t detour = (stx != 0xFF && etx != 0xFF) ? 0xFF : (stx != 0xFE && etx != 0xFE) ? 0xFE : 0xFC;
+        const uint8_t detour = (stx != 0xFF && etx != 0xFF)   ? 0xFF
+                               : (stx != 0xFE && etx != 0xFE) ? 0xFE
+                                                              : 0xFC;
         WriteEtx(which, detour, current.Offset);
         WriteStx(which, stx);
         WriteEtx(which, etx, offset);
@@ -148,15 +151,18 @@ void Command::GetEtx2nd(uint8_t& etx, uint8_t& offset) {
 void Command::GetWhitening() { m_nodeinfo.WhiteningEnable = Replies::ParseWhitening(Ask("~WHITE?")); }
 
 std::string Command::GetBind() {
-    return Replies::ParseBindListing(Receive(), [] { return Receive(); }, m_binding);
+    return Replies::ParseBindListing(
+        Receive(), [] { return Receive(); }, m_binding);
 }
 
 std::string Command::GetBindGroup(const std::string& first) {
-    return Replies::ParseGroupListing(first, [] { return Receive(); }, m_binding);
+    return Replies::ParseGroupListing(
+        first, [] { return Receive(); }, m_binding);
 }
 
 std::string Command::GetBindEach(const std::string& first) {
-    return Replies::ParseEachListing(first, [] { return Receive(); }, m_binding);
+    return Replies::ParseEachListing(
+        first, [] { return Receive(); }, m_binding);
 }
 
 bool Command::GetAllParam() {
@@ -271,9 +277,14 @@ void Command::SetAESEncrypt(const Nodeinfo& nodeinfo) {
     if (!IsFirmForQRM500() || nodeinfo.AESEncryptEnable != NodeinfoAESEncryptEnable::Enable) return;
     SetAESEncryptType(nodeinfo.AESEncryptType);
     switch (nodeinfo.AESEncryptKeySetting) {
-        case NodeinfoAESEncryptKeySetting::Change: SetAESEncryptKey(nodeinfo); break;
-        case NodeinfoAESEncryptKeySetting::Init: SetAESEncryptInit(); break;
-        default: break;  // the unit keeps its key
+        case NodeinfoAESEncryptKeySetting::Change:
+            SetAESEncryptKey(nodeinfo);
+            break;
+        case NodeinfoAESEncryptKeySetting::Init:
+            SetAESEncryptInit();
+            break;
+        default:
+            break;  // the unit keeps its key
     }
 }
 
@@ -306,7 +317,9 @@ void Command::SetEtx(uint8_t etx, uint8_t offset) { WriteEtx(PacketFormat::First
 void Command::SetStx2nd(uint8_t stx) { WriteStx(PacketFormat::Second, stx); }
 void Command::SetEtx2nd(uint8_t etx, uint8_t offset) { WriteEtx(PacketFormat::Second, etx, offset); }
 
-void Command::SetPacket(uint8_t stx, uint8_t etx, uint8_t offset) { WritePacket(PacketFormat::First, stx, etx, offset); }
+void Command::SetPacket(uint8_t stx, uint8_t etx, uint8_t offset) {
+    WritePacket(PacketFormat::First, stx, etx, offset);
+}
 
 void Command::SetPacket2nd(ProtocolFmt2Enable fmt2, uint8_t stx, uint8_t etx, uint8_t offset) {
     WritePacket(PacketFormat::Second, stx, etx, offset);
@@ -369,7 +382,8 @@ void Command::SetBindGroupEntry(uint8_t nodeId, uint8_t mask, uint8_t key) {
 void Command::SetBindEachEntry(uint8_t unitId, uint8_t nodeId) {
     RequireRange(nodeId, 0, 99);
     RequireRange(unitId, 1, 99);
-    Confirm(Replies::ParseBindEachAdded(Ask(Replies::BindEachRequest(nodeId, unitId))), BindingEach{unitId, nodeId});
+    Confirm(Replies::ParseBindEachAdded(Ask(Replies::BindEachRequest(nodeId, unitId))),
+            BindingEach{unitId, nodeId});
 }
 
 void Command::SetBindGroup() {
@@ -426,7 +440,8 @@ CommandResult Command::Write() {
             SetBindType(m_binding.BindType);
         }
         SetBind(m_binding.BindType);
-        if (IsVersionUnder2_4()) SetVerify(p.CheckMethod, p.CheckCode, p.CheckOffset, p.CheckLength, p.CheckFormat);
+        if (IsVersionUnder2_4())
+            SetVerify(p.CheckMethod, p.CheckCode, p.CheckOffset, p.CheckLength, p.CheckFormat);
 
         // The unit's own line last: each change may move the PC side to the new settings.
         const Communication c = m_communication;

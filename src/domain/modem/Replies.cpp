@@ -134,7 +134,7 @@ std::string Hex2(unsigned value) {
 
 template <size_t Bytes, size_t Words>
 std::optional<std::string> KeyRequest(std::string_view name, const Common::Nodeinfo& node,
-                                      uint32_t Common::Nodeinfo::* const (&fields)[Words]) {
+                                      uint32_t Common::Nodeinfo::*const (&fields)[Words]) {
     static_assert(Bytes == Words * 2);
     std::string request = "~" + std::string(name) + "=";
     for (size_t i = 0; i < Words; ++i) {
@@ -154,15 +154,24 @@ std::optional<std::string> KeyRequest(std::string_view name, const Common::Nodei
 
 std::optional<int> BaudRateCode(int32_t baudRate) {
     switch (baudRate) {
-        case 2400: return 0;
-        case 4800: return 1;
-        case 9600: return 2;
-        case 19200: return 3;
-        case 38400: return 4;
-        case 57600: return 5;
-        case 115200: return 6;
-        case 76800: return 7;
-        default: return std::nullopt;
+        case 2400:
+            return 0;
+        case 4800:
+            return 1;
+        case 9600:
+            return 2;
+        case 19200:
+            return 3;
+        case 38400:
+            return 4;
+        case 57600:
+            return 5;
+        case 115200:
+            return 6;
+        case 76800:
+            return 7;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -174,18 +183,25 @@ std::optional<int> DataBitsCode(int32_t dataBits) {
 
 std::optional<int> ParityCode(Parity parity) {
     switch (parity) {
-        case Parity::None: return 1;
-        case Parity::Even: return 2;
-        case Parity::Odd: return 3;
-        default: return std::nullopt;
+        case Parity::None:
+            return 1;
+        case Parity::Even:
+            return 2;
+        case Parity::Odd:
+            return 3;
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<int> StopBitsCode(StopBits stopBits) {
     switch (stopBits) {
-        case StopBits::One: return 1;
-        case StopBits::Two: return 2;
-        default: return std::nullopt;
+        case StopBits::One:
+            return 1;
+        case StopBits::Two:
+            return 2;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -193,20 +209,29 @@ std::optional<int> IntfPortCode(int32_t intfPort) { return SwitchCode(intfPort, 
 
 std::optional<int> FlowControlCode(Handshake handshake) {
     switch (handshake) {
-        case Handshake::None: return 1;
-        case Handshake::XOnXOff: return 2;
-        case Handshake::RequestToSend: return 3;
-        default: return std::nullopt;
+        case Handshake::None:
+            return 1;
+        case Handshake::XOnXOff:
+            return 2;
+        case Handshake::RequestToSend:
+            return 3;
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<int> FormatCode(ProtocolFormat format) {
     switch (format) {
-        case ProtocolFormat::DecimalNumber: return 0;
-        case ProtocolFormat::HexadecimalNumber: return 2;
-        case ProtocolFormat::LittleEndian: return 5;
-        case ProtocolFormat::BigEndian: return 1;
-        default: return std::nullopt;
+        case ProtocolFormat::DecimalNumber:
+            return 0;
+        case ProtocolFormat::HexadecimalNumber:
+            return 2;
+        case ProtocolFormat::LittleEndian:
+            return 5;
+        case ProtocolFormat::BigEndian:
+            return 1;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -229,8 +254,9 @@ std::optional<int> SwitchCode(int32_t value, int32_t lowest, int32_t highest) {
 
 int32_t ParseBaudRate(std::string_view line) {
     static const Word<int32_t> words[] = {
-        {"baudrate is 2400 bps", 2400},     {"baudrate is 4800 bps", 4800},   {"baudrate is 9600 bps", 9600},
-        {"baudrate is 19200 bps", 19200},   {"baudrate is 38400 bps", 38400}, {"baudrate is 57600 bps", 57600},
+        {"baudrate is 2400 bps", 2400},     {"baudrate is 4800 bps", 4800},
+        {"baudrate is 9600 bps", 9600},     {"baudrate is 19200 bps", 19200},
+        {"baudrate is 38400 bps", 38400},   {"baudrate is 57600 bps", 57600},
         {"baudrate is 115200 bps", 115200}, {"baudrate is 76800 bps", 76800}};
     return MatchWord(line, words);
 }
@@ -247,7 +273,8 @@ Parity ParseParity(std::string_view line) {
 }
 
 StopBits ParseStopBits(std::string_view line) {
-    static const Word<StopBits> words[] = {{"stopbit is 1 bit", StopBits::One}, {"stopbit is 2 bit", StopBits::Two}};
+    static const Word<StopBits> words[] = {{"stopbit is 1 bit", StopBits::One},
+                                           {"stopbit is 2 bit", StopBits::Two}};
     return MatchWord(line, words);
 }
 
@@ -284,14 +311,16 @@ NodeinfoAESEncryptEnable ParseAESEncryptEnable(std::string_view line) {
 }
 
 NodeinfoAESEncryptType ParseAESEncryptType(std::string_view line) {
-    static const Word<NodeinfoAESEncryptType> words[] = {{"aesmode is aes128", NodeinfoAESEncryptType::AES128},
-                                                         {"aesmode is aes256", NodeinfoAESEncryptType::AES256}};
+    static const Word<NodeinfoAESEncryptType> words[] = {
+        {"aesmode is aes128", NodeinfoAESEncryptType::AES128},
+        {"aesmode is aes256", NodeinfoAESEncryptType::AES256}};
     return MatchWord(line, words);
 }
 
 NodeinfoEncryptEnable ParseEncryptEnable(std::string_view line, bool newerModule) {
-    static const Word<NodeinfoEncryptEnable> older[] = {{"encrypt is disable", NodeinfoEncryptEnable::Disable},
-                                                        {"encrypt is enable", NodeinfoEncryptEnable::Enable}};
+    static const Word<NodeinfoEncryptEnable> older[] = {
+        {"encrypt is disable", NodeinfoEncryptEnable::Disable},
+        {"encrypt is enable", NodeinfoEncryptEnable::Enable}};
     static const Word<NodeinfoEncryptEnable> newer[] = {
         {"net encryption is disable", NodeinfoEncryptEnable::Disable},
         {"net encryption is enable", NodeinfoEncryptEnable::Enable}};
@@ -362,7 +391,8 @@ Device ParseDevice(std::string_view line, PacketFormat which) {
     bool first = which == PacketFormat::First;
     auto parts = SplitParts(line, 3);
     Device result;
-    result.Offset = static_cast<uint8_t>(DecimalAfter(parts[0], first ? "dev id offset is " : "dev id offset2 is ", 0, 99));
+    result.Offset = static_cast<uint8_t>(
+        DecimalAfter(parts[0], first ? "dev id offset is " : "dev id offset2 is ", 0, 99));
     result.Length = static_cast<uint8_t>(DecimalAfter(parts[1], first ? "length is " : "length2 is ", 0, 6));
     result.Format = first ? MatchWord(parts[2], kFormatWords) : MatchWord(parts[2], kFormat2Words);
     return result;
@@ -435,12 +465,23 @@ bool IsValidMaskAndKey(uint8_t mask, uint8_t key) {
     // one at 0x60 at most (node ids end at 99).
     unsigned size = 0;
     switch (mask) {
-        case 0xC0: size = 0x40; break;
-        case 0xE0: size = 0x20; break;
-        case 0xF0: size = 0x10; break;
-        case 0xF8: size = 0x08; break;
-        case 0xFC: size = 0x04; break;
-        default: return false;
+        case 0xC0:
+            size = 0x40;
+            break;
+        case 0xE0:
+            size = 0x20;
+            break;
+        case 0xF0:
+            size = 0x10;
+            break;
+        case 0xF8:
+            size = 0x08;
+            break;
+        case 0xFC:
+            size = 0x04;
+            break;
+        default:
+            return false;
     }
     return key % size == 0 && key <= 0x60;
 }
@@ -457,7 +498,8 @@ EntryKind ParseGroupListEntry(std::string_view line, BindingGroup& entry) {
     std::string_view maskText = line.substr(first + 1, second - first - 1);
     std::string_view keyText = line.substr(second + 1);
     if (!ReadDecimal(line.substr(0, first), id) || id > 99) return EntryKind::NotEntry;
-    if (maskText.substr(0, 4) != "m=0x" || !ReadHex(maskText.substr(4), 1, 2, mask)) return EntryKind::NotEntry;
+    if (maskText.substr(0, 4) != "m=0x" || !ReadHex(maskText.substr(4), 1, 2, mask))
+        return EntryKind::NotEntry;
     if (keyText.substr(0, 4) != "k=0x" || !ReadHex(keyText.substr(4), 1, 2, key)) return EntryKind::NotEntry;
     if (mask == 0 && key == 0) return EntryKind::EmptySlot;
     if (!IsValidMaskAndKey(static_cast<uint8_t>(mask), static_cast<uint8_t>(key))) return EntryKind::NotEntry;
@@ -492,7 +534,8 @@ std::string StxRequest(PacketFormat which, uint8_t mark) {
 }
 
 std::string EtxRequest(PacketFormat which, uint8_t mark, int trailingBytes) {
-    return (which == PacketFormat::First ? "~ETX=" : "~ETX2=") + Hex2(mark) + "," + std::to_string(trailingBytes);
+    return (which == PacketFormat::First ? "~ETX=" : "~ETX2=") + Hex2(mark) + "," +
+           std::to_string(trailingBytes);
 }
 
 std::string DeviceRequest(PacketFormat which, int offset, int length, int formatCode) {

@@ -46,7 +46,8 @@ enum class PacketFormat { First, Second };
 
 // ---- Request codes: record value -> the small decimal the unit expects; nullopt when
 // ---- the value has no code (the writer then refuses it with ErrOutOfRange).
-std::optional<int> BaudRateCode(int32_t baudRate);  // 76800 -> 7; whether the unit takes it is the caller's test
+std::optional<int> BaudRateCode(
+    int32_t baudRate);  // 76800 -> 7; whether the unit takes it is the caller's test
 std::optional<int> DataBitsCode(int32_t dataBits);
 std::optional<int> ParityCode(Parity parity);
 std::optional<int> StopBitsCode(StopBits stopBits);

@@ -45,7 +45,8 @@ TEST(Replies, EveryReplyParsesToItsValueAndAnythingElseIsACommandError) {
     auto etxMark = As([](std::string_view l) { return ParseEtx(l, PacketFormat::First).Mark; });
     auto etxOffset = As([](std::string_view l) { return ParseEtx(l, PacketFormat::First).Offset; });
     auto etx2Offset = As([](std::string_view l) { return ParseEtx(l, PacketFormat::Second).Offset; });
-    auto devFormat = As([](std::string_view l) { return static_cast<int>(ParseDevice(l, PacketFormat::First).Format); });
+    auto devFormat =
+        As([](std::string_view l) { return static_cast<int>(ParseDevice(l, PacketFormat::First).Format); });
     auto dev2Length = As([](std::string_view l) { return ParseDevice(l, PacketFormat::Second).Length; });
     auto chkOffset = As([](std::string_view l) { return ParseVerify(l).Offset; });
     auto chkLength = As([](std::string_view l) { return ParseVerify(l).Length; });
@@ -80,7 +81,8 @@ TEST(Replies, EveryReplyParsesToItsValueAndAnythingElseIsACommandError) {
         {"bind type", As([](auto l) { return static_cast<int>(ParseBindType(l)); }), "bind type is each", 2},
         {"silent", As(ParseSilentChar), "silent interval length is 100", 100},
         {"silent too long", As(ParseSilentChar), "silent interval length is 101", kCmd},
-        {"silent endless digits", As(ParseSilentChar), "silent interval length is 99999999999999999999999", kCmd},
+        {"silent endless digits", As(ParseSilentChar), "silent interval length is 99999999999999999999999",
+         kCmd},
         {"silent no digits", As(ParseSilentChar), "silent interval length is ", kCmd},
         {"stx one digit", stx, "stx is 0x2", 2},
         {"stx lower hex", stx, "stx is 0xfe", 0xFE},
@@ -99,13 +101,19 @@ TEST(Replies, EveryReplyParsesToItsValueAndAnythingElseIsACommandError) {
         {"device format", devFormat, "dev id offset is 3, length is 2, format is Binary LE", 2},
         {"device length too big", devFormat, "dev id offset is 3, length is 7, format is Ascii 10", kCmd},
         {"device2", dev2Length, "dev id offset2 is 99, length2 is 6, format2 is Ascii 16", 6},
-        {"device2 with first format words", dev2Length, "dev id offset2 is 9, length2 is 6, format is Ascii 16", kCmd},
+        {"device2 with first format words", dev2Length,
+         "dev id offset2 is 9, length2 is 6, format is Ascii 16", kCmd},
         {"check disable", chkLength, "chk is disable", 2},
-        {"check offset", chkOffset, "chk is BCC, stx is included, id offset is -2, length is 1, format is Binary LE", -2},
-        {"check offset limit", chkOffset, "chk is SUM, stx is not included, id offset is -99, length is 4, format is Ascii 10", -99},
-        {"check offset beyond", chkOffset, "chk is SUM, stx is not included, id offset is 100, length is 4, format is Ascii 10", kCmd},
-        {"check length zero", chkLength, "chk is CRC, stx is included, id offset is 0, length is 0, format is Ascii 10", kCmd},
-        {"check disable with parts", chkMethod, "chk is disable, stx is included, id offset is 0, length is 2, format is Ascii 10", kCmd},
+        {"check offset", chkOffset,
+         "chk is BCC, stx is included, id offset is -2, length is 1, format is Binary LE", -2},
+        {"check offset limit", chkOffset,
+         "chk is SUM, stx is not included, id offset is -99, length is 4, format is Ascii 10", -99},
+        {"check offset beyond", chkOffset,
+         "chk is SUM, stx is not included, id offset is 100, length is 4, format is Ascii 10", kCmd},
+        {"check length zero", chkLength,
+         "chk is CRC, stx is included, id offset is 0, length is 0, format is Ascii 10", kCmd},
+        {"check disable with parts", chkMethod,
+         "chk is disable, stx is included, id offset is 0, length is 2, format is Ascii 10", kCmd},
         {"id offset one digit", As(ParseIdOffset), "hundred order is 0", 0},
         {"id offset four digits", As(ParseIdOffset), "hundred order is 9999", 9999},
         {"id offset five digits", As(ParseIdOffset), "hundred order is 10000", kCmd},
@@ -121,15 +129,22 @@ TEST(Replies, EveryReplyParsesToItsValueAndAnythingElseIsACommandError) {
         {"each added unit", eachUnit, "added entry for node id 12, unit id 3", 3},
         {"each added node", eachNode, "added entry for node id 12, unit id 3", 12},
         {"each added unit 0", eachUnit, "added entry for node id 12, unit id 0", kCmd},
-        {"key", encKey8, "encrypt key is 0x00,0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0A,0x0B,0x0C,0x0D,0xE,0xff", 0x0Eff},
+        {"key", encKey8,
+         "encrypt key is 0x00,0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0A,0x0B,0x0C,0x0D,0xE,0xff",
+         0x0Eff},
         {"key word 1", encKey1, "encrypt key is 0x12,0x34,0,0,0,0,0,0,0,0,0,0,0,0,0,0", kCmd},
-        {"key fifteen bytes", encKey1, "encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
-        {"key seventeen bytes", encKey1, "encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
-        {"key with spaces", encKey1, "encrypt key is 0x12, 0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
+        {"key fifteen bytes", encKey1,
+         "encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
+        {"key seventeen bytes", encKey1,
+         "encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
+        {"key with spaces", encKey1,
+         "encrypt key is 0x12, 0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0", kCmd},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(Outcome([&] { return row.parse(row.line); }), row.expected) << row.what << ": \"" << row.line << "\"";
-    EXPECT_EQ(ParseEncryptKey("encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0")[0],
+        EXPECT_EQ(Outcome([&] { return row.parse(row.line); }), row.expected)
+            << row.what << ": \"" << row.line << "\"";
+    EXPECT_EQ(ParseEncryptKey(
+                  "encrypt key is 0x12,0x34,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0,0x0")[0],
               0x1234u);
 }
 
@@ -148,7 +163,8 @@ TEST(Replies, RequestsCarryCodesInDecimalAndMarksAndKeysInTwoUpperCaseHexDigits)
     EXPECT_EQ(SetRequest("BCAD", 65535), "~BCAD=65535");
     EXPECT_EQ(EtxRequest(PacketFormat::Second, 0x0a, 3), "~ETX2=0x0A,3");
     EXPECT_EQ(StxRequest(PacketFormat::First, 0xff), "~STX=0xFF");
-    EXPECT_EQ(DeviceRequest(PacketFormat::Second, 99, 6, *FormatCode(ProtocolFormat::LittleEndian)), "~DEVI2=99,6,5");
+    EXPECT_EQ(DeviceRequest(PacketFormat::Second, 99, 6, *FormatCode(ProtocolFormat::LittleEndian)),
+              "~DEVI2=99,6,5");
     EXPECT_EQ(BindGroupRequest(5, 0xF0, 0x10), "~BIND=5,0xF0,0x10");
     EXPECT_EQ(BindEachRequest(12, 3), "~BIND=12,3");
     EXPECT_EQ(VerifyRequest(2, 2, -2, 1, 5), "~CHK=2,2,-2,1,5");
@@ -208,14 +224,21 @@ Parsed ParseListing(const std::vector<std::string>& lines, ListingGates gates) {
     return p;
 }
 
-const std::vector<std::string> kHead = {
-    "baudrate is 19200 bps",    "stopbit is 2 bit",        "parity is even",   "databit is 7 bit"};
-const std::vector<std::string> kProtocol = {
-    "thrmode is time", "silent interval length is 12", "devi is fix", "stx is 0x02", "etx is 0x03, offset is 1",
-    "dev id offset is 3, length is 2, format is Ascii 16", "format2 is enable", "stx2 is 0x0A",
-    "etx2 is 0x0D, offset2 is 0", "dev id offset2 is 4, length2 is 1, format2 is Binary BE",
-    "broadcast address is 0xFFFF"};
-const std::string kKey = "encrypt key is 0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0A,0x0B,0x0C,0x0D,0x0E,0x0F,0x10";
+const std::vector<std::string> kHead = {"baudrate is 19200 bps", "stopbit is 2 bit", "parity is even",
+                                        "databit is 7 bit"};
+const std::vector<std::string> kProtocol = {"thrmode is time",
+                                            "silent interval length is 12",
+                                            "devi is fix",
+                                            "stx is 0x02",
+                                            "etx is 0x03, offset is 1",
+                                            "dev id offset is 3, length is 2, format is Ascii 16",
+                                            "format2 is enable",
+                                            "stx2 is 0x0A",
+                                            "etx2 is 0x0D, offset2 is 0",
+                                            "dev id offset2 is 4, length2 is 1, format2 is Binary BE",
+                                            "broadcast address is 0xFFFF"};
+const std::string kKey =
+    "encrypt key is 0x01,0x02,0x03,0x04,0x05,0x06,0x07,0x08,0x09,0x0A,0x0B,0x0C,0x0D,0x0E,0x0F,0x10";
 
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
@@ -227,7 +250,9 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
 
 TEST(Replies, ListingOfAnOlderUnitReadsFlowControlCheckCodeAndKeyButNoBindType) {
     // A 2.0 unit of the older module generation: one line after the key line is ignored.
-    auto lines = Join({kHead, {"flowctl is Xon/Xoff", "anything", "anything"}, kProtocol,
+    auto lines = Join({kHead,
+                       {"flowctl is Xon/Xoff", "anything", "anything"},
+                       kProtocol,
                        {"bind entries are", "5:m=0x00:k=0x00", "7:m=0xF0:k=0x10", "chk is disable",
                         "hundred order is 42", "encrypt is enable", kKey, "whatever the unit says"}});
     Parsed p = ParseListing(lines, {.Over2_5 = false, .Under2_4 = true, .Over2_2 = false});
@@ -251,9 +276,12 @@ TEST(Replies, ListingOfAnOlderUnitReadsFlowControlCheckCodeAndKeyButNoBindType) 
 }
 
 TEST(Replies, ListingOfANewerUnitHasInterfaceIndividualBindingsAndNoKeyLine) {
-    auto lines = Join({kHead, {"intfport is USB"}, kProtocol,
-                       {"bind each entries are", "nodeid=12;unitid=3", "node id0;unit id99", "hundred order is 7",
-                        "net encryption is enable", "bind type is each", "group is extended"}});
+    auto lines =
+        Join({kHead,
+              {"intfport is USB"},
+              kProtocol,
+              {"bind each entries are", "nodeid=12;unitid=3", "node id0;unit id99", "hundred order is 7",
+               "net encryption is enable", "bind type is each", "group is extended"}});
     Parsed p = ParseListing(lines, {.Over2_5 = true, .Over2_2 = true, .NewerModule = true});
     ASSERT_EQ(p.result, CommandResult::Success);
     EXPECT_EQ(p.comm.IntfPort, 2);
@@ -268,7 +296,9 @@ TEST(Replies, ListingOfANewerUnitHasInterfaceIndividualBindingsAndNoKeyLine) {
 TEST(Replies, ListingEndsTheBindingsAtTheFirstLineThatIsNoEntry) {
     // A key that is not a multiple of the group size ends the listing; the line then fails
     // as the ID-offset reply that should follow, and what was read so far stays.
-    auto lines = Join({kHead, {"intfport is RS485"}, kProtocol,
+    auto lines = Join({kHead,
+                       {"intfport is RS485"},
+                       kProtocol,
                        {"bind entries are", "1:m=0xC0:k=0x40", "5:m=0xF0:k=0x08", "hundred order is 1"}});
     Parsed p = ParseListing(lines, {.Over2_5 = true, .Over2_2 = true, .NewerModule = true});
     EXPECT_EQ(p.result, CommandResult::ErrCommand);
@@ -277,8 +307,10 @@ TEST(Replies, ListingEndsTheBindingsAtTheFirstLineThatIsNoEntry) {
     EXPECT_EQ(p.proto.BcastAddr, 0xFFFFu);
 
     // A version of exactly 2.1 with the newer module reads any bind-type line as group.
-    lines = Join({kHead, kProtocol, {"bind is no entry", "hundred order is 0", "net encryption is disable",
-                                     "bind type is nonsense", "group is fix"}});
+    lines = Join({kHead,
+                  kProtocol,
+                  {"bind is no entry", "hundred order is 0", "net encryption is disable",
+                   "bind type is nonsense", "group is fix"}});
     p = ParseListing(lines, {.Is2_1 = true, .NewerModule = true});
     EXPECT_EQ(p.result, CommandResult::Success);
     EXPECT_EQ(p.bind.BindType, BindingType::Group);

@@ -20,7 +20,7 @@ Strings Concat(std::initializer_list<Strings> parts) {
 }
 
 class Rs485Command : public LinkTest {
-protected:
+  protected:
     // Finds the unit as the controller would and reads it; the log then starts afresh.
     void ConnectAndRead(SimPty& unit, const Communication& wanted = Line(9600)) {
         UsePorts({unit.PortPath()});
@@ -83,8 +83,8 @@ TEST_F(Rs485Command, ReadAsksWhatEachVersionAndModuleGenerationHas) {
             EXPECT_EQ(node.ExtendedGroup, NodeinfoExtendedGroup::Disable);
         }
         EXPECT_EQ(comm.IntfPort, std::string(c.version) >= "2.5" ? 1 : 0);
-        EXPECT_EQ(node.WhiteningEnable, c.queries.size() == 3 ? NodeinfoWhiteningEnable::Enable
-                                                              : NodeinfoWhiteningEnable::Disable);
+        EXPECT_EQ(node.WhiteningEnable,
+                  c.queries.size() == 3 ? NodeinfoWhiteningEnable::Enable : NodeinfoWhiteningEnable::Disable);
         EXPECT_EQ(node.EncryptKey1, c.newer ? 0u : 0xAB00u);
         EXPECT_EQ(node.EncryptEnable, NodeinfoEncryptEnable::Enable);
         if (!c.queries.empty()) EXPECT_EQ(node.AESEncryptEnable, NodeinfoAESEncryptEnable::Enable);
@@ -136,10 +136,9 @@ void LoadSettings() {
     b.Eachs = std::vector<BindingEach>{{3, 12}, {99, 0}};
 }
 
-const Strings kPacketAndAddress = {
-    "~THR=2",      "~SLNT=20",      "~DEVE=3",   "~STX?",     "~ETX?",       "~ETX=0x42,2",  "~STX=0x41",
-    "~STX2?",      "~ETX2?",        "~ETX2=0x0D,9", "~STX2=0x0A", "~FMT2=2",  "~DEVI=99,6,5", "~DEVI2=0,0,1",
-    "~BCAD=65535"};
+const Strings kPacketAndAddress = {"~THR=2",      "~SLNT=20",  "~DEVE=3",      "~STX?",        "~ETX?",
+                                   "~ETX=0x42,2", "~STX=0x41", "~STX2?",       "~ETX2?",       "~ETX2=0x0D,9",
+                                   "~STX2=0x0A",  "~FMT2=2",   "~DEVI=99,6,5", "~DEVI2=0,0,1", "~BCAD=65535"};
 
 std::string Repeat(const std::string& part, int times) {
     std::string all;
@@ -152,12 +151,12 @@ TEST_F(Rs485Command, WriteOfANewerUnitWithWhiteningSendsEverythingInOrderAndFoll
     ConnectAndRead(unit);
     LoadSettings();
     ASSERT_EQ(Command::Write(), CommandResult::Success) << Command::Result();
-    const Strings expected = Concat(
-        {{"~CMDIF?", "~SNCP=1", "~HODR=1234", "~NETENCENABLE=2", "~AESMODE=2", "~ENCKEY=" + Repeat("0x01,0xA2", 16),
-          "~WHITE=1"},
-         kPacketAndAddress,
-         {"~EGRP=2", "~BTYP?", "~BTYP=1", "~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60", "~BAUD=3", "~DBIT=1",
-          "~SBIT=2", "~PARI=2", "~INTF=1"}});
+    const Strings expected =
+        Concat({{"~CMDIF?", "~SNCP=1", "~HODR=1234", "~NETENCENABLE=2", "~AESMODE=2",
+                 "~ENCKEY=" + Repeat("0x01,0xA2", 16), "~WHITE=1"},
+                kPacketAndAddress,
+                {"~EGRP=2", "~BTYP?", "~BTYP=1", "~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60",
+                 "~BAUD=3", "~DBIT=1", "~SBIT=2", "~PARI=2", "~INTF=1"}});
     // Every request after the speed change arrived at the unit's new speed: none was ignored.
     EXPECT_EQ(unit.Requests(), expected);
     EXPECT_EQ(Command::m_current.BaudRate, 19200);
@@ -179,7 +178,8 @@ TEST_F(Rs485Command, WriteOfANewerUnitWithWhiteningSendsEverythingInOrderAndFoll
     ConnectAndRead(unit, Line(19200, 8, Parity::Even, StopBits::Two));
     Protocol read = Command::m_protocol;
     // Check-code fields exist only up to version 2.4.
-    read.CheckMethod = written.CheckMethod, read.CheckCode = written.CheckCode, read.CheckOffset = written.CheckOffset;
+    read.CheckMethod = written.CheckMethod, read.CheckCode = written.CheckCode,
+    read.CheckOffset = written.CheckOffset;
     read.CheckLength = written.CheckLength, read.CheckFormat = written.CheckFormat;
     EXPECT_EQ(read, written);
     EXPECT_EQ(Command::m_binding.Groups, binding.Groups);
@@ -192,7 +192,7 @@ TEST_F(Rs485Command, WriteOfOlderUnitsUsesTheOlderEncryptionCheckCodeAndNoInterf
     struct Case {
         const char* version;
         const char* firmware;
-        Strings node;      // after the ID offset
+        Strings node;  // after the ID offset
         BindingType bindType;
         Strings bindings;  // after the address settings
         Strings check;
@@ -200,13 +200,25 @@ TEST_F(Rs485Command, WriteOfOlderUnitsUsesTheOlderEncryptionCheckCodeAndNoInterf
     const std::string key = "~ENCR=" + Repeat("0xBE,0xEF", 8);
     const Case cases[] = {
         // 2.0: no bind type, no grouping, no network encryption.
-        {"2.0", "1.3", {"~ENCE=2", key}, BindingType::Group, {"~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60"},
+        {"2.0",
+         "1.3",
+         {"~ENCE=2", key},
+         BindingType::Group,
+         {"~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60"},
          {"~CHK=3,2,-99,4,2"}},
         // 2.1: group bindings even where the record says individual.
-        {"2.1", "1.4", {"~NETENCENABLE=2", "~ENCE=2", key}, BindingType::Each,
-         {"~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60"}, {"~CHK=3,2,-99,4,2"}},
-        {"2.4", "1.5", {"~NETENCENABLE=2", "~ENCE=2", key}, BindingType::Each,
-         {"~EGRP=2", "~BTYP?", "~BTYP=2", "~BIND=%", "~BIND=12,3", "~BIND=0,99"}, {"~CHK=3,2,-99,4,2"}},
+        {"2.1",
+         "1.4",
+         {"~NETENCENABLE=2", "~ENCE=2", key},
+         BindingType::Each,
+         {"~BIND=%", "~BIND=5,0xF0,0x10", "~BIND=0,0xFC,0x60"},
+         {"~CHK=3,2,-99,4,2"}},
+        {"2.4",
+         "1.5",
+         {"~NETENCENABLE=2", "~ENCE=2", key},
+         BindingType::Each,
+         {"~EGRP=2", "~BTYP?", "~BTYP=2", "~BIND=%", "~BIND=12,3", "~BIND=0,99"},
+         {"~CHK=3,2,-99,4,2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
@@ -215,7 +227,11 @@ TEST_F(Rs485Command, WriteOfOlderUnitsUsesTheOlderEncryptionCheckCodeAndNoInterf
         LoadSettings();
         Command::m_binding.BindType = c.bindType;
         ASSERT_EQ(Command::Write(), CommandResult::Success) << Command::Result();
-        EXPECT_EQ(unit.Requests(), Concat({{"~HODR=1234"}, c.node, kPacketAndAddress, c.bindings, c.check,
+        EXPECT_EQ(unit.Requests(), Concat({{"~HODR=1234"},
+                                           c.node,
+                                           kPacketAndAddress,
+                                           c.bindings,
+                                           c.check,
                                            {"~BAUD=3", "~DBIT=1", "~SBIT=2", "~PARI=2"}}));
         EXPECT_EQ(Command::m_portIF, 1);  // not asked below 2.5
         EXPECT_EQ(unit.State().line.BaudRate, 19200);
@@ -242,13 +258,15 @@ TEST_F(Rs485Command, CheckCodeWithoutMethodIsConfirmedByChkIsDisable) {
               CommandResult::ErrCommand);
     // With a method every value must come back.
     unit.ClearFaults();
-    unit.WrongReplyTo("~CHK", "chk is BCC, stx is included, id offset is -1, length is 2, format is Ascii 16");
+    unit.WrongReplyTo("~CHK",
+                      "chk is BCC, stx is included, id offset is -1, length is 2, format is Ascii 16");
     EXPECT_EQ(Raised([] {
                   Command::SetVerify(ProtocolMethod::Bcc, ProtocolCheckCode::StartCode, -2, 2,
                                      ProtocolFormat::HexadecimalNumber);
               }),
               CommandResult::ErrCommand);
-    EXPECT_EQ(Command::Result(), "chk is BCC, stx is included, id offset is -1, length is 2, format is Ascii 16");
+    EXPECT_EQ(Command::Result(),
+              "chk is BCC, stx is included, id offset is -1, length is 2, format is Ascii 16");
 }
 
 TEST_F(Rs485Command, MarksAreWrittenInAnOrderTheUnitAccepts) {

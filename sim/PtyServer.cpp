@@ -123,9 +123,11 @@ void PtyServer::Stop() {
 
 void PtyServer::SetFaults(Faults faults) {
     std::lock_guard lock(m_mutex);
+    // Adding another fault must not re-arm the one-shot garbage answer or restart the count
+    // towards a hang-up; only switching those on (or changing the count) does.
+    if (faults.garbageFirstConnect && !m_faults.garbageFirstConnect) m_connectSeen = false;
+    if (faults.hangUpAfterLines != m_faults.hangUpAfterLines) m_linesSinceFaults = 0;
     m_faults = std::move(faults);
-    m_linesSinceFaults = 0;
-    m_connectSeen = false;
 }
 
 Faults PtyServer::GetFaults() const {

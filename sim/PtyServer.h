@@ -25,9 +25,9 @@ struct Faults {
     std::vector<std::string> emptyReplyOn;
     // Requests the unit carries out but answers with the given line instead of its reply.
     std::vector<std::pair<std::string, std::string>> wrongReply;
-    // The first "~CONNECT?" after the faults were set is answered with a garbage line.
+    // The first "~CONNECT?" after this was switched on is answered with a garbage line.
     bool garbageFirstConnect = false;
-    // After this many received lines (counted from when the faults were set) the unit hangs
+    // After this many received lines (counted from when this count was set) the unit hangs
     // up: the line that reaches the count gets no answer and the pty goes away. 0: never.
     int hangUpAfterLines = 0;
 };

@@ -33,7 +33,7 @@ const char kUsage[] =
     "  --empty PREFIX           answer requests starting with PREFIX with an empty line\n"
     "  --wrong PREFIX LINE      answer requests starting with PREFIX with LINE\n"
     "  --garbage-connect        answer the first ~CONNECT? with garbage\n"
-    "  --hangup-after N         hang up after N received lines\n";
+    "  --hangup-after N         hang up after N received lines (the program ends then)\n";
 
 // Shows control bytes of a logged line, so garbage on the line stays readable.
 std::string Printable(const std::string& line) {

@@ -129,8 +129,12 @@ TEST(PtyServer, FaultsSilenceEmptyWrongAndGarbage) {
     EXPECT_EQ(tool.Ask("~VER?"), "<timeout>");
     EXPECT_EQ(tool.Ask("~NAME?"), "");
     EXPECT_EQ(tool.Ask("~BOGUS?"), "baud=1200");
+    // Adding a fault later does not bring the one-shot garbage back.
+    sim.SilentOn("~NOTHING");
+    EXPECT_EQ(tool.Ask("~CONNECT?"), "ok");
     // A silenced request still shows in the dialogue: it was sent, the unit just kept quiet.
-    EXPECT_EQ(sim.Requests(), (std::vector<std::string>{"~CONNECT?", "~CONNECT?", "~VER?", "~NAME?", "~BOGUS?"}));
+    EXPECT_EQ(sim.Requests(),
+              (std::vector<std::string>{"~CONNECT?", "~CONNECT?", "~VER?", "~NAME?", "~BOGUS?", "~CONNECT?"}));
 
     sim.ClearFaults();
     EXPECT_EQ(tool.Ask("~VER?"), UnitState{}.version);

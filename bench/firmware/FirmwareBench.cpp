@@ -43,9 +43,12 @@ struct Timing {
     void Report(const char* what) {
         std::sort(micros.begin(), micros.end());
         double sum = 0;
-        for (double m : micros) sum += m;
+        for (double m : micros) {
+            sum += m;
+        }
         std::printf("%-6s rounds %zu  mean %8.1f us  median %8.1f us  min %8.1f us  max %8.1f us\n", what,
-                    micros.size(), sum / micros.size(), micros[micros.size() / 2], micros.front(), micros.back());
+                    micros.size(), sum / micros.size(), micros[micros.size() / 2], micros.front(),
+                    micros.back());
     }
 };
 
@@ -64,9 +67,13 @@ void SetAllParameters(ElfEditor& editor) {
     node.ExtendedGroup = NodeinfoExtendedGroup::Enable;
     node.AESEncryptEnable = NodeinfoAESEncryptEnable::Enable;
     node.AESEncryptType = NodeinfoAESEncryptType::AES256;
-    for (int i = 0; i < 16; ++i) node.*kAESEncryptKeyFields[i] = 0xA000u + i;
+    for (int i = 0; i < 16; ++i) {
+        node.*kAESEncryptKeyFields[i] = 0xA000u + i;
+    }
     node.EncryptEnable = NodeinfoEncryptEnable::Enable;
-    for (int i = 0; i < 8; ++i) node.*kEncryptKeyFields[i] = 0xB000u + i;
+    for (int i = 0; i < 8; ++i) {
+        node.*kEncryptKeyFields[i] = 0xB000u + i;
+    }
     Protocol proto;
     proto.ThroughMode = ProtocolThrough::Size;
     proto.SilentChar = 50;
@@ -132,21 +139,26 @@ int main(int argc, char** argv) {
         Require(editor.Store() == ElfEditorResult::Success, "Store");
         Require(editor.Close() == ElfEditorResult::Success, "Close");
         store.micros.push_back(MicrosSince(start));
-        if (i == 0) ElfApiGetStatistics(&first);
+        if (i == 0) {
+            ElfApiGetStatistics(&first);
+        }
     }
     Require(editor.End() == ElfEditorResult::Success, "End");
 
     const Bytes stored = ReadAll(image);
     size_t differing = 0;
-    for (size_t i = 0; i < std::min(original.size(), stored.size()); ++i) differing += original[i] != stored[i];
+    for (size_t i = 0; i < std::min(original.size(), stored.size()); ++i) {
+        differing += original[i] != stored[i];
+    }
 
     std::printf("image %zu bytes (%s)\n", original.size(), source.filename().c_str());
     load.Report("Load");
     store.Report("Store");
-    std::printf("one Store: %llu symbol writes, %llu bytes written, %zu bytes differ from the original, size %s\n",
-                static_cast<unsigned long long>(first.symbolWrites),
-                static_cast<unsigned long long>(first.bytesWritten), differing,
-                stored.size() == original.size() ? "unchanged" : "CHANGED");
+    std::printf(
+        "one Store: %llu symbol writes, %llu bytes written, %zu bytes differ from the original, size %s\n",
+        static_cast<unsigned long long>(first.symbolWrites),
+        static_cast<unsigned long long>(first.bytesWritten), differing,
+        stored.size() == original.size() ? "unchanged" : "CHANGED");
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

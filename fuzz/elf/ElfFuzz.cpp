@@ -50,9 +50,15 @@ void Check(bool condition, const char* what) {
 }
 
 // The names the firmware editors ask for, plus the layer test image's own.
-const char* const kNames[] = {"TormelParamsM$version", "TormelParamsM$baudrate", "TormelParamsM$bindType",
-                              "TormelParamsM$awt",     "TormelParamsM$u8",       "layer_u64",
-                              "layer_bss",             "layer_dup",              "TormelParamsM_S_version"};
+const char* const kNames[] = {"TormelParamsM$version",
+                              "TormelParamsM$baudrate",
+                              "TormelParamsM$bindType",
+                              "TormelParamsM$awt",
+                              "TormelParamsM$u8",
+                              "layer_u64",
+                              "layer_bss",
+                              "layer_dup",
+                              "TormelParamsM_S_version"};
 
 }  // namespace
 

@@ -33,12 +33,16 @@ static void Count(_Atomic(uint64_t)* counter, uint64_t amount) {
 }
 
 ElfApiHandle* ElfApiInit(void) {
-    if (elf_version(EV_CURRENT) == EV_NONE) return NULL;
+    if (elf_version(EV_CURRENT) == EV_NONE) {
+        return NULL;
+    }
     return calloc(1, sizeof(ElfApiHandle));
 }
 
 static int32_t CloseImage(ElfApiHandle* handle) {
-    if (!handle->fileOpen) return ELFAPI_OK;
+    if (!handle->fileOpen) {
+        return ELFAPI_OK;
+    }
     if (handle->elf != NULL) {
         elf_end(handle->elf);
         handle->elf = NULL;
@@ -55,15 +59,21 @@ static int32_t CloseImage(ElfApiHandle* handle) {
 }
 
 int32_t ElfApiEnd(ElfApiHandle* handle) {
-    if (handle == NULL) return ELFAPI_ERR_PARAMETER;
+    if (handle == NULL) {
+        return ELFAPI_ERR_PARAMETER;
+    }
     const int32_t rc = CloseImage(handle);
-    if (rc != ELFAPI_OK) return rc;
+    if (rc != ELFAPI_OK) {
+        return rc;
+    }
     free(handle);
     return ELFAPI_OK;
 }
 
 int32_t ElfApiClose(ElfApiHandle* handle) {
-    if (handle == NULL) return ELFAPI_ERR_PARAMETER;
+    if (handle == NULL) {
+        return ELFAPI_ERR_PARAMETER;
+    }
     return CloseImage(handle);
 }
 
@@ -73,14 +83,22 @@ static int32_t FailOpen(ElfApiHandle* handle, int32_t code) {
 }
 
 int32_t ElfApiOpen(ElfApiHandle* handle, const char* path) {
-    if (handle == NULL || path == NULL) return ELFAPI_ERR_PARAMETER;
+    if (handle == NULL || path == NULL) {
+        return ELFAPI_ERR_PARAMETER;
+    }
     const int32_t rc = CloseImage(handle);
-    if (rc != ELFAPI_OK) return rc;
-    if (handle->fileOpen) return ELFAPI_ERR_STATUS;
+    if (rc != ELFAPI_OK) {
+        return rc;
+    }
+    if (handle->fileOpen) {
+        return ELFAPI_ERR_STATUS;
+    }
 
     /* O_NONBLOCK keeps a FIFO or a device from stalling the open; such files are refused below. */
     const int fd = open(path, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return ELFAPI_ERR_FILE_OPEN;
+    if (fd < 0) {
+        return ELFAPI_ERR_FILE_OPEN;
+    }
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         /* Only a regular file has a size that libelf can read to the end. */
@@ -88,17 +106,25 @@ int32_t ElfApiOpen(ElfApiHandle* handle, const char* path) {
         return ELFAPI_ERR_FILE_OPEN;
     }
     const int flags = fcntl(fd, F_GETFL);
-    if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (flags != -1) {
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
     handle->fd = fd;
     handle->fileOpen = true;
 
     handle->elf = elf_begin(fd, ELF_C_READ, NULL);
-    if (handle->elf == NULL) return FailOpen(handle, ELFAPI_ERR_FILE_READ);
-    if (gelf_getehdr(handle->elf, &handle->ehdr) == NULL) return FailOpen(handle, ELFAPI_ERR_UNSUPPORTED);
+    if (handle->elf == NULL) {
+        return FailOpen(handle, ELFAPI_ERR_FILE_READ);
+    }
+    if (gelf_getehdr(handle->elf, &handle->ehdr) == NULL) {
+        return FailOpen(handle, ELFAPI_ERR_UNSUPPORTED);
+    }
 
     Elf_Scn* scn = NULL;
     while ((scn = elf_nextscn(handle->elf, scn)) != NULL) {
-        if (gelf_getshdr(scn, &handle->symtabHdr) == NULL) return FailOpen(handle, ELFAPI_ERR_FILE_READ);
+        if (gelf_getshdr(scn, &handle->symtabHdr) == NULL) {
+            return FailOpen(handle, ELFAPI_ERR_FILE_READ);
+        }
         if (handle->symtabHdr.sh_type == SHT_SYMTAB) {
             handle->symtab = scn;
             return ELFAPI_OK;
@@ -108,8 +134,12 @@ int32_t ElfApiOpen(ElfApiHandle* handle, const char* path) {
 }
 
 int32_t ElfApiGetElfHeader(ElfApiHandle* handle, _ElfHeader* header) {
-    if (handle == NULL || header == NULL) return ELFAPI_ERR_PARAMETER;
-    if (handle->elf == NULL) return ELFAPI_ERR_STATUS;
+    if (handle == NULL || header == NULL) {
+        return ELFAPI_ERR_PARAMETER;
+    }
+    if (handle->elf == NULL) {
+        return ELFAPI_ERR_STATUS;
+    }
     const GElf_Ehdr* e = &handle->ehdr;
     memcpy(header->e_ident, e->e_ident, sizeof header->e_ident);
     header->e_type = e->e_type;
@@ -138,10 +168,14 @@ static bool ValidRequest(const ElfApiHandle* handle, const _ElfSymbolInfo* info)
  * whose parameter sits in .bss is not one we may patch. */
 static int32_t LocateSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, int32_t noBytesCode,
                             off_t* position) {
-    if (handle->elf == NULL) return ELFAPI_ERR_STATUS;
+    if (handle->elf == NULL) {
+        return ELFAPI_ERR_STATUS;
+    }
     const uint64_t entrySize = handle->symtabHdr.sh_entsize;
     const uint64_t tableSize = handle->symtabHdr.sh_size;
-    if (entrySize == 0 || tableSize == 0) return ELFAPI_ERR_STATUS;
+    if (entrySize == 0 || tableSize == 0) {
+        return ELFAPI_ERR_STATUS;
+    }
     const uint64_t entries = tableSize / entrySize;
 
     Elf_Data* data = NULL;
@@ -150,15 +184,23 @@ static int32_t LocateSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, in
             GElf_Sym sym;
             /* Fails only past the end of the block's bytes, and so for every later index: a
              * damaged sh_size must not turn into billions of futile look-ups. */
-            if (gelf_getsym(data, (int)i, &sym) == NULL) break;
+            if (gelf_getsym(data, (int)i, &sym) == NULL) {
+                break;
+            }
             const char* name = elf_strptr(handle->elf, handle->symtabHdr.sh_link, sym.st_name);
             /* Section and file symbols have an empty name; they never stand for a variable. */
-            if (name == NULL || name[0] == '\0' || strcmp(name, info->name) != 0) continue;
+            if (name == NULL || name[0] == '\0' || strcmp(name, info->name) != 0) {
+                continue;
+            }
 
             Elf_Scn* scn = elf_getscn(handle->elf, sym.st_shndx);
             GElf_Shdr shdr;
-            if (scn == NULL || gelf_getshdr(scn, &shdr) == NULL) continue;
-            if (shdr.sh_type != SHT_PROGBITS) return noBytesCode;
+            if (scn == NULL || gelf_getshdr(scn, &shdr) == NULL) {
+                continue;
+            }
+            if (shdr.sh_type != SHT_PROGBITS) {
+                return noBytesCode;
+            }
 
             /* The symbol's address mapped into the file, whatever address space the section is
              * linked to (AVR data lives at 0x800000 and up). */
@@ -169,12 +211,18 @@ static int32_t LocateSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, in
              * beyond the end of the file; touching those bytes would patch an unrelated part of
              * the image or extend the file. */
             struct stat st;
-            if (fstat(handle->fd, &st) != 0) return noBytesCode;
+            if (fstat(handle->fd, &st) != 0) {
+                return noBytesCode;
+            }
             const uint64_t sectionStart = shdr.sh_offset;
-            if (shdr.sh_size > UINT64_MAX - sectionStart) return noBytesCode;
+            if (shdr.sh_size > UINT64_MAX - sectionStart) {
+                return noBytesCode;
+            }
             const uint64_t sectionEnd = sectionStart + shdr.sh_size;
             const uint64_t end = (uint64_t)pos + (uint64_t)info->size;
-            if (pos < sectionStart || end > sectionEnd || end > (uint64_t)st.st_size) return noBytesCode;
+            if (pos < sectionStart || end > sectionEnd || end > (uint64_t)st.st_size) {
+                return noBytesCode;
+            }
             *position = (off_t)pos;
             return ELFAPI_OK;
         }
@@ -183,25 +231,41 @@ static int32_t LocateSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, in
 }
 
 int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
-    if (!ValidRequest(handle, info)) return ELFAPI_ERR_PARAMETER;
+    if (!ValidRequest(handle, info)) {
+        return ELFAPI_ERR_PARAMETER;
+    }
     off_t position = 0;
     const int32_t rc = LocateSymbol(handle, info, ELFAPI_ERR_FILE_READ, &position);
-    if (rc != ELFAPI_OK) return rc;
+    if (rc != ELFAPI_OK) {
+        return rc;
+    }
 
-    if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) return ELFAPI_ERR_FILE_READ;
+    if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) {
+        return ELFAPI_ERR_FILE_READ;
+    }
     unsigned char buffer[8] = {0};
     size_t done = 0;
     while (done < (size_t)info->size) {
         const ssize_t n = read(handle->fd, buffer + done, (size_t)info->size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return ELFAPI_ERR_FILE_READ;
-        if (n == 0) break; /* the bytes not read stay zero */
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return ELFAPI_ERR_FILE_READ;
+        }
+        if (n == 0) {
+            break; /* the bytes not read stay zero */
+        }
         done += (size_t)n;
     }
-    if (handle->ehdr.e_ident[EI_DATA] != ELFDATA2LSB) return ELFAPI_ERR_FILE_READ;
+    if (handle->ehdr.e_ident[EI_DATA] != ELFDATA2LSB) {
+        return ELFAPI_ERR_FILE_READ;
+    }
 
     uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) value = (value << 8) | buffer[i];
+    for (int i = 7; i >= 0; --i) {
+        value = (value << 8) | buffer[i];
+    }
     info->data = value;
     Count(&g_symbolReads, 1);
     Count(&g_bytesRead, done);
@@ -209,20 +273,32 @@ int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
 }
 
 int32_t ElfApiSetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
-    if (!ValidRequest(handle, info)) return ELFAPI_ERR_PARAMETER;
+    if (!ValidRequest(handle, info)) {
+        return ELFAPI_ERR_PARAMETER;
+    }
     off_t position = 0;
     const int32_t rc = LocateSymbol(handle, info, ELFAPI_ERR_FILE_WRITE, &position);
-    if (rc != ELFAPI_OK) return rc;
+    if (rc != ELFAPI_OK) {
+        return rc;
+    }
 
-    if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) return ELFAPI_ERR_FILE_READ;
-    if (handle->ehdr.e_ident[EI_DATA] != ELFDATA2LSB) return ELFAPI_ERR_FILE_WRITE;
+    if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) {
+        return ELFAPI_ERR_FILE_READ;
+    }
+    if (handle->ehdr.e_ident[EI_DATA] != ELFDATA2LSB) {
+        return ELFAPI_ERR_FILE_WRITE;
+    }
 
     unsigned char buffer[8];
-    for (int i = 0; i < 8; ++i) buffer[i] = (unsigned char)(info->data >> (8 * i));
+    for (int i = 0; i < 8; ++i) {
+        buffer[i] = (unsigned char)(info->data >> (8 * i));
+    }
     size_t done = 0;
     while (done < (size_t)info->size) {
         const ssize_t n = write(handle->fd, buffer + done, (size_t)info->size - done);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
         /* A write that stops short (a full disk) leaves the value half stored: that is a failure,
          * never a success. */
         if (n <= 0) {
@@ -237,7 +313,9 @@ int32_t ElfApiSetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
 }
 
 void ElfApiGetStatistics(ElfApiStatistics* statistics) {
-    if (statistics == NULL) return;
+    if (statistics == NULL) {
+        return;
+    }
     statistics->symbolReads = atomic_load_explicit(&g_symbolReads, memory_order_relaxed);
     statistics->symbolWrites = atomic_load_explicit(&g_symbolWrites, memory_order_relaxed);
     statistics->bytesRead = atomic_load_explicit(&g_bytesRead, memory_order_relaxed);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The symbol layer against real AVR images (tests/fixtures) and damaged copies of them, checked
 // with the test's own ELF reader.
-#include "elfapi/ElfApi.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,6 +8,7 @@
 
 #include <memory>
 
+#include "elfapi/ElfApi.h"
 #include "fixtures/FixtureImage.h"
 
 namespace {
@@ -26,7 +25,9 @@ using Handle = std::unique_ptr<ElfApiHandle, HandleDeleter>;
 
 Handle NewHandle() {
     Handle handle(ElfApiInit());
-    if (!handle) throw std::runtime_error("ElfApiInit failed");
+    if (!handle) {
+        throw std::runtime_error("ElfApiInit failed");
+    }
     return handle;
 }
 
@@ -43,7 +44,7 @@ int32_t Write(ElfApiHandle* handle, const char* name, int32_t size, uint64_t dat
 }
 
 class ElfApiTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder folder;
     Handle handle = NewHandle();
 };
@@ -138,12 +139,9 @@ TEST_F(ElfApiTest, ReadsValuesLittleEndianWithHigherBytesZero) {
         uint64_t expected;
     };
     const Case cases[] = {
-        {"TormelParamsM$u8", 0, 1, 0x5A},
-        {"layer_u16", 0, 2, 0x1234},
-        {"layer_u16", 0, 1, 0x34},
-        {"layer_u16", 1, 1, 0x12},
-        {"layer_u32", 0, 4, 0xA1B2C3D4},
-        {"layer_u64", 0, 8, 0x0102030405060708},
+        {"TormelParamsM$u8", 0, 1, 0x5A}, {"layer_u16", 0, 2, 0x1234},
+        {"layer_u16", 0, 1, 0x34},        {"layer_u16", 1, 1, 0x12},
+        {"layer_u32", 0, 4, 0xA1B2C3D4},  {"layer_u64", 0, 8, 0x0102030405060708},
         {"layer_u64", 0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -205,7 +203,9 @@ TEST_F(ElfApiTest, WriteChangesExactlyTheSymbolBytesAndIsReadBackOnTheSameHandle
 
     const auto after = ReadBytes(path);
     std::vector<size_t> expected{static_cast<size_t>(u16.fileOffset)};
-    for (size_t i = 0; i < 8; ++i) expected.push_back(u64.fileOffset + i);
+    for (size_t i = 0; i < 8; ++i) {
+        expected.push_back(u64.fileOffset + i);
+    }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Differences(before, after), expected);
     EXPECT_EQ(after.at(u16.fileOffset), 0xEF);
@@ -246,10 +246,12 @@ TEST_F(ElfApiTest, DamagedSymbolTables) {
         int32_t readCode;
     };
     const Case cases[] = {
-        {"only the null entry", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 20, 16); }, 0, -7},
+        {"only the null entry", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 20, 16); },
+         0, -7},
         {"entry size 0", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 36, 0); }, 0, -2},
         {"size 0", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 20, 0); }, 0, -2},
-        {"no symbol table", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 4, 1); }, -5, -2},
+        {"no symbol table", [](Bytes& b, const RawSection& t) { Put<uint32_t>(b, t.headerAt + 4, 1); }, -5,
+         -2},
         // A table claiming far more entries than its bytes hold must not be walked for ever.
         {"entry size 1 and a huge size",
          [](Bytes& b, const RawSection& t) {
@@ -290,7 +292,7 @@ TEST_F(ElfApiTest, SymbolOutsideItsSectionIsRefusedBeforeAnyByteMoves) {
     const auto& data = sections.at(u16.shndx);
     struct Case {
         const char* what;
-        uint32_t value;       // new st_value of layer_u16
+        uint32_t value;        // new st_value of layer_u16
         uint32_t sectionSize;  // new sh_size of its section
         int32_t offset;
     };
@@ -318,7 +320,9 @@ TEST_F(ElfApiTest, SymbolOutsideItsSectionIsRefusedBeforeAnyByteMoves) {
 }
 
 TEST_F(ElfApiTest, BigEndianImageIsNeitherReadNorWritten) {
-    if (!std::filesystem::exists(FixturePath("bigendian.o"))) GTEST_SKIP() << "no clang to build it";
+    if (!std::filesystem::exists(FixturePath("bigendian.o"))) {
+        GTEST_SKIP() << "no clang to build it";
+    }
     const auto path = folder.Copy("bigendian.o");
     const auto before = ReadBytes(path);
     ASSERT_EQ(ElfApiOpen(handle.get(), path.c_str()), 0);

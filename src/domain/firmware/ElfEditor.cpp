@@ -35,8 +35,12 @@ void ElfEditor::LoadSteps() {
     comm.DataBits = GetDatabit();
     comm.Parity = GetParity();
     comm.StopBits = GetStopbit();
-    if (version >= kFirstVersionWithIntfPort) comm.IntfPort = GetIntfPort();
-    if (version <= kLastVersionWithCheckCode) comm.FlowControl = GetFlowControl();
+    if (version >= kFirstVersionWithIntfPort) {
+        comm.IntfPort = GetIntfPort();
+    }
+    if (version <= kLastVersionWithCheckCode) {
+        comm.FlowControl = GetFlowControl();
+    }
 
     node.IdOffset = GetIdOffset();
     node.AutoParamSyncEnable = GetAutoParamSyncEnable();
@@ -44,7 +48,9 @@ void ElfEditor::LoadSteps() {
     node.AESEncryptEnable = GetAESEncryptEnable();
     node.WhiteningEnable = GetWhitening();
     node.EncryptEnable = GetEncryptEnable();
-    for (int word = 1; word <= 8; ++word) node.*Common::kEncryptKeyFields[word - 1] = GetEncryptKey(word);
+    for (int word = 1; word <= 8; ++word) {
+        node.*Common::kEncryptKeyFields[word - 1] = GetEncryptKey(word);
+    }
 
     proto.ThroughMode = GetThroughMode();
     proto.SilentChar = GetSilentChar();
@@ -70,10 +76,14 @@ void ElfEditor::LoadSteps() {
         proto.CheckLength = GetChkCodeLen();
         proto.CheckFormat = GetChkCodeFormat();
     }
-    if (version >= kFirstVersionWithBindType) m_bindingConfig.BindType = GetBindType();
+    if (version >= kFirstVersionWithBindType) {
+        m_bindingConfig.BindType = GetBindType();
+    }
 
     // The unit could not tell where a packet ends if both marks were the same byte.
-    if (proto.PacketStartCode == proto.PacketEndCode) throw StepFailure{ElfEditorResult::ErrOutOfRange};
+    if (proto.PacketStartCode == proto.PacketEndCode) {
+        throw StepFailure{ElfEditorResult::ErrOutOfRange};
+    }
 }
 
 void ElfEditor::StoreSteps() {
@@ -82,7 +92,9 @@ void ElfEditor::StoreSteps() {
     const auto& proto = m_protocolConfig;
 
     const uint8_t version = GetVersion();
-    if (proto.PacketStartCode == proto.PacketEndCode) throw StepFailure{ElfEditorResult::ErrOutOfRange};
+    if (proto.PacketStartCode == proto.PacketEndCode) {
+        throw StepFailure{ElfEditorResult::ErrOutOfRange};
+    }
 
     SetBaudrate(comm.BaudRate);
     SetDatabit(comm.DataBits);
@@ -97,10 +109,13 @@ void ElfEditor::StoreSteps() {
     SetExtendedGroup(node.ExtendedGroup);
     SetAESEncryptEnable(node.AESEncryptEnable);
     SetAESEncryptType(node.AESEncryptType);
-    for (int word = 1; word <= 16; ++word)
+    for (int word = 1; word <= 16; ++word) {
         SetAESEncryptKey(word, node.*Common::kAESEncryptKeyFields[word - 1]);
+    }
     SetEncryptEnable(node.EncryptEnable);
-    for (int word = 1; word <= 8; ++word) SetEncryptKey(word, node.*Common::kEncryptKeyFields[word - 1]);
+    for (int word = 1; word <= 8; ++word) {
+        SetEncryptKey(word, node.*Common::kEncryptKeyFields[word - 1]);
+    }
 
     SetThroughMode(proto.ThroughMode);
     SetSilentChar(proto.SilentChar);
@@ -127,7 +142,9 @@ void ElfEditor::StoreSteps() {
         SetChkCodeFormat(proto.CheckFormat);
     }
     // The bind type written is the image's own (from Load); the settings never carry one here.
-    if (version >= kFirstVersionWithBindType) SetBindType(m_bindingConfig.BindType);
+    if (version >= kFirstVersionWithBindType) {
+        SetBindType(m_bindingConfig.BindType);
+    }
 }
 
 Common::ProtocolThrough ElfEditor::GetThroughMode() {

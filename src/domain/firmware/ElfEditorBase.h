@@ -56,7 +56,9 @@ class ElfEditorBase {
     template <typename Convert>
     auto ReadParameter(const char* name, int32_t width, Convert convert) {
         const auto value = convert(ReadSymbol(name, width));
-        if (!value) throw StepFailure{ElfEditorResult::ErrOutOfRange};
+        if (!value) {
+            throw StepFailure{ElfEditorResult::ErrOutOfRange};
+        }
         return *value;
     }
 
@@ -65,7 +67,9 @@ class ElfEditorBase {
     template <typename Value, typename Convert>
     void WriteParameter(const char* name, int32_t width, const Value& value, Convert convert) {
         const auto data = convert(value);
-        if (!data) throw StepFailure{ElfEditorResult::ErrOutOfRange};
+        if (!data) {
+            throw StepFailure{ElfEditorResult::ErrOutOfRange};
+        }
         WriteSymbol(name, width, *data);
     }
 

@@ -26,7 +26,9 @@ using ElfEditorResult_TX330 = ElfEditorResult;
 // A symbol-layer code from -8 to 0 becomes the member of the negated value; anything else
 // means the layer and the editor disagree about its state.
 constexpr ElfEditorResult ToElfEditorResult(int32_t code) {
-    if (code > 0 || code < -8) return ElfEditorResult::ErrStatus;
+    if (code > 0 || code < -8) {
+        return ElfEditorResult::ErrStatus;
+    }
     return static_cast<ElfEditorResult>(-code);
 }
 

@@ -27,10 +27,11 @@ void ElfEditor_TX330::LoadSteps() {
     comm.Parity = GetParity();
     comm.StopBits = GetStopbit();
     comm.Awt = GetAwt();
-    if (version >= kFirstVersionWithIntfPort)
+    if (version >= kFirstVersionWithIntfPort) {
         comm.IntfPort = GetIntfPort();
-    else
+    } else {
         comm.FlowControl = GetFlowControl();
+    }
     node.IdOffset = GetIdOffset();
     node.AutoParamSyncEnable = GetAutoParamSyncEnable();
     node.ExtendedGroup = GetExtendedGroup();
@@ -53,8 +54,9 @@ void ElfEditor_TX330::StoreSteps() {
     SetExtendedGroup(node.ExtendedGroup);
     SetAESEncryptEnable(node.AESEncryptEnable);
     SetAESEncryptType(node.AESEncryptType);
-    for (int word = 1; word <= 16; ++word)
+    for (int word = 1; word <= 16; ++word) {
         SetAESEncryptKey(word, node.*Common::kAESEncryptKeyFields[word - 1]);
+    }
 }
 
 }  // namespace Tormel::Domain::Firmware

@@ -15,33 +15,45 @@ using CodeTable = std::initializer_list<std::pair<uint64_t, T>>;
 
 template <typename T>
 std::optional<T> Decode(CodeTable<T> table, uint64_t data) {
-    for (const auto& [stored, value] : table)
-        if (stored == data) return value;
+    for (const auto& [stored, value] : table) {
+        if (stored == data) {
+            return value;
+        }
+    }
     return std::nullopt;
 }
 
 template <typename T>
 std::optional<uint64_t> Encode(CodeTable<T> table, T value) {
-    for (const auto& [stored, field] : table)
-        if (field == value) return stored;
+    for (const auto& [stored, field] : table) {
+        if (field == value) {
+            return stored;
+        }
+    }
     return std::nullopt;
 }
 
 template <typename T>
 std::optional<T> DecodeRange(uint64_t data, uint64_t low, uint64_t high) {
-    if (data < low || data > high) return std::nullopt;
+    if (data < low || data > high) {
+        return std::nullopt;
+    }
     return static_cast<T>(data);
 }
 
 // For the rows where an erased cell stands for 0. A field value 0 is still stored as 0.
 template <typename T>
 std::optional<T> DecodeRangeOrErased(uint64_t data, uint64_t low, uint64_t high) {
-    if (data == kErased) return T{0};
+    if (data == kErased) {
+        return T{0};
+    }
     return DecodeRange<T>(data, low, high);
 }
 
 std::optional<uint64_t> EncodeRange(int64_t value, int64_t low, int64_t high) {
-    if (value < low || value > high) return std::nullopt;
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
     return static_cast<uint64_t>(value);
 }
 
@@ -125,11 +137,15 @@ std::optional<uint64_t> AwtToSymbolData(int32_t awt) {
 }
 
 std::optional<uint32_t> SymbolDataToIdOffset(uint64_t data) {
-    if (data == kIdOffsetUnset) return 0u;
+    if (data == kIdOffsetUnset) {
+        return 0u;
+    }
     return DecodeRange<uint32_t>(data, 0, 9999);
 }
 std::optional<uint64_t> IdOffsetToSymbolData(uint32_t v) {
-    if (v == kIdOffsetUnset) return 0u;
+    if (v == kIdOffsetUnset) {
+        return 0u;
+    }
     return EncodeRange(v, 0, 9999);
 }
 
@@ -173,11 +189,15 @@ std::optional<ProtocolFmt2Enable> SymbolDataToFmt2Enable(uint64_t data) { return
 std::optional<uint64_t> Fmt2EnableToSymbolData(ProtocolFmt2Enable v) { return Encode(kFmt2Enables, v); }
 
 std::optional<uint8_t> SymbolDataToPacketCode(uint64_t data) {
-    if (data == 0x00 || data == 0x7E) return std::nullopt;
+    if (data == 0x00 || data == 0x7E) {
+        return std::nullopt;
+    }
     return DecodeRange<uint8_t>(data, 0x01, 0xFF);
 }
 std::optional<uint64_t> PacketCodeToSymbolData(uint8_t code) {
-    if (code == 0x00 || code == 0x7E) return std::nullopt;
+    if (code == 0x00 || code == 0x7E) {
+        return std::nullopt;
+    }
     return code;
 }
 std::optional<uint8_t> SymbolDataToPacketOffset(uint64_t data) {
@@ -195,7 +215,9 @@ std::optional<uint8_t> SymbolDataToAddressLength(uint64_t data) {
 }
 std::optional<uint64_t> AddressLengthToSymbolData(uint8_t v) { return EncodeRange(v, 0, 6); }
 std::optional<ProtocolFormat> SymbolDataToFormat(uint64_t data) {
-    if (data == kErased) return ProtocolFormat::DecimalNumber;
+    if (data == kErased) {
+        return ProtocolFormat::DecimalNumber;
+    }
     return Decode(kFormats, data);
 }
 std::optional<uint64_t> FormatToSymbolData(ProtocolFormat v) { return Encode(kFormats, v); }
@@ -209,13 +231,19 @@ std::optional<ProtocolCheckCode> SymbolDataToCheckCode(uint64_t data) { return D
 std::optional<uint64_t> CheckCodeToSymbolData(ProtocolCheckCode v) { return Encode(kCheckCodes, v); }
 
 std::optional<int32_t> SymbolDataToCheckOffset(uint64_t data) {
-    if (data == kErased) return 0;
+    if (data == kErased) {
+        return 0;
+    }
     const auto biased = DecodeRange<int32_t>(data, 1, 199);
-    if (!biased) return std::nullopt;
+    if (!biased) {
+        return std::nullopt;
+    }
     return *biased - kCheckOffsetBias;
 }
 std::optional<uint64_t> CheckOffsetToSymbolData(int32_t offset) {
-    if (offset < -99 || offset > 99) return std::nullopt;
+    if (offset < -99 || offset > 99) {
+        return std::nullopt;
+    }
     return static_cast<uint64_t>(offset + kCheckOffsetBias);
 }
 std::optional<uint8_t> SymbolDataToCheckLength(uint64_t data) {

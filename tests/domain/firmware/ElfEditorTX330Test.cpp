@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The contact-I/O firmware editor: its part of the shared parameter block, and nothing more.
-#include "domain/firmware/ElfEditor_TX330.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "domain/firmware/ElfEditor_TX330.h"
 #include "fixtures/FixtureImage.h"
 
 namespace {
@@ -18,13 +17,15 @@ using Tormel::Domain::Firmware::ElfEditorResult_TX330;
 std::string P(const std::string& name) { return "TormelParamsM$" + name; }
 
 class ElfEditorTX330Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(editor.Init(), ElfEditorResult_TX330::Success); }
 
     ElfEditorResult_TX330 OpenCopy(const std::string& fixture, const std::string& symbol = {}, int width = 0,
                                    uint64_t stored = 0) {
         path = folder.Copy(fixture);
-        if (!symbol.empty()) PokeFile(path, P(symbol), width, stored);
+        if (!symbol.empty()) {
+            PokeFile(path, P(symbol), width, stored);
+        }
         editor.FileName(path.string());
         return editor.Open();
     }
@@ -101,7 +102,9 @@ TEST_F(ElfEditorTX330Test, StoreTouchesOnlyItsOwnSymbols) {
         node.ExtendedGroup = NodeinfoExtendedGroup::Enable;
         node.AESEncryptEnable = NodeinfoAESEncryptEnable::Enable;
         node.AESEncryptType = NodeinfoAESEncryptType::AES256;
-        for (int i = 0; i < 16; ++i) node.*kAESEncryptKeyFields[i] = 0xC000u + i;
+        for (int i = 0; i < 16; ++i) {
+            node.*kAESEncryptKeyFields[i] = 0xC000u + i;
+        }
         node.EncryptEnable = NodeinfoEncryptEnable::Enable;
         node.WhiteningEnable = NodeinfoWhiteningEnable::Enable;
         editor.CommunicationConfig(comm);
@@ -110,19 +113,24 @@ TEST_F(ElfEditorTX330Test, StoreTouchesOnlyItsOwnSymbols) {
         ASSERT_EQ(editor.Close(), ElfEditorResult_TX330::Success);
 
         std::vector<std::pair<std::string, std::pair<int, uint64_t>>> written = {
-            {"baudrate", {2, 768}},      {"databit", {1, 2}},        {"parity", {1, 2}},
-            {"stopbit", {1, 2}},         {"awt", {2, 0x012C}},       {"intfport", {1, 2}},
-            {"syncParams", {1, 2}},      {"extendedGroup", {1, 2}},  {"aesEncryptEnbl", {1, 2}},
+            {"baudrate", {2, 768}},    {"databit", {1, 2}},       {"parity", {1, 2}},
+            {"stopbit", {1, 2}},       {"awt", {2, 0x012C}},      {"intfport", {1, 2}},
+            {"syncParams", {1, 2}},    {"extendedGroup", {1, 2}}, {"aesEncryptEnbl", {1, 2}},
             {"aesEncryptType", {1, 2}}};
-        for (int i = 0; i < 16; ++i) written.push_back({"AESencryptKey" + std::to_string(i + 1), {2, 0xC000u + i}});
+        for (int i = 0; i < 16; ++i) {
+            written.push_back({"AESencryptKey" + std::to_string(i + 1), {2, 0xC000u + i}});
+        }
 
         const auto after = ReadBytes(path);
         std::vector<size_t> changed;
         for (const auto& [name, code] : written) {
             EXPECT_EQ(Peek(after, P(name), code.first), code.second) << name;
             const auto offset = static_cast<size_t>(FindSymbol(before, P(name)).fileOffset);
-            for (int i = 0; i < code.first; ++i)
-                if (before[offset + i] != after[offset + i]) changed.push_back(offset + i);
+            for (int i = 0; i < code.first; ++i) {
+                if (before[offset + i] != after[offset + i]) {
+                    changed.push_back(offset + i);
+                }
+            }
         }
         std::sort(changed.begin(), changed.end());
         EXPECT_EQ(Differences(before, after), changed);

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The RS485 firmware editor on real AVR images of each firmware generation. Every Store is
 // checked byte for byte against the original with the test's own ELF reader.
-#include "domain/firmware/ElfEditor.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
+#include "domain/firmware/ElfEditor.h"
 #include "fixtures/FixtureImage.h"
 
 namespace {
@@ -46,9 +45,13 @@ struct DistinctSettings {
         node.ExtendedGroup = NodeinfoExtendedGroup::Enable;
         node.AESEncryptEnable = NodeinfoAESEncryptEnable::Enable;
         node.AESEncryptType = NodeinfoAESEncryptType::AES256;
-        for (int i = 0; i < 16; ++i) node.*kAESEncryptKeyFields[i] = 0xA000u + i;
+        for (int i = 0; i < 16; ++i) {
+            node.*kAESEncryptKeyFields[i] = 0xA000u + i;
+        }
         node.EncryptEnable = NodeinfoEncryptEnable::Enable;
-        for (int i = 0; i < 8; ++i) node.*kEncryptKeyFields[i] = 0xB000u + i;
+        for (int i = 0; i < 8; ++i) {
+            node.*kEncryptKeyFields[i] = 0xB000u + i;
+        }
         proto.ThroughMode = ProtocolThrough::Size;
         proto.SilentChar = 50;
         proto.Fmt2Enable = ProtocolFmt2Enable::Enable;
@@ -73,19 +76,23 @@ struct DistinctSettings {
         proto.CheckFormat = ProtocolFormat::HexadecimalNumber;
         binding.BindType = BindingType::Each;
 
-        codes = {{"baudrate", {2, 1152}}, {"databit", {1, 2}},        {"parity", {1, 3}},
-                 {"stopbit", {1, 2}},     {"intfport", {1, 2}},       {"hundredOrder", {2, 1234}},
-                 {"Whitening", {1, 1}},   {"syncParams", {1, 2}},     {"extendedGroup", {1, 2}},
+        codes = {{"baudrate", {2, 1152}},    {"databit", {1, 2}},       {"parity", {1, 3}},
+                 {"stopbit", {1, 2}},        {"intfport", {1, 2}},      {"hundredOrder", {2, 1234}},
+                 {"Whitening", {1, 1}},      {"syncParams", {1, 2}},    {"extendedGroup", {1, 2}},
                  {"aesEncryptEnbl", {1, 2}}, {"aesEncryptType", {1, 2}}};
-        for (int i = 0; i < 16; ++i) codes.push_back({"AESencryptKey" + std::to_string(i + 1), {2, 0xA000u + i}});
+        for (int i = 0; i < 16; ++i) {
+            codes.push_back({"AESencryptKey" + std::to_string(i + 1), {2, 0xA000u + i}});
+        }
         codes.push_back({"encryptEnbl", {1, 2}});
-        for (int i = 0; i < 8; ++i) codes.push_back({"encryptKey" + std::to_string(i + 1), {2, 0xB000u + i}});
-        Codes rest = {{"throughMode", {1, 3}},    {"silentChar", {1, 50}},    {"fmt2Enbl", {1, 2}},
-                      {"stxChar", {1, 0x40}},     {"etxChar", {1, 0x41}},     {"offsetAfterEtx", {1, 5}},
-                      {"stxChar2", {1, 0x42}},    {"etxChar2", {1, 0x43}},    {"offsetAfterEtx2", {1, 6}},
-                      {"devIdEnable", {1, 3}},    {"offsetToDevId", {1, 10}}, {"devIdLen", {1, 4}},
-                      {"devIdFormat", {1, 1}},    {"offsetToDevId2", {1, 11}}, {"devIdLen2", {1, 5}},
-                      {"devIdFormat2", {1, 5}},   {"bcastAddr", {2, 0x1234}}};
+        for (int i = 0; i < 8; ++i) {
+            codes.push_back({"encryptKey" + std::to_string(i + 1), {2, 0xB000u + i}});
+        }
+        Codes rest = {{"throughMode", {1, 3}},  {"silentChar", {1, 50}},     {"fmt2Enbl", {1, 2}},
+                      {"stxChar", {1, 0x40}},   {"etxChar", {1, 0x41}},      {"offsetAfterEtx", {1, 5}},
+                      {"stxChar2", {1, 0x42}},  {"etxChar2", {1, 0x43}},     {"offsetAfterEtx2", {1, 6}},
+                      {"devIdEnable", {1, 3}},  {"offsetToDevId", {1, 10}},  {"devIdLen", {1, 4}},
+                      {"devIdFormat", {1, 1}},  {"offsetToDevId2", {1, 11}}, {"devIdLen2", {1, 5}},
+                      {"devIdFormat2", {1, 5}}, {"bcastAddr", {2, 0x1234}}};
         codes.insert(codes.end(), rest.begin(), rest.end());
         if (version <= 36) {
             Codes check = {{"chkType", {1, 4}},
@@ -95,7 +102,9 @@ struct DistinctSettings {
                            {"chkCodeFormat", {1, 2}}};
             codes.insert(codes.end(), check.begin(), check.end());
         }
-        if (version >= 34) codes.push_back({"bindType", {1, 2}});
+        if (version >= 34) {
+            codes.push_back({"bindType", {1, 2}});
+        }
     }
 
     void HandTo(ElfEditor& editor) const {
@@ -116,7 +125,9 @@ void ExpectWritten(const Bytes& before, const Bytes& after, const Codes& written
         const auto symbol = FindSymbol(before, P(name));
         for (int i = 0; i < code.width; ++i) {
             const size_t at = static_cast<size_t>(symbol.fileOffset) + i;
-            if (before[at] != after[at]) expected.push_back(at);
+            if (before[at] != after[at]) {
+                expected.push_back(at);
+            }
         }
     }
     std::sort(expected.begin(), expected.end());
@@ -124,7 +135,7 @@ void ExpectWritten(const Bytes& before, const Bytes& after, const Codes& written
 }
 
 class ElfEditorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(editor.Init(), ElfEditorResult::Success); }
 
     ElfEditorResult OpenCopy(const std::string& fixture) {
@@ -169,7 +180,7 @@ TEST_F(ElfEditorTest, LoadReadsTheFactoryBlockAndKeepsWhatItDoesNotRead) {
     EXPECT_EQ(node.AutoParamSyncEnable, NodeinfoAutoParamSyncEnable::Disable);
     EXPECT_EQ(node.AESEncryptEnable, NodeinfoAESEncryptEnable::Disable);
     EXPECT_EQ(node.AESEncryptType, NodeinfoAESEncryptType::AES256);  // never read
-    EXPECT_EQ(node.AESEncryptKey16, 0xABCDu);                         // never read
+    EXPECT_EQ(node.AESEncryptKey16, 0xABCDu);                        // never read
     EXPECT_EQ(node.SoftwareName, "kept");
     EXPECT_EQ(node.EncryptKey1, 0x1111u);
     EXPECT_EQ(node.EncryptKey8, 0x8888u);
@@ -178,9 +189,9 @@ TEST_F(ElfEditorTest, LoadReadsTheFactoryBlockAndKeepsWhatItDoesNotRead) {
     EXPECT_EQ(proto.SilentChar, 4);
     EXPECT_EQ(proto.PacketStartCode, 0x02);
     EXPECT_EQ(proto.PacketEndCode, 0x03);
-    EXPECT_EQ(proto.PacketOffset, 0);                                 // stored 255
-    EXPECT_EQ(proto.AddressFormat, ProtocolFormat::DecimalNumber);   // stored 255
-    EXPECT_EQ(proto.AddressLength2nd, 0);                             // stored 255
+    EXPECT_EQ(proto.PacketOffset, 0);                               // stored 255
+    EXPECT_EQ(proto.AddressFormat, ProtocolFormat::DecimalNumber);  // stored 255
+    EXPECT_EQ(proto.AddressLength2nd, 0);                           // stored 255
     EXPECT_EQ(proto.BcastAddr, 0xFFFFu);
     EXPECT_EQ(proto.CheckMethod, ProtocolMethod::Crc);  // version 37 has no check code
     EXPECT_EQ(editor.BindingConfig().BindType, BindingType::Group);
@@ -207,8 +218,10 @@ TEST_F(ElfEditorTest, VersionGatesOfLoadAndStore) {
         ASSERT_EQ(OpenCopy(fixture), ElfEditorResult::Success);
         ASSERT_EQ(editor.Load(), ElfEditorResult::Success);
         EXPECT_EQ(editor.CommunicationConfig().IntfPort, version >= 37 ? 1 : 2);
-        EXPECT_EQ(editor.CommunicationConfig().FlowControl, version <= 36 ? Handshake::None : Handshake::XOnXOff);
-        EXPECT_EQ(editor.ProtocolConfig().CheckMethod, version <= 36 ? ProtocolMethod::None : ProtocolMethod::Crc);
+        EXPECT_EQ(editor.CommunicationConfig().FlowControl,
+                  version <= 36 ? Handshake::None : Handshake::XOnXOff);
+        EXPECT_EQ(editor.ProtocolConfig().CheckMethod,
+                  version <= 36 ? ProtocolMethod::None : ProtocolMethod::Crc);
         EXPECT_EQ(editor.ProtocolConfig().CheckOffset, 0);
         EXPECT_EQ(editor.BindingConfig().BindType, version >= 34 ? BindingType::Group : BindingType::Each);
 
@@ -245,7 +258,9 @@ TEST_F(ElfEditorTest, VersionGatesOfLoadAndStore) {
         // Read from encryptAESEnbl, which Store does not write; type and key are never read.
         expectedNode.AESEncryptEnable = NodeinfoAESEncryptEnable::Disable;
         expectedNode.AESEncryptType = NodeinfoAESEncryptType{};
-        for (auto word : kAESEncryptKeyFields) expectedNode.*word = 0;
+        for (auto word : kAESEncryptKeyFields) {
+            expectedNode.*word = 0;
+        }
         EXPECT_EQ(reader.NodeinfoConfig(), expectedNode);
         EXPECT_EQ(reader.BindingConfig().BindType, version >= 34 ? BindingType::Each : BindingType{});
     }
@@ -288,7 +303,7 @@ TEST_F(ElfEditorTest, LoadOfOutOfRangeValues) {
     const Case cases[] = {
         {"hundredOrder", 2, 10000, ElfEditorResult::ErrOutOfRange,
          [](const ElfEditor& e) {
-             EXPECT_EQ(e.CommunicationConfig().BaudRate, 9600);  // read before
+             EXPECT_EQ(e.CommunicationConfig().BaudRate, 9600);                                 // read before
              EXPECT_EQ(e.NodeinfoConfig().AutoParamSyncEnable, NodeinfoAutoParamSyncEnable{});  // not reached
          }},
         {"hundredOrder", 2, 9999, ElfEditorResult::Success,
@@ -315,7 +330,9 @@ TEST_F(ElfEditorTest, LoadOfOutOfRangeValues) {
         fresh.FileName(image.string());
         ASSERT_EQ(fresh.Open(), ElfEditorResult::Success);
         EXPECT_EQ(fresh.Load(), c.result);
-        if (c.check) c.check(fresh);
+        if (c.check) {
+            c.check(fresh);
+        }
     }
 }
 
@@ -359,7 +376,9 @@ TEST_F(ElfEditorTest, StoreStopsAtTheFirstValueWithoutEncoding) {
 
         Codes written;
         for (const auto& entry : settings.codes) {
-            if (entry.first == c.failsAt) break;
+            if (entry.first == c.failsAt) {
+                break;
+            }
             written.push_back(entry);
         }
         ASSERT_LT(written.size(), settings.codes.size());
@@ -402,7 +421,8 @@ TEST_F(ElfEditorTest, OpenAcceptsOnlyLittleEndianAvrExecutables) {
          ElfEditorResult::ErrUnsupported},
         {"file version 0", "rs485_v37.elf", [](Bytes& b) { Put<uint32_t>(b, 20, 0); },
          ElfEditorResult::ErrUnsupported},
-        {"identification version 2", "rs485_v37.elf", [](Bytes& b) { b[6] = 2; }, ElfEditorResult::ErrUnsupported},
+        {"identification version 2", "rs485_v37.elf", [](Bytes& b) { b[6] = 2; },
+         ElfEditorResult::ErrUnsupported},
         // An AVR executable in every respect but its byte order.
         {"big-endian", "bigendian.o",
          [](Bytes& b) {
@@ -417,7 +437,9 @@ TEST_F(ElfEditorTest, OpenAcceptsOnlyLittleEndianAvrExecutables) {
     const size_t descriptors = OpenDescriptors();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        if (!std::filesystem::exists(FixturePath(c.fixture))) continue;  // built only where clang is
+        if (!std::filesystem::exists(FixturePath(c.fixture))) {
+            continue;  // built only where clang is
+        }
         path = folder.Copy(c.fixture);
         if (c.damage) {
             auto image = ReadBytes(path);

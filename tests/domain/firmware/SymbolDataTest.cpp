@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The parameter codes of the firmware against the records: every stored value either has a
 // meaning that survives the trip back into the image, or is refused.
-#include "domain/firmware/SymbolData.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
+
+#include "domain/firmware/SymbolData.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ using namespace Tormel::Domain::Common;
 
 struct Encoding {
     std::string name;
-    uint64_t maxStored;  // 255 for a 1-byte symbol, 65535 for a 2-byte one
-    size_t accepted;     // how many stored values have a meaning
+    uint64_t maxStored;             // 255 for a 1-byte symbol, 65535 for a 2-byte one
+    size_t accepted;                // how many stored values have a meaning
     std::vector<uint64_t> aliases;  // stored values that read as another value's meaning
     // Decodes a stored value and encodes the result again; empty when the stored value is refused.
     std::function<std::optional<uint64_t>(uint64_t)> roundTrip;
@@ -27,10 +27,14 @@ template <typename Decode, typename Encode>
 std::function<std::optional<uint64_t>(uint64_t)> Trip(Decode decode, Encode encode) {
     return [=](uint64_t stored) -> std::optional<uint64_t> {
         const auto value = decode(stored);
-        if (!value) return std::nullopt;
+        if (!value) {
+            return std::nullopt;
+        }
         const auto again = encode(*value);
         // A value read from an image must always be storable again.
-        if (!again) return ~0ull;
+        if (!again) {
+            return ~0ull;
+        }
         return again;
     };
 }
@@ -72,10 +76,12 @@ TEST(SymbolDataTest, EveryStoredValueIsRefusedOrSurvivesTheRoundTrip) {
         size_t accepted = 0;
         for (uint64_t stored = 0; stored <= encoding.maxStored; ++stored) {
             const auto again = encoding.roundTrip(stored);
-            if (!again) continue;
+            if (!again) {
+                continue;
+            }
             ++accepted;
-            const bool alias = std::find(encoding.aliases.begin(), encoding.aliases.end(), stored) !=
-                               encoding.aliases.end();
+            const bool alias =
+                std::find(encoding.aliases.begin(), encoding.aliases.end(), stored) != encoding.aliases.end();
             if (alias) {
                 // The erased value is read as zero but never written back as the erased value.
                 // (A check length read as 0 is out of its range and cannot be stored again.)

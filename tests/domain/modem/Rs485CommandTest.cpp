@@ -397,6 +397,42 @@ TEST_F(Rs485Command, IndividualBindingsGoNodeFirst) {
     EXPECT_EQ(unit.State().rs485.eachs[0].unitId, 3);
 }
 
+TEST_F(Rs485Command, AesKeyIsReplacedResetOrLeftAsTheSettingSays) {
+    SimPty unit(Sim::Rs485FactoryState("2.6"));
+    ConnectAndRead(unit);
+    struct Case {
+        NodeinfoAESEncryptEnable enable;
+        NodeinfoAESEncryptKeySetting setting;
+        Strings sent;
+    };
+    const Case cases[] = {
+        {NodeinfoAESEncryptEnable::Enable,
+         NodeinfoAESEncryptKeySetting::Init,
+         {"~NETENCENABLE=2", "~AESMODE=1", "~ENCREST="}},
+        {NodeinfoAESEncryptEnable::Enable,
+         NodeinfoAESEncryptKeySetting::NotChange,
+         {"~NETENCENABLE=2", "~AESMODE=1"}},
+        // Without encryption neither the key length nor the key is touched.
+        {NodeinfoAESEncryptEnable::Disable, NodeinfoAESEncryptKeySetting::Change, {"~NETENCENABLE=1"}},
+    };
+    for (const auto& c : cases) {
+        unit.ClearLog();
+        Nodeinfo node;
+        node.AESEncryptEnable = c.enable;
+        node.AESEncryptType = NodeinfoAESEncryptType::AES128;
+        node.AESEncryptKeySetting = c.setting;
+        EXPECT_EQ(Raised([&] { Command::SetAESEncrypt(node); }), CommandResult::Success) << Command::Result();
+        EXPECT_EQ(unit.Requests(), c.sent);
+    }
+    // The key's answer is not compared, but it must come.
+    unit.SilentOn("~ENCKEY");
+    Nodeinfo node;
+    node.AESEncryptEnable = NodeinfoAESEncryptEnable::Enable;
+    node.AESEncryptType = NodeinfoAESEncryptType::AES128;
+    node.AESEncryptKeySetting = NodeinfoAESEncryptKeySetting::Change;
+    EXPECT_EQ(Raised([&] { Command::SetAESEncrypt(node); }), CommandResult::ErrConnect);
+}
+
 TEST_F(Rs485Command, FactoryResetPerGenerationAndReopenOverUart) {
     struct Case {
         const char* version;

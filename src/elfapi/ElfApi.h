@@ -24,17 +24,18 @@ enum {
     ELFAPI_ERR_UNSUPPORTED = -8 /* not an ELF file, or an ELF class other than 32 and 64 */
 };
 
-/* One symbol access. The caller owns the record; a read fills data. */
-typedef struct _ElfSymbolInfo {
-    const char* name; /* whole name, compared byte for byte */
-    int32_t offset;   /* added to the symbol's address */
-    int32_t size;     /* bytes to transfer, 0 to 8 */
-    uint64_t data;    /* little-endian value of those bytes, higher bytes zero */
-} _ElfSymbolInfo;
+/* One symbol access. The caller owns the record; a read fills data. The two record names are
+ * the layer's established interface, leading underscore included. */
+typedef struct _ElfSymbolInfo { /* NOLINT(bugprone-reserved-identifier) */
+    const char* name;           /* whole name, compared byte for byte */
+    int32_t offset;             /* added to the symbol's address */
+    int32_t size;               /* bytes to transfer, 0 to 8 */
+    uint64_t data;              /* little-endian value of those bytes, higher bytes zero */
+} _ElfSymbolInfo;               /* NOLINT(bugprone-reserved-identifier) */
 
 /* The image's file header in the 32-bit layout; for a 64-bit image the entry point and the two
  * table offsets keep their low 32 bits. */
-typedef struct _ElfHeader {
+typedef struct _ElfHeader { /* NOLINT(bugprone-reserved-identifier) */
     unsigned char e_ident[16];
     uint16_t e_type;
     uint16_t e_machine;
@@ -49,7 +50,7 @@ typedef struct _ElfHeader {
     uint16_t e_shentsize;
     uint16_t e_shnum;
     uint16_t e_shstrndx;
-} _ElfHeader;
+} _ElfHeader; /* NOLINT(bugprone-reserved-identifier) */
 
 typedef struct ElfApiHandle ElfApiHandle;
 

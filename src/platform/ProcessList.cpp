@@ -2,29 +2,44 @@
 #include "platform/ProcessList.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Tormel::Platform {
 
 namespace {
 
-bool readStat(const std::filesystem::path& statFile, std::string& name, char& state)
+// Plain POSIX calls: the list is read at every start, and a stream per process costs more than
+// the kernel's work of producing the line.
+bool readStat(const std::string& statFile, std::string& name, char& state)
 {
-    std::ifstream in(statFile, std::ios::binary);
-    if (!in)
+    const int fd = ::open(statFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     // The name is at most 15 bytes, so the start of the line is enough.
-    std::string line(512, '\0');
-    in.read(line.data(), static_cast<std::streamsize>(line.size()));
-    line.resize(static_cast<std::size_t>(in.gcount()));
-    return parseProcStat(line, name, state);
+    char buffer[512];
+    ssize_t got;
+    do {
+        got = ::read(fd, buffer, sizeof buffer);
+    } while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got <= 0)
+        return false;
+    return parseProcStat(std::string_view(buffer, static_cast<std::size_t>(got)), name, state);
 }
 
-bool isPidName(const std::string& text)
+bool isPidName(const char* text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (*text == '\0')
+        return false;
+    for (; *text != '\0'; ++text) {
+        if (*text < '0' || *text > '9')
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -45,24 +60,22 @@ bool parseProcStat(std::string_view statLine, std::string& name, char& state)
 std::vector<std::string> runningProcessNames(const std::filesystem::path& procRoot)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    std::filesystem::directory_iterator it(procRoot, error);
-    if (error)
+    DIR* folder = ::opendir(procRoot.c_str());
+    if (folder == nullptr)
         return names;
-    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (error)
-            break;
-        const std::string entry = it->path().filename().string();
-        if (!isPidName(entry))
+    const std::string prefix = procRoot.string() + '/';
+    std::string name;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (!isPidName(entry->d_name))
             continue;
-        std::string name;
         char state = '\0';
-        if (!readStat(it->path() / "stat", name, state))
+        if (!readStat(prefix + entry->d_name + "/stat", name, state))
             continue; // ended meanwhile
         if (state == 'Z' || state == 'X')
             continue;
-        names.push_back(std::move(name));
+        names.push_back(name);
     }
+    ::closedir(folder);
     return names;
 }
 
@@ -70,7 +83,7 @@ std::string currentProcessName(const std::filesystem::path& procRoot)
 {
     std::string name;
     char state = '\0';
-    if (readStat(procRoot / "self" / "stat", name, state))
+    if (readStat((procRoot / "self" / "stat").string(), name, state))
         return name;
     return {};
 }

@@ -130,7 +130,7 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
             return AppResult::ErrStatus;
         }
         m_stop = std::move(stop);
-    } catch (const std::exception&) {
+    } catch (...) {
         return AppResult::ErrStatus;
     }
     m_running = op;

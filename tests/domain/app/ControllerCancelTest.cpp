@@ -105,38 +105,6 @@ TEST_F(ControllerCancel, DisconnectAtOnceAfterConnectStillEndsIdleWithThePortClo
     EXPECT_EQ(app.Status(), AppStatus::Active);
 }
 
-TEST_F(ControllerCancel, DisconnectDuringAWriteEndsItThroughThePort) {
-    auto& unit = AddUnit(Pelnix::Sim::Tx330FactoryState());
-    TormelApp_TX330 app(m_queue.Dispatcher());
-    ASSERT_EQ(app.Init(), AppResult_TX330::Success);
-    Completions done;
-    ASSERT_EQ(app.ConnectAndRead(done.Handler()), AppResult_TX330::Pendding);
-    ASSERT_TRUE(WaitCompletions(done));
-    ASSERT_EQ(done.codes.back(), AppCompletedCode::Success);
-    app.Completed(done.codes.back());
-
-    // The unit stops answering in the middle of the write; the write waits on its reply.
-    Pelnix::Sim::Faults faults;
-    faults.silentOn = {"~CH="};
-    unit.SetFaults(faults);
-    unit.ClearLog();
-    ASSERT_EQ(app.Write(done.Handler()), AppResult_TX330::Pendding);
-    EXPECT_EQ(app.Status(), AppStatus::Updating);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (Heard(unit) == 0 || unit.Log().back().line.rfind("~CH=", 0) != 0) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the write never reached the channel";
-        std::this_thread::sleep_for(2ms);
-    }
-
-    EXPECT_EQ(app.Disconnect(), AppResult_TX330::Pendding);
-    EXPECT_EQ(app.Status(), AppStatus::Canceling);
-    ASSERT_TRUE(WaitCompletions(done, 2));
-    EXPECT_EQ(done.codes.back(), AppCompletedCode::ConnectError);
-    app.Completed(done.codes.back());
-    EXPECT_EQ(app.Status(), AppStatus::Idle);
-    EXPECT_FALSE(app.port().IsOpen());
-}
-
 TEST_F(ControllerCancel, AUnitUnpluggedDuringAWriteGivesConnectErrorAndANewConnectWorks) {
     auto& unit = AddUnit(Pelnix::Sim::Tx330FactoryState());
     TormelApp_TX330 app(m_queue.Dispatcher());

@@ -187,35 +187,3 @@ TEST_F(ControllerThread, FailedOrUnsupportedConnectEndsIdleWithThePortClosed) {
     EXPECT_EQ(app.Status(), AppStatus::Idle);
     EXPECT_FALSE(app.port().IsOpen());
 }
-
-TEST_F(ControllerThread, CompletionCodesFollowTheOperation) {
-    using Modem::CommandResult;
-    struct Row {
-        CommandResult result;
-        AppCompletedCode connect, write, reset;
-    };
-    const Row rows[] = {
-        {CommandResult::Success, AppCompletedCode::Success, AppCompletedCode::Success, AppCompletedCode::Success},
-        {CommandResult::ErrParameter, AppCompletedCode::ConnectError, AppCompletedCode::CommandError,
-         AppCompletedCode::CommandError},
-        {CommandResult::ErrStatus, AppCompletedCode::ConnectError, AppCompletedCode::CommandError,
-         AppCompletedCode::CommandError},
-        {CommandResult::ErrConnect, AppCompletedCode::ConnectError, AppCompletedCode::ConnectError,
-         AppCompletedCode::ConnectError},
-        {CommandResult::ErrCommand, AppCompletedCode::ConnectError, AppCompletedCode::CommandError,
-         AppCompletedCode::CommandError},
-        {CommandResult::Err7DataBitNonParity, AppCompletedCode::ConnectError,
-         AppCompletedCode::DataBit7NonParityError, AppCompletedCode::CommandError},
-        {CommandResult::ErrUnsupported, AppCompletedCode::Unsupported, AppCompletedCode::CommandError,
-         AppCompletedCode::CommandError},
-        {CommandResult::ErrOutOfRange, AppCompletedCode::ConnectError, AppCompletedCode::CommandError,
-         AppCompletedCode::CommandError},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.result));
-        EXPECT_EQ(CompletedCodeFor(Operation::Connecting, row.result), row.connect);
-        EXPECT_EQ(CompletedCodeFor(Operation::ConnectingAndReading, row.result), row.connect);
-        EXPECT_EQ(CompletedCodeFor(Operation::Writing, row.result), row.write);
-        EXPECT_EQ(CompletedCodeFor(Operation::InitWriting, row.result), row.reset);
-    }
-}

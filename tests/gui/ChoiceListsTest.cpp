@@ -5,6 +5,7 @@
 
 #include "SettingsTestSupport.h"
 #include "gui/ApplicationConfig.h"
+#include "gui/ChoiceLists.h"
 #include "gui/CmbSort.h"
 #include "gui/NumRange.h"
 
@@ -155,4 +156,57 @@ TEST(BindingHolder, SettingsObjectSharesTheHoldersRangeLists) {
     NumRange snapshot = *range;
     range->clearNowList();
     EXPECT_EQ(snapshot.m_nowList[1]->size(), 1);
+}
+
+TEST(ChoiceLists, BaudRatePositionsDependOnTheModule) {
+    using namespace ChoiceLists;
+    EXPECT_EQ(baudRateItems(false).size(), 7);
+    EXPECT_FALSE(baudRateItems(false).contains(QStringLiteral("76800bps")));
+    EXPECT_EQ(baudRateItems(true).at(6), QStringLiteral("76800bps"));
+    EXPECT_EQ(baudRateAt(6, false), 115200);  // a file position 6 from a type-1 module
+    EXPECT_EQ(baudRateAt(6, true), 76800);
+    EXPECT_EQ(baudRateAt(7, true), 115200);
+    EXPECT_EQ(baudRateAt(7, false), std::nullopt);
+    EXPECT_EQ(baudRateAt(-1, true), std::nullopt);
+    EXPECT_EQ(baudRateIndex(76800, false), std::nullopt);
+    EXPECT_EQ(baudRateIndex(9600, false), 2);
+    EXPECT_TRUE(offers76800(2));
+    EXPECT_FALSE(offers76800(1));
+}
+
+TEST(ChoiceLists, ContactIoChannelListsSkipChannel32) {
+    using namespace ChoiceLists;
+    const QStringList low = loraLowChannelItems();
+    ASSERT_EQ(low.size(), 13);
+    EXPECT_EQ(low.front(), QStringLiteral("00 (24/25CH)"));
+    EXPECT_EQ(low.at(7), QStringLiteral("07 (31/32CH)"));
+    EXPECT_EQ(low.at(8), QStringLiteral("08 (33/34CH)"));
+    EXPECT_EQ(low.back(), QStringLiteral("0C (37/38CH)"));
+    EXPECT_EQ(loraLowChannelAt(7), 31);
+    EXPECT_EQ(loraLowChannelAt(8), 33);
+    EXPECT_EQ(loraLowChannelIndex(32), std::nullopt);
+    EXPECT_EQ(loraLowChannelIndex(37), 12);
+    const QStringList high = highChannelItems();
+    ASSERT_EQ(high.size(), 28);
+    EXPECT_EQ(high.back(), QStringLiteral("1B (60/61CH)"));
+    EXPECT_EQ(highChannelIndex(60), 27);
+    EXPECT_EQ(highChannelIndex(32), std::nullopt);
+    EXPECT_EQ(grpIdItems().back(), QStringLiteral("F"));
+    EXPECT_EQ(grpIdAt(15), 115);
+}
+
+TEST(ChoiceLists, LocalisedItemsFollowTheTable) {
+    using namespace ChoiceLists;
+    ScopedCulture en(Testing::kEnglish);
+    StringTable st;
+    EXPECT_EQ(groupItems(st), (QStringList{QStringLiteral("None"), QStringLiteral("2 Groups (64 devices)"),
+                                           QStringLiteral("4 Groups (32 devices)"), QStringLiteral("7 Groups (16 devices)"),
+                                           QStringLiteral("13 Groups (8 devices)"), QStringLiteral("25 Groups (4 devices)")}));
+    EXPECT_EQ(groupItems(st, false).size(), 5);
+    EXPECT_EQ(cCheckItems(st), (QStringList{QStringLiteral("None"), QStringLiteral("BCC"), QStringLiteral("CRC"), QStringLiteral("SUM")}));
+    EXPECT_EQ(numRangeItems(st, 4).size(), 14);
+    EXPECT_EQ(numRangeItems(st, 4).at(13), QStringLiteral("96 to 99"));
+    EXPECT_EQ(numRangeItems(st, 0), QStringList{QStringLiteral("Not Used")});
+    EXPECT_EQ(stopBitsAt(1), Tormel::Domain::Common::StopBits::Two);
+    EXPECT_EQ(parityAt(3), std::nullopt);
 }

@@ -51,6 +51,31 @@ TEST_F(Cancel, CloseWakesAWaitingReadAndEndsTheSequence) {
     EXPECT_EQ(unit.Requests(), Strings{"~VER?"});
 }
 
+TEST_F(Cancel, CloseWhileWriteWaitsEndsWriteWithErrConnect) {
+    SimPty unit;
+    UsePorts({unit.PortPath()});
+    Command::Timing() = ShortTiming();
+    ASSERT_EQ(Command::ConnectAndRead(), CommandResult::Success);
+    Command::Timing() = CommandTiming{};
+    unit.SilentOn("~CMDIF?");
+    unit.ClearLog();
+
+    Clock::time_point closedAt{};
+    std::thread canceller([&] {
+        ASSERT_TRUE(unit.WaitForRequests(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        closedAt = Clock::now();
+        m_port->Close();
+    });
+    const CommandResult result = Command::Write();
+    const auto endedAt = Clock::now();
+    canceller.join();
+
+    EXPECT_EQ(result, CommandResult::ErrConnect);
+    EXPECT_LT(endedAt - closedAt, kWokenWithin);
+    EXPECT_EQ(unit.Requests(), Strings{"~CMDIF?"});  // nothing sent after the close
+}
+
 TEST_F(Cancel, CloseDuringTheScanMovesItToTheNextAttempt) {
     TempFolder folder;
     SimPty good(Sim::UnitState{}, folder.Path(), "a-unit");

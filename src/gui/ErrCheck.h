@@ -56,4 +56,45 @@ private:
     QString m_version;  // null until set: counts as a current firmware
 };
 
+// The live filters of the forms' text boxes: allowed characters, width (maximum length) and
+// the filter slot of each box. Slots are unique within a window.
+struct LiveFilter {
+    const char* allowed;
+    int width;
+    int slot;
+};
+
+namespace LiveFilters {
+inline constexpr const char* kDigits = "0123456789";
+inline constexpr const char* kHexDigits = "0123456789abcdefABCDEF";
+
+// RS485 window.
+inline constexpr LiveFilter txtNodeIDOffset{kDigits, 4, 0};
+inline constexpr LiveFilter txtEncryptionKey(int word) { return {kHexDigits, 4, word}; }  // word 1 to 16
+inline constexpr LiveFilter txtSecureKey(int word) { return {kHexDigits, 4, 16 + word}; }   // word 1 to 8
+inline constexpr LiveFilter txtSilentInterval{kDigits, 2, 25};
+inline constexpr LiveFilter txtPStartCode{kHexDigits, 2, 26};
+inline constexpr LiveFilter txtPEndCode{kHexDigits, 2, 27};
+inline constexpr LiveFilter txtPOffset{kDigits, 1, 28};
+inline constexpr LiveFilter txtPStartCode2nd{kHexDigits, 2, 29};
+inline constexpr LiveFilter txtPEndCode2nd{kHexDigits, 2, 30};
+inline constexpr LiveFilter txtPOffset2nd{kDigits, 1, 31};
+inline constexpr LiveFilter txtSOffset{kDigits, 2, 32};
+inline constexpr LiveFilter txtSLength{"0123456", 1, 33};
+inline constexpr LiveFilter txtSOffset2nd{kDigits, 2, 34};
+inline constexpr LiveFilter txtSLength2nd{"0123456", 1, 35};
+inline constexpr LiveFilter txtSBcastAddr{kHexDigits, 4, 36};
+inline constexpr LiveFilter txtCOffset{"-0123456789", 3, 37};
+inline constexpr LiveFilter txtCLength{"1234", 1, 38};
+inline constexpr LiveFilter txtModemID(int row) { return {kDigits, 2, 38 + row}; }  // row 1 to 25
+inline constexpr LiveFilter txtUnit(int unit) { return {kDigits, 2, 63 + unit}; }   // unit 1 to 99
+
+// Contact-I/O window (its key boxes use txtEncryptionKey as above).
+inline constexpr LiveFilter textBox4NodeId{kDigits, 2, 163};
+inline constexpr LiveFilter txtDiFilt{"0123456789.", 4, 165};
+inline constexpr LiveFilter txtAwt{kDigits, 3, 169};
+// Off-delay, on-delay and hold-timer boxes hold four characters without a filter.
+inline constexpr int kUnfilteredDelayWidth = 4;
+}  // namespace LiveFilters
+
 }  // namespace Tormel::Gui

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <algorithm>
+#include <vector>
 
 #include "gui/ErrCheck.h"
 
@@ -118,4 +120,22 @@ TEST(ErrCheckLiveFilter, RejectedEditRestoresTheLastAcceptedText) {
     userTypes(check, key, QStringLiteral("Z"), kHex, -1);
     EXPECT_EQ(key.text(), QStringLiteral("Z"));
     check.checkTextBox(nullptr, QStringLiteral("Z"), kHex, 1);
+}
+
+TEST(ErrCheckLiveFilter, SlotsOfOneWindowAreDistinct) {
+    using namespace LiveFilters;
+    std::vector<int> used{txtNodeIDOffset.slot, txtSilentInterval.slot, txtPStartCode.slot, txtPEndCode.slot,
+                           txtPOffset.slot, txtPStartCode2nd.slot, txtPEndCode2nd.slot, txtPOffset2nd.slot,
+                           txtSOffset.slot, txtSLength.slot, txtSOffset2nd.slot, txtSLength2nd.slot,
+                           txtSBcastAddr.slot, txtCOffset.slot, txtCLength.slot};
+    for (int i = 1; i <= 16; ++i) used.push_back(txtEncryptionKey(i).slot);
+    for (int i = 1; i <= 8; ++i) used.push_back(txtSecureKey(i).slot);
+    for (int i = 1; i <= 25; ++i) used.push_back(txtModemID(i).slot);
+    for (int i = 1; i <= 99; ++i) used.push_back(txtUnit(i).slot);
+    std::sort(used.begin(), used.end());
+    EXPECT_EQ(std::adjacent_find(used.begin(), used.end()), used.end());
+    EXPECT_EQ(used.front(), 0);
+    EXPECT_EQ(used.back(), 162);
+    EXPECT_EQ(txtModemID(25).slot, 63);
+    EXPECT_LT(txtAwt.slot, ErrCheck::kSlots);
 }

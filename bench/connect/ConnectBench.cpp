@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
         }
         const double perPort = Ms(Clock::now() - start) / (repeats * static_cast<double>(ports.size()));
         std::printf("Passing over a listed port that cannot be opened (both attempts)\n");
-        std::printf("  %.4f ms per port (goal < 1 ms), averaged over %d scans of %zu ports\n", perPort, repeats,
-                    ports.size());
+        std::printf("  %.4f ms per port (goal < 1 ms), averaged over %d scans of %zu ports\n", perPort,
+                    repeats, ports.size());
     }
 
     Command::SetPortLister({});

@@ -24,10 +24,14 @@ namespace {
 
 const char* Describe(CommandResult result) {
     switch (result) {
-        case CommandResult::Success: return "connected to a supported unit";
-        case CommandResult::ErrUnsupported: return "a device answered, but it is not a supported unit";
-        case CommandResult::ErrConnect: return "no unit answered on any port";
-        default: return "the scan failed";
+        case CommandResult::Success:
+            return "connected to a supported unit";
+        case CommandResult::ErrUnsupported:
+            return "a device answered, but it is not a supported unit";
+        case CommandResult::ErrConnect:
+            return "no unit answered on any port";
+        default:
+            return "the scan failed";
     }
 }
 

@@ -30,10 +30,10 @@ TraceSink& TraceSinkSlot() {
 [[noreturn]] void Fail(CommandResult result) { throw CommandError(result); }
 
 // Patterns are compiled once, on first use, and shared by every test that needs them.
-#define PELNIX_PATTERN(name, text)                                           \
-    const std::regex& name() {                                               \
-        static const std::regex compiled(text, std::regex::ECMAScript);     \
-        return compiled;                                                     \
+#define PELNIX_PATTERN(name, text)                                      \
+    const std::regex& name() {                                          \
+        static const std::regex compiled(text, std::regex::ECMAScript); \
+        return compiled;                                                \
     }
 
 PELNIX_PATTERN(SupportedVersion, R"(^[2-3]\.[0-9]+$)")
@@ -56,7 +56,9 @@ PELNIX_PATTERN(NewGeneration, R"(Tarvic2(920MHz)*)")
 
 #undef PELNIX_PATTERN
 
-bool Version(const std::regex& pattern) { return Command::SearchReply(Command::m_nodeinfo.SoftwareVersion, pattern); }
+bool Version(const std::regex& pattern) {
+    return Command::SearchReply(Command::m_nodeinfo.SoftwareVersion, pattern);
+}
 
 bool Version(const std::regex& first, const std::regex& second) { return Version(first) || Version(second); }
 
@@ -145,7 +147,8 @@ SerialSettings LineSettings(const std::string& portName, int32_t baudRate, int32
 }  // namespace
 
 void Command::Open() {
-    OpenWith(LineSettings(m_portName, m_current.BaudRate, m_current.DataBits, m_current.Parity, m_current.StopBits));
+    OpenWith(LineSettings(m_portName, m_current.BaudRate, m_current.DataBits, m_current.Parity,
+                          m_current.StopBits));
 }
 
 void Command::OpenDefault() { OpenWith(LineSettings(m_portName, 9600, 8, Parity::None, StopBits::One)); }

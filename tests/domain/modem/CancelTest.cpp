@@ -18,7 +18,7 @@ using Strings = std::vector<std::string>;
 constexpr auto kWokenWithin = std::chrono::milliseconds(1000);
 
 class Cancel : public LinkTest {
-protected:
+  protected:
     void SetUp() override {
         LinkTest::SetUp();
         Command::Timing() = CommandTiming{};
@@ -108,7 +108,8 @@ TEST_F(Cancel, StopRequestEndsTheScanBeforeItsNextAttempt) {
     std::vector<std::unique_ptr<SimPty>> units;
     Strings ports;
     for (int i = 0; i < 3; ++i) {
-        units.push_back(std::make_unique<SimPty>(Sim::UnitState{}, folder.Path(), "silent" + std::to_string(i)));
+        units.push_back(
+            std::make_unique<SimPty>(Sim::UnitState{}, folder.Path(), "silent" + std::to_string(i)));
         units.back()->SilentOn("~CONNECT?");
         ports.push_back(units.back()->PortPath());
     }

@@ -69,17 +69,17 @@ TEST(Identification, FirmwareVersionToken) {
     const Row rows[] = {
         {"Tarvic2(920MHz) TX-910A Ver1.7", 17, true},
         {"Tarvic2(920MHz) TX-910A Ver1.6", 17, false},
-        {"Tarvic2(920MHz) TX-910A Ver1.10", 17, true},   // reads 110
+        {"Tarvic2(920MHz) TX-910A Ver1.10", 17, true},  // reads 110
         {"Tarvic2(920MHz) TX-910A Ver1.10", 111, false},
-        {"Tarvic2(920MHz) TX-910A Ver2.0", 17, true},    // reads 20
+        {"Tarvic2(920MHz) TX-910A Ver2.0", 17, true},  // reads 20
         {"Tarvic2(920MHz) TX-910A Ver2.0", 21, false},
-        {"Tarvic TX-910A", 0, false},                     // no "Ver": false whatever the threshold
+        {"Tarvic TX-910A", 0, false},  // no "Ver": false whatever the threshold
         {"Tarvic TX-910A", -1, false},
-        {"Tarvic TX-910A Ver", 0, true},                  // no digits read as 0
+        {"Tarvic TX-910A Ver", 0, true},  // no digits read as 0
         {"Tarvic TX-910A Ver", 1, false},
-        {"Tarvic TX-910A Ver1.7 build 99", 17, true},     // the token ends at the space
+        {"Tarvic TX-910A Ver1.7 build 99", 17, true},  // the token ends at the space
         {"Tarvic TX-910A Ver1.7 build 99", 18, false},
-        {"Tarvic Ver1.7b", 17, true},                     // leading digits only
+        {"Tarvic Ver1.7b", 17, true},  // leading digits only
         {"Tarvic Verx1.7", 0, true},
         {"Tarvic Verx1.7", 1, false},
         // A token longer than a unit ever sends is cut to 9 characters: 1.2345678 -> 12345678,
@@ -107,9 +107,9 @@ TEST(Identification, NameTests) {
         {"Tarvic2(920MHz) TX-910A Ver1.3", true, false, true, false},
         {"Tarvic TX-710A Ver1.7", true, true, false, false},  // older generation: no whitening
         {"Tarvic TX-710A Ver1.4", true, true, false, false},
-        {"Tarvi TX-710A", true, false, false, false},          // "Tarvic*" also takes "Tarvi"
+        {"Tarvi TX-710A", true, false, false, false},  // "Tarvic*" also takes "Tarvi"
         {"Brenlow TX-330 Ver1.0", false, false, false, false},
-        {"tarvic TX-710A", false, false, false, false},        // the family word is case-sensitive
+        {"tarvic TX-710A", false, false, false, false},  // the family word is case-sensitive
         {"", false, false, false, false},
     };
     for (const Row& row : rows) {

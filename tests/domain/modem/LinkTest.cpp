@@ -12,7 +12,7 @@ namespace {
 using Tormel::Domain::Modem::ResyncRule;
 
 class LinkPrimitives : public LinkTest {
-protected:
+  protected:
     void SetUp() override {
         LinkTest::SetUp();
         OpenOn(m_unit.PortPath(), Line(9600));
@@ -89,9 +89,9 @@ TEST_F(LinkPrimitives, LineSettingChangesReopenOnlyWhereTheRuleSays) {
         ResyncRule rule;
         bool reopened;
     };
-    const ResyncRule serialLine{};                                    // baud, data bits, parity, stop bits
-    const ResyncRule interfaceOrFlow{false, false, false};            // interface port, flow control
-    const ResyncRule contactUnit{true, true, false};                  // the contact-I/O unit's line commands
+    const ResyncRule serialLine{};                          // baud, data bits, parity, stop bits
+    const ResyncRule interfaceOrFlow{false, false, false};  // interface port, flow control
+    const ResyncRule contactUnit{true, true, false};        // the contact-I/O unit's line commands
     const Row rows[] = {
         {"new speed over UART", 1, "2.6", Line(9600), Line(19200), serialLine, true},
         {"new speed over USB", 2, "2.6", Line(9600), Line(19200), serialLine, false},

@@ -27,7 +27,8 @@ using Tormel::Domain::Modem::CommandResult;
 using Tormel::Domain::Modem::CommandTiming;
 using Tormel::Domain::Modem::TraceDirection;
 
-inline Communication Line(int baud, int dataBits = 8, Parity parity = Parity::None, StopBits stop = StopBits::One) {
+inline Communication Line(int baud, int dataBits = 8, Parity parity = Parity::None,
+                          StopBits stop = StopBits::One) {
     Communication line{};
     line.BaudRate = baud;
     line.DataBits = dataBits;
@@ -60,7 +61,7 @@ CommandResult Raised(F&& call) {
 
 // Collects the trace from whatever thread the link runs on.
 class TraceRecord {
-public:
+  public:
     struct Entry {
         TraceDirection direction;
         std::string line;
@@ -72,11 +73,11 @@ public:
     ~TraceRecord() { Command::SetTraceSink({}); }
 
     void Attach() {
-        Command::SetTraceSink([this](TraceDirection direction, std::string_view line,
-                                     std::chrono::steady_clock::time_point) {
-            std::lock_guard lock(m_mutex);
-            m_entries.push_back({direction, std::string(line)});
-        });
+        Command::SetTraceSink(
+            [this](TraceDirection direction, std::string_view line, std::chrono::steady_clock::time_point) {
+                std::lock_guard lock(m_mutex);
+                m_entries.push_back({direction, std::string(line)});
+            });
     }
     std::vector<Entry> Entries() const {
         std::lock_guard lock(m_mutex);
@@ -86,7 +87,8 @@ public:
     std::vector<std::string> Events(std::string_view prefix) const {
         std::vector<std::string> found;
         for (const Entry& entry : Entries())
-            if (entry.direction == TraceDirection::Event && entry.line.starts_with(prefix)) found.push_back(entry.line);
+            if (entry.direction == TraceDirection::Event && entry.line.starts_with(prefix))
+                found.push_back(entry.line);
         return found;
     }
     void Clear() {
@@ -94,14 +96,14 @@ public:
         m_entries.clear();
     }
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::vector<Entry> m_entries;
 };
 
 // Every link test starts from a closed port, empty records and the short timing.
 class LinkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Command::Timing() = ShortTiming();
         Command::SerialPort(m_port.get());

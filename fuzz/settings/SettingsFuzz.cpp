@@ -16,17 +16,27 @@ void exercise(const QByteArray& bytes) {
     Doc target;
     target.m_version = QStringLiteral("sentinel");
     const auto before = File::toXml(target);
-    if (!before) std::abort();
+    if (!before) {
+        std::abort();
+    }
 
     if (!File::fromXml(bytes, target)) {
-        if (File::toXml(target) != before) std::abort();  // a refused document changed the object
+        if (File::toXml(target) != before) {
+            std::abort();  // a refused document changed the object
+        }
         return;
     }
     const auto written = File::toXml(target);
-    if (!written) std::abort();  // everything read must be writable again
+    if (!written) {
+        std::abort();  // everything read must be writable again
+    }
     Doc again;
-    if (!File::fromXml(*written, again)) std::abort();
-    if (File::toXml(again) != written) std::abort();
+    if (!File::fromXml(*written, again)) {
+        std::abort();
+    }
+    if (File::toXml(again) != written) {
+        std::abort();
+    }
     target.checkConfigData(false, true);
     target.checkConfigData(false, false);
     target.checkSettingToolData(false);

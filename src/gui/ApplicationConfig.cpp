@@ -15,12 +15,16 @@ const QString kDigits = ErrCheck::kDigits;
 const QString kHex = ErrCheck::kHexDigits;
 const QString kNonZero = QStringLiteral("123456789");
 
-#define INT_FIELD(name, member, def) intField<AC>(QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
-#define TEXT_FIELD(name, member) textField<AC>(QStringLiteral(name), [](AC& c) -> QString& { return c.member; })
+#define INT_FIELD(name, member, def) \
+    intField<AC>(                    \
+        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
+#define TEXT_FIELD(name, member) \
+    textField<AC>(QStringLiteral(name), [](AC& c) -> QString& { return c.member; })
 
 std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
-    t.push_back(textField<AC>(QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
+    t.push_back(textField<AC>(
+        QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
     t.push_back(INT_FIELD("TYPE", m_moduletype, 0));
     t.push_back(INT_FIELD("TARGET", m_target, 0));
     t.push_back(INT_FIELD("TABSELECT", m_tabSelect, 0));
@@ -36,11 +40,15 @@ std::vector<Field<AC>> buildTable() {
     t.push_back(INT_FIELD("AESENCRYPTENABLE", m_aesEncryptEnable, 1));
     t.push_back(INT_FIELD("ENCRYPTTYPE", m_aesEncryptType, 1));
     t.push_back(INT_FIELD("WHITENING", m_WhiteningEnable, 0));
-    for (int i = 0; i < 16; ++i)
-        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1), [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
+    for (int i = 0; i < 16; ++i) {
+        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1),
+                                  [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
+    }
     t.push_back(INT_FIELD("ENCRYPTENABLE", m_encryptEnable, 0));
-    for (int i = 0; i < 8; ++i)
-        t.push_back(textField<AC>(numbered("ENCRYPTKEY", i + 1), [i](AC& c) -> QString& { return c.m_encryptKey[i]; }));
+    for (int i = 0; i < 8; ++i) {
+        t.push_back(textField<AC>(numbered("ENCRYPTKEY", i + 1),
+                                  [i](AC& c) -> QString& { return c.m_encryptKey[i]; }));
+    }
     t.push_back(INT_FIELD("THROUGH", m_throughMode, 0));
     t.push_back(TEXT_FIELD("SILENTCHAR", m_silentChar));
     t.push_back(INT_FIELD("FMT2ENABLE", m_fmt2Enable, 0));
@@ -65,19 +73,29 @@ std::vector<Field<AC>> buildTable() {
     t.push_back(INT_FIELD("C-FORM", m_cForm, 0));
     t.push_back(INT_FIELD("BINDTYPE", m_bindType, 1));
     t.push_back(INT_FIELD("GROUP", m_group, 0));
-    for (int i = 0; i < kBindingRows; ++i)
-        t.push_back(textField<AC>(numbered("MODEMID", i + 1), [i](AC& c) -> QString& { return c.m_modem[i]; }));
-    for (int i = 0; i < kBindingRows; ++i)
-        t.push_back(intField<AC>(numbered("SELECT-IDX", i + 1), [i](AC& c) -> int32_t& { return c.m_selectIdx[i]; }, -1));
-    for (int i = 0; i < kBindingRows; ++i)
-        t.push_back(listField<AC>(numbered("RANGE-LIST", i + 1), [i](AC& c) -> QStringList& { return *c.m_rangeList[i]; }));
-    t.push_back(listField<AC>(QStringLiteral("PRE-STRLIST"), [](AC& c) -> QStringList& { return c.m_preText; }));
-    for (int i = 0; i < kBindingUnits; ++i)
-        t.push_back(textField<AC>(numbered("UNIT", i + 1, 2), [i](AC& c) -> QString& { return c.m_unit[i]; }));
+    for (int i = 0; i < kBindingRows; ++i) {
+        t.push_back(
+            textField<AC>(numbered("MODEMID", i + 1), [i](AC& c) -> QString& { return c.m_modem[i]; }));
+    }
+    for (int i = 0; i < kBindingRows; ++i) {
+        t.push_back(intField<AC>(
+            numbered("SELECT-IDX", i + 1), [i](AC& c) -> int32_t& { return c.m_selectIdx[i]; }, -1));
+    }
+    for (int i = 0; i < kBindingRows; ++i) {
+        t.push_back(listField<AC>(numbered("RANGE-LIST", i + 1),
+                                  [i](AC& c) -> QStringList& { return *c.m_rangeList[i]; }));
+    }
+    t.push_back(
+        listField<AC>(QStringLiteral("PRE-STRLIST"), [](AC& c) -> QStringList& { return c.m_preText; }));
+    for (int i = 0; i < kBindingUnits; ++i) {
+        t.push_back(
+            textField<AC>(numbered("UNIT", i + 1, 2), [i](AC& c) -> QString& { return c.m_unit[i]; }));
+    }
     t.push_back(INT_FIELD("DEV-MODE", m_devMode, 0));
     t.push_back(INT_FIELD("DEV-MODE2", m_devMode2, 0));
     t.push_back(TEXT_FIELD("MODEL", m_model));
-    t.push_back(textField<AC>(QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
+    t.push_back(textField<AC>(
+        QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
     return t;
 }
 
@@ -95,8 +113,12 @@ bool isCommandCharOrZero(const QString& code, bool zero) {
 
 // Address offset of the packet start: one digit, or two digits without a leading zero.
 bool addressOffsetOk(const QString& s) {
-    if (s.size() == 1) return ErrCheck::checkStrSingle(s, kDigits);
-    if (s.size() == 2) return ErrCheck::checkStrDouble(s, kNonZero, kDigits);
+    if (s.size() == 1) {
+        return ErrCheck::checkStrSingle(s, kDigits);
+    }
+    if (s.size() == 2) {
+        return ErrCheck::checkStrDouble(s, kNonZero, kDigits);
+    }
     return true;
 }
 
@@ -112,16 +134,26 @@ ApplicationConfig::ApplicationConfig()
       m_node(std::make_shared<Nodeinfo>()),
       m_prot(std::make_shared<Protocol>()),
       m_range(std::make_shared<NumRange>()) {
-    for (auto& list : m_rangeList) list = std::make_shared<QStringList>();
+    for (auto& list : m_rangeList) {
+        list = std::make_shared<QStringList>();
+    }
     applyDefaults(*this, xmlTable());
 }
 
 void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
                                       std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range) {
-    if (com) m_com = std::move(com);
-    if (node) m_node = std::move(node);
-    if (prot) m_prot = std::move(prot);
-    if (range) m_range = std::move(range);
+    if (com) {
+        m_com = std::move(com);
+    }
+    if (node) {
+        m_node = std::move(node);
+    }
+    if (prot) {
+        m_prot = std::move(prot);
+    }
+    if (range) {
+        m_range = std::move(range);
+    }
 }
 
 void ApplicationConfig::setConfigData() {
@@ -142,9 +174,13 @@ void ApplicationConfig::setConfigData() {
     m_extendedGroup = node.getExtendedGroup();
     m_aesEncryptEnable = node.getAESEncryptEnable();
     m_aesEncryptType = node.getAESEncryptType();
-    for (int i = 0; i < 16; ++i) m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
+    for (int i = 0; i < 16; ++i) {
+        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
+    }
     m_encryptEnable = node.getEncryptEnable();
-    for (int i = 0; i < 8; ++i) m_encryptKey[i] = node.getEncryptKey(i + 1);
+    for (int i = 0; i < 8; ++i) {
+        m_encryptKey[i] = node.getEncryptKey(i + 1);
+    }
 
     const Protocol& prot = *m_prot;
     m_throughMode = prot.getThroughMode();
@@ -173,23 +209,34 @@ void ApplicationConfig::setConfigData() {
     const NumRange& range = *m_range;
     m_bindType = range.getBindType();
     m_group = range.getGroupIdx();
-    for (int row = 1; row <= kBindingRows; ++row) m_modem[row - 1] = range.getModemID(row);
-    for (int row = 1; row <= kBindingRows; ++row) m_selectIdx[row - 1] = range.getSelectIdx(row);
+    for (int row = 1; row <= kBindingRows; ++row) {
+        m_modem[row - 1] = range.getModemID(row);
+    }
+    for (int row = 1; row <= kBindingRows; ++row) {
+        m_selectIdx[row - 1] = range.getSelectIdx(row);
+    }
     m_rangeList = m_range->m_nowList;
-    for (int unit = 1; unit <= kBindingUnits; ++unit) m_unit[unit - 1] = range.getUnit(unit);
+    for (int unit = 1; unit <= kBindingUnits; ++unit) {
+        m_unit[unit - 1] = range.getUnit(unit);
+    }
 
     m_model = kModelName;
     m_fileVersion = m_st.getString(5);
-    if (m_fileVersion.isNull()) m_fileVersion = emptyText();  // English: written as an empty element
+    if (m_fileVersion.isNull()) {
+        m_fileVersion = emptyText();  // English: written as an empty element
+    }
 
     m_preText.clear();
-    for (int row = 1; row <= kBindingRows; ++row) m_preText.append(range.getCmbText(row));
+    for (int row = 1; row <= kBindingRows; ++row) {
+        m_preText.append(range.getCmbText(row));
+    }
 }
 
 void ApplicationConfig::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
-    if (errMsgFlg)
-        toolkit().messageBox(m_st.getString(id), m_st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error,
-                             parent);
+    if (errMsgFlg) {
+        toolkit().messageBox(m_st.getString(id), m_st.getString(1), MessageBoxButtons::OK,
+                             MessageBoxIcon::Error, parent);
+    }
 }
 
 bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {
@@ -199,145 +246,302 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
     };
 
     ErrCheck check;
-    if (!m_version.isNull()) check.setVersion(m_version);
+    if (!m_version.isNull()) {
+        check.setVersion(m_version);
+    }
 
-    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) return false;
-    if (!inRange(m_baudrate, 0, m_moduletype == 2 ? 7 : 6)) return false;
-    if (!inRange(m_databits, 0, 1) || !inRange(m_parity, 0, 2) || !inRange(m_stopbits, 0, 1) ||
-        !inRange(m_intfport, 0, 1) || !inRange(m_flowctrl, 0, 2))
+    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
         return false;
+    }
+    if (!inRange(m_baudrate, 0, m_moduletype == 2 ? 7 : 6)) {
+        return false;
+    }
+    if (!inRange(m_databits, 0, 1) || !inRange(m_parity, 0, 2) || !inRange(m_stopbits, 0, 1) ||
+        !inRange(m_intfport, 0, 1) || !inRange(m_flowctrl, 0, 2)) {
+        return false;
+    }
 
-    if (m_IdOffset.isEmpty()) return fail(15);
-    if (m_IdOffset.size() <= 4 && !ErrCheck::allIn(m_IdOffset, kDigits)) return fail(15);
+    if (m_IdOffset.isEmpty()) {
+        return fail(15);
+    }
+    if (m_IdOffset.size() <= 4 && !ErrCheck::allIn(m_IdOffset, kDigits)) {
+        return fail(15);
+    }
 
-    if (!inRange(m_extendedGroup, 1, 2) || !inRange(m_WhiteningEnable, 0, 1)) return false;
+    if (!inRange(m_extendedGroup, 1, 2) || !inRange(m_WhiteningEnable, 0, 1)) {
+        return false;
+    }
 
     if (aesEnFlg) {
-        if (!inRange(m_aesEncryptEnable, 1, 2)) return false;
+        if (!inRange(m_aesEncryptEnable, 1, 2)) {
+            return false;
+        }
         if (m_moduletype == 2) {
-            if (!inRange(m_aesEncryptType, 1, 2)) return false;
+            if (!inRange(m_aesEncryptType, 1, 2)) {
+                return false;
+            }
             if (m_aesEncryptEnable == 2 && m_node->getASEKeySetEnable() == 2) {
                 const int words = m_aesEncryptType == 2 ? 16 : 8;
-                for (int i = 0; i < words; ++i)
-                    if (!keyWordOk(m_aesEncryptKey[i])) return fail(17);
+                for (int i = 0; i < words; ++i) {
+                    if (!keyWordOk(m_aesEncryptKey[i])) {
+                        return fail(17);
+                    }
+                }
             }
         }
     }
 
-    if (!inRange(m_encryptEnable, 1, 2)) return false;
-    for (const QString& word : m_encryptKey)
-        if (!keyWordOk(word)) return fail(17);
+    if (!inRange(m_encryptEnable, 1, 2)) {
+        return false;
+    }
+    for (const QString& word : m_encryptKey) {
+        if (!keyWordOk(word)) {
+            return fail(17);
+        }
+    }
 
-    if (!inRange(m_throughMode, 1, 2)) return false;
+    if (!inRange(m_throughMode, 1, 2)) {
+        return false;
+    }
 
     {
         const QString& s = m_silentChar;
         bool ok = false;
         switch (s.size()) {
-            case 0: ok = false; break;
-            case 1: ok = ErrCheck::checkStrSingle(s, QStringLiteral("456789")); break;
-            case 2: ok = ErrCheck::checkStrDouble(s, kNonZero, kDigits); break;
-            case 3: ok = ErrCheck::checkStrThird(s, kDigits, kDigits, kDigits); break;
-            case 4: ok = ErrCheck::checkStrFourth(s, kDigits, kDigits, kDigits, kDigits); break;
-            default: ok = true;
+            case 0:
+                ok = false;
+                break;
+            case 1:
+                ok = ErrCheck::checkStrSingle(s, QStringLiteral("456789"));
+                break;
+            case 2:
+                ok = ErrCheck::checkStrDouble(s, kNonZero, kDigits);
+                break;
+            case 3:
+                ok = ErrCheck::checkStrThird(s, kDigits, kDigits, kDigits);
+                break;
+            case 4:
+                ok = ErrCheck::checkStrFourth(s, kDigits, kDigits, kDigits, kDigits);
+                break;
+            default:
+                ok = true;
         }
-        if (!ok) return fail(38);
+        if (!ok) {
+            return fail(38);
+        }
     }
 
-    if (!inRange(m_fmt2Enable, 1, 2)) return false;
+    if (!inRange(m_fmt2Enable, 1, 2)) {
+        return false;
+    }
 
-    if (m_pStartCode.isEmpty()) return fail(40);
-    if (m_pEndCode.isEmpty()) return fail(41);
-    if (m_pOffset.isEmpty()) return fail(42);
-    if (m_pStartCode2nd.isEmpty()) return fail(43);
-    if (m_pEndCode2nd.isEmpty()) return fail(44);
-    if (m_pOffset2nd.isEmpty()) return fail(45);
+    if (m_pStartCode.isEmpty()) {
+        return fail(40);
+    }
+    if (m_pEndCode.isEmpty()) {
+        return fail(41);
+    }
+    if (m_pOffset.isEmpty()) {
+        return fail(42);
+    }
+    if (m_pStartCode2nd.isEmpty()) {
+        return fail(43);
+    }
+    if (m_pEndCode2nd.isEmpty()) {
+        return fail(44);
+    }
+    if (m_pOffset2nd.isEmpty()) {
+        return fail(45);
+    }
 
     // The codes may be neither the command character "~" (7E) nor 0, and start and end must
     // differ, or the unit could not find a packet.
-    if (m_pStartCode == m_pEndCode) return fail(41);
-    if (isCommandCharOrZero(m_pStartCode, false)) return fail(40);
-    if (isCommandCharOrZero(m_pEndCode, false)) return fail(41);
-    if (isCommandCharOrZero(m_pStartCode, true)) return fail(40);
-    if (isCommandCharOrZero(m_pEndCode, true)) return fail(41);
+    if (m_pStartCode == m_pEndCode) {
+        return fail(41);
+    }
+    if (isCommandCharOrZero(m_pStartCode, false)) {
+        return fail(40);
+    }
+    if (isCommandCharOrZero(m_pEndCode, false)) {
+        return fail(41);
+    }
+    if (isCommandCharOrZero(m_pStartCode, true)) {
+        return fail(40);
+    }
+    if (isCommandCharOrZero(m_pEndCode, true)) {
+        return fail(41);
+    }
 
-    if (m_pStartCode2nd == m_pEndCode2nd) return fail(44);
-    if (isCommandCharOrZero(m_pStartCode2nd, false)) return fail(43);
-    if (isCommandCharOrZero(m_pEndCode2nd, false)) return fail(44);
-    if (isCommandCharOrZero(m_pStartCode2nd, true)) return fail(43);
-    if (isCommandCharOrZero(m_pEndCode2nd, true)) return fail(44);
+    if (m_pStartCode2nd == m_pEndCode2nd) {
+        return fail(44);
+    }
+    if (isCommandCharOrZero(m_pStartCode2nd, false)) {
+        return fail(43);
+    }
+    if (isCommandCharOrZero(m_pEndCode2nd, false)) {
+        return fail(44);
+    }
+    if (isCommandCharOrZero(m_pStartCode2nd, true)) {
+        return fail(43);
+    }
+    if (isCommandCharOrZero(m_pEndCode2nd, true)) {
+        return fail(44);
+    }
 
-    if (!ErrCheck::checkStrDouble(m_pStartCode, kHex, kHex)) return fail(40);
-    if (!ErrCheck::checkStrDouble(m_pEndCode, kHex, kHex)) return fail(41);
-    if (!ErrCheck::checkStrSingle(m_pOffset, kDigits)) return fail(42);
-    if (!ErrCheck::checkStrDouble(m_pStartCode2nd, kHex, kHex)) return fail(43);
-    if (!ErrCheck::checkStrDouble(m_pEndCode2nd, kHex, kHex)) return fail(44);
-    if (!ErrCheck::checkStrSingle(m_pOffset2nd, kDigits)) return fail(45);
+    if (!ErrCheck::checkStrDouble(m_pStartCode, kHex, kHex)) {
+        return fail(40);
+    }
+    if (!ErrCheck::checkStrDouble(m_pEndCode, kHex, kHex)) {
+        return fail(41);
+    }
+    if (!ErrCheck::checkStrSingle(m_pOffset, kDigits)) {
+        return fail(42);
+    }
+    if (!ErrCheck::checkStrDouble(m_pStartCode2nd, kHex, kHex)) {
+        return fail(43);
+    }
+    if (!ErrCheck::checkStrDouble(m_pEndCode2nd, kHex, kHex)) {
+        return fail(44);
+    }
+    if (!ErrCheck::checkStrSingle(m_pOffset2nd, kDigits)) {
+        return fail(45);
+    }
 
-    if (!inRange(m_deviEnable, 1, 3)) return false;
-    if (m_sOffset.isEmpty()) return fail(47);
-    if (m_sLength.isEmpty()) return fail(48);
-    if (!inRange(m_sForm, 0, 3)) return false;
-    if (!addressOffsetOk(m_sOffset)) return fail(47);
-    if (!ErrCheck::checkStrSingle(m_sLength, QStringLiteral("0123456"))) return fail(48);
+    if (!inRange(m_deviEnable, 1, 3)) {
+        return false;
+    }
+    if (m_sOffset.isEmpty()) {
+        return fail(47);
+    }
+    if (m_sLength.isEmpty()) {
+        return fail(48);
+    }
+    if (!inRange(m_sForm, 0, 3)) {
+        return false;
+    }
+    if (!addressOffsetOk(m_sOffset)) {
+        return fail(47);
+    }
+    if (!ErrCheck::checkStrSingle(m_sLength, QStringLiteral("0123456"))) {
+        return fail(48);
+    }
 
-    if (m_sOffset2nd.isEmpty()) return fail(49);
-    if (m_sLength2nd.isEmpty()) return fail(50);
-    if (!inRange(m_sForm2nd, 0, 3)) return false;
-    if (!addressOffsetOk(m_sOffset2nd)) return fail(49);
-    if (!ErrCheck::checkStrSingle(m_sLength2nd, QStringLiteral("0123456"))) return fail(50);
+    if (m_sOffset2nd.isEmpty()) {
+        return fail(49);
+    }
+    if (m_sLength2nd.isEmpty()) {
+        return fail(50);
+    }
+    if (!inRange(m_sForm2nd, 0, 3)) {
+        return false;
+    }
+    if (!addressOffsetOk(m_sOffset2nd)) {
+        return fail(49);
+    }
+    if (!ErrCheck::checkStrSingle(m_sLength2nd, QStringLiteral("0123456"))) {
+        return fail(50);
+    }
 
-    if (m_bcastAddr.isEmpty()) return fail(51);
-    if (m_bcastAddr.size() <= 4 && !ErrCheck::allIn(m_bcastAddr, kHex)) return fail(51);
+    if (m_bcastAddr.isEmpty()) {
+        return fail(51);
+    }
+    if (m_bcastAddr.size() <= 4 && !ErrCheck::allIn(m_bcastAddr, kHex)) {
+        return fail(51);
+    }
 
-    if (m_cOffset.isEmpty()) return fail(52);
-    if (m_cLength.isEmpty()) return fail(53);
-    if (!inRange(m_cCheck, 0, 3) || !inRange(m_cForm, 0, 3)) return false;
+    if (m_cOffset.isEmpty()) {
+        return fail(52);
+    }
+    if (m_cLength.isEmpty()) {
+        return fail(53);
+    }
+    if (!inRange(m_cCheck, 0, 3) || !inRange(m_cForm, 0, 3)) {
+        return false;
+    }
     {
         const QString& s = m_cOffset;
         bool ok = true;
-        if (s.size() == 1) ok = ErrCheck::checkStrSingle(s, kDigits);
-        else if (s.size() == 2) ok = s != u"-0" && ErrCheck::checkStrDouble(s, QStringLiteral("-123456789"), kDigits);
-        else if (s.size() == 3) ok = ErrCheck::checkStrThird(s, QStringLiteral("-"), kNonZero, kDigits);
-        if (!ok) return fail(52);
+        if (s.size() == 1) {
+            ok = ErrCheck::checkStrSingle(s, kDigits);
+        } else if (s.size() == 2) {
+            ok = s != u"-0" && ErrCheck::checkStrDouble(s, QStringLiteral("-123456789"), kDigits);
+        } else if (s.size() == 3) {
+            ok = ErrCheck::checkStrThird(s, QStringLiteral("-"), kNonZero, kDigits);
+        }
+        if (!ok) {
+            return fail(52);
+        }
     }
-    if (!ErrCheck::checkStrSingle(m_cLength, QStringLiteral("01234"))) return fail(53);
+    if (!ErrCheck::checkStrSingle(m_cLength, QStringLiteral("01234"))) {
+        return fail(53);
+    }
 
-    if (!inRange(m_bindType, 1, 2)) return false;
+    if (!inRange(m_bindType, 1, 2)) {
+        return false;
+    }
     if (m_bindType == 1) {
-        if (!inRange(m_group, 0, 5)) return false;
-        for (const QString& id : m_modem)
-            if (!check.checkModemID(id)) return fail(54);
-        for (int32_t idx : m_selectIdx)
-            if (!inRange(idx, -1, 25)) return false;
+        if (!inRange(m_group, 0, 5)) {
+            return false;
+        }
+        for (const QString& id : m_modem) {
+            if (!check.checkModemID(id)) {
+                return fail(54);
+            }
+        }
+        for (int32_t idx : m_selectIdx) {
+            if (!inRange(idx, -1, 25)) {
+                return false;
+            }
+        }
     }
     if (m_bindType == 2) {
-        for (const QString& id : m_unit)
-            if (!check.checkUnitID(id)) return fail(54);
+        for (const QString& id : m_unit) {
+            if (!check.checkUnitID(id)) {
+                return fail(54);
+            }
+        }
     }
 
     // Final form check: every text must fit the box that shows it, or the form would show it
     // cut short. Only a hand-edited file can hold longer texts.
-    if (m_pStartCode.size() != 2 || m_pEndCode.size() != 2) return false;
+    if (m_pStartCode.size() != 2 || m_pEndCode.size() != 2) {
+        return false;
+    }
     if (m_pOffset.size() > 1 || m_sOffset.size() > 2 || m_sLength.size() > 1 || m_cOffset.size() > 3 ||
-        m_cLength.size() > 1)
+        m_cLength.size() > 1) {
         return false;
+    }
     if (m_IdOffset.size() > 4 || m_silentChar.size() > 2 || m_pStartCode2nd.size() > 2 ||
-        m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4)
+        m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4) {
         return false;
-    for (const QString& word : m_aesEncryptKey)
-        if (word.size() > 4) return false;
-    for (const QString& word : m_encryptKey)
-        if (word.size() > 4) return false;
-    for (const QString& id : m_modem)
-        if (id.size() > 2) return false;
-    for (const QString& id : m_unit)
-        if (id.size() > 2) return false;
+    }
+    for (const QString& word : m_aesEncryptKey) {
+        if (word.size() > 4) {
+            return false;
+        }
+    }
+    for (const QString& word : m_encryptKey) {
+        if (word.size() > 4) {
+            return false;
+        }
+    }
+    for (const QString& id : m_modem) {
+        if (id.size() > 2) {
+            return false;
+        }
+    }
+    for (const QString& id : m_unit) {
+        if (id.size() > 2) {
+            return false;
+        }
+    }
     return true;
 }
 
 bool ApplicationConfig::checkSettingToolData(bool errMsgFlg, QWidget* parent) const {
-    if (m_model == kModelName || m_model.isEmpty()) return true;
+    if (m_model == kModelName || m_model.isEmpty()) {
+        return true;
+    }
     showError(64, errMsgFlg, parent);
     return false;
 }
@@ -349,22 +553,32 @@ void ApplicationConfig::initBindingNoGroup() {
     m_modem.fill(emptyText());
     m_selectIdx.fill(-1);
     m_preText.clear();
-    for (int row = 0; row < kBindingRows; ++row) m_preText.append(m_st.getString(kNotUsedLabel));
+    for (int row = 0; row < kBindingRows; ++row) {
+        m_preText.append(m_st.getString(kNotUsedLabel));
+    }
 }
 
 void ApplicationConfig::initBindingNoEach() { m_unit.fill(emptyText()); }
 
 void ApplicationConfig::clearCmbNumRangeList() {
-    for (auto& list : m_rangeList) list->clear();
+    for (auto& list : m_rangeList) {
+        list->clear();
+    }
 }
 
 void ApplicationConfig::addCmbNumRangeList(int32_t group) {
     clearCmbNumRangeList();
     const Grouping* g = groupingOf(group);
-    if (g == nullptr) return;
+    if (g == nullptr) {
+        return;
+    }
     QStringList items{m_st.getString(kNotUsedLabel)};
-    for (int k = 0; k < g->groups; ++k) items.append(m_st.getString(g->firstLabel + k));
-    for (int row = 0; row < g->groups; ++row) *m_rangeList[row] = items;
+    for (int k = 0; k < g->groups; ++k) {
+        items.append(m_st.getString(g->firstLabel + k));
+    }
+    for (int row = 0; row < g->groups; ++row) {
+        *m_rangeList[row] = items;
+    }
 }
 
 }  // namespace Tormel::Gui

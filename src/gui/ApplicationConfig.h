@@ -26,7 +26,7 @@ namespace Tormel::Gui {
 // a handle would: copies refer to the same holders and lists. A new object has holders of its
 // own with their defaults; setConfigInst attaches the window's.
 class ApplicationConfig {
-public:
+  public:
     ApplicationConfig();
 
     QString m_version;  // firmware version of the unit last read; null: none known
@@ -122,7 +122,7 @@ public:
     static inline const QString kRootElement = QStringLiteral("ApplicationConfig");
     static inline const QString kModelName = QStringLiteral("TX-910A");
 
-private:
+  private:
     void showError(int32_t id, bool errMsgFlg, QWidget* parent) const;
 
     std::shared_ptr<Communication> m_com;

@@ -11,11 +11,14 @@ using namespace SettingsXml;
 
 namespace {
 
-#define INT_FIELD(name, member, def) intField<AC>(QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
+#define INT_FIELD(name, member, def) \
+    intField<AC>(                    \
+        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
 
 std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
-    t.push_back(textField<AC>(QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
+    t.push_back(textField<AC>(
+        QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
     t.push_back(INT_FIELD("TARGET", m_target, 0));
     t.push_back(INT_FIELD("TABSELECT", m_tabSelect, 0));
     t.push_back(INT_FIELD("BAUDRATE", m_baudrate, 0));
@@ -44,10 +47,13 @@ std::vector<Field<AC>> buildTable() {
     t.push_back(INT_FIELD("NODEID", m_NodeId, 0));
     t.push_back(INT_FIELD("CHMODE", m_ChMode, 0));
     t.push_back(INT_FIELD("OPMODE", m_OpMode, 0));
-    for (int i = 0; i < 16; ++i)
-        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1), [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
+    for (int i = 0; i < 16; ++i) {
+        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1),
+                                  [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
+    }
     t.push_back(textField<AC>(QStringLiteral("MODEL"), [](AC& c) -> QString& { return c.m_model; }));
-    t.push_back(textField<AC>(QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
+    t.push_back(textField<AC>(
+        QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
     return t;
 }
 
@@ -70,12 +76,22 @@ ApplicationConfig_TX330::ApplicationConfig_TX330()
     applyDefaults(*this, xmlTable());
 }
 
-void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
-                                            std::shared_ptr<Wirelessinfo> wireless, std::shared_ptr<Didoinfo> dido) {
-    if (com) m_com = std::move(com);
-    if (node) m_node = std::move(node);
-    if (wireless) m_wireless = std::move(wireless);
-    if (dido) m_dido = std::move(dido);
+void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com,
+                                            std::shared_ptr<Nodeinfo> node,
+                                            std::shared_ptr<Wirelessinfo> wireless,
+                                            std::shared_ptr<Didoinfo> dido) {
+    if (com) {
+        m_com = std::move(com);
+    }
+    if (node) {
+        m_node = std::move(node);
+    }
+    if (wireless) {
+        m_wireless = std::move(wireless);
+    }
+    if (dido) {
+        m_dido = std::move(dido);
+    }
 }
 
 void ApplicationConfig_TX330::setConfigData() {
@@ -93,7 +109,9 @@ void ApplicationConfig_TX330::setConfigData() {
     m_extendedGroup = node.getExtendedGroup();
     m_aesEncryptEnable = node.getAESEncryptEnable();
     m_aesEncryptType = node.getAESEncryptType();
-    for (int i = 0; i < 16; ++i) m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
+    for (int i = 0; i < 16; ++i) {
+        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
+    }
 
     const Wirelessinfo& w = *m_wireless;
     m_ChMode = w.getChMode();
@@ -117,13 +135,16 @@ void ApplicationConfig_TX330::setConfigData() {
 
     m_model = kModelName;
     m_fileVersion = m_st.getString(6);
-    if (m_fileVersion.isNull()) m_fileVersion = emptyText();  // English: written as an empty element
+    if (m_fileVersion.isNull()) {
+        m_fileVersion = emptyText();  // English: written as an empty element
+    }
 }
 
 void ApplicationConfig_TX330::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
-    if (errMsgFlg)
-        toolkit().messageBox(m_st.getString(id), m_st.getString(2), MessageBoxButtons::OK, MessageBoxIcon::Error,
-                             parent);
+    if (errMsgFlg) {
+        toolkit().messageBox(m_st.getString(id), m_st.getString(2), MessageBoxButtons::OK,
+                             MessageBoxIcon::Error, parent);
+    }
 }
 
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {
@@ -132,49 +153,103 @@ bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWi
         return false;
     };
 
-    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) return false;
-    if (!inRange(m_baudrate, 0, 7)) return fail(20);
-    if (!inRange(m_databits, 0, 1)) return fail(21);
-    if (!inRange(m_parity, 0, 2)) return fail(22);
-    if (!inRange(m_stopbits, 0, 1)) return fail(23);
-    if (!inRange(m_intfport, 0, 1)) return false;
-    if (!inRange(m_awt, 0, 25)) return fail(24);
-    if (!inRange(m_flowctrl, 0, 2)) return false;
-    if (!inRange(m_ChMode, 0, 1)) return fail(25);
-    if (!inRange(m_OpMode, 0, 1)) return fail(26);
+    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
+        return false;
+    }
+    if (!inRange(m_baudrate, 0, 7)) {
+        return fail(20);
+    }
+    if (!inRange(m_databits, 0, 1)) {
+        return fail(21);
+    }
+    if (!inRange(m_parity, 0, 2)) {
+        return fail(22);
+    }
+    if (!inRange(m_stopbits, 0, 1)) {
+        return fail(23);
+    }
+    if (!inRange(m_intfport, 0, 1)) {
+        return false;
+    }
+    if (!inRange(m_awt, 0, 25)) {
+        return fail(24);
+    }
+    if (!inRange(m_flowctrl, 0, 2)) {
+        return false;
+    }
+    if (!inRange(m_ChMode, 0, 1)) {
+        return fail(25);
+    }
+    if (!inRange(m_OpMode, 0, 1)) {
+        return fail(26);
+    }
     // LoRa on the low band uses channels 24 to 37; every other combination 33 to 60.
-    if (m_ChMode == 0 && m_OpMode == 1 ? !inRange(m_Ch, 24, 37) : !inRange(m_Ch, 33, 60)) return fail(27);
-    if (!inRange(m_NodeId, 0, 99)) return fail(28);
-    if (!inRange(m_GrpId, 0, 65534)) return fail(29);
-    for (int32_t bind : {m_Do1Bind, m_Do2Bind, m_Do3Bind})
-        if (!inRange(bind, 0, 2)) return fail(30);
-    for (int32_t invert : {m_Do1Invert, m_Do2Invert, m_Do3Invert})
-        if (!inRange(invert, 0, 1)) return fail(31);
-    if (!inRange(m_DoOffDelay, 0, 1200)) return fail(32);
-    if (!inRange(m_DoOnDelay, 0, 1200)) return fail(33);
-    if (m_DoKeepTime != 0 && !inRange(m_DoKeepTime, 30, 3600)) return fail(34);
-    if (!inRange(m_DoKeepSig, 0, 1)) return fail(35);
-    if (!inRange(m_DoDiDelay, 0, 100)) return fail(36);
+    if (m_ChMode == 0 && m_OpMode == 1 ? !inRange(m_Ch, 24, 37) : !inRange(m_Ch, 33, 60)) {
+        return fail(27);
+    }
+    if (!inRange(m_NodeId, 0, 99)) {
+        return fail(28);
+    }
+    if (!inRange(m_GrpId, 0, 65534)) {
+        return fail(29);
+    }
+    for (int32_t bind : {m_Do1Bind, m_Do2Bind, m_Do3Bind}) {
+        if (!inRange(bind, 0, 2)) {
+            return fail(30);
+        }
+    }
+    for (int32_t invert : {m_Do1Invert, m_Do2Invert, m_Do3Invert}) {
+        if (!inRange(invert, 0, 1)) {
+            return fail(31);
+        }
+    }
+    if (!inRange(m_DoOffDelay, 0, 1200)) {
+        return fail(32);
+    }
+    if (!inRange(m_DoOnDelay, 0, 1200)) {
+        return fail(33);
+    }
+    if (m_DoKeepTime != 0 && !inRange(m_DoKeepTime, 30, 3600)) {
+        return fail(34);
+    }
+    if (!inRange(m_DoKeepSig, 0, 1)) {
+        return fail(35);
+    }
+    if (!inRange(m_DoDiDelay, 0, 100)) {
+        return fail(36);
+    }
 
     if (aesEnFlg) {
-        if (!inRange(m_aesEncryptEnable, 1, 2)) return fail(18);
-        if (!inRange(m_aesEncryptType, 1, 2)) return fail(19);
+        if (!inRange(m_aesEncryptEnable, 1, 2)) {
+            return fail(18);
+        }
+        if (!inRange(m_aesEncryptType, 1, 2)) {
+            return fail(19);
+        }
         if (m_aesEncryptEnable == 2 && m_node->getASEKeySetEnable() == 2) {
             const QString& hex = ErrCheck::kHexDigits;
             const int words = m_aesEncryptType == 2 ? 16 : 8;
-            for (int i = 0; i < words; ++i)
-                if (!ErrCheck::checkStrFourth(m_aesEncryptKey[i], hex, hex, hex, hex)) return fail(17);
+            for (int i = 0; i < words; ++i) {
+                if (!ErrCheck::checkStrFourth(m_aesEncryptKey[i], hex, hex, hex, hex)) {
+                    return fail(17);
+                }
+            }
         }
     }
     // Key words longer than the form's four characters only come from a hand-edited file; the
     // form would show them cut short.
-    for (const QString& word : m_aesEncryptKey)
-        if (word.size() > 4) return false;
+    for (const QString& word : m_aesEncryptKey) {
+        if (word.size() > 4) {
+            return false;
+        }
+    }
     return true;
 }
 
 bool ApplicationConfig_TX330::checkSettingToolData(bool errMsgFlg, QWidget* parent) const {
-    if (m_model == kModelName) return true;
+    if (m_model == kModelName) {
+        return true;
+    }
     showError(64, errMsgFlg, parent);
     return false;
 }

@@ -20,7 +20,7 @@ namespace Tormel::Gui {
 // (m_aesEncryptKey[0] is AESENCRYPTKEY1); a null text is left out of the document. Holders
 // are referred to through shared pointers; a new object has fresh holders of its own.
 class ApplicationConfig_TX330 {
-public:
+  public:
     ApplicationConfig_TX330();
 
     QString m_version;
@@ -80,7 +80,7 @@ public:
     static inline const QString kRootElement = QStringLiteral("ApplicationConfig_TX330");
     static inline const QString kModelName = QStringLiteral("TX-330");
 
-private:
+  private:
     void showError(int32_t id, bool errMsgFlg, QWidget* parent) const;
 
     std::shared_ptr<Communication> m_com;

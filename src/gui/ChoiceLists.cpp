@@ -18,7 +18,9 @@ constexpr int32_t k76800 = 76800;
 
 QStringList messages(const StringTable& st, std::initializer_list<int32_t> ids) {
     QStringList items;
-    for (int32_t id : ids) items.append(st.getString(id));
+    for (int32_t id : ids) {
+        items.append(st.getString(id));
+    }
     return items;
 }
 
@@ -41,43 +43,63 @@ bool offers76800(int32_t moduleType) { return moduleType == 2; }
 
 QStringList baudRateItems(bool with76800) {
     QStringList items;
-    for (int32_t rate : kBaudRates)
-        if (with76800 || rate != k76800) items.append(QString::number(rate) + QStringLiteral("bps"));
+    for (int32_t rate : kBaudRates) {
+        if (with76800 || rate != k76800) {
+            items.append(QString::number(rate) + QStringLiteral("bps"));
+        }
+    }
     return items;
 }
 
 std::optional<int32_t> baudRateAt(int32_t index, bool with76800) {
     int32_t position = 0;
     for (int32_t rate : kBaudRates) {
-        if (!with76800 && rate == k76800) continue;
-        if (position++ == index) return rate;
+        if (!with76800 && rate == k76800) {
+            continue;
+        }
+        if (position++ == index) {
+            return rate;
+        }
     }
     return std::nullopt;
 }
 
 std::optional<int32_t> baudRateIndex(int32_t bitsPerSecond, bool with76800) {
-    for (int32_t index = 0; index < static_cast<int32_t>(kBaudRates.size()); ++index)
-        if (baudRateAt(index, with76800) == bitsPerSecond) return index;
+    for (int32_t index = 0; index < static_cast<int32_t>(kBaudRates.size()); ++index) {
+        if (baudRateAt(index, with76800) == bitsPerSecond) {
+            return index;
+        }
+    }
     return std::nullopt;
 }
 
 QStringList dataBitItems(const StringTable& st) { return messages(st, {157, 158}); }
 std::optional<int32_t> dataBitsAt(int32_t index) {
-    if (index == 0) return 8;
-    if (index == 1) return 7;
+    if (index == 0) {
+        return 8;
+    }
+    if (index == 1) {
+        return 7;
+    }
     return std::nullopt;
 }
 
 QStringList parityItems(const StringTable& st) { return messages(st, {159, 160, 161}); }
 std::optional<Parity> parityAt(int32_t index) {
-    if (index < 0 || index > 2) return std::nullopt;
+    if (index < 0 || index > 2) {
+        return std::nullopt;
+    }
     return static_cast<Parity>(index);  // None 0, Odd 1, Even 2
 }
 
 QStringList stopBitItems(const StringTable& st) { return messages(st, {162, 163}); }
 std::optional<StopBits> stopBitsAt(int32_t index) {
-    if (index == 0) return StopBits::One;
-    if (index == 1) return StopBits::Two;
+    if (index == 0) {
+        return StopBits::One;
+    }
+    if (index == 1) {
+        return StopBits::Two;
+    }
     return std::nullopt;
 }
 
@@ -86,10 +108,14 @@ QStringList intfPortItems(const StringTable& st) { return messages(st, {164, 165
 QStringList flowCtrlItems(const StringTable& st) { return messages(st, {159, 166, 167}); }
 std::optional<Handshake> flowControlAt(int32_t index) {
     switch (index) {
-        case 0: return Handshake::None;
-        case 1: return Handshake::XOnXOff;
-        case 2: return Handshake::RequestToSend;
-        default: return std::nullopt;
+        case 0:
+            return Handshake::None;
+        case 1:
+            return Handshake::XOnXOff;
+        case 2:
+            return Handshake::RequestToSend;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -104,14 +130,19 @@ QStringList cCheckItems(const StringTable& st) {
 
 QStringList groupItems(const StringTable& st, bool withTwentyFiveGroups) {
     QStringList items = messages(st, {159, 228, 229, 230, 231, 232});
-    if (!withTwentyFiveGroups) items.removeLast();
+    if (!withTwentyFiveGroups) {
+        items.removeLast();
+    }
     return items;
 }
 
 QStringList numRangeItems(const StringTable& st, int32_t groupIdx) {
     QStringList items{st.getString(kNotUsedLabel)};
-    if (const Grouping* g = groupingOf(groupIdx))
-        for (int k = 0; k < g->groups; ++k) items.append(st.getString(g->firstLabel + k));
+    if (const Grouping* g = groupingOf(groupIdx)) {
+        for (int k = 0; k < g->groups; ++k) {
+            items.append(st.getString(g->firstLabel + k));
+        }
+    }
     return items;
 }
 
@@ -119,40 +150,55 @@ QStringList doBindItems() { return {QStringLiteral("DI1"), QStringLiteral("DI2")
 
 QStringList grpIdItems() {
     QStringList items;
-    for (int digit = 0; digit < 16; ++digit) items.append(QString::number(digit, 16).toUpper());
+    for (int digit = 0; digit < 16; ++digit) {
+        items.append(QString::number(digit, 16).toUpper());
+    }
     return items;
 }
 
 QStringList loraLowChannelItems() {
     QStringList items;
-    for (int32_t index = 0; index < kLoraLowCount; ++index) items.append(channelItem(index, *loraLowChannelAt(index)));
+    for (int32_t index = 0; index < kLoraLowCount; ++index) {
+        items.append(channelItem(index, *loraLowChannelAt(index)));
+    }
     return items;
 }
 
 std::optional<int32_t> loraLowChannelAt(int32_t index) {
-    if (index < 0 || index >= kLoraLowCount) return std::nullopt;
+    if (index < 0 || index >= kLoraLowCount) {
+        return std::nullopt;
+    }
     return index < 8 ? index + 24 : index + 25;
 }
 
 std::optional<int32_t> loraLowChannelIndex(int32_t channel) {
-    for (int32_t index = 0; index < kLoraLowCount; ++index)
-        if (loraLowChannelAt(index) == channel) return index;
+    for (int32_t index = 0; index < kLoraLowCount; ++index) {
+        if (loraLowChannelAt(index) == channel) {
+            return index;
+        }
+    }
     return std::nullopt;
 }
 
 QStringList highChannelItems() {
     QStringList items;
-    for (int32_t index = 0; index < kHighCount; ++index) items.append(channelItem(index, index + 33));
+    for (int32_t index = 0; index < kHighCount; ++index) {
+        items.append(channelItem(index, index + 33));
+    }
     return items;
 }
 
 std::optional<int32_t> highChannelAt(int32_t index) {
-    if (index < 0 || index >= kHighCount) return std::nullopt;
+    if (index < 0 || index >= kHighCount) {
+        return std::nullopt;
+    }
     return index + 33;
 }
 
 std::optional<int32_t> highChannelIndex(int32_t channel) {
-    if (channel < 33 || channel > 60) return std::nullopt;
+    if (channel < 33 || channel > 60) {
+        return std::nullopt;
+    }
     return channel - 33;
 }
 

@@ -27,7 +27,7 @@ std::optional<int32_t> baudRateIndex(int32_t bitsPerSecond, bool with76800);
 
 QStringList dataBitItems(const StringTable& st);  // 0 = 8 bits, 1 = 7 bits
 std::optional<int32_t> dataBitsAt(int32_t index);
-QStringList parityItems(const StringTable& st);   // none, odd, even
+QStringList parityItems(const StringTable& st);  // none, odd, even
 std::optional<Domain::Common::Parity> parityAt(int32_t index);
 QStringList stopBitItems(const StringTable& st);  // 1, 2
 std::optional<Domain::Common::StopBits> stopBitsAt(int32_t index);

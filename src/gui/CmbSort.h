@@ -16,7 +16,7 @@ namespace Tormel::Gui {
 // order; passing a row's items through here restores the order of the grouping and drops
 // whatever is no label of it. Rows are 1 to 25; other rows are ignored.
 class CmbSort {
-public:
+  public:
     CmbSort();
 
     void addList(int row, const QString& text);
@@ -41,7 +41,7 @@ public:
     std::array<QStringList, kBindingRows> m_cmpList;  // per row: labels to be ordered
     std::array<QStringList, kBindingRows> m_retList;  // per row: the ordered result
 
-private:
+  private:
     const QStringList* masterList(int32_t groupIdx) const;
 
     StringTable m_st;

@@ -11,8 +11,9 @@ std::optional<QByteArray> Config::toXml(const ApplicationConfig& config) {
 
 bool Config::fromXml(const QByteArray& bytes, ApplicationConfig& config) {
     ApplicationConfig fresh;
-    if (!SettingsXml::read(bytes, ApplicationConfig::kRootElement, ApplicationConfig::xmlTable(), fresh))
+    if (!SettingsXml::read(bytes, ApplicationConfig::kRootElement, ApplicationConfig::xmlTable(), fresh)) {
         return false;
+    }
     config = fresh;
     return true;
 }
@@ -26,17 +27,22 @@ bool Config::saveXML(const ApplicationConfig& config) { return writeAndCommit(to
 
 std::optional<ApplicationConfig> loadStartupSettings() {
     Config file;
-    if (!file.fileOpen()) return std::nullopt;
+    if (!file.fileOpen()) {
+        return std::nullopt;
+    }
     ApplicationConfig config;
     file.loadXML(config);  // a failed read leaves the new object, which fails the check below
-    if (!config.checkConfigData(false, true)) return std::nullopt;
+    if (!config.checkConfigData(false, true)) {
+        return std::nullopt;
+    }
     return config;
 }
 
 OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent) {
     StringTable st;
     auto show = [&](int32_t id) {
-        toolkit().messageBox(st.getString(id), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error, parent);
+        toolkit().messageBox(st.getString(id), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error,
+                             parent);
     };
     Config file;
     if (!file.fileOpenSpecify(path)) {
@@ -45,7 +51,9 @@ OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget
     }
     ApplicationConfig config;
     file.loadXML(config);
-    if (!config.checkSettingToolData(true, parent)) return {OpenSettingsResult::Refused, ApplicationConfig()};
+    if (!config.checkSettingToolData(true, parent)) {
+        return {OpenSettingsResult::Refused, ApplicationConfig()};
+    }
     if (!config.checkConfigData(false, aesEnFlg, parent)) {
         show(65);
         return {OpenSettingsResult::Refused, ApplicationConfig()};
@@ -63,10 +71,12 @@ bool writeSettingsFile(const QString& path, const ApplicationConfig& config) {
     return file.fileCreateSpecify(path) && file.saveXML(config);
 }
 
-bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg, QWidget* parent) {
+bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg,
+                      QWidget* parent) {
     if (!candidate.checkConfigData(false, aesEnFlg, parent)) {
         StringTable st;
-        toolkit().messageBox(st.getString(65), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error, parent);
+        toolkit().messageBox(st.getString(65), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error,
+                             parent);
         return false;
     }
     writeSettingsFile(path, candidate);
@@ -74,7 +84,9 @@ bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, b
 }
 
 bool applySettingsToDefaultFile(const ApplicationConfig& candidate, bool aesEnFlg, QWidget* parent) {
-    if (!candidate.checkConfigData(true, aesEnFlg, parent)) return false;
+    if (!candidate.checkConfigData(true, aesEnFlg, parent)) {
+        return false;
+    }
     writeDefaultSettingsFile(candidate);
     return true;
 }

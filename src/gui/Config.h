@@ -15,7 +15,7 @@ namespace Tormel::Gui {
 // Reads and writes RS485 settings documents. fileOpen/fileCreate (the default settings file)
 // or their ...Specify forms open a stream; loadXML and saveXML use it and close it.
 class Config : public SettingsFileAccess {
-public:
+  public:
     // Replaces `config` by the document read; on any failure `config` stays as it was.
     bool loadXML(ApplicationConfig& config);
     // Writes the document and replaces the target file; false when nothing was replaced.
@@ -26,7 +26,7 @@ public:
     // Parses a document; false leaves `config` untouched.
     static bool fromXml(const QByteArray& bytes, ApplicationConfig& config);
 
-private:
+  private:
     StringTable m_st;
 };
 

@@ -15,14 +15,14 @@ namespace Tormel::Gui {
 // Reads and writes contact-I/O settings documents; the same streams and the same default
 // settings file as Config.
 class Config_TX330 : public SettingsFileAccess {
-public:
+  public:
     bool loadXML(ApplicationConfig_TX330& config);
     bool saveXML(const ApplicationConfig_TX330& config);
 
     static std::optional<QByteArray> toXml(const ApplicationConfig_TX330& config);
     static bool fromXml(const QByteArray& bytes, ApplicationConfig_TX330& config);
 
-private:
+  private:
     StringTable m_st;
 };
 
@@ -40,7 +40,8 @@ struct OpenSettingsOutcome_TX330 {
 };
 // "Open": message 60 when the file cannot be opened; 64 for another (or no) model, 65 when the
 // check fails.
-OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent = nullptr);
+OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg,
+                                                 QWidget* parent = nullptr);
 
 // Write `config` to `path` once its candidate has passed the check; false when nothing was
 // replaced (not reported to the user).

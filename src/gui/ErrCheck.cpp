@@ -11,10 +11,15 @@ namespace Tormel::Gui {
 
 namespace {
 bool firstCharsIn(const QString& str, std::initializer_list<const QString*> masks) {
-    if (str.size() < static_cast<qsizetype>(masks.size())) return false;
+    if (str.size() < static_cast<qsizetype>(masks.size())) {
+        return false;
+    }
     qsizetype i = 0;
-    for (const QString* msk : masks)
-        if (!msk->contains(str.at(i++))) return false;
+    for (const QString* msk : masks) {
+        if (!msk->contains(str.at(i++))) {
+            return false;
+        }
+    }
     return true;
 }
 }  // namespace
@@ -27,23 +32,29 @@ bool ErrCheck::checkStrDouble(const QString& str, const QString& msk1, const QSt
     return firstCharsIn(str, {&msk1, &msk2});
 }
 
-bool ErrCheck::checkStrThird(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3) {
+bool ErrCheck::checkStrThird(const QString& str, const QString& msk1, const QString& msk2,
+                             const QString& msk3) {
     return firstCharsIn(str, {&msk1, &msk2, &msk3});
 }
 
-bool ErrCheck::checkStrFourth(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3,
-                              const QString& msk4) {
+bool ErrCheck::checkStrFourth(const QString& str, const QString& msk1, const QString& msk2,
+                              const QString& msk3, const QString& msk4) {
     return firstCharsIn(str, {&msk1, &msk2, &msk3, &msk4});
 }
 
 bool ErrCheck::allIn(const QString& str, const QString& msk) {
-    for (QChar c : str)
-        if (!msk.contains(c)) return false;
+    for (QChar c : str) {
+        if (!msk.contains(c)) {
+            return false;
+        }
+    }
     return true;
 }
 
 bool ErrCheck::IsVersionOver2_6() const {
-    if (m_version.isNull()) return true;
+    if (m_version.isNull()) {
+        return true;
+    }
     static const QRegularExpression over26(QStringLiteral("^[2]\\.[6-9]+$"));
     static const QRegularExpression over3(QStringLiteral("^[3-9]\\.[0-9]+$"));
     return over26.match(m_version).hasMatch() || over3.match(m_version).hasMatch();
@@ -52,10 +63,14 @@ bool ErrCheck::IsVersionOver2_6() const {
 bool ErrCheck::checkModemID(const QString& str) const {
     static const QString nonZero = QStringLiteral("123456789");
     switch (str.size()) {
-        case 0: return true;
-        case 1: return checkStrSingle(str, IsVersionOver2_6() ? kDigits : nonZero);
-        case 2: return checkStrDouble(str, IsVersionOver2_6() ? kDigits : nonZero, kDigits);
-        default: return true;
+        case 0:
+            return true;
+        case 1:
+            return checkStrSingle(str, IsVersionOver2_6() ? kDigits : nonZero);
+        case 2:
+            return checkStrDouble(str, IsVersionOver2_6() ? kDigits : nonZero, kDigits);
+        default:
+            return true;
     }
 }
 
@@ -64,7 +79,9 @@ QString ErrCheck::checkCodeDigit(const QString& str) {
 }
 
 void ErrCheck::checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx) {
-    if (textBox == nullptr || idx < 0 || idx >= kSlots) return;
+    if (textBox == nullptr || idx < 0 || idx >= kSlots) {
+        return;
+    }
     if (allIn(text, aryCheck)) {
         m_oldStrList[idx] = text;
     } else {
@@ -80,8 +97,11 @@ QString ErrCheck::rememberedText(int idx) const {
 }
 
 bool ErrCheck::checkBindingEntryKey(uint8_t mask, uint8_t key) {
-    for (const Grouping& g : kGroupings)
-        if (g.mask == mask) return key % g.size == 0 && key / g.size < g.groups;
+    for (const Grouping& g : kGroupings) {
+        if (g.mask == mask) {
+            return key % g.size == 0 && key / g.size < g.groups;
+        }
+    }
     return false;
 }
 

@@ -13,7 +13,7 @@ namespace Tormel::Gui {
 // padding of one-digit codes, the live filter of the forms' text boxes and the validity of
 // stored binding entries.
 class ErrCheck {
-public:
+  public:
     static constexpr int kSlots = 170;  // live-filter slots, one per text box of a window
 
     static inline const QString kDigits = QStringLiteral("0123456789");
@@ -24,9 +24,10 @@ public:
     // True when `str` has at least two (three, four) characters and each of the first ones
     // occurs in its mask; characters after them are not looked at.
     static bool checkStrDouble(const QString& str, const QString& msk1, const QString& msk2);
-    static bool checkStrThird(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3);
-    static bool checkStrFourth(const QString& str, const QString& msk1, const QString& msk2, const QString& msk3,
-                               const QString& msk4);
+    static bool checkStrThird(const QString& str, const QString& msk1, const QString& msk2,
+                              const QString& msk3);
+    static bool checkStrFourth(const QString& str, const QString& msk1, const QString& msk2,
+                               const QString& msk3, const QString& msk4);
     // True when every character of `str` occurs in `msk` (an empty text qualifies).
     static bool allIn(const QString& str, const QString& msk);
 
@@ -51,7 +52,7 @@ public:
     static bool checkBindingEntryKey(uint8_t mask, uint8_t key);
     static bool checkBindingEntryID(uint8_t id) { return id <= 99; }
 
-private:
+  private:
     std::array<QString, kSlots> m_oldStrList;
     QString m_version;  // null until set: counts as a current firmware
 };
@@ -70,8 +71,8 @@ inline constexpr const char* kHexDigits = "0123456789abcdefABCDEF";
 
 // RS485 window.
 inline constexpr LiveFilter txtNodeIDOffset{kDigits, 4, 0};
-inline constexpr LiveFilter txtEncryptionKey(int word) { return {kHexDigits, 4, word}; }  // word 1 to 16
-inline constexpr LiveFilter txtSecureKey(int word) { return {kHexDigits, 4, 16 + word}; }   // word 1 to 8
+inline constexpr LiveFilter txtEncryptionKey(int word) { return {kHexDigits, 4, word}; }   // word 1 to 16
+inline constexpr LiveFilter txtSecureKey(int word) { return {kHexDigits, 4, 16 + word}; }  // word 1 to 8
 inline constexpr LiveFilter txtSilentInterval{kDigits, 2, 25};
 inline constexpr LiveFilter txtPStartCode{kHexDigits, 2, 26};
 inline constexpr LiveFilter txtPEndCode{kHexDigits, 2, 27};

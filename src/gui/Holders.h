@@ -20,7 +20,7 @@ inline QString emptyText() { return QString(QLatin1String("")); }
 
 // Serial line of the unit as the form shows it.
 class Communication {
-public:
+  public:
     void setVersion(const QString& v) { m_version = v; }
     QString getVersion() const { return m_version; }
     void setModuleType(int32_t v) { m_moduletype = v; }
@@ -40,7 +40,7 @@ public:
     void setFlowControl(int32_t v) { m_flowControl = v; }
     int32_t getFlowControl() const { return m_flowControl; }
 
-private:
+  private:
     QString m_version = emptyText();  // firmware version of the unit last read
     int32_t m_moduletype = 1;         // 2 = AES-capable module family, 1 = other
     int32_t m_baudRate = 0;           // index into the baud-rate list
@@ -53,22 +53,22 @@ private:
 };
 
 class NodeinfoWhiteningStructure {
-public:
+  public:
     uint32_t m_whitening = 0;  // 0 = off, 1 = on
 };
 
 class NodeinfoIdOffsetStructure {
-public:
+  public:
     QString m_idOffset = emptyText();
 };
 
 class NodeinfoExtendedGroupStructure {
-public:
+  public:
     int32_t m_extendedGroup = 0;
 };
 
 class NodeinfoAESEncryptStructure {
-public:
+  public:
     int32_t m_aesEncryptEnable = 0;
     int32_t m_aesEncryptType = 0;  // 1 = 128-bit key, 2 = 256-bit key
     // What a write does with the unit's key: 1 = keep, 2 = replace by the key words,
@@ -81,21 +81,21 @@ public:
 };
 
 class NodeinfoEncryptStructure {
-public:
+  public:
     int32_t m_encryptEnable = 0;
     std::array<QString, 8> m_encryptKey{emptyText(), emptyText(), emptyText(), emptyText(),
                                         emptyText(), emptyText(), emptyText(), emptyText()};
 };
 
-#define PELNIX_KEY_ACCESSORS(Set, Get, array, n)                        \
-    void Set##n(const QString& v) { array[n - 1] = v; }                 \
+#define PELNIX_KEY_ACCESSORS(Set, Get, array, n)        \
+    void Set##n(const QString& v) { array[n - 1] = v; } \
     QString Get##n() const { return array[n - 1]; }
 
 // Node settings as the form shows them. Key words are addressed by word number 1 to 16
 // (AES) or 1 to 8 (maker-specific); a word number outside that range reads as an empty text
 // and is not stored.
 class Nodeinfo {
-public:
+  public:
     void setIdOffset(const QString& v) { m_idOffsetStructure.m_idOffset = v; }
     QString getIdOffset() const { return m_idOffsetStructure.m_idOffset; }
     void setWhiteningEnable(uint32_t v) { m_WhiteningStructure.m_whitening = v; }
@@ -113,13 +113,17 @@ public:
     int32_t getEncryptEnable() const { return m_encryptStructure.m_encryptEnable; }
 
     void setAesEncryptKey(int word, const QString& v) {
-        if (word >= 1 && word <= 16) m_aesEncryptStructure.m_aesEncryptKey[word - 1] = v;
+        if (word >= 1 && word <= 16) {
+            m_aesEncryptStructure.m_aesEncryptKey[word - 1] = v;
+        }
     }
     QString getAesEncryptKey(int word) const {
         return word >= 1 && word <= 16 ? m_aesEncryptStructure.m_aesEncryptKey[word - 1] : emptyText();
     }
     void setEncryptKey(int word, const QString& v) {
-        if (word >= 1 && word <= 8) m_encryptStructure.m_encryptKey[word - 1] = v;
+        if (word >= 1 && word <= 8) {
+            m_encryptStructure.m_encryptKey[word - 1] = v;
+        }
     }
     QString getEncryptKey(int word) const {
         return word >= 1 && word <= 8 ? m_encryptStructure.m_encryptKey[word - 1] : emptyText();
@@ -160,7 +164,7 @@ public:
 #undef PELNIX_KEY_ACCESSORS
 
 class ProtocolPacketStructure {
-public:
+  public:
     int32_t m_throughMode = 0;  // 1 = packet end by a marker, 2 = by a silent interval
     QString m_silentChar;       // null until set
     int32_t m_fmt2Enable = 0;
@@ -173,7 +177,7 @@ public:
 };
 
 class ProtocolDestinationAddress {
-public:
+  public:
     int32_t m_deviEnable = 0;  // 1 = broadcast, 2 = read from the packet, 3 = fixed
     QString m_offset = emptyText();
     QString m_length = emptyText();
@@ -185,7 +189,7 @@ public:
 };
 
 class ProtocolConsistencyCheck {
-public:
+  public:
     int32_t m_method = 0;
     bool m_startCodeCheck = false;
     QString m_offset = emptyText();
@@ -195,7 +199,7 @@ public:
 
 // Packet framing of the RS485 unit as the form shows it.
 class Protocol {
-public:
+  public:
     void setThroughMode(int32_t v) { m_packetStructure.m_throughMode = v; }
     int32_t getThroughMode() const { return m_packetStructure.m_throughMode; }
     void setSilentChar(const QString& v) { m_packetStructure.m_silentChar = v; }
@@ -250,7 +254,7 @@ public:
 
 // Radio settings of the contact-I/O unit as the form shows them.
 class Wirelessinfo {
-public:
+  public:
     void setChMode(int32_t v) { m_ChMode = v; }
     int32_t getChMode() const { return m_ChMode; }
     void setOpMode(int32_t v) { m_OpMode = v; }
@@ -262,9 +266,9 @@ public:
     void setGrpId(int32_t v) { m_GrpId = v; }
     int32_t getGrpId() const { return m_GrpId; }
 
-private:
-    int32_t m_ChMode = 1;   // 0 = channels 24 to 37, 1 = channels 33 to 60
-    int32_t m_OpMode = 0;   // 0 = FSK, 1 = LoRa
+  private:
+    int32_t m_ChMode = 1;  // 0 = channels 24 to 37, 1 = channels 33 to 60
+    int32_t m_OpMode = 0;  // 0 = FSK, 1 = LoRa
     int32_t m_Ch = 33;
     int32_t m_NodeId = 0;   // 0 = base node, 1 to 99 = terminal or relay node
     int32_t m_GrpId = 100;  // 100 plus the group digit chosen in the form
@@ -272,7 +276,7 @@ private:
 
 // Contact input/output settings of the contact-I/O unit as the form shows them.
 class Didoinfo {
-public:
+  public:
     void setDo1Bind(int32_t v) { m_Do1Bind = v; }
     int32_t getDo1Bind() const { return m_Do1Bind; }
     void setDo2Bind(int32_t v) { m_Do2Bind = v; }
@@ -296,7 +300,7 @@ public:
     void setDiDelay(int32_t v) { m_DoDiDelay = v; }
     int32_t getDiDelay() const { return m_DoDiDelay; }
 
-private:
+  private:
     int32_t m_Do1Bind = 0;  // 0 = DI1, 1 = DI2, 2 = DI3
     int32_t m_Do2Bind = 1;
     int32_t m_Do3Bind = 2;

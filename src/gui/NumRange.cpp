@@ -11,7 +11,9 @@ bool validUnit(int unit) { return unit >= 1 && unit <= kBindingUnits; }
 }  // namespace
 
 NumRange::NumRange() {
-    for (auto& list : m_nowList) list = std::make_shared<QStringList>();
+    for (auto& list : m_nowList) {
+        list = std::make_shared<QStringList>();
+    }
     m_preText.fill(m_st.getString(kNotUsedLabel));
     m_modemID.fill(emptyText());
 }
@@ -24,53 +26,75 @@ NumRange::NumRange(const NumRange& other)
       m_preText(other.m_preText),
       m_modemID(other.m_modemID),
       m_selectUnit(other.m_selectUnit) {
-    for (int i = 0; i < kBindingRows; ++i) m_nowList[i] = std::make_shared<QStringList>(*other.m_nowList[i]);
+    for (int i = 0; i < kBindingRows; ++i) {
+        m_nowList[i] = std::make_shared<QStringList>(*other.m_nowList[i]);
+    }
 }
 
 NumRange& NumRange::operator=(const NumRange& other) {
-    if (this == &other) return *this;
+    if (this == &other) {
+        return *this;
+    }
     m_selectBindType = other.m_selectBindType;
     m_selectGroup = other.m_selectGroup;
     m_tmpSelectIdx = other.m_tmpSelectIdx;
     m_preText = other.m_preText;
     m_modemID = other.m_modemID;
     m_selectUnit = other.m_selectUnit;
-    for (int i = 0; i < kBindingRows; ++i) *m_nowList[i] = *other.m_nowList[i];
+    for (int i = 0; i < kBindingRows; ++i) {
+        *m_nowList[i] = *other.m_nowList[i];
+    }
     return *this;
 }
 
 void NumRange::setSelectIdx(int row, int32_t v) {
-    if (validRow(row)) m_tmpSelectIdx[row - 1] = v;
+    if (validRow(row)) {
+        m_tmpSelectIdx[row - 1] = v;
+    }
 }
 int32_t NumRange::getSelectIdx(int row) const { return validRow(row) ? m_tmpSelectIdx[row - 1] : 0; }
 
 void NumRange::setUnit(int unit, const QString& v) {
-    if (validUnit(unit)) m_selectUnit[unit - 1] = v;
+    if (validUnit(unit)) {
+        m_selectUnit[unit - 1] = v;
+    }
 }
 QString NumRange::getUnit(int unit) const { return validUnit(unit) ? m_selectUnit[unit - 1] : QString(); }
 
 void NumRange::setCmbText(int row, const QString& text) {
-    if (validRow(row)) m_preText[row - 1] = text;
+    if (validRow(row)) {
+        m_preText[row - 1] = text;
+    }
 }
 QString NumRange::getCmbText(int row) const { return validRow(row) ? m_preText[row - 1] : emptyText(); }
 
 void NumRange::setModemID(int row, const QString& text) {
-    if (validRow(row)) m_modemID[row - 1] = text;
+    if (validRow(row)) {
+        m_modemID[row - 1] = text;
+    }
 }
 QString NumRange::getModemID(int row) const { return validRow(row) ? m_modemID[row - 1] : emptyText(); }
 
 void NumRange::setNowList(int row, const QString& text) {
-    if (validRow(row)) m_nowList[row - 1]->append(text);
+    if (validRow(row)) {
+        m_nowList[row - 1]->append(text);
+    }
 }
 
 void NumRange::clearNowList() {
-    for (auto& list : m_nowList) list->clear();
+    for (auto& list : m_nowList) {
+        list->clear();
+    }
 }
 
 QString NumRange::getStrRange(uint8_t mask, uint8_t key) const {
     for (const Grouping& g : kGroupings) {
-        if (g.mask != mask) continue;
-        if (key % g.size != 0 || key / g.size >= g.groups) return QString();
+        if (g.mask != mask) {
+            continue;
+        }
+        if (key % g.size != 0 || key / g.size >= g.groups) {
+            return QString();
+        }
         return m_st.getString(g.firstLabel + key / g.size);
     }
     return QString();
@@ -78,9 +102,14 @@ QString NumRange::getStrRange(uint8_t mask, uint8_t key) const {
 
 uint8_t NumRange::getRangeConvert(const QString& text, int32_t groupIdx) const {
     const Grouping* g = groupingOf(groupIdx);
-    if (g == nullptr) return 255;
-    for (int k = 0; k < g->groups; ++k)
-        if (m_st.getString(g->firstLabel + k) == text) return static_cast<uint8_t>(k * g->size);
+    if (g == nullptr) {
+        return 255;
+    }
+    for (int k = 0; k < g->groups; ++k) {
+        if (m_st.getString(g->firstLabel + k) == text) {
+            return static_cast<uint8_t>(k * g->size);
+        }
+    }
     return 255;
 }
 

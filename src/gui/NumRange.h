@@ -15,8 +15,8 @@ namespace Tormel::Gui {
 // group as a mask over the high bits of a device ID and a key, the first ID of the group with
 // the low bits cleared; the k-th group's key is k times the group size.
 struct Grouping {
-    int groups;      // rows of the binding table that the grouping uses
-    int size;        // device IDs per group
+    int groups;  // rows of the binding table that the grouping uses
+    int size;    // device IDs per group
     uint8_t mask;
     int firstLabel;  // message id of the first group's range label
 };
@@ -47,7 +47,7 @@ inline constexpr int kBindingUnits = 99;
 // this holder takes the very same lists over (it sees later changes). Copying a NumRange
 // gives the copy lists of its own; assigning one copies the items into the existing lists.
 class NumRange {
-public:
+  public:
     NumRange();
     NumRange(const NumRange& other);
     NumRange& operator=(const NumRange& other);
@@ -75,6 +75,7 @@ public:
     // when the text names no group of that grouping or the index is outside 1 to 5.
     uint8_t getRangeConvert(const QString& text, int32_t groupIdx) const;
 
+    // clang-format off
 #define PELNIX_ROW(n)                                               \
     void setSelectIdx##n(int32_t v) { setSelectIdx(n, v); }         \
     int32_t getSelectIdx##n() const { return getSelectIdx(n); }
@@ -96,11 +97,12 @@ public:
     PELNIX_UNITS10(6) PELNIX_UNITS10(7) PELNIX_UNITS10(8) PELNIX_UNITS10(9)
 #undef PELNIX_UNITS10
 #undef PELNIX_UNIT
+    // clang-format on
 
-    // The items that the range list of row 1 to 25 offers (index row - 1), in list order.
-    std::array<std::shared_ptr<QStringList>, kBindingRows> m_nowList;
+        // The items that the range list of row 1 to 25 offers (index row - 1), in list order.
+        std::array<std::shared_ptr<QStringList>, kBindingRows> m_nowList;
 
-private:
+  private:
     StringTable m_st;
     int32_t m_selectBindType = 1;  // 1 = by group, 2 = individual
     int32_t m_selectGroup = 0;     // grouping index, 0 = none

@@ -22,7 +22,9 @@ QString& pathOverride() {
 }
 
 QString programDir() {
-    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath();
+    if (QCoreApplication::instance() != nullptr) {
+        return QCoreApplication::applicationDirPath();
+    }
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 
@@ -33,9 +35,12 @@ QString settingsFileName() {
 
 }  // namespace
 
-QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable, const QString& xdgConfigHome,
-                                  const QString& home, const QString& fileName) {
-    if (programDirWritable) return QDir(programDir).filePath(fileName);
+QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable,
+                                  const QString& xdgConfigHome, const QString& home,
+                                  const QString& fileName) {
+    if (programDirWritable) {
+        return QDir(programDir).filePath(fileName);
+    }
     // The base directory specification ignores a relative XDG_CONFIG_HOME.
     const QString base = !xdgConfigHome.isEmpty() && QDir::isAbsolutePath(xdgConfigHome)
                              ? xdgConfigHome
@@ -44,7 +49,9 @@ QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWrit
 }
 
 QString defaultSettingsFilePath() {
-    if (!pathOverride().isEmpty()) return pathOverride();
+    if (!pathOverride().isEmpty()) {
+        return pathOverride();
+    }
     const QString dir = programDir();
     const bool writable = !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
     return chooseDefaultSettingsPath(dir, writable, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath(),
@@ -69,9 +76,13 @@ bool SettingsFileAccess::fileDelete() { return fileDeleteSpecify(defaultSettings
 bool SettingsFileAccess::fileOpenSpecify(const QString& path) {
     m_rfs.reset();
     // Only a regular file: opening a pipe or a device could wait forever or read endlessly.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        return false;
+    }
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) return false;
+    if (!file->open(QIODevice::ReadOnly)) {
+        return false;
+    }
     m_rfs = std::move(file);
     return true;
 }
@@ -80,29 +91,41 @@ bool SettingsFileAccess::fileCreateSpecify(const QString& path) {
     m_wfs.reset();
     // The replacement is renamed over the target, which must therefore be a regular file.
     const QFileInfo info(path);
-    if (path.isEmpty() || (info.exists() && !info.isFile())) return false;
+    if (path.isEmpty() || (info.exists() && !info.isFile())) {
+        return false;
+    }
     auto file = std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly)) return false;
+    if (!file->open(QIODevice::WriteOnly)) {
+        return false;
+    }
     m_wfs = std::move(file);
     return true;
 }
 
 bool SettingsFileAccess::fileDeleteSpecify(const QString& path) {
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        return false;
+    }
     return QFile::remove(path);
 }
 
 std::optional<QByteArray> SettingsFileAccess::readAllAndClose() {
     std::unique_ptr<QFile> file = std::move(m_rfs);
-    if (!file) return std::nullopt;
+    if (!file) {
+        return std::nullopt;
+    }
     QByteArray bytes = file->read(SettingsXml::kMaxDocumentBytes + 1);
-    if (file->error() != QFileDevice::NoError || bytes.size() > SettingsXml::kMaxDocumentBytes) return std::nullopt;
+    if (file->error() != QFileDevice::NoError || bytes.size() > SettingsXml::kMaxDocumentBytes) {
+        return std::nullopt;
+    }
     return bytes;
 }
 
 bool SettingsFileAccess::writeAndCommit(const std::optional<QByteArray>& document) {
     std::unique_ptr<QSaveFile> file = std::move(m_wfs);
-    if (!file) return false;
+    if (!file) {
+        return false;
+    }
     if (!document) {
         file->cancelWriting();
         return false;

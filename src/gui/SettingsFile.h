@@ -18,8 +18,8 @@ namespace Tormel::Gui {
 QString defaultSettingsFilePath();
 
 // The decision behind defaultSettingsFilePath, from its inputs.
-QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable, const QString& xdgConfigHome,
-                                  const QString& home, const QString& fileName);
+QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWritable,
+                                  const QString& xdgConfigHome, const QString& home, const QString& fileName);
 
 // Replaces the default settings file's path for the whole process (tests); an empty path
 // restores the normal choice.
@@ -31,7 +31,7 @@ void overrideDefaultSettingsFilePath(const QString& path);
 // document has been written, so a failure never leaves a truncated file and never destroys
 // the previous one. Every operation reports failure as false.
 class SettingsFileAccess {
-public:
+  public:
     SettingsFileAccess();
     ~SettingsFileAccess();
     SettingsFileAccess(const SettingsFileAccess&) = delete;
@@ -44,14 +44,14 @@ public:
     bool fileCreateSpecify(const QString& path);
     bool fileDeleteSpecify(const QString& path);
 
-protected:
+  protected:
     // The whole content of the read stream, which is closed; nothing when no stream is open,
     // it cannot be read or it is far too large for a settings file.
     std::optional<QByteArray> readAllAndClose();
     // Writes the document and replaces the target; the stream is closed either way.
     bool writeAndCommit(const std::optional<QByteArray>& document);
 
-private:
+  private:
     std::unique_ptr<QFile> m_rfs;
     std::unique_ptr<QSaveFile> m_wfs;
 };

@@ -24,14 +24,25 @@ bool escape(const QString& text, QString& out) {
             out += text.at(++i);
             continue;
         }
-        if (c.isSurrogate() || !isXmlChar(c.unicode())) return false;
+        if (c.isSurrogate() || !isXmlChar(c.unicode())) {
+            return false;
+        }
         switch (c.unicode()) {
-            case '&': out += QLatin1String("&amp;"); break;
-            case '<': out += QLatin1String("&lt;"); break;
-            case '>': out += QLatin1String("&gt;"); break;
+            case '&':
+                out += QLatin1String("&amp;");
+                break;
+            case '<':
+                out += QLatin1String("&lt;");
+                break;
+            case '>':
+                out += QLatin1String("&gt;");
+                break;
             // A raw CR would come back as LF; a character reference keeps it.
-            case '\r': out += QLatin1String("&#xD;"); break;
-            default: out += c;
+            case '\r':
+                out += QLatin1String("&#xD;");
+                break;
+            default:
+                out += c;
         }
     }
     return true;
@@ -40,8 +51,12 @@ bool escape(const QString& text, QString& out) {
 bool isXmlSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 QStringView trimXml(QStringView text) {
-    while (!text.isEmpty() && isXmlSpace(text.front())) text = text.mid(1);
-    while (!text.isEmpty() && isXmlSpace(text.back())) text.chop(1);
+    while (!text.isEmpty() && isXmlSpace(text.front())) {
+        text = text.mid(1);
+    }
+    while (!text.isEmpty() && isXmlSpace(text.back())) {
+        text.chop(1);
+    }
     return text;
 }
 
@@ -52,14 +67,17 @@ Writer::Writer(const QString& root) : m_root(root) {
     m_out += kNewLine;
     m_out += '<';
     m_out += root.toUtf8();
-    m_out += " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-             " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\">";
+    m_out +=
+        " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+        " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\">";
     m_out += kNewLine;
 }
 
 void Writer::element(const QString& name, const QString& attributes, const QString& text) {
     QString escaped;
-    if (!escape(text, escaped)) m_ok = false;
+    if (!escape(text, escaped)) {
+        m_ok = false;
+    }
     m_out += "  <";
     m_out += name.toUtf8();
     m_out += attributes.toUtf8();
@@ -82,7 +100,9 @@ void Writer::boolElement(const QString& name, bool value) {
 }
 
 void Writer::textElement(const QString& name, const QString& text) {
-    if (!text.isNull()) element(name, {}, text);
+    if (!text.isNull()) {
+        element(name, {}, text);
+    }
 }
 
 void Writer::listItem(const QString& name, const QString& text) {
@@ -93,7 +113,9 @@ std::optional<QByteArray> Writer::finish() {
     m_out += "</";
     m_out += m_root.toUtf8();
     m_out += '>';
-    if (!m_ok) return std::nullopt;
+    if (!m_ok) {
+        return std::nullopt;
+    }
     return m_out;
 }
 
@@ -104,22 +126,36 @@ std::optional<int32_t> parseInt32(QStringView text) {
         negative = text.front() == u'-';
         text = text.mid(1);
     }
-    if (text.isEmpty()) return std::nullopt;
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
     int64_t value = 0;
     for (QChar c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
         value = value * 10 + (c.unicode() - u'0');
-        if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
+        if (value > int64_t{INT32_MAX} + 1) {
+            return std::nullopt;
+        }
     }
-    if (negative) value = -value;
-    if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT32_MAX || value < INT32_MIN) {
+        return std::nullopt;
+    }
     return static_cast<int32_t>(value);
 }
 
 std::optional<bool> parseBool(QStringView text) {
     text = trimXml(text);
-    if (text == u"true" || text == u"1") return true;
-    if (text == u"false" || text == u"0") return false;
+    if (text == u"true" || text == u"1") {
+        return true;
+    }
+    if (text == u"false" || text == u"0") {
+        return false;
+    }
     return std::nullopt;
 }
 

@@ -62,7 +62,7 @@ inline QString numbered(const char* stem, int n, int width = 0) {
 
 // The document layout written by both windows.
 class Writer {
-public:
+  public:
     explicit Writer(const QString& root);
     void intElement(const QString& name, int32_t value);
     void boolElement(const QString& name, bool value);
@@ -72,7 +72,7 @@ public:
     // (the file would not load again).
     std::optional<QByteArray> finish();
 
-private:
+  private:
     void element(const QString& name, const QString& attributes, const QString& text);
 
     QString m_root;
@@ -92,25 +92,42 @@ template <class Doc>
 void applyDefaults(Doc& doc, const std::vector<Field<Doc>>& table) {
     for (const auto& f : table) {
         switch (f.kind) {
-            case Kind::Int: f.intAt(doc) = f.intDefault; break;
-            case Kind::Text: f.textAt(doc) = f.textAbsent ? QString() : emptyText(); break;
-            case Kind::Bool: f.boolAt(doc) = false; break;
-            case Kind::List: f.listAt(doc).clear(); break;
+            case Kind::Int:
+                f.intAt(doc) = f.intDefault;
+                break;
+            case Kind::Text:
+                f.textAt(doc) = f.textAbsent ? QString() : emptyText();
+                break;
+            case Kind::Bool:
+                f.boolAt(doc) = false;
+                break;
+            case Kind::List:
+                f.listAt(doc).clear();
+                break;
         }
     }
 }
 
 template <class Doc>
-std::optional<QByteArray> write(const Doc& constDoc, const QString& root, const std::vector<Field<Doc>>& table) {
+std::optional<QByteArray> write(const Doc& constDoc, const QString& root,
+                                const std::vector<Field<Doc>>& table) {
     Doc& doc = const_cast<Doc&>(constDoc);  // the accessors only read here
     Writer w(root);
     for (const auto& f : table) {
         switch (f.kind) {
-            case Kind::Int: w.intElement(f.name, f.intAt(doc)); break;
-            case Kind::Text: w.textElement(f.name, f.textAt(doc)); break;
-            case Kind::Bool: w.boolElement(f.name, f.boolAt(doc)); break;
+            case Kind::Int:
+                w.intElement(f.name, f.intAt(doc));
+                break;
+            case Kind::Text:
+                w.textElement(f.name, f.textAt(doc));
+                break;
+            case Kind::Bool:
+                w.boolElement(f.name, f.boolAt(doc));
+                break;
             case Kind::List:
-                for (const QString& item : f.listAt(doc)) w.listItem(f.name, item);
+                for (const QString& item : f.listAt(doc)) {
+                    w.listItem(f.name, item);
+                }
                 break;
         }
     }
@@ -123,13 +140,21 @@ std::optional<QByteArray> write(const Doc& constDoc, const QString& root, const 
 // `doc` may then be half filled, so read into a fresh object.
 template <class Doc>
 bool read(const QByteArray& bytes, const QString& root, const std::vector<Field<Doc>>& table, Doc& doc) {
-    if (bytes.size() > kMaxDocumentBytes) return false;
+    if (bytes.size() > kMaxDocumentBytes) {
+        return false;
+    }
     QHash<QString, const Field<Doc>*> byName;
-    for (const auto& f : table) byName.insert(f.name, &f);
+    for (const auto& f : table) {
+        byName.insert(f.name, &f);
+    }
 
     QXmlStreamReader r(bytes);
-    if (!r.readNextStartElement()) return false;
-    if (r.name() != root || !r.namespaceUri().isEmpty()) return false;
+    if (!r.readNextStartElement()) {
+        return false;
+    }
+    if (r.name() != root || !r.namespaceUri().isEmpty()) {
+        return false;
+    }
     while (r.readNextStartElement()) {
         const Field<Doc>* f = r.namespaceUri().isEmpty() ? byName.value(r.name().toString()) : nullptr;
         if (f == nullptr) {
@@ -137,27 +162,43 @@ bool read(const QByteArray& bytes, const QString& root, const std::vector<Field<
             continue;
         }
         QString text = r.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-        if (r.hasError()) return false;
-        if (text.isNull()) text = emptyText();
+        if (r.hasError()) {
+            return false;
+        }
+        if (text.isNull()) {
+            text = emptyText();
+        }
         switch (f->kind) {
             case Kind::Int: {
                 auto v = parseInt32(text);
-                if (!v) return false;
+                if (!v) {
+                    return false;
+                }
                 f->intAt(doc) = *v;
                 break;
             }
             case Kind::Bool: {
                 auto v = parseBool(text);
-                if (!v) return false;
+                if (!v) {
+                    return false;
+                }
                 f->boolAt(doc) = *v;
                 break;
             }
-            case Kind::Text: f->textAt(doc) = text; break;
-            case Kind::List: f->listAt(doc).append(text); break;
+            case Kind::Text:
+                f->textAt(doc) = text;
+                break;
+            case Kind::List:
+                f->listAt(doc).append(text);
+                break;
         }
     }
-    if (r.hasError()) return false;
-    while (!r.atEnd()) r.readNext();  // whatever follows the root must still be well-formed
+    if (r.hasError()) {
+        return false;
+    }
+    while (!r.atEnd()) {
+        r.readNext();  // whatever follows the root must still be well-formed
+    }
     return !r.hasError();
 }
 

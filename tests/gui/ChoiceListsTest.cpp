@@ -70,16 +70,22 @@ TEST(RangeLists, AddCmbNumRangeListFillsTheRowsTheGroupingUses) {
     }
 
     config.addCmbNumRangeList(1);
-    EXPECT_EQ(*config.m_rangeList[0],
-              (QStringList{QStringLiteral("Not Used"), QStringLiteral("1 to 63"), QStringLiteral("64 to 99")}));
+    EXPECT_EQ(*config.m_rangeList[0], (QStringList{QStringLiteral("Not Used"), QStringLiteral("1 to 63"),
+                                                   QStringLiteral("64 to 99")}));
     EXPECT_EQ(config.m_rangeList[1]->size(), 3);
-    for (int row = 2; row < kBindingRows; ++row) EXPECT_TRUE(config.m_rangeList[row]->isEmpty()) << row;
+    for (int row = 2; row < kBindingRows; ++row) {
+        EXPECT_TRUE(config.m_rangeList[row]->isEmpty()) << row;
+    }
 
     config.addCmbNumRangeList(0);
-    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+    for (const auto& list : config.m_rangeList) {
+        EXPECT_TRUE(list->isEmpty());
+    }
     config.addCmbNumRangeList(3);
     config.addCmbNumRangeList(6);
-    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+    for (const auto& list : config.m_rangeList) {
+        EXPECT_TRUE(list->isEmpty());
+    }
 }
 
 TEST(RangeLists, SortingRestoresKeyOrderAndDropsForeignItems) {
@@ -95,7 +101,7 @@ TEST(RangeLists, SortingRestoresKeyOrderAndDropsForeignItems) {
     EXPECT_EQ(sort.retListText(3, 1), QStringLiteral("48～63"));
     EXPECT_EQ(sort.retListText(3, 2), QStringLiteral("96～99"));
     EXPECT_EQ(sort.retListCount(3), 3);
-    EXPECT_EQ(sort.retListText(3, 3), QString());   // past the end: empty, no crash
+    EXPECT_EQ(sort.retListText(3, 3), QString());  // past the end: empty, no crash
     EXPECT_EQ(sort.retListText(3, -1), QString());
     EXPECT_EQ(sort.retListText(26, 0), QString());
 
@@ -127,7 +133,9 @@ TEST(BindingHolder, RowOperationsIgnoreRowsOutsideTheTable) {
     range.setCmbText(0, QStringLiteral("x"));
     range.setNowList(26, QStringLiteral("x"));
     range.setNowList(0, QStringLiteral("x"));
-    for (const auto& list : range.m_nowList) EXPECT_TRUE(list->isEmpty());
+    for (const auto& list : range.m_nowList) {
+        EXPECT_TRUE(list->isEmpty());
+    }
     range.setUnit(100, QStringLiteral("1"));
     EXPECT_TRUE(range.getUnit99().isNull());  // never set: left out of a settings file
     range.setUnit07(QStringLiteral("12"));
@@ -149,7 +157,9 @@ TEST(BindingHolder, SettingsObjectSharesTheHoldersRangeLists) {
     range->setNowList(1, QStringLiteral("64 to 99"));
     EXPECT_EQ(config.m_rangeList[0]->size(), 3);
     range->clearNowList();
-    for (const auto& list : config.m_rangeList) EXPECT_TRUE(list->isEmpty());
+    for (const auto& list : config.m_rangeList) {
+        EXPECT_TRUE(list->isEmpty());
+    }
 
     // A copy of the holder (a snapshot for revert) does not follow the original.
     range->setNowList(2, QStringLiteral("Not Used"));
@@ -199,11 +209,14 @@ TEST(ChoiceLists, LocalisedItemsFollowTheTable) {
     using namespace ChoiceLists;
     ScopedCulture en(Testing::kEnglish);
     StringTable st;
-    EXPECT_EQ(groupItems(st), (QStringList{QStringLiteral("None"), QStringLiteral("2 Groups (64 devices)"),
-                                           QStringLiteral("4 Groups (32 devices)"), QStringLiteral("7 Groups (16 devices)"),
-                                           QStringLiteral("13 Groups (8 devices)"), QStringLiteral("25 Groups (4 devices)")}));
+    EXPECT_EQ(
+        groupItems(st),
+        (QStringList{QStringLiteral("None"), QStringLiteral("2 Groups (64 devices)"),
+                     QStringLiteral("4 Groups (32 devices)"), QStringLiteral("7 Groups (16 devices)"),
+                     QStringLiteral("13 Groups (8 devices)"), QStringLiteral("25 Groups (4 devices)")}));
     EXPECT_EQ(groupItems(st, false).size(), 5);
-    EXPECT_EQ(cCheckItems(st), (QStringList{QStringLiteral("None"), QStringLiteral("BCC"), QStringLiteral("CRC"), QStringLiteral("SUM")}));
+    EXPECT_EQ(cCheckItems(st), (QStringList{QStringLiteral("None"), QStringLiteral("BCC"),
+                                            QStringLiteral("CRC"), QStringLiteral("SUM")}));
     EXPECT_EQ(numRangeItems(st, 4).size(), 14);
     EXPECT_EQ(numRangeItems(st, 4).at(13), QStringLiteral("96 to 99"));
     EXPECT_EQ(numRangeItems(st, 0), QStringList{QStringLiteral("Not Used")});

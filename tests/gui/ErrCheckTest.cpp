@@ -40,7 +40,9 @@ TEST(ErrCheckModemId, VersionGateDecidesWhetherZeroIsAllowed) {
                           {"", false},     {"2", false},   {"2.6a", false}, {"v2.6", false}};
     for (const Case& c : cases) {
         ErrCheck check;
-        if (c.version != nullptr) check.setVersion(QString::fromLatin1(c.version));
+        if (c.version != nullptr) {
+            check.setVersion(QString::fromLatin1(c.version));
+        }
         const std::string at = c.version ? c.version : "(none)";
         EXPECT_EQ(check.IsVersionOver2_6(), c.zeroAllowed) << at;
         EXPECT_EQ(check.checkModemID(QStringLiteral("0")), c.zeroAllowed) << at;
@@ -66,9 +68,13 @@ TEST(ErrCheckCodes, OneCharacterCodesArePadded) {
 
 TEST(ErrCheckBinding, OnlyThePairsOfTheGroupingsAreValid) {
     int valid = 0;
-    for (int mask = 0; mask < 256; ++mask)
-        for (int key = 0; key < 256; ++key)
-            if (ErrCheck::checkBindingEntryKey(static_cast<uint8_t>(mask), static_cast<uint8_t>(key))) ++valid;
+    for (int mask = 0; mask < 256; ++mask) {
+        for (int key = 0; key < 256; ++key) {
+            if (ErrCheck::checkBindingEntryKey(static_cast<uint8_t>(mask), static_cast<uint8_t>(key))) {
+                ++valid;
+            }
+        }
+    }
     EXPECT_EQ(valid, 2 + 4 + 7 + 13 + 25);
     EXPECT_TRUE(ErrCheck::checkBindingEntryKey(0xF8, 96));
     EXPECT_FALSE(ErrCheck::checkBindingEntryKey(0xF8, 100));
@@ -124,14 +130,22 @@ TEST(ErrCheckLiveFilter, RejectedEditRestoresTheLastAcceptedText) {
 
 TEST(ErrCheckLiveFilter, SlotsOfOneWindowAreDistinct) {
     using namespace LiveFilters;
-    std::vector<int> used{txtNodeIDOffset.slot, txtSilentInterval.slot, txtPStartCode.slot, txtPEndCode.slot,
-                           txtPOffset.slot, txtPStartCode2nd.slot, txtPEndCode2nd.slot, txtPOffset2nd.slot,
-                           txtSOffset.slot, txtSLength.slot, txtSOffset2nd.slot, txtSLength2nd.slot,
-                           txtSBcastAddr.slot, txtCOffset.slot, txtCLength.slot};
-    for (int i = 1; i <= 16; ++i) used.push_back(txtEncryptionKey(i).slot);
-    for (int i = 1; i <= 8; ++i) used.push_back(txtSecureKey(i).slot);
-    for (int i = 1; i <= 25; ++i) used.push_back(txtModemID(i).slot);
-    for (int i = 1; i <= 99; ++i) used.push_back(txtUnit(i).slot);
+    std::vector<int> used{
+        txtNodeIDOffset.slot,  txtSilentInterval.slot, txtPStartCode.slot, txtPEndCode.slot, txtPOffset.slot,
+        txtPStartCode2nd.slot, txtPEndCode2nd.slot,    txtPOffset2nd.slot, txtSOffset.slot,  txtSLength.slot,
+        txtSOffset2nd.slot,    txtSLength2nd.slot,     txtSBcastAddr.slot, txtCOffset.slot,  txtCLength.slot};
+    for (int i = 1; i <= 16; ++i) {
+        used.push_back(txtEncryptionKey(i).slot);
+    }
+    for (int i = 1; i <= 8; ++i) {
+        used.push_back(txtSecureKey(i).slot);
+    }
+    for (int i = 1; i <= 25; ++i) {
+        used.push_back(txtModemID(i).slot);
+    }
+    for (int i = 1; i <= 99; ++i) {
+        used.push_back(txtUnit(i).slot);
+    }
     std::sort(used.begin(), used.end());
     EXPECT_EQ(std::adjacent_find(used.begin(), used.end()), used.end());
     EXPECT_EQ(used.front(), 0);

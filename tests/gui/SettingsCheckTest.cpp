@@ -53,7 +53,8 @@ void expectCheck(const Config& config, const Case& c, int caption) {
         return;
     }
     ASSERT_EQ(recorder.boxes.size(), 1u) << c.what;
-    EXPECT_EQ(recorder.boxes[0].Text, st.getString(c.message)) << c.what << ": expected message " << c.message;
+    EXPECT_EQ(recorder.boxes[0].Text, st.getString(c.message))
+        << c.what << ": expected message " << c.message;
     EXPECT_EQ(recorder.boxes[0].Caption, st.getString(caption)) << c.what;
     EXPECT_EQ(recorder.boxes[0].Icon, MessageBoxIcon::Error) << c.what;
     EXPECT_EQ(recorder.boxes[0].Buttons, MessageBoxButtons::OK) << c.what;
@@ -172,7 +173,8 @@ TEST(Rs485RecordCheck, ModelCheckAcceptsThisModelOrNone) {
     EXPECT_FALSE(config.checkSettingToolData(false));
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_FALSE(config.checkSettingToolData(true));
-    ASSERT_EQ(recorder.boxTexts(), std::vector<QString>{QStringLiteral("A configuration file of a different format was loaded.")});
+    ASSERT_EQ(recorder.boxTexts(),
+              std::vector<QString>{QStringLiteral("A configuration file of a different format was loaded.")});
     EXPECT_EQ(recorder.boxes[0].Caption, QStringLiteral("RS485 Wireless Units Config Tool"));
 }
 
@@ -183,10 +185,30 @@ TEST(Tx330RecordCheck, EachFieldFailsWithItsMessageInOrder) {
         {"channel 32 on LoRa 24-37", [](auto& c, auto&) { c.m_Ch = 32; }, true, kSilent},
         {"channel 24 on LoRa 24-37", [](auto& c, auto&) { c.m_Ch = 24; }, true, kSilent},
         {"channel 38 on LoRa 24-37", [](auto& c, auto&) { c.m_Ch = 38; }, false, 27},
-        {"channel 30 on FSK", [](auto& c, auto&) { c.m_OpMode = 0; c.m_Ch = 30; }, false, 27},
-        {"channel 33 with band 0 and FSK", [](auto& c, auto&) { c.m_OpMode = 0; c.m_Ch = 33; }, true, kSilent},
-        {"channel 60 on LoRa 33-60", [](auto& c, auto&) { c.m_ChMode = 1; c.m_Ch = 60; }, true, kSilent},
-        {"channel 61", [](auto& c, auto&) { c.m_ChMode = 1; c.m_Ch = 61; }, false, 27},
+        {"channel 30 on FSK",
+         [](auto& c, auto&) {
+             c.m_OpMode = 0;
+             c.m_Ch = 30;
+         },
+         false, 27},
+        {"channel 33 with band 0 and FSK",
+         [](auto& c, auto&) {
+             c.m_OpMode = 0;
+             c.m_Ch = 33;
+         },
+         true, kSilent},
+        {"channel 60 on LoRa 33-60",
+         [](auto& c, auto&) {
+             c.m_ChMode = 1;
+             c.m_Ch = 60;
+         },
+         true, kSilent},
+        {"channel 61",
+         [](auto& c, auto&) {
+             c.m_ChMode = 1;
+             c.m_Ch = 61;
+         },
+         false, 27},
         {"KEEP 29", [](auto& c, auto&) { c.m_DoKeepTime = 29; }, false, 34},
         {"KEEP 0", [](auto& c, auto&) { c.m_DoKeepTime = 0; }, true, kSilent},
         {"KEEP 30", [](auto& c, auto&) { c.m_DoKeepTime = 30; }, true, kSilent},
@@ -197,7 +219,12 @@ TEST(Tx330RecordCheck, EachFieldFailsWithItsMessageInOrder) {
         {"STOPBITS 2", [](auto& c, auto&) { c.m_stopbits = 2; }, false, 23},
         {"INTFPORT 2", [](auto& c, auto&) { c.m_intfport = 2; }, false, kSilent},
         {"AWT 26", [](auto& c, auto&) { c.m_awt = 26; }, false, 24},
-        {"AWT before FLOWCTRL", [](auto& c, auto&) { c.m_awt = 26; c.m_flowctrl = 3; }, false, 24},
+        {"AWT before FLOWCTRL",
+         [](auto& c, auto&) {
+             c.m_awt = 26;
+             c.m_flowctrl = 3;
+         },
+         false, 24},
         {"FLOWCTRL 3", [](auto& c, auto&) { c.m_flowctrl = 3; }, false, kSilent},
         {"CHMODE 2", [](auto& c, auto&) { c.m_ChMode = 2; }, false, 25},
         {"OPMODE 2", [](auto& c, auto&) { c.m_OpMode = 2; }, false, 26},
@@ -210,13 +237,19 @@ TEST(Tx330RecordCheck, EachFieldFailsWithItsMessageInOrder) {
         {"KEEPSIGNAL 2", [](auto& c, auto&) { c.m_DoKeepSig = 2; }, false, 35},
         {"DIDELAY 101", [](auto& c, auto&) { c.m_DoDiDelay = 101; }, false, 36},
         {"AESENCRYPTENABLE 3", [](auto& c, auto&) { c.m_aesEncryptEnable = 3; }, false, 18},
-        {"AESENCRYPTENABLE 3 without firmware support", [](auto& c, auto&) { c.m_aesEncryptEnable = 3; }, true, kSilent, false},
+        {"AESENCRYPTENABLE 3 without firmware support", [](auto& c, auto&) { c.m_aesEncryptEnable = 3; },
+         true, kSilent, false},
         {"ENCRYPTTYPE 0", [](auto& c, auto&) { c.m_aesEncryptType = 0; }, false, 19},
         {"key word 16 empty with 256 bits, replacing",
          [](auto&, auto& f) { f.node->serAESEncryptKeySetting(2); }, false, 17},
         {"key word 16 empty with 128 bits, replacing",
-         [](auto& c, auto& f) { f.node->serAESEncryptKeySetting(2); c.m_aesEncryptType = 1; }, true, kSilent},
-        {"key words not examined for a loaded object", [](auto& c, auto&) { c.m_aesEncryptKey[0] = q("zz"); }, true, kSilent},
+         [](auto& c, auto& f) {
+             f.node->serAESEncryptKeySetting(2);
+             c.m_aesEncryptType = 1;
+         },
+         true, kSilent},
+        {"key words not examined for a loaded object", [](auto& c, auto&) { c.m_aesEncryptKey[0] = q("zz"); },
+         true, kSilent},
         {"EXTENDEDGROUP is not checked", [](auto& c, auto&) { c.m_extendedGroup = 77; }, true, kSilent},
     };
     for (const Tx330Case& c : cases) {
@@ -237,14 +270,16 @@ TEST(Tx330RecordCheck, ModelCheckRefusesAnEmptyModel) {
     EXPECT_FALSE(config.checkSettingToolData(true));
     config.setModelName(QStringLiteral("TX-330"));
     EXPECT_TRUE(config.checkSettingToolData(true));
-    EXPECT_EQ(recorder.boxTexts(), (std::vector<QString>(2, QStringLiteral("異なる型式の設定ファイルです。パラメータを初期化します。"))));
+    EXPECT_EQ(recorder.boxTexts(),
+              (std::vector<QString>(
+                  2, QStringLiteral("異なる型式の設定ファイルです。パラメータを初期化します。"))));
     EXPECT_EQ(recorder.boxes[0].Caption, QStringLiteral("接点入出力無線化ユニット設定ツール"));
 }
 
 namespace {
 
 class SettingsSequences : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         m_default = m_dir.filePath(QStringLiteral("config.xml"));
@@ -288,7 +323,8 @@ TEST_F(SettingsSequences, StartupLoadsAPassingDefaultFileSilently) {
     EXPECT_TRUE(loadStartupSettings().has_value());
     EXPECT_TRUE(m_recorder.boxes.empty());
     EXPECT_EQ(openSettingsFile(m_default, true).result, OpenSettingsResult::Refused);
-    EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{QStringLiteral("A configuration file of a different format was loaded.")});
+    EXPECT_EQ(m_recorder.boxTexts(),
+              std::vector<QString>{QStringLiteral("A configuration file of a different format was loaded.")});
 
     write(m_default, "<ApplicationConfig><TYPE>x</TYPE></ApplicationConfig>");
     EXPECT_FALSE(loadStartupSettings().has_value());

@@ -30,7 +30,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray rs485Doc(const QByteArray& body) {
-    return "<?xml version=\"1.0\"?>\n<ApplicationConfig xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+    return "<?xml version=\"1.0\"?>\n<ApplicationConfig "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
            "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\">\n" +
            body + "\n</ApplicationConfig>";
 }
@@ -43,7 +44,8 @@ TEST(SettingsDocumentWrite, BytesMatchTheHandMadeDocumentsInBothLanguages) {
         const char* rs485;
         const char* tx330;
     };
-    for (const Case& c : {Case{kJapanese, "rs485_ja.xml", "tx330_ja.xml"}, Case{kEnglish, "rs485_en.xml", "tx330_en.xml"}}) {
+    for (const Case& c :
+         {Case{kJapanese, "rs485_ja.xml", "tx330_ja.xml"}, Case{kEnglish, "rs485_en.xml", "tx330_en.xml"}}) {
         ScopedCulture culture(c.locale);
         const auto rs485 = Config::toXml(Rs485Form().build());
         ASSERT_TRUE(rs485.has_value());
@@ -64,7 +66,8 @@ TEST(SettingsDocumentWrite, ReadingTheHandMadeDocumentsGivesTheSameObjects) {
         // empty text; apart from them the object writes the same document again.
         QByteArray expected = readGolden(name);
         for (int unit = 3; unit <= 99; ++unit) {
-            const QByteArray element = "  <UNIT" + QByteArray::number(unit).rightJustified(2, '0') + " />\r\n";
+            const QByteArray element =
+                "  <UNIT" + QByteArray::number(unit).rightJustified(2, '0') + " />\r\n";
             expected.insert(expected.indexOf("  <DEV-MODE>"), element);
         }
         EXPECT_EQ(Config::toXml(config)->toStdString(), expected.toStdString()) << name;
@@ -108,7 +111,8 @@ TEST(SettingsDocumentRead, HandWrittenFilesLoadAndPassTheirChecks) {
     EXPECT_EQ(rs.m_moduletype, 1);
     EXPECT_EQ(rs.m_IdOffset, QStringLiteral("100"));
     EXPECT_TRUE(rs.m_cStartCode);
-    EXPECT_EQ(*rs.m_rangeList[0], (QStringList{QStringLiteral("使用しない"), QStringLiteral("1～63"), QStringLiteral("64～99")}));
+    EXPECT_EQ(*rs.m_rangeList[0],
+              (QStringList{QStringLiteral("使用しない"), QStringLiteral("1～63"), QStringLiteral("64～99")}));
     EXPECT_EQ(rs.m_rangeList[1]->size(), 2);  // items without the type attribute count too
     EXPECT_EQ(rs.m_selectIdx[2], -1);         // missing elements keep their defaults
     EXPECT_EQ(rs.m_extendedGroup, 1);
@@ -132,13 +136,15 @@ TEST(SettingsDocumentRead, AcceptsVariantsAndRefusesWhatCannotBeRead) {
         bool loads;
     };
     const Case cases[] = {
-        {"CR LF", "<?xml version=\"1.0\"?>\r\n<ApplicationConfig>\r\n  <TYPE>2</TYPE>\r\n</ApplicationConfig>", true},
+        {"CR LF",
+         "<?xml version=\"1.0\"?>\r\n<ApplicationConfig>\r\n  <TYPE>2</TYPE>\r\n</ApplicationConfig>", true},
         {"no declaration", "<ApplicationConfig><TYPE>2</TYPE></ApplicationConfig>", true},
         {"spaces and sign around a number", rs485Doc("<TYPE> +2 </TYPE>"), true},
         {"boolean as 0", rs485Doc("<C-STARTCODE>0</C-STARTCODE>"), true},
         {"unknown nested element", rs485Doc("<X><TYPE>bad</TYPE></X>"), true},
         {"contact-I/O root", "<ApplicationConfig_TX330><TYPE>2</TYPE></ApplicationConfig_TX330>", false},
-        {"root in a namespace", "<ApplicationConfig xmlns=\"urn:x\"><TYPE>2</TYPE></ApplicationConfig>", false},
+        {"root in a namespace", "<ApplicationConfig xmlns=\"urn:x\"><TYPE>2</TYPE></ApplicationConfig>",
+         false},
         {"number not a number", rs485Doc("<TYPE>two</TYPE>"), false},
         {"empty number", rs485Doc("<TYPE />"), false},
         {"number too large", rs485Doc("<TYPE>2147483648</TYPE>"), false},
@@ -208,7 +214,8 @@ TEST(SettingsFiles, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
     EXPECT_TRUE(writer.saveXML(ApplicationConfig()));
     EXPECT_EQ(readFile(path), *Config::toXml(ApplicationConfig()));
     EXPECT_FALSE(writer.saveXML(ApplicationConfig())) << "the stream is closed by the save";
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("saved.xml")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("saved.xml")});
 
     // Loading closes the read stream; a second load has nothing to read.
     Config reader;
@@ -234,13 +241,17 @@ TEST(SettingsFiles, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
 
 TEST(SettingsFiles, DefaultFileLivesBesideTheProgramOrInTheUsersConfigFolder) {
     const QString name = QStringLiteral("config.xml");
-    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/opt/tool"), true, QStringLiteral("/x"), QStringLiteral("/home/u"), name),
+    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/opt/tool"), true, QStringLiteral("/x"),
+                                        QStringLiteral("/home/u"), name),
               QStringLiteral("/opt/tool/config.xml"));
-    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QStringLiteral("/x/cfg"), QStringLiteral("/home/u"), name),
+    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QStringLiteral("/x/cfg"),
+                                        QStringLiteral("/home/u"), name),
               QStringLiteral("/x/cfg/pelnix-config/config.xml"));
-    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QString(), QStringLiteral("/home/u"), name),
+    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QString(),
+                                        QStringLiteral("/home/u"), name),
               QStringLiteral("/home/u/.config/pelnix-config/config.xml"));
-    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QStringLiteral("rel"), QStringLiteral("/home/u"), name),
+    EXPECT_EQ(chooseDefaultSettingsPath(QStringLiteral("/usr/bin"), false, QStringLiteral("rel"),
+                                        QStringLiteral("/home/u"), name),
               QStringLiteral("/home/u/.config/pelnix-config/config.xml"));
 
     // Creating the default file also creates the per-user folder it lives in.

@@ -34,9 +34,13 @@ struct Rs485Form {
         node->setAESEncryptEnable(2);
         node->setAESEncryptType(1);
         const char* aes[] = {"0123", "4567", "89AB", "cdef", "0000", "1111", "2222", "3333"};
-        for (int i = 0; i < 8; ++i) node->setAesEncryptKey(i + 1, QString::fromLatin1(aes[i]));
+        for (int i = 0; i < 8; ++i) {
+            node->setAesEncryptKey(i + 1, QString::fromLatin1(aes[i]));
+        }
         node->setEncryptEnable(1);
-        for (int i = 0; i < 8; ++i) node->setEncryptKey(i + 1, st.getString(122 + i));
+        for (int i = 0; i < 8; ++i) {
+            node->setEncryptKey(i + 1, st.getString(122 + i));
+        }
 
         prot->setThroughMode(1);
         prot->setSilentChar(QStringLiteral("4"));
@@ -69,7 +73,9 @@ struct Rs485Form {
         range->setSelectIdx2(2);
         for (int row = 1; row <= 4; ++row) {
             range->setNowList(row, st.getString(68));
-            for (int label = 71; label <= 74; ++label) range->setNowList(row, st.getString(label));
+            for (int label = 71; label <= 74; ++label) {
+                range->setNowList(row, st.getString(label));
+            }
         }
         range->setCmbText(1, st.getString(71));
         range->setCmbText(2, st.getString(72));
@@ -102,7 +108,9 @@ struct Tx330Form {
         com->setAwt(25);
         node->setAESEncryptEnable(2);
         node->setAESEncryptType(2);
-        for (int i = 1; i <= 15; ++i) node->setAesEncryptKey(i, QStringLiteral("A1B2"));
+        for (int i = 1; i <= 15; ++i) {
+            node->setAesEncryptKey(i, QStringLiteral("A1B2"));
+        }
         wireless->setChMode(0);
         wireless->setOpMode(1);
         wireless->setCh(37);

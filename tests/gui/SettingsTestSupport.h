@@ -10,18 +10,20 @@
 namespace Tormel::Gui::Testing {
 
 class ScopedCulture {
-public:
-    explicit ScopedCulture(const char* locale) : m_old(qgetenv("LC_ALL")), m_had(qEnvironmentVariableIsSet("LC_ALL")) {
+  public:
+    explicit ScopedCulture(const char* locale)
+        : m_old(qgetenv("LC_ALL")), m_had(qEnvironmentVariableIsSet("LC_ALL")) {
         qputenv("LC_ALL", locale);
     }
     ~ScopedCulture() {
-        if (m_had)
+        if (m_had) {
             qputenv("LC_ALL", m_old);
-        else
+        } else {
             qunsetenv("LC_ALL");
+        }
     }
 
-private:
+  private:
     QByteArray m_old;
     bool m_had;
 };
@@ -29,7 +31,9 @@ private:
 inline constexpr const char* kJapanese = "ja_JP.UTF-8";
 inline constexpr const char* kEnglish = "en_US.UTF-8";
 
-inline QString goldenPath(const char* name) { return QStringLiteral(PELNIX_TEST_DIR "/golden/") + QLatin1String(name); }
+inline QString goldenPath(const char* name) {
+    return QStringLiteral(PELNIX_TEST_DIR "/golden/") + QLatin1String(name);
+}
 
 inline QByteArray readGolden(const char* name) {
     QFile f(goldenPath(name));

@@ -252,8 +252,13 @@ void PtyServer::HandleLine(const std::string& line) {
     LogKind kind = LogKind::Request;
     {
         std::lock_guard lock(m_mutex);
-        const auto& unitLine = m_unit.State().line;
-        const bool understood = readable && pc.BaudRate == unitLine.BaudRate && pc.StopBits == unitLine.StopBits;
+        const auto& state = m_unit.State();
+        const auto& unitLine = state.line;
+        // Over USB the unit's own UART settings play no part: the host's line settings reach
+        // nothing that could misread them.
+        const int cmdIf = state.family == UnitFamily::Tx330 ? state.tx330.cmdIf : state.rs485.cmdIf;
+        const bool understood =
+            cmdIf == 2 || (readable && pc.BaudRate == unitLine.BaudRate && pc.StopBits == unitLine.StopBits);
         ++m_linesSinceFaults;
         if (m_faults.hangUpAfterLines > 0 && m_linesSinceFaults >= m_faults.hangUpAfterLines) {
             hangUp = true;

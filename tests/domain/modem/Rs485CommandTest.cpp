@@ -385,6 +385,8 @@ TEST_F(Rs485Command, LineChangesOverUsbNeverReopen) {
     ASSERT_EQ(Raised([] { Command::SetBaudRate(19200); }), CommandResult::Success);
     EXPECT_TRUE(trace.Events("opened ").empty());
     EXPECT_EQ(Command::m_current.BaudRate, 19200);
+    // The unit still understands the unchanged PC side over USB.
+    EXPECT_EQ(Raised([] { Command::SetIdOffset(5); }), CommandResult::Success);
 }
 
 TEST_F(Rs485Command, IndividualBindingsGoNodeFirst) {

@@ -4,17 +4,17 @@
 // second baseline, a bare window with one line of Japanese text, shows how much of the gap is
 // the font system's start, which any window with Japanese text pays.
 // Usage: bench_startup [runs per probe, default 15]
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -25,21 +25,21 @@ struct Sample {
     long rssKiB = -1;
 };
 
-std::string ownFolder()
-{
+std::string ownFolder() {
     char path[4096];
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
+    if (length <= 0) {
         return ".";
+    }
     std::string text(path, static_cast<std::size_t>(length));
     return text.substr(0, text.rfind('/'));
 }
 
-bool runOnce(const std::string& program, const char* argument, Sample& sample)
-{
+bool runOnce(const std::string& program, const char* argument, Sample& sample) {
     int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
+    if (::pipe(pipeFds) != 0) {
         return false;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
@@ -59,30 +59,30 @@ bool runOnce(const std::string& program, const char* argument, Sample& sample)
     std::string line;
     char buffer[64];
     ssize_t got = 0;
-    while (line.find('\n') == std::string::npos && (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
+    while (line.find('\n') == std::string::npos && (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
         line.append(buffer, static_cast<std::size_t>(got));
+    }
     const auto end = std::chrono::steady_clock::now();
     ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    if (line.find('\n') == std::string::npos)
+    if (line.find('\n') == std::string::npos) {
         return false;
+    }
     sample.ms = std::chrono::duration<double, std::milli>(end - start).count();
     sample.rssKiB = std::strtol(line.c_str(), nullptr, 10);
     return true;
 }
 
 template <typename T>
-T median(std::vector<T> values)
-{
+T median(std::vector<T> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? T{} : values[values.size() / 2];
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string folder = ownFolder();
@@ -125,7 +125,8 @@ int main(int argc, char** argv)
     }
     const double ratio = median(probes[0].ms) / median(probes[1].ms);
     const double ratioText = median(probes[0].ms) / median(probes[2].ms);
-    std::printf("ratio chooser / bare window:          %.2f (goal <= 1.30: %s)\n", ratio, ratio <= 1.3 ? "met" : "missed");
+    std::printf("ratio chooser / bare window:          %.2f (goal <= 1.30: %s)\n", ratio,
+                ratio <= 1.3 ? "met" : "missed");
     std::printf("ratio chooser / bare window + text:   %.2f\n", ratioText);
     return 0;
 }

@@ -1,24 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "FirstPaint.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include <unistd.h>
 
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
-long residentKiB()
-{
+long residentKiB() {
     FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr)
+    if (status == nullptr) {
         return -1;
+    }
     char line[256];
     long kib = -1;
     while (std::fgets(line, sizeof line, status) != nullptr) {
@@ -32,9 +31,8 @@ long residentKiB()
 }
 
 class PaintWatcher : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (!m_seen && event->type() == QEvent::Paint) {
             auto* widget = qobject_cast<QWidget*>(watched);
             if (widget != nullptr && widget->isWindow()) {
@@ -50,13 +48,10 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     bool m_seen = false;
 };
 
-} // namespace
+}  // namespace
 
-void reportFirstPaint(QApplication& app)
-{
-    app.installEventFilter(new PaintWatcher);
-}
+void reportFirstPaint(QApplication& app) { app.installEventFilter(new PaintWatcher); }

@@ -5,8 +5,7 @@
 #include "FirstPaint.h"
 #include "gui/Startup.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     reportFirstPaint(app);
     return Tormel::Gui::runApplication();

@@ -4,8 +4,7 @@
 
 #include "gui/Startup.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Arguments are not used; Qt only sees them for its own options (-platform, ...).
     QApplication app(argc, argv);
     return Tormel::Gui::runApplication();

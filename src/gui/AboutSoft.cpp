@@ -11,20 +11,20 @@
 
 namespace Tormel::Gui {
 
-void applySmallDialogStyle(QDialog& dialog)
-{
-    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+void applySmallDialogStyle(QDialog& dialog) {
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
     // An empty pixmap keeps the desktop from putting the application icon in the title bar.
     QPixmap blank(1, 1);
     blank.fill(Qt::transparent);
     dialog.setWindowIcon(QIcon(blank));
     dialog.setModal(true);
-    if (dialog.layout() != nullptr)
+    if (dialog.layout() != nullptr) {
         dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    }
 }
 
-AboutSoft::AboutSoft(QWidget* parent) : QDialog(parent)
-{
+AboutSoft::AboutSoft(QWidget* parent) : QDialog(parent) {
     const StringTable strings;
     setObjectName(QStringLiteral("AboutSoft"));
     setWindowTitle(strings.getString(242));
@@ -48,4 +48,4 @@ AboutSoft::AboutSoft(QWidget* parent) : QDialog(parent)
     applySmallDialogStyle(*this);
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

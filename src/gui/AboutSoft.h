@@ -8,7 +8,7 @@ namespace Tormel::Gui {
 // The About dialog: tool name, version and document number in the user's language.
 class AboutSoft : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit AboutSoft(QWidget* parent = nullptr);
 };
 
@@ -16,4 +16,4 @@ public:
 // maximise box, no icon, centred on the parent.
 void applySmallDialogStyle(QDialog& dialog);
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -23,21 +23,20 @@ namespace Tormel {
 
 namespace {
 
-std::unique_ptr<QWidget> createPlaceholder(Gui::UnitFamily family, QWidget* parent)
-{
+std::unique_ptr<QWidget> createPlaceholder(Gui::UnitFamily family, QWidget* parent) {
     return std::make_unique<Gui::MainWindowPlaceholder>(family, parent);
 }
 
-} // namespace
+}  // namespace
 
 ChoseForm::ChoseForm(QWidget* parent)
     : QMainWindow(parent),
       m_createRs485([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::RS485, p); }),
-      m_createContactIo([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::ContactIO, p); })
-{
+      m_createContactIo([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::ContactIO, p); }) {
     setObjectName(QStringLiteral("ChoseForm"));
     setWindowTitle(QStringLiteral("Pelnixモデム設定"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
     // Every text here is Japanese. Naming a Japanese UI font first spares the font system a
     // per-character fallback search on a Latin default font, which is most of the start-up
     // time; without any of them the desktop's default font and its fallback still apply.
@@ -101,44 +100,40 @@ ChoseForm::ChoseForm(QWidget* parent)
 
 ChoseForm::~ChoseForm() = default;
 
-void ChoseForm::setMainWindowFactories(MainWindowFactory rs485, MainWindowFactory contactIo)
-{
+void ChoseForm::setMainWindowFactories(MainWindowFactory rs485, MainWindowFactory contactIo) {
     m_createRs485 = std::move(rs485);
     m_createContactIo = std::move(contactIo);
 }
 
-void ChoseForm::button1_Click()
-{
+void ChoseForm::button1_Click() {
     const MainWindowFactory* create = nullptr;
-    if (radioButton1->isChecked())
+    if (radioButton1->isChecked()) {
         create = &m_createRs485;
-    else if (radioButton2->isChecked())
+    } else if (radioButton2->isChecked()) {
         create = &m_createContactIo;
-    if (create == nullptr || !*create)
+    }
+    if (create == nullptr || !*create) {
         return;
+    }
 
     hide();
     {
         std::unique_ptr<QWidget> window = (*create)(this);
-        if (window)
+        if (window) {
             Gui::toolkit().showModal(*window);
+        }
     }
     close();
 }
 
-void ChoseForm::button2_Click()
-{
-    close();
-}
+void ChoseForm::button2_Click() { close(); }
 
-void ChoseForm::Version_MenuItem_Click()
-{
+void ChoseForm::Version_MenuItem_Click() {
     Gui::AboutSoft about(this);
     Gui::toolkit().showModal(about);
 }
 
-void ChoseForm::closeEvent(QCloseEvent* event)
-{
+void ChoseForm::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && !m_closedSent) {
         m_closedSent = true;
@@ -146,4 +141,4 @@ void ChoseForm::closeEvent(QCloseEvent* event)
     }
 }
 
-} // namespace Tormel
+}  // namespace Tormel

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QMainWindow>
 #include <functional>
 #include <memory>
-
-#include <QMainWindow>
 
 class QRadioButton;
 
@@ -15,7 +14,7 @@ namespace Tormel {
 // once that window has closed, closes the chooser, which ends the program: one family per run.
 class ChoseForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Builds the main window of one family; the chooser owns it while it is open.
     using MainWindowFactory = std::function<std::unique_ptr<QWidget>(QWidget* parent)>;
 
@@ -25,14 +24,14 @@ public:
     // Replaces the windows that OK opens (tests, and the program until the real ones exist).
     void setMainWindowFactories(MainWindowFactory rs485, MainWindowFactory contactIo);
 
-signals:
+  signals:
     // The chooser has closed; the program should end.
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void button1_Click();
     void button2_Click();
     void Version_MenuItem_Click();
@@ -44,4 +43,4 @@ private:
     bool m_closedSent = false;
 };
 
-} // namespace Tormel
+}  // namespace Tormel

@@ -11,8 +11,7 @@
 
 namespace Tormel::Gui {
 
-ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent)
-{
+ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent) {
     const StringTable strings;
     setObjectName(QStringLiteral("ErrMsg"));
     setWindowTitle(strings.getString(1));
@@ -44,4 +43,4 @@ ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent)
     applySmallDialogStyle(*this);
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -10,8 +10,8 @@ namespace Tormel::Gui {
 // window open, and so does Enter, since dropping a technician's edits must be a deliberate choice.
 class ErrMsg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit ErrMsg(QWidget* parent = nullptr);
 };
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -10,13 +10,13 @@
 namespace Tormel::Gui {
 
 MainWindowPlaceholder::MainWindowPlaceholder(UnitFamily family, QWidget* parent)
-    : QDialog(parent), m_family(family)
-{
+    : QDialog(parent), m_family(family) {
     const StringTable strings;
     const QString tool = strings.getString(family == UnitFamily::RS485 ? 1 : 2);
     setObjectName(family == UnitFamily::RS485 ? QStringLiteral("MainGUI") : QStringLiteral("MainGUI_TX_330"));
     setWindowTitle(tool + QStringLiteral(" Ver.") + strings.getString(3));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
 
     auto* layout = new QVBoxLayout(this);
     auto* title = new QLabel(windowTitle(), this);
@@ -29,4 +29,4 @@ MainWindowPlaceholder::MainWindowPlaceholder(UnitFamily family, QWidget* parent)
     resize(480, 200);
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

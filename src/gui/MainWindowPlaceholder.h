@@ -12,12 +12,12 @@ enum class UnitFamily { RS485, ContactIO };
 // used and tested end to end.
 class MainWindowPlaceholder : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit MainWindowPlaceholder(UnitFamily family, QWidget* parent = nullptr);
     UnitFamily family() const { return m_family; }
 
-private:
+  private:
     UnitFamily m_family;
 };
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -10,20 +10,20 @@
 
 namespace Tormel::Gui {
 
-bool refuseSecondInstance(const std::vector<std::string>& processNames, const std::string& ownName)
-{
-    if (ownName.empty() || Platform::countProcessesNamed(processNames, ownName) <= 1)
+bool refuseSecondInstance(const std::vector<std::string>& processNames, const std::string& ownName) {
+    if (ownName.empty() || Platform::countProcessesNamed(processNames, ownName) <= 1) {
         return false;
+    }
     const StringTable strings;
     toolkit().messageBox(strings.getString(14), strings.getString(1), MessageBoxButtons::OK,
                          MessageBoxIcon::Warning);
     return true;
 }
 
-int runApplication()
-{
-    if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName()))
+int runApplication() {
+    if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName())) {
         return 0;
+    }
 
     ChoseForm chooser;
     // The chooser may close while hidden (after a main window), which Qt does not count as the
@@ -34,4 +34,4 @@ int runApplication()
     return 0;
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

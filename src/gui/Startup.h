@@ -15,4 +15,4 @@ bool refuseSecondInstance(const std::vector<std::string>& processNames, const st
 // closes. Always returns 0.
 int runApplication();
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -11,7 +11,7 @@ namespace {
 
 struct Entry {
     int32_t id;
-    const char* text; // UTF-8
+    const char* text;  // UTF-8
 };
 
 // Japanese ranges use the fullwidth tilde (U+FF5E); English ones " to ".
@@ -69,11 +69,15 @@ constexpr Entry kJapanese[] = {
     {54, "無線IDには1～99までの数字を入力してください。"},
     {56, "ファームウェアの書き換えに失敗しました。ファイルの状態を確認してください。"},
     {57, "対象機器が見つかりません。無線化ユニットの接続を確認してください。"},
-    {58, "対象機器が接続されていないか、通信パラメータが違う可能性があります。接続状態およびパラメータを確認してください。"},
+    {58,
+     "対象機器が接続されていないか、通信パラメータが違う可能性があります。接続状態およびパラメータを確認して"
+     "ください。"},
     {59, "形式の異なるファイルです。無線化ユニット用のファームウェアを選択してください。"},
     {60, "形式の異なるファイルです。無線化ユニット用の設定ファイルを選択してください。"},
     {61, "RS485無線化ユニット用のファームウェアでないか、バージョンが異なっています。"},
-    {62, "異なるバージョンのファームウェアがインストールされた無線化ユニットです。本ソフトウェアでは設定できません。"},
+    {62,
+     "異なるバージョンのファームウェアがインストールされた無線化ユニットです。本ソフトウェアでは設定できませ"
+     "ん。"},
     {63, "接続中の無線化ユニットは、通信速度76800bpsに対応していません。"},
     {64, "異なる型式の設定ファイルです。パラメータを初期化します。"},
     {65, "不正なパラメータを読み込みました。パラメータを初期化します。"},
@@ -298,8 +302,12 @@ constexpr Entry kEnglish[] = {
     {53, "The length of verification code should be between 1 and 4 (numerics only)."},
     {54, "For the RF Modem ID, input a numeric between 1 and 99."},
     {56, "Failed to overwrite the firmware. Check the file status."},
-    {57, "Either the modem is not connected, or com parameter is unmatched. \nCheck the physical connection and parameters."},
-    {58, "Either the modem is not connected, or com parameter is unmatched. \nCheck the physical connection and parameters."},
+    {57,
+     "Either the modem is not connected, or com parameter is unmatched. \nCheck the physical connection and "
+     "parameters."},
+    {58,
+     "Either the modem is not connected, or com parameter is unmatched. \nCheck the physical connection and "
+     "parameters."},
     {59, "File type does not seem to match. Select the firmware for RF modem."},
     {60, "File type does not seem to match. Select the config file for RF modem."},
     {61, "Does not seem to be a firmware for RF modem, or the version is mismatched."},
@@ -496,32 +504,27 @@ constexpr Entry kEnglish[] = {
 };
 
 template <std::size_t N>
-void load(std::map<int32_t, QString>& table, const Entry (&entries)[N])
-{
-    for (const Entry& entry : entries)
+void load(std::map<int32_t, QString>& table, const Entry (&entries)[N]) {
+    for (const Entry& entry : entries) {
         table.emplace_hint(table.end(), entry.id, QString::fromUtf8(entry.text));
+    }
 }
 
-} // namespace
+}  // namespace
 
-StringTable::StringTable()
-    : StringTable(QString::fromStdString(Platform::currentCultureName()))
-{
-}
+StringTable::StringTable() : StringTable(QString::fromStdString(Platform::currentCultureName())) {}
 
-StringTable::StringTable(const QString& cultureName)
-    : m_japanese(cultureName == QLatin1String("ja-JP"))
-{
-    if (m_japanese)
+StringTable::StringTable(const QString& cultureName) : m_japanese(cultureName == QLatin1String("ja-JP")) {
+    if (m_japanese) {
         load(m_strTable, kJapanese);
-    else
+    } else {
         load(m_strTable, kEnglish);
+    }
 }
 
-QString StringTable::getString(int32_t id) const
-{
+QString StringTable::getString(int32_t id) const {
     const auto found = m_strTable.find(id);
     return found != m_strTable.end() ? found->second : QString();
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

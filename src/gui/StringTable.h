@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <map>
-
-#include <QString>
 
 namespace Tormel::Gui {
 
@@ -12,7 +11,7 @@ namespace Tormel::Gui {
 // a small id. Each window, dialog and settings class keeps its own instance; the language is
 // fixed when the instance is built and never changes afterwards.
 class StringTable {
-public:
+  public:
     // Picks the language from the user's culture (Tormel::Platform::currentCultureName()).
     StringTable();
     // Picks the language from the given culture name: exactly "ja-JP" gives Japanese, any other
@@ -25,9 +24,9 @@ public:
     // True when this instance holds the Japanese texts.
     bool isJapanese() const { return m_japanese; }
 
-private:
+  private:
     std::map<int32_t, QString> m_strTable;
     bool m_japanese = false;
 };
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

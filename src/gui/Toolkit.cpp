@@ -19,51 +19,62 @@ namespace {
 
 // Ends a nested event loop when the watched window is hidden (closing hides it) or destroyed.
 class CloseWatcher : public QObject {
-public:
+  public:
     CloseWatcher(QWidget& window, QEventLoop& loop) : m_loop(loop) { window.installEventFilter(this); }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Destroy)
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Destroy) {
             m_loop.quit();
+        }
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QEventLoop& m_loop;
 };
 
 // The first pattern of the first filter entry as a default suffix ("*.xml" -> "xml"), so that a
 // name typed without extension still gets the type the dialog offers.
-QString defaultSuffix(const QString& filter)
-{
+QString defaultSuffix(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
-    if (parts.size() < 2)
+    if (parts.size() < 2) {
         return {};
+    }
     const QString first = parts[1].split(QLatin1Char(';')).first().trimmed();
-    if (!first.startsWith(QLatin1String("*.")))
+    if (!first.startsWith(QLatin1String("*."))) {
         return {};
-    const QString suffix = first.mid(2);
-    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
+    }
+    QString suffix = first.mid(2);
+    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) {
         return {};
+    }
     return suffix;
 }
 
 class QtToolkit final : public Toolkit {
-public:
+  public:
     DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
-                            MessageBoxIcon icon, QWidget* parent) override
-    {
+                            MessageBoxIcon icon, QWidget* parent) override {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
         switch (icon) {
-        case MessageBoxIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageBoxIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageBoxIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MessageBoxIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MessageBoxIcon::Question: box.setIcon(QMessageBox::Question); break;
+            case MessageBoxIcon::None:
+                box.setIcon(QMessageBox::NoIcon);
+                break;
+            case MessageBoxIcon::Information:
+                box.setIcon(QMessageBox::Information);
+                break;
+            case MessageBoxIcon::Warning:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case MessageBoxIcon::Error:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case MessageBoxIcon::Question:
+                box.setIcon(QMessageBox::Question);
+                break;
         }
         if (buttons == MessageBoxButtons::OKCancel) {
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -74,50 +85,50 @@ public:
             box.setEscapeButton(QMessageBox::Ok);
         }
         const int pressed = box.exec();
-        if (buttons == MessageBoxButtons::OK)
+        if (buttons == MessageBoxButtons::OK) {
             return DialogResult::OK;
+        }
         return pressed == QMessageBox::Ok ? DialogResult::OK : DialogResult::Cancel;
     }
 
-    DialogResult openFileDialog(FileDialogOptions& options, QWidget* parent) override
-    {
+    DialogResult openFileDialog(FileDialogOptions& options, QWidget* parent) override {
         return runFileDialog(options, parent, false);
     }
 
-    DialogResult saveFileDialog(FileDialogOptions& options, QWidget* parent) override
-    {
+    DialogResult saveFileDialog(FileDialogOptions& options, QWidget* parent) override {
         return runFileDialog(options, parent, true);
     }
 
-    DialogResult showModal(QWidget& window) override
-    {
-        if (auto* dialog = qobject_cast<QDialog*>(&window))
+    DialogResult showModal(QWidget& window) override {
+        if (auto* dialog = qobject_cast<QDialog*>(&window)) {
             return dialog->exec() == QDialog::Accepted ? DialogResult::OK : DialogResult::Cancel;
+        }
 
         QEventLoop loop;
         QPointer<QWidget> guard(&window);
         CloseWatcher watcher(window, loop);
         window.setWindowModality(Qt::ApplicationModal);
         window.show();
-        if (guard && guard->isVisible())
+        if (guard && guard->isVisible()) {
             loop.exec(QEventLoop::DialogExec);
-        if (guard)
+        }
+        if (guard) {
             guard->removeEventFilter(&watcher);
+        }
         return DialogResult::Cancel;
     }
 
-    bool isShiftKeyDown() const override
-    {
+    bool isShiftKeyDown() const override {
         return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
     }
 
-private:
-    static DialogResult runFileDialog(FileDialogOptions& options, QWidget* parent, bool save)
-    {
+  private:
+    static DialogResult runFileDialog(FileDialogOptions& options, QWidget* parent, bool save) {
         QString folder = options.InitialDirectory;
         if (folder.isEmpty()) {
             const QFileInfo preset(options.FileName);
-            folder = options.FileName.contains(QLatin1Char('/')) ? preset.absolutePath() : QDir::currentPath();
+            folder =
+                options.FileName.contains(QLatin1Char('/')) ? preset.absolutePath() : QDir::currentPath();
         }
         QFileDialog dialog(parent, options.Title, folder, toQtFileFilter(options.Filter));
         if (save) {
@@ -128,75 +139,79 @@ private:
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::ExistingFile);
         }
-        if (!options.FileName.isEmpty())
+        if (!options.FileName.isEmpty()) {
             dialog.selectFile(QFileInfo(options.FileName).fileName());
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return DialogResult::Cancel;
+        }
         const QFileInfo chosen(dialog.selectedFiles().first());
         options.FileName = chosen.absoluteFilePath();
-        if (!save)
+        if (!save) {
             QDir::setCurrent(chosen.absolutePath());
+        }
         return DialogResult::OK;
     }
 };
 
-QtToolkit& qtToolkit()
-{
+QtToolkit& qtToolkit() {
     static QtToolkit instance;
     return instance;
 }
 
 Toolkit* g_current = nullptr;
 
-} // namespace
+}  // namespace
 
-Toolkit& toolkit()
-{
-    return g_current != nullptr ? *g_current : qtToolkit();
-}
+Toolkit& toolkit() { return g_current != nullptr ? *g_current : qtToolkit(); }
 
-ToolkitOverride::ToolkitOverride(Toolkit& replacement) : m_previous(g_current)
-{
-    g_current = &replacement;
-}
+ToolkitOverride::ToolkitOverride(Toolkit& replacement) : m_previous(g_current) { g_current = &replacement; }
 
-ToolkitOverride::~ToolkitOverride()
-{
-    g_current = m_previous;
-}
+ToolkitOverride::~ToolkitOverride() { g_current = m_previous; }
 
-QColor namedColor(NamedColor color)
-{
+QColor namedColor(NamedColor color) {
     switch (color) {
-    case NamedColor::Gainsboro: return QColor(0xDC, 0xDC, 0xDC);
-    case NamedColor::LightGoldenrodYellow: return QColor(0xFA, 0xFA, 0xD2);
-    case NamedColor::Pink: return QColor(0xFF, 0xC0, 0xCB);
-    case NamedColor::PaleGreen: return QColor(0x98, 0xFB, 0x98);
-    case NamedColor::White: return QColor(0xFF, 0xFF, 0xFF);
-    case NamedColor::Black: return QColor(0x00, 0x00, 0x00);
-    case NamedColor::Control: return QGuiApplication::palette().color(QPalette::Window);
-    case NamedColor::ControlText: return QGuiApplication::palette().color(QPalette::WindowText);
-    case NamedColor::Window: return QGuiApplication::palette().color(QPalette::Base);
-    case NamedColor::WindowText: return QGuiApplication::palette().color(QPalette::Text);
+        case NamedColor::Gainsboro:
+            return QColor(0xDC, 0xDC, 0xDC);
+        case NamedColor::LightGoldenrodYellow:
+            return QColor(0xFA, 0xFA, 0xD2);
+        case NamedColor::Pink:
+            return QColor(0xFF, 0xC0, 0xCB);
+        case NamedColor::PaleGreen:
+            return QColor(0x98, 0xFB, 0x98);
+        case NamedColor::White:
+            return QColor(0xFF, 0xFF, 0xFF);
+        case NamedColor::Black:
+            return QColor(0x00, 0x00, 0x00);
+        case NamedColor::Control:
+            return QGuiApplication::palette().color(QPalette::Window);
+        case NamedColor::ControlText:
+            return QGuiApplication::palette().color(QPalette::WindowText);
+        case NamedColor::Window:
+            return QGuiApplication::palette().color(QPalette::Base);
+        case NamedColor::WindowText:
+            return QGuiApplication::palette().color(QPalette::Text);
     }
     return {};
 }
 
-QString toQtFileFilter(const QString& filter)
-{
+QString toQtFileFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            if (!pattern.trimmed().isEmpty())
+            if (!pattern.trimmed().isEmpty()) {
                 patterns << pattern.trimmed();
+            }
         }
-        if (patterns.isEmpty())
+        if (patterns.isEmpty()) {
             continue;
-        entries << parts[i].trimmed() + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        }
+        entries << parts[i].trimmed() + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return entries.join(QLatin1String(";;"));
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

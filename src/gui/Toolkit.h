@@ -30,14 +30,13 @@ struct FileDialogOptions {
 };
 
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // A modal box; returns the button pressed (OK or Cancel). Closing an OK-only box counts as
     // OK, closing an OK/Cancel box counts as Cancel.
-    virtual DialogResult messageBox(const QString& text, const QString& caption,
-                                    MessageBoxButtons buttons, MessageBoxIcon icon,
-                                    QWidget* parent = nullptr) = 0;
+    virtual DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon, QWidget* parent = nullptr) = 0;
 
     // On OK, options.FileName holds the chosen file. A successful open also makes the chosen
     // file's folder the process's working folder, as later steps look for files there.
@@ -57,13 +56,13 @@ Toolkit& toolkit();
 
 // Installs `replacement` as toolkit() for the lifetime of this object (tests).
 class ToolkitOverride {
-public:
+  public:
     explicit ToolkitOverride(Toolkit& replacement);
     ~ToolkitOverride();
     ToolkitOverride(const ToolkitOverride&) = delete;
     ToolkitOverride& operator=(const ToolkitOverride&) = delete;
 
-private:
+  private:
     Toolkit* m_previous;
 };
 
@@ -87,4 +86,4 @@ QColor namedColor(NamedColor color);
 // "desc|*.a;*.b|desc2|*.c" -> "desc (*.a *.b);;desc2 (*.c)", the form Qt's file dialogs take.
 QString toQtFileFilter(const QString& filter);
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

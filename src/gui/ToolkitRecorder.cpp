@@ -9,8 +9,7 @@
 namespace Tormel::Gui {
 
 DialogResult RecordingToolkit::messageBox(const QString& text, const QString& caption,
-                                          MessageBoxButtons buttons, MessageBoxIcon icon, QWidget*)
-{
+                                          MessageBoxButtons buttons, MessageBoxIcon icon, QWidget*) {
     boxes.push_back({text, caption, buttons, icon});
     DialogResult answer = defaultBoxAnswer;
     if (!boxAnswers.empty()) {
@@ -18,69 +17,71 @@ DialogResult RecordingToolkit::messageBox(const QString& text, const QString& ca
         boxAnswers.pop_front();
     }
     // A box with only OK can give nothing else, whatever was queued.
-    if (buttons == MessageBoxButtons::OK)
+    if (buttons == MessageBoxButtons::OK) {
         return DialogResult::OK;
+    }
     return answer == DialogResult::OK ? DialogResult::OK : DialogResult::Cancel;
 }
 
-DialogResult RecordingToolkit::openFileDialog(FileDialogOptions& options, QWidget*)
-{
+DialogResult RecordingToolkit::openFileDialog(FileDialogOptions& options, QWidget*) {
     return answerFile(false, options);
 }
 
-DialogResult RecordingToolkit::saveFileDialog(FileDialogOptions& options, QWidget*)
-{
+DialogResult RecordingToolkit::saveFileDialog(FileDialogOptions& options, QWidget*) {
     return answerFile(true, options);
 }
 
-DialogResult RecordingToolkit::answerFile(bool save, FileDialogOptions& options)
-{
+DialogResult RecordingToolkit::answerFile(bool save, FileDialogOptions& options) {
     fileDialogs.push_back({save, options});
-    if (fileAnswers.empty())
+    if (fileAnswers.empty()) {
         return DialogResult::Cancel;
+    }
     const std::optional<QString> answer = fileAnswers.front();
     fileAnswers.pop_front();
-    if (!answer)
+    if (!answer) {
         return DialogResult::Cancel;
+    }
     const QFileInfo chosen(*answer);
     options.FileName = chosen.absoluteFilePath();
     // Same as the real open dialog: the chosen folder becomes the working folder.
-    if (!save)
+    if (!save) {
         QDir::setCurrent(chosen.absolutePath());
+    }
     return DialogResult::OK;
 }
 
-DialogResult RecordingToolkit::showModal(QWidget& window)
-{
-    windows.push_back({QString::fromLatin1(window.metaObject()->className()), window.objectName(),
-                       window.windowTitle()});
+DialogResult RecordingToolkit::showModal(QWidget& window) {
+    windows.push_back(
+        {QString::fromLatin1(window.metaObject()->className()), window.objectName(), window.windowTitle()});
     if (onModal) {
         const DialogResult result = onModal(window);
-        if (result != DialogResult::None)
+        if (result != DialogResult::None) {
             return result;
+        }
         // The handler may have pressed one of the dialog's own buttons instead of answering.
-        if (auto* dialog = qobject_cast<QDialog*>(&window))
+        if (auto* dialog = qobject_cast<QDialog*>(&window)) {
             return dialog->result() == QDialog::Accepted ? DialogResult::OK : DialogResult::Cancel;
+        }
         return DialogResult::Cancel;
     }
-    if (windowAnswers.empty())
+    if (windowAnswers.empty()) {
         return DialogResult::Cancel;
+    }
     const DialogResult answer = windowAnswers.front();
     windowAnswers.pop_front();
     return answer;
 }
 
-std::vector<QString> RecordingToolkit::boxTexts() const
-{
+std::vector<QString> RecordingToolkit::boxTexts() const {
     std::vector<QString> texts;
     texts.reserve(boxes.size());
-    for (const ShownBox& box : boxes)
+    for (const ShownBox& box : boxes) {
         texts.push_back(box.Text);
+    }
     return texts;
 }
 
-void RecordingToolkit::clear()
-{
+void RecordingToolkit::clear() {
     boxes.clear();
     fileDialogs.clear();
     windows.clear();
@@ -89,4 +90,4 @@ void RecordingToolkit::clear()
     windowAnswers.clear();
 }
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

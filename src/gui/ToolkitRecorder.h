@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
-
-#include <QString>
 
 #include "gui/Toolkit.h"
 
@@ -15,7 +14,7 @@ namespace Tormel::Gui {
 // A toolkit that never waits for a person: it records every box, file dialog and modal window
 // and answers from preset queues. Install it with ToolkitOverride.
 class RecordingToolkit : public Toolkit {
-public:
+  public:
     struct ShownBox {
         QString Text;
         QString Caption;
@@ -23,8 +22,8 @@ public:
         MessageBoxIcon Icon;
     };
     struct ShownFileDialog {
-        bool Save; // false: open dialog
-        FileDialogOptions Options; // as the program passed them in
+        bool Save;                  // false: open dialog
+        FileDialogOptions Options;  // as the program passed them in
     };
     struct ShownWindow {
         QString ClassName;  // metaObject()->className(), e.g. "Tormel::Gui::ErrMsg"
@@ -64,8 +63,8 @@ public:
     std::vector<QString> boxTexts() const;
     void clear();
 
-private:
+  private:
     DialogResult answerFile(bool save, FileDialogOptions& options);
 };
 
-} // namespace Tormel::Gui
+}  // namespace Tormel::Gui

@@ -16,4 +16,4 @@ std::string cultureNameFromLocale(std::string_view localeName);
 // variables that decide the language of messages). `getenv` is replaceable for tests.
 std::string currentCultureName(const std::function<const char*(const char*)>& getenv = {});
 
-} // namespace Tormel::Platform
+}  // namespace Tormel::Platform

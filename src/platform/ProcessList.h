@@ -24,4 +24,4 @@ std::size_t countProcessesNamed(const std::vector<std::string>& names, std::stri
 // a line that does not have that shape. The name may itself contain blanks and parentheses.
 bool parseProcStat(std::string_view statLine, std::string& name, char& state);
 
-} // namespace Tormel::Platform
+}  // namespace Tormel::Platform

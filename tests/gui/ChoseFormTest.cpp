@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QGroupBox>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
+#include <cstdlib>
 
 #include "gui/AboutSoft.h"
 #include "gui/ChoseForm.h"
@@ -23,29 +23,26 @@ namespace {
 
 // Every window and dialog reads the culture when it is built.
 class Culture {
-public:
+  public:
     explicit Culture(const char* locale) { ::setenv("LC_ALL", locale, 1); }
     ~Culture() { ::unsetenv("LC_ALL"); }
 };
 
 template <typename T>
-T* child(QObject& parent, const char* name)
-{
+T* child(QObject& parent, const char* name) {
     T* found = parent.findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;
 }
 
-QString labelText(QObject& parent, const char* name)
-{
+QString labelText(QObject& parent, const char* name) {
     auto* label = child<QLabel>(parent, name);
     return label != nullptr ? label->text() : QStringLiteral("<missing>");
 }
 
-} // namespace
+}  // namespace
 
-TEST(ChoseForm, ShowsItsFixedJapaneseTextsInEveryLanguage)
-{
+TEST(ChoseForm, ShowsItsFixedJapaneseTextsInEveryLanguage) {
     Culture culture("en_US.UTF-8");
     ChoseForm form;
     form.show();
@@ -68,8 +65,7 @@ TEST(ChoseForm, ShowsItsFixedJapaneseTextsInEveryLanguage)
     EXPECT_EQ(about->shortcut(), QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
-TEST(ChoseForm, OkOpensTheChosenFamilyModallyThenEnds)
-{
+TEST(ChoseForm, OkOpensTheChosenFamilyModallyThenEnds) {
     Culture culture("ja_JP.UTF-8");
     struct Case {
         bool contactIo;
@@ -86,8 +82,9 @@ TEST(ChoseForm, OkOpensTheChosenFamilyModallyThenEnds)
         ChoseForm form;
         QSignalSpy closed(&form, &ChoseForm::closed);
         form.show();
-        if (c.contactIo)
+        if (c.contactIo) {
             child<QRadioButton>(form, "radioButton2")->click();
+        }
         bool chooserHiddenMeanwhile = false;
         recorder.onModal = [&](QWidget&) {
             chooserHiddenMeanwhile = !form.isVisible();
@@ -105,8 +102,7 @@ TEST(ChoseForm, OkOpensTheChosenFamilyModallyThenEnds)
     }
 }
 
-TEST(ChoseForm, QuitEndsWithoutAnyWindowAndAboutStaysOpen)
-{
+TEST(ChoseForm, QuitEndsWithoutAnyWindowAndAboutStaysOpen) {
     Culture culture("ja_JP.UTF-8");
     RecordingToolkit recorder;
     ToolkitOverride use(recorder);
@@ -127,8 +123,7 @@ TEST(ChoseForm, QuitEndsWithoutAnyWindowAndAboutStaysOpen)
     EXPECT_EQ(closed.count(), 1);
 }
 
-TEST(AboutSoft, EnglishShowsVersionWithoutModelOrDocumentNumber)
-{
+TEST(AboutSoft, EnglishShowsVersionWithoutModelOrDocumentNumber) {
     {
         Culture culture("en_US.UTF-8");
         AboutSoft about;
@@ -146,8 +141,7 @@ TEST(AboutSoft, EnglishShowsVersionWithoutModelOrDocumentNumber)
     EXPECT_EQ(labelText(about, "lblEditNum"), QStringLiteral("9R-4410-0377"));
 }
 
-TEST(ErrMsg, OnlyTheDiscardButtonAccepts)
-{
+TEST(ErrMsg, OnlyTheDiscardButtonAccepts) {
     Culture culture("en_US.UTF-8");
     {
         ErrMsg dialog;
@@ -169,21 +163,20 @@ TEST(ErrMsg, OnlyTheDiscardButtonAccepts)
     EXPECT_EQ(press("btnOK"), DialogResult::OK);
     EXPECT_EQ(press("btnCancel"), DialogResult::Cancel);
     recorder.onModal = [](QWidget& window) {
-        static_cast<QDialog&>(window).reject(); // Escape or the close box
+        static_cast<QDialog&>(window).reject();  // Escape or the close box
         return DialogResult::None;
     };
     ErrMsg dialog;
     EXPECT_EQ(recorder.showModal(dialog), DialogResult::Cancel);
 }
 
-TEST(Startup, SecondInstanceIsRefusedWithAWarning)
-{
+TEST(Startup, SecondInstanceIsRefusedWithAWarning) {
     Culture culture("ja_JP.UTF-8");
     RecordingToolkit recorder;
     ToolkitOverride use(recorder);
 
     EXPECT_FALSE(refuseSecondInstance({"bash", "pelnix-config"}, "pelnix-config"));
-    EXPECT_FALSE(refuseSecondInstance({"pelnix-config", "pelnix-config"}, "")); // own name unknown
+    EXPECT_FALSE(refuseSecondInstance({"pelnix-config", "pelnix-config"}, ""));  // own name unknown
     EXPECT_FALSE(refuseSecondInstance({"pelnix-config-old", "pelnix-config"}, "pelnix-config"));
     EXPECT_TRUE(recorder.boxes.empty());
 

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Test main for the GUI tests: one QApplication on the offscreen platform for the whole program.
-#include <QApplication>
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv)
-{
+#include <QApplication>
+
+int main(int argc, char** argv) {
     // Also when a test program is started by hand; set the variable to watch on a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     // Test windows come and go; closing one must never end the application for later tests.

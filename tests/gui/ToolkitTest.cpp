@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include <functional>
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
+#include <functional>
 
 #include "gui/ChoseForm.h"
 #include "gui/MainWindowPlaceholder.h"
@@ -24,8 +24,7 @@ namespace {
 // Acts on the first modal window of type T as soon as it is up, the way a person would. Gives
 // up after a few seconds and closes whatever is open, so a broken test fails instead of hanging.
 template <typename T>
-void whenModal(std::function<void(T&)> act)
-{
+void whenModal(std::function<void(T&)> act) {
     auto* timer = new QTimer;
     auto* tries = new int(0);
     timer->setInterval(5);
@@ -36,8 +35,9 @@ void whenModal(std::function<void(T&)> act)
         } else if (++*tries > 1000) {
             timer->stop();
             ADD_FAILURE() << "no modal window appeared";
-            if (QWidget* other = QApplication::activeModalWidget())
+            if (QWidget* other = QApplication::activeModalWidget()) {
                 other->close();
+            }
         } else {
             return;
         }
@@ -47,15 +47,11 @@ void whenModal(std::function<void(T&)> act)
     timer->start();
 }
 
-QAbstractButton* buttonOf(QMessageBox& box, QMessageBox::StandardButton which)
-{
-    return box.button(which);
-}
+QAbstractButton* buttonOf(QMessageBox& box, QMessageBox::StandardButton which) { return box.button(which); }
 
-} // namespace
+}  // namespace
 
-TEST(Toolkit, FileFiltersBecomeQtFilters)
-{
+TEST(Toolkit, FileFiltersBecomeQtFilters) {
     EXPECT_EQ(toQtFileFilter(QStringLiteral("設定ファイル|*.xml")), QStringLiteral("設定ファイル (*.xml)"));
     EXPECT_EQ(toQtFileFilter(QStringLiteral("exe files(*.exe)|*.exe|all type of file(*.*)|*.*")),
               QStringLiteral("exe files(*.exe) (*.exe);;all type of file(*.*) (*.*)"));
@@ -66,8 +62,7 @@ TEST(Toolkit, FileFiltersBecomeQtFilters)
     EXPECT_EQ(toQtFileFilter(QStringLiteral("a|*.x|dangling")), QStringLiteral("a (*.x)"));
 }
 
-TEST(Toolkit, QtMessageBoxReportsTheButtonPressed)
-{
+TEST(Toolkit, QtMessageBoxReportsTheButtonPressed) {
     whenModal<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.windowTitle(), QStringLiteral("caption"));
         EXPECT_EQ(box.text(), QStringLiteral("question?"));
@@ -94,8 +89,7 @@ TEST(Toolkit, QtMessageBoxReportsTheButtonPressed)
               DialogResult::OK);
 }
 
-TEST(Toolkit, QtModalWindowsReturnWhenClosed)
-{
+TEST(Toolkit, QtModalWindowsReturnWhenClosed) {
     // The chooser's whole road with the real toolkit: OK, the family window, its Quit button.
     Tormel::ChoseForm form;
     form.show();
@@ -117,15 +111,15 @@ TEST(Toolkit, QtModalWindowsReturnWhenClosed)
     EXPECT_EQ(toolkit().showModal(*doomed), DialogResult::Cancel);
 }
 
-TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder)
-{
+TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString existing = folder.filePath(QStringLiteral("saved.xml"));
     QFile(existing).open(QIODevice::WriteOnly);
     const QString before = QDir::currentPath();
 
-    FileDialogOptions open{QStringLiteral("Open"), QStringLiteral("設定ファイル|*.xml"), QString(), folder.path()};
+    FileDialogOptions open{QStringLiteral("Open"), QStringLiteral("設定ファイル|*.xml"), QString(),
+                           folder.path()};
     whenModal<QFileDialog>([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Open"));
         EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("設定ファイル (*.xml)")});
@@ -137,8 +131,8 @@ TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder)
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
 
     // A name typed without extension gets the filter's; Cancel leaves the preset alone.
-    FileDialogOptions save{QStringLiteral("Save"), QStringLiteral("設定ファイル|*.xml"), QStringLiteral("config.xml"),
-                           folder.path()};
+    FileDialogOptions save{QStringLiteral("Save"), QStringLiteral("設定ファイル|*.xml"),
+                           QStringLiteral("config.xml"), folder.path()};
     whenModal<QFileDialog>([&](QFileDialog& dialog) {
         dialog.selectFile(folder.filePath(QStringLiteral("site-b")));
         static_cast<QDialog&>(dialog).accept();
@@ -153,8 +147,7 @@ TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder)
     QDir::setCurrent(before);
 }
 
-TEST(RecordingToolkit, AnswersFromItsQueuesAndKeepsEveryBox)
-{
+TEST(RecordingToolkit, AnswersFromItsQueuesAndKeepsEveryBox) {
     RecordingToolkit recorder;
     ToolkitOverride use(recorder);
     recorder.boxAnswers = {DialogResult::Cancel, DialogResult::Cancel};
@@ -171,13 +164,14 @@ TEST(RecordingToolkit, AnswersFromItsQueuesAndKeepsEveryBox)
     QTemporaryDir folder;
     const QString before = QDir::currentPath();
     recorder.fileAnswers = {std::nullopt, folder.filePath(QStringLiteral("x.xml"))};
-    FileDialogOptions options{QStringLiteral("t"), QStringLiteral("f|*.xml"), QStringLiteral("preset.xml"), {}};
+    FileDialogOptions options{
+        QStringLiteral("t"), QStringLiteral("f|*.xml"), QStringLiteral("preset.xml"), {}};
     EXPECT_EQ(toolkit().openFileDialog(options), DialogResult::Cancel);
     EXPECT_EQ(options.FileName, QStringLiteral("preset.xml"));
     EXPECT_EQ(toolkit().openFileDialog(options), DialogResult::OK);
     EXPECT_EQ(options.FileName, folder.filePath(QStringLiteral("x.xml")));
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
-    EXPECT_EQ(toolkit().saveFileDialog(options), DialogResult::Cancel); // queue empty
+    EXPECT_EQ(toolkit().saveFileDialog(options), DialogResult::Cancel);  // queue empty
     ASSERT_EQ(recorder.fileDialogs.size(), 3u);
     EXPECT_EQ(recorder.fileDialogs[0].Options.FileName, QStringLiteral("preset.xml"));
     EXPECT_TRUE(recorder.fileDialogs[2].Save);

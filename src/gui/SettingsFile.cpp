@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/SettingsFile.h"
 
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -53,7 +51,7 @@ QString defaultSettingsFilePath() {
         return pathOverride();
     }
     const QString dir = programDir();
-    const bool writable = !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
+    const bool writable = !dir.isEmpty() && QFileInfo(dir).isWritable();
     return chooseDefaultSettingsPath(dir, writable, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath(),
                                      settingsFileName());
 }

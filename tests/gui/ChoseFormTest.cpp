@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <cstdlib>
 
 #include "gui/AboutSoft.h"
@@ -117,8 +118,15 @@ TEST(ChoseForm, QuitEndsWithoutAnyWindowAndAboutStaysOpen) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(closed.count(), 0);
 
+    // Alt+A works without opening the menu first.
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier);
+    ASSERT_EQ(recorder.windows.size(), 2u);
+    EXPECT_EQ(recorder.windows[1].ObjectName, QStringLiteral("AboutSoft"));
+
     child<QPushButton>(form, "button2")->click();
-    EXPECT_EQ(recorder.windows.size(), 1u);
+    EXPECT_EQ(recorder.windows.size(), 2u);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(closed.count(), 1);
 }

@@ -8,6 +8,7 @@
 
 #include "gui/AboutSoft.h"
 #include "gui/StringTable.h"
+#include "gui/Toolkit.h"
 
 namespace Tormel::Gui {
 
@@ -41,6 +42,11 @@ ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent) {
     btnCancel->setFocus();
 
     applySmallDialogStyle(*this);
+}
+
+bool ErrMsg::confirmDiscard(QWidget* parent) {
+    ErrMsg dialog(parent);
+    return toolkit().showModal(dialog) == DialogResult::OK;
 }
 
 }  // namespace Tormel::Gui

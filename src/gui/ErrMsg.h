@@ -12,6 +12,9 @@ class ErrMsg : public QDialog {
     Q_OBJECT
   public:
     explicit ErrMsg(QWidget* parent = nullptr);
+
+    // Shows the question modally through toolkit(); true when the user chose to drop the changes.
+    static bool confirmDiscard(QWidget* parent);
 };
 
 }  // namespace Tormel::Gui

@@ -176,6 +176,14 @@ TEST(ErrMsg, OnlyTheDiscardButtonAccepts) {
     };
     ErrMsg dialog;
     EXPECT_EQ(recorder.showModal(dialog), DialogResult::Cancel);
+
+    ToolkitOverride use(recorder);
+    recorder.onModal = nullptr;
+    recorder.windowAnswers = {DialogResult::OK, DialogResult::Cancel};
+    EXPECT_TRUE(ErrMsg::confirmDiscard(nullptr));
+    EXPECT_FALSE(ErrMsg::confirmDiscard(nullptr));
+    EXPECT_FALSE(ErrMsg::confirmDiscard(nullptr));  // closed without an answer
+    EXPECT_EQ(recorder.windows.back().ObjectName, QStringLiteral("ErrMsg"));
 }
 
 TEST(Startup, SecondInstanceIsRefusedWithAWarning) {

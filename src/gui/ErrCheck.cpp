@@ -96,6 +96,12 @@ QString ErrCheck::rememberedText(int idx) const {
     return idx >= 0 && idx < kSlots ? m_oldStrList[idx] : emptyText();
 }
 
+void ErrCheck::setRememberedText(int idx, const QString& text) {
+    if (idx >= 0 && idx < kSlots) {
+        m_oldStrList[idx] = text;
+    }
+}
+
 bool ErrCheck::checkBindingEntryKey(uint8_t mask, uint8_t key) {
     for (const Grouping& g : kGroupings) {
         if (g.mask == mask) {

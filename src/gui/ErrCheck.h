@@ -48,6 +48,10 @@ class ErrCheck {
     // either way so that the next edit is noticed again. Slots outside 0 to 169 are ignored.
     void checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx);
     QString rememberedText(int idx) const;
+    // Texts the program puts into a box (defaults, a loaded file, a unit's values) do not pass
+    // through the filter; a window calls this after setting a box so that a rejected keystroke
+    // brings back what the box showed rather than an older text the user typed.
+    void setRememberedText(int idx, const QString& text);
 
     static bool checkBindingEntryKey(uint8_t mask, uint8_t key);
     static bool checkBindingEntryID(uint8_t id) { return id <= 99; }

@@ -121,6 +121,13 @@ TEST(ErrCheckLiveFilter, RejectedEditRestoresTheLastAcceptedText) {
     userTypes(check, key, QStringLiteral("Z"), kHex, 1);
     EXPECT_EQ(key.text(), QString());
 
+    // A text the program put into the box comes back after a rejected keystroke once the
+    // window has remembered it.
+    key.setText(QStringLiteral("62E"));
+    check.setRememberedText(1, key.text());
+    userTypes(check, key, QStringLiteral("62EG"), kHex, 1);
+    EXPECT_EQ(key.text(), QStringLiteral("62E"));
+
     // A slot outside the 170 is ignored rather than overrunning the list.
     userTypes(check, key, QStringLiteral("Z"), kHex, 170);
     userTypes(check, key, QStringLiteral("Z"), kHex, -1);

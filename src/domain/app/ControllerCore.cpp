@@ -157,6 +157,11 @@ AppResult ControllerCore::Disconnect() {
 }
 
 std::optional<Operation> ControllerCore::Completed(AppCompletedCode code) {
+    // An acknowledgement before the operation has ended cannot be one of its completion: the
+    // worker still uses the link, so neither the records nor the state may change under it.
+    if (m_worker && m_worker->IsRunning()) {
+        return std::nullopt;
+    }
     if (IsBackgroundState(m_status)) {
         if (code == AppCompletedCode::Success) {
             m_status = AppStatus::Active;

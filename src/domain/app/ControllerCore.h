@@ -58,7 +58,8 @@ public:
     AppResult Disconnect();
 
     // The window's acknowledgement of a completion. Applies the transition and returns the
-    // operation whose success the caller must take the records back for.
+    // operation whose success the caller must take the records back for. Ignored while the
+    // operation is still running.
     std::optional<Operation> Completed(AppCompletedCode code);
 
 private:

@@ -61,6 +61,10 @@ TEST_F(ControllerCancel, DisconnectDuringAScanStopsItThereAndTheCompletionLeadsT
     ASSERT_EQ(app.ConnectAndRead(done.Handler()), AppResult::Pendding);
     WaitScanStarted();
 
+    // A completion the window makes up while the scan still runs cannot end it.
+    EXPECT_EQ(app.Completed(AppCompletedCode::Success), AppResult::Success);
+    EXPECT_EQ(app.Status(), AppStatus::ConnectingAndReading);
+
     EXPECT_EQ(app.Disconnect(), AppResult::Pendding);
     EXPECT_EQ(app.Status(), AppStatus::Canceling);
     EXPECT_FALSE(app.port().IsOpen());

@@ -43,9 +43,12 @@ function(pelnix_add_gtest name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+  set(props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LABELS)
+    list(JOIN ARG_LABELS ";" joined)
+    list(APPEND props LABELS "${joined}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()
 
 # pelnix_add_fuzzer(<name> SOURCES <files...> LIBS <targets...>)

@@ -84,6 +84,11 @@ TEST_F(ControllerRs485Thread, ConnectAndReadTakesAllFourRecordsAndWriteHandsThem
     ASSERT_EQ(RunWrite(app, done, true), AppCompletedCode::Success) << app.Result();
     EXPECT_EQ(app.Status(), AppStatus::Active);
     EXPECT_EQ(unit.State().rs485.silent, 33) << "the unit is back to the state it started in";
+
+    // Ending the controller while connected lets go of the unit's port.
+    EXPECT_EQ(app.End(), AppResult::Success);
+    EXPECT_EQ(app.Status(), AppStatus::Invalid);
+    EXPECT_FALSE(app.port().IsOpen());
 }
 
 TEST_F(ControllerRs485Thread, DisconnectDuringAWriteLeadsToIdleThroughThePortFailure) {
@@ -105,6 +110,16 @@ TEST_F(ControllerRs485Thread, DisconnectDuringAWriteLeadsToIdleThroughThePortFai
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the write never reached the silent interval";
         std::this_thread::sleep_for(2ms);
     }
+    // While the write runs, nothing else may start and no file may be touched.
+    Completions refused;
+    const std::string image = m_folder + "/none.elf";
+    EXPECT_EQ(app.Connect(refused.Handler()), AppResult::ErrStatus);
+    EXPECT_EQ(app.ConnectAndRead(refused.Handler()), AppResult::ErrStatus);
+    EXPECT_EQ(app.Write(refused.Handler()), AppResult::ErrStatus);
+    EXPECT_EQ(app.InitWrite(refused.Handler()), AppResult::ErrStatus);
+    EXPECT_EQ(app.Load(image), AppResult::ErrStatus);
+    EXPECT_EQ(app.Store(image), AppResult::ErrStatus);
+    EXPECT_EQ(app.Status(), AppStatus::Updating);
     EXPECT_EQ(app.Disconnect(), AppResult::Pendding);
     EXPECT_EQ(app.Status(), AppStatus::Canceling);
     EXPECT_FALSE(app.port().IsOpen());
@@ -115,6 +130,8 @@ TEST_F(ControllerRs485Thread, DisconnectDuringAWriteLeadsToIdleThroughThePortFai
     EXPECT_FALSE(app.port().IsOpen());
     // Nothing after the stopped command reached the unit.
     EXPECT_EQ(unit.Requests().back().rfind("~SLNT=", 0), 0u);
+    m_queue.PumpPending();
+    EXPECT_TRUE(refused.Empty());
 }
 
 TEST_F(ControllerRs485Thread, EachWayAWriteFailsHasItsCompletionCode) {

@@ -20,11 +20,7 @@ bool refuseSecondInstance(const std::vector<std::string>& processNames, const st
     return true;
 }
 
-int runApplication() {
-    if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName())) {
-        return 0;
-    }
-
+int runChooser() {
     ChoseForm chooser;
     // The chooser may close while hidden (after a main window), which Qt does not count as the
     // last window closing; end the loop explicitly.
@@ -32,6 +28,13 @@ int runApplication() {
     chooser.show();
     QApplication::exec();
     return 0;
+}
+
+int runApplication() {
+    if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName())) {
+        return 0;
+    }
+    return runChooser();
 }
 
 }  // namespace Tormel::Gui

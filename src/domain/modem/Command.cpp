@@ -308,6 +308,13 @@ CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
                     OpenDefault();
                 else
                     Open();
+                // A cancel that closed the port while it was being opened would otherwise be
+                // undone by this open, and the attempt would wait out all its tries.
+                if (StopRequested()) {
+                    Trace(TraceDirection::Event, "scan stopped");
+                    CloseQuietly();
+                    return CommandResult::ErrConnect;
+                }
                 if (const std::optional<CommandResult> result = step()) {
                     if (attempt == 1) {
                         // The port stays open at 9600 8N1, and that is where the unit answered:

@@ -39,7 +39,7 @@ QString chooseDefaultSettingsPath(const QString& programDir, bool programDirWrit
     if (programDirWritable) {
         return QDir(programDir).filePath(fileName);
     }
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // The XDG base-directory rules ignore a relative XDG_CONFIG_HOME.
     const QString base = !xdgConfigHome.isEmpty() && QDir::isAbsolutePath(xdgConfigHome)
                              ? xdgConfigHome
                              : QDir(home).filePath(QStringLiteral(".config"));

@@ -7,23 +7,24 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j"$(nproc)"
+# Only the programs; the tests are built by scripts/test.sh.
+cmake --build build/release -j"$(nproc)" --target pelnix-config pelnix-unit-sim pelnix-connect-demo
 
 bin=build/release
 sim_pid=""
 cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
-if [ "${PELNIX_NO_SIM:-0}" != 1 ] && [ -x "$bin/sim/pelnix-unit-sim" ]; then
+# A unit on a USB serial adapter shows up as ttyUSB* or ttyACM*; without one, simulate a unit.
+real_unit=$(ls /sys/class/tty 2>/dev/null | grep -E '^tty(USB|ACM)[0-9]+$' || true)
+if [ "${PELNIX_NO_SIM:-0}" != 1 ] && [ -z "$real_unit" ]; then
   "$bin/sim/pelnix-unit-sim" --family rs485 --name sim0 &
   sim_pid=$!
   sleep 0.5
 fi
 
-if [ -x "$bin/src/app/pelnix-config" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+# Scan the ports and identify the unit, then open the window where there is a display.
+"$bin/src/app/pelnix-connect-demo" || true
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   "$bin/src/app/pelnix-config"
-elif [ -x "$bin/src/app/pelnix-connect-demo" ]; then
-  "$bin/src/app/pelnix-connect-demo"
-else
-  echo "nothing to run yet"
 fi

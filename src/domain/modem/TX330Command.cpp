@@ -113,7 +113,11 @@ bool TX330Command::GetSoftwareName() {
     return true;
 }
 
-bool TX330Command::checkFirmWareName() { return std::regex_search(m_nodeinfo.SoftwareName, FamilyName()); }
+bool TX330Command::checkFirmWareName() {
+    // Through the bounded search: a long run of w after "Brenlo" would otherwise recurse once
+    // per character in the regex engine and overflow the worker's stack.
+    return SearchReply(m_nodeinfo.SoftwareName, FamilyName());
+}
 
 // ---- reading ----
 

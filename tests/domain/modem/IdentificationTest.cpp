@@ -7,12 +7,14 @@
 #include <string>
 
 #include "domain/modem/Command.h"
+#include "domain/modem/TX330Command.h"
 
 namespace {
 
 using Tormel::Domain::Modem::Command;
 using Tormel::Domain::Modem::CommandError;
 using Tormel::Domain::Modem::CommandResult;
+using Tormel::Domain::Modem::TX330Command;
 
 struct VersionRow {
     const char* version;
@@ -137,6 +139,10 @@ TEST(Identification, HugeRepliesNeitherCrashNorMatchAtTheCut) {
     EXPECT_TRUE(Command::checkFirmWareName());
     EXPECT_FALSE(Command::IsWhitening());
     EXPECT_FALSE(Command::IsFirmVersionOver1_4());
+
+    // The contact-I/O unit's family word ends in the same kind of repeatable letter.
+    TX330Command::m_nodeinfo.SoftwareName = "Brenlo" + std::string(64 * 1024, 'w');
+    EXPECT_TRUE(TX330Command::checkFirmWareName());
 
     const std::string verRun = std::string(64 * 1024, '_') + "Ver1.7";
     Command::m_NameSoft = verRun;

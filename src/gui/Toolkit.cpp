@@ -18,19 +18,24 @@ namespace Tormel::Gui {
 namespace {
 
 // Ends a nested event loop when the watched window is hidden (closing hides it) or destroyed.
+// Minimising also sends a hide event, but the window stays visible in Qt's sense and is still
+// open, so that one must not end the wait.
 class CloseWatcher : public QObject {
   public:
-    CloseWatcher(QWidget& window, QEventLoop& loop) : m_loop(loop) { window.installEventFilter(this); }
+    CloseWatcher(QWidget& window, QEventLoop& loop) : m_window(window), m_loop(loop) {
+        window.installEventFilter(this);
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Destroy) {
+        if (event->type() == QEvent::Destroy || (event->type() == QEvent::Hide && !m_window.isVisible())) {
             m_loop.quit();
         }
         return QObject::eventFilter(watched, event);
     }
 
   private:
+    QWidget& m_window;
     QEventLoop& m_loop;
 };
 

@@ -109,6 +109,18 @@ TEST(Toolkit, QtModalWindowsReturnWhenClosed) {
     auto* doomed = new QWidget;
     QTimer::singleShot(20, doomed, [doomed] { delete doomed; });
     EXPECT_EQ(toolkit().showModal(*doomed), DialogResult::Cancel);
+
+    // Minimising hides a window on screen without closing it: the wait goes on until it closes.
+    QWidget minimised;
+    bool closedByUs = false;
+    QTimer::singleShot(20, &minimised, &QWidget::showMinimized);
+    QTimer::singleShot(100, &minimised, [&] {
+        closedByUs = true;
+        minimised.close();
+    });
+    EXPECT_EQ(toolkit().showModal(minimised), DialogResult::Cancel);
+    EXPECT_TRUE(closedByUs);
+    EXPECT_FALSE(minimised.isVisible());
 }
 
 TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder) {

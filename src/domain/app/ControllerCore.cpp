@@ -189,10 +189,10 @@ void ControllerCore::StopRunning() {
         m_stop->store(true);
     }
     // A scan over many silent ports would otherwise go on for minutes after the user gave up;
-    // the scan gives up before its next attempt. A write sees only the closed port.
-    if (m_running == Operation::Connecting || m_running == Operation::ConnectingAndReading) {
-        Command::RequestStop();
-    }
+    // the scan gives up before its next attempt. A write sees the closed port, and the stop
+    // request keeps a line-setting change in progress from reopening it.
+    // Harmless when nothing runs: every scan and every write starts with the request cleared.
+    Command::RequestStop();
     if (IsBackgroundState(m_status)) {
         m_status = AppStatus::Canceling;
     }

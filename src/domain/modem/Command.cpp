@@ -163,7 +163,15 @@ void Command::Close() {
 void Command::Restart() {
     Close();
     Pause(Timing().ReopenDelay);
+    // A cancel (stop request, then the port closed) that lands in the pause or while the port
+    // is being reopened must not be undone by this reopen: the write would go on talking to a
+    // unit the user has let go of.
+    if (StopRequested()) Fail(CommandResult::ErrConnect);
     Open();
+    if (StopRequested()) {
+        CloseQuietly();
+        Fail(CommandResult::ErrConnect);
+    }
 }
 
 void Command::Send(const std::string& request) {
@@ -361,6 +369,7 @@ CommandResult Command::ConnectAndRead() {
 // ---- helpers for the command sets ----
 
 CommandResult Command::RunFrame(const std::function<void()>& sequence) {
+    m_stopRequested.store(false, std::memory_order_release);
     m_result.clear();
     try {
         sequence();

@@ -143,5 +143,32 @@ TEST_F(Cancel, StopRequestEndsTheScanBeforeItsNextAttempt) {
     EXPECT_EQ(Command::m_portName, units[2]->PortPath());
 }
 
+TEST_F(Cancel, StopDuringALineSettingReopenIsNotUndoneByTheReopen) {
+    SimPty unit;
+    OpenOn(unit.PortPath(), Line(9600));
+    Command::m_nodeinfo.SoftwareVersion = "2.6";
+    Command::m_portIF = 1;  // over the unit's UART: a speed change reopens the port
+    CommandTiming timing = ShortTiming();
+    timing.ReopenDelay = std::chrono::milliseconds(400);
+    Command::Timing() = timing;
+
+    // The cancel lands in the pause between closing and reopening the port.
+    std::thread canceller([&] {
+        ASSERT_TRUE(unit.WaitForRequests(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        Command::RequestStop();
+        m_port->Close();
+    });
+    const CommandResult result = Command::RunFrame([] {
+        Command::SetBaudRate(19200);
+        Command::SetIdOffset(5);  // never sent
+    });
+    canceller.join();
+
+    EXPECT_EQ(result, CommandResult::ErrConnect);
+    EXPECT_EQ(unit.Requests(), Strings{"~BAUD=3"});
+    EXPECT_FALSE(m_port->IsOpen());
+}
+
 }  // namespace
 }  // namespace Pelnix::Test

@@ -99,6 +99,9 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
     try {
         m_result.clear();
         m_worker.reset();
+        // Cleared here, on the window's thread where Disconnect also runs, so that no cancel can
+        // fall between clearing and the operation's start.
+        Command::ClearStopRequest();
         m_worker = std::make_unique<Platform::BackgroundWorker>(m_dispatcher);
         handOver();
 
@@ -107,8 +110,7 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
         auto work = [outcome, op, stop, run = std::move(run), port = m_port]() {
             CommandResult result = CommandResult::ErrStatus;
             try {
-                // A stop that came before the operation got going: the scan would clear the
-                // link's request on entry and never see it.
+                // A stop that came before the operation got going ends it before any port opens.
                 result = stop->load() ? CommandResult::ErrConnect : run();
             } catch (...) {
                 result = CommandResult::ErrStatus;

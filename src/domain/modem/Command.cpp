@@ -96,6 +96,8 @@ void Command::Trace(TraceDirection direction, std::string_view line) {
 
 void Command::RequestStop() noexcept { m_stopRequested.store(true, std::memory_order_release); }
 
+void Command::ClearStopRequest() noexcept { m_stopRequested.store(false, std::memory_order_release); }
+
 bool Command::StopRequested() noexcept { return m_stopRequested.load(std::memory_order_acquire); }
 
 bool Command::SearchReply(std::string_view line, const std::regex& pattern) {
@@ -289,7 +291,6 @@ CommandResult Command::ScanPorts(const AttemptStep& step) {
 }
 
 CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
-    m_stopRequested.store(false, std::memory_order_release);
     m_result.clear();
     m_refusedPorts.clear();
     m_current = m_communication;
@@ -369,7 +370,6 @@ CommandResult Command::ConnectAndRead() {
 // ---- helpers for the command sets ----
 
 CommandResult Command::RunFrame(const std::function<void()>& sequence) {
-    m_stopRequested.store(false, std::memory_order_release);
     m_result.clear();
     try {
         sequence();

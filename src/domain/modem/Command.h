@@ -98,9 +98,12 @@ public:
     static std::vector<std::string> ListPorts();
     // Opt-in trace of the dialogue (empty: off).
     static void SetTraceSink(TraceSink sink);
-    // Asks a running scan to give up before its next attempt (any thread). Cleared when a
-    // scan starts.
+    // Asks a running scan to give up before its next attempt, and a running write not to
+    // reopen a port that was closed under it (any thread). The request holds until its owner
+    // clears it before starting the next operation: a scan that cleared it on entry could
+    // lose a cancel that arrived just before.
     static void RequestStop() noexcept;
+    static void ClearStopRequest() noexcept;
     static bool StopRequested() noexcept;
 
     // Searches a reply line for a pattern (anchored patterns match the whole line). Only the

@@ -137,8 +137,10 @@ TEST_F(Cancel, StopRequestEndsTheScanBeforeItsNextAttempt) {
     EXPECT_TRUE(units[0]->Requests().empty());
     EXPECT_FALSE(m_port->IsOpen());
 
-    // The next scan starts afresh.
+    // Once its owner clears the request, the next scan starts afresh.
     for (auto& unit : units) unit->ClearFaults();
+    EXPECT_EQ(Command::Connect(), CommandResult::ErrConnect);  // the request still holds
+    Command::ClearStopRequest();
     EXPECT_EQ(Command::Connect(), CommandResult::Success);
     EXPECT_EQ(Command::m_portName, units[2]->PortPath());
 }

@@ -114,6 +114,7 @@ class LinkTest : public ::testing::Test {
         Command::m_portName.clear();
         Command::m_portIF = 0;
         Command::m_result.clear();
+        Command::ClearStopRequest();
     }
 
     void TearDown() override {

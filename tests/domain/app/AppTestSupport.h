@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "domain/app/AppCompletedCode.h"
+#include "domain/app/AppStatus.h"
 #include "domain/app/TaskQueue.h"
 #include "domain/modem/Command.h"
 #include "sim/PtyServer.h"
@@ -76,6 +77,29 @@ protected:
     bool WaitCompletions(const Completions& completions, std::size_t count = 1,
                          std::chrono::milliseconds timeout = 30s) {
         return m_queue.PumpUntil([&] { return completions.codes.size() >= count; }, timeout);
+    }
+
+    // Connect-and-read to the first unit and acknowledge it; the controller is then Active.
+    template <class App>
+    void ConnectAndRead(App& app, Completions& done) {
+        using Result = decltype(app.ConnectAndRead(done.Handler()));
+        ASSERT_EQ(app.ConnectAndRead(done.Handler()), Result::Pendding);
+        ASSERT_TRUE(WaitCompletions(done, done.codes.size() + 1));
+        ASSERT_EQ(done.codes.back(), Domain::App::AppCompletedCode::Success);
+        app.Completed(done.codes.back());
+        ASSERT_EQ(app.Status(), Domain::App::AppStatus::Active);
+    }
+
+    // Runs a write (or a factory reset) and acknowledges it; returns its completion code.
+    template <class App>
+    Domain::App::AppCompletedCode RunWrite(App& app, Completions& done, bool reset = false) {
+        using Result = decltype(app.Write(done.Handler()));
+        const auto started = reset ? app.InitWrite(done.Handler()) : app.Write(done.Handler());
+        EXPECT_EQ(started, Result::Pendding);
+        EXPECT_EQ(app.Status(), Domain::App::AppStatus::Updating);
+        EXPECT_TRUE(WaitCompletions(done, done.codes.size() + 1));
+        app.Completed(done.codes.back());
+        return done.codes.back();
     }
 
     TaskQueue m_queue;

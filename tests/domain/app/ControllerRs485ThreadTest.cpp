@@ -28,25 +28,7 @@ Pelnix::Sim::UnitState DistinctUnit() {
 
 }  // namespace
 
-class ControllerRs485Thread : public AppTest {
-protected:
-    void ConnectAndRead(TormelApp& app, Completions& done) {
-        ASSERT_EQ(app.ConnectAndRead(done.Handler()), AppResult::Pendding);
-        ASSERT_TRUE(WaitCompletions(done, done.codes.size() + 1));
-        ASSERT_EQ(done.codes.back(), AppCompletedCode::Success);
-        app.Completed(done.codes.back());
-        ASSERT_EQ(app.Status(), AppStatus::Active);
-    }
-
-    AppCompletedCode RunWrite(TormelApp& app, Completions& done, bool reset = false) {
-        const auto started = reset ? app.InitWrite(done.Handler()) : app.Write(done.Handler());
-        EXPECT_EQ(started, AppResult::Pendding);
-        EXPECT_EQ(app.Status(), AppStatus::Updating);
-        EXPECT_TRUE(WaitCompletions(done, done.codes.size() + 1));
-        app.Completed(done.codes.back());
-        return done.codes.back();
-    }
-};
+using ControllerRs485Thread = AppTest;
 
 TEST_F(ControllerRs485Thread, ConnectAndReadTakesAllFourRecordsAndWriteHandsThemOver) {
     auto& unit = AddUnit(DistinctUnit());

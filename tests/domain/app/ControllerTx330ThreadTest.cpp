@@ -45,27 +45,7 @@ Common::Didoinfo MarkedContacts() {
 
 }  // namespace
 
-class ControllerTx330Thread : public AppTest {
-protected:
-    // Connect-and-read to the first unit and acknowledge it; the controller is then Active.
-    void ConnectAndRead(TormelApp_TX330& app, Completions& done) {
-        ASSERT_EQ(app.ConnectAndRead(done.Handler()), AppResult_TX330::Pendding);
-        ASSERT_TRUE(WaitCompletions(done, done.codes.size() + 1));
-        ASSERT_EQ(done.codes.back(), AppCompletedCode::Success);
-        app.Completed(done.codes.back());
-        ASSERT_EQ(app.Status(), AppStatus::Active);
-    }
-
-    // Runs a write and acknowledges it; returns its completion code.
-    AppCompletedCode RunWrite(TormelApp_TX330& app, Completions& done, bool reset = false) {
-        const auto started = reset ? app.InitWrite(done.Handler()) : app.Write(done.Handler());
-        EXPECT_EQ(started, AppResult_TX330::Pendding);
-        EXPECT_EQ(app.Status(), AppStatus::Updating);
-        EXPECT_TRUE(WaitCompletions(done, done.codes.size() + 1));
-        app.Completed(done.codes.back());
-        return done.codes.back();
-    }
-};
+using ControllerTx330Thread = AppTest;
 
 TEST_F(ControllerTx330Thread, PlainConnectTakesOnlyTheNodeRecord) {
     AddUnit(DistinctUnit());

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         }
         for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
-            std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
             LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
             ++count;
         }

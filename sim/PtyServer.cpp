@@ -35,10 +35,14 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 
 const char* ToString(LogKind kind) {
     switch (kind) {
-        case LogKind::Request: return "request";
-        case LogKind::Ignored: return "ignored";
-        case LogKind::Reply: return "reply";
-        case LogKind::HangUp: return "hang-up";
+        case LogKind::Request:
+            return "request";
+        case LogKind::Ignored:
+            return "ignored";
+        case LogKind::Reply:
+            return "reply";
+        case LogKind::HangUp:
+            return "hang-up";
     }
     return "?";
 }
@@ -64,9 +68,8 @@ PtyServer::PtyServer(UnitState state, PtyServerOptions options)
     m_slaveHold = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slaveHold < 0) throw fail(m_slavePath, errno);
     // Raw from the start, so nothing is echoed or translated before the tool sets the line.
-    if (auto raw = Tormel::Platform::SetRawLine(m_slaveHold, m_unit.State().line.BaudRate > 0
-                                                                  ? m_unit.State().line.BaudRate
-                                                                  : 9600);
+    if (auto raw = Tormel::Platform::SetRawLine(
+            m_slaveHold, m_unit.State().line.BaudRate > 0 ? m_unit.State().line.BaudRate : 9600);
         !raw.ok()) {
         throw fail("pty line settings", raw.errorNumber);
     }

@@ -64,7 +64,7 @@ struct PtyServerOptions {
 // writes its replies. Requests that arrive while the pty is set to other settings than the
 // unit's (bit rate, stop bits) are not understood, as on a real line.
 class PtyServer {
-public:
+  public:
     // Throws std::runtime_error when the pty cannot be made or registered.
     explicit PtyServer(UnitState state, PtyServerOptions options = {});
     ~PtyServer();  // stops the thread, closes the pty and removes the link
@@ -97,7 +97,7 @@ public:
     // Stops serving and unregisters; the destructor does this too.
     void Stop();
 
-private:
+  private:
     void Run();
     void HandleLine(const std::string& line);
     bool WriteReply(const std::string& line);

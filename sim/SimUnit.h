@@ -18,7 +18,7 @@ struct Reply {
 // nothing of ports; the pty server around it moves the bytes and injects faults.
 // It never calls the tool's parsers: its replies are written here, independently.
 class SimUnit {
-public:
+  public:
     explicit SimUnit(UnitState initial);
 
     // Handles one request line (without its CR LF). An empty result means no answer.
@@ -28,7 +28,7 @@ public:
     // not understood.
     const UnitState& State() const { return m_state; }
 
-private:
+  private:
     UnitState m_state;
     UnitState m_factory;
 };

@@ -42,24 +42,36 @@ std::optional<std::vector<int>> Numbers(std::string_view text, size_t count) {
 
 std::string BaudReply(int rate) { return "baudrate is " + std::to_string(rate) + " bps"; }
 std::string DataBitReply(int bits) { return "databit is " + std::to_string(bits) + " bit"; }
-std::string StopBitReply(StopBits bits) { return bits == StopBits::Two ? "stopbit is 2 bit" : "stopbit is 1 bit"; }
+std::string StopBitReply(StopBits bits) {
+    return bits == StopBits::Two ? "stopbit is 2 bit" : "stopbit is 1 bit";
+}
 std::string ParityReply(Parity parity) {
     switch (parity) {
-        case Parity::Even: return "parity is even";
-        case Parity::Odd: return "parity is odd";
-        default: return "parity is none";
+        case Parity::Even:
+            return "parity is even";
+        case Parity::Odd:
+            return "parity is odd";
+        default:
+            return "parity is none";
     }
 }
 std::string IntfReply(int port) { return port == 2 ? "intfport is USB" : "intfport is RS485"; }
 std::string AwtReply(int ms) { return "answer wait time is " + std::to_string(ms) + " ms "; }
-std::string SyncReply(int code) { return code == 1 ? "Synchronize Params is disable" : "Synchronize Params is enable"; }
-std::string AesEnableReply(int code) { return code == 2 ? "net encryption is enable" : "net encryption is disable"; }
+std::string SyncReply(int code) {
+    return code == 1 ? "Synchronize Params is disable" : "Synchronize Params is enable";
+}
+std::string AesEnableReply(int code) {
+    return code == 2 ? "net encryption is enable" : "net encryption is disable";
+}
 std::string AesModeReply(int code) { return code == 2 ? "aesmode is aes256" : "aesmode is aes128"; }
 std::string CmdIfReply(int code) {
     switch (code) {
-        case 1: return "UART";
-        case 2: return "USB";
-        default: return "INVALID";
+        case 1:
+            return "UART";
+        case 2:
+            return "USB";
+        default:
+            return "INVALID";
     }
 }
 
@@ -70,21 +82,27 @@ std::string OpModeReply(int code) { return code == 1 ? "op mode is lora mode" : 
 
 // The contact block answers in sentences whose values sit at fixed columns.
 std::string BindReply(const Tx330State& s) {
-    return "do1/do2/do3 bound to DI" + std::to_string(s.bind[0]) + " / DI" + std::to_string(s.bind[1]) + " / DI" +
-           std::to_string(s.bind[2]);
+    return "do1/do2/do3 bound to DI" + std::to_string(s.bind[0]) + " / DI" + std::to_string(s.bind[1]) +
+           " / DI" + std::to_string(s.bind[2]);
 }
 std::string ContactReply(const Tx330State& s) {
     auto letter = [](int code) { return code == 1 ? "b" : "a"; };
-    return std::string("contact is do1=") + letter(s.invert[0]) + " do2=" + letter(s.invert[1]) + " do3=" +
-           letter(s.invert[2]);
+    return std::string("contact is do1=") + letter(s.invert[0]) + " do2=" + letter(s.invert[1]) +
+           " do3=" + letter(s.invert[2]);
 }
-std::string OffDelayReply(const Tx330State& s) { return "off delay time is " + std::to_string(s.offDelay) + " msec"; }
-std::string OnDelayReply(const Tx330State& s) { return "on delay time is " + std::to_string(s.onDelay) + " msec"; }
+std::string OffDelayReply(const Tx330State& s) {
+    return "off delay time is " + std::to_string(s.offDelay) + " msec";
+}
+std::string OnDelayReply(const Tx330State& s) {
+    return "on delay time is " + std::to_string(s.onDelay) + " msec";
+}
 std::string KeepReply(const Tx330State& s) { return "keep timer is " + std::to_string(s.keepTime) + " sec"; }
-std::string KeepSignalReply(const Tx330State& s) { return s.keepSignal == 1 ? "Keep signal is ON " : "Keep signal is OFF "; }
+std::string KeepSignalReply(const Tx330State& s) {
+    return s.keepSignal == 1 ? "Keep signal is ON " : "Keep signal is OFF ";
+}
 std::string DiDelayReply(const Tx330State& s) {
-    return "di filter time is " + std::to_string(s.diDelayTenths / 10) + "." + std::to_string(s.diDelayTenths % 10) +
-           " sec";
+    return "di filter time is " + std::to_string(s.diDelayTenths / 10) + "." +
+           std::to_string(s.diDelayTenths % 10) + " sec";
 }
 
 bool InRange(int value, int low, int high) { return value >= low && value <= high; }
@@ -111,8 +129,8 @@ std::vector<Reply> HandleTx330(UnitState& state, const UnitState& factory, const
     if (request == "~VER?") return {{state.version}};
 
     if (request == "~ALLPARAM?") {
-        return {{BaudReply(line.BaudRate)}, {StopBitReply(line.StopBits)}, {ParityReply(line.Parity)},
-                {DataBitReply(line.DataBits)}, {IntfReply(line.IntfPort)}, {"flowctl is disable"}};
+        return {{BaudReply(line.BaudRate)},    {StopBitReply(line.StopBits)}, {ParityReply(line.Parity)},
+                {DataBitReply(line.DataBits)}, {IntfReply(line.IntfPort)},    {"flowctl is disable"}};
     }
     if (request == "~CMDIF?") return {{CmdIfReply(s.cmdIf)}};
     if (request == "~NETENCENABLE?") return {{AesEnableReply(s.aesEnable)}};

@@ -13,8 +13,8 @@ enum class UnitFamily { Rs485, Tx330 };
 // The contact-I/O unit's own settings, kept as the codes its commands carry on the wire
 // (binding 1-3, contact form 0 = a / 1 = b, input delay in tenths). Owned by Tx330Unit.
 struct Tx330State {
-    int chMode = 1;     // 0: channels 24-38, 1: channels 33-61
-    int opMode = 0;     // 0: FSK, 1: LoRa
+    int chMode = 1;  // 0: channels 24-38, 1: channels 33-61
+    int opMode = 0;  // 0: FSK, 1: LoRa
     int ch = 33;
     int nodeId = 1;
     int grpId = 0;
@@ -86,9 +86,9 @@ struct UnitState {
     std::string name = "Tarvic2(920MHz) TX-910A Ver1.7";
     std::string version = "2.6";
     // The unit's own serial line; the tool must talk at these settings to be understood.
-    Tormel::Domain::Common::Communication line{9600, 8, Tormel::Domain::Common::Parity::None,
-                                               Tormel::Domain::Common::StopBits::One, 0, 1,
-                                               Tormel::Domain::Common::Handshake::None};
+    Tormel::Domain::Common::Communication line{
+        9600, 8, Tormel::Domain::Common::Parity::None,   Tormel::Domain::Common::StopBits::One,
+        0,    1, Tormel::Domain::Common::Handshake::None};
     Rs485State rs485;
     Tx330State tx330;
 };

@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
     } else {
         return Fail("--family must be rs485 or tx330");
     }
-    if (!family.empty() && family != "rs485" && family != "tx330") return Fail("--family must be rs485 or tx330");
+    if (!family.empty() && family != "rs485" && family != "tx330")
+        return Fail("--family must be rs485 or tx330");
 
     // Signals are taken by sigtimedwait below; blocked before the server's thread starts so
     // that thread inherits the mask and never takes them itself.

@@ -80,7 +80,10 @@ int main(int argc, char** argv) {
             TormelApp app(queue.Dispatcher());
             app.Init();
             bool done = false;
-            app.ConnectAndRead([&](AppCompletedCode code) { done = true; app.Completed(code); });
+            app.ConnectAndRead([&](AppCompletedCode code) {
+                done = true;
+                app.Completed(code);
+            });
             std::this_thread::sleep_for(1s);
             const auto start = Clock::now();
             app.Disconnect();
@@ -108,24 +111,34 @@ int main(int argc, char** argv) {
             app.Init();
             bool done = false;
             auto start = Clock::now();
-            app.Connect([&](AppCompletedCode code) { done = true; app.Completed(code); });
+            app.Connect([&](AppCompletedCode code) {
+                done = true;
+                app.Completed(code);
+            });
             queue.PumpUntil([&] { return done; }, 60s);
             connectRatio.push_back(Ms(Clock::now() - start) / 300.0);
             done = false;
-            app.ConnectAndRead([&](AppCompletedCode code) { done = true; app.Completed(code); });
+            app.ConnectAndRead([&](AppCompletedCode code) {
+                done = true;
+                app.Completed(code);
+            });
             queue.PumpUntil([&] { return done; }, 60s);
 
             Pelnix::Sim::Faults faults;
             faults.silentOn = {"~SLNT="};
             units.servers[0]->SetFaults(faults);
             done = false;
-            app.Write([&](AppCompletedCode code) { done = true; app.Completed(code); });
+            app.Write([&](AppCompletedCode code) {
+                done = true;
+                app.Completed(code);
+            });
             const auto deadline = Clock::now() + 60s;
             while (true) {
                 const auto requests = units.servers[0]->Requests();
                 if (!requests.empty() && requests.back().rfind("~SLNT=", 0) == 0) break;
                 if (Clock::now() > deadline || done) {
-                    std::fprintf(stderr, "the write did not reach the silent interval: %s\n", app.Result().c_str());
+                    std::fprintf(stderr, "the write did not reach the silent interval: %s\n",
+                                 app.Result().c_str());
                     return 1;
                 }
                 std::this_thread::sleep_for(1ms);
@@ -139,13 +152,17 @@ int main(int argc, char** argv) {
     }
 
     std::printf("rounds: %d\n", rounds);
-    std::printf("disconnect during a scan of 30 silent ports -> completion delivered: median %.2f ms, worst %.2f ms\n",
-                Median(scanStop), *std::max_element(scanStop.begin(), scanStop.end()));
-    std::printf("controller destroyed during such a scan: median %.2f ms, worst %.2f ms\n", Median(scanDestroy),
-                *std::max_element(scanDestroy.begin(), scanDestroy.end()));
-    std::printf("disconnect during a write waiting on a reply -> completion delivered: median %.2f ms, worst %.2f ms\n",
-                Median(writeStop), *std::max_element(writeStop.begin(), writeStop.end()));
-    std::printf("connect on the worker, measured / floor (300 ms): median %.4f, worst %.4f\n", Median(connectRatio),
-                *std::max_element(connectRatio.begin(), connectRatio.end()));
+    std::printf(
+        "disconnect during a scan of 30 silent ports -> completion delivered: median %.2f ms, worst %.2f "
+        "ms\n",
+        Median(scanStop), *std::max_element(scanStop.begin(), scanStop.end()));
+    std::printf("controller destroyed during such a scan: median %.2f ms, worst %.2f ms\n",
+                Median(scanDestroy), *std::max_element(scanDestroy.begin(), scanDestroy.end()));
+    std::printf(
+        "disconnect during a write waiting on a reply -> completion delivered: median %.2f ms, worst %.2f "
+        "ms\n",
+        Median(writeStop), *std::max_element(writeStop.begin(), writeStop.end()));
+    std::printf("connect on the worker, measured / floor (300 ms): median %.4f, worst %.4f\n",
+                Median(connectRatio), *std::max_element(connectRatio.begin(), connectRatio.end()));
     return 0;
 }

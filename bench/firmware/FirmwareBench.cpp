@@ -47,8 +47,8 @@ struct Timing {
             sum += m;
         }
         std::printf("%-6s rounds %zu  mean %8.1f us  median %8.1f us  min %8.1f us  max %8.1f us\n", what,
-                    micros.size(), sum / static_cast<double>(micros.size()), micros[micros.size() / 2], micros.front(),
-                    micros.back());
+                    micros.size(), sum / static_cast<double>(micros.size()), micros[micros.size() / 2],
+                    micros.front(), micros.back());
     }
 };
 

@@ -52,7 +52,8 @@ struct Floor {
     int radioChanges = 0;
     int reopens = 0;
     double Ms(const CommandTiming& t) const {
-        return received * ::Ms(t.LinePause) + radioChanges * ::Ms(t.RadioChangeDelay) + reopens * ::Ms(t.ReopenDelay);
+        return received * ::Ms(t.LinePause) + radioChanges * ::Ms(t.RadioChangeDelay) +
+               reopens * ::Ms(t.ReopenDelay);
     }
 };
 
@@ -65,11 +66,12 @@ void LoadSettings() {
     TX330Command::m_nodeinfo.AESEncryptKeySetting = NodeinfoAESEncryptKeySetting::Change;
     for (int i = 0; i < 16; ++i) TX330Command::m_nodeinfo.*kAESEncryptKeyFields[i] = 0x1000u + 0x0101u * i;
     DidoCommand::DidoinfoConfig({DidoinfoDoBind::DI3, DidoinfoDoBind::DI1, DidoinfoDoBind::DI2,
-                                 DidoinfoDoInvert::INVERT, DidoinfoDoInvert::NONINVERT, DidoinfoDoInvert::INVERT,
-                                 DidoinfoDoOffDelay{1200}, DidoinfoDoOnDelay{7}, DidoinfoDoKeepTime{30},
-                                 DidoinfoDoKeepSignal::ON, DidoinfoDiDelay{23}});
+                                 DidoinfoDoInvert::INVERT, DidoinfoDoInvert::NONINVERT,
+                                 DidoinfoDoInvert::INVERT, DidoinfoDoOffDelay{1200}, DidoinfoDoOnDelay{7},
+                                 DidoinfoDoKeepTime{30}, DidoinfoDoKeepSignal::ON, DidoinfoDiDelay{23}});
     WirelessCommand::WirelessinfoConfig({WirelessinfoChMode::CH24to37, WirelessinfoOpMode::LoRa,
-                                         WirelessinfoCh{30}, WirelessinfoNodeId{99}, WirelessinfoGrpId{65534}});
+                                         WirelessinfoCh{30}, WirelessinfoNodeId{99},
+                                         WirelessinfoGrpId{65534}});
 }
 
 }  // namespace
@@ -96,7 +98,8 @@ int main(int argc, char** argv) {
     Command::SetTraceSink([&](TraceDirection direction, std::string_view line, Clock::time_point) {
         if (!counting) return;
         if (direction == TraceDirection::Received) ++floor.received;
-        if (direction == TraceDirection::Sent && (line.starts_with("~CHMODE=") || line.starts_with("~OPMODE=")))
+        if (direction == TraceDirection::Sent &&
+            (line.starts_with("~CHMODE=") || line.starts_with("~OPMODE=")))
             ++floor.radioChanges;
         if (direction == TraceDirection::Event && line.starts_with("opened ")) ++floor.reopens;
     });

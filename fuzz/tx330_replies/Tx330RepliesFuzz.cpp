@@ -28,7 +28,7 @@ using Platform::SerialStatus;
 
 // A port whose unit answers every read with the next scripted line, then falls silent.
 class ScriptedPort : public Platform::ISerialPort {
-public:
+  public:
     explicit ScriptedPort(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
     SerialResult Open(const Platform::SerialSettings&) override {
         m_open = true;
@@ -49,7 +49,7 @@ public:
     }
     SerialResult LastOpenError() const override { return {}; }
 
-private:
+  private:
     std::vector<std::string> m_lines;
     size_t m_next = 0;
     bool m_open = false;
@@ -78,24 +78,30 @@ void EveryParser(std::string_view line) {
     Parse(DidoCommand::ParseDoInvert, line);
     Parse(DidoCommand::ParseDoOffDelay, line);
     Parse(DidoCommand::ParseDoOnDelay, line);
-    Parse([](std::string_view l) {
-        const auto keep = static_cast<int32_t>(DidoCommand::ParseDoKeepTime(l));
-        if (keep != 0 && (keep < 30 || keep > 3600)) std::abort();
-    }, line);
+    Parse(
+        [](std::string_view l) {
+            const auto keep = static_cast<int32_t>(DidoCommand::ParseDoKeepTime(l));
+            if (keep != 0 && (keep < 30 || keep > 3600)) std::abort();
+        },
+        line);
     Parse(DidoCommand::ParseDoKeepSignal, line);
-    Parse([](std::string_view l) {
-        const auto delay = static_cast<int32_t>(DidoCommand::ParseDiDelay(l));
-        if (delay < 0 || delay > 100) std::abort();
-    }, line);
+    Parse(
+        [](std::string_view l) {
+            const auto delay = static_cast<int32_t>(DidoCommand::ParseDiDelay(l));
+            if (delay < 0 || delay > 100) std::abort();
+        },
+        line);
     Parse(WirelessCommand::ParseChMode, line);
     Parse(WirelessCommand::ParseOpMode, line);
     Parse(WirelessCommand::ParseCh, line);
     Parse(WirelessCommand::ParseNodeId, line);
     Parse(WirelessCommand::ParseGrpId, line);
-    Parse([](std::string_view l) {
-        const int32_t awt = TX330Command::ParseAwt(l);
-        if (awt < 0 || awt > 25) std::abort();
-    }, line);
+    Parse(
+        [](std::string_view l) {
+            const int32_t awt = TX330Command::ParseAwt(l);
+            if (awt < 0 || awt > 25) std::abort();
+        },
+        line);
 }
 
 }  // namespace
@@ -133,16 +139,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ScriptedPort port(lines);
         port.Open({});
         Modem::Command::SerialPort(&port);
-        Modem::TX330Command::m_communication = {9600, 8, Common::Parity::Even, Common::StopBits::One, 3, 1,
-                                                Common::Handshake::None};
+        Modem::TX330Command::m_communication = {9600, 8, Common::Parity::Even,   Common::StopBits::One,
+                                                3,    1, Common::Handshake::None};
         Modem::TX330Command::m_current = Modem::TX330Command::m_communication;
         Modem::TX330Command::m_nodeinfo.AESEncryptEnable = Common::NodeinfoAESEncryptEnable::Enable;
         Modem::TX330Command::m_nodeinfo.AESEncryptType = Common::NodeinfoAESEncryptType::AES128;
         Modem::TX330Command::m_nodeinfo.AESEncryptKeySetting = Common::NodeinfoAESEncryptKeySetting::Init;
         Modem::DidoCommand::m_didoinfo = {};
-        Modem::WirelessCommand::m_wirelessinfo = {Common::WirelessinfoChMode::CH33to60, Common::WirelessinfoOpMode::FSK,
-                                                  Common::WirelessinfoCh{40}, Common::WirelessinfoNodeId{1},
-                                                  Common::WirelessinfoGrpId{2}};
+        Modem::WirelessCommand::m_wirelessinfo = {
+            Common::WirelessinfoChMode::CH33to60, Common::WirelessinfoOpMode::FSK, Common::WirelessinfoCh{40},
+            Common::WirelessinfoNodeId{1}, Common::WirelessinfoGrpId{2}};
         Allowed(Modem::TX330Command::Write());
         Allowed(Modem::TX330Command::InitWrite());
         Modem::Command::SerialPort(nullptr);

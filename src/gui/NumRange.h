@@ -97,7 +97,7 @@ class NumRange {
     PELNIX_UNITS10(6) PELNIX_UNITS10(7) PELNIX_UNITS10(8) PELNIX_UNITS10(9)
 #undef PELNIX_UNITS10
 #undef PELNIX_UNIT
-    // clang-format on
+        // clang-format on
 
         // The items that the range list of row 1 to 25 offers (index row - 1), in list order.
         std::array<std::shared_ptr<QStringList>, kBindingRows> m_nowList;

@@ -99,13 +99,9 @@ bool BackgroundWorker::WaitFinished(std::chrono::milliseconds timeout) const {
     return m_shared->finishedChanged.wait_for(lock, timeout, [this] { return m_shared->finished; });
 }
 
-void BackgroundWorker::RequestStop() {
-    m_shared->stopRequested.store(true);
-}
+void BackgroundWorker::RequestStop() { m_shared->stopRequested.store(true); }
 
-bool BackgroundWorker::StopRequested() const {
-    return m_shared->stopRequested.load();
-}
+bool BackgroundWorker::StopRequested() const { return m_shared->stopRequested.load(); }
 
 bool BackgroundWorker::Release(std::chrono::milliseconds grace) {
     m_released = true;

@@ -22,7 +22,7 @@ namespace Tormel::Platform {
 // window or ending the program never hangs on a serial call. Whatever the work function uses
 // must then stay alive on its own (capture it by value or by shared pointer).
 class BackgroundWorker {
-public:
+  public:
     using Task = std::function<void()>;
     // Puts a task on the owner's queue. Called on the worker thread; it should queue the task
     // and return, and must be safe to call from another thread.
@@ -58,7 +58,7 @@ public:
     // on its own otherwise. Returns whether the thread was joined (or never started).
     bool Release(std::chrono::milliseconds grace = kDefaultGrace);
 
-private:
+  private:
     struct Shared;
 
     Dispatcher m_dispatcher;

@@ -128,13 +128,15 @@ std::vector<std::string> ListSerialPortNames(const PortListOptions& options) {
         if (!fs::exists(fs::symlink_status(it->path() / "device", ec))) continue;
         const std::string devicePath = options.DevRoot + "/" + name;
         if (StartsWith(name, "ttyS")) {
-            const bool known = options.UartProbe ? options.UartProbe(devicePath) : DriverKnowsUart(devicePath);
+            const bool known =
+                options.UartProbe ? options.UartProbe(devicePath) : DriverKnowsUart(devicePath);
             if (!known) continue;
         }
         names.push_back(devicePath);
     }
 
-    const std::string folder = options.VirtualPortFolder.empty() ? VirtualPortFolder() : options.VirtualPortFolder;
+    const std::string folder =
+        options.VirtualPortFolder.empty() ? VirtualPortFolder() : options.VirtualPortFolder;
     ec.clear();
     if (IsSafeFolder(folder, nullptr)) {
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {

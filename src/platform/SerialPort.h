@@ -31,19 +31,19 @@ struct SerialSettings {
 
 enum class SerialStatus : int32_t {
     Ok = 0,
-    TimedOut,       // nothing (or no complete line) arrived before the deadline
-    NotOpen,        // the port was not open when the call started
-    Closed,         // the port was closed by another thread while the call waited
-    HungUp,         // the device went away (unplugged, pty master closed)
-    InvalidSetting, // a setting the port cannot take (unknown bit rate, 5 data bits, ...)
-    Error,          // any other system failure; see errorNumber and message
+    TimedOut,        // nothing (or no complete line) arrived before the deadline
+    NotOpen,         // the port was not open when the call started
+    Closed,          // the port was closed by another thread while the call waited
+    HungUp,          // the device went away (unplugged, pty master closed)
+    InvalidSetting,  // a setting the port cannot take (unknown bit rate, 5 data bits, ...)
+    Error,           // any other system failure; see errorNumber and message
 };
 
 // Outcome of one port call, with the OS detail captured where it happened.
 struct SerialResult {
     SerialStatus status = SerialStatus::Ok;
-    int errorNumber = 0;   // errno of the failing call, 0 if none
-    std::string message;   // human-readable reason, e.g. "Permission denied"
+    int errorNumber = 0;  // errno of the failing call, 0 if none
+    std::string message;  // human-readable reason, e.g. "Permission denied"
 
     bool ok() const { return status == SerialStatus::Ok; }
     static SerialResult Success() { return {}; }
@@ -53,7 +53,7 @@ struct SerialResult {
 // called from any thread; the other calls come from one thread at a time. Close while a
 // ReadLine waits makes that read return Closed at once.
 class ISerialPort {
-public:
+  public:
     virtual ~ISerialPort() = default;
 
     virtual SerialResult Open(const SerialSettings& settings) = 0;

@@ -22,13 +22,12 @@ struct RateCode {
 };
 
 constexpr RateCode kRates[] = {
-    {50, B50},         {75, B75},         {110, B110},         {134, B134},         {150, B150},
-    {200, B200},       {300, B300},       {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
-    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000},
-    {4000000, B4000000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
 SerialResult Failure(SerialStatus status, int error, std::string message) {
@@ -69,25 +68,43 @@ SerialResult BuildTermiosRequest(const SerialSettings& settings, TermiosRequest&
     }
     uint32_t cflag = CREAD | CLOCAL;
     switch (settings.DataBits) {
-        case 7: cflag |= CS7; break;
-        case 8: cflag |= CS8; break;
+        case 7:
+            cflag |= CS7;
+            break;
+        case 8:
+            cflag |= CS8;
+            break;
         default:
             return Failure(SerialStatus::InvalidSetting, EINVAL,
                            std::to_string(settings.DataBits) + " data bits are not supported");
     }
     switch (settings.Parity) {
-        case Parity::None: break;
-        case Parity::Odd: cflag |= PARENB | PARODD; break;
-        case Parity::Even: cflag |= PARENB; break;
+        case Parity::None:
+            break;
+        case Parity::Odd:
+            cflag |= PARENB | PARODD;
+            break;
+        case Parity::Even:
+            cflag |= PARENB;
+            break;
         // Stick parity: with CMSPAR, PARODD selects mark and its absence space.
-        case Parity::Mark: cflag |= PARENB | CMSPAR | PARODD; break;
-        case Parity::Space: cflag |= PARENB | CMSPAR; break;
-        default: return Failure(SerialStatus::InvalidSetting, EINVAL, "Unknown parity");
+        case Parity::Mark:
+            cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case Parity::Space:
+            cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            return Failure(SerialStatus::InvalidSetting, EINVAL, "Unknown parity");
     }
     switch (settings.StopBits) {
-        case StopBits::One: break;
-        case StopBits::Two: cflag |= CSTOPB; break;
-        default: return Failure(SerialStatus::InvalidSetting, EINVAL, "Only one or two stop bits are supported");
+        case StopBits::One:
+            break;
+        case StopBits::Two:
+            cflag |= CSTOPB;
+            break;
+        default:
+            return Failure(SerialStatus::InvalidSetting, EINVAL, "Only one or two stop bits are supported");
     }
     if (settings.Handshake != Handshake::None) {
         return Failure(SerialStatus::InvalidSetting, EINVAL, "Flow control is not supported");
@@ -128,10 +145,18 @@ SerialResult ReadBackLineSettings(int fd, LineReadback& line) {
     if (ioctl(fd, TCGETS2, &tio) != 0) return FromErrno(errno);
     line.BaudRate = RateOf(tio.c_cflag & CBAUD, tio.c_ospeed);
     switch (tio.c_cflag & CSIZE) {
-        case CS5: line.DataBits = 5; break;
-        case CS6: line.DataBits = 6; break;
-        case CS7: line.DataBits = 7; break;
-        default: line.DataBits = 8; break;
+        case CS5:
+            line.DataBits = 5;
+            break;
+        case CS6:
+            line.DataBits = 6;
+            break;
+        case CS7:
+            line.DataBits = 7;
+            break;
+        default:
+            line.DataBits = 8;
+            break;
     }
     if (!(tio.c_cflag & PARENB)) {
         line.Parity = Parity::None;

@@ -57,7 +57,7 @@ bool IsPtySlave(int fd) {
 }
 
 class TermiosSerialPort final : public ISerialPort {
-public:
+  public:
     TermiosSerialPort() { m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
 
     ~TermiosSerialPort() override {
@@ -168,7 +168,7 @@ public:
         return m_lastOpenError;
     }
 
-private:
+  private:
     void KeepPossibleTerminatorStart(const std::string& terminator) {
         const std::size_t keep = terminator.size() - 1;
         if (m_buffer.size() > keep) m_buffer.erase(0, m_buffer.size() - keep);
@@ -176,7 +176,7 @@ private:
 
     // Holds the descriptor in use for the length of one call; Close waits for it.
     class Use {
-    public:
+      public:
         explicit Use(TermiosSerialPort& port) : m_port(port) {
             std::lock_guard lock(port.m_mutex);
             if (port.m_fd < 0) {
@@ -199,7 +199,7 @@ private:
         int fd() const { return m_fd; }
         const SerialResult& result() const { return m_result; }
 
-    private:
+      private:
         TermiosSerialPort& m_port;
         int m_fd = -1;
         SerialResult m_result;
@@ -232,8 +232,10 @@ private:
 
     SerialResult OpenLocked(const SerialSettings& settings) {
         if (m_wakeFd < 0) return Failure(SerialStatus::Error, errno, "Cannot create the wake-up event");
-        if (settings.PortName.empty()) return Failure(SerialStatus::InvalidSetting, EINVAL, "No port name given");
-        if (settings.NewLine.empty()) return Failure(SerialStatus::InvalidSetting, EINVAL, "No line terminator given");
+        if (settings.PortName.empty())
+            return Failure(SerialStatus::InvalidSetting, EINVAL, "No port name given");
+        if (settings.NewLine.empty())
+            return Failure(SerialStatus::InvalidSetting, EINVAL, "No line terminator given");
         if (settings.ReadTimeoutMs < 0 || settings.WriteTimeoutMs < 0) {
             return Failure(SerialStatus::InvalidSetting, EINVAL, "A time-out cannot be negative");
         }

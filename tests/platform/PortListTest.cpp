@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Port listing over a fake sysfs tree and a virtual-port folder of the test's own.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "platform/SerialPort.h"
 #include "support/SimPty.h"
@@ -26,11 +26,12 @@ void AddTty(const fs::path& sysfs, const std::string& name, bool withDevice) {
 }  // namespace
 
 TEST(PortList, NaturalOrder) {
-    std::vector<std::string> names = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyACM1",
-                                      "/dev/ttyS02", "/dev/ttyS1",  "/dev/ttyUSB10", "/dev/ttyUSB9"};
+    std::vector<std::string> names = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2",    "/dev/ttyACM1",
+                                      "/dev/ttyS02", "/dev/ttyS1",   "/dev/ttyUSB10", "/dev/ttyUSB9"};
     std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return NaturalLess(a, b); });
-    EXPECT_EQ(names, (std::vector<std::string>{"/dev/ttyACM1", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS02",
-                                               "/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyUSB9", "/dev/ttyUSB10"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"/dev/ttyACM1", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS02",
+                                        "/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyUSB9", "/dev/ttyUSB10"}));
     EXPECT_FALSE(NaturalLess("ttyS2", "ttyS2"));
     EXPECT_TRUE(NaturalLess("ttyS", "ttyS0"));
     EXPECT_TRUE(NaturalLess("com99999999999999999999998", "com99999999999999999999999"));
@@ -39,19 +40,19 @@ TEST(PortList, NaturalOrder) {
 TEST(PortList, RealDevicesAndVirtualPortsTogether) {
     Pelnix::Test::TempFolder root;
     const fs::path sysfs = fs::path(root.Path()) / "sys/class/tty";
-    AddTty(sysfs, "tty0", false);     // a virtual terminal
+    AddTty(sysfs, "tty0", false);  // a virtual terminal
     AddTty(sysfs, "console", false);
     AddTty(sysfs, "ttyUSB10", true);
     AddTty(sysfs, "ttyUSB2", true);
     AddTty(sysfs, "ttyACM0", true);
-    AddTty(sysfs, "ttyS0", true);     // a UART answers here
-    AddTty(sysfs, "ttyS1", true);     // registered by the driver, nothing behind it
+    AddTty(sysfs, "ttyS0", true);  // a UART answers here
+    AddTty(sysfs, "ttyS1", true);  // registered by the driver, nothing behind it
     AddTty(sysfs, "ttyS10", true);
 
     const fs::path ports = fs::path(root.Path()) / "ports";
     ASSERT_TRUE(EnsurePrivateFolder(ports.string()).ok());
     fs::create_symlink("/dev/pts/98", ports / "sim10");
-    fs::create_symlink("/dev/pts/99", ports / "sim9");   // dangling links are listed too
+    fs::create_symlink("/dev/pts/99", ports / "sim9");  // dangling links are listed too
     std::ofstream((ports / "notes.txt").string()) << "not a port";
 
     PortListOptions options;

@@ -14,7 +14,7 @@
 namespace Pelnix::Test {
 
 class PtyPair {
-public:
+  public:
     PtyPair() {
         m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
@@ -46,7 +46,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + within;
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
             if (left <= 0) return got;
             pollfd p{m_master, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left)) <= 0 || !(p.revents & POLLIN)) return got;
@@ -63,7 +64,7 @@ public:
         m_master = -1;
     }
 
-private:
+  private:
     int m_master = -1;
     std::string m_slavePath;
 };

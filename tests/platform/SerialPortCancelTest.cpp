@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Closing the port from another thread while a call waits (how an operation is cancelled).
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <future>
-#include <gtest/gtest.h>
 #include <thread>
 
 #include "platform/PtyPair.h"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The termios port against a real pseudo-terminal; the test plays the device on the master.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -7,7 +8,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "platform/PtyPair.h"
 #include "platform/SerialPort.h"
@@ -71,8 +71,9 @@ TEST(TermiosSettings, RequestCarriesDataBitsAndParity) {
         Parity parity;
         uint32_t bits;  // of PARENB | PARODD | CMSPAR
     };
-    for (const Case& c : {Case{Parity::None, 0}, Case{Parity::Odd, PARENB | PARODD}, Case{Parity::Even, PARENB},
-                          Case{Parity::Mark, PARENB | PARODD | CMSPAR}, Case{Parity::Space, PARENB | CMSPAR}}) {
+    for (const Case& c :
+         {Case{Parity::None, 0}, Case{Parity::Odd, PARENB | PARODD}, Case{Parity::Even, PARENB},
+          Case{Parity::Mark, PARENB | PARODD | CMSPAR}, Case{Parity::Space, PARENB | CMSPAR}}) {
         settings.Parity = c.parity;
         ASSERT_TRUE(BuildTermiosRequest(settings, request).ok());
         EXPECT_EQ(request.cflag & (PARENB | PARODD | CMSPAR), c.bits) << static_cast<int>(c.parity);
@@ -99,9 +100,11 @@ TEST(TermiosSettings, SettingsThePortCannotTakeAreRefusedBeforeOpening) {
     };
     EXPECT_EQ(refused([](SerialSettings& s) { s.BaudRate = 0; }), SerialStatus::InvalidSetting);
     EXPECT_EQ(refused([](SerialSettings& s) { s.DataBits = 5; }), SerialStatus::InvalidSetting);
-    EXPECT_EQ(refused([](SerialSettings& s) { s.StopBits = StopBits::OnePointFive; }), SerialStatus::InvalidSetting);
+    EXPECT_EQ(refused([](SerialSettings& s) { s.StopBits = StopBits::OnePointFive; }),
+              SerialStatus::InvalidSetting);
     EXPECT_EQ(refused([](SerialSettings& s) { s.StopBits = StopBits::None; }), SerialStatus::InvalidSetting);
-    EXPECT_EQ(refused([](SerialSettings& s) { s.Parity = static_cast<Parity>(9); }), SerialStatus::InvalidSetting);
+    EXPECT_EQ(refused([](SerialSettings& s) { s.Parity = static_cast<Parity>(9); }),
+              SerialStatus::InvalidSetting);
     EXPECT_EQ(refused([](SerialSettings& s) { s.Handshake = Handshake::RequestToSend; }),
               SerialStatus::InvalidSetting);
     EXPECT_EQ(refused([](SerialSettings& s) { s.NewLine.clear(); }), SerialStatus::InvalidSetting);
@@ -129,7 +132,6 @@ TEST(TermiosOpen, FailuresKeepTheirReason) {
     EXPECT_NE(plain.message.find("not a serial device"), std::string::npos) << plain.message;
     EXPECT_EQ(port->LastOpenError().errorNumber, ENOTTY);
     EXPECT_FALSE(port->IsOpen());
-
 }
 
 TEST(TermiosOpen, PermissionDeniedIsKeptForTheUser) {
@@ -203,9 +205,7 @@ TEST(TermiosLines, LinesAreCutAtCrLfWhateverTheWritesWere) {
 TEST(TermiosLines, AnOverLongLineFailsAndTheNextLineIsRead) {
     OpenPort p(2000);
     std::string line;
-    std::thread device([&] {
-        p.pty.Send(std::string(200 * 1024, 'x') + "\r\nok\r\n");
-    });
+    std::thread device([&] { p.pty.Send(std::string(200 * 1024, 'x') + "\r\nok\r\n"); });
     const SerialResult tooLong = p.port->ReadLine(line);
     EXPECT_EQ(tooLong.status, SerialStatus::Error);
     EXPECT_EQ(tooLong.errorNumber, EMSGSIZE);

@@ -37,8 +37,15 @@ TEST(WorkerThread, WorkRunsElsewhereAndCompletionArrivesOnTheOwnersThreadWithThe
     int result = 0;  // written by the work, read by the completion: ordered by the delivery
     bool completed = false;
 
-    ASSERT_TRUE(worker.Start([&] { workThread = std::this_thread::get_id(); result = 42; },
-                             [&] { completionThread = std::this_thread::get_id(); completed = true; }));
+    ASSERT_TRUE(worker.Start(
+        [&] {
+            workThread = std::this_thread::get_id();
+            result = 42;
+        },
+        [&] {
+            completionThread = std::this_thread::get_id();
+            completed = true;
+        }));
     ASSERT_TRUE(worker.WaitFinished(5s));
     EXPECT_FALSE(completed) << "the completion must wait for the owner to pump its queue";
 
@@ -95,7 +102,8 @@ TEST(WorkerThread, ReleaseDropsACompletionThatIsAlreadyQueued) {
         ASSERT_TRUE(worker.WaitFinished(5s));
         // Give the thread time to post; whether or not it has, destruction must cancel delivery.
         const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (queue.Posted() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        while (queue.Posted() == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
     }
     EXPECT_EQ(queue.Posted(), 1);
     queue.PumpPending();
@@ -135,7 +143,12 @@ TEST(WorkerThread, DestroyingAWorkerWhoseWorkEndsInTheGraceJoinsIt) {
     std::thread opener;
     {
         BackgroundWorker worker(queue.Dispatcher());
-        ASSERT_TRUE(worker.Start([gate] { gate->WaitOpen(); gate->workEnded = true; }, [] {}));
+        ASSERT_TRUE(worker.Start(
+            [gate] {
+                gate->WaitOpen();
+                gate->workEnded = true;
+            },
+            [] {}));
         opener = std::thread([gate] {
             std::this_thread::sleep_for(30ms);
             gate->open = true;

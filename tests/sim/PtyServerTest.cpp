@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The simulated unit on a pty, driven through the tool's own termios port.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <gtest/gtest.h>
 
 #include "platform/SerialPort.h"
 #include "support/SimPty.h"
@@ -17,11 +17,13 @@ using namespace std::chrono_literals;
 namespace {
 
 class Tool {
-public:
-    explicit Tool(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 200) {
+  public:
+    explicit Tool(const std::string& path, int baud = 9600, StopBits stop = StopBits::One,
+                  int timeoutMs = 200) {
         Reopen(path, baud, stop, timeoutMs);
     }
-    void Reopen(const std::string& path, int baud = 9600, StopBits stop = StopBits::One, int timeoutMs = 200) {
+    void Reopen(const std::string& path, int baud = 9600, StopBits stop = StopBits::One,
+                int timeoutMs = 200) {
         SerialSettings settings;
         settings.PortName = path;
         settings.BaudRate = baud;
@@ -42,7 +44,7 @@ public:
         if (read.ok()) return line;
         return read.status == SerialStatus::TimedOut ? "<timeout>"
                : read.status == SerialStatus::HungUp ? "<hung up>"
-                                                      : "<error>";
+                                                     : "<error>";
     }
     std::unique_ptr<ISerialPort> port = CreateSerialPort();
 };
@@ -109,7 +111,11 @@ TEST(PtyServer, ADelayedReplyWaitsItsTime) {
     EXPECT_NE(tool.Ask("~INIT="), "<timeout>");
     EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
     // A server stopped during the delay ends at once.
-    sim.ResetUnit([] { UnitState slow; slow.rs485.initDelayMs = 60000; return slow; }());
+    sim.ResetUnit([] {
+        UnitState slow;
+        slow.rs485.initDelayMs = 60000;
+        return slow;
+    }());
     tool.port->WriteLine("~INIT=");
     ASSERT_TRUE(sim.WaitForRequests(2, 2s));
     const auto stopStart = std::chrono::steady_clock::now();
@@ -133,8 +139,8 @@ TEST(PtyServer, FaultsSilenceEmptyWrongAndGarbage) {
     sim.SilentOn("~NOTHING");
     EXPECT_EQ(tool.Ask("~CONNECT?"), "ok");
     // A silenced request still shows in the dialogue: it was sent, the unit just kept quiet.
-    EXPECT_EQ(sim.Requests(),
-              (std::vector<std::string>{"~CONNECT?", "~CONNECT?", "~VER?", "~NAME?", "~BOGUS?", "~CONNECT?"}));
+    EXPECT_EQ(sim.Requests(), (std::vector<std::string>{"~CONNECT?", "~CONNECT?", "~VER?", "~NAME?",
+                                                        "~BOGUS?", "~CONNECT?"}));
 
     sim.ClearFaults();
     EXPECT_EQ(tool.Ask("~VER?"), UnitState{}.version);

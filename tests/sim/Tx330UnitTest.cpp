@@ -91,8 +91,9 @@ TEST(Tx330Unit, LineSettingsTakeEffectAndInitRestoresTheFactoryValues) {
 
 TEST(Tx330Unit, RefusesValuesItCannotTake) {
     SimUnit unit(Tx330FactoryState());
-    for (const char* request : {"~KEEP=15", "~OFFDELAY=1201", "~CH=23", "~ID=100", "~GRP=65535", "~BINDDO=1,2",
-                                "~BINDDO=0,1,2", "~CONTACT=2,0,0", "~DIDELAY=101", "~BAUD=8", "~CHMODE=-1", "~CH=x"}) {
+    for (const char* request :
+         {"~KEEP=15", "~OFFDELAY=1201", "~CH=23", "~ID=100", "~GRP=65535", "~BINDDO=1,2", "~BINDDO=0,1,2",
+          "~CONTACT=2,0,0", "~DIDELAY=101", "~BAUD=8", "~CHMODE=-1", "~CH=x"}) {
         EXPECT_EQ(One(unit, request), "invalid parameter") << request;
     }
     EXPECT_EQ(One(unit, "~KEEP=0"), "keep timer is 0 sec");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The pelnix-unit-sim program as a user runs it: flags, the printed port, the log, the stop.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "platform/SerialPort.h"
 #include "support/SimPty.h"
@@ -21,7 +21,7 @@ namespace {
 
 // The program with its standard output on a pipe.
 class Program {
-public:
+  public:
     explicit Program(std::vector<std::string> args) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
@@ -50,7 +50,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + within;
         while (m_output.find(text) == std::string::npos) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
             if (left <= 0) return false;
             pollfd p{m_out, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left)) <= 0) return false;
@@ -76,7 +77,7 @@ public:
     }
     const std::string& Output() const { return m_output; }
 
-private:
+  private:
     pid_t m_pid = -1;
     int m_out = -1;
     std::string m_output;

@@ -48,7 +48,9 @@ Tormel::Platform::PortListOptions SimPty::PortListOptions() const {
     return options;
 }
 
-std::vector<std::string> SimPty::ListPorts() const { return Tormel::Platform::ListSerialPortNames(PortListOptions()); }
+std::vector<std::string> SimPty::ListPorts() const {
+    return Tormel::Platform::ListSerialPortNames(PortListOptions());
+}
 
 std::vector<std::string> SimPty::ListPortsIn(const std::string& folder) {
     Tormel::Platform::PortListOptions options;

@@ -14,14 +14,14 @@ namespace Pelnix::Test {
 
 // A folder of the test's own, removed with everything in it when the object goes.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     const std::string& Path() const { return m_path; }
 
-private:
+  private:
     std::string m_path;
 };
 
@@ -29,7 +29,7 @@ private:
 // fixture's own (or in a folder the test shares between several units). The unit runs on its
 // own thread; everything here is safe to call from the test's thread while the tool talks.
 class SimPty {
-public:
+  public:
     explicit SimPty(Sim::UnitState state = {});
     // Registers the port as `name` in `folder`, so that several units can share one folder
     // (for example sim1 ... sim31 for a scan over many ports). The folder is not removed.
@@ -50,7 +50,8 @@ public:
     std::vector<std::string> Requests() const;
     std::vector<Sim::LogEntry> Log() const;
     void ClearLog();
-    bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    bool WaitForRequests(std::size_t count,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
 
     // Fault switches; each call adds to the faults set so far. ClearFaults removes them all.
     void SilentOn(const std::string& requestPrefix);
@@ -68,7 +69,7 @@ public:
     bool HungUp() const;
     Sim::PtyServer& Server() { return *m_server; }
 
-private:
+  private:
     std::unique_ptr<TempFolder> m_ownFolder;
     std::string m_folder;
     std::unique_ptr<Sim::PtyServer> m_server;

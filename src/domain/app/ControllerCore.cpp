@@ -23,10 +23,12 @@ AppCompletedCode CompletedCodeFor(Operation operation, CommandResult result) {
                                                            : AppCompletedCode::ConnectError;
         case Operation::Writing:
             if (result == CommandResult::ErrConnect) return AppCompletedCode::ConnectError;
-            if (result == CommandResult::Err7DataBitNonParity) return AppCompletedCode::DataBit7NonParityError;
+            if (result == CommandResult::Err7DataBitNonParity)
+                return AppCompletedCode::DataBit7NonParityError;
             return AppCompletedCode::CommandError;
         case Operation::InitWriting:
-            return result == CommandResult::ErrConnect ? AppCompletedCode::ConnectError : AppCompletedCode::CommandError;
+            return result == CommandResult::ErrConnect ? AppCompletedCode::ConnectError
+                                                       : AppCompletedCode::CommandError;
     }
     return AppCompletedCode::CommandError;
 }
@@ -72,9 +74,7 @@ ControllerCore::~ControllerCore() {
     }
 }
 
-void ControllerCore::Initialised() {
-    m_status = AppStatus::Idle;
-}
+void ControllerCore::Initialised() { m_status = AppStatus::Idle; }
 
 void ControllerCore::Ended() {
     if (m_worker && m_worker->IsRunning()) {
@@ -137,10 +137,16 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
     }
     m_running = op;
     switch (op) {
-        case Operation::Connecting: m_status = AppStatus::Connecting; break;
-        case Operation::ConnectingAndReading: m_status = AppStatus::ConnectingAndReading; break;
+        case Operation::Connecting:
+            m_status = AppStatus::Connecting;
+            break;
+        case Operation::ConnectingAndReading:
+            m_status = AppStatus::ConnectingAndReading;
+            break;
         case Operation::Writing:
-        case Operation::InitWriting: m_status = AppStatus::Updating; break;
+        case Operation::InitWriting:
+            m_status = AppStatus::Updating;
+            break;
     }
     return AppResult::Pendding;
 }

@@ -31,7 +31,7 @@ AppCompletedCode CompletedCodeFor(Operation operation, Modem::CommandResult resu
 // from the window's thread. The worker thread touches only the command link and the copies
 // its work function owns; the state changes only here, on the window's thread.
 class ControllerCore {
-public:
+  public:
     // The controller's own serial port; the core hands it to the command link.
     ControllerCore(Platform::BackgroundWorker::Dispatcher dispatcher,
                    std::shared_ptr<Platform::ISerialPort> port);
@@ -62,7 +62,7 @@ public:
     // operation is still running.
     std::optional<Operation> Completed(AppCompletedCode code);
 
-private:
+  private:
     void ClosePort();
     // Tells the running operation to stop and closes the port under it.
     void StopRunning();

@@ -71,9 +71,7 @@ AppResult TormelApp::InitWrite(CompletedHandler handler) {
         [] { return Command::InitWrite(); }, std::move(handler));
 }
 
-AppResult TormelApp::Disconnect() {
-    return m_core.Disconnect();
-}
+AppResult TormelApp::Disconnect() { return m_core.Disconnect(); }
 
 AppResult TormelApp::Completed(AppCompletedCode code) {
     const std::optional<Operation> succeeded = m_core.Completed(code);

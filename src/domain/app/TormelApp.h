@@ -27,7 +27,7 @@ namespace Tormel::Domain::App {
 // After a completion has reached the window's handler, the window calls Completed with its
 // code before it reads any record or the state.
 class TormelApp {
-public:
+  public:
     // dispatcher puts a completion on the window's thread (the event loop, or a test's queue).
     explicit TormelApp(Platform::BackgroundWorker::Dispatcher dispatcher);
     // Stops a running operation, closes the port and releases the firmware editor; never
@@ -66,7 +66,7 @@ public:
     // The port the link tried last or is connected on; read it only while no operation runs.
     std::string PortName() const { return Modem::Command::m_portName; }
 
-private:
+  private:
     ControllerCore m_core;  // m_status, m_result, m_port, m_worker
     Firmware::ElfEditor m_editor;
     Modem::Command m_command;

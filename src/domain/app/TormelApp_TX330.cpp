@@ -71,8 +71,8 @@ AppResult_TX330 TormelApp_TX330::Write(CompletedHandler handler) {
         WirelessCommand::WirelessinfoConfig(m_wirelessinfo);
         DidoCommand::DidoinfoConfig(m_didoinfo);
     };
-    return ToTx330(m_core.Start(Operation::Writing, handOver, [] { return TX330Command::Write(); },
-                                std::move(handler)));
+    return ToTx330(m_core.Start(
+        Operation::Writing, handOver, [] { return TX330Command::Write(); }, std::move(handler)));
 }
 
 AppResult_TX330 TormelApp_TX330::InitWrite(CompletedHandler handler) {
@@ -82,13 +82,11 @@ AppResult_TX330 TormelApp_TX330::InitWrite(CompletedHandler handler) {
         WirelessCommand::WirelessinfoConfig(m_wirelessinfo);
         DidoCommand::DidoinfoConfig(m_didoinfo);
     };
-    return ToTx330(m_core.Start(Operation::InitWriting, handOver, [] { return TX330Command::InitWrite(); },
-                                std::move(handler)));
+    return ToTx330(m_core.Start(
+        Operation::InitWriting, handOver, [] { return TX330Command::InitWrite(); }, std::move(handler)));
 }
 
-AppResult_TX330 TormelApp_TX330::Disconnect() {
-    return ToTx330(m_core.Disconnect());
-}
+AppResult_TX330 TormelApp_TX330::Disconnect() { return ToTx330(m_core.Disconnect()); }
 
 AppResult_TX330 TormelApp_TX330::Completed(AppCompletedCode code) {
     const std::optional<Operation> succeeded = m_core.Completed(code);

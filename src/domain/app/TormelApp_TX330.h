@@ -23,7 +23,7 @@ namespace Tormel::Domain::App {
 // as TormelApp, with the radio and contact records in place of the packet and binding ones,
 // and the contact-I/O command set and firmware editor.
 class TormelApp_TX330 {
-public:
+  public:
     explicit TormelApp_TX330(Platform::BackgroundWorker::Dispatcher dispatcher);
     ~TormelApp_TX330();
 
@@ -57,7 +57,7 @@ public:
     Platform::ISerialPort& port() const { return m_core.Port(); }
     std::string PortName() const { return Modem::Command::m_portName; }
 
-private:
+  private:
     ControllerCore m_core;  // m_status, m_result, m_port, m_worker
     Firmware::ElfEditor_TX330 m_editor;
     Modem::TX330Command m_command;

@@ -13,7 +13,7 @@ struct Communication {
     int32_t DataBits = 0;
     Common::Parity Parity = Common::Parity::None;
     Common::StopBits StopBits = Common::StopBits::None;
-    int32_t Awt = 0;  // answer wait time in 10 ms steps (contact-I/O unit only)
+    int32_t Awt = 0;       // answer wait time in 10 ms steps (contact-I/O unit only)
     int32_t IntfPort = 0;  // 1 = RS485, 2 = USB
     Handshake FlowControl = Handshake::None;
 

@@ -59,10 +59,12 @@ struct Nodeinfo {
 
 // The key words in order, word 1 first, for code that walks a key as a whole.
 inline constexpr uint32_t Nodeinfo::*kAESEncryptKeyFields[16] = {
-    &Nodeinfo::AESEncryptKey1,  &Nodeinfo::AESEncryptKey2,  &Nodeinfo::AESEncryptKey3,  &Nodeinfo::AESEncryptKey4,
-    &Nodeinfo::AESEncryptKey5,  &Nodeinfo::AESEncryptKey6,  &Nodeinfo::AESEncryptKey7,  &Nodeinfo::AESEncryptKey8,
-    &Nodeinfo::AESEncryptKey9,  &Nodeinfo::AESEncryptKey10, &Nodeinfo::AESEncryptKey11, &Nodeinfo::AESEncryptKey12,
-    &Nodeinfo::AESEncryptKey13, &Nodeinfo::AESEncryptKey14, &Nodeinfo::AESEncryptKey15, &Nodeinfo::AESEncryptKey16};
+    &Nodeinfo::AESEncryptKey1,  &Nodeinfo::AESEncryptKey2,  &Nodeinfo::AESEncryptKey3,
+    &Nodeinfo::AESEncryptKey4,  &Nodeinfo::AESEncryptKey5,  &Nodeinfo::AESEncryptKey6,
+    &Nodeinfo::AESEncryptKey7,  &Nodeinfo::AESEncryptKey8,  &Nodeinfo::AESEncryptKey9,
+    &Nodeinfo::AESEncryptKey10, &Nodeinfo::AESEncryptKey11, &Nodeinfo::AESEncryptKey12,
+    &Nodeinfo::AESEncryptKey13, &Nodeinfo::AESEncryptKey14, &Nodeinfo::AESEncryptKey15,
+    &Nodeinfo::AESEncryptKey16};
 inline constexpr uint32_t Nodeinfo::*kEncryptKeyFields[8] = {
     &Nodeinfo::EncryptKey1, &Nodeinfo::EncryptKey2, &Nodeinfo::EncryptKey3, &Nodeinfo::EncryptKey4,
     &Nodeinfo::EncryptKey5, &Nodeinfo::EncryptKey6, &Nodeinfo::EncryptKey7, &Nodeinfo::EncryptKey8};

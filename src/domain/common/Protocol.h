@@ -5,7 +5,12 @@
 
 namespace Tormel::Domain::Common {
 
-enum class ProtocolFormat : int32_t { DecimalNumber = 0, HexadecimalNumber = 1, LittleEndian = 2, BigEndian = 3 };
+enum class ProtocolFormat : int32_t {
+    DecimalNumber = 0,
+    HexadecimalNumber = 1,
+    LittleEndian = 2,
+    BigEndian = 3
+};
 enum class ProtocolMethod : int32_t { None = 0, Bcc = 1, Crc = 2, Sum = 3 };
 enum class ProtocolThrough : int32_t { Mark = 1, Time = 2, Size = 3 };
 enum class ProtocolFmt2Enable : int32_t { Disable = 1, Enable = 2 };

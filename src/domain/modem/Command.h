@@ -30,8 +30,8 @@ enum class TraceDirection : int32_t {
 };
 
 // Receives every traced line with the moment it passed the link.
-using TraceSink =
-    std::function<void(TraceDirection direction, std::string_view line, std::chrono::steady_clock::time_point when)>;
+using TraceSink = std::function<void(TraceDirection direction, std::string_view line,
+                                     std::chrono::steady_clock::time_point when)>;
 
 // How a confirmed line-setting change brings the PC side along. The RS485 serial-line
 // commands use the defaults; the interface-port and flow-control commands neither compare
@@ -60,7 +60,7 @@ using PortLister = std::function<std::vector<std::string>()>;
 // top-level operation runs at a time (the controllers see to that). The only cross-thread
 // access is a close of the port (cancel) and RequestStop().
 class Command {
-public:
+  public:
     // ---- link state ----
     static inline Tormel::Platform::ISerialPort* m_port = nullptr;
     static inline std::string m_portName;
@@ -226,8 +226,8 @@ public:
     static void SetDevice(uint8_t offset, uint8_t length, Common::ProtocolFormat format);
     static void SetDevice2nd(uint8_t offset, uint8_t length, Common::ProtocolFormat format);
     static void SetBcastAddr(uint32_t address);
-    static void SetVerify(Common::ProtocolMethod method, Common::ProtocolCheckCode code, int32_t offset, uint8_t length,
-                          Common::ProtocolFormat format);
+    static void SetVerify(Common::ProtocolMethod method, Common::ProtocolCheckCode code, int32_t offset,
+                          uint8_t length, Common::ProtocolFormat format);
 
     // Bindings
     static void SetBindType(Common::BindingType type);
@@ -243,10 +243,10 @@ public:
     static void SetInit();  // factory reset of the unit itself
     // ---- end RS485 parameter commands ----
 
-protected:
+  protected:
     static void Trace(TraceDirection direction, std::string_view line);
 
-private:
+  private:
     static void OpenWith(const Tormel::Platform::SerialSettings& settings);
     static CommandResult ScanPortsOnce(const AttemptStep& step);
     static inline std::atomic<bool> m_stopRequested{false};

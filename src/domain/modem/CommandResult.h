@@ -23,12 +23,12 @@ enum class CommandResult : int32_t {
 // A failing command: carries its result from the point of failure up to the top-level
 // operation. Never crosses the command layer's boundary.
 class CommandError : public std::exception {
-public:
+  public:
     explicit CommandError(CommandResult result) noexcept : m_result(result) {}
     CommandResult Result() const noexcept { return m_result; }
     const char* what() const noexcept override { return "command failed"; }
 
-private:
+  private:
     CommandResult m_result;
 };
 

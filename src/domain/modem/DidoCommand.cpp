@@ -128,7 +128,8 @@ DidoinfoDiDelay DidoCommand::ParseDiDelay(std::string_view line) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     const size_t point = text.find('.');
     const std::string_view whole = text.substr(0, point);
-    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
     if (whole.empty() && fraction.empty()) Mismatch();
     int64_t tenths = 0;
     for (char c : whole) {

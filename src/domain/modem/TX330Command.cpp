@@ -165,7 +165,8 @@ int32_t TX330Command::ParseAwt(std::string_view line) {
     static constexpr std::string_view head = "answer wait time is ";
     static constexpr std::string_view tail = " ms ";
     // One to three digits between the fixed words; the line's length tells how many.
-    if (line.size() < head.size() + tail.size() + 1 || line.size() > head.size() + tail.size() + 3) Mismatch();
+    if (line.size() < head.size() + tail.size() + 1 || line.size() > head.size() + tail.size() + 3)
+        Mismatch();
     if (line.substr(0, head.size()) != head || line.substr(line.size() - tail.size()) != tail) Mismatch();
     const std::string_view digits = line.substr(head.size(), line.size() - head.size() - tail.size());
     int32_t ms = 0;
@@ -240,9 +241,14 @@ void TX330Command::SetAESEncrypt(const Nodeinfo& node) {
     if (node.AESEncryptEnable != NodeinfoAESEncryptEnable::Enable) return;
     SetAESEncryptType(node.AESEncryptType);
     switch (node.AESEncryptKeySetting) {
-        case NodeinfoAESEncryptKeySetting::Change: SetAESEncryptKey(node); break;
-        case NodeinfoAESEncryptKeySetting::Init: SetAESEncInit(); break;
-        default: break;  // NotChange: the unit keeps its key
+        case NodeinfoAESEncryptKeySetting::Change:
+            SetAESEncryptKey(node);
+            break;
+        case NodeinfoAESEncryptKeySetting::Init:
+            SetAESEncInit();
+            break;
+        default:
+            break;  // NotChange: the unit keeps its key
     }
 }
 

@@ -17,7 +17,7 @@ namespace Tormel::Domain::Modem {
 // flow control, ID offset, extended group, older encryption) are reached through the base
 // class; none of the operations here calls them.
 class TX330Command : public Command {
-public:
+  public:
     // The name reply of the last handshake with this unit.
     static inline std::string m_NameSoft;
 
@@ -39,11 +39,11 @@ public:
     static void GetCmdIF();
 
     // ---- serial line (confirmed; then the PC side follows, see ApplyLineSetting) ----
-    static void SetBaudRate(int32_t baudRate);  // the eight speeds, 76800 included
-    static void SetDataBits(int32_t dataBits);  // 7 or 8
-    static void SetParity(Common::Parity parity);  // None, Even, Odd
+    static void SetBaudRate(int32_t baudRate);           // the eight speeds, 76800 included
+    static void SetDataBits(int32_t dataBits);           // 7 or 8
+    static void SetParity(Common::Parity parity);        // None, Even, Odd
     static void SetStopBits(Common::StopBits stopBits);  // One, Two
-    static void SetAwt(int32_t awt);  // answer wait time in 10 ms steps, 0 to 25
+    static void SetAwt(int32_t awt);                     // answer wait time in 10 ms steps, 0 to 25
     static void SetAutoParamSync(Common::NodeinfoAutoParamSyncEnable value);
 
     // ---- encryption ----

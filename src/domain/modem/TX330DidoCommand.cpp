@@ -23,7 +23,9 @@ int Code(std::optional<int> code) {
     return *code;
 }
 
-std::string Request(const char* command, int32_t value) { return std::string(command) + std::to_string(value); }
+std::string Request(const char* command, int32_t value) {
+    return std::string(command) + std::to_string(value);
+}
 
 }  // namespace
 

@@ -9,7 +9,7 @@ namespace Tormel::Domain::Modem {
 // it, requires the unit's reply to give back exactly what was sent (ErrCommand otherwise)
 // and then keeps it in m_didoinfo. The readers are DidoCommand's.
 class TX330DidoCommand : public DidoCommand {
-public:
+  public:
     static void SetDoBind(Common::DidoinfoDoBind do1, Common::DidoinfoDoBind do2, Common::DidoinfoDoBind do3);
     static void SetDoInvert(Common::DidoinfoDoInvert do1, Common::DidoinfoDoInvert do2,
                             Common::DidoinfoDoInvert do3);

@@ -12,7 +12,7 @@ namespace Tormel::Domain::Modem {
 // and group id. The readers fill m_wirelessinfo; the writers confirm each value against the
 // unit's reply, and the channel, node-id and group-id writers keep the confirmed value.
 class WirelessCommand : public Command {
-public:
+  public:
     static inline Common::Wirelessinfo m_wirelessinfo{};
     static Common::Wirelessinfo WirelessinfoConfig() { return m_wirelessinfo; }
     static void WirelessinfoConfig(const Common::Wirelessinfo& value) { m_wirelessinfo = value; }
@@ -38,9 +38,9 @@ public:
     // ---- reply parsers: the value, or CommandError(ErrCommand) ----
     static Common::WirelessinfoChMode ParseChMode(std::string_view line);
     static Common::WirelessinfoOpMode ParseOpMode(std::string_view line);
-    static Common::WirelessinfoCh ParseCh(std::string_view line);              // 24 to 60
-    static Common::WirelessinfoNodeId ParseNodeId(std::string_view line);      // 0 to 99
-    static Common::WirelessinfoGrpId ParseGrpId(std::string_view line);        // 0 to 65534
+    static Common::WirelessinfoCh ParseCh(std::string_view line);          // 24 to 60
+    static Common::WirelessinfoNodeId ParseNodeId(std::string_view line);  // 0 to 99
+    static Common::WirelessinfoGrpId ParseGrpId(std::string_view line);    // 0 to 65534
 };
 
 }  // namespace Tormel::Domain::Modem

@@ -33,7 +33,7 @@ struct Completions {
 // Simulated units on ptys in a folder of the test's own, a short timing record for the link,
 // and a queue that plays the window's event loop.
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/pelnix-app-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -107,7 +107,7 @@ protected:
     std::vector<std::unique_ptr<Pelnix::Sim::PtyServer>> m_units;
     std::vector<std::string> m_ports;
 
-private:
+  private:
     Domain::Modem::CommandTiming m_savedTiming;
 };
 

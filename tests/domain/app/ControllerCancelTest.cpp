@@ -23,7 +23,8 @@ namespace {
 std::size_t Heard(const Pelnix::Sim::PtyServer& unit) {
     std::size_t lines = 0;
     for (const auto& entry : unit.Log()) {
-        if (entry.kind == Pelnix::Sim::LogKind::Request || entry.kind == Pelnix::Sim::LogKind::Ignored) ++lines;
+        if (entry.kind == Pelnix::Sim::LogKind::Request || entry.kind == Pelnix::Sim::LogKind::Ignored)
+            ++lines;
     }
     return lines;
 }
@@ -31,7 +32,7 @@ std::size_t Heard(const Pelnix::Sim::PtyServer& unit) {
 }  // namespace
 
 class ControllerCancel : public AppTest {
-protected:
+  protected:
     // Units that hear nothing: every attempt on them waits out its read time-outs.
     void AddSilentUnits(int count) {
         for (int i = 0; i < count; ++i) {

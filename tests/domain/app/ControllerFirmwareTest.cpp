@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Loading settings from and storing them into real AVR firmware images through the
 // controllers: the three outcomes the window sees and what happens to the held records.
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -21,8 +20,8 @@
 
 using namespace Tormel::Domain;
 using namespace Tormel::Domain::App;
-using pelnix::test::PokeFile;
 using pelnix::test::Peek;
+using pelnix::test::PokeFile;
 using pelnix::test::ReadBytes;
 using pelnix::test::TempFolder;
 
@@ -57,14 +56,14 @@ extern "C" int close(int fd) {
 namespace {
 
 class FailCloseOf {
-public:
+  public:
     explicit FailCloseOf(const std::filesystem::path& path)
         : m_path(std::filesystem::canonical(path).string()) {
         g_failCloseOf = m_path.c_str();
     }
     ~FailCloseOf() { g_failCloseOf = nullptr; }
 
-private:
+  private:
     std::string m_path;
 };
 
@@ -89,7 +88,7 @@ std::filesystem::path TextFile(const TempFolder& folder) {
 }  // namespace
 
 class ControllerFirmware : public ::testing::Test {
-protected:
+  protected:
     Tormel::Testing::TaskQueue m_queue;
     TempFolder m_folder;
 };
@@ -172,7 +171,8 @@ TEST_F(ControllerFirmware, StoreWritesTheHeldRecordsWithTheImagesOwnBindType) {
     const auto bytes = ReadBytes(target);
     EXPECT_EQ(Peek(bytes, "TormelParamsM$baudrate", 2), 1152u);
     EXPECT_EQ(Peek(bytes, "TormelParamsM$hundredOrder", 2), 77u);
-    EXPECT_EQ(Peek(bytes, "TormelParamsM$bindType", 1), 2u) << "the controller's bindings never reach the image";
+    EXPECT_EQ(Peek(bytes, "TormelParamsM$bindType", 1), 2u)
+        << "the controller's bindings never reach the image";
 
     EXPECT_EQ(app.Store(TextFile(m_folder).string()), AppResult::ErrElfFormat);
     EXPECT_EQ(app.Store((m_folder / "missing.elf").string()), AppResult::ErrElfStore);

@@ -89,7 +89,8 @@ TEST_F(ControllerRs485Thread, DisconnectDuringAWriteLeadsToIdleThroughThePortFai
     for (;;) {
         const auto requests = unit.Requests();
         if (!requests.empty() && requests.back().rfind("~SLNT=", 0) == 0) break;
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the write never reached the silent interval";
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+            << "the write never reached the silent interval";
         std::this_thread::sleep_for(2ms);
     }
     // While the write runs, nothing else may start and no file may be touched.

@@ -16,7 +16,7 @@ namespace Tormel::Testing {
 // thread runs them when it pumps, so completions arrive on the test thread as they would on
 // the window's thread.
 class TaskQueue {
-public:
+  public:
     Platform::BackgroundWorker::Dispatcher Dispatcher() {
         return [this](Platform::BackgroundWorker::Task task) {
             {
@@ -66,7 +66,7 @@ public:
         return m_posted;
     }
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Platform::BackgroundWorker::Task> m_tasks;

@@ -23,10 +23,9 @@ using Tormel::Domain::Modem::TX330Command;
 using Tormel::Domain::Modem::WirelessCommand;
 using Strings = std::vector<std::string>;
 
-const Strings kReadAll = {"~ALLPARAM?", "~NETENCENABLE?", "~AWT?",   "~AESMODE?",    "~BINDDO?",
-                          "~CONTACT?",  "~OFFDELAY?",     "~ONDELAY?", "~KEEP?",       "~KEEPSIGNAL?",
-                          "~DIDELAY?",  "~CHMODE?",       "~OPMODE?", "~CH?",         "~ID?",
-                          "~GRP?"};
+const Strings kReadAll = {"~ALLPARAM?", "~NETENCENABLE?", "~AWT?",  "~AESMODE?",    "~BINDDO?",  "~CONTACT?",
+                          "~OFFDELAY?", "~ONDELAY?",      "~KEEP?", "~KEEPSIGNAL?", "~DIDELAY?", "~CHMODE?",
+                          "~OPMODE?",   "~CH?",           "~ID?",   "~GRP?"};
 
 Strings Concat(Strings a, const Strings& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -61,9 +60,9 @@ Sim::UnitState ConfiguredUnit() {
 struct Settings {
     Communication line = Line(19200, 8, Parity::Even, StopBits::Two);
     Nodeinfo node{};
-    Didoinfo dido{DidoinfoDoBind::DI3,     DidoinfoDoBind::DI1,           DidoinfoDoBind::DI2,
-                  DidoinfoDoInvert::INVERT, DidoinfoDoInvert::NONINVERT,  DidoinfoDoInvert::INVERT,
-                  DidoinfoDoOffDelay{1200}, DidoinfoDoOnDelay{7},         DidoinfoDoKeepTime{30},
+    Didoinfo dido{DidoinfoDoBind::DI3,      DidoinfoDoBind::DI1,         DidoinfoDoBind::DI2,
+                  DidoinfoDoInvert::INVERT, DidoinfoDoInvert::NONINVERT, DidoinfoDoInvert::INVERT,
+                  DidoinfoDoOffDelay{1200}, DidoinfoDoOnDelay{7},        DidoinfoDoKeepTime{30},
                   DidoinfoDoKeepSignal::ON, DidoinfoDiDelay{23}};
     Wirelessinfo radio{WirelessinfoChMode::CH24to37, WirelessinfoOpMode::LoRa, WirelessinfoCh{30},
                        WirelessinfoNodeId{99}, WirelessinfoGrpId{65534}};
@@ -73,7 +72,8 @@ struct Settings {
         node.AESEncryptEnable = NodeinfoAESEncryptEnable::Enable;
         node.AESEncryptType = NodeinfoAESEncryptType::AES256;
         node.AESEncryptKeySetting = NodeinfoAESEncryptKeySetting::Change;
-        for (int i = 0; i < 16; ++i) node.*kAESEncryptKeyFields[i] = static_cast<uint32_t>(((2 * i + 1) << 8) | (2 * i + 2));
+        for (int i = 0; i < 16; ++i)
+            node.*kAESEncryptKeyFields[i] = static_cast<uint32_t>(((2 * i + 1) << 8) | (2 * i + 2));
     }
     void Load() const {
         TX330Command::m_communication = line;
@@ -105,7 +105,7 @@ Strings Ignored(const SimPty& unit) {
 }
 
 class Tx330Link : public LinkTest {
-protected:
+  protected:
     void SetUp() override {
         LinkTest::SetUp();
         TX330Command::m_NameSoft.clear();
@@ -146,7 +146,7 @@ TEST_F(Tx330Link, ConnectAndReadFillsEveryRecordFromTheUnit) {
     EXPECT_EQ(TX330Command::m_nodeinfo.AESEncryptEnable, NodeinfoAESEncryptEnable::Enable);
     EXPECT_EQ(TX330Command::m_nodeinfo.AESEncryptType, NodeinfoAESEncryptType::AES256);
 
-    const Didoinfo expectDido{DidoinfoDoBind::DI3,      DidoinfoDoBind::DI1,          DidoinfoDoBind::DI2,
+    const Didoinfo expectDido{DidoinfoDoBind::DI3,      DidoinfoDoBind::DI1,         DidoinfoDoBind::DI2,
                               DidoinfoDoInvert::INVERT, DidoinfoDoInvert::NONINVERT, DidoinfoDoInvert::INVERT,
                               DidoinfoDoOffDelay{1200}, DidoinfoDoOnDelay{7},        DidoinfoDoKeepTime{3600},
                               DidoinfoDoKeepSignal::ON, DidoinfoDiDelay{23}};
@@ -174,10 +174,10 @@ TEST_F(Tx330Link, ConnectWantsTheFamilyWordAtTheStartOfTheName) {
         std::string name;
         CommandResult result;
     };
-    for (const Row& row : {Row{"Brenlow TX-330 Ver1.2", CommandResult::Success},
-                           Row{"Brenlow", CommandResult::Success},
-                           Row{"TX-330 Brenlow Ver1.2", CommandResult::ErrUnsupported},
-                           Row{"Tarvic2(920MHz) TX-910A Ver1.7", CommandResult::ErrUnsupported}}) {
+    for (const Row& row :
+         {Row{"Brenlow TX-330 Ver1.2", CommandResult::Success}, Row{"Brenlow", CommandResult::Success},
+          Row{"TX-330 Brenlow Ver1.2", CommandResult::ErrUnsupported},
+          Row{"Tarvic2(920MHz) TX-910A Ver1.7", CommandResult::ErrUnsupported}}) {
         Sim::UnitState state = Sim::Tx330FactoryState();
         state.name = row.name;
         SimPty unit(state);
@@ -197,10 +197,11 @@ TEST_F(Tx330Link, WriteSendsEverySettingInOrderAndTheUnitTakesThem) {
 
     ASSERT_EQ(TX330Command::Write(), CommandResult::Success) << Command::Result();
     EXPECT_EQ(unit.Requests(),
-              (Strings{"~CMDIF?", "~SNCP=1", "~NETENCENABLE=2", "~AESMODE=2", KeyRequest(), "~BINDDO=3,1,2",
-                       "~CONTACT=1,0,1", "~OFFDELAY=1200", "~ONDELAY=7", "~KEEP=30", "~KEEPSIGNAL=1",
-                       "~DIDELAY=23", "~CHMODE=0", "~OPMODE=1", "~CH=30", "~GRP=65534", "~ID=99", "~BAUD=3",
-                       "~DBIT=1", "~SBIT=2", "~PARI=2", "~AWT=12"}));
+              (Strings{"~CMDIF?",       "~SNCP=1",        "~NETENCENABLE=2", "~AESMODE=2", KeyRequest(),
+                       "~BINDDO=3,1,2", "~CONTACT=1,0,1", "~OFFDELAY=1200",  "~ONDELAY=7", "~KEEP=30",
+                       "~KEEPSIGNAL=1", "~DIDELAY=23",    "~CHMODE=0",       "~OPMODE=1",  "~CH=30",
+                       "~GRP=65534",    "~ID=99",         "~BAUD=3",         "~DBIT=1",    "~SBIT=2",
+                       "~PARI=2",       "~AWT=12"}));
     // Every request after a line change went out at the unit's new settings.
     EXPECT_TRUE(Ignored(unit).empty());
     EXPECT_EQ(Command::m_portIF, 1);
@@ -317,16 +318,18 @@ TEST_F(Tx330Link, RadioChangesWaitBeforeTheReplyIsRead) {
     Command::Timing().RadioChangeDelay = std::chrono::milliseconds(80);
     std::mutex mutex;
     std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> lines;
-    Command::SetTraceSink([&](TraceDirection, std::string_view line, std::chrono::steady_clock::time_point when) {
-        std::lock_guard lock(mutex);
-        lines.emplace_back(std::string(line), when);
-    });
+    Command::SetTraceSink(
+        [&](TraceDirection, std::string_view line, std::chrono::steady_clock::time_point when) {
+            std::lock_guard lock(mutex);
+            lines.emplace_back(std::string(line), when);
+        });
 
     EXPECT_NO_THROW(Tormel::Domain::Modem::TX330WirelessCommand::SetChMode(WirelessinfoChMode::CH24to37));
     EXPECT_NO_THROW(Tormel::Domain::Modem::TX330WirelessCommand::SetOpMode(WirelessinfoOpMode::LoRa));
     Command::SetTraceSink({});  // the sink's lines and mutex end with this test body
     for (const char* request : {"~CHMODE=0", "~OPMODE=1"}) {
-        auto sent = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == request; });
+        auto sent =
+            std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == request; });
         ASSERT_NE(sent, lines.end());
         ASSERT_NE(sent + 1, lines.end());
         EXPECT_GE((sent + 1)->second - sent->second, std::chrono::milliseconds(80)) << request;

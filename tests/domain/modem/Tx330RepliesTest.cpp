@@ -51,10 +51,10 @@ TEST(Tx330Replies, BindingsAreTheDigitsAtColumns23_29_35) {
     const auto other = DidoCommand::ParseDoBind("xxxxxxxxxxxxxxxxxxxxxxx2xxxxx2xxxxx2");
     EXPECT_EQ(other[2], DidoinfoDoBind::DI2);
 
-    for (const std::string bad : {"do1/do2/do3 bound to DI3 / DI1 / DI",   // one short
-                                  "do1/do2/do3 bound to DI4 / DI1 / DI2",   // no such input
-                                  "do1/do2/do3 bound to DI0 / DI1 / DI2", "do1/do2/do3 bound to DI3 / DIx / DI2",
-                                  "", "ok"}) {
+    for (const std::string bad :
+         {"do1/do2/do3 bound to DI3 / DI1 / DI",   // one short
+          "do1/do2/do3 bound to DI4 / DI1 / DI2",  // no such input
+          "do1/do2/do3 bound to DI0 / DI1 / DI2", "do1/do2/do3 bound to DI3 / DIx / DI2", "", "ok"}) {
         EXPECT_FALSE((Try<std::array<DidoinfoDoBind, 3>>([&] { return DidoCommand::ParseDoBind(bad); })))
             << bad;
     }
@@ -84,8 +84,9 @@ TEST(Tx330Replies, DelaysAndKeepTimeAreReadBetweenFixedHeadAndTail) {
                   {"off delay time is 99999999999999999999 msec", std::nullopt},
                   {"off delay", std::nullopt}});
     auto on = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDoOnDelay(l)); };
-    CheckNumbers("on delay", on,
-                 {{"on delay time is 7 msec", 7}, {"on delay time is 1200 msec", 1200}, {"on dela", std::nullopt}});
+    CheckNumbers(
+        "on delay", on,
+        {{"on delay time is 7 msec", 7}, {"on delay time is 1200 msec", 1200}, {"on dela", std::nullopt}});
     auto keep = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDoKeepTime(l)); };
     CheckNumbers("keep time", keep,
                  {{"keep timer is 0 sec", 0},
@@ -122,9 +123,12 @@ TEST(Tx330Replies, WordRepliesMatchExactly) {
     EXPECT_EQ(WirelessCommand::ParseOpMode("op mode is fsk mode"), WirelessinfoOpMode::FSK);
     EXPECT_EQ(WirelessCommand::ParseOpMode("op mode is lora mode"), WirelessinfoOpMode::LoRa);
     // The trailing space is part of the word; the channel plans are named by 38 and 61.
-    EXPECT_FALSE(Try<DidoinfoDoKeepSignal>([] { return DidoCommand::ParseDoKeepSignal("Keep signal is ON"); }));
-    EXPECT_FALSE(Try<WirelessinfoChMode>([] { return WirelessCommand::ParseChMode("applied ch num range is 24-37"); }));
-    EXPECT_FALSE(Try<WirelessinfoOpMode>([] { return WirelessCommand::ParseOpMode("op mode is LoRa mode"); }));
+    EXPECT_FALSE(
+        Try<DidoinfoDoKeepSignal>([] { return DidoCommand::ParseDoKeepSignal("Keep signal is ON"); }));
+    EXPECT_FALSE(Try<WirelessinfoChMode>(
+        [] { return WirelessCommand::ParseChMode("applied ch num range is 24-37"); }));
+    EXPECT_FALSE(
+        Try<WirelessinfoOpMode>([] { return WirelessCommand::ParseOpMode("op mode is LoRa mode"); }));
 }
 
 TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
@@ -138,7 +142,8 @@ TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
                   {"channel is 33 ", std::nullopt},
                   {" channel is 33", std::nullopt}});
     auto id = [](std::string_view l) { return static_cast<int32_t>(WirelessCommand::ParseNodeId(l)); };
-    CheckNumbers("node id", id, {{"node id is 0", 0}, {"node id is 99", 99}, {"node id is 100", std::nullopt}});
+    CheckNumbers("node id", id,
+                 {{"node id is 0", 0}, {"node id is 99", 99}, {"node id is 100", std::nullopt}});
     auto grp = [](std::string_view l) { return static_cast<int32_t>(WirelessCommand::ParseGrpId(l)); };
     CheckNumbers("group id", grp,
                  {{"group id is 65534", 65534},

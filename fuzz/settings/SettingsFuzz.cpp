@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "gui/Config.h"
-#include "gui/Config_TX330.h"
+#include "settings/Config.h"
+#include "settings/Config_TX330.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QLayout>
 #include <QPixmap>
 
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/AboutSoft.h"
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 #include "gui/Toolkit.h"
 
 namespace Tormel::Gui {

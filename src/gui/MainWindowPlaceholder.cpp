@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include "gui/ChoseForm.h"
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 #include "gui/Toolkit.h"
 #include "platform/ProcessList.h"
 
@@ -31,6 +31,7 @@ int runChooser() {
 }
 
 int runApplication() {
+    useQtToolkit();
     if (refuseSecondInstance(Platform::runningProcessNames(), Platform::currentProcessName())) {
         return 0;
     }

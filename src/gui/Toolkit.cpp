@@ -164,15 +164,9 @@ QtToolkit& qtToolkit() {
     return instance;
 }
 
-Toolkit* g_current = nullptr;
-
 }  // namespace
 
-Toolkit& toolkit() { return g_current != nullptr ? *g_current : qtToolkit(); }
-
-ToolkitOverride::ToolkitOverride(Toolkit& replacement) : m_previous(g_current) { g_current = &replacement; }
-
-ToolkitOverride::~ToolkitOverride() { g_current = m_previous; }
+void useQtToolkit() { setDefaultToolkit(qtToolkit()); }
 
 QColor namedColor(NamedColor color) {
     switch (color) {

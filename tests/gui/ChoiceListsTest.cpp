@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "SettingsTestSupport.h"
-#include "gui/ApplicationConfig.h"
-#include "gui/ChoiceLists.h"
-#include "gui/CmbSort.h"
-#include "gui/NumRange.h"
+#include "settings/ApplicationConfig.h"
+#include "settings/ChoiceLists.h"
+#include "settings/CmbSort.h"
+#include "settings/NumRange.h"
 
 using namespace Tormel::Gui;
 using Tormel::Gui::Testing::ScopedCulture;

@@ -15,7 +15,7 @@
 #include "gui/ChoseForm.h"
 #include "gui/ErrMsg.h"
 #include "gui/Startup.h"
-#include "gui/ToolkitRecorder.h"
+#include "gui/support/ToolkitRecorder.h"
 
 using namespace Tormel::Gui;
 using Tormel::ChoseForm;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "gui/ErrCheck.h"
+#include "settings/ErrCheck.h"
 
 using namespace Tormel::Gui;
 

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include "gui/Toolkit.h"
+
 int main(int argc, char** argv) {
     // Also when a test program is started by hand; set the variable to watch on a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -13,5 +15,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Test windows come and go; closing one must never end the application for later tests.
     QApplication::setQuitOnLastWindowClosed(false);
+    Tormel::Gui::useQtToolkit();
     return RUN_ALL_TESTS();
 }

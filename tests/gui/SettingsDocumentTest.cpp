@@ -10,8 +10,8 @@
 
 #include "SettingsScenarios.h"
 #include "SettingsTestSupport.h"
-#include "gui/Config.h"
-#include "gui/Config_TX330.h"
+#include "settings/Config.h"
+#include "settings/Config_TX330.h"
 
 using namespace Tormel::Gui;
 using namespace Tormel::Gui::Testing;

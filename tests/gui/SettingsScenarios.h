@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "gui/ApplicationConfig.h"
-#include "gui/ApplicationConfig_TX330.h"
-#include "gui/Holders.h"
-#include "gui/NumRange.h"
-#include "gui/StringTable.h"
+#include "settings/ApplicationConfig.h"
+#include "settings/ApplicationConfig_TX330.h"
+#include "settings/Holders.h"
+#include "settings/NumRange.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui::Testing {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 using Tormel::Gui::StringTable;
 

@@ -15,7 +15,7 @@
 #include "gui/ChoseForm.h"
 #include "gui/MainWindowPlaceholder.h"
 #include "gui/Toolkit.h"
-#include "gui/ToolkitRecorder.h"
+#include "gui/support/ToolkitRecorder.h"
 
 using namespace Tormel::Gui;
 

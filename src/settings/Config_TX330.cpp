@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "gui/Config_TX330.h"
+#include "settings/Config_TX330.h"
 
-#include "gui/Toolkit.h"
+#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 

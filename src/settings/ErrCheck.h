@@ -46,6 +46,7 @@ class ErrCheck {
     // of allowed characters is remembered in slot `idx`; any other text is replaced by the
     // slot's remembered text with the caret at its end. The box's modified mark is reset
     // either way so that the next edit is noticed again. Slots outside 0 to 169 are ignored.
+    // Defined with the widgets (ErrCheckTextBox.cpp in the window library).
     void checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx);
     QString rememberedText(int idx) const;
     // Texts the program puts into a box (defaults, a loaded file, a unit's values) do not pass

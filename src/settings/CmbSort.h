@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "gui/NumRange.h"
-#include "gui/StringTable.h"
+#include "settings/NumRange.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

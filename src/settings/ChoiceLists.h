@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "domain/common/SerialLine.h"
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui::ChoiceLists {
 

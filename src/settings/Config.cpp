@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "gui/Config.h"
+#include "settings/Config.h"
 
-#include "gui/Toolkit.h"
+#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 

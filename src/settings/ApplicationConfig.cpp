@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "gui/ApplicationConfig.h"
+#include "settings/ApplicationConfig.h"
 
-#include "gui/ErrCheck.h"
-#include "gui/Toolkit.h"
+#include "settings/ErrCheck.h"
+#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/ToolkitRecorder.h"
+#include "gui/support/ToolkitRecorder.h"
 
 #include <QDialog>
 #include <QDir>

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "gui/ErrCheck.h"
+#include "settings/ErrCheck.h"
 
-#include <QLineEdit>
 #include <QRegularExpression>
 
-#include "gui/Holders.h"
-#include "gui/NumRange.h"
+#include "settings/Holders.h"
+#include "settings/NumRange.h"
 
 namespace Tormel::Gui {
 
@@ -76,20 +75,6 @@ bool ErrCheck::checkModemID(const QString& str) const {
 
 QString ErrCheck::checkCodeDigit(const QString& str) {
     return str.size() == 1 ? QStringLiteral("0") + str : str;
-}
-
-void ErrCheck::checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx) {
-    if (textBox == nullptr || idx < 0 || idx >= kSlots) {
-        return;
-    }
-    if (allIn(text, aryCheck)) {
-        m_oldStrList[idx] = text;
-    } else {
-        textBox->setText(m_oldStrList[idx]);
-        textBox->deselect();
-        textBox->setCursorPosition(static_cast<int>(m_oldStrList[idx].size()));
-    }
-    textBox->setModified(false);
 }
 
 QString ErrCheck::rememberedText(int idx) const {

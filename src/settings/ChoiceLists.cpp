@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "gui/ChoiceLists.h"
+#include "settings/ChoiceLists.h"
 
 #include <array>
 
-#include "gui/NumRange.h"
+#include "settings/NumRange.h"
 
 namespace Tormel::Gui::ChoiceLists {
 

@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/Holders.h"
+#include "settings/Holders.h"
 
 namespace Tormel::Gui::SettingsXml {
 

@@ -4,9 +4,9 @@
 #include <QString>
 #include <optional>
 
-#include "gui/ApplicationConfig_TX330.h"
-#include "gui/SettingsFile.h"
-#include "gui/StringTable.h"
+#include "settings/ApplicationConfig_TX330.h"
+#include "settings/SettingsFile.h"
+#include "settings/StringTable.h"
 
 class QWidget;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/SettingsXml.h"
+#include "settings/SettingsXml.h"
 
 namespace Tormel::Gui::SettingsXml {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "gui/SettingsXml.h"
-#include "gui/StringTable.h"
+#include "settings/SettingsXml.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/Toolkit.h"
+#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "gui/NumRange.h"
+#include "settings/NumRange.h"
 
-#include "gui/Holders.h"
+#include "settings/Holders.h"
 
 namespace Tormel::Gui {
 

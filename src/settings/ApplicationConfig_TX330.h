@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Holders.h"
-#include "gui/SettingsXml.h"
-#include "gui/StringTable.h"
+#include "settings/Holders.h"
+#include "settings/SettingsXml.h"
+#include "settings/StringTable.h"
 
 class QWidget;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "gui/ApplicationConfig_TX330.h"
+#include "settings/ApplicationConfig_TX330.h"
 
-#include "gui/ErrCheck.h"
-#include "gui/Toolkit.h"
+#include "settings/ErrCheck.h"
+#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 

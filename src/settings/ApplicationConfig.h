@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Holders.h"
-#include "gui/NumRange.h"
-#include "gui/SettingsXml.h"
-#include "gui/StringTable.h"
+#include "settings/Holders.h"
+#include "settings/NumRange.h"
+#include "settings/SettingsXml.h"
+#include "settings/StringTable.h"
 
 class QWidget;
 

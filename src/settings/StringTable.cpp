@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/StringTable.h"
+#include "settings/StringTable.h"
 
 #include <iterator>
 

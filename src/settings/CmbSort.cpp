@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "gui/CmbSort.h"
+#include "settings/CmbSort.h"
 
-#include "gui/Holders.h"
+#include "settings/Holders.h"
 
 namespace Tormel::Gui {
 

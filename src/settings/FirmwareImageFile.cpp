@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "settings/FirmwareImageFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+
+namespace Tormel::Gui {
+
+namespace {
+
+// Copies `from` to `to` (replacing it) with the source's permission bits, and forces the bytes
+// to the disk before returning, so a later rename cannot publish a file whose data was lost.
+bool copyDurably(const QString& from, const QString& to) {
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0) {
+        ::close(in);
+        return false;
+    }
+    ::unlink(dst.constData());
+    const int out = ::open(dst.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                ok = false;
+                break;
+            }
+            done += put;
+        }
+        if (!ok) {
+            break;
+        }
+    }
+    ok = ::fsync(out) == 0 && ok;
+    ok = ::close(out) == 0 && ok;
+    ::close(in);
+    if (!ok) {
+        ::unlink(dst.constData());
+    }
+    return ok;
+}
+
+bool syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+FirmwareWorkFiles firmwareWorkFiles(const QString& imagePath) {
+    const QFileInfo info(imagePath);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    return {base + QStringLiteral(".tmp"), base + QStringLiteral(".bak")};
+}
+
+FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
+                                           const std::function<bool(const QString& workCopy)>& store) {
+    const QFileInfo image(imagePath);
+    if (imagePath.isEmpty() || !image.isFile()) {
+        return FirmwareReplaceResult::NoImage;
+    }
+    // A work copy or a backup named as the image would overwrite the image itself.
+    const QString suffix = image.suffix().toLower();
+    if (suffix == QLatin1String("tmp") || suffix == QLatin1String("bak")) {
+        return FirmwareReplaceResult::RefusedName;
+    }
+    // Through a link, the file behind it is the one to patch; the link stays a link.
+    const QString target = image.canonicalFilePath();
+    const FirmwareWorkFiles files = firmwareWorkFiles(target);
+    if (!copyDurably(target, files.workCopy)) {
+        return FirmwareReplaceResult::CopyFailed;
+    }
+    if (!store(files.workCopy) || !syncFile(files.workCopy)) {
+        QFile::remove(files.workCopy);
+        return FirmwareReplaceResult::StoreFailed;
+    }
+    if (!copyDurably(target, files.backup)) {
+        QFile::remove(files.workCopy);
+        return FirmwareReplaceResult::BackupFailed;
+    }
+    if (std::rename(QFile::encodeName(files.workCopy).constData(), QFile::encodeName(target).constData()) !=
+        0) {
+        QFile::remove(files.workCopy);
+        return FirmwareReplaceResult::ReplaceFailed;
+    }
+    return FirmwareReplaceResult::Success;
+}
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace Tormel::Gui {
+
+// How replacing a firmware image with a patched copy ended. Only Success changed the image.
+enum class FirmwareReplaceResult {
+    Success,
+    NoImage,       // no file chosen, or it does not exist
+    RefusedName,   // the image itself is named like a work copy (".tmp") or a backup (".bak")
+    CopyFailed,    // the work copy could not be made
+    StoreFailed,   // writing the settings into the work copy failed
+    BackupFailed,  // the ".bak" copy of the image could not be made
+    ReplaceFailed  // the work copy could not take the image's place
+};
+
+// The files a patch of `imagePath` uses beside it: "<folder>/<name>.tmp" and "<folder>/<name>.bak".
+struct FirmwareWorkFiles {
+    QString workCopy;
+    QString backup;
+};
+FirmwareWorkFiles firmwareWorkFiles(const QString& imagePath);
+
+// Patches a firmware image so that the user is never left without one: the image is copied to
+// the work copy, `store` writes the settings into that copy, the image is backed up to ".bak",
+// and only then the work copy is renamed over the image (one step, in the same folder). When any
+// step fails the image is untouched and no work copy is left behind. `store` gets the work
+// copy's path and returns whether it wrote everything.
+FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
+                                           const std::function<bool(const QString& workCopy)>& store);
+
+}  // namespace Tormel::Gui

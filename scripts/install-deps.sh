@@ -11,6 +11,7 @@ packages=(
   gcc-avr avr-libc binutils-avr
   clang libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk
+  scdoc desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

@@ -1,0 +1,324 @@
+// SPDX-License-Identifier: MIT
+#include "cli/CliSupport.h"
+
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "domain/modem/CommandTiming.h"
+
+namespace Tormel::Cli {
+
+using Domain::Modem::Command;
+using Domain::Modem::CommandResult;
+using Domain::Modem::TraceDirection;
+
+namespace {
+
+void writeErr(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+Gui::DialogResult CapturingToolkit::messageBox(const QString& text, const QString& /*caption*/,
+                                               Gui::MessageBoxButtons buttons, Gui::MessageBoxIcon /*icon*/,
+                                               QWidget* /*parent*/) {
+    m_messages.append(text);
+    // Nobody can answer a question here: it counts as declined.
+    return buttons == Gui::MessageBoxButtons::OK ? Gui::DialogResult::OK : Gui::DialogResult::Cancel;
+}
+
+QStringList CapturingToolkit::take() {
+    QStringList taken;
+    taken.swap(m_messages);
+    return taken;
+}
+
+CapturingToolkit& messages() {
+    static CapturingToolkit toolkit;
+    return toolkit;
+}
+
+const Gui::StringTable& texts() {
+    static const Gui::StringTable table;
+    return table;
+}
+
+void Output::line(const QString& text) const {
+    if (json) return;
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void Output::progress(const QString& text) {
+    if (::isatty(STDERR_FILENO) == 1) writeErr(text);
+}
+
+void Output::error(const QString& text) {
+    writeErr(text);
+    QJsonArray errors = doc.value(QStringLiteral("errors")).toArray();
+    errors.append(text);
+    doc.insert(QStringLiteral("errors"), errors);
+    if (!doc.contains(QStringLiteral("error"))) doc.insert(QStringLiteral("error"), text);
+}
+
+int Output::finish(int code) {
+    if (json) {
+        doc.insert(QStringLiteral("exitCode"), code);
+        std::fputs(QJsonDocument(doc).toJson(QJsonDocument::Indented).constData(), stdout);
+    }
+    std::fflush(stdout);
+    return code;
+}
+
+void addCommonOptions(QCommandLineParser& parser, bool withPort, bool withFamily, bool withLine) {
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Machine-readable output (JSON) on stdout.")});
+    if (withPort)
+        parser.addOption(
+            {QStringLiteral("port"), QStringLiteral("Use only this serial port."), QStringLiteral("P")});
+    if (withFamily)
+        parser.addOption({QStringLiteral("family"), QStringLiteral("Unit family: rs485 or tx330."),
+                          QStringLiteral("rs485|tx330")});
+    if (withLine) {
+        parser.addOption({QStringLiteral("baud"),
+                          QStringLiteral("Bit rate of the second attempt on each port."), QStringLiteral("N"),
+                          QStringLiteral("9600")});
+        parser.addOption({QStringLiteral("databits"), QStringLiteral("7 or 8 (second attempt)."),
+                          QStringLiteral("N"), "8"});
+        parser.addOption({QStringLiteral("parity"), QStringLiteral("none, odd or even (second attempt)."),
+                          QStringLiteral("P"), QStringLiteral("none")});
+        parser.addOption({QStringLiteral("stopbits"), QStringLiteral("1 or 2 (second attempt)."),
+                          QStringLiteral("N"), "1"});
+    }
+}
+
+std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args,
+                               const QString& usageNote) {
+    if (!parser.parse(args)) {
+        writeErr(parser.errorText());
+        writeErr(QStringLiteral("Try '%1 --help'.").arg(args.value(0)));
+        return kExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        if (!usageNote.isEmpty()) std::fputs(("\n" + usageNote + "\n").toLocal8Bit().constData(), stdout);
+        return kExitOk;
+    }
+    return std::nullopt;
+}
+
+std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out) {
+    if (!parser.isSet(QStringLiteral("family"))) return fallback;
+    const QString value = parser.value(QStringLiteral("family")).toLower();
+    if (value == u"rs485") return Family::Rs485;
+    if (value == u"tx330") return Family::Tx330;
+    out.error(QStringLiteral("--family must be rs485 or tx330, not \"%1\"").arg(value));
+    return std::nullopt;
+}
+
+Link::Link() : m_port(Platform::CreateSerialPort()) { Command::SerialPort(m_port.get()); }
+
+Link::~Link() {
+    closeQuietly();
+    Command::SerialPort(nullptr);
+}
+
+void Link::closeQuietly() {
+    try {
+        Command::Close();
+    } catch (...) {
+        // the port is gone either way
+    }
+}
+
+bool Link::configure(const QCommandLineParser& parser, Output& out) {
+    applyTimingFromEnvironment();
+    applyPortListFromEnvironment();
+    if (parser.optionNames().contains(QStringLiteral("port")) && parser.isSet(QStringLiteral("port"))) {
+        const std::string port = parser.value(QStringLiteral("port")).toStdString();
+        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+    }
+    Domain::Common::Communication wanted{};
+    wanted.BaudRate = 9600;
+    wanted.DataBits = 8;
+    wanted.Parity = Domain::Common::Parity::None;
+    wanted.StopBits = Domain::Common::StopBits::One;
+    if (parser.optionNames().contains(QStringLiteral("baud"))) {
+        bool ok = false;
+        wanted.BaudRate = parser.value(QStringLiteral("baud")).toInt(&ok);
+        if (!ok || wanted.BaudRate <= 0) {
+            out.error(QStringLiteral("--baud needs a positive bit rate"));
+            return false;
+        }
+        wanted.DataBits = parser.value(QStringLiteral("databits")).toInt(&ok);
+        if (!ok || (wanted.DataBits != 7 && wanted.DataBits != 8)) {
+            out.error(QStringLiteral("--databits must be 7 or 8"));
+            return false;
+        }
+        const QString parity = parser.value(QStringLiteral("parity")).toLower();
+        if (parity == u"none") {
+            wanted.Parity = Domain::Common::Parity::None;
+        } else if (parity == u"odd") {
+            wanted.Parity = Domain::Common::Parity::Odd;
+        } else if (parity == u"even") {
+            wanted.Parity = Domain::Common::Parity::Even;
+        } else {
+            out.error(QStringLiteral("--parity must be none, odd or even"));
+            return false;
+        }
+        const QString stop = parser.value(QStringLiteral("stopbits"));
+        if (stop == u"1") {
+            wanted.StopBits = Domain::Common::StopBits::One;
+        } else if (stop == u"2") {
+            wanted.StopBits = Domain::Common::StopBits::Two;
+        } else {
+            out.error(QStringLiteral("--stopbits must be 1 or 2"));
+            return false;
+        }
+    }
+    Command::CommunicationConfig(wanted);
+    Command::ClearStopRequest();
+    return true;
+}
+
+void applyPortListFromEnvironment() {
+    const char* sysfs = std::getenv("PELNIX_SYSFS_TTY");
+    if (sysfs == nullptr) return;
+    Platform::PortListOptions options;
+    options.SysfsTtyRoot = sysfs;
+    Command::SetPortLister([options] { return Platform::ListSerialPortNames(options); });
+}
+
+void applyTimingFromEnvironment() {
+    const char* spec = std::getenv("PELNIX_TIMING");
+    if (spec == nullptr) return;
+    Domain::Modem::CommandTiming& timing = Command::Timing();
+    for (const QString& item : QString::fromLocal8Bit(spec).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList kv = item.split(QLatin1Char('='));
+        if (kv.size() != 2) continue;
+        bool ok = false;
+        const int value = kv[1].toInt(&ok);
+        if (!ok || value < 0) continue;
+        const std::chrono::milliseconds ms(value);
+        const QString key = kv[0].trimmed();
+        if (key == u"read") {
+            timing.ReadTimeout = ms;
+            timing.WriteTimeout = ms;
+        } else if (key == u"tries") {
+            timing.Tries = static_cast<unsigned>(value);
+        } else if (key == u"reset") {
+            timing.ResetTries = static_cast<unsigned>(value);
+        } else if (key == u"pause") {
+            timing.LinePause = ms;
+        } else if (key == u"reopen") {
+            timing.ReopenDelay = ms;
+        } else if (key == u"radio") {
+            timing.RadioChangeDelay = ms;
+        }
+    }
+}
+
+namespace {
+
+// Recorders may nest (a write's report and the scan inside it): one sink feeds them all.
+std::vector<TraceRecorder*>& activeRecorders() {
+    static std::vector<TraceRecorder*> recorders;
+    return recorders;
+}
+
+}  // namespace
+
+TraceRecorder::TraceRecorder()
+    : m_start(std::chrono::steady_clock::now()), m_wallStart(std::chrono::system_clock::now()) {
+    if (activeRecorders().empty()) {
+        Command::SetTraceSink([](TraceDirection direction, std::string_view line,
+                                 std::chrono::steady_clock::time_point when) {
+            for (TraceRecorder* r : activeRecorders()) {
+                r->m_entries.push_back({std::chrono::duration<double, std::milli>(when - r->m_start).count(),
+                                        direction, std::string(line)});
+            }
+        });
+    }
+    activeRecorders().push_back(this);
+}
+
+TraceRecorder::~TraceRecorder() {
+    auto& recorders = activeRecorders();
+    recorders.erase(std::remove(recorders.begin(), recorders.end(), this), recorders.end());
+    if (recorders.empty()) Command::SetTraceSink({});
+}
+
+void TraceRecorder::clear() {
+    m_entries.clear();
+    m_start = std::chrono::steady_clock::now();
+    m_wallStart = std::chrono::system_clock::now();
+}
+
+QJsonArray TraceRecorder::toJson() const {
+    QJsonArray out;
+    for (const TraceEntry& e : m_entries) {
+        QJsonObject o;
+        o.insert(QStringLiteral("ms"), std::round(e.ms * 10.0) / 10.0);
+        o.insert(QStringLiteral("time"),
+                 isoTime(m_wallStart + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                           std::chrono::duration<double, std::milli>(e.ms))));
+        o.insert(QStringLiteral("kind"), e.direction == TraceDirection::Sent       ? QStringLiteral("request")
+                                         : e.direction == TraceDirection::Received ? QStringLiteral("reply")
+                                                                                   : QStringLiteral("event"));
+        o.insert(QStringLiteral("line"), printable(e.line));
+        out.append(o);
+    }
+    return out;
+}
+
+QString printable(const std::string& line) {
+    QString out;
+    for (const unsigned char c : line) {
+        if (c >= 0x20 && c < 0x7f) {
+            out += QLatin1Char(static_cast<char>(c));
+        } else {
+            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}
+
+QString resultName(CommandResult result) {
+    switch (result) {
+        case CommandResult::Success:
+            return QStringLiteral("Success");
+        case CommandResult::ErrParameter:
+            return QStringLiteral("ErrParameter");
+        case CommandResult::ErrStatus:
+            return QStringLiteral("ErrStatus");
+        case CommandResult::ErrConnect:
+            return QStringLiteral("ErrConnect");
+        case CommandResult::ErrCommand:
+            return QStringLiteral("ErrCommand");
+        case CommandResult::Err7DataBitNonParity:
+            return QStringLiteral("Err7DataBitNonParity");
+        case CommandResult::ErrUnsupported:
+            return QStringLiteral("ErrUnsupported");
+        case CommandResult::ErrOutOfRange:
+            return QStringLiteral("ErrOutOfRange");
+        default:
+            return QStringLiteral("Unknown");
+    }
+}
+
+QString isoTime(std::chrono::system_clock::time_point when) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms)
+        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+        .toString(Qt::ISODateWithMs);
+}
+
+}  // namespace Tormel::Cli

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// What every pelnix-cli subcommand shares: exit codes, output (plain text or JSON), the
+// toolkit that turns the settings model's message boxes into text, the link set-up and the
+// trace of the dialogue with a unit.
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "domain/modem/Command.h"
+#include "platform/SerialPort.h"
+#include "settings/StringTable.h"
+#include "settings/Toolkit.h"
+
+namespace Tormel::Cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitDifferences = 1,
+    kExitUsage = 2,
+    kExitNoUnit = 3,
+    kExitUnsupported = 4,
+    kExitWriteFailed = 5,
+    kExitFileError = 6,
+};
+
+enum class Family { Rs485, Tx330 };
+
+// The settings model's message boxes, kept as text: a program without windows prints them.
+class CapturingToolkit final : public Gui::Toolkit {
+  public:
+    Gui::DialogResult messageBox(const QString& text, const QString& caption, Gui::MessageBoxButtons buttons,
+                                 Gui::MessageBoxIcon icon, QWidget* parent) override;
+    Gui::DialogResult openFileDialog(Gui::FileDialogOptions&, QWidget*) override {
+        return Gui::DialogResult::Cancel;
+    }
+    Gui::DialogResult saveFileDialog(Gui::FileDialogOptions&, QWidget*) override {
+        return Gui::DialogResult::Cancel;
+    }
+    Gui::DialogResult showModal(QWidget&) override { return Gui::DialogResult::Cancel; }
+    bool isShiftKeyDown() const override { return false; }
+
+    // The texts shown since the last take, oldest first; the list is emptied.
+    QStringList take();
+
+  private:
+    QStringList m_messages;
+};
+CapturingToolkit& messages();
+
+// Output of one run: human text on stdout, or one JSON document when --json was given.
+class Output {
+  public:
+    bool json = false;
+    QJsonObject doc;
+
+    void line(const QString& text) const;  // human output only
+    // Progress of long steps: on stderr, and only when stderr is a terminal.
+    static void progress(const QString& text);
+    // A failure: on stderr as text, and under "error" in the JSON document.
+    void error(const QString& text);
+    // Prints the JSON document (when json) and returns `code`.
+    int finish(int code);
+};
+
+// Options most subcommands share.
+void addCommonOptions(QCommandLineParser& parser, bool withPort, bool withFamily, bool withLine);
+// Parses `args` (program name first); prints help and returns kExitOk on --help, prints the
+// error and returns kExitUsage on a bad line; nullopt when the caller should go on.
+std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args,
+                               const QString& usageNote = {});
+std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out);
+
+// The serial port, the port list (just --port when given), the protocol's waits and the
+// second attempt's line settings (--baud ...). Returns false (after an error) on a bad value.
+class Link {
+  public:
+    Link();
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    bool configure(const QCommandLineParser& parser, Output& out);
+    void closeQuietly();
+
+  private:
+    std::unique_ptr<Platform::ISerialPort> m_port;
+};
+
+// Test and bench hook: PELNIX_TIMING="read=100,tries=5,pause=0,reopen=50,radio=50,reset=700"
+// shortens the protocol's waits (simulated units answer at once).
+void applyTimingFromEnvironment();
+// Test hook: PELNIX_SYSFS_TTY points the listing of real devices at another sysfs tree.
+void applyPortListFromEnvironment();
+
+// The dialogue with the unit, request by request, with times since the trace began.
+struct TraceEntry {
+    double ms;
+    Domain::Modem::TraceDirection direction;
+    std::string line;
+};
+class TraceRecorder {
+  public:
+    TraceRecorder();  // installs itself as the link's trace sink
+    ~TraceRecorder();
+    const std::vector<TraceEntry>& entries() const { return m_entries; }
+    std::chrono::system_clock::time_point startedAt() const { return m_wallStart; }
+    QJsonArray toJson() const;
+    void clear();
+
+  private:
+    std::vector<TraceEntry> m_entries;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::system_clock::time_point m_wallStart;
+};
+
+// A reply line fit for a terminal: control bytes as \xNN.
+QString printable(const std::string& line);
+QString resultName(Domain::Modem::CommandResult result);
+QString isoTime(std::chrono::system_clock::time_point when);
+
+// The message table in the user's language.
+const Gui::StringTable& texts();
+
+}  // namespace Tormel::Cli

@@ -1,0 +1,266 @@
+// SPDX-License-Identifier: MIT
+// `ports` and `scan`: which ports the tool sees, whether this user may open them, and what
+// answers on each.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/Commands.h"
+#include "cli/ScanReport.h"
+#include "domain/modem/Command.h"
+
+namespace Tormel::Cli {
+
+using Domain::Modem::Command;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAttribute(const fs::path& file) {
+    std::ifstream in(file);
+    std::string value;
+    std::getline(in, value);
+    return value;
+}
+
+// The USB device a tty hangs off, if any: the nearest folder above the tty's device that
+// carries a vendor id.
+QJsonObject usbAttributes(const std::string& device) {
+    QJsonObject o;
+    std::error_code ec;
+    const std::string name = fs::path(device).filename().string();
+    fs::path dir = fs::canonical(fs::path("/sys/class/tty") / name / "device", ec);
+    if (ec) return o;
+    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        if (!fs::exists(dir / "idVendor", ec)) continue;
+        static const char* const kKeys[][2] = {{"idVendor", "vendorId"},
+                                               {"idProduct", "productId"},
+                                               {"manufacturer", "manufacturer"},
+                                               {"product", "product"},
+                                               {"serial", "serialNumber"}};
+        for (const auto& key : kKeys) {
+            if (fs::exists(dir / key[0], ec))
+                o.insert(QString::fromLatin1(key[1]), QString::fromStdString(readAttribute(dir / key[0])));
+        }
+        break;
+    }
+    return o;
+}
+
+}  // namespace
+
+int runPorts(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists every port a scan would try, in scan order, and whether "
+                       "this user can open it."));
+    addCommonOptions(parser, false, false, false);
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    applyTimingFromEnvironment();
+    applyPortListFromEnvironment();
+
+    const std::vector<std::string> listed = Command::ListPorts();
+    const std::size_t count = std::min(listed.size(), Command::Timing().MaxPorts);
+    const std::string virtualFolder = Platform::VirtualPortFolder();
+    QJsonArray ports;
+    for (std::size_t i = count; i-- > 0;) {
+        const std::string& path = listed[i];
+        QJsonObject o;
+        o.insert(QStringLiteral("path"), QString::fromStdString(path));
+        std::error_code ec;
+        const fs::path resolved = fs::canonical(path, ec);
+        const bool isVirtual = fs::path(path).parent_path() == fs::path(virtualFolder);
+        o.insert(QStringLiteral("virtual"), isVirtual);
+        if (!ec) o.insert(QStringLiteral("device"), QString::fromStdString(resolved.string()));
+        if (!isVirtual) {
+            const QJsonObject usb = usbAttributes(path);
+            for (auto it = usb.begin(); it != usb.end(); ++it) o.insert(it.key(), it.value());
+        }
+        QString access;
+        QString detail;
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+            access = QStringLiteral("ok");
+        } else {
+            const int error = errno;
+            if (error == EACCES || error == EPERM) {
+                access = QStringLiteral("permission denied");
+                detail = permissionFix(path);
+            } else if (error == EBUSY) {
+                access = QStringLiteral("busy");
+                const QStringList holders = holdersOf(path);
+                detail = holders.isEmpty() ? QStringLiteral("held exclusively by another program")
+                                           : QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+            } else if (error == ENOENT || error == ENODEV || error == ENXIO) {
+                access = QStringLiteral("gone");
+            } else {
+                access = QString::fromLocal8Bit(std::strerror(error));
+            }
+        }
+        o.insert(QStringLiteral("access"), access);
+        if (!detail.isEmpty()) o.insert(QStringLiteral("fix"), detail);
+        ports.append(o);
+
+        QString text = QString::fromStdString(path);
+        if (isVirtual) text += QStringLiteral("  (virtual)");
+        for (const char* key : {"vendorId", "productId", "manufacturer", "product", "serialNumber"}) {
+            const QString k = QString::fromLatin1(key);
+            if (o.contains(k)) text += QStringLiteral("  %1=%2").arg(k, o.value(k).toString());
+        }
+        text += QStringLiteral("  access: ") + access;
+        if (!detail.isEmpty()) text += QStringLiteral(" (") + detail + QStringLiteral(")");
+        out.line(text);
+    }
+    if (count == 0) out.line(QStringLiteral("no serial port found"));
+    out.doc.insert(QStringLiteral("ports"), ports);
+    return out.finish(kExitOk);
+}
+
+namespace {
+
+// One port probed in a child process of its own, with the very scan the windows run limited
+// to that port; the child hands its report back as one JSON line.
+struct Probe {
+    pid_t pid = -1;
+    int fd = -1;
+    std::string port;
+    QByteArray reply;
+};
+
+PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
+    PortReport r{port, PortOutcome::NotTried, {}, {}, {}, false, {}};
+    const QJsonArray list = QJsonDocument::fromJson(bytes).array();
+    if (list.isEmpty()) return r;
+    const QJsonObject o = list.first().toObject();
+    const QString outcome = o.value(QStringLiteral("outcome")).toString();
+    for (PortOutcome candidate : {PortOutcome::Answered, PortOutcome::Silent, PortOutcome::Garbage,
+                                  PortOutcome::Refused, PortOutcome::Busy}) {
+        if (outcomeName(candidate) == outcome) r.outcome = candidate;
+    }
+    r.reason = o.value(QStringLiteral("reason")).toString();
+    r.name = o.value(QStringLiteral("name")).toString().toStdString();
+    r.version = o.value(QStringLiteral("version")).toString().toStdString();
+    r.supported = o.value(QStringLiteral("supported")).toBool();
+    r.firstReply = o.value(QStringLiteral("firstReply")).toString().toStdString();
+    return r;
+}
+
+std::vector<PortReport> parallelScan(Family family, const std::vector<std::string>& ports) {
+    std::vector<Probe> probes;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    for (const std::string& port : ports) {
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0) continue;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(pipeFds[0]);
+            // The parent tells the outcome; the probe's own messages would only interleave.
+            const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+            if (devNull >= 0) ::dup2(devNull, STDERR_FILENO);
+            Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+            Output quiet;
+            quiet.json = true;
+            std::vector<PortReport> reports;
+            connectUnit(family, false, quiet, &reports);
+            const QByteArray bytes = QJsonDocument(toJson(reports)).toJson(QJsonDocument::Compact);
+            const ssize_t written = ::write(pipeFds[1], bytes.constData(), static_cast<size_t>(bytes.size()));
+            ::_exit(written == bytes.size() ? 0 : 1);
+        }
+        ::close(pipeFds[1]);
+        if (pid < 0) {
+            ::close(pipeFds[0]);
+            continue;
+        }
+        probes.push_back(Probe{pid, pipeFds[0], port, {}});
+    }
+    for (Probe& p : probes) {
+        char chunk[4096];
+        for (;;) {
+            const ssize_t n = ::read(p.fd, chunk, sizeof chunk);
+            if (n > 0) {
+                p.reply.append(chunk, static_cast<qsizetype>(n));
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                break;
+            }
+        }
+        ::close(p.fd);
+        ::waitpid(p.pid, nullptr, 0);
+    }
+    std::vector<PortReport> reports;
+    for (std::size_t i = probes.size(); i-- > 0;)
+        reports.push_back(reportFromJson(probes[i].port, probes[i].reply));
+    return reports;
+}
+
+}  // namespace
+
+int runScan(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Scans the ports for a unit, as Connect does, and tells what answered on each port tried.\n"
+        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support."));
+    addCommonOptions(parser, true, true, true);
+    parser.addOption(
+        {QStringLiteral("parallel"),
+         QStringLiteral("Probe every port at once; reports the unit the sequential scan would pick.")});
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    Link link;
+    const auto family = familyOption(parser, Family::Rs485, out);
+    if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
+
+    std::vector<PortReport> reports;
+    if (parser.isSet(QStringLiteral("parallel"))) {
+        std::vector<std::string> ports = Command::ListPorts();
+        ports.resize(std::min(ports.size(), Command::Timing().MaxPorts));
+        reports = parallelScan(*family, ports);
+        // The sequential scan stops at the first port, in its order, where anything answered.
+        bool found = false;
+        for (PortReport& r : reports) {
+            if (found) {
+                r = PortReport{r.port, PortOutcome::NotTried, {}, {}, {}, false, {}};
+            } else if (r.outcome == PortOutcome::Answered) {
+                found = true;
+            }
+        }
+    } else {
+        Output quiet;
+        quiet.json = true;
+        connectUnit(*family, false, quiet, &reports);
+        link.closeQuietly();
+    }
+    int code = kExitNoUnit;
+    for (const PortReport& r : reports) {
+        out.line(describe(r));
+        if (r.outcome == PortOutcome::Answered) {
+            code = r.supported ? kExitOk : kExitUnsupported;
+            QJsonObject unit;
+            unit.insert(QStringLiteral("port"), QString::fromStdString(r.port));
+            unit.insert(QStringLiteral("name"), printable(r.name));
+            unit.insert(QStringLiteral("version"), printable(r.version));
+            unit.insert(QStringLiteral("supported"), r.supported);
+            out.doc.insert(QStringLiteral("unit"), unit);
+        }
+    }
+    if (reports.empty()) out.line(QStringLiteral("no serial port to scan"));
+    out.doc.insert(QStringLiteral("ports"), toJson(reports));
+    if (code == kExitNoUnit) out.line(texts().getString(Gui::Msg::ReadFailed));
+    return out.finish(code);
+}
+
+}  // namespace Tormel::Cli

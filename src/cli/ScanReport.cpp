@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: MIT
+#include "cli/ScanReport.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QJsonObject>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "domain/modem/Command.h"
+#include "domain/modem/TX330Command.h"
+
+namespace Tormel::Cli {
+
+using Domain::Modem::Command;
+using Domain::Modem::CommandResult;
+using Domain::Modem::TraceDirection;
+using Domain::Modem::TX330Command;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+PortReport& reportFor(std::vector<PortReport>& tried, const std::string& port) {
+    auto it = std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == port; });
+    if (it != tried.end()) return *it;
+    tried.push_back(PortReport{port, PortOutcome::Silent, {}, {}, {}, false, {}});
+    return tried.back();
+}
+
+}  // namespace
+
+std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, CommandResult result,
+                                     const std::vector<TraceEntry>& trace) {
+    std::vector<PortReport> tried;
+    PortReport* current = nullptr;
+    const std::string busyText = std::strerror(EBUSY);
+    for (const TraceEntry& e : trace) {
+        if (e.direction == TraceDirection::Event) {
+            if (startsWith(e.line, "opened ")) {
+                const std::string rest = e.line.substr(7);
+                current = &reportFor(tried, rest.substr(0, rest.rfind(" at ")));
+            } else if (startsWith(e.line, "open failed: ")) {
+                const std::string rest = e.line.substr(13);
+                // "<port>: <reason>"; a port name may itself hold ": ", so match the known names.
+                std::string port = rest;
+                std::string reason;
+                for (const std::string& p : ports) {
+                    if (startsWith(rest, p + ": ")) {
+                        port = p;
+                        reason = rest.substr(p.size() + 2);
+                    }
+                }
+                PortReport& r = reportFor(tried, port);
+                if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
+                    r.outcome == PortOutcome::Busy) {
+                    const bool refused =
+                        std::any_of(Command::m_refusedPorts.begin(), Command::m_refusedPorts.end(),
+                                    [&](const auto& x) { return x.PortName == port; });
+                    if (reason == busyText) {
+                        r.outcome = PortOutcome::Busy;
+                        const QStringList holders = holdersOf(port);
+                        r.reason = QString::fromStdString(reason) +
+                                   (holders.isEmpty() ? QString()
+                                                      : QStringLiteral(", held by ") + holders.join(", "));
+                    } else {
+                        r.outcome = PortOutcome::Refused;
+                        r.reason = QString::fromStdString(reason);
+                        if (refused) r.reason += QStringLiteral("; ") + permissionFix(port);
+                    }
+                }
+                current = nullptr;
+            }
+            continue;
+        }
+        if (e.direction == TraceDirection::Received && current != nullptr &&
+            current->outcome == PortOutcome::Silent) {
+            if (e.line != "ok") {
+                current->outcome = PortOutcome::Garbage;
+                current->firstReply = e.line;
+            }
+        } else if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
+                   current->outcome == PortOutcome::Garbage) {
+            // A stale first reply followed by a good one: the unit answered after all.
+            current->outcome = PortOutcome::Silent;
+        }
+    }
+    if (result != CommandResult::ErrConnect && !Command::m_portName.empty()) {
+        PortReport& r = reportFor(tried, Command::m_portName);
+        r.outcome = PortOutcome::Answered;
+        r.name = Command::m_nodeinfo.SoftwareName;
+        r.version = Command::m_nodeinfo.SoftwareVersion;
+        r.supported = result == CommandResult::Success;
+    }
+    // The scan tries the ports from the last of its window to the first.
+    const std::size_t count = std::min(ports.size(), Command::Timing().MaxPorts);
+    std::vector<PortReport> ordered;
+    for (std::size_t i = count; i-- > 0;) {
+        auto it =
+            std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == ports[i]; });
+        ordered.push_back(
+            it != tried.end() ? *it : PortReport{ports[i], PortOutcome::NotTried, {}, {}, {}, false, {}});
+    }
+    return ordered;
+}
+
+QString outcomeName(PortOutcome outcome) {
+    switch (outcome) {
+        case PortOutcome::Answered:
+            return QStringLiteral("answered");
+        case PortOutcome::Silent:
+            return QStringLiteral("silent");
+        case PortOutcome::Garbage:
+            return QStringLiteral("garbage");
+        case PortOutcome::Refused:
+            return QStringLiteral("refused");
+        case PortOutcome::Busy:
+            return QStringLiteral("busy");
+        case PortOutcome::NotTried:
+            break;
+    }
+    return QStringLiteral("not tried");
+}
+
+QString describe(const PortReport& r) {
+    const QString port = QString::fromStdString(r.port);
+    switch (r.outcome) {
+        case PortOutcome::Answered:
+            return QStringLiteral("%1: answered: %2, version %3 (%4)")
+                .arg(port, printable(r.name), printable(r.version),
+                     r.supported ? QStringLiteral("supported") : QStringLiteral("not supported"));
+        case PortOutcome::Garbage:
+            return QStringLiteral("%1: garbage (first reply \"%2\")").arg(port, printable(r.firstReply));
+        case PortOutcome::Refused:
+        case PortOutcome::Busy:
+            return QStringLiteral("%1: %2 (%3)").arg(port, outcomeName(r.outcome), r.reason);
+        default:
+            return QStringLiteral("%1: %2").arg(port, outcomeName(r.outcome));
+    }
+}
+
+QJsonArray toJson(const std::vector<PortReport>& reports) {
+    QJsonArray out;
+    for (const PortReport& r : reports) {
+        QJsonObject o;
+        o.insert(QStringLiteral("port"), QString::fromStdString(r.port));
+        o.insert(QStringLiteral("outcome"), outcomeName(r.outcome));
+        if (!r.reason.isEmpty()) o.insert(QStringLiteral("reason"), r.reason);
+        if (r.outcome == PortOutcome::Answered) {
+            o.insert(QStringLiteral("name"), printable(r.name));
+            o.insert(QStringLiteral("version"), printable(r.version));
+            o.insert(QStringLiteral("supported"), r.supported);
+        }
+        if (r.outcome == PortOutcome::Garbage)
+            o.insert(QStringLiteral("firstReply"), printable(r.firstReply));
+        out.append(o);
+    }
+    return out;
+}
+
+QString permissionFix(const std::string& device) {
+    struct stat st {};
+    std::error_code ec;
+    const fs::path resolved = fs::canonical(device, ec);
+    if (::stat((ec ? fs::path(device) : resolved).c_str(), &st) != 0)
+        return QStringLiteral("the device is gone");
+    QString group = QString::number(st.st_gid);
+    if (const struct group* g = ::getgrgid(st.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
+    return QStringLiteral(
+               "the device belongs to group \"%1\"; add your user to it (sudo usermod -aG %1 $USER) "
+               "and log in again")
+        .arg(group);
+}
+
+QStringList holdersOf(const std::string& device) {
+    QStringList holders;
+    std::error_code ec;
+    const fs::path target = fs::canonical(device, ec);
+    if (ec) return holders;
+    const std::string self = std::to_string(::getpid());
+    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string pid = it->path().filename().string();
+        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == self) continue;
+        std::error_code fdEc;
+        for (fs::directory_iterator fd(it->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd;
+             fd.increment(fdEc)) {
+            std::error_code linkEc;
+            if (fs::read_symlink(fd->path(), linkEc) != target) continue;
+            std::string comm;
+            std::ifstream(it->path() / "comm") >> comm;
+            holders.append(
+                QStringLiteral("%1 (pid %2)").arg(QString::fromStdString(comm), QString::fromStdString(pid)));
+            break;
+        }
+    }
+    return holders;
+}
+
+int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* reports) {
+    const std::vector<std::string> ports = Command::ListPorts();
+    TraceRecorder recorder;
+    Output::progress(QStringLiteral("scanning %1 port(s)...").arg(ports.size()));
+    CommandResult result;
+    if (family == Family::Rs485) {
+        result = read ? Command::ConnectAndRead() : Command::Connect();
+    } else {
+        result = read ? TX330Command::ConnectAndRead() : TX330Command::Connect();
+    }
+    const std::vector<PortReport> tried = classifyScan(ports, result, recorder.entries());
+    if (reports) *reports = tried;
+    if (result == CommandResult::Success) return kExitOk;
+    out.doc.insert(QStringLiteral("scan"), toJson(tried));
+    if (result == CommandResult::ErrUnsupported) {
+        out.error(texts().getString(Gui::Msg::UnitNotSupported) +
+                  QStringLiteral(" (%1: %2 %3)")
+                      .arg(QString::fromStdString(Command::m_portName),
+                           printable(Command::m_nodeinfo.SoftwareName),
+                           printable(Command::m_nodeinfo.SoftwareVersion)));
+        return kExitUnsupported;
+    }
+    out.error(texts().getString(Gui::Msg::ReadFailed));
+    if (!out.json) {
+        for (const PortReport& r : tried)
+            std::fprintf(stderr, "  %s\n", describe(r).toLocal8Bit().constData());
+        if (tried.empty()) std::fprintf(stderr, "  no serial port to scan\n");
+    }
+    return kExitNoUnit;
+}
+
+}  // namespace Tormel::Cli

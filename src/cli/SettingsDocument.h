@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// A settings file of either family, as the CLI reads, compares and writes it.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+#include "cli/CliSupport.h"
+#include "settings/ApplicationConfig.h"
+#include "settings/ApplicationConfig_TX330.h"
+
+namespace Tormel::Cli {
+
+using AnyConfig = std::variant<Gui::ApplicationConfig, Gui::ApplicationConfig_TX330>;
+
+inline Family familyOf(const AnyConfig& config) {
+    return std::holds_alternative<Gui::ApplicationConfig>(config) ? Family::Rs485 : Family::Tx330;
+}
+
+// Reads a settings file of either family and checks that it is for this tool's models.
+// On failure the reason is reported on `out` and nothing is returned.
+std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out);
+
+// Writes the document atomically, exactly as the windows write it; false after an error.
+bool saveSettingsFile(const QString& path, const AnyConfig& config, Output& out);
+
+// One element of the document whose values differ: name, the unit's text, the file's text.
+struct FieldDifference {
+    QString element;
+    QString unit;
+    QString file;
+};
+// Compares the elements that describe the unit (not the window's tab, target or views, nor
+// the AES key, which no unit reports).
+std::vector<FieldDifference> compareUnitFields(const AnyConfig& unit, const AnyConfig& file);
+
+// Every unit element of the document as name -> text (the values a write sends).
+QJsonObject unitFieldsJson(const AnyConfig& config);
+
+}  // namespace Tormel::Cli

@@ -1,0 +1,501 @@
+// SPDX-License-Identifier: MIT
+// `read`, `diff`, `write` and `reset`: a unit against a settings file, through the same
+// conversions and record checks as the windows.
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "cli/Commands.h"
+#include "cli/ScanReport.h"
+#include "cli/SettingsDocument.h"
+#include "domain/modem/DidoCommand.h"
+#include "domain/modem/TX330Command.h"
+#include "domain/modem/WirelessCommand.h"
+#include "settings/RecordConversion.h"
+
+namespace Tormel::Cli {
+
+using Domain::Modem::Command;
+using Domain::Modem::CommandResult;
+using Domain::Modem::DidoCommand;
+using Domain::Modem::TraceDirection;
+using Domain::Modem::TX330Command;
+using Domain::Modem::WirelessCommand;
+
+namespace {
+
+const char* const kExitCodes =
+    "Exit codes: 0 success, 1 differences (diff), 2 usage, 3 no unit found, 4 unit not supported\n"
+    "(or values this tool cannot take), 5 write or reset failed, 6 file error.";
+
+bool aesEnabledForUnit(Family family) {
+    const std::string& name = Command::m_nodeinfo.SoftwareName;
+    return family == Family::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
+                                   : Gui::tx330AesEnabled(name);
+}
+
+void reportMessages(Output& out) {
+    for (const QString& m : messages().take()) out.error(m);
+}
+
+// The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
+// the windows' message) when the unit reported a value the document cannot take.
+std::optional<AnyConfig> unitDocument(Family family, Output& out) {
+    const std::string& name = Command::m_nodeinfo.SoftwareName;
+    const bool aes = aesEnabledForUnit(family);
+    if (family == Family::Rs485) {
+        const Gui::Rs485Records records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
+                                        Command::m_binding};
+        auto config =
+            Gui::rs485ConfigFromRecords(records, Gui::rs485ModuleType(name), Gui::Msg::ReadFailed, true);
+        if (config) config->setModelName(Gui::ApplicationConfig::kModelName);
+        if (config && !config->checkConfigData(false, aes)) {
+            messages().messageBox(texts().getString(Gui::Msg::ReadFailed), {}, Gui::MessageBoxButtons::OK,
+                                  Gui::MessageBoxIcon::Error, nullptr);
+            config.reset();
+        }
+        reportMessages(out);
+        if (!config) return std::nullopt;
+        return AnyConfig(*config);
+    }
+    const Gui::Tx330Records records{TX330Command::m_communication, TX330Command::m_nodeinfo,
+                                    WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
+    auto config = Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed);
+    if (config) config->setModelName(Gui::ApplicationConfig_TX330::kModelName);
+    if (config && !config->checkConfigData(false, aes)) {
+        messages().messageBox(texts().getString(Gui::Msg::ReadFailed), {}, Gui::MessageBoxButtons::OK,
+                              Gui::MessageBoxIcon::Error, nullptr);
+        config.reset();
+    }
+    reportMessages(out);
+    if (!config) return std::nullopt;
+    return AnyConfig(*config);
+}
+
+// The file's document as the unit would hold it once written: through the records and back,
+// so that two files that write the same values compare equal.
+std::optional<AnyConfig> asWritten(const AnyConfig& file) {
+    const std::string& name = Command::m_nodeinfo.SoftwareName;
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
+        const int32_t moduleType = Gui::rs485ModuleType(name);
+        const auto records = Gui::rs485RecordsFromConfig(*rs485, moduleType, Command::m_nodeinfo,
+                                                         Gui::AesKeyChoice::NotChange);
+        auto back = Gui::rs485ConfigFromRecords(records, moduleType, Gui::Msg::ReadFailed, true);
+        messages().take();
+        if (!back) return std::nullopt;
+        return AnyConfig(*back);
+    }
+    const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(file),
+                                                     Command::m_nodeinfo, Gui::AesKeyChoice::NotChange);
+    auto back = Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed);
+    messages().take();
+    if (!back) return std::nullopt;
+    return AnyConfig(*back);
+}
+
+void describeUnit(Output& out) {
+    QJsonObject unit;
+    unit.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
+    unit.insert(QStringLiteral("name"), printable(Command::m_nodeinfo.SoftwareName));
+    unit.insert(QStringLiteral("version"), printable(Command::m_nodeinfo.SoftwareVersion));
+    out.doc.insert(QStringLiteral("unit"), unit);
+    out.line(QStringLiteral("unit: %1 version %2 on %3")
+                 .arg(printable(Command::m_nodeinfo.SoftwareName),
+                      printable(Command::m_nodeinfo.SoftwareVersion),
+                      QString::fromStdString(Command::m_portName)));
+}
+
+std::optional<Gui::AesKeyChoice> keyChoice(const QCommandLineParser& parser, Output& out, bool allowInit) {
+    const QString v = parser.value(QStringLiteral("aes-key")).toLower();
+    if (v == u"keep") return Gui::AesKeyChoice::NotChange;
+    if (v == u"change") return Gui::AesKeyChoice::Change;
+    if (v == u"init" && allowInit) return Gui::AesKeyChoice::Init;
+    out.error(
+        QStringLiteral("--aes-key must be keep, change%1").arg(allowInit ? QStringLiteral(" or init") : ""));
+    return std::nullopt;
+}
+
+}  // namespace
+
+int runRead(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "Connects to a unit, reads its settings and writes them to a settings file in the windows' "
+            "format.\n") +
+        kExitCodes);
+    addCommonOptions(parser, true, true, true);
+    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                      QStringLiteral("The settings file to write."),
+                      QStringLiteral("FILE.xml")});
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    if (!parser.isSet(QStringLiteral("output"))) {
+        out.error(QStringLiteral("read needs -o FILE.xml"));
+        return out.finish(kExitUsage);
+    }
+    Link link;
+    const auto family = familyOption(parser, Family::Rs485, out);
+    if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
+    if (const int code = connectUnit(*family, true, out); code != kExitOk) return out.finish(code);
+    describeUnit(out);
+    link.closeQuietly();
+    const auto config = unitDocument(*family, out);
+    if (!config) return out.finish(kExitUnsupported);
+    const QString path = parser.value(QStringLiteral("output"));
+    if (!saveSettingsFile(path, *config, out)) return out.finish(kExitFileError);
+    out.doc.insert(QStringLiteral("file"), path);
+    out.line(QStringLiteral("written: %1").arg(path));
+    return out.finish(kExitOk);
+}
+
+int runDiff(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads a unit and prints, field by field, where it differs from a settings file.\n") +
+        kExitCodes);
+    addCommonOptions(parser, true, false, true);
+    parser.addPositionalArgument(QStringLiteral("FILE.xml"),
+                                 QStringLiteral("The settings file to compare with."));
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    if (parser.positionalArguments().size() != 1) {
+        out.error(QStringLiteral("diff needs one settings file"));
+        return out.finish(kExitUsage);
+    }
+    const auto file = loadSettingsFile(parser.positionalArguments().first(), out);
+    if (!file) return out.finish(kExitFileError);
+    Link link;
+    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+    const Family family = familyOf(*file);
+    if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
+    describeUnit(out);
+    link.closeQuietly();
+    const auto unit = unitDocument(family, out);
+    if (!unit) return out.finish(kExitUnsupported);
+    // Both sides as a write would send them: values that a write fixes (the verification
+    // code's fields when it is off, for one) do not count as differences.
+    const auto unitWritten = asWritten(*unit);
+    const auto written = asWritten(*file);
+    if (!unitWritten) return out.finish(kExitUnsupported);
+    if (!written) {
+        out.error(QStringLiteral("the file holds values that cannot be written to this unit"));
+        return out.finish(kExitFileError);
+    }
+    const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *written);
+    QJsonArray list;
+    for (const FieldDifference& d : differences) {
+        QJsonObject o;
+        o.insert(QStringLiteral("element"), d.element);
+        o.insert(QStringLiteral("unit"), d.unit);
+        o.insert(QStringLiteral("file"), d.file);
+        list.append(o);
+        out.line(QStringLiteral("%1: unit \"%2\", file \"%3\"").arg(d.element, d.unit, d.file));
+    }
+    out.doc.insert(QStringLiteral("differences"), list);
+    if (differences.empty()) out.line(QStringLiteral("no differences"));
+    return out.finish(differences.empty() ? kExitOk : kExitDifferences);
+}
+
+namespace {
+
+std::atomic<int> g_interrupts{0};
+std::atomic<bool> g_writing{false};
+
+void onInterrupt(int) {
+    const int seen = g_interrupts.fetch_add(1);
+    // While waiting for a unit, the scan gives up at once; a write in progress is finished.
+    if (!g_writing.load()) Command::RequestStop();
+    if (seen >= 1) {
+        // A second Ctrl+C insists.
+        ::signal(SIGINT, SIG_DFL);
+        ::raise(SIGINT);
+    }
+}
+
+struct WriteOutcome {
+    int code = kExitOk;
+    QJsonObject report;
+};
+
+// One unit: connect, check the file against it, write, and build the report.
+WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::AesKeyChoice choice,
+                          Output& out) {
+    WriteOutcome result;
+    const Family family = familyOf(file);
+    TraceRecorder trace;
+    QJsonObject& report = result.report;
+    report.insert(QStringLiteral("file"), filePath);
+    report.insert(QStringLiteral("family"), family == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
+    report.insert(QStringLiteral("time"), isoTime(trace.startedAt()));
+    auto finish = [&](int code, const QString& what) {
+        result.code = code;
+        report.insert(QStringLiteral("result"), what);
+        report.insert(QStringLiteral("exitCode"), code);
+        report.insert(QStringLiteral("dialogue"), trace.toJson());
+        report.insert(QStringLiteral("finished"), isoTime(std::chrono::system_clock::now()));
+        return result;
+    };
+
+    std::vector<PortReport> scan;
+    if (const int code = connectUnit(family, false, out, &scan); code != kExitOk) {
+        report.insert(QStringLiteral("scan"), toJson(scan));
+        return finish(code, QStringLiteral("no unit"));
+    }
+    describeUnit(out);
+    report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
+    report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
+    report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+
+    // The file passes the record check the window's Set runs, against this very unit.
+    const bool aes = aesEnabledForUnit(family);
+    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
+    bool passed = false;
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
+        Gui::ApplicationConfig candidate = *rs485;
+        candidate.m_version = version;
+        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
+        candidate.m_target = 0;
+        passed = candidate.checkConfigData(true, aes);
+        if (passed) {
+            const auto records =
+                Gui::rs485RecordsFromConfig(candidate, candidate.m_moduletype, Command::m_nodeinfo, choice);
+            Command::m_communication = records.communication;
+            Command::m_nodeinfo = records.nodeinfo;
+            Command::m_protocol = records.protocol;
+            Command::m_binding = records.binding;
+            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
+        }
+    } else {
+        Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
+        candidate.m_version = version;
+        candidate.m_target = 0;
+        passed = candidate.checkConfigData(true, aes);
+        if (passed) {
+            const auto records = Gui::tx330RecordsFromConfig(candidate, TX330Command::m_nodeinfo, choice);
+            TX330Command::m_communication = records.communication;
+            TX330Command::m_nodeinfo = records.nodeinfo;
+            WirelessCommand::WirelessinfoConfig(records.wireless);
+            DidoCommand::DidoinfoConfig(records.dido);
+            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
+        }
+    }
+    if (!passed) {
+        QStringList why = messages().take();
+        for (const QString& m : why) out.error(QStringLiteral("%1: %2").arg(filePath, m));
+        report.insert(QStringLiteral("checkFailed"), why.join(QStringLiteral("; ")));
+        return finish(kExitFileError, QStringLiteral("file refused by the checks; nothing written"));
+    }
+    report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
+                                            : choice == Gui::AesKeyChoice::Change  ? QStringLiteral("change")
+                                                                                   : QStringLiteral("init"));
+
+    Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(Command::m_portName)));
+    g_writing = true;
+    const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
+    g_writing = false;
+    report.insert(QStringLiteral("commandResult"), resultName(written));
+    if (written == CommandResult::Success) {
+        out.line(texts().getString(Gui::Msg::SettingCompleted));
+        return finish(kExitOk, QStringLiteral("written"));
+    }
+    // Where the write stopped: the last request and whether anything answered it.
+    for (auto it = trace.entries().rbegin(); it != trace.entries().rend(); ++it) {
+        if (it->direction != TraceDirection::Sent) continue;
+        const bool answered = std::next(it.base(), 0) != trace.entries().end() &&
+                              std::any_of(it.base(), trace.entries().end(), [](const TraceEntry& e) {
+                                  return e.direction == TraceDirection::Received;
+                              });
+        QJsonObject where;
+        where.insert(QStringLiteral("request"), printable(it->line));
+        where.insert(QStringLiteral("ms"), it->ms);
+        where.insert(QStringLiteral("answered"), answered);
+        if (answered) {
+            const auto reply = std::find_if(it.base(), trace.entries().end(), [](const TraceEntry& e) {
+                return e.direction == TraceDirection::Received;
+            });
+            where.insert(QStringLiteral("reply"), printable(reply->line));
+        }
+        report.insert(QStringLiteral("stoppedAt"), where);
+        out.error(QStringLiteral("the write stopped at \"%1\" (%2)")
+                      .arg(printable(it->line),
+                           answered ? QStringLiteral("the reply was refused") : QStringLiteral("no reply")));
+        break;
+    }
+    QString message;
+    if (written == CommandResult::ErrConnect) {
+        message = texts().getString(Gui::Msg::WriteNotConnected);
+    } else if (written == CommandResult::Err7DataBitNonParity) {
+        message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
+    } else {
+        message =
+            QStringLiteral("%1 (last reply \"%2\")").arg(resultName(written), printable(Command::Result()));
+    }
+    out.error(message);
+    return finish(kExitWriteFailed, QStringLiteral("failed: ") + message);
+}
+
+bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(report).toJson()) < 0 ||
+        !file.commit()) {
+        out.error(QStringLiteral("%1: the report could not be written: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// Waits until `port` is no longer there (the unit was unplugged), or an interrupt.
+void waitUntilGone(const std::string& port) {
+    while (g_interrupts.load() == 0) {
+        std::error_code ec;
+        if (!std::filesystem::exists(port, ec)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+// Waits until at least one port is listed, or an interrupt.
+bool waitForPort() {
+    while (g_interrupts.load() == 0) {
+        if (!Command::ListPorts().empty()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+}  // namespace
+
+int runWrite(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Checks a settings file as the window's Set does and writes it to a unit, every value "
+                       "confirmed by the unit.\n") +
+        kExitCodes);
+    addCommonOptions(parser, true, false, true);
+    parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
+    parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
+                      QStringLiteral("keep|change|init"), QStringLiteral("keep")});
+    parser.addOption({QStringLiteral("report"),
+                      QStringLiteral("Write a JSON report: unit, values, every request and reply, result."),
+                      QStringLiteral("R.json")});
+    parser.addOption({QStringLiteral("each-unit"),
+                      QStringLiteral("Production bench: write every unit that appears, until Ctrl+C.")});
+    parser.addOption({QStringLiteral("report-dir"),
+                      QStringLiteral("Folder for one report per unit (--each-unit)."),
+                      QStringLiteral("DIR")});
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    if (parser.positionalArguments().size() != 1) {
+        out.error(QStringLiteral("write needs one settings file"));
+        return out.finish(kExitUsage);
+    }
+    const bool eachUnit = parser.isSet(QStringLiteral("each-unit"));
+    if (eachUnit && !parser.isSet(QStringLiteral("report-dir"))) {
+        out.error(QStringLiteral("--each-unit needs --report-dir DIR"));
+        return out.finish(kExitUsage);
+    }
+    const auto choice = keyChoice(parser, out, true);
+    if (!choice) return out.finish(kExitUsage);
+    const QString filePath = parser.positionalArguments().first();
+    const auto file = loadSettingsFile(filePath, out);
+    if (!file) return out.finish(kExitFileError);
+    Link link;
+    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+
+    if (!eachUnit) {
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out);
+        link.closeQuietly();
+        if (parser.isSet(QStringLiteral("report")) &&
+            !saveReport(parser.value(QStringLiteral("report")), outcome.report, out) &&
+            outcome.code == kExitOk)
+            outcome.code = kExitFileError;
+        out.doc.insert(QStringLiteral("report"), outcome.report);
+        return out.finish(outcome.code);
+    }
+
+    const QString dir = parser.value(QStringLiteral("report-dir"));
+    if (!QDir().mkpath(dir)) {
+        out.error(QStringLiteral("%1: the report folder cannot be created").arg(dir));
+        return out.finish(kExitFileError);
+    }
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    out.json = false;  // one line per unit as it happens; the reports carry the detail
+    int written = 0;
+    int failed = 0;
+    while (g_interrupts.load() == 0) {
+        Output::progress(QStringLiteral("waiting for a unit..."));
+        if (!waitForPort()) break;
+        Output quiet;
+        quiet.json = true;
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet);
+        link.closeQuietly();
+        if (outcome.code == kExitNoUnit && g_interrupts.load() != 0) break;
+        if (outcome.code == kExitNoUnit) {
+            // A port without a unit yet (still starting, or not one of ours): look again.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        const QString port = outcome.report.value(QStringLiteral("port")).toString();
+        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+        const QString name = QStringLiteral("%1/%2-%3.json").arg(dir, stamp, QFileInfo(port).fileName());
+        saveReport(name, outcome.report, out);
+        (outcome.code == kExitOk ? written : failed) += 1;
+        std::printf("%s: %s (report %s)\n", port.toLocal8Bit().constData(),
+                    outcome.report.value(QStringLiteral("result")).toString().toLocal8Bit().constData(),
+                    name.toLocal8Bit().constData());
+        std::fflush(stdout);
+        if (g_interrupts.load() != 0) {
+            std::printf("interrupted after the write to %s had ended\n", port.toLocal8Bit().constData());
+            break;
+        }
+        waitUntilGone(port.toStdString());
+    }
+    std::printf("units written: %d, failed: %d\n", written, failed);
+    return out.finish(failed == 0 ? kExitOk : kExitWriteFailed);
+}
+
+int runReset(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Factory reset of a unit (needs --yes).\n") + kExitCodes);
+    addCommonOptions(parser, true, true, true);
+    parser.addOption({QStringLiteral("yes"), QStringLiteral("Confirm the factory reset.")});
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    if (!parser.isSet(QStringLiteral("yes"))) {
+        out.error(texts().getString(Gui::Msg::FactoryShipmentQuestion) +
+                  QStringLiteral(" (confirm with --yes)"));
+        return out.finish(kExitUsage);
+    }
+    Link link;
+    const auto family = familyOption(parser, Family::Rs485, out);
+    if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
+    if (const int code = connectUnit(*family, false, out); code != kExitOk) return out.finish(code);
+    describeUnit(out);
+    const CommandResult result = *family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    link.closeQuietly();
+    out.doc.insert(QStringLiteral("commandResult"), resultName(result));
+    if (result != CommandResult::Success) {
+        out.error(result == CommandResult::ErrConnect ? texts().getString(Gui::Msg::WriteNotConnected)
+                                                      : resultName(result));
+        return out.finish(kExitWriteFailed);
+    }
+    out.line(texts().getString(Gui::Msg::SettingCompleted));
+    return out.finish(kExitOk);
+}
+
+}  // namespace Tormel::Cli

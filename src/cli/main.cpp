@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// pelnix-cli: the unit configuration without a window, for production benches, SSH sessions
+// and scripts. One subcommand per run; each has --help.
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "cli/Commands.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: pelnix-cli <command> [options]\n"
+    "\n"
+    "Commands:\n"
+    "  ports                      the ports a scan would try, and whether you may open them\n"
+    "  scan                       what answers on each port (--parallel: all at once)\n"
+    "  read -o FILE.xml           read a unit into a settings file\n"
+    "  diff FILE.xml              compare a unit with a settings file\n"
+    "  write FILE.xml             write a settings file to a unit (--report R.json)\n"
+    "  reset --yes                factory reset of a unit\n"
+    "  firmware show IMAGE        the parameters stored in a firmware image\n"
+    "  firmware patch IMAGE FILE.xml   store a settings file into a firmware image\n"
+    "\n"
+    "Every command takes --help and --json.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  differences found (diff)\n"
+    "  2  usage error\n"
+    "  3  no unit found\n"
+    "  4  unit not supported\n"
+    "  5  write or reset failed\n"
+    "  6  file error\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("pelnix-cli"));
+    Tormel::Gui::ToolkitOverride toolkit(Tormel::Cli::messages());
+
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2 || args[1] == u"--help" || args[1] == u"-h" || args[1] == u"help") {
+        std::fputs(kUsage, args.size() < 2 ? stderr : stdout);
+        return args.size() < 2 ? Tormel::Cli::kExitUsage : Tormel::Cli::kExitOk;
+    }
+    const QString command = args.takeAt(1);
+    args[0] = QStringLiteral("pelnix-cli ") + command;
+    if (command == u"ports") return Tormel::Cli::runPorts(args);
+    if (command == u"scan") return Tormel::Cli::runScan(args);
+    if (command == u"read") return Tormel::Cli::runRead(args);
+    if (command == u"diff") return Tormel::Cli::runDiff(args);
+    if (command == u"write") return Tormel::Cli::runWrite(args);
+    if (command == u"reset") return Tormel::Cli::runReset(args);
+    if (command == u"firmware") return Tormel::Cli::runFirmware(args);
+    std::fprintf(stderr, "pelnix-cli: unknown command \"%s\"\n\n%s", command.toLocal8Bit().constData(),
+                 kUsage);
+    return Tormel::Cli::kExitUsage;
+}

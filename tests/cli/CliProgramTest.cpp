@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: MIT
+// pelnix-cli as a user runs it: a process against simulated units on ptys, judged by its exit
+// codes, its output, the files it writes and what the units hold afterwards.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "support/SimPty.h"
+
+using namespace std::chrono_literals;
+using Pelnix::Sim::UnitFamily;
+using Pelnix::Sim::UnitState;
+using Pelnix::Test::SimPty;
+using Pelnix::Test::TempFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+    QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// A private runtime folder whose port folder the program scans, and no real device.
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_ports = m_root.Path() + "/rt/pelnix-config/ports";
+        fs::create_directories(m_ports);
+        for (const std::string& d : {m_root.Path() + "/rt", m_root.Path() + "/rt/pelnix-config", m_ports})
+            ::chmod(d.c_str(), 0700);
+        fs::create_directories(m_root.Path() + "/nosys");
+    }
+
+    std::unique_ptr<SimPty> Unit(const std::string& name, UnitState state = {}) {
+        return std::make_unique<SimPty>(std::move(state), m_ports, name);
+    }
+    static UnitState Tx330() {
+        UnitState s;
+        s.family = UnitFamily::Tx330;
+        s.name = "Brenlow TX-330 Ver1.0";
+        s.version = "1.0";
+        return s;
+    }
+    std::string File(const std::string& name) const { return m_root.Path() + "/" + name; }
+
+    // Runs the program with the shortened protocol waits; a run that outlives `within` is killed.
+    CliRun Cli(std::vector<std::string> args, bool asNobody = false, std::chrono::milliseconds within = 60s) {
+        int out[2];
+        int err[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
+        const std::string rt = m_root.Path() + "/rt";
+        const std::string sys = m_root.Path() + "/nosys";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], 1);
+            ::dup2(err[1], 2);
+            ::setenv("XDG_RUNTIME_DIR", rt.c_str(), 1);
+            ::setenv("PELNIX_SYSFS_TTY", sys.c_str(), 1);
+            ::setenv("PELNIX_TIMING", "read=150,tries=2,pause=0,reopen=20,radio=20,reset=20", 1);
+            ::setenv("LANG", "C", 1);
+            if (asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+            std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(PELNIX_CLI, argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        CliRun run;
+        const auto deadline = std::chrono::steady_clock::now() + within;
+        pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+        int open = 2;
+        while (open > 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || ::poll(fds, 2, static_cast<int>(left.count())) <= 0) {
+                ::kill(pid, SIGKILL);
+                break;
+            }
+            for (int i = 0; i < 2; ++i) {
+                if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+                char chunk[4096];
+                const ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
+                if (n <= 0) {
+                    fds[i].fd = -1;
+                    --open;
+                } else {
+                    (i == 0 ? run.out : run.err).append(chunk, static_cast<std::size_t>(n));
+                }
+            }
+        }
+        ::close(out[0]);
+        ::close(err[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+
+    TempFolder m_root;
+    std::string m_ports;
+};
+
+TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {
+    writeFile(File("broken.xml"), "<ApplicationConfig><BAUDRATE>x</BAUDRATE>");
+    writeFile(File("other.xml"),
+              "<?xml version=\"1.0\"?>\n<ApplicationConfig><MODEL>TX-999</MODEL></ApplicationConfig>");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* text;  // expected on stderr
+    } cases[] = {
+        {{}, 2, "Usage"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{"read"}, 2, "-o FILE.xml"},
+        {{"scan", "--family", "modbus"}, 2, "--family"},
+        {{"write", File("missing.xml")}, 6, "missing.xml"},
+        {{"diff", File("broken.xml")}, 6, "File type does not seem to match"},
+        {{"write", File("other.xml")}, 6, "different format"},
+        {{"reset"}, 2, "--yes"},
+        {{"scan"}, 3, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.size() << " " << run.err;
+        EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
+    }
+    const CliRun help = Cli({"write", "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("--report"), std::string::npos);
+    EXPECT_NE(help.out.find("5 write or reset failed"), std::string::npos);
+}
+
+// read, then diff gives nothing; an edited file differs in exactly the edited element; write
+// it, and the unit holds it and diff is quiet again. For both families.
+TEST_F(CliTest, ReadDiffWriteRoundTripOnBothFamilies) {
+    struct Case {
+        const char* family;
+        UnitState state;
+        std::string from, to, element;
+        std::function<int(const UnitState&)> held;
+        int expected;
+    };
+    const Case cases[] = {
+        {"rs485", UnitState{}, "<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>12</IDOFFSET>", "IDOFFSET",
+         [](const UnitState& s) { return s.rs485.idOffset; }, 12},
+        {"tx330", Tx330(), "<OFFDELAY>0</OFFDELAY>", "<OFFDELAY>30</OFFDELAY>", "OFFDELAY",
+         [](const UnitState& s) { return s.tx330.offDelay; }, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.family);
+        auto unit = Unit(std::string("u-") + c.family, c.state);
+        const std::string file = File(std::string(c.family) + ".xml");
+        const CliRun readRun = Cli({"read", "--family", c.family, "-o", file});
+        ASSERT_EQ(readRun.code, 0) << readRun.err;
+        const std::string written = readFile(file);
+        EXPECT_EQ(written.rfind("<?xml version=\"1.0\"?>\r\n", 0), 0u) << written.substr(0, 40);
+
+        EXPECT_EQ(Cli({"diff", file}).code, 0);
+        writeFile(file, replaced(written, c.from, c.to));
+        const CliRun diff = Cli({"diff", file, "--json"});
+        ASSERT_EQ(diff.code, 1) << diff.err;
+        const QJsonArray differences = diff.json().value("differences").toArray();
+        ASSERT_EQ(differences.size(), 1) << diff.out;
+        EXPECT_EQ(differences[0].toObject().value("element").toString().toStdString(), c.element);
+
+        const std::string report = File(std::string(c.family) + "-report.json");
+        const CliRun write = Cli({"write", file, "--report", report});
+        ASSERT_EQ(write.code, 0) << write.err;
+        EXPECT_EQ(c.held(unit->State()), c.expected);
+        EXPECT_EQ(Cli({"diff", file}).code, 0);
+
+        const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(report))).object();
+        EXPECT_EQ(r.value("result").toString(), "written");
+        EXPECT_EQ(r.value("port").toString().toStdString(), unit->PortPath());
+        EXPECT_EQ(r.value("unitName").toString().toStdString(), c.state.name);
+        EXPECT_EQ(r.value("values").toObject().value(QString::fromStdString(c.element)).toString(),
+                  QString::number(c.expected));
+        int requests = 0;
+        int replies = 0;
+        for (const auto& e : r.value("dialogue").toArray()) {
+            requests += e.toObject().value("kind") == "request";
+            replies += e.toObject().value("kind") == "reply";
+        }
+        EXPECT_GT(requests, 10);
+        EXPECT_GE(replies, requests);
+    }
+}
+
+TEST_F(CliTest, AWriteCutByAHangUpFailsAndTheReportSaysWhere) {
+    auto unit = Unit("u1");
+    const std::string file = File("a.xml");
+    ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    unit->HangUpAfterLines(12);  // the handshake and a few settings, then the line drops
+    const std::string report = File("r.json");
+    const CliRun write = Cli({"write", file, "--report", report});
+    EXPECT_EQ(write.code, 5) << write.err;
+    EXPECT_NE(write.err.find("the write stopped at"), std::string::npos) << write.err;
+    const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(report))).object();
+    EXPECT_TRUE(r.value("result").toString().startsWith("failed")) << readFile(report);
+    EXPECT_FALSE(r.value("stoppedAt").toObject().value("request").toString().isEmpty());
+    EXPECT_EQ(r.value("exitCode").toInt(), 5);
+}
+
+TEST_F(CliTest, AFileThatFailsTheChecksIsRefusedWithTheFieldsMessageAndNothingIsWritten) {
+    auto unit = Unit("u1");
+    const std::string file = File("a.xml");
+    ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    writeFile(file, replaced(readFile(file), "<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>9x</IDOFFSET>"));
+    unit->ClearLog();
+    const CliRun write = Cli({"write", file});
+    EXPECT_EQ(write.code, 6);
+    EXPECT_NE(write.err.find("Offset of NodeId"), std::string::npos) << write.err;
+    for (const std::string& request : unit->Requests())
+        EXPECT_EQ(request.find('='), std::string::npos) << request;
+}
+
+TEST_F(CliTest, ScanTellsEachPortsOutcomeAndParallelPicksTheSameUnit) {
+    std::vector<std::unique_ptr<SimPty>> units;
+    units.push_back(Unit("p1"));  // the unit, first in the list: the scan reaches it last
+    for (const char* name : {"p2", "p3", "p4"}) {
+        units.push_back(Unit(name));
+        units.back()->SilentOn("~");
+    }
+    units[2]->ClearFaults();
+    units[2]->WrongReplyTo("~CONNECT", "#?garbage");
+
+    const CliRun sequential = Cli({"scan", "--json"});
+    const CliRun parallel = Cli({"scan", "--parallel", "--json"});
+    ASSERT_EQ(sequential.code, 0) << sequential.err;
+    EXPECT_EQ(parallel.code, 0) << parallel.err;
+    EXPECT_EQ(parallel.json().value("unit").toObject().value("port"),
+              sequential.json().value("unit").toObject().value("port"));
+    EXPECT_EQ(sequential.json().value("unit").toObject().value("port").toString().toStdString(),
+              units[0]->PortPath());
+    QStringList outcomes;
+    for (const auto& p : sequential.json().value("ports").toArray())
+        outcomes << p.toObject().value("outcome").toString();
+    EXPECT_EQ(outcomes.join(","), "silent,garbage,silent,answered");
+}
+
+TEST_F(CliTest, AnUnsupportedUnitGivesExitFour) {
+    UnitState odd;
+    odd.name = "SomethingElse 1.0";
+    auto unit = Unit("u1", odd);
+    const CliRun scan = Cli({"scan"});
+    EXPECT_EQ(scan.code, 4) << scan.out;
+    EXPECT_NE(scan.out.find("not supported"), std::string::npos) << scan.out;
+}
+
+TEST_F(CliTest, PortsNamesAPortThisUserMayNotOpenWithTheFix) {
+    auto unit = Unit("locked");
+    const std::string device = fs::canonical(unit->PortPath()).string();
+    if (::geteuid() == 0) {
+        // The child runs as nobody; the folders must be its own to be trusted.
+        for (const auto& d : {m_root.Path() + "/rt", m_root.Path() + "/rt/pelnix-config", m_ports})
+            ASSERT_EQ(::chown(d.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::lchown(unit->PortPath().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chmod(m_root.Path().c_str(), 0755), 0);
+    }
+    ASSERT_EQ(::chmod(device.c_str(), ::geteuid() == 0 ? 0600 : 0), 0);
+    const CliRun ports = Cli({"ports", "--json"}, true);
+    ASSERT_EQ(ports.code, 0) << ports.err;
+    const QJsonArray list = ports.json().value("ports").toArray();
+    ASSERT_EQ(list.size(), 1) << ports.out;
+    const QJsonObject p = list[0].toObject();
+    EXPECT_EQ(p.value("access").toString(), "permission denied");
+    EXPECT_TRUE(p.value("virtual").toBool());
+    EXPECT_TRUE(p.value("fix").toString().contains("usermod -aG")) << p.value("fix").toString().toStdString();
+}
+
+}  // namespace

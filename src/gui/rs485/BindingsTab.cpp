@@ -219,7 +219,7 @@ void BindingsTab::load(const ApplicationConfig& config) {
         }
         m_rangeFlg = true;
         for (int row = 0; row < kBindingRows; ++row) {
-            txtModemID[row]->clear();
+            txtModemID[row]->setText({});
             const QSignalBlocker blocker(cmbNumRange[row]);
             cmbNumRange[row]->clear();
         }
@@ -255,7 +255,7 @@ void BindingsTab::loadDefaults() {
     cmbBindType->setCurrentIndex(0);
     m_rangeFlg = true;
     for (int row = 0; row < kBindingRows; ++row) {
-        txtModemID[row]->clear();
+        txtModemID[row]->setText({});
         const QSignalBlocker blocker(cmbNumRange[row]);
         cmbNumRange[row]->clear();
         m_select->setCmbText(row + 1, m_st.getString(kNotUsedLabel));

@@ -9,6 +9,7 @@
 #include "gui/ChoseForm.h"
 #include "gui/MainWindowPlaceholder.h"
 #include "gui/Startup.h"
+#include "gui/rs485/MainGUI.h"
 
 namespace {
 
@@ -51,6 +52,6 @@ TEST(ChoseFormRun, EveryWayOutEndsTheLoop) {
 
     // OK, then Quit in the family window: the hidden chooser closes and the loop ends.
     pressWhenShown<Tormel::ChoseForm>("button1");
-    pressWhenShown<Tormel::Gui::MainWindowPlaceholder>("btnStop");
+    pressWhenShown<Tormel::Gui::MainGUI>("btnStop");
     EXPECT_EQ(Tormel::Gui::runChooser(), 0);
 }

@@ -15,6 +15,7 @@
 #include "gui/ChoseForm.h"
 #include "gui/MainWindowPlaceholder.h"
 #include "gui/Toolkit.h"
+#include "gui/rs485/MainGUI.h"
 #include "gui/support/ToolkitRecorder.h"
 
 using namespace Tormel::Gui;
@@ -93,8 +94,8 @@ TEST(Toolkit, QtModalWindowsReturnWhenClosed) {
     // The chooser's whole road with the real toolkit: OK, the family window, its Quit button.
     Tormel::ChoseForm form;
     form.show();
-    whenModal<MainWindowPlaceholder>([](MainWindowPlaceholder& window) {
-        EXPECT_EQ(window.family(), UnitFamily::RS485);
+    whenModal<Tormel::Gui::MainGUI>([](Tormel::Gui::MainGUI& window) {
+        EXPECT_EQ(window.objectName(), QStringLiteral("MainGUI"));
         window.findChild<QPushButton*>(QStringLiteral("btnStop"))->click();
     });
     form.findChild<QPushButton*>(QStringLiteral("button1"))->click();

@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+#include "gui/rs485/BindingsTab.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "gui/LiveFilterWiring.h"
+#include "gui/Toolkit.h"
+#include "settings/ChoiceLists.h"
+
+namespace Tormel::Gui {
+
+namespace {
+
+constexpr int kRowsPerColumn = 9;
+constexpr int kUnitColumns = 9;
+
+QString numbered(const char* stem, int n, int width = 0) {
+    return QString::fromLatin1(stem) + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
+// Header columns shown for a grouping: one per started column of nine rows.
+int columnsFor(int rows) { return (rows + kRowsPerColumn - 1) / kRowsPerColumn; }
+
+}  // namespace
+
+BindingsTab::BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr<NumRange> select,
+                         QWidget* parent)
+    : QWidget(parent), m_st(st), m_select(std::move(select)) {
+    setObjectName(QStringLiteral("tabPage3"));
+    auto* outer = new QVBoxLayout(this);
+
+    auto* top = new QHBoxLayout;
+    auto* lblBindType = new QLabel(m_st.getString(Msg::BindTypeLabel), this);
+    lblBindType->setObjectName(QStringLiteral("lblBindType"));
+    cmbBindType = new QComboBox(this);
+    cmbBindType->setObjectName(QStringLiteral("cmbBindType"));
+    cmbBindType->addItems(ChoiceLists::bindTypeItems(m_st));
+    lblBindType->setBuddy(cmbBindType);
+    top->addWidget(lblBindType);
+    top->addWidget(cmbBindType);
+    top->addStretch(1);
+    outer->addLayout(top);
+
+    grpBindGroup = new QGroupBox(this);
+    grpBindGroup->setObjectName(QStringLiteral("grpBindGroup"));
+    auto* groupGrid = new QGridLayout(grpBindGroup);
+    auto* lblGroup = new QLabel(m_st.getString(Msg::GroupCountLabel), grpBindGroup);
+    lblGroup->setObjectName(QStringLiteral("lblGroup"));
+    cmbGroup = new QComboBox(grpBindGroup);
+    cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
+    cmbGroup->addItems(ChoiceLists::groupItems(m_st));
+    lblGroup->setBuddy(cmbGroup);
+    groupGrid->addWidget(lblGroup, 0, 0, 1, 2);
+    groupGrid->addWidget(cmbGroup, 0, 2, 1, 2);
+    for (int c = 0; c < 3; ++c) {
+        lblModemID[c] = new QLabel(m_st.getString(Msg::TormelIdHeader), grpBindGroup);
+        lblModemID[c]->setObjectName(numbered("lblModemID", c + 1));
+        lblNumRange[c] = new QLabel(m_st.getString(Msg::RangeHeader), grpBindGroup);
+        lblNumRange[c]->setObjectName(numbered("lblNumRange", c + 1));
+        groupGrid->addWidget(lblModemID[c], 1, c * 2);
+        groupGrid->addWidget(lblNumRange[c], 1, c * 2 + 1);
+    }
+    for (int row = 1; row <= kBindingRows; ++row) {
+        const int column = (row - 1) / kRowsPerColumn;
+        const int line = 2 + (row - 1) % kRowsPerColumn;
+        auto* id = new QLineEdit(grpBindGroup);
+        id->setObjectName(numbered("txtModemID", row));
+        id->setFixedWidth(40);
+        attachLiveFilter(id, check, LiveFilters::txtModemID(row));
+        auto* range = new QComboBox(grpBindGroup);
+        range->setObjectName(numbered("cmbNumRange", row));
+        range->setMinimumWidth(130);
+        groupGrid->addWidget(id, line, column * 2);
+        groupGrid->addWidget(range, line, column * 2 + 1);
+        txtModemID[row - 1] = id;
+        cmbNumRange[row - 1] = range;
+    }
+    groupGrid->setRowStretch(2 + kRowsPerColumn, 1);
+    groupGrid->setColumnStretch(6, 1);
+    outer->addWidget(grpBindGroup, 1);
+
+    grpBindEach = new QGroupBox(this);
+    grpBindEach->setObjectName(QStringLiteral("grpBindEach"));
+    auto* eachOuter = new QVBoxLayout(grpBindEach);
+    auto* header = new QHBoxLayout;
+    lblUnitModem = new QLabel(m_st.getString(Msg::UnitModemLabel), grpBindEach);
+    lblUnitModem->setObjectName(QStringLiteral("lblUnitModem"));
+    lblTormelID = new QLabel(m_st.getString(Msg::TormelIdHeader), grpBindEach);
+    lblTormelID->setObjectName(QStringLiteral("lblTormelID"));
+    auto* textBox1 = new QLineEdit(grpBindEach);
+    textBox1->setObjectName(QStringLiteral("textBox1"));
+    textBox1->setMaxLength(2);
+    textBox1->setFixedWidth(30);
+    textBox1->setEnabled(false);
+    btnEachAllClear = new QPushButton(m_st.getString(Msg::ClearAll), grpBindEach);
+    btnEachAllClear->setObjectName(QStringLiteral("btnEachAllClear"));
+    btnEachAllClear->setAutoDefault(false);
+    header->addWidget(lblUnitModem);
+    header->addWidget(textBox1);
+    header->addWidget(lblTormelID);
+    header->addStretch(1);
+    header->addWidget(btnEachAllClear);
+    eachOuter->addLayout(header);
+    auto* unitGrid = new QGridLayout;
+    unitGrid->setHorizontalSpacing(4);
+    unitGrid->setVerticalSpacing(2);
+    const int unitRows = (kBindingUnits + kUnitColumns - 1) / kUnitColumns;
+    for (int unit = 1; unit <= kBindingUnits; ++unit) {
+        // Down the columns, so the numbers read like a table.
+        const int column = (unit - 1) / unitRows;
+        const int line = (unit - 1) % unitRows;
+        auto* label = new QLabel(QString::number(unit) + QStringLiteral("："), grpBindEach);
+        label->setObjectName(numbered("lblUnit", unit, 2));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* box = new QLineEdit(QString::number(unit), grpBindEach);
+        box->setObjectName(numbered("txtUnit", unit, 2));
+        box->setFixedWidth(34);
+        attachLiveFilter(box, check, LiveFilters::txtUnit(unit));
+        label->setBuddy(box);
+        unitGrid->addWidget(label, line, column * 2);
+        unitGrid->addWidget(box, line, column * 2 + 1);
+        lblUnit[unit - 1] = label;
+        txtUnit[unit - 1] = box;
+    }
+    eachOuter->addLayout(unitGrid);
+    eachOuter->addStretch(1);
+    outer->addWidget(grpBindEach, 1);
+
+    connect(cmbBindType, &QComboBox::currentIndexChanged, this, [this] { bindTypeChanged(); });
+    bindTypeChanged();
+    showRows(0);
+}
+
+int BindingsTab::bindTypeIndex() const { return cmbBindType->currentIndex(); }
+int BindingsTab::groupIndex() const { return cmbGroup->currentIndex(); }
+
+void BindingsTab::bindTypeChanged() {
+    const bool each = cmbBindType->currentIndex() == 1;
+    grpBindGroup->setVisible(!each);
+    grpBindEach->setVisible(each);
+    if (each) {
+        for (int u = 0; u < kBindingUnits; ++u) {
+            txtUnit[u]->setEnabled(true);
+            lblUnit[u]->setEnabled(true);
+        }
+        lblUnitModem->setEnabled(true);
+        btnEachAllClear->setEnabled(true);
+    }
+}
+
+void BindingsTab::showRows(int32_t group) {
+    const Grouping* g = groupingOf(group);
+    const int rows = g != nullptr ? g->groups : 0;
+    for (int row = 0; row < kBindingRows; ++row) {
+        txtModemID[row]->setVisible(row < rows);
+        cmbNumRange[row]->setVisible(row < rows);
+    }
+    const int columns = columnsFor(rows);
+    for (int c = 0; c < 3; ++c) {
+        lblModemID[c]->setVisible(c < columns);
+        lblNumRange[c]->setVisible(c < columns);
+    }
+}
+
+void BindingsTab::setUnitText(int unit, const QString& text) {
+    QLineEdit* box = txtUnit[unit - 1];
+    box->setText(text);
+    QPalette palette = box->palette();
+    const bool changed = !text.isEmpty() && text != QString::number(unit);
+    palette.setColor(QPalette::Base, namedColor(changed ? NamedColor::PaleGreen : NamedColor::White));
+    box->setPalette(palette);
+}
+
+void BindingsTab::resetUnits() {
+    for (int unit = 1; unit <= kBindingUnits; ++unit) {
+        setUnitText(unit, QString::number(unit));
+    }
+}
+
+void BindingsTab::store() const {
+    NumRange& select = *m_select;
+    select.setBindType(cmbBindType->currentIndex() == 1 ? 2 : 1);
+    select.setGroupIdx(cmbGroup->currentIndex());
+    select.clearNowList();
+    for (int row = 1; row <= kBindingRows; ++row) {
+        select.setModemID(row, txtModemID[row - 1]->text());
+        QComboBox* range = cmbNumRange[row - 1];
+        select.setSelectIdx(row, range->currentIndex());
+        for (int i = 0; i < range->count(); ++i) {
+            select.setNowList(row, range->itemText(i));
+        }
+    }
+    for (int unit = 1; unit <= kBindingUnits; ++unit) {
+        select.setUnit(unit, txtUnit[unit - 1]->text());
+    }
+}
+
+void BindingsTab::load(const ApplicationConfig& config) {
+    const int32_t type = config.m_bindType;
+    if (type == 0 || type == 1 || type == 2) {
+        cmbBindType->setCurrentIndex(type == 2 ? 1 : 0);
+    }
+    if (type == 2) {
+        resetUnits();
+        for (int unit = 1; unit <= kBindingUnits; ++unit) {
+            const QString& text = config.m_unit[unit - 1];
+            if (!text.isEmpty() && text != QString::number(unit)) {
+                setUnitText(unit, text);
+            }
+        }
+        m_rangeFlg = true;
+        for (int row = 0; row < kBindingRows; ++row) {
+            txtModemID[row]->setText({});
+            const QSignalBlocker blocker(cmbNumRange[row]);
+            cmbNumRange[row]->clear();
+        }
+        cmbGroup->setCurrentIndex(0);
+        m_rangeFlg = false;
+        showRows(0);
+        return;
+    }
+    if (type != 0 && type != 1) {
+        return;
+    }
+    cmbGroup->setCurrentIndex(config.m_group);
+    m_rangeFlg = true;
+    for (int row = 0; row < kBindingRows; ++row) {
+        txtModemID[row]->setText(config.m_modem[row]);
+        QComboBox* range = cmbNumRange[row];
+        const QSignalBlocker blocker(range);
+        range->clear();
+        if (config.m_rangeList[row]) {
+            range->addItems(*config.m_rangeList[row]);
+        }
+        range->setCurrentIndex(config.m_selectIdx[row]);
+    }
+    m_rangeFlg = false;
+    for (int row = 0; row < config.m_preText.size() && row < kBindingRows; ++row) {
+        m_select->setCmbText(row + 1, config.m_preText[row]);
+    }
+    showRows(config.m_group);
+    resetUnits();
+}
+
+void BindingsTab::loadDefaults() {
+    cmbBindType->setCurrentIndex(0);
+    m_rangeFlg = true;
+    for (int row = 0; row < kBindingRows; ++row) {
+        txtModemID[row]->setText({});
+        const QSignalBlocker blocker(cmbNumRange[row]);
+        cmbNumRange[row]->clear();
+        m_select->setCmbText(row + 1, m_st.getString(kNotUsedLabel));
+    }
+    cmbGroup->setCurrentIndex(0);
+    m_rangeFlg = false;
+    showRows(0);
+    resetUnits();
+}
+
+void BindingsTab::applyCapability(bool veryOld) {
+    const QString twentyFive = m_st.getString(Msg::Groups25);
+    const int at = cmbGroup->findText(twentyFive);
+    if (veryOld) {
+        cmbBindType->setCurrentIndex(0);
+        cmbBindType->setEnabled(false);
+        if (cmbGroup->currentIndex() == 5) {
+            loadDefaults();
+        }
+        if (at >= 0) {
+            cmbGroup->removeItem(at);
+        }
+    } else {
+        cmbBindType->setEnabled(true);
+        if (at < 0) {
+            cmbGroup->addItem(twentyFive);
+        }
+    }
+}
+
+}  // namespace Tormel::Gui

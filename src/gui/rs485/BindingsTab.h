@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "settings/ApplicationConfig.h"
+#include "settings/ErrCheck.h"
+#include "settings/NumRange.h"
+#include "settings/StringTable.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace Tormel::Gui {
+
+// The Bindings tab of the RS485 window (tabPage3): which node serves which terminal device,
+// by groups of device IDs or one by one. The window stores it into and loads it from its
+// binding holder; the held text of each row (the range it gave up last) lives in that holder.
+class BindingsTab : public QWidget {
+    Q_OBJECT
+  public:
+    BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr<NumRange> select,
+                QWidget* parent = nullptr);
+
+    // Bind type, group count, node IDs, selected ranges, unit texts and every range list into
+    // the holder.
+    void store() const;
+    // The binding part of a whole configuration; the range lists are filled without the range
+    // handlers seeing it.
+    void load(const ApplicationConfig& config);
+    // Group, no groups, every unit served by its own number.
+    void loadDefaults();
+    // Units at 2.0 and 2.1 bind by group only and know no 25-group table.
+    void applyCapability(bool veryOld);
+
+    int bindTypeIndex() const;
+    int groupIndex() const;
+
+  private:
+    void bindTypeChanged();
+    void showRows(int32_t group);
+    void resetUnits();
+    void setUnitText(int unit, const QString& text);
+
+    const StringTable& m_st;
+    std::shared_ptr<NumRange> m_select;
+    bool m_rangeFlg = false;
+
+    QComboBox* cmbBindType = nullptr;
+    QGroupBox* grpBindGroup = nullptr;
+    QComboBox* cmbGroup = nullptr;
+    std::array<QLabel*, 3> lblModemID{};
+    std::array<QLabel*, 3> lblNumRange{};
+    std::array<QLineEdit*, kBindingRows> txtModemID{};
+    std::array<QComboBox*, kBindingRows> cmbNumRange{};
+    QGroupBox* grpBindEach = nullptr;
+    QLabel* lblUnitModem = nullptr;
+    QLabel* lblTormelID = nullptr;
+    std::array<QLineEdit*, kBindingUnits> txtUnit{};
+    std::array<QLabel*, kBindingUnits> lblUnit{};
+    QPushButton* btnEachAllClear = nullptr;
+};
+
+}  // namespace Tormel::Gui

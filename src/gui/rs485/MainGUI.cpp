@@ -1,0 +1,445 @@
+// SPDX-License-Identifier: MIT
+// The RS485 window's life cycle, menus and commands.
+#include "gui/rs485/MainGUI.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabWidget>
+
+#include "domain/modem/Command.h"
+#include "gui/AboutSoft.h"
+#include "gui/ErrMsg.h"
+#include "gui/QtDispatcher.h"
+#include "gui/Toolkit.h"
+#include "gui/rs485/BindingsTab.h"
+#include "gui/rs485/Rs485Records.h"
+#include "settings/Config.h"
+
+namespace Tormel::Gui {
+
+using Domain::App::AppCompletedCode;
+using Domain::App::AppResult;
+using Domain::App::AppStatus;
+
+MainGUI::MainGUI(QWidget* parent)
+    : QDialog(parent),
+      m_com(std::make_shared<Communication>()),
+      m_node(std::make_shared<Nodeinfo>()),
+      m_prot(std::make_shared<Protocol>()),
+      m_select(std::make_shared<NumRange>()) {
+    m_creating = true;
+    setObjectName(QStringLiteral("MainGUI"));
+    m_app = std::make_unique<Domain::App::TormelApp>(qtDispatcher(this));
+    m_app->Init();
+
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    // Most texts are Japanese in both languages; a Japanese UI font first spares the font
+    // system a fallback search per character.
+    QFont japanese = font();
+    QStringList families{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
+                         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")};
+    families << japanese.families();
+    japanese.setFamilies(families);
+    setFont(japanese);
+
+    buildControls();
+    m_status = std::make_unique<StatusDisplay>(*txtStateSetting, *txtSoftwareName, m_st);
+
+    m_shiftKeyFlg = toolkit().isShiftKeyDown();
+    grpSecure->setVisible(m_shiftKeyFlg);
+    grpSecure->setEnabled(m_shiftKeyFlg);
+
+    for (QAction* item :
+         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
+        item->setEnabled(false);
+    }
+    btnSetting->setEnabled(false);
+    btnFactoryShipment->setEnabled(false);
+
+    setWindowTitle(m_st.getString(Msg::Rs485ToolTitle) + QStringLiteral(" Ver.") +
+                   m_st.getString(Msg::ToolVersion));
+
+    attachInputChecks();
+    connectDependencies();
+    connect(btnConnect, &QPushButton::clicked, this, [this] { Connect_Click(); });
+    connect(Connect_MenuItem, &QAction::triggered, this, [this] { Connect_Click(); });
+    connect(btnConnectRead, &QPushButton::clicked, this, [this] { ConnectRead_Click(); });
+    connect(ConnectRead_MenuItem, &QAction::triggered, this, [this] { ConnectRead_Click(); });
+    connect(btnReturnSetting, &QPushButton::clicked, this, [this] { ReturnSetting_Click(); });
+    connect(Revert_MenuItem, &QAction::triggered, this, [this] { ReturnSetting_Click(); });
+    connect(btnStop, &QPushButton::clicked, this, [this] { Stop_Click(); });
+    connect(SettingToolExit_MenuItem, &QAction::triggered, this, [this] { Stop_Click(); });
+    connect(SetFileOpen_MenuItem, &QAction::triggered, this, [this] { SetFileOpen_Click(); });
+    connect(SetFileSave_MenuItem, &QAction::triggered, this, [this] { SetFileSave_Click(); });
+    connect(Version_MenuItem, &QAction::triggered, this, [this] { Version_Click(); });
+    connect(cmbSetTarget, &QComboBox::currentIndexChanged, this,
+            [this](int index) { setTargetChanged(index); });
+    auto* devMode = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
+    connect(devMode, &QShortcut::activated, this, [this] { toggleDevMode(false); });
+    auto* devMode2 = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
+    connect(devMode2, &QShortcut::activated, this, [this] { toggleDevMode(true); });
+
+    // The form before anything is loaded: AES choices off until a TX-910A is known.
+    for (QRadioButton* r : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
+        r->setEnabled(false);
+    }
+    radAES128->setChecked(true);
+    radAESKeyNotChange->setChecked(true);
+    chk2ndFormat->setChecked(true);
+    lblFlowCtrl->hide();
+    cmbFlowCtrl->hide();
+
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    const std::optional<ApplicationConfig> stored = loadStartupSettings();
+    if (!stored || !setApplication(*stored, true)) {
+        setApplicationDefault();
+    }
+    m_rangeFlg = false;
+    m_grpFlg = false;
+    intfPortChanged();
+    pTypeChanged();
+    fmt2Changed();
+    sTypeChanged();
+    cCheckChanged();
+    aesSecureChanged();
+    secureKeyChanged();
+    setTargetChanged(cmbSetTarget->currentIndex());
+
+    m_startSetting = storeForm();
+    m_setting = storeForm();
+
+    lblIntfPort->hide();
+    cmbIntfPort->hide();
+    grpAESSecure->show();
+    showStatus(ConnectionState::Disconnected);
+
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    m_creating = false;
+}
+
+MainGUI::~MainGUI() {
+    m_app->Disconnect();
+    m_app->End();
+}
+
+// ---- helpers ----
+
+void MainGUI::showStatus(ConnectionState state) {
+    m_status->show(state, QString::fromStdString(m_app->PortName()));
+}
+
+void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
+
+void MainGUI::showError(const QString& text) {
+    toolkit().messageBox(text, m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
+                         MessageBoxIcon::Error, this);
+}
+
+void MainGUI::showInformation(Msg id) {
+    toolkit().messageBox(m_st.getString(id), m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
+                         MessageBoxIcon::Information, this);
+}
+
+void MainGUI::setBusy(bool busy) {
+    // Set and FactoryShipment in the menu wait for a first connect; while an operation runs
+    // they rest with the busy set and come back as they were.
+    if (busy) {
+        m_menuSetEnabled = Set_MenuItem->isEnabled();
+        m_menuFactoryEnabled = FactoryShipmentSet_MenuItem->isEnabled();
+        Set_MenuItem->setEnabled(false);
+        FactoryShipmentSet_MenuItem->setEnabled(false);
+    } else {
+        Set_MenuItem->setEnabled(m_menuSetEnabled);
+        FactoryShipmentSet_MenuItem->setEnabled(m_menuFactoryEnabled);
+    }
+    m_busy.setBusy(busy);
+}
+
+void MainGUI::normaliseCodes() {
+    for (QLineEdit* box : {txtPStartCode, txtPStartCode2nd, txtPEndCode, txtPEndCode2nd}) {
+        setText(box, ErrCheck::checkCodeDigit(box->text()));
+    }
+}
+
+void MainGUI::toggleDevMode(bool second) {
+    if (second) {
+        m_devMode2 = !m_devMode2;
+        setControlForDevMode2(m_devMode2);
+    } else {
+        m_devMode = !m_devMode;
+        setControlForDevMode(m_devMode);
+    }
+}
+
+bool MainGUI::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        QCheckBox* box = watched == lblAutoParamSync   ? chkAutoParamSync
+                         : watched == lblExtendedGroup ? chkExtendedGroup
+                         : watched == lblSecureKey[0]  ? chkSecureKey1
+                                                       : nullptr;
+        if (box != nullptr && box->isEnabled()) {
+            box->toggle();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---- connect ----
+
+void MainGUI::Connect_Click() { startConnect(false); }
+void MainGUI::ConnectRead_Click() { startConnect(true); }
+
+void MainGUI::startConnect(bool read) {
+    m_app->CommunicationConfig(getCommunicateConfigConvert());
+    const AppResult started =
+        read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
+             : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
+    if (started == AppResult::Pendding) {
+        showStatus(ConnectionState::Connecting);
+        setBusy(true);
+    } else {
+        showStatus(ConnectionState::Disconnected);
+    }
+}
+
+bool MainGUI::acknowledge(AppCompletedCode code) {
+    setBusy(false);
+    m_app->Completed(code);
+    // A connect that was told to stop (the target turned to the firmware image meanwhile)
+    // ends without a unit, whatever its code said.
+    if (code == AppCompletedCode::Success && m_app->Status() != AppStatus::Active) {
+        showStatus(ConnectionState::Disconnected);
+        return false;
+    }
+    return true;
+}
+
+void MainGUI::connectFailed(AppCompletedCode code) {
+    showError(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed);
+    showStatus(ConnectionState::Disconnected);
+    btnSetting->setEnabled(false);
+    btnFactoryShipment->setEnabled(false);
+}
+
+void MainGUI::connectSucceededCommon() {
+    showStatus(ConnectionState::Connected);
+    showInformation(Msg::ConnectSucceeded);
+    txtSoftwareName->setText(QString::fromStdString(m_app->NodeinfoConfig().SoftwareName));
+    btnSetting->setEnabled(true);
+    btnFactoryShipment->setEnabled(true);
+    for (QAction* item :
+         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
+        item->setEnabled(true);
+    }
+}
+
+void MainGUI::applyOldUnitLayout() {
+    lblIntfPort->hide();
+    cmbIntfPort->hide();
+    grpAESSecure->hide();
+    grpAESSecure->setEnabled(false);
+    grpSecure->show();
+    grpSecure->setEnabled(true);
+}
+
+void MainGUI::connectCompleted(AppCompletedCode code) {
+    if (!acknowledge(code)) {
+        return;
+    }
+    if (code != AppCompletedCode::Success) {
+        connectFailed(code);
+        return;
+    }
+    connectSucceededCommon();
+    checkTormelType();
+    setObjectSetting();
+    tabPage3->applyCapability(isVeryOldUnit());
+    if (isOldUnit()) {
+        applyOldUnitLayout();
+    } else {
+        lblIntfPort->show();
+        cmbIntfPort->show();
+        chkWhitening->setEnabled(Domain::Modem::Command::IsWhitening());
+        const bool aes = checkFirmVersion();
+        grpAESSecure->setVisible(aes);
+        grpAESSecure->setEnabled(aes);
+    }
+}
+
+void MainGUI::readFailed(int32_t messageId) {
+    showError(static_cast<Msg>(messageId));
+    // The port stays with no one: a window that says "disconnected" holds no unit.
+    m_app->Disconnect();
+    showStatus(ConnectionState::Disconnected);
+    btnSetting->setEnabled(false);
+    btnFactoryShipment->setEnabled(false);
+}
+
+void MainGUI::connectReadCompleted(AppCompletedCode code) {
+    if (!acknowledge(code)) {
+        return;
+    }
+    if (code != AppCompletedCode::Success) {
+        connectFailed(code);
+        return;
+    }
+    connectSucceededCommon();
+    const Domain::Common::Communication comm = m_app->CommunicationConfig();
+    const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
+    const Domain::Common::Protocol prot = m_app->ProtocolConfig();
+    const Domain::Common::Binding bind = m_app->BindingConfig();
+    tabPage3->applyCapability(isVeryOldUnit());
+    if (isOldUnit()) {
+        applyOldUnitLayout();
+    } else {
+        lblIntfPort->show();
+        cmbIntfPort->show();
+        chkWhitening->setEnabled(Domain::Modem::Command::IsWhitening());
+        // The module type first, so the AES group follows the unit just read.
+        checkTormelType();
+        const bool aes = checkFirmVersion();
+        grpAESSecure->setVisible(aes);
+        grpAESSecure->setEnabled(aes);
+        setObjectSetting();
+        if (node.EncryptEnable == Domain::Common::NodeinfoEncryptEnable::Enable) {
+            grpSecure->show();
+            grpSecure->setEnabled(true);
+        } else if (!m_shiftKeyFlg) {
+            grpSecure->hide();
+            grpSecure->setEnabled(false);
+        }
+    }
+
+    Rs485Records::FromRecords from = Rs485Records::configFromRecords(
+        comm, node, prot, &bind, cmbBaudrate->findText(QStringLiteral("76800bps")) >= 0, Msg::ReadFailed);
+    if (!from.config) {
+        readFailed(static_cast<int32_t>(from.failure));
+        return;
+    }
+    ApplicationConfig& config = *from.config;
+    config.setTarget(0);
+    config.setTabSelect(tabConfig->currentIndex());
+    for (int word = 1; word <= 16; ++word) {
+        config.m_aesEncryptKey[word - 1] = txtEncryptionKey[word - 1]->text();
+    }
+    config.setVersion(QString::fromStdString(node.SoftwareVersion));
+    config.setModuleType(m_com->getModuleType());
+    if (!config.checkConfigData(false, checkFirmVersion())) {
+        readFailed(static_cast<int32_t>(Msg::ReadFailed));
+        return;
+    }
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    setApplication(config, false);
+    m_rangeFlg = false;
+    m_grpFlg = false;
+}
+
+// ---- files, revert, close ----
+
+void MainGUI::ReturnSetting_Click() {
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    setApplication(m_startSetting, false);
+    m_rangeFlg = false;
+    m_grpFlg = false;
+}
+
+void MainGUI::SetFileOpen_Click() {
+    FileDialogOptions options;
+    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
+    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    m_strFilePath = options.FileName;
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    OpenSettingsOutcome outcome = openSettingsFile(m_strFilePath, checkFirmVersion(), this);
+    if (outcome.result == OpenSettingsResult::Refused) {
+        setApplicationDefault();
+    } else if (outcome.result == OpenSettingsResult::Loaded) {
+        setApplication(outcome.config, false);
+    }
+    m_rangeFlg = false;
+    m_grpFlg = false;
+}
+
+void MainGUI::SetFileSave_Click() {
+    FileDialogOptions options;
+    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
+    options.Filter = QStringLiteral("設定ファイル|*.xml");
+    if (!m_strFilePath.isEmpty()) {
+        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
+    }
+    if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    normaliseCodes();
+    ApplicationConfig candidate = storeForm();
+    candidate.setModelName(ApplicationConfig::kModelName);
+    // The check names the field that is wrong.
+    if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
+        return;
+    }
+    if (!writeSettingsFile(options.FileName, candidate)) {
+        showError(Msg::SettingsFileMismatch);
+        return;
+    }
+    m_setting = candidate;
+}
+
+void MainGUI::Version_Click() {
+    AboutSoft about(this);
+    toolkit().showModal(about);
+}
+
+void MainGUI::Stop_Click() {
+    m_closeFlg = true;
+    close();
+    m_closeFlg = false;
+}
+
+void MainGUI::reject() { close(); }
+
+void MainGUI::closeEvent(QCloseEvent* event) {
+    if (!m_closeFlg && !checkConfig() && !ErrMsg::confirmDiscard(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+}
+
+void MainGUI::setTargetChanged(int index) {
+    const bool firmware = index == 1;
+    if (firmware) {
+        m_app->Disconnect();
+        showStatus(ConnectionState::Disconnected);
+    }
+    txtStateSetting->setVisible(!firmware);
+    txtSoftwareName->setVisible(!firmware);
+    btnConnect->setVisible(!firmware);
+    btnConnectRead->setVisible(!firmware);
+    txtSelectFile->setVisible(firmware);
+    btnSelectFile->setVisible(firmware);
+}
+
+}  // namespace Tormel::Gui

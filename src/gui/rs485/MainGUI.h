@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "domain/app/AppCompletedCode.h"
+#include "domain/app/TormelApp.h"
+#include "gui/StatusDisplay.h"
+#include "settings/ApplicationConfig.h"
+#include "settings/CmbSort.h"
+#include "settings/ErrCheck.h"
+#include "settings/Holders.h"
+#include "settings/NumRange.h"
+#include "settings/StringTable.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace Tormel::Gui {
+
+class BindingsTab;
+
+// The main window of the RS485 unit family: reads a unit into the form, edits it, writes it
+// back, and keeps settings files. The form's controls carry the names the technician's manual
+// and the tests know them by; the bindings tab is its own class.
+//
+// Files: MainGUI.cpp (life cycle, menus, commands), MainGUILayout.cpp (the controls),
+// MainGUIForm.cpp (form <-> configuration, dependencies, presets, module type).
+class MainGUI : public QDialog {
+    Q_OBJECT
+  public:
+    explicit MainGUI(QWidget* parent = nullptr);
+    ~MainGUI() override;
+
+    // ---- the form ----
+    // Stores the controls into the holders and the configuration's own fields (target, tab,
+    // developer views); storeForm() then fills a whole configuration from the holders.
+    void saveConfig(ApplicationConfig& config);
+    ApplicationConfig storeForm();
+    // Loads a whole configuration; false (message 63 shown) when its bit rate is not offered
+    // for the module type at hand, in which case the form is left as it was.
+    bool setApplication(const ApplicationConfig& config, bool isinit);
+    bool setApplicationComProt(ApplicationConfig& config, bool isinit);
+    void setApplicationDefault();
+    Domain::Common::Communication getCommunicateConfigConvert() const;
+    Domain::Common::Nodeinfo getNodeinfoConfigConvert();
+    Domain::Common::Protocol getProtocolConfigConvert();
+    void setObjectSetting();
+    void setControlForDevMode(bool devMode);
+    void setControlForDevMode2(bool devMode2);
+    bool checkTormelType();
+    bool checkFirmVersion() const;
+    // True when closing would lose nothing: the form stores exactly the committed settings.
+    bool checkConfig();
+
+    // ---- for the next commands and for tests ----
+    Domain::App::TormelApp& app() { return *m_app; }
+    const ApplicationConfig& committedSetting() const { return m_setting; }
+    int32_t moduleType() const { return m_com->getModuleType(); }
+    ConnectionState connectionState() const { return m_status->state(); }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape would hide the dialog without a close event; it goes through close() instead.
+    void reject() override;
+
+  private:
+    // ---- layout (MainGUILayout.cpp) ----
+    void buildControls();
+    void buildMenus(QMenuBar* bar);
+    QWidget* buildComTab();
+    QWidget* buildWirelessTab();
+    QWidget* buildProtocolTab();
+    void attachInputChecks();
+    void connectDependencies();
+
+    // ---- form (MainGUIForm.cpp) ----
+    void intfPortChanged();
+    void pTypeChanged();
+    void fmt2Changed();
+    void sTypeChanged();
+    void cCheckChanged();
+    void aesSecureChanged();
+    void aesKeyBoxesChanged();
+    void secureKeyChanged();
+    void applyPreset(int preset);  // 0 ModbusRTU, 1 ModbusASCII, 2 Transparent
+    void btnDefaultCom_Click();
+    void setBaudList(bool with76800);
+    bool baudListHas76800() const;
+    int32_t aesKeySettingFromForm() const;
+    bool unitKnown() const;
+    bool isOldUnit() const;
+    bool isVeryOldUnit() const;
+    void setText(QLineEdit* box, const QString& text);
+    // A copy whose range lists belong to it alone, so later stores of the form cannot change it.
+    static ApplicationConfig detached(const ApplicationConfig& config);
+
+    // ---- commands (MainGUI.cpp) ----
+    void Connect_Click();
+    void ConnectRead_Click();
+    void startConnect(bool read);
+    void connectCompleted(Domain::App::AppCompletedCode code);
+    void connectReadCompleted(Domain::App::AppCompletedCode code);
+    bool acknowledge(Domain::App::AppCompletedCode code);
+    void connectFailed(Domain::App::AppCompletedCode code);
+    void connectSucceededCommon();
+    void toggleDevMode(bool second);
+    void applyOldUnitLayout();
+    void readFailed(int32_t messageId);
+    void ReturnSetting_Click();
+    void Stop_Click();
+    void SetFileOpen_Click();
+    void SetFileSave_Click();
+    void Version_Click();
+    void setTargetChanged(int index);
+    void setBusy(bool busy);
+    void showStatus(ConnectionState state);
+    void showError(Msg id);
+    void showError(const QString& text);
+    void showInformation(Msg id);
+    void normaliseCodes();
+
+    // ---- state ----
+    std::shared_ptr<Communication> m_com;
+    std::shared_ptr<Nodeinfo> m_node;
+    std::shared_ptr<Protocol> m_prot;
+    std::shared_ptr<NumRange> m_select;
+    StringTable m_st;
+    ErrCheck m_check;
+    CmbSort m_sort;
+    std::unique_ptr<Domain::App::TormelApp> m_app;
+    ApplicationConfig m_setting;
+    ApplicationConfig m_startSetting;
+    bool m_rangeFlg = false;
+    bool m_grpFlg = false;
+    bool m_closeFlg = false;
+    bool m_devMode = false;
+    bool m_devMode2 = false;
+    bool m_shiftKeyFlg = false;
+    bool m_creating = false;  // start-up loads report nothing
+    bool m_menuSetEnabled = false;
+    bool m_menuFactoryEnabled = false;
+    QString m_strFilePath;
+    // The AES type a loaded configuration asked for while no unit was known; applied once a
+    // connect tells the module type, so a stored AES256 is not silently turned into AES128.
+    std::optional<int32_t> m_pendingAesType;
+    std::unique_ptr<StatusDisplay> m_status;
+    BusySet m_busy;
+
+    // ---- controls ----
+    QTabWidget* tabConfig = nullptr;
+    QLabel* label1 = nullptr;
+    QLabel* label2 = nullptr;
+    QComboBox* cmbSetTarget = nullptr;
+    QLineEdit* txtSelectFile = nullptr;
+    QPushButton* btnSelectFile = nullptr;
+    QPushButton* btnConnect = nullptr;
+    QPushButton* btnConnectRead = nullptr;
+    QLineEdit* txtStateSetting = nullptr;
+    QLineEdit* txtSoftwareName = nullptr;
+    QPushButton* btnSetting = nullptr;
+    QPushButton* btnReturnSetting = nullptr;
+    QPushButton* btnStop = nullptr;
+    QPushButton* btnFactoryShipment = nullptr;
+    QPushButton* btnAbout = nullptr;
+
+    QAction* SetFileOpen_MenuItem = nullptr;
+    QAction* SetFileSave_MenuItem = nullptr;
+    QAction* SettingToolExit_MenuItem = nullptr;
+    QAction* Revert_MenuItem = nullptr;
+    QAction* Connect_MenuItem = nullptr;
+    QAction* ConnectRead_MenuItem = nullptr;
+    QAction* Set_MenuItem = nullptr;
+    QAction* FactoryShipmentSet_MenuItem = nullptr;
+    QAction* Version_MenuItem = nullptr;
+
+    // Com Parameters
+    QComboBox* cmbBaudrate = nullptr;
+    QComboBox* cmbDataBit = nullptr;
+    QComboBox* cmbParity = nullptr;
+    QComboBox* cmbStopBit = nullptr;
+    QComboBox* cmbIntfPort = nullptr;
+    QComboBox* cmbFlowCtrl = nullptr;
+    QLabel* lblBaudrate = nullptr;
+    QLabel* lblDataBit = nullptr;
+    QLabel* lblParity = nullptr;
+    QLabel* lblStopBit = nullptr;
+    QLabel* lblIntfPort = nullptr;
+    QLabel* lblFlowCtrl = nullptr;
+    QPushButton* btnDefaultCom = nullptr;
+
+    // Wireless
+    QLineEdit* txtNodeIDOffset = nullptr;
+    QCheckBox* chkAutoParamSync = nullptr;
+    QLabel* lblAutoParamSync = nullptr;
+    QCheckBox* chkExtendedGroup = nullptr;
+    QLabel* lblExtendedGroup = nullptr;
+    QGroupBox* grpWhitening = nullptr;
+    QCheckBox* chkWhitening = nullptr;
+    QGroupBox* grpAESSecure = nullptr;
+    QCheckBox* chkAESSecure = nullptr;
+    QGroupBox* grpAESType = nullptr;
+    QRadioButton* radAES128 = nullptr;
+    QRadioButton* radAES256 = nullptr;
+    QGroupBox* grpAESKey = nullptr;
+    QRadioButton* radAESKeyNotChange = nullptr;
+    QRadioButton* radAESKeyChange = nullptr;
+    QRadioButton* radAESKeyInit = nullptr;
+    std::array<QLineEdit*, 16> txtEncryptionKey{};
+    std::array<QLabel*, 14> lblEncKey{};
+    QGroupBox* grpSecure = nullptr;
+    QCheckBox* chkSecureKey1 = nullptr;
+    std::array<QLabel*, 8> lblSecureKey{};  // [0] = lblSecureKey1 (the caption), then separators
+    std::array<QLineEdit*, 8> txtSecureKey{};
+
+    // Protocol
+    QPushButton* btnModbusRTU = nullptr;
+    QPushButton* btnModbusASCII = nullptr;
+    QPushButton* btnTransparent = nullptr;
+    QComboBox* cmbPType = nullptr;
+    QLineEdit* txtSilentInterval = nullptr;
+    QLabel* lblSilentInterval = nullptr;
+    QCheckBox* chk2ndFormat = nullptr;
+    QLineEdit* txtPStartCode = nullptr;
+    QLineEdit* txtPStartCode2nd = nullptr;
+    QLineEdit* txtPEndCode = nullptr;
+    QLineEdit* txtPEndCode2nd = nullptr;
+    QLineEdit* txtPOffset = nullptr;
+    QLineEdit* txtPOffset2nd = nullptr;
+    QLabel* lblPStartCode = nullptr;
+    QLabel* lblPEndCode = nullptr;
+    QLabel* lblPOffset = nullptr;
+    QLabel* lblPOffset2 = nullptr;
+    QLabel* lblP1stFormat = nullptr;
+    QLabel* lblP2ndFormat = nullptr;
+    QComboBox* cmbSType = nullptr;
+    QLineEdit* txtSOffset = nullptr;
+    QLineEdit* txtSOffset2nd = nullptr;
+    QLineEdit* txtSLength = nullptr;
+    QLineEdit* txtSLength2nd = nullptr;
+    QComboBox* cmbSForm = nullptr;
+    QComboBox* cmbSForm2nd = nullptr;
+    QLabel* lblSOffset = nullptr;
+    QLabel* lblSLength = nullptr;
+    QLabel* lblSForm = nullptr;
+    QLabel* lblS1stFormat = nullptr;
+    QLabel* lblS2ndFormat = nullptr;
+    QLineEdit* txtSBcastAddr = nullptr;
+    QLabel* lblSBcastAddr = nullptr;
+    QLabel* lblSBcastSend = nullptr;
+    QLabel* lblSFixSend = nullptr;
+    QGroupBox* grpCheckCode = nullptr;
+    QComboBox* cmbCCheck = nullptr;
+    QCheckBox* chkCStartCode = nullptr;
+    QLineEdit* txtCOffset = nullptr;
+    QLineEdit* txtCLength = nullptr;
+    QComboBox* cmbCForm = nullptr;
+    QLabel* lblCOffset1 = nullptr;
+    QLabel* lblCOffset2 = nullptr;
+    QLabel* lblCLength = nullptr;
+    QLabel* lblCForm = nullptr;
+
+    BindingsTab* tabPage3 = nullptr;
+};
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,554 @@
+// SPDX-License-Identifier: MIT
+// The RS485 window's form: controls to and from settings documents and unit records, the
+// dependencies between controls, the protocol presets and what the unit's module decides.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include "gui/Toolkit.h"
+#include "gui/rs485/BindingsTab.h"
+#include "gui/rs485/MainGUI.h"
+#include "gui/rs485/Rs485Records.h"
+#include "settings/ChoiceLists.h"
+#include "settings/Config.h"
+
+namespace Tormel::Gui {
+
+namespace {
+
+const QString k76800 = QStringLiteral("76800bps");
+
+void showAll(std::initializer_list<QWidget*> widgets, bool visible) {
+    for (QWidget* w : widgets) {
+        w->setVisible(visible);
+    }
+}
+
+void enableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
+    for (QWidget* w : widgets) {
+        w->setEnabled(enabled);
+    }
+}
+
+}  // namespace
+
+// ---- module type and unit generation ----
+
+static QString unitName(const Domain::App::TormelApp& app) {
+    return QString::fromStdString(app.NodeinfoConfig().SoftwareName);
+}
+
+bool MainGUI::checkTormelType() {
+    const bool tx910 = unitName(*m_app).contains(QRegularExpression(QStringLiteral("Tarvic2(920MHz)*")));
+    m_com->setModuleType(tx910 ? 2 : 1);
+    return tx910;
+}
+
+bool MainGUI::checkFirmVersion() const {
+    const QString name = unitName(*m_app);
+    if (!name.contains(QStringLiteral("920MHz"))) {
+        return false;
+    }
+    if (m_com->getModuleType() == 2) {
+        return true;
+    }
+    return name.contains(QRegularExpression(QStringLiteral("_*Ver[1]\\.[^0-3]")));
+}
+
+bool MainGUI::unitKnown() const { return !m_app->NodeinfoConfig().SoftwareName.empty(); }
+
+bool MainGUI::isOldUnit() const {
+    static const QStringList old{QStringLiteral("2.0"), QStringLiteral("2.1"), QStringLiteral("2.2"),
+                                 QStringLiteral("2.3"), QStringLiteral("2.4"), QString()};
+    return old.contains(QString::fromStdString(m_app->NodeinfoConfig().SoftwareVersion));
+}
+
+bool MainGUI::isVeryOldUnit() const {
+    const QString v = QString::fromStdString(m_app->NodeinfoConfig().SoftwareVersion);
+    return v == QLatin1String("2.0") || v == QLatin1String("2.1");
+}
+
+bool MainGUI::baudListHas76800() const { return cmbBaudrate->findText(k76800) >= 0; }
+
+void MainGUI::setBaudList(bool with76800) {
+    if (baudListHas76800() == with76800 && cmbBaudrate->count() > 0) {
+        return;
+    }
+    const std::optional<int32_t> rate =
+        ChoiceLists::baudRateAt(cmbBaudrate->currentIndex(), baudListHas76800());
+    const QSignalBlocker blocker(cmbBaudrate);
+    cmbBaudrate->clear();
+    cmbBaudrate->addItems(ChoiceLists::baudRateItems(with76800));
+    // A unit without 76800 bit/s gets the next faster rate rather than a slow one.
+    std::optional<int32_t> index = rate ? ChoiceLists::baudRateIndex(*rate, with76800) : std::nullopt;
+    if (!index && rate == 76800) {
+        index = ChoiceLists::baudRateIndex(115200, with76800);
+    }
+    cmbBaudrate->setCurrentIndex(index.value_or(-1));
+}
+
+void MainGUI::setObjectSetting() {
+    Set_MenuItem->setEnabled(true);
+    FactoryShipmentSet_MenuItem->setEnabled(true);
+    if (m_com->getModuleType() == 2) {
+        grpAESType->setEnabled(true);
+        grpAESKey->setEnabled(true);
+        setBaudList(true);
+        if (m_pendingAesType == 2 && chkAESSecure->isChecked()) {
+            radAES256->setChecked(true);
+        }
+    } else {
+        grpAESType->setEnabled(false);
+        grpAESKey->setEnabled(false);
+        radAES128->setChecked(true);
+        radAESKeyInit->setChecked(true);
+        setBaudList(false);
+    }
+    m_pendingAesType.reset();
+    aesSecureChanged();
+}
+
+void MainGUI::setControlForDevMode(bool devMode) {
+    label1->setVisible(devMode);
+    cmbSetTarget->setVisible(devMode);
+    label2->setVisible(!devMode);
+    showAll({grpCheckCode, chkAutoParamSync, lblAutoParamSync}, devMode);
+    if (!devMode) {
+        cmbSetTarget->setCurrentIndex(0);
+    }
+}
+
+void MainGUI::setControlForDevMode2(bool devMode2) {
+    showAll({chkExtendedGroup, lblExtendedGroup}, devMode2);
+}
+
+// ---- dependencies ----
+
+void MainGUI::intfPortChanged() {
+    const bool rs485 = cmbIntfPort->currentIndex() == 0;
+    showAll({lblBaudrate, cmbBaudrate, lblDataBit, cmbDataBit, lblParity, cmbParity, lblStopBit, cmbStopBit},
+            rs485);
+}
+
+void MainGUI::pTypeChanged() {
+    const bool marker = cmbPType->currentIndex() == 0;
+    showAll(
+        {chk2ndFormat, lblPStartCode, txtPStartCode, txtPStartCode2nd, lblPEndCode, txtPEndCode,
+         txtPEndCode2nd, lblPOffset, lblPOffset2, txtPOffset, txtPOffset2nd, lblP1stFormat, lblP2ndFormat},
+        marker);
+    showAll({lblSilentInterval, txtSilentInterval}, !marker);
+}
+
+void MainGUI::fmt2Changed() {
+    enableAll({lblP2ndFormat, txtPStartCode2nd, txtPEndCode2nd, txtPOffset2nd, lblS2ndFormat, txtSOffset2nd,
+               txtSLength2nd, cmbSForm2nd},
+              chk2ndFormat->isChecked());
+}
+
+void MainGUI::sTypeChanged() {
+    const int index = cmbSType->currentIndex();
+    showAll({lblS1stFormat, lblS2ndFormat, lblSOffset, txtSOffset, txtSOffset2nd, lblSLength, txtSLength,
+             txtSLength2nd, lblSForm, cmbSForm, cmbSForm2nd, lblSBcastAddr, txtSBcastAddr},
+            index == 1);
+    lblSBcastSend->setVisible(index == 0);
+    lblSFixSend->setVisible(index == 2);
+}
+
+void MainGUI::cCheckChanged() {
+    showAll({chkCStartCode, lblCOffset1, lblCOffset2, txtCOffset, lblCLength, txtCLength, lblCForm, cmbCForm},
+            cmbCCheck->currentIndex() != 0);
+}
+
+void MainGUI::aesSecureChanged() {
+    const bool type2 = m_com->getModuleType() == 2;
+    const bool usable = type2 && chkAESSecure->isChecked();
+    // Until a unit tells its module, a loaded AES256 stays as the file had it.
+    if (!type2 && unitKnown()) {
+        radAES128->setChecked(true);
+    }
+    enableAll({radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}, usable);
+    if (!usable) {
+        radAESKeyInit->setChecked(true);
+    }
+    aesKeyBoxesChanged();
+}
+
+void MainGUI::aesKeyBoxesChanged() {
+    const bool change = radAESKeyChange->isChecked() && radAESKeyChange->isEnabled();
+    const bool aes256 = radAES256->isChecked();
+    for (int word = 1; word <= 16; ++word) {
+        txtEncryptionKey[word - 1]->setEnabled(change && (word <= 8 || aes256));
+    }
+    for (int sep = 1; sep <= 14; ++sep) {
+        lblEncKey[sep - 1]->setEnabled(change && (sep <= 7 || aes256));
+    }
+}
+
+void MainGUI::secureKeyChanged() {
+    const bool on = chkSecureKey1->isChecked();
+    for (int i = 0; i < 8; ++i) {
+        lblSecureKey[i]->setEnabled(on);
+        txtSecureKey[i]->setEnabled(on);
+    }
+}
+
+void MainGUI::applyPreset(int preset) {
+    switch (preset) {
+        case 0:  // ModbusRTU: frames end by silence, address in the first byte
+            cmbPType->setCurrentIndex(1);
+            setText(txtSilentInterval, QStringLiteral("4"));
+            chk2ndFormat->setChecked(false);
+            cmbSType->setCurrentIndex(1);
+            setText(txtSOffset, QStringLiteral("0"));
+            setText(txtSLength, QStringLiteral("1"));
+            cmbSForm->setCurrentIndex(2);
+            setText(txtSBcastAddr, QStringLiteral("0"));
+            break;
+        case 1:  // ModbusASCII: ':' ... LF, address as two hex characters after ':'
+            cmbPType->setCurrentIndex(0);
+            setText(txtPStartCode, QStringLiteral("3A"));
+            setText(txtPEndCode, QStringLiteral("0A"));
+            setText(txtPOffset, QStringLiteral("0"));
+            chk2ndFormat->setChecked(false);
+            cmbSType->setCurrentIndex(1);
+            setText(txtSOffset, QStringLiteral("1"));
+            setText(txtSLength, QStringLiteral("2"));
+            cmbSForm->setCurrentIndex(1);
+            setText(txtSBcastAddr, QStringLiteral("0"));
+            break;
+        default:  // Transparent: everything to everyone
+            cmbPType->setCurrentIndex(1);
+            setText(txtSilentInterval, QStringLiteral("4"));
+            chk2ndFormat->setChecked(false);
+            cmbSType->setCurrentIndex(0);
+            break;
+    }
+}
+
+void MainGUI::btnDefaultCom_Click() {
+    cmbBaudrate->setCurrentIndex(2);
+    for (QComboBox* box : {cmbDataBit, cmbParity, cmbStopBit, cmbIntfPort, cmbFlowCtrl}) {
+        box->setCurrentIndex(0);
+    }
+}
+
+void MainGUI::connectDependencies() {
+    connect(cmbIntfPort, &QComboBox::currentIndexChanged, this, [this] { intfPortChanged(); });
+    connect(cmbPType, &QComboBox::currentIndexChanged, this, [this] { pTypeChanged(); });
+    connect(chk2ndFormat, &QCheckBox::toggled, this, [this] { fmt2Changed(); });
+    connect(cmbSType, &QComboBox::currentIndexChanged, this, [this] { sTypeChanged(); });
+    connect(cmbCCheck, &QComboBox::currentIndexChanged, this, [this] { cCheckChanged(); });
+    connect(chkAESSecure, &QCheckBox::toggled, this, [this] { aesSecureChanged(); });
+    for (QRadioButton* r : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
+        connect(r, &QRadioButton::toggled, this, [this] { aesKeyBoxesChanged(); });
+    }
+    connect(chkSecureKey1, &QCheckBox::toggled, this, [this] { secureKeyChanged(); });
+    connect(btnModbusRTU, &QPushButton::clicked, this, [this] { applyPreset(0); });
+    connect(btnModbusASCII, &QPushButton::clicked, this, [this] { applyPreset(1); });
+    connect(btnTransparent, &QPushButton::clicked, this, [this] { applyPreset(2); });
+    connect(btnDefaultCom, &QPushButton::clicked, this, [this] { btnDefaultCom_Click(); });
+    for (QLabel* l : {lblAutoParamSync, lblExtendedGroup, lblSecureKey[0]}) {
+        l->installEventFilter(this);
+    }
+}
+
+// ---- store ----
+
+void MainGUI::setText(QLineEdit* box, const QString& text) { box->setText(text); }
+
+int32_t MainGUI::aesKeySettingFromForm() const {
+    if (m_com->getModuleType() != 2) {
+        return 1;
+    }
+    return radAESKeyInit->isChecked() ? 3 : radAESKeyChange->isChecked() ? 2 : 1;
+}
+
+void MainGUI::saveConfig(ApplicationConfig& config) {
+    m_com->setVersion(QString::fromStdString(m_app->NodeinfoConfig().SoftwareVersion));
+    config.setTarget(cmbSetTarget->currentIndex());
+    config.setTabSelect(tabConfig->currentIndex());
+
+    m_com->setBaudRate(cmbBaudrate->currentIndex());
+    m_com->setDataBits(cmbDataBit->currentIndex());
+    m_com->setParity(cmbParity->currentIndex());
+    m_com->setStopBits(cmbStopBit->currentIndex());
+    m_com->setIntfPort(cmbIntfPort->currentIndex());
+    m_com->setFlowControl(cmbFlowCtrl->currentIndex());
+
+    m_node->setIdOffset(txtNodeIDOffset->text());
+    m_node->setExtendedGroup(chkExtendedGroup->isChecked() ? 2 : 1);
+    m_node->setAESEncryptEnable(chkAESSecure->isChecked() ? 2 : 1);
+    m_node->setWhiteningEnable(chkWhitening->isChecked() ? 1U : 0U);
+    // The AES type a file asked for is kept while no unit has told its module.
+    const bool aesTypeApplies = m_com->getModuleType() == 2 || !unitKnown();
+    m_node->setAESEncryptType(aesTypeApplies && radAES256->isChecked() ? 2 : 1);
+    m_node->serAESEncryptKeySetting(aesKeySettingFromForm());
+    for (int word = 1; word <= 16; ++word) {
+        m_node->setAesEncryptKey(word, txtEncryptionKey[word - 1]->text());
+    }
+    m_node->setEncryptEnable(chkSecureKey1->isChecked() ? 2 : 1);
+    for (int word = 1; word <= 8; ++word) {
+        m_node->setEncryptKey(word, txtSecureKey[word - 1]->text());
+    }
+
+    m_prot->setThroughMode(cmbPType->currentIndex() + 1);
+    m_prot->setSilentChar(txtSilentInterval->text());
+    m_prot->setFmt2Enable(chk2ndFormat->isChecked() ? 2 : 1);
+    m_prot->setPStartCode(txtPStartCode->text());
+    m_prot->setPEndCode(txtPEndCode->text());
+    m_prot->setPOffset(txtPOffset->text());
+    m_prot->setPStartCode2nd(txtPStartCode2nd->text());
+    m_prot->setPEndCode2nd(txtPEndCode2nd->text());
+    m_prot->setPOffset2nd(txtPOffset2nd->text());
+    m_prot->setDeviEnable(cmbSType->currentIndex() + 1);
+    m_prot->setSOffset(txtSOffset->text());
+    m_prot->setSLength(txtSLength->text());
+    m_prot->setSForm(cmbSForm->currentIndex());
+    m_prot->setSOffset2nd(txtSOffset2nd->text());
+    m_prot->setSLength2nd(txtSLength2nd->text());
+    m_prot->setSForm2nd(cmbSForm2nd->currentIndex());
+    m_prot->setBcastAddr(txtSBcastAddr->text());
+    m_prot->setCCheck(cmbCCheck->currentIndex());
+    m_prot->setCStartCode(chkCStartCode->isChecked());
+    m_prot->setCOffset(txtCOffset->text());
+    m_prot->setCLength(txtCLength->text());
+    m_prot->setCForm(cmbCForm->currentIndex());
+
+    tabPage3->store();
+
+    config.m_devMode = m_devMode ? 1 : 0;
+    config.m_devMode2 = m_devMode2 ? 1 : 0;
+}
+
+ApplicationConfig MainGUI::detached(const ApplicationConfig& config) {
+    ApplicationConfig copy = config;
+    for (auto& list : copy.m_rangeList) {
+        list = std::make_shared<QStringList>(list ? *list : QStringList());
+    }
+    return copy;
+}
+
+ApplicationConfig MainGUI::storeForm() {
+    ApplicationConfig config;
+    saveConfig(config);
+    config.setConfigInst(m_com, m_node, m_prot, m_select);
+    config.setConfigData();
+    return detached(config);
+}
+
+bool MainGUI::checkConfig() {
+    // What the form would store, against what was committed. The unit's identity, the tab
+    // shown and the developer views are no edits of the settings.
+    ApplicationConfig candidate = storeForm();
+    candidate.m_version = m_setting.m_version;
+    candidate.m_moduletype = m_setting.m_moduletype;
+    candidate.m_tabSelect = m_setting.m_tabSelect;
+    candidate.m_devMode = m_setting.m_devMode;
+    candidate.m_devMode2 = m_setting.m_devMode2;
+    return Config::toXml(candidate) == Config::toXml(m_setting);
+}
+
+// ---- load ----
+
+bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
+    // The document's baud position means a bit rate for the module it was written for; the
+    // form shows that rate wherever the current list has it.
+    const std::optional<int32_t> rate = Rs485Records::documentBitRate(config);
+    const std::optional<int32_t> position =
+        rate ? ChoiceLists::baudRateIndex(*rate, baudListHas76800()) : std::nullopt;
+    if (!position) {
+        if (rate == 76800 && !m_creating) {
+            showError(Msg::Baud76800NotSupported);
+        }
+        return false;
+    }
+    cmbBaudrate->setCurrentIndex(*position);
+    cmbDataBit->setCurrentIndex(config.m_databits);
+    cmbParity->setCurrentIndex(config.m_parity);
+    cmbStopBit->setCurrentIndex(config.m_stopbits);
+    cmbIntfPort->setCurrentIndex(config.m_intfport);
+    cmbFlowCtrl->setCurrentIndex(config.m_flowctrl);
+
+    setText(txtNodeIDOffset, config.m_IdOffset);
+
+    if (config.m_extendedGroup == 0 || config.m_extendedGroup == 1) {
+        chkExtendedGroup->setChecked(false);
+    } else if (config.m_extendedGroup == 2) {
+        chkExtendedGroup->setChecked(true);
+        config.m_devMode2 = 1;
+    }
+    if (config.m_aesEncryptEnable == 0 || config.m_aesEncryptEnable == 1) {
+        chkAESSecure->setChecked(false);
+    } else if (config.m_aesEncryptEnable == 2) {
+        chkAESSecure->setChecked(true);
+    }
+    if (config.m_WhiteningEnable == 0) {
+        chkWhitening->setChecked(false);
+    } else if (config.m_WhiteningEnable == 1) {
+        chkWhitening->setChecked(true);
+    }
+
+    checkTormelType();
+    const bool type2 = m_com->getModuleType() == 2;
+    const bool known = unitKnown();
+    const bool aes256 = (type2 || !known) && chkAESSecure->isChecked() && config.m_aesEncryptType == 2;
+    (aes256 ? radAES256 : radAES128)->setChecked(true);
+    if (!known) {
+        m_pendingAesType = config.m_aesEncryptType;
+    }
+    if (isinit) {
+        radAESKeyInit->setChecked(true);
+    }
+    const bool usable = type2 && chkAESSecure->isChecked();
+    enableAll({radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}, usable);
+    for (int word = 1; word <= 16; ++word) {
+        setText(txtEncryptionKey[word - 1], config.m_aesEncryptKey[word - 1]);
+    }
+    aesKeyBoxesChanged();
+
+    const bool old = isOldUnit();
+    if (isinit) {
+        if (old || m_shiftKeyFlg) {
+            if (config.m_encryptEnable == 2) {
+                chkSecureKey1->setChecked(true);
+            } else if (config.m_encryptEnable == 0 || config.m_encryptEnable == 1) {
+                chkSecureKey1->setChecked(false);
+            }
+        } else {
+            chkSecureKey1->setChecked(false);
+        }
+    } else if (config.m_encryptEnable == 2) {
+        chkSecureKey1->setChecked(true);
+        grpSecure->setVisible(true);
+        grpSecure->setEnabled(true);
+    } else if (config.m_encryptEnable == 0 || config.m_encryptEnable == 1) {
+        chkSecureKey1->setChecked(false);
+        if (!old && !m_shiftKeyFlg) {
+            grpSecure->setVisible(false);
+            grpSecure->setEnabled(false);
+        }
+    }
+    for (int word = 1; word <= 8; ++word) {
+        setText(txtSecureKey[word - 1], config.m_encryptKey[word - 1]);
+    }
+
+    if (config.m_throughMode == 0 || config.m_throughMode == 1) {
+        cmbPType->setCurrentIndex(0);
+    } else if (config.m_throughMode == 2) {
+        cmbPType->setCurrentIndex(1);
+    }
+    setText(txtSilentInterval, config.m_silentChar);
+    chk2ndFormat->setChecked(config.m_fmt2Enable == 2);
+    setText(txtPStartCode, config.m_pStartCode);
+    setText(txtPEndCode, config.m_pEndCode);
+    setText(txtPOffset, config.m_pOffset);
+    setText(txtPStartCode2nd, config.m_pStartCode2nd);
+    setText(txtPEndCode2nd, config.m_pEndCode2nd);
+    setText(txtPOffset2nd, config.m_pOffset2nd);
+
+    if (config.m_deviEnable >= 0 && config.m_deviEnable <= 3) {
+        cmbSType->setCurrentIndex(config.m_deviEnable == 0 ? 0 : config.m_deviEnable - 1);
+    }
+    setText(txtSOffset, config.m_sOffset);
+    setText(txtSLength, config.m_sLength);
+    cmbSForm->setCurrentIndex(config.m_sForm);
+    setText(txtSOffset2nd, config.m_sOffset2nd);
+    setText(txtSLength2nd, config.m_sLength2nd);
+    cmbSForm2nd->setCurrentIndex(config.m_sForm2nd);
+    setText(txtSBcastAddr, config.m_bcastAddr);
+    setText(txtCOffset, config.m_cOffset);
+    setText(txtCLength, config.m_cLength);
+    cmbCCheck->setCurrentIndex(config.m_cCheck);
+    chkCStartCode->setChecked(config.m_cStartCode);
+    cmbCForm->setCurrentIndex(config.m_cForm);
+    return true;
+}
+
+bool MainGUI::setApplication(const ApplicationConfig& config, bool isinit) {
+    ApplicationConfig copy = config;
+    if (!Rs485Records::documentBitRate(copy) ||
+        !ChoiceLists::baudRateIndex(*Rs485Records::documentBitRate(copy), baudListHas76800())) {
+        return setApplicationComProt(copy, isinit);  // reports and refuses, the form unchanged
+    }
+    cmbSetTarget->setCurrentIndex(copy.m_target);
+    tabConfig->setCurrentIndex(copy.m_tabSelect);
+    setApplicationComProt(copy, isinit);
+    tabPage3->load(copy);
+    m_devMode = copy.m_devMode != 0;
+    setControlForDevMode(m_devMode);
+    m_devMode2 = copy.m_devMode2 != 0;
+    setControlForDevMode2(m_devMode2);
+    return true;
+}
+
+void MainGUI::setApplicationDefault() {
+    cmbSetTarget->setCurrentIndex(0);
+    tabConfig->setCurrentIndex(0);
+    cmbBaudrate->setCurrentIndex(2);
+    for (QComboBox* box : {cmbDataBit, cmbParity, cmbStopBit, cmbIntfPort, cmbFlowCtrl}) {
+        box->setCurrentIndex(0);
+    }
+    setText(txtNodeIDOffset, m_st.getString(Msg::DefaultNodeIdOffset));
+    chkWhitening->setChecked(false);
+    chkAESSecure->setChecked(false);
+    radAES128->setChecked(true);
+    radAESKeyInit->setChecked(true);
+    m_pendingAesType.reset();
+    for (QLineEdit* box : txtEncryptionKey) {
+        setText(box, emptyText());
+    }
+    chkSecureKey1->setChecked(false);
+    for (int word = 1; word <= 8; ++word) {
+        setText(txtSecureKey[word - 1], m_st.getString(121 + word));
+    }
+    cmbPType->setCurrentIndex(1);
+    const std::pair<QLineEdit*, int> texts[] = {
+        {txtPStartCode, 133},  {txtPEndCode, 134},   {txtPOffset, 135},        {txtPStartCode2nd, 136},
+        {txtPEndCode2nd, 137}, {txtPOffset2nd, 138}, {txtSilentInterval, 131}, {txtSOffset, 139},
+        {txtSLength, 140},     {txtSOffset2nd, 141}, {txtSLength2nd, 142},     {txtSBcastAddr, 143},
+        {txtCOffset, 144},     {txtCLength, 145},
+    };
+    for (const auto& [box, id] : texts) {
+        setText(box, m_st.getString(id));
+    }
+    cmbSType->setCurrentIndex(1);
+    chk2ndFormat->setChecked(false);
+    cmbSForm->setCurrentIndex(2);
+    cmbSForm2nd->setCurrentIndex(0);
+    cmbCCheck->setCurrentIndex(0);
+    chkCStartCode->setChecked(false);
+    cmbCForm->setCurrentIndex(1);
+    tabPage3->loadDefaults();
+    // The views switch off in the form; the window's flags keep what the technician chose.
+    setControlForDevMode(false);
+    setControlForDevMode2(false);
+}
+
+// ---- records ----
+
+Domain::Common::Communication MainGUI::getCommunicateConfigConvert() const {
+    ApplicationConfig indexes;
+    indexes.m_baudrate = cmbBaudrate->currentIndex();
+    indexes.m_databits = cmbDataBit->currentIndex();
+    indexes.m_parity = cmbParity->currentIndex();
+    indexes.m_stopbits = cmbStopBit->currentIndex();
+    indexes.m_intfport = cmbIntfPort->currentIndex();
+    indexes.m_flowctrl = cmbFlowCtrl->currentIndex();
+    return Rs485Records::communication(indexes, baudListHas76800());
+}
+
+Domain::Common::Nodeinfo MainGUI::getNodeinfoConfigConvert() {
+    return Rs485Records::nodeinfo(storeForm(), aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
+                                  m_app->NodeinfoConfig());
+}
+
+Domain::Common::Protocol MainGUI::getProtocolConfigConvert() { return Rs485Records::protocol(storeForm()); }
+
+}  // namespace Tormel::Gui

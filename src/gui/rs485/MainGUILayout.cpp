@@ -1,0 +1,478 @@
+// SPDX-License-Identifier: MIT
+// The controls of the RS485 window, built in code; texts from the message table or the fixed
+// Japanese texts the units' manuals use in both languages.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/LiveFilterWiring.h"
+#include "gui/MenuCommands.h"
+#include "gui/rs485/BindingsTab.h"
+#include "gui/rs485/MainGUI.h"
+#include "settings/ChoiceLists.h"
+
+namespace Tormel::Gui {
+
+namespace {
+
+QString name(const char* stem, int n, int width = 0) {
+    return QString::fromLatin1(stem) + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
+template <class W>
+W* named(W* widget, const QString& objectName) {
+    widget->setObjectName(objectName);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* objectName, const QString& text) {
+    return named(new QLabel(text, parent), QString::fromLatin1(objectName));
+}
+
+QLineEdit* textBox(QWidget* parent, const char* objectName, int width) {
+    auto* box = named(new QLineEdit(parent), QString::fromLatin1(objectName));
+    box->setFixedWidth(width);
+    return box;
+}
+
+QComboBox* combo(QWidget* parent, const char* objectName, const QStringList& items) {
+    auto* box = named(new QComboBox(parent), QString::fromLatin1(objectName));
+    box->addItems(items);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* objectName, const QString& text) {
+    auto* b = named(new QPushButton(text, parent), QString::fromLatin1(objectName));
+    // Enter in a text box must not press a button of the window.
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+void MainGUI::buildControls() {
+    auto* outer = new QVBoxLayout(this);
+    auto* bar = named(new QMenuBar(this), QStringLiteral("menuStrip1"));
+    outer->setMenuBar(bar);
+    buildMenus(bar);
+
+    auto* head = new QGridLayout;
+    label1 = label(this, "label1", m_st.getString(Msg::ConfigTarget));
+    cmbSetTarget = combo(this, "cmbSetTarget", ChoiceLists::setTargetItems(m_st));
+    label1->setBuddy(cmbSetTarget);
+    label2 = label(this, "label2", m_st.getString(Msg::TargetUnitFixed));
+    txtSelectFile = textBox(this, "txtSelectFile", 260);
+    txtSelectFile->setReadOnly(true);
+    btnSelectFile = button(this, "btnSelectFile", m_st.getString(Msg::SelectFile));
+    btnConnect = button(this, "btnConnect", m_st.getString(Msg::Connect));
+    btnConnectRead = button(this, "btnConnectRead", m_st.getString(Msg::GetValues));
+    txtStateSetting = textBox(this, "txtStateSetting", 190);
+    txtStateSetting->setReadOnly(true);
+    txtStateSetting->setFocusPolicy(Qt::NoFocus);
+    txtSoftwareName = textBox(this, "txtSoftwareName", 260);
+    txtSoftwareName->setReadOnly(true);
+    head->addWidget(label1, 0, 0);
+    head->addWidget(cmbSetTarget, 0, 1);
+    head->addWidget(label2, 0, 0, 1, 2);
+    head->addWidget(btnConnect, 1, 0);
+    head->addWidget(btnConnectRead, 1, 1);
+    head->addWidget(txtStateSetting, 1, 2);
+    head->addWidget(txtSoftwareName, 1, 3);
+    head->addWidget(txtSelectFile, 2, 0, 1, 3);
+    head->addWidget(btnSelectFile, 2, 3, Qt::AlignLeft);
+    head->setColumnStretch(4, 1);
+    outer->addLayout(head);
+
+    tabConfig = named(new QTabWidget(this), QStringLiteral("tabConfig"));
+    tabConfig->addTab(buildComTab(), m_st.getString(Msg::TabComParameters));
+    tabConfig->addTab(buildWirelessTab(), m_st.getString(Msg::TabWireless));
+    tabConfig->addTab(buildProtocolTab(), m_st.getString(Msg::TabProtocol));
+    tabPage3 = new BindingsTab(m_st, m_check, m_select, tabConfig);
+    tabConfig->addTab(tabPage3, m_st.getString(Msg::TabBindings));
+    outer->addWidget(tabConfig);
+
+    auto* foot = new QHBoxLayout;
+    btnSetting = button(this, "btnSetting", m_st.getString(Msg::Set));
+    btnReturnSetting = button(this, "btnReturnSetting", m_st.getString(Msg::Revert));
+    btnFactoryShipment = button(this, "btnFactoryShipment", m_st.getString(Msg::FactoryShipment));
+    btnAbout = button(this, "btnAbout", m_st.getString(Msg::About));
+    btnAbout->hide();
+    btnAbout->setEnabled(false);
+    btnStop = button(this, "btnStop", m_st.getString(Msg::Quit));
+    foot->addWidget(btnFactoryShipment);
+    foot->addStretch(1);
+    foot->addWidget(btnSetting);
+    foot->addWidget(btnReturnSetting);
+    foot->addWidget(btnStop);
+    foot->addWidget(btnAbout);
+    outer->addLayout(foot);
+
+    for (QObject* control : std::initializer_list<QObject*>{
+             btnConnect, btnConnectRead, btnSetting, btnFactoryShipment, btnReturnSetting, cmbSetTarget,
+             btnModbusRTU, btnModbusASCII, btnTransparent, Revert_MenuItem, Connect_MenuItem,
+             ConnectRead_MenuItem}) {
+        m_busy.add(control);
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainGUI::buildMenus(QMenuBar* bar) {
+    QMenu* file =
+        addMnemonicMenu(*bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), "ファイルFToolStripMenuItem");
+    SetFileOpen_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuOpenConfig),
+                                          "SetFileOpen_MenuItem", QKeySequence(Qt::ALT | Qt::Key_O));
+    SetFileSave_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuSaveConfig),
+                                          "SetFileSave_MenuItem", QKeySequence(Qt::ALT | Qt::Key_S));
+    file->addSeparator();
+    SettingToolExit_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuClose),
+                                              "SettingToolExit_MenuItem", QKeySequence(Qt::ALT | Qt::Key_X));
+
+    QMenu* edit =
+        addMnemonicMenu(*bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), "接続ToolStripMenuItem");
+    Revert_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuRevert), "Revert_MenuItem");
+    edit->addSeparator();
+    Connect_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuConnect), "Connect_MenuItem",
+                                      QKeySequence(Qt::ALT | Qt::Key_C));
+    ConnectRead_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuConnectRead),
+                                          "ConnectRead_MenuItem", QKeySequence(Qt::ALT | Qt::Key_R));
+    edit->addSeparator();
+    Set_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuSet), "Set_MenuItem",
+                                  QKeySequence(Qt::ALT | Qt::Key_Y));
+    FactoryShipmentSet_MenuItem =
+        addMenuCommand(*this, *edit, m_st.getString(Msg::MenuFactoryShipment), "FactoryShipmentSet_MenuItem",
+                       QKeySequence(Qt::ALT | Qt::Key_W));
+
+    QMenu* help = addMnemonicMenu(*bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
+    Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
+                                      QKeySequence(Qt::ALT | Qt::Key_A));
+}
+
+QWidget* MainGUI::buildComTab() {
+    auto* page = named(new QWidget, QStringLiteral("tabPage1"));
+    auto* grid = new QGridLayout(page);
+    struct Row {
+        QLabel*& lbl;
+        const char* lblName;
+        Msg text;
+        QComboBox*& box;
+        const char* boxName;
+        QStringList items;
+    };
+    const Row rows[] = {
+        {lblBaudrate, "lblBaudrate", Msg::BaudRateLabel, cmbBaudrate, "cmbBaudrate",
+         ChoiceLists::baudRateItems(false)},
+        {lblDataBit, "lblDataBit", Msg::DataBitsLabel, cmbDataBit, "cmbDataBit",
+         ChoiceLists::dataBitItems(m_st)},
+        {lblParity, "lblParity", Msg::ParityLabel, cmbParity, "cmbParity", ChoiceLists::parityItems(m_st)},
+        {lblStopBit, "lblStopBit", Msg::StopBitsLabel, cmbStopBit, "cmbStopBit",
+         ChoiceLists::stopBitItems(m_st)},
+        {lblIntfPort, "lblIntfPort", Msg::InterfaceLabel, cmbIntfPort, "cmbIntfPort",
+         ChoiceLists::intfPortItems(m_st)},
+        {lblFlowCtrl, "lblFlowCtrl", Msg::FlowControlLabel, cmbFlowCtrl, "cmbFlowCtrl",
+         ChoiceLists::flowCtrlItems(m_st)},
+    };
+    int line = 0;
+    for (const Row& row : rows) {
+        row.lbl = label(page, row.lblName, m_st.getString(row.text));
+        row.box = combo(page, row.boxName, row.items);
+        row.box->setMinimumWidth(140);
+        row.lbl->setBuddy(row.box);
+        grid->addWidget(row.lbl, line, 0, Qt::AlignRight);
+        grid->addWidget(row.box, line, 1);
+        ++line;
+    }
+    btnDefaultCom = button(page, "btnDefaultCom", m_st.getString(Msg::SetDefault));
+    grid->addWidget(btnDefaultCom, line, 1);
+    grid->setRowStretch(line + 1, 1);
+    grid->setColumnStretch(2, 1);
+    return page;
+}
+
+QWidget* MainGUI::buildWirelessTab() {
+    auto* page = named(new QWidget, QStringLiteral("tabPage4"));
+    auto* outer = new QVBoxLayout(page);
+
+    auto* grpNodeSetting =
+        named(new QGroupBox(m_st.getString(Msg::NodeInfoGroup), page), QStringLiteral("grpNodeSetting"));
+    auto* node = new QGridLayout(grpNodeSetting);
+    auto* lblNodeIDOffset = label(grpNodeSetting, "lblNodeIDOffset", m_st.getString(Msg::NodeIdOffsetLabel));
+    txtNodeIDOffset = textBox(grpNodeSetting, "txtNodeIDOffset", 60);
+    lblNodeIDOffset->setBuddy(txtNodeIDOffset);
+    chkAutoParamSync = named(new QCheckBox(grpNodeSetting), QStringLiteral("chkAutoParamSync"));
+    lblAutoParamSync = label(grpNodeSetting, "lblAutoParamSync", m_st.getString(Msg::AutoParamSync));
+    chkExtendedGroup = named(new QCheckBox(grpNodeSetting), QStringLiteral("chkExtendedGroup"));
+    lblExtendedGroup = label(grpNodeSetting, "lblExtendedGroup", m_st.getString(Msg::ExtendedGroup));
+    node->addWidget(lblNodeIDOffset, 0, 0);
+    node->addWidget(txtNodeIDOffset, 0, 1);
+    node->addWidget(chkAutoParamSync, 0, 2);
+    node->addWidget(lblAutoParamSync, 0, 3);
+    node->addWidget(chkExtendedGroup, 0, 4);
+    node->addWidget(lblExtendedGroup, 0, 5);
+    node->setColumnStretch(6, 1);
+    outer->addWidget(grpNodeSetting);
+
+    grpWhitening =
+        named(new QGroupBox(QStringLiteral("ホワイトニング"), page), QStringLiteral("grpWhitening"));
+    auto* whitening = new QHBoxLayout(grpWhitening);
+    chkWhitening = named(new QCheckBox(QStringLiteral("ホワイトニング有効"), grpWhitening),
+                         QStringLiteral("chkWhitening"));
+    whitening->addWidget(chkWhitening);
+    whitening->addStretch(1);
+    outer->addWidget(grpWhitening);
+
+    grpAESSecure =
+        named(new QGroupBox(m_st.getString(Msg::SecurityGroup), page), QStringLiteral("grpAESSecure"));
+    auto* aes = new QVBoxLayout(grpAESSecure);
+    chkAESSecure =
+        named(new QCheckBox(QStringLiteral("暗号化"), grpAESSecure), QStringLiteral("chkAESSecure"));
+    aes->addWidget(chkAESSecure);
+    auto* aesRow = new QHBoxLayout;
+    grpAESType = named(new QGroupBox(QStringLiteral("AES種別選択(TX-910A専用)"), grpAESSecure),
+                       QStringLiteral("grpAESType"));
+    auto* typeBox = new QVBoxLayout(grpAESType);
+    radAES128 = named(new QRadioButton(QStringLiteral("AES128"), grpAESType), QStringLiteral("radAES128"));
+    radAES256 = named(new QRadioButton(QStringLiteral("AES256"), grpAESType), QStringLiteral("radAES256"));
+    typeBox->addWidget(radAES128);
+    typeBox->addWidget(radAES256);
+    aesRow->addWidget(grpAESType);
+    grpAESKey = named(new QGroupBox(QStringLiteral("AES暗号化キー設定(TX-910A専用)"), grpAESSecure),
+                      QStringLiteral("grpAESKey"));
+    auto* keyBox = new QGridLayout(grpAESKey);
+    radAESKeyNotChange = named(new QRadioButton(QStringLiteral("AES暗号化キーを変更しない"), grpAESKey),
+                               QStringLiteral("radAESKeyNotChange"));
+    radAESKeyChange =
+        named(new QRadioButton(QStringLiteral("AES暗号化キーを変更する(設定値の書込みのみ)"), grpAESKey),
+              QStringLiteral("radAESKeyChange"));
+    radAESKeyInit = named(new QRadioButton(QStringLiteral("AES暗号化キー初期化"), grpAESKey),
+                          QStringLiteral("radAESKeyInit"));
+    keyBox->addWidget(radAESKeyNotChange, 0, 0, 1, 15);
+    keyBox->addWidget(radAESKeyChange, 1, 0, 1, 15);
+    keyBox->addWidget(radAESKeyInit, 2, 0, 1, 15);
+    // Two lines of eight words: 1 to 8 are the AES128 key, 9 to 16 complete the AES256 key.
+    for (int word = 1; word <= 16; ++word) {
+        const int line = 3 + (word - 1) / 8;
+        const int column = ((word - 1) % 8) * 2;
+        txtEncryptionKey[word - 1] = textBox(grpAESKey, "", 48);
+        txtEncryptionKey[word - 1]->setObjectName(name("txtEncryptionKey", word, 2));
+        keyBox->addWidget(txtEncryptionKey[word - 1], line, column);
+        if (word <= 14) {
+            lblEncKey[word - 1] = label(grpAESKey, "", QStringLiteral("-"));
+            lblEncKey[word - 1]->setObjectName(name("lblEncKey", word, 2));
+        }
+    }
+    // The separators sit between the words of a line: after words 1-7 and 9-15. Fourteen
+    // separators for sixteen words leave the line break without one.
+    for (int sep = 1; sep <= 14; ++sep) {
+        const int after = sep <= 7 ? sep : sep + 1;
+        keyBox->addWidget(lblEncKey[sep - 1], 3 + (after - 1) / 8, ((after - 1) % 8) * 2 + 1);
+    }
+    aesRow->addWidget(grpAESKey, 1);
+    aes->addLayout(aesRow);
+    outer->addWidget(grpAESSecure);
+
+    grpSecure =
+        named(new QGroupBox(m_st.getString(Msg::OriginalSecurityGroup), page), QStringLiteral("grpSecure"));
+    auto* secure = new QGridLayout(grpSecure);
+    chkSecureKey1 = named(new QCheckBox(grpSecure), QStringLiteral("chkSecureKey1"));
+    lblSecureKey[0] = label(grpSecure, "lblSecureKey1", m_st.getString(Msg::SecureKeyLabel));
+    secure->addWidget(chkSecureKey1, 0, 0);
+    secure->addWidget(lblSecureKey[0], 0, 1);
+    auto* keys = new QHBoxLayout;
+    for (int word = 1; word <= 8; ++word) {
+        if (word >= 2) {
+            lblSecureKey[word - 1] = label(grpSecure, "", QStringLiteral("-"));
+            lblSecureKey[word - 1]->setObjectName(name("lblSecureKey", word));
+            keys->addWidget(lblSecureKey[word - 1]);
+        }
+        txtSecureKey[word - 1] = textBox(grpSecure, "", 48);
+        txtSecureKey[word - 1]->setObjectName(name("txtSecureKey", word));
+        keys->addWidget(txtSecureKey[word - 1]);
+    }
+    keys->addStretch(1);
+    secure->addLayout(keys, 0, 2);
+    auto* label3 = label(
+        grpSecure, "label3",
+        QStringLiteral(
+            "※Tarvic(920MHz)のVer1.4以降のRS485無線化ユニットで暗号化を行う場合は、\n"
+            "　AES128による暗号化を推奨いたします。可能な限りAES128による暗号化設定を使用してください。"));
+    secure->addWidget(label3, 1, 0, 1, 3);
+    outer->addWidget(grpSecure);
+    outer->addStretch(1);
+    return page;
+}
+
+QWidget* MainGUI::buildProtocolTab() {
+    auto* page = named(new QWidget, QStringLiteral("tabPage2"));
+    auto* outer = new QVBoxLayout(page);
+
+    auto* presets = new QHBoxLayout;
+    presets->addWidget(label(page, "lblPreset", m_st.getString(Msg::PresetLabel)));
+    btnModbusRTU = button(page, "btnModbusRTU", m_st.getString(Msg::PresetModbusRtu));
+    btnModbusASCII = button(page, "btnModbusASCII", m_st.getString(Msg::PresetModbusAscii));
+    btnTransparent = button(page, "btnTransparent", m_st.getString(Msg::PresetTransparent));
+    presets->addWidget(btnModbusRTU);
+    presets->addWidget(btnModbusASCII);
+    presets->addWidget(btnTransparent);
+    presets->addStretch(1);
+    outer->addLayout(presets);
+
+    auto* grpPacket =
+        named(new QGroupBox(m_st.getString(Msg::PacketFormatGroup), page), QStringLiteral("grpPacket"));
+    auto* p = new QGridLayout(grpPacket);
+    cmbPType = combo(grpPacket, "cmbPType", ChoiceLists::pTypeItems(m_st));
+    auto* term = new QHBoxLayout;
+    term->addWidget(label(grpPacket, "lblPacketTerminal1", m_st.getString(Msg::PacketTermLabel1)));
+    term->addWidget(cmbPType);
+    term->addWidget(label(grpPacket, "lblPacketTerminal2", m_st.getString(Msg::PacketTermLabel2)));
+    lblSilentInterval = label(grpPacket, "lblSilentInterval", m_st.getString(Msg::SilentIntervalLabel));
+    txtSilentInterval = textBox(grpPacket, "txtSilentInterval", 40);
+    term->addWidget(lblSilentInterval);
+    term->addWidget(txtSilentInterval);
+    term->addStretch(1);
+    p->addLayout(term, 0, 0, 1, 4);
+    chk2ndFormat = named(new QCheckBox(grpPacket), QStringLiteral("chk2ndFormat"));
+    lblP1stFormat = label(grpPacket, "lblP1stFormat", m_st.getString(Msg::FirstFormatLabel));
+    lblP2ndFormat = label(grpPacket, "lblP2ndFormat", m_st.getString(Msg::SecondFormatLabel));
+    p->addWidget(lblP1stFormat, 1, 1);
+    p->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);
+    p->addWidget(lblP2ndFormat, 1, 3);
+    lblPStartCode = label(grpPacket, "lblPStartCode", m_st.getString(Msg::StartCodeLabel));
+    lblPEndCode = label(grpPacket, "lblPEndCode", m_st.getString(Msg::EndCodeLabel));
+    lblPOffset = label(grpPacket, "lblPOffset", m_st.getString(Msg::EndOffsetLabel1));
+    lblPOffset2 = label(grpPacket, "lblPOffset2", m_st.getString(Msg::EndOffsetLabel2));
+    txtPStartCode = textBox(grpPacket, "txtPStartCode", 40);
+    txtPStartCode2nd = textBox(grpPacket, "txtPStartCode2nd", 40);
+    txtPEndCode = textBox(grpPacket, "txtPEndCode", 40);
+    txtPEndCode2nd = textBox(grpPacket, "txtPEndCode2nd", 40);
+    txtPOffset = textBox(grpPacket, "txtPOffset", 40);
+    txtPOffset2nd = textBox(grpPacket, "txtPOffset2nd", 40);
+    auto* offsetLabels = new QVBoxLayout;
+    offsetLabels->setSpacing(0);
+    offsetLabels->addWidget(lblPOffset);
+    offsetLabels->addWidget(lblPOffset2);
+    p->addWidget(lblPStartCode, 2, 0);
+    p->addWidget(txtPStartCode, 2, 1);
+    p->addWidget(txtPStartCode2nd, 2, 3);
+    p->addWidget(lblPEndCode, 3, 0);
+    p->addWidget(txtPEndCode, 3, 1);
+    p->addWidget(txtPEndCode2nd, 3, 3);
+    p->addLayout(offsetLabels, 4, 0);
+    p->addWidget(txtPOffset, 4, 1);
+    p->addWidget(txtPOffset2nd, 4, 3);
+    p->setColumnStretch(4, 1);
+    outer->addWidget(grpPacket);
+
+    auto* grpSendAddr =
+        named(new QGroupBox(m_st.getString(Msg::TransmitAddressGroup), page), QStringLiteral("grpSendAddr"));
+    auto* s = new QGridLayout(grpSendAddr);
+    cmbSType = combo(grpSendAddr, "cmbSType", ChoiceLists::sTypeItems(m_st));
+    auto* dest = new QHBoxLayout;
+    dest->addWidget(label(grpSendAddr, "lblTransmitAddress1", m_st.getString(Msg::TransmitAddressLabel1)));
+    dest->addWidget(cmbSType);
+    dest->addWidget(label(grpSendAddr, "lblTransmitAddress2", m_st.getString(Msg::TransmitAddressLabel2)));
+    lblSBcastSend = label(grpSendAddr, "lblSBcastSend", m_st.getString(Msg::BroadcastSendInfo));
+    lblSFixSend = label(grpSendAddr, "lblSFixSend", m_st.getString(Msg::FixedSendInfo));
+    dest->addWidget(lblSBcastSend);
+    dest->addWidget(lblSFixSend);
+    dest->addStretch(1);
+    s->addLayout(dest, 0, 0, 1, 4);
+    lblS1stFormat = label(grpSendAddr, "lblS1stFormat", m_st.getString(Msg::FirstFormatLabel));
+    lblS2ndFormat = label(grpSendAddr, "lblS2ndFormat", m_st.getString(Msg::SecondFormatLabel));
+    s->addWidget(lblS1stFormat, 1, 1);
+    s->addWidget(lblS2ndFormat, 1, 2);
+    lblSOffset = label(grpSendAddr, "lblSOffset", m_st.getString(Msg::OffsetFromStartLabel));
+    lblSLength = label(grpSendAddr, "lblSLength", m_st.getString(Msg::LengthLabel));
+    lblSForm = label(grpSendAddr, "lblSForm", m_st.getString(Msg::FormatLabel));
+    txtSOffset = textBox(grpSendAddr, "txtSOffset", 40);
+    txtSOffset2nd = textBox(grpSendAddr, "txtSOffset2nd", 40);
+    txtSLength = textBox(grpSendAddr, "txtSLength", 40);
+    txtSLength2nd = textBox(grpSendAddr, "txtSLength2nd", 40);
+    cmbSForm = combo(grpSendAddr, "cmbSForm", ChoiceLists::formatItems(m_st));
+    cmbSForm2nd = combo(grpSendAddr, "cmbSForm2nd", ChoiceLists::formatItems(m_st));
+    s->addWidget(lblSOffset, 2, 0);
+    s->addWidget(txtSOffset, 2, 1);
+    s->addWidget(txtSOffset2nd, 2, 2);
+    s->addWidget(lblSLength, 3, 0);
+    s->addWidget(txtSLength, 3, 1);
+    s->addWidget(txtSLength2nd, 3, 2);
+    s->addWidget(lblSForm, 4, 0);
+    s->addWidget(cmbSForm, 4, 1);
+    s->addWidget(cmbSForm2nd, 4, 2);
+    lblSBcastAddr = label(grpSendAddr, "lblSBcastAddr", m_st.getString(Msg::BroadcastAddressLabel));
+    txtSBcastAddr = textBox(grpSendAddr, "txtSBcastAddr", 60);
+    s->addWidget(lblSBcastAddr, 5, 0);
+    s->addWidget(txtSBcastAddr, 5, 1);
+    s->setColumnStretch(3, 1);
+    outer->addWidget(grpSendAddr);
+
+    grpCheckCode =
+        named(new QGroupBox(m_st.getString(Msg::CheckCodeGroup), page), QStringLiteral("grpCheckCode"));
+    auto* c = new QGridLayout(grpCheckCode);
+    auto* lblCCheck = label(grpCheckCode, "lblCCheck", m_st.getString(Msg::CheckTypeLabel));
+    cmbCCheck = combo(grpCheckCode, "cmbCCheck", ChoiceLists::cCheckItems(m_st));
+    chkCStartCode = named(new QCheckBox(m_st.getString(Msg::IncludesStartCode), grpCheckCode),
+                          QStringLiteral("chkCStartCode"));
+    lblCOffset1 = label(grpCheckCode, "lblCOffset1", m_st.getString(Msg::CheckOffsetLabel1));
+    lblCOffset2 = label(grpCheckCode, "lblCOffset2", m_st.getString(Msg::CheckOffsetLabel2));
+    txtCOffset = textBox(grpCheckCode, "txtCOffset", 50);
+    lblCLength = label(grpCheckCode, "lblCLength", m_st.getString(Msg::LengthLabel));
+    txtCLength = textBox(grpCheckCode, "txtCLength", 40);
+    lblCForm = label(grpCheckCode, "lblCForm", m_st.getString(Msg::FormatLabel));
+    cmbCForm = combo(grpCheckCode, "cmbCForm", ChoiceLists::formatItems(m_st));
+    c->addWidget(lblCCheck, 0, 0);
+    c->addWidget(cmbCCheck, 0, 1);
+    c->addWidget(chkCStartCode, 0, 2, 1, 2);
+    c->addWidget(lblCOffset1, 1, 0);
+    c->addWidget(lblCOffset2, 1, 1);
+    c->addWidget(txtCOffset, 1, 2);
+    c->addWidget(lblCLength, 1, 3);
+    c->addWidget(txtCLength, 1, 4);
+    c->addWidget(lblCForm, 1, 5);
+    c->addWidget(cmbCForm, 1, 6);
+    c->setColumnStretch(7, 1);
+    outer->addWidget(grpCheckCode);
+    outer->addStretch(1);
+    return page;
+}
+
+void MainGUI::attachInputChecks() {
+    attachLiveFilter(txtNodeIDOffset, m_check, LiveFilters::txtNodeIDOffset);
+    for (int word = 1; word <= 16; ++word) {
+        attachLiveFilter(txtEncryptionKey[word - 1], m_check, LiveFilters::txtEncryptionKey(word));
+    }
+    for (int word = 1; word <= 8; ++word) {
+        attachLiveFilter(txtSecureKey[word - 1], m_check, LiveFilters::txtSecureKey(word));
+    }
+    const std::pair<QLineEdit*, LiveFilter> boxes[] = {
+        {txtSilentInterval, LiveFilters::txtSilentInterval},
+        {txtPStartCode, LiveFilters::txtPStartCode},
+        {txtPEndCode, LiveFilters::txtPEndCode},
+        {txtPOffset, LiveFilters::txtPOffset},
+        {txtPStartCode2nd, LiveFilters::txtPStartCode2nd},
+        {txtPEndCode2nd, LiveFilters::txtPEndCode2nd},
+        {txtPOffset2nd, LiveFilters::txtPOffset2nd},
+        {txtSOffset, LiveFilters::txtSOffset},
+        {txtSLength, LiveFilters::txtSLength},
+        {txtSOffset2nd, LiveFilters::txtSOffset2nd},
+        {txtSLength2nd, LiveFilters::txtSLength2nd},
+        {txtSBcastAddr, LiveFilters::txtSBcastAddr},
+        {txtCOffset, LiveFilters::txtCOffset},
+        {txtCLength, LiveFilters::txtCLength},
+    };
+    for (const auto& [box, filter] : boxes) {
+        attachLiveFilter(box, m_check, filter);
+    }
+}
+
+}  // namespace Tormel::Gui

@@ -18,6 +18,7 @@
 #include "gui/AboutSoft.h"
 #include "gui/MainWindowPlaceholder.h"
 #include "gui/Toolkit.h"
+#include "gui/tx330/MainGUI_TX_330.h"
 
 namespace Tormel {
 
@@ -32,7 +33,7 @@ std::unique_ptr<QWidget> createPlaceholder(Gui::UnitFamily family, QWidget* pare
 ChoseForm::ChoseForm(QWidget* parent)
     : QMainWindow(parent),
       m_createRs485([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::RS485, p); }),
-      m_createContactIo([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::ContactIO, p); }) {
+      m_createContactIo([](QWidget* p) { return std::make_unique<Gui::MainGUI_TX_330>(p); }) {
     setObjectName(QStringLiteral("ChoseForm"));
     setWindowTitle(QStringLiteral("Pelnixモデム設定"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -1,9 +1,23 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts pelnix-config. Without a real unit plugged in, a simulated
-# RS485 unit (pelnix-unit-sim) is started on a pseudo-terminal first, so that the tool finds
-# something to talk to. PELNIX_NO_SIM=1 skips the simulator.
+# unit (pelnix-unit-sim) is started on a pseudo-terminal first, so that the tool finds
+# something to talk to. PELNIX_NO_SIM=1 skips the simulator; PELNIX_SIM_FAMILY=tx330 (or the
+# option --tx330) makes it a contact-I/O unit instead of an RS485 unit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+sim_family="${PELNIX_SIM_FAMILY:-rs485}"
+for arg in "$@"; do
+  case "$arg" in
+    --tx330) sim_family=tx330 ;;
+    --rs485) sim_family=rs485 ;;
+    *) echo "usage: scripts/run.sh [--rs485|--tx330]" >&2; exit 2 ;;
+  esac
+done
+case "$sim_family" in
+  rs485|tx330) ;;
+  *) echo "PELNIX_SIM_FAMILY must be rs485 or tx330" >&2; exit 2 ;;
+esac
 
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -18,7 +32,7 @@ trap cleanup EXIT
 # A unit on a USB serial adapter shows up as ttyUSB* or ttyACM*; without one, simulate a unit.
 real_unit=$(ls /sys/class/tty 2>/dev/null | grep -E '^tty(USB|ACM)[0-9]+$' || true)
 if [ "${PELNIX_NO_SIM:-0}" != 1 ] && [ -z "$real_unit" ]; then
-  "$bin/sim/pelnix-unit-sim" --family rs485 --name sim0 &
+  "$bin/sim/pelnix-unit-sim" --family "$sim_family" --name sim0 &
   sim_pid=$!
   sleep 0.5
 fi

@@ -16,24 +16,16 @@
 #include <QVBoxLayout>
 
 #include "gui/AboutSoft.h"
-#include "gui/MainWindowPlaceholder.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/MainGUI.h"
+#include "gui/tx330/MainGUI_TX_330.h"
 
 namespace Tormel {
-
-namespace {
-
-std::unique_ptr<QWidget> createPlaceholder(Gui::UnitFamily family, QWidget* parent) {
-    return std::make_unique<Gui::MainWindowPlaceholder>(family, parent);
-}
-
-}  // namespace
 
 ChoseForm::ChoseForm(QWidget* parent)
     : QMainWindow(parent),
       m_createRs485([](QWidget* p) { return std::make_unique<Gui::MainGUI>(p); }),
-      m_createContactIo([](QWidget* p) { return createPlaceholder(Gui::UnitFamily::ContactIO, p); }) {
+      m_createContactIo([](QWidget* p) { return std::make_unique<Gui::MainGUI_TX_330>(p); }) {
     setObjectName(QStringLiteral("ChoseForm"));
     setWindowTitle(QStringLiteral("Pelnixモデム設定"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -7,15 +7,15 @@
 #include <QVBoxLayout>
 
 #include "gui/AboutSoft.h"
-#include "settings/StringTable.h"
 #include "gui/Toolkit.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 
-ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent) {
+ErrMsg::ErrMsg(QWidget* parent, Msg caption) : QDialog(parent) {
     const StringTable strings;
     setObjectName(QStringLiteral("ErrMsg"));
-    setWindowTitle(strings.getString(1));
+    setWindowTitle(strings.getString(caption));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 18, 20, 14);
@@ -44,8 +44,8 @@ ErrMsg::ErrMsg(QWidget* parent) : QDialog(parent) {
     applySmallDialogStyle(*this);
 }
 
-bool ErrMsg::confirmDiscard(QWidget* parent) {
-    ErrMsg dialog(parent);
+bool ErrMsg::confirmDiscard(QWidget* parent, Msg caption) {
+    ErrMsg dialog(parent, caption);
     return toolkit().showModal(dialog) == DialogResult::OK;
 }
 

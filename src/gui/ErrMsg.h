@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include "settings/StringTable.h"
+
 namespace Tormel::Gui {
 
 // Asks before a main window closes with settings that were not applied. Accepted (OK) means
@@ -11,10 +13,11 @@ namespace Tormel::Gui {
 class ErrMsg : public QDialog {
     Q_OBJECT
   public:
-    explicit ErrMsg(QWidget* parent = nullptr);
+    // `caption` names the tool whose window asks (the RS485 tool unless a window says so).
+    explicit ErrMsg(QWidget* parent = nullptr, Msg caption = Msg::Rs485ToolTitle);
 
     // Shows the question modally through toolkit(); true when the user chose to drop the changes.
-    static bool confirmDiscard(QWidget* parent);
+    static bool confirmDiscard(QWidget* parent, Msg caption = Msg::Rs485ToolTitle);
 };
 
 }  // namespace Tormel::Gui

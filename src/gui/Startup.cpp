@@ -4,9 +4,9 @@
 #include <QApplication>
 
 #include "gui/ChoseForm.h"
-#include "settings/StringTable.h"
 #include "gui/Toolkit.h"
 #include "platform/ProcessList.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 

@@ -269,11 +269,14 @@ constexpr Entry kJapanese[] = {
     {256, "工場出荷設定(W)"},
     {257, "ヘルプ"},
     {258, "バージョン情報(A)"},
+    {300, "ユニットが設定要求「%1」を受け付けませんでした。"},
+    {301, "ユニットの応答：「%1」"},
 };
 
 constexpr Entry kEnglish[] = {
     {0, ""},
     {1, "RS485 Wireless Units Config Tool"},
+    {2, "Contact I/O Wireless Units Config Tool"},
     {3, "5.2.1"},
     {7, "Connected"},
     {8, "Connecting..."},
@@ -285,6 +288,25 @@ constexpr Entry kEnglish[] = {
     {14, "This software does not launch in multiples."},
     {15, "For the Offset of NodeId, input a numeric between 0 and 9999."},
     {17, "Encrypt Key should be a Hex value."},
+    {18, "An out-of-range Encryption Enable/Disable is set."},
+    {19, "An out-of-range AES type is set."},
+    {20, "An out-of-range Baud Rate is set. Select it again from the list."},
+    {21, "An out-of-range Data Bits is set. Select it again from the list."},
+    {22, "An out-of-range Parity is set. Select it again from the list."},
+    {23, "An out-of-range Stop Bits is set. Select it again from the list."},
+    {24, "For the Response Delay, input a numeric between 0 and 250."},
+    {25, "An out-of-range channel range is set. Select it again from the list."},
+    {26, "An out-of-range modulation mode is set. Select it again from the list."},
+    {27, "An out-of-range channel is set. Select it again from the list."},
+    {28, "For the Node ID, input a numeric between 0 and 99."},
+    {29, "For the Group ID, select a value between 0 and F."},
+    {30, "An out-of-range DO binding is set. Select it again from the list."},
+    {31, "An out-of-range signal inversion is set. Select it again from the list."},
+    {32, "For the DO Off Delay, input a numeric between 0 and 1200."},
+    {33, "For the DO On Delay, input a numeric between 0 and 1200."},
+    {34, "For the Signal Hold Time, input 0 or a numeric between 30 and 3600."},
+    {35, "An out-of-range signal after the hold time is set. Select it again from the list."},
+    {36, "For the DI Delay, input a numeric between 0 and 10."},
     // The check refuses 0 to 3, as the Japanese text says; the English one must not invite them.
     {38, "For the number of Silent Interval character, input a numeric between 4 and 99."},
     {40, "Start Code should be a Hex value, a different value from End Code."},
@@ -314,6 +336,7 @@ constexpr Entry kEnglish[] = {
     {62, "The RF modem version is not compatible with this Config Tool. "},
     {63, "The connected RS485 wireless unit does not support the communication speed of 76800bps."},
     {64, "A configuration file of a different format was loaded."},
+    {65, "Invalid parameters were loaded. The parameters are initialised."},
     {66, "Data Bit 7, Non Parity the setting are not supported."},
     {67, "backing up to factory shipment OK or Cancel?"},
     {68, "Not Used"},
@@ -501,6 +524,8 @@ constexpr Entry kEnglish[] = {
     {256, "FactoryShipment(W)"},
     {257, "Help"},
     {258, "About Version(A)"},
+    {300, "The unit did not accept the request \"%1\"."},
+    {301, "Unit reply: \"%1\""},
 };
 
 template <std::size_t N>

@@ -189,6 +189,9 @@ enum class Msg : int32_t {
     MenuFactoryShipment = 256,
     MenuHelp = 257,
     MenuAbout = 258,
+    // A write the unit did not accept: the request, then the unit's answer to it.
+    WriteRequestRefused = 300,
+    WriteRequestReply = 301,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

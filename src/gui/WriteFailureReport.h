@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace Tormel::Gui {
+
+class StringTable;
+
+// Follows the dialogue with the unit during a write, so that a failed write can name the
+// request the unit did not accept and what it answered to it. The controller's own failure
+// text is only the last line read, which may belong to an earlier, successful request.
+class WriteFailureReport {
+  public:
+    WriteFailureReport();
+    ~WriteFailureReport();
+    WriteFailureReport(const WriteFailureReport&) = delete;
+    WriteFailureReport& operator=(const WriteFailureReport&) = delete;
+
+    // Starts following the link (forgetting what was seen before); call before the write is
+    // started. stop() ends it; call once the write's completion has arrived.
+    void start();
+    void stop();
+
+    // "The unit did not accept the request "~CH=61"." and, when it answered, "Unit reply: ...";
+    // empty when no request was sent.
+    QString text(const StringTable& strings) const;
+
+  private:
+    struct Seen {
+        std::mutex lock;
+        std::string request;
+        std::string reply;
+    };
+    std::shared_ptr<Seen> m_seen;
+    bool m_following = false;
+};
+
+}  // namespace Tormel::Gui

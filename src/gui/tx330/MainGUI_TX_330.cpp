@@ -1,0 +1,400 @@
+// SPDX-License-Identifier: MIT
+// The contact-I/O window's life cycle and commands: creation, Connect, Get Values, Set,
+// Factory Shipment, Revert, the settings files, and closing.
+#include "gui/tx330/MainGUI_TX_330.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFont>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+#include "gui/AboutSoft.h"
+#include "gui/ErrMsg.h"
+#include "gui/QtDispatcher.h"
+#include "gui/tx330/Tx330Form.h"
+#include "settings/Config_TX330.h"
+
+namespace Tormel::Gui {
+
+using Domain::App::AppCompletedCode;
+using Domain::App::AppResult_TX330;
+
+namespace {
+
+// Japanese UI fonts first: most texts of this window are fixed Japanese texts.
+QFont japaneseFont(const QFont& base) {
+    QFont font = base;
+    QStringList families{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
+                         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
+                         QStringLiteral("TakaoPGothic")};
+    families << base.families();
+    font.setFamilies(families);
+    return font;
+}
+
+}  // namespace
+
+MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : QDialog(parent) {
+    m_app = std::make_unique<Domain::App::TormelApp_TX330>(qtDispatcher(this));
+    m_app->Init();
+
+    setObjectName(QStringLiteral("MainGUI_TX_330"));
+    setFont(japaneseFont(font()));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
+    buildControls();
+    m_status = std::make_unique<StatusDisplay>(*txtStateSetting, *txtSoftwareName, m_st);
+    for (QObject* control :
+         std::initializer_list<QObject*>{btnConnect, btnConnectRead, btnSetting, btnFactoryShipment,
+                                         btnReturnSetting, m_editMenu->menuAction()}) {
+        m_busy.add(control);
+    }
+    connectRules();
+
+    connect(btnConnect, &QPushButton::clicked, this, [this] { startConnect(false); });
+    connect(btnConnectRead, &QPushButton::clicked, this, [this] { startConnect(true); });
+    connect(btnSetting, &QPushButton::clicked, this, [this] { Setting(false); });
+    connect(btnFactoryShipment, &QPushButton::clicked, this, [this] { factoryShipment(true); });
+    connect(btnReturnSetting, &QPushButton::clicked, this, &MainGUI_TX_330::Revert);
+    connect(btnStop, &QPushButton::clicked, this, &MainGUI_TX_330::quit);
+    connect(btnAbout, &QPushButton::clicked, this, &MainGUI_TX_330::showAbout);
+    // The Edit menu's shortcuts work while the menus are closed, so they must also respect
+    // the busy state of the menu itself.
+    auto editCommand = [this](QAction* action, auto command) {
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (!editMenuBusy()) {
+                command();
+            }
+        });
+    };
+    editCommand(Revert_MenuItem, [this] { Revert(); });
+    editCommand(Connect_MenuItem, [this] { startConnect(false); });
+    editCommand(ConnectRead_MenuItem, [this] { startConnect(true); });
+    editCommand(Set_MenuItem, [this] { Setting(false); });
+    editCommand(FactoryShipmentSet_MenuItem, [this] { factoryShipment(false); });
+    connect(SetFileOpen_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::SetFileOpen);
+    connect(SetFileSave_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::SetFileSave);
+    connect(SettingToolExit_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::quit);
+    connect(Version_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::showAbout);
+
+    // Set, Factory Shipment and the settings files wait for a unit to have answered.
+    for (QAction* item :
+         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
+        item->setEnabled(false);
+    }
+    setWriteCommandsEnabled(false);
+
+    setWindowTitle(m_st.getString(Msg::Tx330ToolTitle) + QStringLiteral(" Ver.") +
+                   m_st.getString(Msg::ToolVersion));
+    showStatus(ConnectionState::Disconnected);
+    selectNodeRole(true);
+
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    if (std::optional<ApplicationConfig_TX330> stored = loadStartupSettings_TX330()) {
+        setApplication(*stored, true);
+    } else {
+        setApplicationDefault();
+    }
+    m_rangeFlg = false;
+    m_grpFlg = false;
+
+    // The form as loaded always reads back: every box was filled by the program.
+    m_startSetting = saveConfig(false).value_or(ApplicationConfig_TX330());
+    m_setting = saveConfig(false).value_or(ApplicationConfig_TX330());
+}
+
+MainGUI_TX_330::~MainGUI_TX_330() {
+    m_app->Disconnect();
+    m_app->End();
+    m_writeReport.stop();
+}
+
+// ---- frame ----
+
+void MainGUI_TX_330::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+}
+
+void MainGUI_TX_330::reject() { close(); }
+
+void MainGUI_TX_330::closeEvent(QCloseEvent* event) {
+    if (!m_closeFlg && !checkConfig() && !ErrMsg::confirmDiscard(this, Msg::Tx330ToolTitle)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+}
+
+void MainGUI_TX_330::quit() {
+    m_closeFlg = true;
+    close();
+    m_closeFlg = false;
+}
+
+void MainGUI_TX_330::showAbout() {
+    AboutSoft about(this);
+    toolkit().showModal(about);
+}
+
+// ---- status and enabling ----
+
+void MainGUI_TX_330::showStatus(ConnectionState state) {
+    m_status->show(state, QString::fromStdString(m_app->PortName()));
+}
+
+void MainGUI_TX_330::showBox(const QString& text, MessageBoxIcon icon) {
+    toolkit().messageBox(text, m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OK, icon, this);
+}
+
+void MainGUI_TX_330::setBusy(bool busy) {
+    m_busy.setBusy(busy);
+    if (!busy) {
+        // Set and Factory Shipment stay as the last connect left them.
+        setWriteCommandsEnabled(m_writeEnabled);
+    }
+}
+
+void MainGUI_TX_330::setWriteCommandsEnabled(bool enabled) {
+    m_writeEnabled = enabled;
+    btnSetting->setEnabled(enabled);
+    btnFactoryShipment->setEnabled(enabled);
+    // Resetting a unit from the menu asks nothing, so it is offered only while the button is.
+    FactoryShipmentSet_MenuItem->setEnabled(enabled);
+}
+
+bool MainGUI_TX_330::editMenuBusy() const { return !m_editMenu->menuAction()->isEnabled(); }
+
+// ---- Connect and Get Values ----
+
+void MainGUI_TX_330::startConnect(bool read) {
+    const std::optional<ApplicationConfig_TX330> form = saveConfig(false);
+    ApplicationConfig_TX330 line;
+    line.m_baudrate = cmbBaudrate->currentIndex();
+    line.m_databits = cmbDataBit->currentIndex();
+    line.m_parity = cmbParity->currentIndex();
+    line.m_stopbits = cmbStopBit->currentIndex();
+    line.m_awt = form ? form->m_awt : 0;
+    m_app->CommunicationConfig(Tx330Form::communicationOf(line));
+
+    const AppResult_TX330 result =
+        read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
+             : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
+    if (result == AppResult_TX330::Pendding) {
+        showStatus(ConnectionState::Connecting);
+        setBusy(true);
+    } else {
+        showStatus(ConnectionState::Disconnected);
+    }
+}
+
+bool MainGUI_TX_330::connectFailed(AppCompletedCode code) {
+    if (code == AppCompletedCode::Success) {
+        return false;
+    }
+    showBox(m_st.getString(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed),
+            MessageBoxIcon::Error);
+    showStatus(ConnectionState::Disconnected);
+    setWriteCommandsEnabled(false);
+    return true;
+}
+
+void MainGUI_TX_330::connectedSteps() {
+    showStatus(ConnectionState::Connected);
+    showBox(m_st.getString(Msg::ConnectSucceeded), MessageBoxIcon::Information);
+    txtSoftwareName->setText(QString::fromStdString(m_app->NodeinfoConfig().SoftwareName));
+    setWriteCommandsEnabled(true);
+    for (QAction* item : {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem}) {
+        item->setEnabled(true);
+    }
+    grpAESSecure->show();
+    grpAESSecure->setEnabled(true);
+    setObjectSetting();
+}
+
+void MainGUI_TX_330::connectCompleted(AppCompletedCode code) {
+    setBusy(false);
+    m_app->Completed(code);
+    if (!connectFailed(code)) {
+        connectedSteps();
+    }
+}
+
+void MainGUI_TX_330::readValuesRefused() {
+    // The unit holds values the form cannot show: let go of it, so that nothing is written to
+    // a unit the window calls disconnected.
+    showBox(m_st.getString(Msg::ReadFailed), MessageBoxIcon::Error);
+    m_app->Disconnect();
+    showStatus(ConnectionState::Disconnected);
+    setWriteCommandsEnabled(false);
+}
+
+void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
+    setBusy(false);
+    m_app->Completed(code);
+    if (connectFailed(code)) {
+        return;
+    }
+    connectedSteps();
+    std::optional<ApplicationConfig_TX330> config = Tx330Form::configFromRecords(
+        m_app->CommunicationConfig(), m_app->NodeinfoConfig(), m_app->WirelessConfig(), m_app->DidoConfig());
+    if (!config) {
+        readValuesRefused();
+        return;
+    }
+    config->setTarget(0);
+    config->setTabSelect(tabControl1->currentIndex());
+    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
+        config->m_aesEncryptKey[i] = txtEncryptionKey[i]->text();
+    }
+    if (!config->checkConfigData(false, checkFirmVersion(), this)) {
+        readValuesRefused();
+        return;
+    }
+    setApplication(*config, false);
+}
+
+// ---- Set and Factory Shipment ----
+
+void MainGUI_TX_330::Setting(bool init) {
+    const std::optional<ApplicationConfig_TX330> candidate = saveConfig(true);
+    if (!candidate) {
+        return;
+    }
+    if (radAESKeyInit->isChecked()) {
+        for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
+            setBoxText(txtEncryptionKey[i], LiveFilters::txtEncryptionKey(static_cast<int>(i) + 1).slot,
+                       QString());
+        }
+    }
+    if (!candidate->checkConfigData(true, checkFirmVersion(), this)) {
+        return;
+    }
+    const std::optional<ApplicationConfig_TX330> form = saveConfig(false);
+    if (!form) {
+        return;
+    }
+    m_setting = *form;
+
+    showStatus(ConnectionState::Writing);
+    setBusy(true);
+    m_app->CommunicationConfig(Tx330Form::communicationOf(m_setting));
+    m_app->NodeinfoConfig(Tx330Form::nodeinfoOf(m_setting, keySetting(), m_app->NodeinfoConfig()));
+    m_app->WirelessConfig(Tx330Form::wirelessOf(m_setting));
+    m_app->DidoConfig(Tx330Form::didoOf(m_setting));
+    m_writeReport.start();
+    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
+    const AppResult_TX330 result = init ? m_app->InitWrite(done) : m_app->Write(done);
+    if (result != AppResult_TX330::Pendding) {
+        m_writeReport.stop();
+        showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
+        showStatus(ConnectionState::Disconnected);
+        setBusy(false);
+    }
+}
+
+void MainGUI_TX_330::writeCompleted(AppCompletedCode code) {
+    setBusy(false);
+    m_app->Completed(code);
+    m_writeReport.stop();
+    switch (code) {
+        case AppCompletedCode::Success:
+            showStatus(ConnectionState::Connected);
+            showBox(m_st.getString(Msg::SettingCompleted), MessageBoxIcon::Information);
+            return;
+        case AppCompletedCode::ConnectError:
+            showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
+            break;
+        case AppCompletedCode::DataBit7NonParityError:
+            showBox(m_st.getString(Msg::DataBit7NoParityUnsupported), MessageBoxIcon::Error);
+            break;
+        default: {
+            QString text = m_writeReport.text(m_st);
+            if (text.isEmpty()) {
+                text = m_st.getString(Msg::WriteNotConnected);
+            }
+            showBox(text, MessageBoxIcon::Error);
+            break;
+        }
+    }
+    showStatus(ConnectionState::Disconnected);
+}
+
+void MainGUI_TX_330::factoryShipment(bool ask) {
+    if (ask && toolkit().messageBox(m_st.getString(Msg::FactoryShipmentQuestion),
+                                    m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OKCancel,
+                                    MessageBoxIcon::Question, this) != DialogResult::OK) {
+        return;
+    }
+    // The default settings file in the program's folder belongs to the RS485 window; this
+    // window never writes it, so it has nothing there to delete.
+    setApplicationDefault();
+    Setting(true);
+}
+
+void MainGUI_TX_330::Revert() {
+    ApplicationConfig_TX330 start = m_startSetting;
+    setApplication(start, false);
+}
+
+// ---- settings files ----
+
+void MainGUI_TX_330::SetFileOpen() {
+    FileDialogOptions options;
+    options.Filter = QStringLiteral("設定ファイル|*.xml");
+    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
+    if (!m_strFilePath.isEmpty()) {
+        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
+    }
+    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    m_strFilePath = options.FileName;
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(m_strFilePath, checkFirmVersion(), this);
+    if (outcome.result == OpenSettingsResult_TX330::Loaded) {
+        setApplication(outcome.config, false);
+    } else if (outcome.result == OpenSettingsResult_TX330::Refused) {
+        setApplicationDefault();
+    }
+    m_rangeFlg = false;
+    m_grpFlg = false;
+}
+
+void MainGUI_TX_330::SetFileSave() {
+    FileDialogOptions options;
+    options.Filter = QStringLiteral("設定ファイル|*.xml");
+    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
+    if (!m_strFilePath.isEmpty()) {
+        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
+    }
+    if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    const std::optional<ApplicationConfig_TX330> candidate = saveConfig(true);
+    if (!candidate || !candidate->checkConfigData(true, checkFirmVersion(), this)) {
+        return;
+    }
+    // Only a file that was really written counts as saved; otherwise closing must still ask.
+    if (!writeSettingsFile_TX330(options.FileName, *candidate)) {
+        showBox(m_st.getString(Msg::SettingsFileMismatch), MessageBoxIcon::Error);
+        return;
+    }
+    m_setting = *candidate;
+}
+
+}  // namespace Tormel::Gui

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "domain/app/TormelApp_TX330.h"
+#include "gui/StatusDisplay.h"
+#include "gui/WriteFailureReport.h"
+#include "settings/ApplicationConfig_TX330.h"
+#include "settings/ErrCheck.h"
+#include "settings/Holders.h"
+#include "settings/StringTable.h"
+#include "settings/Toolkit.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace Tormel::Gui {
+
+// The main window of the contact-I/O unit TX-330: reads a unit's radio, serial and contact
+// settings into three tab pages, writes them back, restores factory settings and keeps
+// settings files. A base node (ID 0) uses the DI page, a terminal or relay node the DO page.
+//
+// Files: MainGUI_TX_330.cpp (life cycle, commands, closing), MainGUI_TX_330_Layout.cpp (the
+// controls), MainGUI_TX_330_Form.cpp (form <-> configuration and the rules between controls).
+class MainGUI_TX_330 : public QDialog {
+    Q_OBJECT
+  public:
+    explicit MainGUI_TX_330(QWidget* parent = nullptr);
+    ~MainGUI_TX_330() override;
+
+    // The committed settings (start-up, last accepted Set, last written Save).
+    const ApplicationConfig_TX330& committedSettings() const { return m_setting; }
+    ConnectionState connectionState() const { return m_status->state(); }
+
+  public slots:
+    // Escape and every other way of dismissing the window go through the close question.
+    void reject() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // ---- layout (MainGUI_TX_330_Layout.cpp) ----
+    void buildControls();
+    void buildMenus(QWidget& host);
+    QWidget* buildRadioPage();
+    QWidget* buildDiPage();
+    QWidget* buildDoPage();
+    void connectRules();
+
+    // ---- form (MainGUI_TX_330_Form.cpp) ----
+    void setApplication(ApplicationConfig_TX330& config, bool isinit);
+    void setApplicationComProt(ApplicationConfig_TX330& config, bool isinit);
+    void setApplicationDefault();
+    // Stores the form into the holders and a new configuration. Nullopt when a number box holds
+    // no number; with `showErrors` the box's message is shown then.
+    std::optional<ApplicationConfig_TX330> saveConfig(bool showErrors);
+    void setObjectSetting();
+    int32_t keySetting() const;
+    bool checkFirmVersion() const;
+    bool checkConfig();
+    void selectNodeRole(bool base);
+    void nodeIdChanged(const QString& text);
+    void channelButtonChanged();
+    void aesSecureChanged();
+    void updateKeyBoxes();
+    void leaveAwt();
+    void leaveDiFilt();
+    void btnDefaultCom_Click();
+    void setBoxText(QLineEdit* box, int slot, const QString& text);
+    void selectStoredTab(int32_t tab);
+
+    // ---- commands (MainGUI_TX_330.cpp) ----
+    void startConnect(bool read);
+    void connectCompleted(Domain::App::AppCompletedCode code);
+    void connectReadCompleted(Domain::App::AppCompletedCode code);
+    bool connectFailed(Domain::App::AppCompletedCode code);
+    void connectedSteps();
+    void readValuesRefused();
+    void Setting(bool init);
+    void writeCompleted(Domain::App::AppCompletedCode code);
+    void factoryShipment(bool ask);
+    void Revert();
+    void SetFileOpen();
+    void SetFileSave();
+    void quit();
+    void showAbout();
+    void setBusy(bool busy);
+    void setWriteCommandsEnabled(bool enabled);
+    bool editMenuBusy() const;
+    void showStatus(ConnectionState state);
+    void showBox(const QString& text, MessageBoxIcon icon);
+
+    // ---- state ----
+    std::unique_ptr<Domain::App::TormelApp_TX330> m_app;
+    ApplicationConfig_TX330 m_setting;
+    ApplicationConfig_TX330 m_startSetting;
+    std::shared_ptr<Communication> m_com = std::make_shared<Communication>();
+    std::shared_ptr<Nodeinfo> m_node = std::make_shared<Nodeinfo>();
+    std::shared_ptr<Wirelessinfo> m_wireless = std::make_shared<Wirelessinfo>();
+    std::shared_ptr<Didoinfo> m_dido = std::make_shared<Didoinfo>();
+    StringTable m_st;
+    ErrCheck m_check;
+    bool m_closeFlg = false;
+    bool m_rangeFlg = false;
+    bool m_grpFlg = false;
+    bool m_writeEnabled = false;
+    QString m_strFilePath;
+    std::unique_ptr<StatusDisplay> m_status;
+    BusySet m_busy;
+    WriteFailureReport m_writeReport;
+
+    // ---- controls ----
+    QPushButton* btnConnect = nullptr;
+    QPushButton* btnConnectRead = nullptr;
+    QLineEdit* txtStateSetting = nullptr;
+    QLineEdit* txtSoftwareName = nullptr;
+    QPushButton* btnSetting = nullptr;
+    QPushButton* btnReturnSetting = nullptr;
+    QPushButton* btnStop = nullptr;
+    QPushButton* btnFactoryShipment = nullptr;
+    QPushButton* btnAbout = nullptr;
+    QTabWidget* tabControl1 = nullptr;
+    QWidget* tabPage4 = nullptr;
+    QWidget* tabPage1 = nullptr;
+    QWidget* tabPage5 = nullptr;
+
+    QRadioButton* radioButton12 = nullptr;
+    QRadioButton* radioButton13 = nullptr;
+    QLineEdit* textBox4 = nullptr;
+    QRadioButton* radioButton2 = nullptr;
+    QRadioButton* radioButton1 = nullptr;
+    QRadioButton* radioButton3 = nullptr;
+    QComboBox* comboBox2 = nullptr;
+    QComboBox* comboBox1 = nullptr;
+    QComboBox* cmbGrpId = nullptr;
+    QGroupBox* grpAESSecure = nullptr;
+    QCheckBox* chkAESSecure = nullptr;
+    QGroupBox* grpAESType = nullptr;
+    QRadioButton* radAES128 = nullptr;
+    QRadioButton* radAES256 = nullptr;
+    QGroupBox* grpAESKey = nullptr;
+    QRadioButton* radAESKeyNotChange = nullptr;
+    QRadioButton* radAESKeyChange = nullptr;
+    QRadioButton* radAESKeyInit = nullptr;
+    std::array<QLineEdit*, 16> txtEncryptionKey{};
+    std::array<QLabel*, 14> lblEncKey{};
+
+    QComboBox* cmbBaudrate = nullptr;
+    QComboBox* cmbDataBit = nullptr;
+    QComboBox* cmbParity = nullptr;
+    QComboBox* cmbStopBit = nullptr;
+    QLineEdit* txtAwt = nullptr;
+    QLineEdit* txtDiFilt = nullptr;
+    QPushButton* btnDefaultCom = nullptr;
+
+    std::array<QComboBox*, 3> doBind{};          // comboBox5, comboBox6, comboBox7
+    std::array<QRadioButton*, 3> doNonInvert{};  // radioButton6, radioButton9, radioButton11
+    std::array<QRadioButton*, 3> doInvert{};     // radioButton5, radioButton4, radioButton10
+    QLineEdit* textBox1 = nullptr;               // off delay
+    QLineEdit* textBox5 = nullptr;               // on delay
+    QLineEdit* textBox2 = nullptr;               // keep time
+    QRadioButton* radioButton7 = nullptr;        // keep signal ON
+    QRadioButton* radioButton8 = nullptr;        // keep signal OFF
+
+    QMenu* m_editMenu = nullptr;
+    QAction* SetFileOpen_MenuItem = nullptr;
+    QAction* SetFileSave_MenuItem = nullptr;
+    QAction* SettingToolExit_MenuItem = nullptr;
+    QAction* Revert_MenuItem = nullptr;
+    QAction* Connect_MenuItem = nullptr;
+    QAction* ConnectRead_MenuItem = nullptr;
+    QAction* Set_MenuItem = nullptr;
+    QAction* FactoryShipmentSet_MenuItem = nullptr;
+    QAction* Version_MenuItem = nullptr;
+};
+
+}  // namespace Tormel::Gui

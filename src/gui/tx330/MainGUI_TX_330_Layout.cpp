@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: MIT
+// The controls of the contact-I/O window, built in the order they are laid out, so that the
+// Tab key walks them as the eye reads them.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/MenuShortcuts.h"
+#include "gui/TextBoxFilters.h"
+#include "gui/tx330/MainGUI_TX_330.h"
+#include "settings/ChoiceLists.h"
+
+namespace Tormel::Gui {
+
+namespace {
+
+template <typename W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QPushButton* button(QWidget* parent, const QString& text, const char* name) {
+    auto* b = named(new QPushButton(text, parent), name);
+    // Enter in a text box must not press a button the user did not choose.
+    b->setAutoDefault(false);
+    b->setMinimumWidth(110);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& text, const char* name = "") {
+    return named(new QLabel(text, parent), name);
+}
+
+QLineEdit* lineEdit(QWidget* parent, const char* name, int widthChars) {
+    auto* box = named(new QLineEdit(parent), name);
+    const int charWidth = box->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    box->setFixedWidth(charWidth * (widthChars + 2) + 8);
+    return box;
+}
+
+QComboBox* comboBox(QWidget* parent, const char* name, const QStringList& items) {
+    auto* box = named(new QComboBox(parent), name);
+    box->addItems(items);
+    return box;
+}
+
+QString u8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+void MainGUI_TX_330::buildControls() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 4, 10, 10);
+    outer->setSpacing(8);
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuStrip1"));
+    outer->setMenuBar(bar);
+    buildMenus(*bar);
+
+    auto* top = new QHBoxLayout;
+    btnConnect = button(this, m_st.getString(Msg::Connect), "btnConnect");
+    btnConnectRead = button(this, m_st.getString(Msg::GetValues), "btnConnectRead");
+    txtStateSetting = named(new QLineEdit(this), "txtStateSetting");
+    txtStateSetting->setReadOnly(true);
+    txtStateSetting->setMinimumWidth(190);
+    txtSoftwareName = named(new QLineEdit(this), "txtSoftwareName");
+    txtSoftwareName->setReadOnly(true);
+    txtSoftwareName->setMinimumWidth(220);
+    top->addWidget(btnConnect);
+    top->addWidget(btnConnectRead);
+    top->addSpacing(12);
+    top->addWidget(txtStateSetting);
+    top->addWidget(txtSoftwareName, 1);
+    outer->addLayout(top);
+
+    tabControl1 = named(new QTabWidget(this), "tabControl1");
+    tabPage4 = buildRadioPage();
+    tabPage1 = buildDiPage();
+    tabPage5 = buildDoPage();
+    tabControl1->addTab(tabPage4, u8("無線通信"));
+    tabControl1->addTab(tabPage1, u8("基地ノード(DI)"));
+    tabControl1->addTab(tabPage5, u8("端末/中継ノード(DO)"));
+    outer->addWidget(tabControl1);
+
+    auto* bottom = new QHBoxLayout;
+    btnFactoryShipment = button(this, m_st.getString(Msg::FactoryShipment), "btnFactoryShipment");
+    btnSetting = button(this, m_st.getString(Msg::Set), "btnSetting");
+    btnReturnSetting = button(this, m_st.getString(Msg::Revert), "btnReturnSetting");
+    btnStop = button(this, m_st.getString(Msg::Quit), "btnStop");
+    btnAbout = button(this, m_st.getString(Msg::About), "btnAbout");
+    btnAbout->hide();
+    btnAbout->setEnabled(false);
+    bottom->addWidget(btnFactoryShipment);
+    bottom->addStretch(1);
+    bottom->addWidget(btnSetting);
+    bottom->addWidget(btnReturnSetting);
+    bottom->addWidget(btnStop);
+    bottom->addWidget(btnAbout);
+    outer->addLayout(bottom);
+
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainGUI_TX_330::buildMenus(QWidget& host) {
+    auto& bar = static_cast<QMenuBar&>(host);
+    QMenu* file = addMnemonicMenu(bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), m_st,
+                                  QStringLiteral("ファイルFToolStripMenuItem"));
+    SetFileOpen_MenuItem =
+        addMenuItem(*this, *file, m_st.getString(Msg::MenuOpenConfig), QStringLiteral("SetFileOpen_MenuItem"),
+                    QKeySequence(Qt::ALT | Qt::Key_O));
+    SetFileSave_MenuItem =
+        addMenuItem(*this, *file, m_st.getString(Msg::MenuSaveConfig), QStringLiteral("SetFileSave_MenuItem"),
+                    QKeySequence(Qt::ALT | Qt::Key_S));
+    file->addSeparator();
+    SettingToolExit_MenuItem =
+        addMenuItem(*this, *file, m_st.getString(Msg::MenuClose), QStringLiteral("SettingToolExit_MenuItem"),
+                    QKeySequence(Qt::ALT | Qt::Key_X));
+
+    m_editMenu = addMnemonicMenu(bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), m_st,
+                                 QStringLiteral("接続ToolStripMenuItem"));
+    Revert_MenuItem =
+        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuRevert), QStringLiteral("Revert_MenuItem"));
+    m_editMenu->addSeparator();
+    Connect_MenuItem = addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuConnect),
+                                   QStringLiteral("Connect_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_C));
+    ConnectRead_MenuItem =
+        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuConnectRead),
+                    QStringLiteral("ConnectRead_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_R));
+    m_editMenu->addSeparator();
+    Set_MenuItem = addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuSet),
+                               QStringLiteral("Set_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_Y));
+    FactoryShipmentSet_MenuItem =
+        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuFactoryShipment),
+                    QStringLiteral("FactoryShipmentSet_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_W));
+
+    QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), m_st,
+                                  QStringLiteral("Help_MenuItem"));
+    Version_MenuItem = addMenuItem(*this, *help, m_st.getString(Msg::MenuAbout),
+                                   QStringLiteral("Version_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_A));
+}
+
+QWidget* MainGUI_TX_330::buildRadioPage() {
+    auto* page = named(new QWidget, "tabPage4");
+    auto* grid = new QGridLayout(page);
+
+    auto* groupBox11 = named(new QGroupBox(u8("ノードID選択"), page), "groupBox11");
+    auto* nodeGrid = new QGridLayout(groupBox11);
+    radioButton12 = named(new QRadioButton(u8("基地ノード(ID:0)"), groupBox11), "radioButton12");
+    radioButton13 = named(new QRadioButton(u8("端末/中継ノード(ID:1~99)"), groupBox11), "radioButton13");
+    radioButton12->setChecked(true);
+    auto* label5 = label(groupBox11, u8("ノードID : "), "label5");
+    textBox4 = lineEdit(groupBox11, "textBox4", 2);
+    textBox4->setEnabled(false);
+    label5->setBuddy(textBox4);
+    nodeGrid->addWidget(radioButton12, 0, 0, 1, 3);
+    nodeGrid->addWidget(radioButton13, 1, 0, 1, 3);
+    nodeGrid->addWidget(label5, 2, 0);
+    nodeGrid->addWidget(textBox4, 2, 1);
+    nodeGrid->setColumnStretch(2, 1);
+    grid->addWidget(groupBox11, 0, 0);
+
+    auto* groupBox1 = named(new QGroupBox(u8("無線チャンネル選択"), page), "groupBox1");
+    auto* chGrid = new QGridLayout(groupBox1);
+    radioButton2 = named(new QRadioButton(QStringLiteral("FSK"), groupBox1), "radioButton2");
+    radioButton1 = named(new QRadioButton(QStringLiteral("LoRa(24CH-37CH)"), groupBox1), "radioButton1");
+    radioButton3 = named(new QRadioButton(QStringLiteral("LoRa(33CH-60CH)"), groupBox1), "radioButton3");
+    radioButton2->setChecked(true);
+    auto* label3 = label(groupBox1, u8("無線チャンネル :"), "label3");
+    comboBox2 = comboBox(groupBox1, "comboBox2", ChoiceLists::highChannelItems());
+    comboBox1 = comboBox(groupBox1, "comboBox1", ChoiceLists::loraLowChannelItems());
+    comboBox1->hide();
+    chGrid->addWidget(radioButton2, 0, 0, 1, 3);
+    chGrid->addWidget(radioButton1, 1, 0, 1, 3);
+    chGrid->addWidget(radioButton3, 2, 0, 1, 3);
+    chGrid->addWidget(label3, 3, 0);
+    chGrid->addWidget(comboBox2, 3, 1);
+    chGrid->addWidget(comboBox1, 3, 1);
+    chGrid->setColumnStretch(2, 1);
+    grid->addWidget(groupBox1, 0, 1);
+
+    auto* grpRow = new QHBoxLayout;
+    auto* label6 = label(page, u8("グループID : "), "label6");
+    cmbGrpId = comboBox(page, "cmbGrpId", ChoiceLists::grpIdItems());
+    label6->setBuddy(cmbGrpId);
+    grpRow->addWidget(label6);
+    grpRow->addWidget(cmbGrpId);
+    grpRow->addStretch(1);
+    grid->addLayout(grpRow, 1, 0, 1, 2);
+
+    grpAESSecure = named(new QGroupBox(m_st.getString(Msg::SecurityGroup), page), "grpAESSecure");
+    auto* aes = new QGridLayout(grpAESSecure);
+    chkAESSecure = named(new QCheckBox(u8("暗号化"), grpAESSecure), "chkAESSecure");
+    aes->addWidget(chkAESSecure, 0, 0);
+
+    grpAESType = named(new QGroupBox(u8("AES種別選択"), grpAESSecure), "grpAESType");
+    auto* typeRow = new QHBoxLayout(grpAESType);
+    radAES128 = named(new QRadioButton(QStringLiteral("AES128"), grpAESType), "radAES128");
+    radAES256 = named(new QRadioButton(QStringLiteral("AES256"), grpAESType), "radAES256");
+    radAES128->setChecked(true);
+    typeRow->addWidget(radAES128);
+    typeRow->addWidget(radAES256);
+    typeRow->addStretch(1);
+    aes->addWidget(grpAESType, 1, 0);
+
+    grpAESKey = named(new QGroupBox(u8("AES暗号化キー設定"), grpAESSecure), "grpAESKey");
+    auto* keyGrid = new QGridLayout(grpAESKey);
+    radAESKeyNotChange =
+        named(new QRadioButton(u8("AES暗号化キーを変更しない"), grpAESKey), "radAESKeyNotChange");
+    radAESKeyChange = named(new QRadioButton(u8("AES暗号化キーを変更する(設定値の書込みのみ)"), grpAESKey),
+                            "radAESKeyChange");
+    radAESKeyInit = named(new QRadioButton(u8("AES暗号化キー初期化"), grpAESKey), "radAESKeyInit");
+    radAESKeyNotChange->setChecked(true);
+    keyGrid->addWidget(radAESKeyNotChange, 0, 0, 1, 15);
+    keyGrid->addWidget(radAESKeyChange, 1, 0, 1, 15);
+    keyGrid->addWidget(radAESKeyInit, 2, 0, 1, 15);
+    for (int i = 0; i < 16; ++i) {
+        const int row = 3 + i / 8;
+        const int column = (i % 8) * 2;
+        auto* box = new QLineEdit(grpAESKey);
+        box->setObjectName(QStringLiteral("txtEncryptionKey%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 10);
+        attachLiveFilter(*box, m_check, LiveFilters::txtEncryptionKey(i + 1));
+        txtEncryptionKey[static_cast<std::size_t>(i)] = box;
+        keyGrid->addWidget(box, row, column);
+        if (i % 8 != 7) {
+            const int sep = i < 8 ? i : i - 1;
+            auto* dash = new QLabel(QStringLiteral("-"), grpAESKey);
+            dash->setObjectName(QStringLiteral("lblEncKey%1").arg(sep + 1, 2, 10, QLatin1Char('0')));
+            lblEncKey[static_cast<std::size_t>(sep)] = dash;
+            keyGrid->addWidget(dash, row, column + 1);
+        }
+    }
+    aes->addWidget(grpAESKey, 2, 0);
+    grid->addWidget(grpAESSecure, 2, 0, 1, 2);
+
+    for (QWidget* w : {static_cast<QWidget*>(radAES128), static_cast<QWidget*>(radAES256),
+                       static_cast<QWidget*>(radAESKeyNotChange), static_cast<QWidget*>(radAESKeyChange),
+                       static_cast<QWidget*>(radAESKeyInit)}) {
+        w->setEnabled(false);
+    }
+    grpAESType->setEnabled(false);
+    grpAESKey->setEnabled(false);
+    // Security is a property of the unit: it is offered once a unit has answered.
+    grpAESSecure->setEnabled(false);
+
+    attachLiveFilter(*textBox4, m_check, LiveFilters::textBox4NodeId);
+    return page;
+}
+
+QWidget* MainGUI_TX_330::buildDiPage() {
+    auto* page = named(new QWidget, "tabPage1");
+    auto* column = new QVBoxLayout(page);
+
+    auto* groupBox10 = named(new QGroupBox(u8("RS485通信設定"), page), "groupBox10");
+    auto* grid = new QGridLayout(groupBox10);
+    auto addRow = [&](int row, Msg text, const char* labelName, QComboBox* box) {
+        auto* l = label(groupBox10, m_st.getString(text), labelName);
+        l->setBuddy(box);
+        grid->addWidget(l, row, 0);
+        grid->addWidget(box, row, 1);
+    };
+    cmbBaudrate = comboBox(groupBox10, "cmbBaudrate", ChoiceLists::baudRateItems(true));
+    cmbDataBit = comboBox(groupBox10, "cmbDataBit", ChoiceLists::dataBitItems(m_st));
+    cmbParity = comboBox(groupBox10, "cmbParity", ChoiceLists::parityItems(m_st));
+    cmbStopBit = comboBox(groupBox10, "cmbStopBit", ChoiceLists::stopBitItems(m_st));
+    addRow(0, Msg::BaudRateLabel, "lblBaudrate", cmbBaudrate);
+    addRow(1, Msg::DataBitsLabel, "lblDataBit", cmbDataBit);
+    addRow(2, Msg::ParityLabel, "lblParity", cmbParity);
+    addRow(3, Msg::StopBitsLabel, "lblStopBit", cmbStopBit);
+
+    auto* label14 = label(groupBox10, u8("応答遅延時間："), "label14");
+    txtAwt = lineEdit(groupBox10, "txtAwt", 3);
+    attachLiveFilter(*txtAwt, m_check, LiveFilters::txtAwt);
+    txtAwt->installEventFilter(this);
+    label14->setBuddy(txtAwt);
+    auto* awtRow = new QHBoxLayout;
+    awtRow->addWidget(txtAwt);
+    awtRow->addWidget(label(groupBox10, QStringLiteral("[ms]"), "label15"));
+    awtRow->addWidget(label(groupBox10, u8("(10[ms]単位)"), "lblMs"));
+    awtRow->addStretch(1);
+    grid->addWidget(label14, 4, 0);
+    grid->addLayout(awtRow, 4, 1);
+    btnDefaultCom = button(groupBox10, m_st.getString(Msg::SetDefault), "btnDefaultCom");
+    grid->addWidget(btnDefaultCom, 5, 1, Qt::AlignLeft);
+    grid->setColumnStretch(2, 1);
+    column->addWidget(groupBox10);
+
+    auto* groupBox6 = named(new QGroupBox(u8("DI信号安定待ち時間設定"), page), "groupBox6");
+    auto* row = new QHBoxLayout(groupBox6);
+    auto* label20 = label(groupBox6, u8("DI信号安定待ち時間:"), "label20");
+    txtDiFilt = lineEdit(groupBox6, "txtDiFilt", 4);
+    attachLiveFilter(*txtDiFilt, m_check, LiveFilters::txtDiFilt);
+    txtDiFilt->installEventFilter(this);
+    label20->setBuddy(txtDiFilt);
+    row->addWidget(label20);
+    row->addWidget(txtDiFilt);
+    row->addWidget(label(groupBox6, QStringLiteral("[sec]"), "label16"));
+    row->addStretch(1);
+    column->addWidget(groupBox6);
+    column->addStretch(1);
+    return page;
+}
+
+QWidget* MainGUI_TX_330::buildDoPage() {
+    auto* page = named(new QWidget, "tabPage5");
+    auto* grid = new QGridLayout(page);
+
+    auto* groupBox2 = named(new QGroupBox(u8("バインド設定"), page), "groupBox2");
+    auto* bindGrid = new QGridLayout(groupBox2);
+    const char* bindNames[3] = {"comboBox5", "comboBox6", "comboBox7"};
+    const char* bindLabels[3] = {"DO1 : ", "DO2 : ", "DO3: "};
+    for (std::size_t i = 0; i < 3; ++i) {
+        doBind[i] = comboBox(groupBox2, bindNames[i], ChoiceLists::doBindItems());
+        auto* l = label(groupBox2, QString::fromLatin1(bindLabels[i]));
+        l->setBuddy(doBind[i]);
+        bindGrid->addWidget(l, static_cast<int>(i), 0);
+        bindGrid->addWidget(doBind[i], static_cast<int>(i), 1);
+    }
+    bindGrid->setColumnStretch(2, 1);
+    grid->addWidget(groupBox2, 0, 0);
+
+    auto* groupBox3 = named(new QGroupBox(u8("信号反転/非反転設定"), page), "groupBox3");
+    auto* invertRow = new QHBoxLayout(groupBox3);
+    const char* groupNames[3] = {"groupBox7", "groupBox8", "groupBox9"};
+    const char* nonInvertNames[3] = {"radioButton6", "radioButton9", "radioButton11"};
+    const char* invertNames[3] = {"radioButton5", "radioButton4", "radioButton10"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto* group = named(new QGroupBox(QStringLiteral("DO%1").arg(i + 1), groupBox3), groupNames[i]);
+        auto* box = new QVBoxLayout(group);
+        doNonInvert[i] = named(new QRadioButton(u8("非反転"), group), nonInvertNames[i]);
+        doInvert[i] = named(new QRadioButton(u8("反転"), group), invertNames[i]);
+        doNonInvert[i]->setChecked(true);
+        box->addWidget(doNonInvert[i]);
+        box->addWidget(doInvert[i]);
+        invertRow->addWidget(group);
+    }
+    grid->addWidget(groupBox3, 0, 1);
+
+    auto timeRow = [](QGridLayout* g, int row, QLabel* l, QLineEdit* box) {
+        l->setBuddy(box);
+        g->addWidget(l, row, 0);
+        g->addWidget(box, row, 1);
+        g->addWidget(new QLabel(QStringLiteral("[sec]"), box->parentWidget()), row, 2);
+    };
+    auto* groupBox4 = named(new QGroupBox(u8("オフ/オンディレイ時間設定"), page), "groupBox4");
+    auto* delayGrid = new QGridLayout(groupBox4);
+    textBox1 = lineEdit(groupBox4, "textBox1", LiveFilters::kUnfilteredDelayWidth);
+    textBox5 = lineEdit(groupBox4, "textBox5", LiveFilters::kUnfilteredDelayWidth);
+    timeRow(delayGrid, 0, label(groupBox4, u8("オフディレイ時間:"), "label18"), textBox1);
+    timeRow(delayGrid, 1, label(groupBox4, u8("オンディレイ時間:"), "label1"), textBox5);
+    delayGrid->setColumnStretch(3, 1);
+    grid->addWidget(groupBox4, 1, 0);
+
+    auto* groupBox5 = named(new QGroupBox(u8("信号出力保持設定"), page), "groupBox5");
+    auto* keepGrid = new QGridLayout(groupBox5);
+    textBox2 = lineEdit(groupBox5, "textBox2", LiveFilters::kUnfilteredDelayWidth);
+    timeRow(keepGrid, 0, label(groupBox5, u8("信号出力保持タイマー"), "label19"), textBox2);
+    keepGrid->addWidget(label(groupBox5, u8("信号出力保持信号:"), "label17"), 1, 0);
+    radioButton7 = named(new QRadioButton(u8("信号ON"), groupBox5), "radioButton7");
+    radioButton8 = named(new QRadioButton(u8("信号OFF"), groupBox5), "radioButton8");
+    radioButton8->setChecked(true);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->addWidget(radioButton7);
+    keepRow->addWidget(radioButton8);
+    keepGrid->addLayout(keepRow, 1, 1, 1, 2);
+    keepGrid->setColumnStretch(3, 1);
+    grid->addWidget(groupBox5, 1, 1);
+
+    for (QLineEdit* box : {textBox1, textBox5, textBox2}) {
+        box->setMaxLength(LiveFilters::kUnfilteredDelayWidth);
+        DigitKeyFilter::install(*box);
+    }
+    grid->setRowStretch(2, 1);
+    return page;
+}
+
+}  // namespace Tormel::Gui

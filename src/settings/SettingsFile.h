@@ -7,7 +7,10 @@
 #include <optional>
 
 class QFile;
-class QSaveFile;
+
+namespace Tormel::Platform {
+class FileReplacement;
+}
 
 namespace Tormel::Gui {
 
@@ -48,12 +51,14 @@ class SettingsFileAccess {
     // The whole content of the read stream, which is closed; nothing when no stream is open,
     // it cannot be read or it is far too large for a settings file.
     std::optional<QByteArray> readAllAndClose();
-    // Writes the document and replaces the target; the stream is closed either way.
+    // Writes the document and replaces the target; the stream is closed either way. Nothing
+    // replaces the target unless every byte reached the disk (a full disk or a file-size limit
+    // leaves the previous file as it was).
     bool writeAndCommit(const std::optional<QByteArray>& document);
 
   private:
     std::unique_ptr<QFile> m_rfs;
-    std::unique_ptr<QSaveFile> m_wfs;
+    std::unique_ptr<Platform::FileReplacement> m_wfs;
 };
 
 }  // namespace Tormel::Gui

@@ -169,6 +169,11 @@ bool PtyServer::WaitForRequests(std::size_t count, std::chrono::milliseconds tim
     return arrived();
 }
 
+bool PtyServer::WaitForLogEntries(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_log.size() >= count; });
+}
+
 UnitState PtyServer::State() const {
     std::lock_guard lock(m_mutex);
     return m_unit.State();

@@ -139,7 +139,9 @@ TEST(TermiosOpen, PermissionDeniedIsKeptForTheUser) {
     PtyPair pty;
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0600), 0);
     const bool asRoot = ::geteuid() == 0;
-    if (!asRoot) ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    if (!asRoot) {
+        ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    }
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "settings/SettingsXml.h"
+
 class QFile;
 
 namespace Tormel::Platform {
@@ -59,6 +61,34 @@ class SettingsFileAccess {
   private:
     std::unique_ptr<QFile> m_rfs;
     std::unique_ptr<Platform::FileReplacement> m_wfs;
+};
+
+// A settings document over the file side: `Record` names its root element (kRootElement) and
+// its table of elements (xmlTable()), which drive both directions.
+template <class Record>
+class SettingsDocumentFile : public SettingsFileAccess {
+  public:
+    // Replaces `config` by the document read; on any failure `config` stays as it was.
+    bool loadXML(Record& config) {
+        const std::optional<QByteArray> bytes = readAllAndClose();
+        return bytes && fromXml(*bytes, config);
+    }
+    // Writes the document and replaces the target file; false when nothing was replaced.
+    bool saveXML(const Record& config) { return writeAndCommit(toXml(config)); }
+
+    // The document's bytes as saveXML writes them; nothing when a text cannot be carried.
+    static std::optional<QByteArray> toXml(const Record& config) {
+        return SettingsXml::write(config, Record::kRootElement, Record::xmlTable());
+    }
+    // Parses a document; false leaves `config` untouched.
+    static bool fromXml(const QByteArray& bytes, Record& config) {
+        Record fresh;
+        if (!SettingsXml::read(bytes, Record::kRootElement, Record::xmlTable(), fresh)) {
+            return false;
+        }
+        config = fresh;
+        return true;
+    }
 };
 
 }  // namespace Tormel::Gui

@@ -20,7 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A request longer than this is not a request; it is dropped up to its end.
-constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+constexpr std::size_t kMaxRequestBytes = std::size_t{64} * 1024;
 constexpr std::size_t kMaxLogEntries = 200000;
 
 std::runtime_error SystemError(const std::string& what, int error) {

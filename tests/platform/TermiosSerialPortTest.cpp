@@ -207,7 +207,7 @@ TEST(TermiosLines, LinesAreCutAtCrLfWhateverTheWritesWere) {
 TEST(TermiosLines, AnOverLongLineFailsAndTheNextLineIsRead) {
     OpenPort p(2000);
     std::string line;
-    std::thread device([&] { p.pty.Send(std::string(200 * 1024, 'x') + "\r\nok\r\n"); });
+    std::thread device([&] { p.pty.Send(std::string(std::size_t{200} * 1024, 'x') + "\r\nok\r\n"); });
     const SerialResult tooLong = p.port->ReadLine(line);
     EXPECT_EQ(tooLong.status, SerialStatus::Error);
     EXPECT_EQ(tooLong.errorNumber, EMSGSIZE);
@@ -240,7 +240,7 @@ TEST(TermiosLines, WriteLineAddsTheTerminatorAndHonoursTheTimeOut) {
     EXPECT_EQ(p.pty.Receive(), "~BAUD=3\r\n");
 
     // Nobody reads the other side: the write gives up at its time-out instead of blocking.
-    const SerialResult stuck = p.port->WriteLine(std::string(4 * 1024 * 1024, 'x'));
+    const SerialResult stuck = p.port->WriteLine(std::string(std::size_t{4} * 1024 * 1024, 'x'));
     EXPECT_EQ(stuck.status, SerialStatus::TimedOut);
     EXPECT_TRUE(p.port->DiscardOutBuffer().ok());
 }

@@ -49,7 +49,7 @@ TEST_F(LinkPrimitives, ReplyThatIsNotALineIsNoConnection) {
 
     // An overlong line (noise, a wrong bit rate) fails the read but leaves the link usable.
     m_unit.ClearFaults();
-    m_unit.WrongReplyTo("~VER?", std::string(100 * 1024, 'x'));
+    m_unit.WrongReplyTo("~VER?", std::string(std::size_t{100} * 1024, 'x'));
     Command::Send("~VER?");
     EXPECT_EQ(Raised([] { Command::Receive(); }), CommandResult::ErrConnect);
     m_unit.ClearFaults();

@@ -2,6 +2,13 @@
 # Shared build settings and the helpers every folder uses.
 
 add_compile_options(-Wall -Wextra)
+# The C++ code is also kept free of shadowing, narrowing and C casts. Qt and GoogleTest come in
+# through imported targets, whose headers count as system headers and stay quiet.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wshadow> $<$<COMPILE_LANGUAGE:CXX>:-Wconversion>
+                    $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast>)
+if(PELNIX_WERROR)
+  add_compile_options(-Werror)
+endif()
 
 if(PELNIX_SANITIZE)
   add_compile_options(-fsanitize=${PELNIX_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)

@@ -9,7 +9,7 @@ packages=(
   libelf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gcc-avr avr-libc binutils-avr
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth fonts-noto-cjk
   scdoc desktop-file-utils appstream lintian dpkg-dev file
 )

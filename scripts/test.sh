@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Sets up everything the tests need, builds, and runs the whole suite:
-#   1. the normal build with every test (GUI tests offscreen, simulator over real ptys),
-#   2. the same suite under address and undefined-behaviour sanitizers,
-#   3. the threaded tests (link, worker, controller, cancellation) under thread sanitizer,
-#   4. each fuzz target for a bounded time (clang, libFuzzer).
-# PELNIX_QUICK=1 runs step 1 only.
+#   1. the format check of every tracked C/C++ file (clang-format 14),
+#   2. the normal build, warnings as errors, with every test (GUI tests offscreen, simulator
+#      over real ptys), and the clang-tidy checks on the C++ files changed since main,
+#   3. the threaded and pty tests repeated, so that a race shows here before it shows at random,
+#   4. the same suite under address and undefined-behaviour sanitizers,
+#   5. the threaded tests (link, worker, controller, cancellation) under thread sanitizer,
+#   6. each fuzz target for a bounded time (clang, libFuzzer).
+# PELNIX_QUICK=1 runs steps 1 and 2 only. PELNIX_STRESS_REPEAT sets the repeats of step 3 (20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,24 +19,46 @@ fuzz_seconds=${PELNIX_FUZZ_SECONDS:-30}
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
+step "format"
+# One clang-format call over all files: a second or two. Fix with `clang-format -i <file>`.
+git ls-files -z -- '*.c' '*.cpp' '*.h' '*.hpp' | xargs -0 clang-format --dry-run -Werror
+
 step "build and test"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELNIX_WERROR=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs" --output-on-failure
+
+step "clang-tidy on the files changed since main"
+# The whole tree takes too long for every run; what a change touches is what it can break.
+base=$(git merge-base HEAD origin/main 2>/dev/null || git merge-base HEAD main 2>/dev/null || true)
+if [ -n "$base" ]; then
+  mapfile -t changed < <(git diff --name-only --diff-filter=d "$base" -- '*.cpp' \
+    | grep -E '^(src|sim|tests)/' || true)
+  if [ ${#changed[@]} -gt 0 ]; then
+    printf '%s\n' "${changed[@]}" | xargs -P "$jobs" -n 4 clang-tidy -p build/release --quiet \
+      --warnings-as-errors='*'
+  fi
+  echo "${#changed[@]} changed file(s) checked"
+fi
 
 if [ "${PELNIX_QUICK:-0}" = 1 ]; then
   exit 0
 fi
 
+step "stress: threaded and pty tests repeated"
+repeat=${PELNIX_STRESS_REPEAT:-20}
+ctest --test-dir build/release -j"$jobs" -L threaded --repeat until-fail:"$repeat" --output-on-failure
+ctest --test-dir build/release -j"$jobs" -L pty --repeat until-fail:"$repeat" --output-on-failure
+
 step "address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELNIX_SANITIZE=address,undefined \
-  -DPELNIX_BUILD_BENCH=OFF >/dev/null
+  -DPELNIX_BUILD_BENCH=OFF -DPELNIX_WERROR=ON >/dev/null
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build/asan -j"$jobs" --output-on-failure
 
 step "thread sanitizer (threaded tests)"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELNIX_SANITIZE=thread \
-  -DPELNIX_BUILD_GUI=OFF -DPELNIX_BUILD_BENCH=OFF >/dev/null
+  -DPELNIX_BUILD_GUI=OFF -DPELNIX_BUILD_BENCH=OFF -DPELNIX_WERROR=ON >/dev/null
 cmake --build build/tsan -j"$jobs"
 ctest --test-dir build/tsan -j"$jobs" -L threaded --output-on-failure --no-tests=ignore
 

@@ -20,7 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A request longer than this is not a request; it is dropped up to its end.
-constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+constexpr std::size_t kMaxRequestBytes = std::size_t{64} * 1024;
 constexpr std::size_t kMaxLogEntries = 200000;
 
 std::runtime_error SystemError(const std::string& what, int error) {
@@ -167,6 +167,11 @@ bool PtyServer::WaitForRequests(std::size_t count, std::chrono::milliseconds tim
     // A unit that hung up receives nothing more: stop waiting then.
     m_changed.wait_for(lock, timeout, [&] { return arrived() || m_hungUp; });
     return arrived();
+}
+
+bool PtyServer::WaitForLogEntries(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_log.size() >= count; });
 }
 
 UnitState PtyServer::State() const {

@@ -87,6 +87,9 @@ class PtyServer {
     // Waits until at least `count` requests arrived since the last ClearLog; false if they did
     // not within the time (or the unit hung up first).
     bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until the log holds at least `count` entries of any kind. A reply is logged once it
+    // has been written, so the tool may read it before its entry is there.
+    bool WaitForLogEntries(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // The unit's state now, and a replacement of the whole unit (its factory state too).
     UnitState State() const;

@@ -200,9 +200,13 @@ QString toQtFileFilter(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            if (!pattern.trimmed().isEmpty()) {
-                patterns << pattern.trimmed();
+            const QString trimmed = pattern.trimmed();
+            if (trimmed.isEmpty()) {
+                continue;
             }
+            // "*.*" means every file, as on the system the filters were written for; here it
+            // would hide every name without a dot, firmware images among them.
+            patterns << (trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
         }
         if (patterns.isEmpty()) {
             continue;

@@ -31,6 +31,7 @@ enum class NamedColor {
 QColor namedColor(NamedColor color);
 
 // "desc|*.a;*.b|desc2|*.c" -> "desc (*.a *.b);;desc2 (*.c)", the form Qt's file dialogs take.
+// A "*.*" pattern becomes "*", so that it offers files without an extension too.
 QString toQtFileFilter(const QString& filter);
 
 }  // namespace Tormel::Gui

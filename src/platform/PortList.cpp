@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "platform/SerialPort.h"
 #include "platform/TermiosLine.h"
@@ -23,6 +26,27 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
+}
+
+// One sysfs attribute, its trailing newline removed; nothing when it cannot be read.
+std::optional<std::string> ReadAttribute(const fs::path& file) {
+    std::ifstream in(file);
+    std::string value;
+    if (!in || !std::getline(in, value)) return std::nullopt;
+    while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
+    return value;
+}
+
+// The UART type the serial core publishes for a port (0: no UART), without opening the
+// device: an open raises DTR and RTS on real hardware, and the close drops them again, which a
+// modem or a PLC on that port would take as a signal.
+std::optional<bool> SysfsKnowsUart(const fs::path& ttyFolder) {
+    const auto text = ReadAttribute(ttyFolder / "type");
+    if (!text || text->empty()) return std::nullopt;
+    int type = 0;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), type);
+    if (error != std::errc() || end != text->data() + text->size()) return std::nullopt;
+    return type != 0;
 }
 
 // The driver registers ttyS ports whether or not a UART answers there; only a port whose
@@ -128,9 +152,11 @@ std::vector<std::string> ListSerialPortNames(const PortListOptions& options) {
         if (!fs::exists(fs::symlink_status(it->path() / "device", ec))) continue;
         const std::string devicePath = options.DevRoot + "/" + name;
         if (StartsWith(name, "ttyS")) {
-            const bool known =
-                options.UartProbe ? options.UartProbe(devicePath) : DriverKnowsUart(devicePath);
-            if (!known) continue;
+            // Asking the driver means opening the device: only where sysfs does not tell.
+            std::optional<bool> known = SysfsKnowsUart(it->path());
+            if (!known)
+                known = options.UartProbe ? options.UartProbe(devicePath) : DriverKnowsUart(devicePath);
+            if (!*known) continue;
         }
         names.push_back(devicePath);
     }

@@ -80,7 +80,8 @@ struct PortListOptions {
     std::string SysfsTtyRoot = "/sys/class/tty";
     std::string DevRoot = "/dev";
     std::string VirtualPortFolder;  // empty: VirtualPortFolder()
-    // Decides whether a ttyS device has a UART behind it; empty: ask the driver (TIOCGSERIAL).
+    // Decides whether a ttyS device has a UART behind it where sysfs publishes no UART type
+    // (`<tty>/type`, 0 for none); empty: ask the driver (TIOCGSERIAL), which opens the device.
     // The 8250 driver registers ports without hardware, and those must not be listed.
     std::function<bool(const std::string& devicePath)> UartProbe;
 };

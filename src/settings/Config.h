@@ -14,18 +14,7 @@ namespace Tormel::Gui {
 
 // Reads and writes RS485 settings documents. fileOpen/fileCreate (the default settings file)
 // or their ...Specify forms open a stream; loadXML and saveXML use it and close it.
-class Config : public SettingsFileAccess {
-  public:
-    // Replaces `config` by the document read; on any failure `config` stays as it was.
-    bool loadXML(ApplicationConfig& config);
-    // Writes the document and replaces the target file; false when nothing was replaced.
-    bool saveXML(const ApplicationConfig& config);
-
-    // The document's bytes as saveXML writes them; nothing when a text cannot be carried.
-    static std::optional<QByteArray> toXml(const ApplicationConfig& config);
-    // Parses a document; false leaves `config` untouched.
-    static bool fromXml(const QByteArray& bytes, ApplicationConfig& config);
-
+class Config : public SettingsDocumentFile<ApplicationConfig> {
   private:
     StringTable m_st;
 };

@@ -14,14 +14,7 @@ namespace Tormel::Gui {
 
 // Reads and writes contact-I/O settings documents; the same streams and the same default
 // settings file as Config.
-class Config_TX330 : public SettingsFileAccess {
-  public:
-    bool loadXML(ApplicationConfig_TX330& config);
-    bool saveXML(const ApplicationConfig_TX330& config);
-
-    static std::optional<QByteArray> toXml(const ApplicationConfig_TX330& config);
-    static bool fromXml(const QByteArray& bytes, ApplicationConfig_TX330& config);
-
+class Config_TX330 : public SettingsDocumentFile<ApplicationConfig_TX330> {
   private:
     StringTable m_st;
 };

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "platform/FileReplacement.h"
 #include "settings/SettingsXml.h"
 #include "settings/StringTable.h"
 
@@ -92,8 +92,8 @@ bool SettingsFileAccess::fileCreateSpecify(const QString& path) {
     if (path.isEmpty() || (info.exists() && !info.isFile())) {
         return false;
     }
-    auto file = std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly)) {
+    auto file = std::make_unique<Platform::FileReplacement>();
+    if (!file->begin(QFile::encodeName(path).toStdString()).ok()) {
         return false;
     }
     m_wfs = std::move(file);
@@ -120,19 +120,20 @@ std::optional<QByteArray> SettingsFileAccess::readAllAndClose() {
 }
 
 bool SettingsFileAccess::writeAndCommit(const std::optional<QByteArray>& document) {
-    std::unique_ptr<QSaveFile> file = std::move(m_wfs);
+    std::unique_ptr<Platform::FileReplacement> file = std::move(m_wfs);
     if (!file) {
         return false;
     }
     if (!document) {
-        file->cancelWriting();
+        file->discard();
         return false;
     }
-    if (file->write(*document) != document->size()) {
-        file->cancelWriting();
+    if (!file->write(std::string_view(document->constData(), static_cast<std::size_t>(document->size())))
+             .ok()) {
+        file->discard();
         return false;
     }
-    return file->commit();
+    return file->commit().ok();
 }
 
 }  // namespace Tormel::Gui

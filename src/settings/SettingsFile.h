@@ -6,8 +6,13 @@
 #include <memory>
 #include <optional>
 
+#include "settings/SettingsXml.h"
+
 class QFile;
-class QSaveFile;
+
+namespace Tormel::Platform {
+class FileReplacement;
+}
 
 namespace Tormel::Gui {
 
@@ -48,12 +53,42 @@ class SettingsFileAccess {
     // The whole content of the read stream, which is closed; nothing when no stream is open,
     // it cannot be read or it is far too large for a settings file.
     std::optional<QByteArray> readAllAndClose();
-    // Writes the document and replaces the target; the stream is closed either way.
+    // Writes the document and replaces the target; the stream is closed either way. Nothing
+    // replaces the target unless every byte reached the disk (a full disk or a file-size limit
+    // leaves the previous file as it was).
     bool writeAndCommit(const std::optional<QByteArray>& document);
 
   private:
     std::unique_ptr<QFile> m_rfs;
-    std::unique_ptr<QSaveFile> m_wfs;
+    std::unique_ptr<Platform::FileReplacement> m_wfs;
+};
+
+// A settings document over the file side: `Record` names its root element (kRootElement) and
+// its table of elements (xmlTable()), which drive both directions.
+template <class Record>
+class SettingsDocumentFile : public SettingsFileAccess {
+  public:
+    // Replaces `config` by the document read; on any failure `config` stays as it was.
+    bool loadXML(Record& config) {
+        const std::optional<QByteArray> bytes = readAllAndClose();
+        return bytes && fromXml(*bytes, config);
+    }
+    // Writes the document and replaces the target file; false when nothing was replaced.
+    bool saveXML(const Record& config) { return writeAndCommit(toXml(config)); }
+
+    // The document's bytes as saveXML writes them; nothing when a text cannot be carried.
+    static std::optional<QByteArray> toXml(const Record& config) {
+        return SettingsXml::write(config, Record::kRootElement, Record::xmlTable());
+    }
+    // Parses a document; false leaves `config` untouched.
+    static bool fromXml(const QByteArray& bytes, Record& config) {
+        Record fresh;
+        if (!SettingsXml::read(bytes, Record::kRootElement, Record::xmlTable(), fresh)) {
+            return false;
+        }
+        config = fresh;
+        return true;
+    }
 };
 
 }  // namespace Tormel::Gui

@@ -14,6 +14,15 @@ struct Entry {
     const char* text;  // UTF-8
 };
 
+// Values rather than words (defaults, AES keys, the settings file's name): the same in both
+// languages.
+constexpr Entry kCommon[] = {
+    {120, "0"},    {122, "62E6"}, {123, "E23F"}, {124, "F8E2"}, {125, "7F03"}, {126, "7B0D"},
+    {127, "E3AC"}, {128, "A0C1"}, {129, "1CB1"}, {131, "4"},    {133, "02"},   {134, "03"},
+    {135, "0"},    {136, "04"},   {137, "05"},   {138, "0"},    {139, "0"},    {140, "1"},
+    {141, "1"},    {142, "2"},    {143, "FFFF"}, {144, "0"},    {145, "2"},    {146, "config.xml"},
+};
+
 // Japanese ranges use the fullwidth tilde (U+FF5E); English ones " to ".
 constexpr Entry kJapanese[] = {
     {0, ""},
@@ -135,30 +144,6 @@ constexpr Entry kJapanese[] = {
     {117, "88～91"},
     {118, "92～95"},
     {119, "96～99"},
-    {120, "0"},
-    {122, "62E6"},
-    {123, "E23F"},
-    {124, "F8E2"},
-    {125, "7F03"},
-    {126, "7B0D"},
-    {127, "E3AC"},
-    {128, "A0C1"},
-    {129, "1CB1"},
-    {131, "4"},
-    {133, "02"},
-    {134, "03"},
-    {135, "0"},
-    {136, "04"},
-    {137, "05"},
-    {138, "0"},
-    {139, "0"},
-    {140, "1"},
-    {141, "1"},
-    {142, "2"},
-    {143, "FFFF"},
-    {144, "0"},
-    {145, "2"},
-    {146, "config.xml"},
     {147, "設定対象："},
     {148, "無線化ユニット"},
     {149, "接続"},
@@ -391,30 +376,6 @@ constexpr Entry kEnglish[] = {
     {117, "88 to 91"},
     {118, "92 to 95"},
     {119, "96 to 99"},
-    {120, "0"},
-    {122, "62E6"},
-    {123, "E23F"},
-    {124, "F8E2"},
-    {125, "7F03"},
-    {126, "7B0D"},
-    {127, "E3AC"},
-    {128, "A0C1"},
-    {129, "1CB1"},
-    {131, "4"},
-    {133, "02"},
-    {134, "03"},
-    {135, "0"},
-    {136, "04"},
-    {137, "05"},
-    {138, "0"},
-    {139, "0"},
-    {140, "1"},
-    {141, "1"},
-    {142, "2"},
-    {143, "FFFF"},
-    {144, "0"},
-    {145, "2"},
-    {146, "config.xml"},
     {147, "Config Target"},
     {148, "RF Modem"},
     {149, "Connect"},
@@ -531,7 +492,7 @@ constexpr Entry kEnglish[] = {
 template <std::size_t N>
 void load(std::map<int32_t, QString>& table, const Entry (&entries)[N]) {
     for (const Entry& entry : entries) {
-        table.emplace_hint(table.end(), entry.id, QString::fromUtf8(entry.text));
+        table.emplace(entry.id, QString::fromUtf8(entry.text));
     }
 }
 
@@ -540,6 +501,7 @@ void load(std::map<int32_t, QString>& table, const Entry (&entries)[N]) {
 StringTable::StringTable() : StringTable(QString::fromStdString(Platform::currentCultureName())) {}
 
 StringTable::StringTable(const QString& cultureName) : m_japanese(cultureName == QLatin1String("ja-JP")) {
+    load(m_strTable, kCommon);
     if (m_japanese) {
         load(m_strTable, kJapanese);
     } else {

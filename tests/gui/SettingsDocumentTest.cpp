@@ -7,11 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "SettingsScenarios.h"
 #include "SettingsTestSupport.h"
 #include "settings/Config.h"
 #include "settings/Config_TX330.h"
+#include "support/FileSizeLimit.h"
 
 using namespace Tormel::Gui;
 using namespace Tormel::Gui::Testing;
@@ -237,6 +239,36 @@ TEST(SettingsFiles, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
     EXPECT_FALSE(writer.fileDeleteSpecify(dir.filePath(QStringLiteral("missing.xml"))));
     EXPECT_TRUE(writer.fileDeleteSpecify(path));
     EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(SettingsFiles, AFailedWriteIsReportedAndKeepsThePreviousFile) {
+    // No byte can be written (as on a full disk), or the limit cuts the document in the middle.
+    ScopedCulture en(kEnglish);
+    const QByteArray previous = readGolden("rs485_ja.xml");
+    const std::function<bool(const QString&)> saves[] = {
+        [](const QString& path) { return writeSettingsFile(path, ApplicationConfig()); },
+        [](const QString& path) {
+            Config_TX330 file;
+            return file.fileCreateSpecify(path) && file.saveXML(ApplicationConfig_TX330());
+        },
+        [](const QString&) { return writeDefaultSettingsFile(ApplicationConfig()); },
+    };
+    for (rlim_t limit : {rlim_t{0}, rlim_t{1000}}) {
+        for (std::size_t i = 0; i < std::size(saves); ++i) {
+            QTemporaryDir dir;
+            ASSERT_TRUE(dir.isValid());
+            const QString path = dir.filePath(QStringLiteral("config.xml"));
+            writeFile(path, previous);
+            overrideDefaultSettingsFilePath(path);
+            const int code =
+                Pelnix::Test::RunWithFileSizeLimit(limit, [&] { return saves[i](path) ? 1 : 0; });
+            overrideDefaultSettingsFilePath(QString());
+            EXPECT_EQ(code, 0) << "save " << i << ", limit " << limit << ": the failure must be reported";
+            EXPECT_EQ(readFile(path), previous) << "save " << i << ", limit " << limit;
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                      QStringList{QStringLiteral("config.xml")});
+        }
+    }
 }
 
 TEST(SettingsFiles, DefaultFileLivesBesideTheProgramOrInTheUsersConfigFolder) {

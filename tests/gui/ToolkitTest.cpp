@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -55,7 +56,9 @@ QAbstractButton* buttonOf(QMessageBox& box, QMessageBox::StandardButton which) {
 TEST(Toolkit, FileFiltersBecomeQtFilters) {
     EXPECT_EQ(toQtFileFilter(QStringLiteral("設定ファイル|*.xml")), QStringLiteral("設定ファイル (*.xml)"));
     EXPECT_EQ(toQtFileFilter(QStringLiteral("exe files(*.exe)|*.exe|all type of file(*.*)|*.*")),
-              QStringLiteral("exe files(*.exe) (*.exe);;all type of file(*.*) (*.*)"));
+              QStringLiteral("exe files(*.exe) (*.exe);;all type of file(*.*) (*)"));
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("images|*.elf;*.*")), QStringLiteral("images (*.elf *)"));
+    EXPECT_EQ(toQtFileFilter(QStringLiteral("dotted|*.*.bak")), QStringLiteral("dotted (*.*.bak)"));
     EXPECT_EQ(toQtFileFilter(QStringLiteral("images|*.elf; *.hex;")), QStringLiteral("images (*.elf *.hex)"));
     // Nothing usable: no filter at all, so every file is offered.
     EXPECT_EQ(toQtFileFilter(QString()), QString());
@@ -142,6 +145,24 @@ TEST(Toolkit, QtFileDialogsGiveAbsoluteNamesAndOpenMovesTheWorkingFolder) {
     ASSERT_EQ(toolkit().openFileDialog(open), DialogResult::OK);
     EXPECT_EQ(open.FileName, existing);
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+
+    // "All files" offers a firmware image without an extension, as the user sees the folder.
+    const QString image = folder.filePath(QStringLiteral("firmware"));
+    QFile(image).open(QIODevice::WriteOnly);
+    FileDialogOptions firmware{QStringLiteral("Open"),
+                               QStringLiteral("exe files(*.exe)|*.exe|all type of file(*.*)|*.*"), QString(),
+                               folder.path()};
+    whenModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialog.selectNameFilter(dialog.nameFilters().last());
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*")});
+        EXPECT_TRUE(QDir::match(model->nameFilters(), QStringLiteral("firmware")));
+        dialog.selectFile(image);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(toolkit().openFileDialog(firmware), DialogResult::OK);
+    EXPECT_EQ(firmware.FileName, image);
 
     // A name typed without extension gets the filter's; Cancel leaves the preset alone.
     FileDialogOptions save{QStringLiteral("Save"), QStringLiteral("設定ファイル|*.xml"),

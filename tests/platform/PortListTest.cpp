@@ -85,6 +85,42 @@ TEST(PortList, RealDevicesAndVirtualPortsTogether) {
     EXPECT_TRUE(ListSerialPortNames(options).empty());
 }
 
+TEST(PortList, TtySPortsAreJudgedBySysfsAndOpenedOnlyWhereItIsSilent) {
+    Pelnix::Test::TempFolder root;
+    const fs::path sysfs = fs::path(root.Path()) / "sys/class/tty";
+    struct Case {
+        const char* name;
+        const char* type;  // content of <tty>/type; nullptr: no such attribute
+        bool listed;
+        bool probed;
+    };
+    const Case cases[] = {
+        {"ttyS0", "4\n", true, false},   // a 16550A
+        {"ttyS1", "0\n", false, false},  // registered by the driver, no UART
+        {"ttyS2", nullptr, true, true},  // an older kernel or another driver: ask it
+        {"ttyS3", "unknown\n", false, true}, {"ttyS4", "", true, true},
+        {"ttyUSB0", "0\n", true, false},  // only ttyS ports are judged by their UART type
+    };
+    for (const Case& c : cases) {
+        AddTty(sysfs, c.name, true);
+        if (c.type) std::ofstream((sysfs / c.name / "type").string()) << c.type;
+    }
+    PortListOptions options;
+    options.SysfsTtyRoot = sysfs.string();
+    options.VirtualPortFolder = root.Path() + "/no-ports";
+    std::vector<std::string> probed;
+    options.UartProbe = [&](const std::string& path) {
+        probed.push_back(path);
+        return path != "/dev/ttyS3";
+    };
+    const auto names = ListSerialPortNames(options);
+    for (const Case& c : cases) {
+        const std::string path = std::string("/dev/") + c.name;
+        EXPECT_EQ(std::count(names.begin(), names.end(), path), c.listed ? 1 : 0) << c.name;
+        EXPECT_EQ(std::count(probed.begin(), probed.end(), path), c.probed ? 1 : 0) << c.name;
+    }
+}
+
 TEST(PortList, AFolderOthersCanWriteIsNotTrusted) {
     Pelnix::Test::TempFolder root;
     const std::string ports = root.Path() + "/ports";

@@ -139,7 +139,9 @@ TEST(TermiosOpen, PermissionDeniedIsKeptForTheUser) {
     PtyPair pty;
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0600), 0);
     const bool asRoot = ::geteuid() == 0;
-    if (!asRoot) ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    if (!asRoot) {
+        ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+    }
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -205,7 +207,7 @@ TEST(TermiosLines, LinesAreCutAtCrLfWhateverTheWritesWere) {
 TEST(TermiosLines, AnOverLongLineFailsAndTheNextLineIsRead) {
     OpenPort p(2000);
     std::string line;
-    std::thread device([&] { p.pty.Send(std::string(200 * 1024, 'x') + "\r\nok\r\n"); });
+    std::thread device([&] { p.pty.Send(std::string(std::size_t{200} * 1024, 'x') + "\r\nok\r\n"); });
     const SerialResult tooLong = p.port->ReadLine(line);
     EXPECT_EQ(tooLong.status, SerialStatus::Error);
     EXPECT_EQ(tooLong.errorNumber, EMSGSIZE);
@@ -238,7 +240,7 @@ TEST(TermiosLines, WriteLineAddsTheTerminatorAndHonoursTheTimeOut) {
     EXPECT_EQ(p.pty.Receive(), "~BAUD=3\r\n");
 
     // Nobody reads the other side: the write gives up at its time-out instead of blocking.
-    const SerialResult stuck = p.port->WriteLine(std::string(4 * 1024 * 1024, 'x'));
+    const SerialResult stuck = p.port->WriteLine(std::string(std::size_t{4} * 1024 * 1024, 'x'));
     EXPECT_EQ(stuck.status, SerialStatus::TimedOut);
     EXPECT_TRUE(p.port->DiscardOutBuffer().ok());
 }

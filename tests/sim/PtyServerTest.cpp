@@ -60,7 +60,7 @@ TEST(PtyServer, AnswersRequestsAndKeepsTheDialogue) {
     EXPECT_EQ(tool.Ask("~VER?"), UnitState{}.version);
     EXPECT_EQ(sim.Requests(), (std::vector<std::string>{"~CONNECT?", "~NAME?", "~VER?"}));
 
-    const auto log = sim.Log();
+    const auto log = sim.LogOf(6);
     ASSERT_EQ(log.size(), 6u);
     EXPECT_EQ(log[0].kind, LogKind::Request);
     EXPECT_EQ(log[1].kind, LogKind::Reply);

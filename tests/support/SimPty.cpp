@@ -67,6 +67,11 @@ bool SimPty::WaitForRequests(std::size_t count, std::chrono::milliseconds timeou
     return m_server->WaitForRequests(count, timeout);
 }
 
+std::vector<Sim::LogEntry> SimPty::LogOf(std::size_t count, std::chrono::milliseconds timeout) const {
+    m_server->WaitForLogEntries(count, timeout);
+    return m_server->Log();
+}
+
 void SimPty::SilentOn(const std::string& requestPrefix) {
     auto faults = m_server->GetFaults();
     faults.silentOn.push_back(requestPrefix);

@@ -52,6 +52,10 @@ class SimPty {
     void ClearLog();
     bool WaitForRequests(std::size_t count,
                          std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    // The log after at least `count` entries arrived (the last reply the tool read may still
+    // be on its way into the log); what there is after the time-out otherwise.
+    std::vector<Sim::LogEntry> LogOf(std::size_t count,
+                                     std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
 
     // Fault switches; each call adds to the faults set so far. ClearFaults removes them all.
     void SilentOn(const std::string& requestPrefix);

@@ -87,7 +87,9 @@ TEST_F(Rs485Command, ReadAsksWhatEachVersionAndModuleGenerationHas) {
                   c.queries.size() == 3 ? NodeinfoWhiteningEnable::Enable : NodeinfoWhiteningEnable::Disable);
         EXPECT_EQ(node.EncryptKey1, c.newer ? 0u : 0xAB00u);
         EXPECT_EQ(node.EncryptEnable, NodeinfoEncryptEnable::Enable);
-        if (!c.queries.empty()) EXPECT_EQ(node.AESEncryptEnable, NodeinfoAESEncryptEnable::Enable);
+        if (!c.queries.empty()) {
+            EXPECT_EQ(node.AESEncryptEnable, NodeinfoAESEncryptEnable::Enable);
+        }
         EXPECT_EQ(Command::m_protocol.CheckLength, std::string(c.version) <= "2.4" ? 2 : 0);
         Command::Close();
     }

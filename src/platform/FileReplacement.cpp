@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+#include "platform/FileReplacement.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <system_error>
+
+namespace Tormel::Platform {
+namespace {
+
+FileResult Failure(int error, const std::string& path) {
+    return FileResult{error, path + ": " + std::system_category().message(error)};
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a link points to, so that the link survives the rename; a dangling link is
+// replaced by the new file itself.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+}
+
+}  // namespace
+
+FileReplacement::~FileReplacement() { discard(); }
+
+FileResult FileReplacement::begin(const std::string& path) {
+    discard();
+    m_failure = {};
+    if (path.empty()) return FileResult{ENOENT, "No file name given"};
+    const std::string target = ResolveTarget(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return Failure(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL, path);
+
+    // O_EXCL with a fresh name each try: never write through a file somebody else placed.
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate =
+            stem + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        // Mode 0666 lets the umask decide for a new file, as for any file the user creates.
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST || errno == EINTR) continue;
+            return Failure(errno, path);
+        }
+        // A replaced file keeps its permissions.
+        if (exists) (void)::fchmod(fd, existing.st_mode & 07777);
+        m_fd = fd;
+        m_target = target;
+        m_temporary = candidate;
+        return {};
+    }
+    return Failure(EEXIST, stem);
+}
+
+FileResult FileReplacement::write(std::string_view bytes) {
+    if (m_fd < 0) return FileResult{EBADF, "No replacement file is open"};
+    while (m_failure.ok() && !bytes.empty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_failure = Failure(errno, m_target);
+        } else if (n == 0) {
+            m_failure = Failure(EIO, m_target);
+        } else {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+    }
+    return m_failure;
+}
+
+FileResult FileReplacement::commit() {
+    if (m_fd < 0) return FileResult{EBADF, "No replacement file is open"};
+    // Writing, syncing and closing can each be where a full disk shows.
+    if (m_failure.ok() && ::fsync(m_fd) != 0) m_failure = Failure(errno, m_target);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && m_failure.ok()) m_failure = Failure(errno, m_target);
+    if (m_failure.ok() && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        m_failure = Failure(errno, m_target);
+    }
+    if (!m_failure.ok()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+        return m_failure;
+    }
+    m_temporary.clear();
+    // Make the rename itself durable; the file is already complete either way.
+    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+void FileReplacement::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    FileReplacement file;
+    if (FileResult r = file.begin(path); !r.ok()) return r;
+    if (FileResult r = file.write(bytes); !r.ok()) return r;
+    return file.commit();
+}
+
+}  // namespace Tormel::Platform

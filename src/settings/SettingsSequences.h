@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "settings/StringTable.h"
+#include "settings/Toolkit.h"
+
+class QWidget;
+
+namespace Tormel::Gui::Detail {
+
+// The start-up read and the "Open" sequence, the same for both windows; the file class, the
+// record and the outcome type say which window's document it is.
+
+template <class File, class Record>
+std::optional<Record> loadStartup() {
+    File file;
+    if (!file.fileOpen()) {
+        return std::nullopt;
+    }
+    Record config;
+    file.loadXML(config);  // a failed read leaves the new object, which fails the check below
+    if (!config.checkConfigData(false, true)) {
+        return std::nullopt;
+    }
+    return config;
+}
+
+// Messages are captioned with the tool's name (`captionId`).
+template <class File, class Outcome>
+Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_t captionId) {
+    using Result = decltype(Outcome::result);
+    using Record = decltype(Outcome::config);
+    StringTable st;
+    auto show = [&](int32_t id) {
+        toolkit().messageBox(st.getString(id), st.getString(captionId), MessageBoxButtons::OK,
+                             MessageBoxIcon::Error, parent);
+    };
+    File file;
+    if (!file.fileOpenSpecify(path)) {
+        show(60);
+        return {Result::NotOpened, Record()};
+    }
+    Record config;
+    file.loadXML(config);
+    if (!config.checkSettingToolData(true, parent)) {
+        return {Result::Refused, Record()};
+    }
+    if (!config.checkConfigData(false, aesEnFlg, parent)) {
+        show(65);
+        return {Result::Refused, Record()};
+    }
+    return {Result::Loaded, config};
+}
+
+template <class File, class Record>
+bool writeTo(const QString& path, const Record& config) {
+    File file;
+    return file.fileCreateSpecify(path) && file.saveXML(config);
+}
+
+}  // namespace Tormel::Gui::Detail

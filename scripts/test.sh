@@ -3,7 +3,8 @@
 #   1. the format check of every tracked C/C++ file (clang-format 14),
 #   2. the normal build, warnings as errors, with every test (GUI tests offscreen, simulator
 #      over real ptys), and the clang-tidy checks on the C++ files changed since main,
-#   3. the threaded and pty tests repeated, so that a race shows here before it shows at random,
+#   3. the Debian package built, installed, its programs started and the package removed again,
+#      then the threaded and pty tests repeated, so that a race shows here before it shows at random,
 #   4. the same suite under address and undefined-behaviour sanitizers,
 #   5. the threaded tests (link, worker, controller, cancellation) under thread sanitizer,
 #   6. each fuzz target for a bounded time (clang, libFuzzer).
@@ -44,6 +45,9 @@ fi
 if [ "${PELNIX_QUICK:-0}" = 1 ]; then
   exit 0
 fi
+
+step "package, install, start and remove"
+scripts/install-test.sh build/release
 
 step "stress: threaded and pty tests repeated"
 repeat=${PELNIX_STRESS_REPEAT:-20}

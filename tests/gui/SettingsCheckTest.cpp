@@ -9,9 +9,9 @@
 
 #include "SettingsScenarios.h"
 #include "SettingsTestSupport.h"
+#include "gui/support/ToolkitRecorder.h"
 #include "settings/Config.h"
 #include "settings/Config_TX330.h"
-#include "gui/support/ToolkitRecorder.h"
 
 using namespace Tormel::Gui;
 using namespace Tormel::Gui::Testing;

@@ -241,7 +241,7 @@ class Command {
     static void CheckMaskAndKey(uint8_t mask, uint8_t key);
 
     static void SetInit();  // factory reset of the unit itself
-    // ---- end RS485 parameter commands ----
+                            // ---- end RS485 parameter commands ----
 
   protected:
     static void Trace(TraceDirection direction, std::string_view line);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/LiveFilterWiring.h"
 
+#include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace Tormel::Gui {
@@ -24,6 +26,24 @@ void attachLiveFilter(QLineEdit* box, ErrCheck& check, const LiveFilter& filter)
         }
     });
     check.setRememberedText(slot, box->text());
+}
+
+void DigitKeyFilter::install(QLineEdit& box) { box.installEventFilter(new DigitKeyFilter(&box)); }
+
+bool DigitKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        const QString text = key->text();
+        if (!command && !text.isEmpty() && text.at(0).isPrint()) {
+            for (QChar c : text) {
+                if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                    return true;
+                }
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace Tormel::Gui

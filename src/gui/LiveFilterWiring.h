@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QObject>
+
 #include "settings/ErrCheck.h"
 
 class QLineEdit;
@@ -11,5 +13,18 @@ namespace Tormel::Gui {
 // edit (typed or pasted) runs ErrCheck::checkTextBox with the box's allowed characters, and a
 // text the program puts into the box becomes the text a rejected edit falls back to.
 void attachLiveFilter(QLineEdit* box, ErrCheck& check, const LiveFilter& filter);
+
+// Refuses every typed character except the digits as the key is pressed; Backspace, Delete,
+// cursor keys and shortcuts pass. Pasted text is not seen here: the form's check must still
+// refuse a box that holds no number.
+class DigitKeyFilter : public QObject {
+  public:
+    using QObject::QObject;
+    // Installs a filter owned by `box`.
+    static void install(QLineEdit& box);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 }  // namespace Tormel::Gui

@@ -4,9 +4,23 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace Tormel::Gui {
+
+namespace {
+
+// "Set(Y)" -> "Set(&Y)": the letter in brackets at the end of a command's text also works
+// inside the open menu. Any other "&" is shown as it is.
+QString withMnemonic(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    static const QRegularExpression letterAtEnd(QStringLiteral("\\(([A-Za-z])\\)$"));
+    return escaped.replace(letterAtEnd, QStringLiteral("(&\\1)"));
+}
+
+}  // namespace
 
 QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const char* objectName) {
     QString text = title;
@@ -25,9 +39,7 @@ QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const 
 
 QAction* addMenuCommand(QWidget& window, QMenu& menu, const QString& text, const char* objectName,
                         const QKeySequence& shortcut) {
-    QString shown = text;
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    QAction* action = menu.addAction(shown);
+    QAction* action = menu.addAction(withMnemonic(text));
     action->setObjectName(QString::fromLatin1(objectName));
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);

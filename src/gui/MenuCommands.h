@@ -17,7 +17,8 @@ namespace Tormel::Gui {
 QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const char* objectName);
 
 // A menu command whose shortcut also works while its menu is closed: the action is added to
-// the window as well, so the window's shortcut map knows it.
+// the window as well, so the window's shortcut map knows it. A text ending in a letter in
+// brackets ("Set(Y)") gets that letter as its key inside the open menu.
 QAction* addMenuCommand(QWidget& window, QMenu& menu, const QString& text, const char* objectName,
                         const QKeySequence& shortcut = {});
 

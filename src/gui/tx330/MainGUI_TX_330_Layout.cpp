@@ -16,8 +16,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "gui/MenuShortcuts.h"
-#include "gui/TextBoxFilters.h"
+#include "gui/LiveFilterWiring.h"
+#include "gui/MenuCommands.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "settings/ChoiceLists.h"
 
@@ -115,40 +115,34 @@ void MainGUI_TX_330::buildControls() {
 
 void MainGUI_TX_330::buildMenus(QWidget& host) {
     auto& bar = static_cast<QMenuBar&>(host);
-    QMenu* file = addMnemonicMenu(bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), m_st,
-                                  QStringLiteral("ファイルFToolStripMenuItem"));
-    SetFileOpen_MenuItem =
-        addMenuItem(*this, *file, m_st.getString(Msg::MenuOpenConfig), QStringLiteral("SetFileOpen_MenuItem"),
-                    QKeySequence(Qt::ALT | Qt::Key_O));
-    SetFileSave_MenuItem =
-        addMenuItem(*this, *file, m_st.getString(Msg::MenuSaveConfig), QStringLiteral("SetFileSave_MenuItem"),
-                    QKeySequence(Qt::ALT | Qt::Key_S));
+    QMenu* file =
+        addMnemonicMenu(bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), "ファイルFToolStripMenuItem");
+    SetFileOpen_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuOpenConfig),
+                                          "SetFileOpen_MenuItem", QKeySequence(Qt::ALT | Qt::Key_O));
+    SetFileSave_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuSaveConfig),
+                                          "SetFileSave_MenuItem", QKeySequence(Qt::ALT | Qt::Key_S));
     file->addSeparator();
-    SettingToolExit_MenuItem =
-        addMenuItem(*this, *file, m_st.getString(Msg::MenuClose), QStringLiteral("SettingToolExit_MenuItem"),
-                    QKeySequence(Qt::ALT | Qt::Key_X));
+    SettingToolExit_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuClose),
+                                              "SettingToolExit_MenuItem", QKeySequence(Qt::ALT | Qt::Key_X));
 
-    m_editMenu = addMnemonicMenu(bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), m_st,
-                                 QStringLiteral("接続ToolStripMenuItem"));
-    Revert_MenuItem =
-        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuRevert), QStringLiteral("Revert_MenuItem"));
+    m_editMenu =
+        addMnemonicMenu(bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), "接続ToolStripMenuItem");
+    Revert_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuRevert), "Revert_MenuItem");
     m_editMenu->addSeparator();
-    Connect_MenuItem = addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuConnect),
-                                   QStringLiteral("Connect_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_C));
-    ConnectRead_MenuItem =
-        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuConnectRead),
-                    QStringLiteral("ConnectRead_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_R));
+    Connect_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuConnect),
+                                      "Connect_MenuItem", QKeySequence(Qt::ALT | Qt::Key_C));
+    ConnectRead_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuConnectRead),
+                                          "ConnectRead_MenuItem", QKeySequence(Qt::ALT | Qt::Key_R));
     m_editMenu->addSeparator();
-    Set_MenuItem = addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuSet),
-                               QStringLiteral("Set_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_Y));
+    Set_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuSet), "Set_MenuItem",
+                                  QKeySequence(Qt::ALT | Qt::Key_Y));
     FactoryShipmentSet_MenuItem =
-        addMenuItem(*this, *m_editMenu, m_st.getString(Msg::MenuFactoryShipment),
-                    QStringLiteral("FactoryShipmentSet_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_W));
+        addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuFactoryShipment),
+                       "FactoryShipmentSet_MenuItem", QKeySequence(Qt::ALT | Qt::Key_W));
 
-    QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), m_st,
-                                  QStringLiteral("Help_MenuItem"));
-    Version_MenuItem = addMenuItem(*this, *help, m_st.getString(Msg::MenuAbout),
-                                   QStringLiteral("Version_MenuItem"), QKeySequence(Qt::ALT | Qt::Key_A));
+    QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
+    Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
+                                      QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
 QWidget* MainGUI_TX_330::buildRadioPage() {
@@ -231,7 +225,7 @@ QWidget* MainGUI_TX_330::buildRadioPage() {
         auto* box = new QLineEdit(grpAESKey);
         box->setObjectName(QStringLiteral("txtEncryptionKey%1").arg(i + 1, 2, 10, QLatin1Char('0')));
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 10);
-        attachLiveFilter(*box, m_check, LiveFilters::txtEncryptionKey(i + 1));
+        attachLiveFilter(box, m_check, LiveFilters::txtEncryptionKey(i + 1));
         txtEncryptionKey[static_cast<std::size_t>(i)] = box;
         keyGrid->addWidget(box, row, column);
         if (i % 8 != 7) {
@@ -255,7 +249,7 @@ QWidget* MainGUI_TX_330::buildRadioPage() {
     // Security is a property of the unit: it is offered once a unit has answered.
     grpAESSecure->setEnabled(false);
 
-    attachLiveFilter(*textBox4, m_check, LiveFilters::textBox4NodeId);
+    attachLiveFilter(textBox4, m_check, LiveFilters::textBox4NodeId);
     return page;
 }
 
@@ -282,7 +276,7 @@ QWidget* MainGUI_TX_330::buildDiPage() {
 
     auto* label14 = label(groupBox10, u8("応答遅延時間："), "label14");
     txtAwt = lineEdit(groupBox10, "txtAwt", 3);
-    attachLiveFilter(*txtAwt, m_check, LiveFilters::txtAwt);
+    attachLiveFilter(txtAwt, m_check, LiveFilters::txtAwt);
     txtAwt->installEventFilter(this);
     label14->setBuddy(txtAwt);
     auto* awtRow = new QHBoxLayout;
@@ -301,7 +295,7 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     auto* row = new QHBoxLayout(groupBox6);
     auto* label20 = label(groupBox6, u8("DI信号安定待ち時間:"), "label20");
     txtDiFilt = lineEdit(groupBox6, "txtDiFilt", 4);
-    attachLiveFilter(*txtDiFilt, m_check, LiveFilters::txtDiFilt);
+    attachLiveFilter(txtDiFilt, m_check, LiveFilters::txtDiFilt);
     txtDiFilt->installEventFilter(this);
     label20->setBuddy(txtDiFilt);
     row->addWidget(label20);

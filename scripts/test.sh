@@ -49,6 +49,11 @@ fi
 step "package, install, start and remove"
 scripts/install-test.sh build/release
 
+step "screenshots of every window and tab page under Xvfb"
+shots=$(mktemp -d)
+scripts/screenshots.sh "$shots"
+rm -rf "$shots"
+
 step "stress: threaded and pty tests repeated"
 repeat=${PELNIX_STRESS_REPEAT:-20}
 ctest --test-dir build/release -j"$jobs" -L threaded --repeat until-fail:"$repeat" --output-on-failure

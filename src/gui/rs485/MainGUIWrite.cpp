@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: MIT
+// The RS485 window's writing commands: Set to the unit or into a firmware image, Factory
+// Shipment, and choosing the firmware image.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <mutex>
+
+#include "domain/modem/Command.h"
+#include "gui/Toolkit.h"
+#include "gui/rs485/MainGUI.h"
+#include "gui/rs485/Rs485Records.h"
+#include "settings/Config.h"
+#include "settings/FirmwareImageFile.h"
+
+namespace Tormel::Gui {
+
+using Domain::App::AppCompletedCode;
+using Domain::App::AppResult;
+using Domain::Modem::Command;
+using Domain::Modem::TraceDirection;
+
+// The last request of a write and the unit's reply to it, recorded from the link's trace. The
+// trace runs on the worker thread; the window reads it once the completion has arrived.
+struct MainGUI::WriteTrace {
+    std::mutex lock;
+    std::string request;
+    std::string reply;
+
+    void record(TraceDirection direction, std::string_view line) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (direction == TraceDirection::Sent) {
+            request.assign(line);
+            reply.clear();
+        } else if (direction == TraceDirection::Received && reply.empty()) {
+            reply.assign(line);
+        }
+    }
+};
+
+void MainGUI::syncFactoryMenu() {
+    // Nothing is reset, loaded or deleted from the menu that the button would not do.
+    FactoryShipmentSet_MenuItem->setEnabled(btnFactoryShipment->isEnabled());
+}
+
+void MainGUI::Setting_Click() {
+    if (!btnSetting->isEnabled()) {
+        return;
+    }
+    Setting(false);
+}
+
+void MainGUI::Setting(bool init) {
+    normaliseCodes();
+    ApplicationConfig candidate = storeForm();
+    if (radAESKeyInit->isChecked()) {
+        // A key that is being reset is not sent: its words go out as 0.
+        for (QLineEdit* box : txtEncryptionKey) {
+            setText(box, emptyText());
+        }
+    }
+    if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
+        return;
+    }
+    m_setting = storeForm();
+    writeDefaultSettingsFile(m_setting);
+    if (cmbSetTarget->currentIndex() == 1) {
+        firmwareWrite();
+        return;
+    }
+
+    showStatus(ConnectionState::Writing);
+    setBusy(true);
+    const ApplicationConfig form = storeForm();
+    m_app->CommunicationConfig(Rs485Records::communication(form, baudListHas76800()));
+    m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
+                                                 m_app->NodeinfoConfig()));
+    m_app->ProtocolConfig(Rs485Records::protocol(form));
+    m_app->BindingConfig(Rs485Records::binding(form));
+
+    m_writeTrace = std::make_shared<WriteTrace>();
+    Command::SetTraceSink(
+        [trace = m_writeTrace](TraceDirection direction, std::string_view line,
+                               std::chrono::steady_clock::time_point) { trace->record(direction, line); });
+    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
+    const AppResult started = init ? m_app->InitWrite(done) : m_app->Write(done);
+    if (started != AppResult::Pendding) {
+        Command::SetTraceSink({});
+        showError(Msg::WriteNotConnected);
+        showStatus(ConnectionState::Disconnected);
+        setBusy(false);
+    }
+}
+
+QString MainGUI::writeFailureText() const {
+    std::string request;
+    std::string reply;
+    if (m_writeTrace) {
+        const std::lock_guard<std::mutex> guard(m_writeTrace->lock);
+        request = m_writeTrace->request;
+        reply = m_writeTrace->reply;
+    }
+    QString text = m_st.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(request));
+    if (!reply.empty()) {
+        text += QLatin1Char('\n') + m_st.getString(Msg::WriteRequestReply).arg(QString::fromStdString(reply));
+    }
+    return text;
+}
+
+void MainGUI::writeCompleted(AppCompletedCode code) {
+    Command::SetTraceSink({});
+    setBusy(false);
+    m_app->Completed(code);
+    switch (code) {
+        case AppCompletedCode::Success:
+            showStatus(ConnectionState::Connected);
+            showInformation(Msg::SettingCompleted);
+            break;
+        case AppCompletedCode::ConnectError:
+            showError(Msg::WriteNotConnected);
+            showStatus(ConnectionState::Disconnected);
+            break;
+        case AppCompletedCode::DataBit7NonParityError:
+            showError(Msg::DataBit7NoParityUnsupported);
+            showStatus(ConnectionState::Disconnected);
+            break;
+        default:
+            // The unit's last line may answer an earlier, successful request: name the one that
+            // failed and what the unit said to it.
+            showError(writeFailureText());
+            showStatus(ConnectionState::Disconnected);
+            break;
+    }
+    m_writeTrace.reset();
+}
+
+void MainGUI::FactoryShipment(bool ask) {
+    if (!btnFactoryShipment->isEnabled()) {
+        return;
+    }
+    if (ask && toolkit().messageBox(m_st.getString(Msg::FactoryShipmentQuestion),
+                                    m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OKCancel,
+                                    MessageBoxIcon::Question, this) != DialogResult::OK) {
+        return;
+    }
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    setApplicationDefault();
+    m_rangeFlg = false;
+    m_grpFlg = false;
+    Config file;
+    file.fileDelete();
+    Setting(true);
+}
+
+void MainGUI::SelectFile_Click() {
+    FileDialogOptions options;
+    options.Title = m_st.getString(Msg::SelectFileTitle);
+    options.Filter = m_st.getString(Msg::FirmwareFileFilter);
+    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    const QFileInfo chosen(options.FileName);
+    // Only an image the window could read is the one Set writes into.
+    m_imagePath.clear();
+    txtSelectFile->clear();
+    updateFirmwareSetting();
+
+    // The controller takes the image's node record whole; the unit last connected keeps
+    // deciding the module type, the bit rates offered and the version classes.
+    const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
+    const AppResult loaded = m_app->Load(chosen.absoluteFilePath().toStdString());
+    if (loaded != AppResult::Success) {
+        m_app->NodeinfoConfig(unit);
+        showError(loaded == AppResult::ErrElfFormat ? Msg::FirmwareFileMismatch
+                                                    : Msg::FirmwareVersionMismatch);
+        return;
+    }
+    const Domain::Common::Communication comm = m_app->CommunicationConfig();
+    const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
+    const Domain::Common::Protocol prot = m_app->ProtocolConfig();
+    m_app->NodeinfoConfig(unit);
+    Rs485Records::FromRecords from = Rs485Records::configFromRecords(
+        comm, node, prot, nullptr, baudListHas76800(), Msg::FirmwareVersionMismatch);
+    if (!from.config) {
+        showError(from.failure);
+        return;
+    }
+    setApplicationComProt(*from.config, false);
+    m_imagePath = chosen.absoluteFilePath();
+    txtSelectFile->setText(chosen.fileName());
+    updateFirmwareSetting();
+}
+
+void MainGUI::updateFirmwareSetting() {
+    // With the firmware target Set needs an image, with the unit target a connected unit.
+    const bool ready = cmbSetTarget->currentIndex() == 1
+                           ? !m_imagePath.isEmpty()
+                           : m_status != nullptr && m_status->state() == ConnectionState::Connected;
+    btnSetting->setEnabled(ready);
+    Set_MenuItem->setEnabled(ready);
+}
+
+void MainGUI::firmwareWrite() {
+    if (m_imagePath.isEmpty()) {
+        showError(Msg::FirmwareWriteFailed);
+        return;
+    }
+    const ApplicationConfig form = storeForm();
+    const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
+    const int32_t keySetting = aesKeySettingFromForm();
+    const bool changeKey = keySetting == 2;
+    const bool autoSync = chkAutoParamSync->isChecked();
+    const bool with76800 = baudListHas76800();
+    const FirmwareReplaceResult result = replaceFirmwareImage(m_imagePath, [&](const QString& workCopy) {
+        Domain::Common::Nodeinfo node = Rs485Records::nodeinfo(form, keySetting, autoSync, unit);
+        if (!changeKey) {
+            // The image keeps its own AES key unless a new one is asked for.
+            if (m_app->Load(workCopy.toStdString()) != AppResult::Success) {
+                return false;
+            }
+            const Domain::Common::Nodeinfo image = m_app->NodeinfoConfig();
+            for (uint32_t Domain::Common::Nodeinfo::*field : Domain::Common::kAESEncryptKeyFields) {
+                node.*field = image.*field;
+            }
+        }
+        m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
+        m_app->NodeinfoConfig(node);
+        m_app->ProtocolConfig(Rs485Records::protocol(form));
+        return m_app->Store(workCopy.toStdString()) == AppResult::Success;
+    });
+    m_app->NodeinfoConfig(unit);
+    if (result == FirmwareReplaceResult::Success) {
+        showInformation(Msg::SettingCompleted);
+    } else {
+        showError(Msg::FirmwareWriteFailed);
+    }
+}
+
+}  // namespace Tormel::Gui

@@ -25,7 +25,8 @@ void WriteFailureReport::start() {
         if (direction == TraceDirection::Sent) {
             seen->request.assign(line);
             seen->reply.clear();
-        } else if (direction == TraceDirection::Received) {
+        } else if (direction == TraceDirection::Received && seen->reply.empty()) {
+            // The first line after a request is the unit's answer to it.
             seen->reply.assign(line);
         }
     });
@@ -44,7 +45,7 @@ QString WriteFailureReport::text(const StringTable& strings) const {
     if (m_seen->request.empty()) {
         return {};
     }
-    QString text = strings.getString(Msg::WriteRequestRefused).arg(QString::fromStdString(m_seen->request));
+    QString text = strings.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(m_seen->request));
     if (!m_seen->reply.empty()) {
         text += QLatin1Char('\n') +
                 strings.getString(Msg::WriteRequestReply).arg(QString::fromStdString(m_seen->reply));

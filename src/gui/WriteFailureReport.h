@@ -25,8 +25,8 @@ class WriteFailureReport {
     void start();
     void stop();
 
-    // "The unit did not accept the request "~CH=61"." and, when it answered, "Unit reply: ...";
-    // empty when no request was sent.
+    // "Writing the settings failed at the request: ~CH=61" and, when the unit answered it, its
+    // answer on a second line; empty when no request was sent.
     QString text(const StringTable& strings) const;
 
   private:

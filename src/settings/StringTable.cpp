@@ -254,8 +254,9 @@ constexpr Entry kJapanese[] = {
     {256, "工場出荷設定(W)"},
     {257, "ヘルプ"},
     {258, "バージョン情報(A)"},
-    {300, "ユニットが設定要求「%1」を受け付けませんでした。"},
-    {301, "ユニットの応答：「%1」"},
+    {300, "設定の書込みに失敗しました。失敗した要求: %1"},
+    {301, "無線化ユニットの応答: %1"},
+    {302, "接続中の無線化ユニットは、この紐付け設定(25グループまたは個別紐付け)に対応していません。"},
 };
 
 constexpr Entry kEnglish[] = {
@@ -485,8 +486,10 @@ constexpr Entry kEnglish[] = {
     {256, "FactoryShipment(W)"},
     {257, "Help"},
     {258, "About Version(A)"},
-    {300, "The unit did not accept the request \"%1\"."},
-    {301, "Unit reply: \"%1\""},
+    {300, "Writing the settings failed at the request: %1"},
+    {301, "The unit answered: %1"},
+    {302,
+     "The connected RS485 wireless unit does not support this binding (25 groups or individual binding)."},
 };
 
 template <std::size_t N>

@@ -189,9 +189,11 @@ enum class Msg : int32_t {
     MenuFactoryShipment = 256,
     MenuHelp = 257,
     MenuAbout = 258,
-    // A write the unit did not accept: the request, then the unit's answer to it.
-    WriteRequestRefused = 300,
+    // A write that failed: the request the unit did not accept (%1), and its reply (%1).
+    WriteRequestFailed = 300,
     WriteRequestReply = 301,
+    // A binding the connected unit cannot take (25 groups or one by one on a 2.0/2.1 unit).
+    BindingNotForUnit = 302,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

@@ -11,9 +11,12 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 #include "gui/LiveFilterWiring.h"
 #include "gui/Toolkit.h"
+#include "gui/rs485/Rs485Records.h"
 #include "settings/ChoiceLists.h"
 
 namespace Tormel::Gui {
@@ -136,6 +139,15 @@ BindingsTab::BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr
     outer->addWidget(grpBindEach, 1);
 
     connect(cmbBindType, &QComboBox::currentIndexChanged, this, [this] { bindTypeChanged(); });
+    connect(cmbGroup, &QComboBox::currentIndexChanged, this, [this] { groupChanged(); });
+    for (int row = 1; row <= kBindingRows; ++row) {
+        connect(cmbNumRange[row - 1], &QComboBox::currentIndexChanged, this,
+                [this, row] { rangeChanged(row); });
+    }
+    for (int unit = 1; unit <= kBindingUnits; ++unit) {
+        connect(txtUnit[unit - 1], &QLineEdit::textChanged, this, [this, unit] { colourUnit(unit); });
+    }
+    connect(btnEachAllClear, &QPushButton::clicked, this, [this] { clearUnits(); });
     bindTypeChanged();
     showRows(0);
 }
@@ -144,17 +156,108 @@ int BindingsTab::bindTypeIndex() const { return cmbBindType->currentIndex(); }
 int BindingsTab::groupIndex() const { return cmbGroup->currentIndex(); }
 
 void BindingsTab::bindTypeChanged() {
+    // The unit boxes take input only while units are bound one by one.
     const bool each = cmbBindType->currentIndex() == 1;
     grpBindGroup->setVisible(!each);
     grpBindEach->setVisible(each);
-    if (each) {
-        for (int u = 0; u < kBindingUnits; ++u) {
-            txtUnit[u]->setEnabled(true);
-            lblUnit[u]->setEnabled(true);
-        }
-        lblUnitModem->setEnabled(true);
-        btnEachAllClear->setEnabled(true);
+    for (int u = 0; u < kBindingUnits; ++u) {
+        txtUnit[u]->setEnabled(each);
+        lblUnit[u]->setEnabled(each);
     }
+    lblUnitModem->setEnabled(each);
+    btnEachAllClear->setEnabled(each);
+}
+
+void BindingsTab::groupChanged() {
+    if (m_rangeFlg) {
+        return;
+    }
+    setGroupCount(cmbGroup->currentIndex());
+}
+
+void BindingsTab::setGroupCount(int32_t group) {
+    // A new grouping starts empty: no node IDs, every row at Not Used.
+    m_rangeFlg = true;
+    {
+        const QSignalBlocker blocker(cmbGroup);
+        cmbGroup->setCurrentIndex(group);
+    }
+    const QString notUsed = m_st.getString(kNotUsedLabel);
+    for (int row = 1; row <= kBindingRows; ++row) {
+        m_select->setCmbText(row, notUsed);
+        txtModemID[row - 1]->clear();
+    }
+    const Grouping* g = groupingOf(group);
+    fillLists(group, std::vector<int>(g != nullptr ? static_cast<std::size_t>(g->groups) : 0U, -1));
+    showRows(group);
+    m_rangeFlg = false;
+}
+
+std::vector<int> BindingsTab::selections(int32_t group) const {
+    std::vector<int> out;
+    const Grouping* g = groupingOf(group);
+    for (int row = 0; g != nullptr && row < g->groups; ++row) {
+        const QVariant position = cmbNumRange[row]->currentData();
+        out.push_back(position.isValid() ? position.toInt() : -1);
+    }
+    return out;
+}
+
+void BindingsTab::fillLists(int32_t group, const std::vector<int>& selected) {
+    const Grouping* g = groupingOf(group);
+    const int rows = g != nullptr ? g->groups : 0;
+    for (int row = 0; row < kBindingRows; ++row) {
+        QComboBox* range = cmbNumRange[row];
+        const QSignalBlocker blocker(range);
+        range->clear();
+        if (row >= rows) {
+            continue;
+        }
+        const int own =
+            static_cast<std::size_t>(row) < selected.size() ? selected[static_cast<std::size_t>(row)] : -1;
+        range->addItem(m_st.getString(kNotUsedLabel), -1);
+        for (int k = 0; k < g->groups; ++k) {
+            bool elsewhere = false;
+            for (std::size_t other = 0; other < selected.size(); ++other) {
+                elsewhere = elsewhere || (static_cast<int>(other) != row && selected[other] == k);
+            }
+            if (k == own || !elsewhere) {
+                range->addItem(m_st.getString(g->firstLabel + k), k);
+            }
+        }
+        range->setCurrentIndex(std::max(0, range->findData(own)));
+    }
+}
+
+void BindingsTab::rangeChanged(int row) {
+    QComboBox* range = cmbNumRange[row - 1];
+    if (m_rangeFlg || range->isHidden() || range->currentIndex() < 0) {
+        return;
+    }
+    // The range taken leaves the other rows, the one given up returns to them.
+    m_rangeFlg = true;
+    const int32_t group = cmbGroup->currentIndex();
+    fillLists(group, selections(group));
+    m_select->setCmbText(row, range->currentText());
+    m_rangeFlg = false;
+}
+
+void BindingsTab::colourUnit(int unit) {
+    QLineEdit* box = txtUnit[unit - 1];
+    const QString text = box->text();
+    QPalette palette = box->palette();
+    const bool changed = !text.isEmpty() && text != QString::number(unit);
+    palette.setColor(QPalette::Base, namedColor(changed ? NamedColor::PaleGreen : NamedColor::White));
+    box->setPalette(palette);
+}
+
+void BindingsTab::clearUnits() {
+    if (toolkit().messageBox(m_st.getString(Msg::ClearAllQuestion), m_st.getString(Msg::Rs485ToolTitle),
+                             MessageBoxButtons::OKCancel, MessageBoxIcon::Question,
+                             this) != DialogResult::OK) {
+        return;
+    }
+    resetUnits();
 }
 
 void BindingsTab::showRows(int32_t group) {
@@ -172,12 +275,8 @@ void BindingsTab::showRows(int32_t group) {
 }
 
 void BindingsTab::setUnitText(int unit, const QString& text) {
-    QLineEdit* box = txtUnit[unit - 1];
-    box->setText(text);
-    QPalette palette = box->palette();
-    const bool changed = !text.isEmpty() && text != QString::number(unit);
-    palette.setColor(QPalette::Base, namedColor(changed ? NamedColor::PaleGreen : NamedColor::White));
-    box->setPalette(palette);
+    txtUnit[unit - 1]->setText(text);
+    colourUnit(unit);
 }
 
 void BindingsTab::resetUnits() {
@@ -217,52 +316,50 @@ void BindingsTab::load(const ApplicationConfig& config) {
                 setUnitText(unit, text);
             }
         }
-        m_rangeFlg = true;
-        for (int row = 0; row < kBindingRows; ++row) {
-            txtModemID[row]->setText({});
-            const QSignalBlocker blocker(cmbNumRange[row]);
-            cmbNumRange[row]->clear();
-        }
-        cmbGroup->setCurrentIndex(0);
-        m_rangeFlg = false;
-        showRows(0);
+        setGroupCount(0);
         return;
     }
     if (type != 0 && type != 1) {
         return;
     }
-    cmbGroup->setCurrentIndex(config.m_group);
+    // The lists are rebuilt in this language from the positions the document selects, so a
+    // file saved under the other language keeps its rows.
+    const int32_t group = groupingOf(config.m_group) != nullptr ? config.m_group : 0;
+    std::vector<int> selected;
+    const Grouping* g = groupingOf(group);
+    for (int row = 0; g != nullptr && row < g->groups; ++row) {
+        const int32_t at = config.m_selectIdx[row];
+        const QStringList* list = config.m_rangeList[row].get();
+        std::optional<int> position;
+        if (list != nullptr && at >= 0 && at < list->size()) {
+            position = Rs485Records::rangePosition(list->at(at), group);
+        }
+        const bool taken =
+            position && std::find(selected.begin(), selected.end(), *position) != selected.end();
+        selected.push_back(position && !taken ? *position : -1);
+    }
     m_rangeFlg = true;
+    {
+        const QSignalBlocker blocker(cmbGroup);
+        cmbGroup->setCurrentIndex(group);
+    }
     for (int row = 0; row < kBindingRows; ++row) {
         txtModemID[row]->setText(config.m_modem[row]);
-        QComboBox* range = cmbNumRange[row];
-        const QSignalBlocker blocker(range);
-        range->clear();
-        if (config.m_rangeList[row]) {
-            range->addItems(*config.m_rangeList[row]);
-        }
-        range->setCurrentIndex(config.m_selectIdx[row]);
+    }
+    fillLists(group, selected);
+    for (int row = 1; row <= kBindingRows; ++row) {
+        const bool shown = g != nullptr && row <= g->groups;
+        m_select->setCmbText(row,
+                             shown ? cmbNumRange[row - 1]->currentText() : m_st.getString(kNotUsedLabel));
     }
     m_rangeFlg = false;
-    for (int row = 0; row < config.m_preText.size() && row < kBindingRows; ++row) {
-        m_select->setCmbText(row + 1, config.m_preText[row]);
-    }
-    showRows(config.m_group);
+    showRows(group);
     resetUnits();
 }
 
 void BindingsTab::loadDefaults() {
     cmbBindType->setCurrentIndex(0);
-    m_rangeFlg = true;
-    for (int row = 0; row < kBindingRows; ++row) {
-        txtModemID[row]->setText({});
-        const QSignalBlocker blocker(cmbNumRange[row]);
-        cmbNumRange[row]->clear();
-        m_select->setCmbText(row + 1, m_st.getString(kNotUsedLabel));
-    }
-    cmbGroup->setCurrentIndex(0);
-    m_rangeFlg = false;
-    showRows(0);
+    setGroupCount(0);
     resetUnits();
 }
 
@@ -273,17 +370,23 @@ void BindingsTab::applyCapability(bool veryOld) {
         cmbBindType->setCurrentIndex(0);
         cmbBindType->setEnabled(false);
         if (cmbGroup->currentIndex() == 5) {
-            loadDefaults();
+            setGroupCount(0);
         }
         if (at >= 0) {
+            const QSignalBlocker blocker(cmbGroup);
             cmbGroup->removeItem(at);
         }
     } else {
         cmbBindType->setEnabled(true);
         if (at < 0) {
+            const QSignalBlocker blocker(cmbGroup);
             cmbGroup->addItem(twentyFive);
         }
     }
+}
+
+bool BindingsTab::fitsUnit(const ApplicationConfig& config, bool veryOld) {
+    return !veryOld || (config.m_bindType != 2 && config.m_group != 5);
 }
 
 }  // namespace Tormel::Gui

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "settings/ApplicationConfig.h"
 #include "settings/ErrCheck.h"
@@ -37,15 +38,28 @@ class BindingsTab : public QWidget {
     void loadDefaults();
     // Units at 2.0 and 2.1 bind by group only and know no 25-group table.
     void applyCapability(bool veryOld);
+    // False when a very old unit could not take the document's binding (25 groups, or one
+    // binding per unit).
+    static bool fitsUnit(const ApplicationConfig& config, bool veryOld);
 
     int bindTypeIndex() const;
     int groupIndex() const;
 
   private:
     void bindTypeChanged();
+    void groupChanged();
+    void rangeChanged(int row);
+    // Fills the lists of the shown rows from the selections (position per row, -1 Not Used):
+    // Not Used, then the row's own range and every range no other row holds, in canonical
+    // order; each row keeps its selection.
+    void fillLists(int32_t group, const std::vector<int>& selections);
+    std::vector<int> selections(int32_t group) const;
+    void setGroupCount(int32_t group);
     void showRows(int32_t group);
     void resetUnits();
     void setUnitText(int unit, const QString& text);
+    void colourUnit(int unit);
+    void clearUnits();
 
     const StringTable& m_st;
     std::shared_ptr<NumRange> m_select;

@@ -85,6 +85,11 @@ MainGUI::MainGUI(QWidget* parent)
     connect(SetFileOpen_MenuItem, &QAction::triggered, this, [this] { SetFileOpen_Click(); });
     connect(SetFileSave_MenuItem, &QAction::triggered, this, [this] { SetFileSave_Click(); });
     connect(Version_MenuItem, &QAction::triggered, this, [this] { Version_Click(); });
+    connect(btnSetting, &QPushButton::clicked, this, [this] { Setting_Click(); });
+    connect(Set_MenuItem, &QAction::triggered, this, [this] { Setting_Click(); });
+    connect(btnFactoryShipment, &QPushButton::clicked, this, [this] { FactoryShipment(true); });
+    connect(FactoryShipmentSet_MenuItem, &QAction::triggered, this, [this] { FactoryShipment(false); });
+    connect(btnSelectFile, &QPushButton::clicked, this, [this] { SelectFile_Click(); });
     connect(cmbSetTarget, &QComboBox::currentIndexChanged, this,
             [this](int index) { setTargetChanged(index); });
     auto* devMode = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
@@ -170,6 +175,7 @@ void MainGUI::setBusy(bool busy) {
         FactoryShipmentSet_MenuItem->setEnabled(m_menuFactoryEnabled);
     }
     m_busy.setBusy(busy);
+    syncFactoryMenu();
 }
 
 void MainGUI::normaliseCodes() {
@@ -237,6 +243,7 @@ void MainGUI::connectFailed(AppCompletedCode code) {
     showStatus(ConnectionState::Disconnected);
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
+    syncFactoryMenu();
 }
 
 void MainGUI::connectSucceededCommon() {
@@ -249,6 +256,7 @@ void MainGUI::connectSucceededCommon() {
          {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
         item->setEnabled(true);
     }
+    syncFactoryMenu();
 }
 
 void MainGUI::applyOldUnitLayout() {
@@ -291,6 +299,7 @@ void MainGUI::readFailed(int32_t messageId) {
     showStatus(ConnectionState::Disconnected);
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
+    syncFactoryMenu();
 }
 
 void MainGUI::connectReadCompleted(AppCompletedCode code) {
@@ -346,9 +355,14 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
         readFailed(static_cast<int32_t>(Msg::ReadFailed));
         return;
     }
+    if (!BindingsTab::fitsUnit(config, isVeryOldUnit())) {
+        readFailed(static_cast<int32_t>(Msg::BindingNotForUnit));
+        return;
+    }
     m_rangeFlg = true;
     m_grpFlg = true;
     setApplication(config, false);
+    tabPage3->applyCapability(isVeryOldUnit());
     m_rangeFlg = false;
     m_grpFlg = false;
 }
@@ -356,9 +370,14 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
 // ---- files, revert, close ----
 
 void MainGUI::ReturnSetting_Click() {
+    if (!BindingsTab::fitsUnit(m_startSetting, isVeryOldUnit())) {
+        showError(Msg::BindingNotForUnit);
+        return;
+    }
     m_rangeFlg = true;
     m_grpFlg = true;
     setApplication(m_startSetting, false);
+    tabPage3->applyCapability(isVeryOldUnit());
     m_rangeFlg = false;
     m_grpFlg = false;
 }
@@ -373,11 +392,21 @@ void MainGUI::SetFileOpen_Click() {
     m_rangeFlg = true;
     m_grpFlg = true;
     OpenSettingsOutcome outcome = openSettingsFile(m_strFilePath, checkFirmVersion(), this);
+    if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
+        // A hand-edited file whose rows share a range or select past their list.
+        showError(Msg::InvalidParametersLoaded);
+        outcome.result = OpenSettingsResult::Refused;
+    } else if (outcome.result == OpenSettingsResult::Loaded &&
+               !BindingsTab::fitsUnit(outcome.config, isVeryOldUnit())) {
+        showError(Msg::BindingNotForUnit);
+        outcome.result = OpenSettingsResult::Refused;
+    }
     if (outcome.result == OpenSettingsResult::Refused) {
         setApplicationDefault();
     } else if (outcome.result == OpenSettingsResult::Loaded) {
         setApplication(outcome.config, false);
     }
+    tabPage3->applyCapability(isVeryOldUnit());
     m_rangeFlg = false;
     m_grpFlg = false;
 }
@@ -440,6 +469,7 @@ void MainGUI::setTargetChanged(int index) {
     btnConnectRead->setVisible(!firmware);
     txtSelectFile->setVisible(firmware);
     btnSelectFile->setVisible(firmware);
+    updateFirmwareSetting();
 }
 
 }  // namespace Tormel::Gui

@@ -11,6 +11,7 @@
 #include "domain/app/AppCompletedCode.h"
 #include "domain/app/TormelApp.h"
 #include "gui/StatusDisplay.h"
+#include "gui/WriteFailureReport.h"
 #include "settings/ApplicationConfig.h"
 #include "settings/CmbSort.h"
 #include "settings/ErrCheck.h"
@@ -71,6 +72,7 @@ class MainGUI : public QDialog {
     const ApplicationConfig& committedSetting() const { return m_setting; }
     int32_t moduleType() const { return m_com->getModuleType(); }
     ConnectionState connectionState() const { return m_status->state(); }
+    const QString& firmwareImagePath() const { return m_imagePath; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +130,16 @@ class MainGUI : public QDialog {
     void Version_Click();
     void setTargetChanged(int index);
     void setBusy(bool busy);
+
+    // ---- writing (MainGUIWrite.cpp) ----
+    void Setting_Click();
+    void Setting(bool init);
+    void writeCompleted(Domain::App::AppCompletedCode code);
+    void FactoryShipment(bool ask);
+    void SelectFile_Click();
+    void firmwareWrite();
+    void updateFirmwareSetting();
+    void syncFactoryMenu();
     void showStatus(ConnectionState state);
     void showError(Msg id);
     void showError(const QString& text);
@@ -155,6 +167,9 @@ class MainGUI : public QDialog {
     bool m_menuSetEnabled = false;
     bool m_menuFactoryEnabled = false;
     QString m_strFilePath;
+    // The firmware image Set writes into: the last one chosen whose records could be read.
+    QString m_imagePath;
+    WriteFailureReport m_writeReport;
     // The AES type a loaded configuration asked for while no unit was known; applied once a
     // connect tells the module type, so a stored AES256 is not silently turned into AES128.
     std::optional<int32_t> m_pendingAesType;

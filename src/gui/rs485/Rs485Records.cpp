@@ -188,7 +188,6 @@ C::Binding binding(const ApplicationConfig& config) {
     bind.Groups.emplace();
     bind.Eachs.emplace();
     if (const Grouping* g = groupingOf(config.m_group)) {
-        NumRange range;
         for (int row = 0; row < g->groups; ++row) {
             const QString& id = config.m_modem[row];
             const int32_t selected = config.m_selectIdx[row];
@@ -196,11 +195,11 @@ C::Binding binding(const ApplicationConfig& config) {
             if (id.isEmpty() || selected < 0 || selected >= list.size()) {
                 continue;
             }
-            const uint8_t key = range.getRangeConvert(list[selected], config.m_group);
-            if (key == 255) {
+            const std::optional<int> position = rangePosition(list[selected], config.m_group);
+            if (!position || *position < 0) {
                 continue;
             }
-            bind.Groups->push_back({byte(decimal(id)), g->mask, key});
+            bind.Groups->push_back({byte(decimal(id)), g->mask, static_cast<uint8_t>(*position * g->size)});
         }
     }
     for (int unit = 1; unit <= kBindingUnits; ++unit) {
@@ -294,6 +293,53 @@ FromRecords configFromRecords(const C::Communication& comm, const C::Nodeinfo& n
     cfg.m_flowctrl = flow;
     out.config = cfg;
     return out;
+}
+
+std::optional<int> rangePosition(const QString& text, int32_t group) {
+    static const StringTable japanese(QStringLiteral("ja-JP"));
+    static const StringTable english(QStringLiteral("en-US"));
+    const Grouping* g = groupingOf(group);
+    if (g == nullptr) {
+        return std::nullopt;
+    }
+    for (const StringTable* st : {&japanese, &english}) {
+        if (text == st->getString(kNotUsedLabel)) {
+            return -1;
+        }
+        for (int k = 0; k < g->groups; ++k) {
+            if (text == st->getString(g->firstLabel + k)) {
+                return k;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<int>> rangeSelections(const ApplicationConfig& config) {
+    const Grouping* g = groupingOf(config.m_group);
+    if (g == nullptr) {
+        return std::vector<int>{};
+    }
+    std::vector<int> selections;
+    std::set<int> taken;
+    for (int row = 0; row < g->groups; ++row) {
+        const int32_t selected = config.m_selectIdx[row];
+        const QStringList empty;
+        const QStringList& list = config.m_rangeList[row] ? *config.m_rangeList[row] : empty;
+        if (selected < 0) {
+            selections.push_back(-1);  // a row without a selection uses no range
+            continue;
+        }
+        if (selected >= list.size()) {
+            return std::nullopt;
+        }
+        const std::optional<int> position = rangePosition(list[selected], config.m_group);
+        if (!position || (*position >= 0 && !taken.insert(*position).second)) {
+            return std::nullopt;
+        }
+        selections.push_back(*position);
+    }
+    return selections;
 }
 
 std::optional<int32_t> documentBitRate(const ApplicationConfig& config) {

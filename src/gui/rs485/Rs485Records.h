@@ -6,6 +6,7 @@
 // conversion here works on that document and needs no widget.
 
 #include <optional>
+#include <vector>
 
 #include "domain/common/Binding.h"
 #include "domain/common/Communication.h"
@@ -42,6 +43,17 @@ struct FromRecords {
 FromRecords configFromRecords(const Domain::Common::Communication& comm, const Domain::Common::Nodeinfo& node,
                               const Domain::Common::Protocol& prot, const Domain::Common::Binding* bind,
                               bool with76800, Msg failure);
+
+// Position of a range label within grouping 1 to 5, in canonical order (0 = the first range),
+// whichever interface language wrote it: -1 for "Not Used", nullopt for a text that names no
+// range of the grouping. Files keep labels, so a file saved under the other language still
+// means the same ranges.
+std::optional<int> rangePosition(const QString& text, int32_t group);
+
+// A settings document's range selections as positions (-1 = Not Used), one per row of its
+// grouping; nullopt when a row selects past the end of its list, names an unknown range, or two
+// rows select the same range.
+std::optional<std::vector<int>> rangeSelections(const ApplicationConfig& config);
 
 // The bit rate a settings document means by its baud position, read with the module type the
 // document was written for.

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: MIT
+// The RS485 window's writing commands: Set to the unit or into a firmware image, Factory
+// Shipment, and choosing the firmware image.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "domain/modem/Command.h"
+#include "elfapi/ElfApi.h"
+#include "gui/Toolkit.h"
+#include "gui/rs485/MainGUI.h"
+#include "gui/rs485/Rs485Records.h"
+#include "settings/Config.h"
+#include "settings/FirmwareImageFile.h"
+
+namespace Tormel::Gui {
+
+using Domain::App::AppCompletedCode;
+using Domain::App::AppResult;
+
+namespace {
+
+constexpr int kAesKeyWords = 16;
+using AesKeyBytes = std::array<uint64_t, kAesKeyWords>;
+
+std::string aesKeySymbol(int word) { return "TormelParamsM$AESencryptKey" + std::to_string(word); }
+
+// The 16 AES key symbols of an image as raw bytes; nullopt when the image has none.
+std::optional<AesKeyBytes> readAesKey(const QString& path) {
+    ElfApiHandle* handle = ElfApiInit();
+    if (handle == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<AesKeyBytes> key;
+    if (ElfApiOpen(handle, path.toLocal8Bit().constData()) == 0) {
+        key.emplace();
+        for (int word = 1; word <= kAesKeyWords && key; ++word) {
+            const std::string name = aesKeySymbol(word);
+            _ElfSymbolInfo info{name.c_str(), 0, 2, 0};
+            if (ElfApiGetSymbol(handle, &info) != 0) {
+                key.reset();
+            } else {
+                (*key)[static_cast<std::size_t>(word - 1)] = info.data;
+            }
+        }
+        ElfApiClose(handle);
+    }
+    ElfApiEnd(handle);
+    return key;
+}
+
+bool writeAesKey(const QString& path, const AesKeyBytes& key) {
+    ElfApiHandle* handle = ElfApiInit();
+    if (handle == nullptr) {
+        return false;
+    }
+    bool ok = ElfApiOpen(handle, path.toLocal8Bit().constData()) == 0;
+    for (int word = 1; word <= kAesKeyWords && ok; ++word) {
+        const std::string name = aesKeySymbol(word);
+        _ElfSymbolInfo info{name.c_str(), 0, 2, key[static_cast<std::size_t>(word - 1)]};
+        ok = ElfApiSetSymbol(handle, &info) == 0;
+    }
+    if (ElfApiClose(handle) != 0) {
+        ok = false;
+    }
+    ElfApiEnd(handle);
+    return ok;
+}
+
+}  // namespace
+
+void MainGUI::syncFactoryMenu() {
+    // Nothing is reset, loaded or deleted from the menu that the button would not do.
+    FactoryShipmentSet_MenuItem->setEnabled(btnFactoryShipment->isEnabled());
+}
+
+void MainGUI::Setting_Click() {
+    if (!btnSetting->isEnabled()) {
+        return;
+    }
+    Setting(false);
+}
+
+void MainGUI::Setting(bool init) {
+    normaliseCodes();
+    ApplicationConfig candidate = storeForm();
+    if (radAESKeyInit->isChecked()) {
+        // A key that is being reset is not sent: its words go out as 0.
+        for (QLineEdit* box : txtEncryptionKey) {
+            setText(box, emptyText());
+        }
+    }
+    if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
+        return;
+    }
+    m_setting = storeForm();
+    writeDefaultSettingsFile(m_setting);
+    if (cmbSetTarget->currentIndex() == 1) {
+        firmwareWrite();
+        return;
+    }
+
+    showStatus(ConnectionState::Writing);
+    setBusy(true);
+    const ApplicationConfig form = storeForm();
+    m_app->CommunicationConfig(Rs485Records::communication(form, baudListHas76800()));
+    m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
+                                                 m_app->NodeinfoConfig()));
+    m_app->ProtocolConfig(Rs485Records::protocol(form));
+    m_app->BindingConfig(Rs485Records::binding(form));
+
+    m_writeReport.start();
+    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
+    const AppResult started = init ? m_app->InitWrite(done) : m_app->Write(done);
+    if (started != AppResult::Pendding) {
+        m_writeReport.stop();
+        showError(Msg::WriteNotConnected);
+        showStatus(ConnectionState::Disconnected);
+        setBusy(false);
+    }
+}
+
+void MainGUI::writeCompleted(AppCompletedCode code) {
+    m_writeReport.stop();
+    setBusy(false);
+    m_app->Completed(code);
+    switch (code) {
+        case AppCompletedCode::Success:
+            showStatus(ConnectionState::Connected);
+            showInformation(Msg::SettingCompleted);
+            break;
+        case AppCompletedCode::ConnectError:
+            showError(Msg::WriteNotConnected);
+            showStatus(ConnectionState::Disconnected);
+            break;
+        case AppCompletedCode::DataBit7NonParityError:
+            showError(Msg::DataBit7NoParityUnsupported);
+            showStatus(ConnectionState::Disconnected);
+            break;
+        default:
+            // The unit's last line may answer an earlier, successful request: name the one that
+            // failed and what the unit said to it.
+            showError(m_writeReport.text(m_st).isEmpty() ? QString::fromStdString(m_app->Result())
+                                                         : m_writeReport.text(m_st));
+            showStatus(ConnectionState::Disconnected);
+            break;
+    }
+}
+
+void MainGUI::FactoryShipment(bool ask) {
+    if (!btnFactoryShipment->isEnabled()) {
+        return;
+    }
+    if (ask && toolkit().messageBox(m_st.getString(Msg::FactoryShipmentQuestion),
+                                    m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OKCancel,
+                                    MessageBoxIcon::Question, this) != DialogResult::OK) {
+        return;
+    }
+    m_rangeFlg = true;
+    m_grpFlg = true;
+    setApplicationDefault();
+    m_rangeFlg = false;
+    m_grpFlg = false;
+    Config file;
+    file.fileDelete();
+    Setting(true);
+}
+
+void MainGUI::SelectFile_Click() {
+    FileDialogOptions options;
+    options.Title = m_st.getString(Msg::SelectFileTitle);
+    options.Filter = m_st.getString(Msg::FirmwareFileFilter);
+    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+        return;
+    }
+    const QFileInfo chosen(options.FileName);
+    // Only an image the window could read is the one Set writes into.
+    m_imagePath.clear();
+    txtSelectFile->clear();
+    updateFirmwareSetting();
+
+    // The controller takes the image's node record whole; the unit last connected keeps
+    // deciding the module type, the bit rates offered and the version classes.
+    const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
+    const AppResult loaded = m_app->Load(chosen.absoluteFilePath().toStdString());
+    if (loaded != AppResult::Success) {
+        m_app->NodeinfoConfig(unit);
+        showError(loaded == AppResult::ErrElfFormat ? Msg::FirmwareFileMismatch
+                                                    : Msg::FirmwareVersionMismatch);
+        return;
+    }
+    const Domain::Common::Communication comm = m_app->CommunicationConfig();
+    const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
+    const Domain::Common::Protocol prot = m_app->ProtocolConfig();
+    m_app->NodeinfoConfig(unit);
+    Rs485Records::FromRecords from = Rs485Records::configFromRecords(
+        comm, node, prot, nullptr, baudListHas76800(), Msg::FirmwareVersionMismatch);
+    if (!from.config) {
+        showError(from.failure);
+        return;
+    }
+    setApplicationComProt(*from.config, false);
+    m_imagePath = chosen.absoluteFilePath();
+    txtSelectFile->setText(chosen.fileName());
+    updateFirmwareSetting();
+}
+
+void MainGUI::updateFirmwareSetting() {
+    // With the firmware target Set needs an image, with the unit target a connected unit.
+    const bool ready = cmbSetTarget->currentIndex() == 1
+                           ? !m_imagePath.isEmpty()
+                           : m_status != nullptr && m_status->state() == ConnectionState::Connected;
+    btnSetting->setEnabled(ready);
+    Set_MenuItem->setEnabled(ready);
+}
+
+void MainGUI::firmwareWrite() {
+    if (m_imagePath.isEmpty()) {
+        showError(Msg::FirmwareWriteFailed);
+        return;
+    }
+    const ApplicationConfig form = storeForm();
+    const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
+    const int32_t keySetting = aesKeySettingFromForm();
+    const bool changeKey = keySetting == 2;
+    const bool autoSync = chkAutoParamSync->isChecked();
+    const bool with76800 = baudListHas76800();
+    const FirmwareReplaceResult result = replaceFirmwareImage(m_imagePath, [&](const QString& workCopy) {
+        // The image keeps its own AES key unless a new one is asked for: the records carry no
+        // key read from an image, so its bytes are put back as they were after the store.
+        const std::optional<AesKeyBytes> kept = changeKey ? std::nullopt : readAesKey(workCopy);
+        m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
+        m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
+        m_app->ProtocolConfig(Rs485Records::protocol(form));
+        if (m_app->Store(workCopy.toStdString()) != AppResult::Success) {
+            return false;
+        }
+        return !kept || writeAesKey(workCopy, *kept);
+    });
+    m_app->NodeinfoConfig(unit);
+    if (result == FirmwareReplaceResult::Success) {
+        showInformation(Msg::SettingCompleted);
+    } else {
+        showError(Msg::FirmwareWriteFailed);
+    }
+}
+
+}  // namespace Tormel::Gui

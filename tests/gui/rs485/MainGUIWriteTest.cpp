@@ -1,0 +1,376 @@
+// SPDX-License-Identifier: MIT
+// Writing from the RS485 window: Set to a simulated unit of each generation, how each write
+// ends, Factory Shipment, and Set into a firmware image with its work copy and backup.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+#include "domain/firmware/ElfEditor.h"
+#include "domain/modem/Command.h"
+#include "elfapi/ElfApi.h"
+#include "fixtures/FixtureImage.h"
+#include "gui/rs485/MainGUI.h"
+#include "gui/support/ToolkitRecorder.h"
+#include "settings/Config.h"
+#include "sim/Rs485Unit.h"
+#include "support/SimPty.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Tormel::Gui::ApplicationConfig;
+using Tormel::Gui::DialogResult;
+using Tormel::Gui::MainGUI;
+using Tormel::Gui::Msg;
+using Tormel::Gui::StringTable;
+namespace Modem = Tormel::Domain::Modem;
+namespace Common = Tormel::Domain::Common;
+
+class MainGUIWriteTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        Tormel::Gui::overrideDefaultSettingsFilePath(m_dir.filePath(QStringLiteral("config.xml")));
+        qputenv("LC_ALL", "en_US.UTF-8");
+        m_saved = Modem::Command::Timing();
+        auto& t = Modem::Command::Timing();
+        t.ReadTimeout = 150ms;
+        t.Tries = 3;
+        t.LinePause = 2ms;
+        t.ReopenDelay = 20ms;
+        t.RadioChangeDelay = 2ms;
+    }
+    void TearDown() override {
+        m_window.reset();
+        Tormel::Gui::overrideDefaultSettingsFilePath({});
+        qunsetenv("LC_ALL");
+        Modem::Command::Timing() = m_saved;
+        Modem::Command::SetPortLister({});
+    }
+    MainGUI& open() {
+        m_window = std::make_unique<MainGUI>();
+        return *m_window;
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void usePort(const Pelnix::Test::SimPty& sim) {
+        const std::string port = sim.PortPath();
+        Modem::Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+    }
+    // Clicks a command and waits for the box it ends with.
+    QString run(const std::function<void()>& command, std::size_t boxes = 1) {
+        m_tk.clear();
+        command();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_tk.boxes.size() >= boxes; }, 30000));
+        return m_tk.boxes.empty() ? QString() : m_tk.boxes.back().Text;
+    }
+    void connectAndRead() {
+        EXPECT_EQ(run([&] { child<QPushButton>("btnConnectRead")->click(); }),
+                  m_st.getString(Msg::ConnectSucceeded));
+    }
+
+    StringTable m_st;
+    QTemporaryDir m_dir;
+    Tormel::Gui::RecordingToolkit m_tk;
+    Tormel::Gui::ToolkitOverride m_override{m_tk};
+    std::unique_ptr<MainGUI> m_window;
+    Modem::CommandTiming m_saved;
+};
+
+TEST_F(MainGUIWriteTest, SetWritesWhatTheFormShowsToEachGeneration) {
+    struct Unit {
+        const char* version;
+        bool newer;
+        const char* firmware;
+    };
+    for (const Unit& u : {Unit{"2.1", false, "1.2"}, Unit{"2.4", false, "1.5"}, Unit{"2.6", false, "1.6"},
+                          Unit{"2.6", true, "1.7"}}) {
+        SCOPED_TRACE(std::string(u.version) + (u.newer ? " TX-910A" : " TX-710A"));
+        Pelnix::Test::SimPty sim(Pelnix::Sim::Rs485FactoryState(u.version, u.newer, u.firmware));
+        usePort(sim);
+        MainGUI& w = open();
+        connectAndRead();
+        child<QComboBox>("cmbBaudrate")->setCurrentIndex(3);  // 19200
+        child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("77"));
+        child<QComboBox>("cmbPType")->setCurrentIndex(1);
+        child<QLineEdit>("txtSilentInterval")->setText(QStringLiteral("6"));
+        child<QComboBox>("cmbSType")->setCurrentIndex(1);
+        child<QLineEdit>("txtSBcastAddr")->setText(QStringLiteral("12AB"));
+        child<QComboBox>("cmbGroup")->setCurrentIndex(2);  // 4 groups
+        child<QLineEdit>("txtModemID1")->setText(QStringLiteral("5"));
+        child<QComboBox>("cmbNumRange1")->setCurrentIndex(2);  // 32 to 63
+        const ApplicationConfig shown = w.storeForm();
+
+        EXPECT_EQ(run([&] { child<QPushButton>("btnSetting")->click(); }),
+                  m_st.getString(Msg::SettingCompleted));
+        EXPECT_EQ(w.connectionState(), Tormel::Gui::ConnectionState::Connected);
+        const Pelnix::Sim::UnitState state = sim.State();
+        EXPECT_EQ(state.line.BaudRate, 19200);
+        EXPECT_EQ(state.rs485.idOffset, 77);
+        EXPECT_EQ(state.rs485.through, 2);
+        EXPECT_EQ(state.rs485.silent, 6);
+        EXPECT_EQ(state.rs485.devi, 2);
+        EXPECT_EQ(state.rs485.bcast, 0x12AB);
+        ASSERT_EQ(state.rs485.groups.size(), 1U);
+        EXPECT_EQ(state.rs485.groups[0].nodeId, 5);
+        EXPECT_EQ(state.rs485.groups[0].mask, 0xE0);
+        EXPECT_EQ(state.rs485.groups[0].key, 32);
+        // The committed settings are what was written, and reading the unit back shows it.
+        EXPECT_TRUE(w.checkConfig());
+        connectAndRead();
+        ApplicationConfig back = w.storeForm();
+        back.m_version = shown.m_version;
+        EXPECT_EQ(QString::fromUtf8(Tormel::Gui::Config::toXml(back).value_or(QByteArray())).toStdString(),
+                  QString::fromUtf8(Tormel::Gui::Config::toXml(shown).value_or(QByteArray())).toStdString());
+    }
+}
+
+TEST_F(MainGUIWriteTest, EachWayAWriteEndsHasItsMessage) {
+    struct Case {
+        const char* what;
+        std::function<void(Pelnix::Test::SimPty&)> arrange;
+        std::function<bool(const QString&)> message;
+        Tormel::Gui::ConnectionState state;
+    };
+    const Case cases[] = {
+        {"completed", [](Pelnix::Test::SimPty&) {},
+         [&](const QString& t) { return t == m_st.getString(Msg::SettingCompleted); },
+         Tormel::Gui::ConnectionState::Connected},
+        {"unit gone", [](Pelnix::Test::SimPty& s) { s.SilentOn(""); },
+         [&](const QString& t) { return t == m_st.getString(Msg::WriteNotConnected); },
+         Tormel::Gui::ConnectionState::Disconnected},
+        {"7 data bits without parity",
+         [&](Pelnix::Test::SimPty&) {
+             child<QComboBox>("cmbDataBit")->setCurrentIndex(1);
+             child<QComboBox>("cmbParity")->setCurrentIndex(0);
+         },
+         [&](const QString& t) { return t == m_st.getString(Msg::DataBit7NoParityUnsupported); },
+         Tormel::Gui::ConnectionState::Disconnected},
+        {"request refused", [](Pelnix::Test::SimPty& s) { s.WrongReplyTo("~BCAD=", "NG"); },
+         [&](const QString& t) {
+             return t.startsWith(m_st.getString(Msg::WriteRequestFailed).arg(QStringLiteral("~BCAD="))) &&
+                    t.endsWith(m_st.getString(Msg::WriteRequestReply).arg(QStringLiteral("NG")));
+         },
+         Tormel::Gui::ConnectionState::Disconnected},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pelnix::Test::SimPty sim(Pelnix::Sim::Rs485FactoryState());
+        usePort(sim);
+        MainGUI& w = open();
+        connectAndRead();
+        child<QLineEdit>("txtSBcastAddr")->setText(QStringLiteral("12AB"));
+        c.arrange(sim);
+        const QString text = run([&] { child<QPushButton>("btnSetting")->click(); });
+        EXPECT_TRUE(c.message(text)) << text.toStdString();
+        EXPECT_EQ(w.connectionState(), c.state);
+        EXPECT_TRUE(child<QPushButton>("btnConnect")->isEnabled());
+    }
+}
+
+TEST_F(MainGUIWriteTest, FactoryShipmentFromButtonAsksAndFromMenuOnlyWithAUnit) {
+    Pelnix::Sim::UnitState changed = Pelnix::Sim::Rs485FactoryState();
+    changed.rs485.idOffset = 55;
+    Pelnix::Test::SimPty sim(changed);
+    usePort(sim);
+    MainGUI& w = open();
+    auto* menu = child<QAction>("FactoryShipmentSet_MenuItem");
+    EXPECT_FALSE(menu->isEnabled());  // nothing to reset without a unit
+    menu->trigger();
+    EXPECT_TRUE(m_tk.boxes.empty());
+    connectAndRead();
+    EXPECT_TRUE(menu->isEnabled());
+
+    m_tk.clear();
+    m_tk.boxAnswers.push_back(DialogResult::Cancel);
+    child<QPushButton>("btnFactoryShipment")->click();
+    ASSERT_EQ(m_tk.boxes.size(), 1U);
+    EXPECT_EQ(m_tk.boxes[0].Text, m_st.getString(Msg::FactoryShipmentQuestion));
+    EXPECT_EQ(child<QLineEdit>("txtNodeIDOffset")->text(), QStringLiteral("55"));
+
+    for (bool fromMenu : {false, true}) {
+        SCOPED_TRACE(fromMenu ? "menu" : "button");
+        sim.ResetUnit(changed);
+        child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("55"));
+        const QString text = run(
+            [&] {
+                if (fromMenu) {
+                    menu->trigger();
+                } else {
+                    child<QPushButton>("btnFactoryShipment")->click();
+                }
+            },
+            fromMenu ? 1U : 2U);
+        EXPECT_EQ(text, m_st.getString(Msg::SettingCompleted));
+        EXPECT_EQ(m_tk.boxes.size(), fromMenu ? 1U : 2U);
+        EXPECT_EQ(child<QLineEdit>("txtNodeIDOffset")->text(), QStringLiteral("0"));
+        const std::vector<std::string> requests = sim.Requests();
+        EXPECT_TRUE(std::any_of(requests.begin(), requests.end(),
+                                [](const std::string& r) { return r.rfind("~INIT=", 0) == 0; }));
+        // The default settings file now holds the defaults that were written.
+        EXPECT_TRUE(QFile::exists(m_dir.filePath(QStringLiteral("config.xml"))));
+        EXPECT_TRUE(w.checkConfig());
+    }
+}
+
+// ---- the firmware image ----
+
+class FirmwareTargetTest : public MainGUIWriteTest {
+  protected:
+    void SetUp() override {
+        MainGUIWriteTest::SetUp();
+        m_image = m_folder.Copy("rs485_v37.elf");
+    }
+    QString image() const { return QString::fromStdString(m_image.string()); }
+    // Reads (or writes, with a key word) the image's AES key straight from the file.
+    Common::Nodeinfo imageNode(const std::filesystem::path& path) const {
+        Tormel::Domain::Firmware::ElfEditor editor;
+        editor.Init();
+        editor.FileName(path.string());
+        EXPECT_EQ(editor.Open(), Tormel::Domain::Firmware::ElfEditorResult::Success);
+        editor.Load();
+        editor.Close();
+        return editor.NodeinfoConfig();
+    }
+    // The image's AES key symbols as raw bytes (the editor does not read them back).
+    std::vector<uint64_t> aesKey() const {
+        std::vector<uint64_t> key;
+        ElfApiHandle* handle = ElfApiInit();
+        EXPECT_EQ(ElfApiOpen(handle, m_image.string().c_str()), 0);
+        for (int word = 1; word <= 16; ++word) {
+            const std::string name = "TormelParamsM$AESencryptKey" + std::to_string(word);
+            _ElfSymbolInfo info{name.c_str(), 0, 2, 0};
+            EXPECT_EQ(ElfApiGetSymbol(handle, &info), 0);
+            key.push_back(info.data);
+        }
+        ElfApiClose(handle);
+        ElfApiEnd(handle);
+        return key;
+    }
+    void selectImage(const QString& path) {
+        child<QComboBox>("cmbSetTarget")->setCurrentIndex(1);
+        m_tk.fileAnswers.push_back(path);
+        child<QPushButton>("btnSelectFile")->click();
+    }
+    QString set() {
+        return run([&] { child<QPushButton>("btnSetting")->click(); });
+    }
+
+    pelnix::test::TempFolder m_folder;
+    std::filesystem::path m_image;
+};
+
+TEST_F(FirmwareTargetTest, SetReplacesTheImageKeepsABackupAndItsKey) {
+    open();
+    selectImage(image());
+    ASSERT_TRUE(m_tk.boxes.empty()) << m_tk.boxes[0].Text.toStdString();
+    EXPECT_EQ(child<QLineEdit>("txtSelectFile")->text(), QStringLiteral("rs485_v37.elf"));
+    EXPECT_TRUE(child<QPushButton>("btnSetting")->isEnabled());
+    const pelnix::test::Bytes before = pelnix::test::ReadBytes(m_image);
+    const std::vector<uint64_t> original = aesKey();
+    child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("123"));
+
+    EXPECT_EQ(set(), m_st.getString(Msg::SettingCompleted));
+    EXPECT_EQ(imageNode(m_image).IdOffset, 123U);
+    EXPECT_EQ(aesKey(), original);  // no new key asked for
+    EXPECT_EQ(pelnix::test::ReadBytes(m_folder / "rs485_v37.bak"), before);
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "rs485_v37.tmp"));
+}
+
+TEST_F(FirmwareTargetTest, AFailedStepLeavesTheImageAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        // The image went bad after it was chosen: the settings cannot go into its copy.
+        {"store", [&] { std::filesystem::resize_file(m_image, 200); }},
+        // A folder where the backup goes: the image may not be replaced without one.
+        {"backup", [&] { std::filesystem::create_directory(m_folder / "rs485_v37.bak"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(m_folder / "rs485_v37.bak");
+        std::filesystem::copy_file(pelnix::test::FixturePath("rs485_v37.elf"), m_image,
+                                   std::filesystem::copy_options::overwrite_existing);
+        open();
+        selectImage(image());
+        c.arrange();
+        const pelnix::test::Bytes before = pelnix::test::ReadBytes(m_image);
+        child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("123"));
+        EXPECT_EQ(set(), m_st.getString(Msg::FirmwareWriteFailed));
+        EXPECT_EQ(pelnix::test::ReadBytes(m_image), before);
+        EXPECT_FALSE(std::filesystem::exists(m_folder / "rs485_v37.tmp"));
+    }
+}
+
+TEST_F(FirmwareTargetTest, BackupNamesRefusedImagesAndRefusedLoadsAreNotWritten) {
+    open();
+    // An image named like its own backup.
+    const std::filesystem::path bak = m_folder / "image.bak";
+    std::filesystem::copy_file(m_image, bak);
+    selectImage(QString::fromStdString(bak.string()));
+    const pelnix::test::Bytes before = pelnix::test::ReadBytes(bak);
+    EXPECT_EQ(set(), m_st.getString(Msg::FirmwareWriteFailed));
+    EXPECT_EQ(pelnix::test::ReadBytes(bak), before);
+
+    // A file that is no firmware: refused on Select, and Set then has no image.
+    const std::filesystem::path text = m_folder / "notes.txt";
+    pelnix::test::WriteBytes(text, {'h', 'i'});
+    m_tk.clear();
+    m_tk.fileAnswers.push_back(QString::fromStdString(text.string()));
+    child<QPushButton>("btnSelectFile")->click();
+    ASSERT_EQ(m_tk.boxes.size(), 1U);
+    EXPECT_TRUE(m_window->firmwareImagePath().isEmpty());
+    EXPECT_FALSE(child<QPushButton>("btnSetting")->isEnabled());
+}
+
+TEST_F(FirmwareTargetTest, ChangeKeyWritesTheFormsKeyAndTheUnitKeepsItsIdentity) {
+    // Only a TX-910A offers the AES key choices: one was connected before the image came.
+    Pelnix::Test::SimPty sim(Pelnix::Sim::Rs485FactoryState());
+    usePort(sim);
+    MainGUI& w = open();
+    connectAndRead();
+    m_tk.clear();
+    selectImage(image());
+    ASSERT_TRUE(m_tk.boxes.empty());
+    EXPECT_EQ(w.moduleType(), 2);
+    EXPECT_EQ(w.app().NodeinfoConfig().SoftwareName, sim.State().name);
+    child<QCheckBox>("chkAESSecure")->setChecked(true);
+    child<QRadioButton>("radAESKeyChange")->setChecked(true);
+    for (const char* box :
+         {"txtEncryptionKey01", "txtEncryptionKey02", "txtEncryptionKey03", "txtEncryptionKey04",
+          "txtEncryptionKey05", "txtEncryptionKey06", "txtEncryptionKey07", "txtEncryptionKey08"}) {
+        child<QLineEdit>(box)->setText(QStringLiteral("ABCD"));
+    }
+    const std::vector<uint64_t> before = aesKey();
+    EXPECT_EQ(set(), m_st.getString(Msg::SettingCompleted));
+    const std::vector<uint64_t> changed = aesKey();
+    EXPECT_NE(changed, before);
+    EXPECT_EQ(changed[0], changed[7]);
+    EXPECT_NE(changed[0], changed[8]);
+    // Leaving the key alone keeps the image's, though the boxes are empty after a load.
+    child<QRadioButton>("radAESKeyNotChange")->setChecked(true);
+    child<QLineEdit>("txtEncryptionKey01")->clear();
+    EXPECT_EQ(set(), m_st.getString(Msg::SettingCompleted));
+    EXPECT_EQ(aesKey(), changed);
+    EXPECT_EQ(w.app().NodeinfoConfig().SoftwareName, sim.State().name);
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 #include "cli/SettingsDocument.h"
 #include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
+#include "domain/firmware/SymbolData.h"
 #include "elfapi/ElfApi.h"
 #include "settings/FirmwareImageFile.h"
 #include "settings/RecordConversion.h"
@@ -222,6 +223,17 @@ ElfEditorResult storeImage(const std::string& path, const AnyRecords& records,
     return accessSymbols(path, kept, true) ? ElfEditorResult::Success : ElfEditorResult::ErrFileWrite;
 }
 
+// The firmware reports its AES switch from another symbol than the one it is set by, so a load
+// never shows what a store wrote there; the written symbol itself is read into `records`.
+bool readAesSwitch(const std::string& path, AnyRecords& records) {
+    std::vector<KeptSymbol> written{{"TormelParamsM$aesEncryptEnbl", 1, 0}};
+    if (!accessSymbols(path, written, false)) return false;
+    const auto value = Domain::Firmware::SymbolDataToAESEncryptEnable(written[0].data);
+    if (!value) return false;
+    std::visit([&](auto& r) { r.nodeinfo.AESEncryptEnable = *value; }, records);
+    return true;
+}
+
 QString storeFailureText(ElfEditorResult result) {
     switch (result) {
         case ElfEditorResult::ErrUnknownSymbol:
@@ -341,9 +353,10 @@ int patch(const QCommandLineParser& parser, Output& out) {
     AnyRecords reloaded;
     std::vector<KeptSymbol> keptNow = kept;
     const auto want = documentOf(records, target, quiet);
-    const auto got = loadRecords(target.toStdString(), family, reloaded, &records) == ElfEditorResult::Success
-                         ? documentOf(reloaded, target, quiet)
-                         : std::nullopt;
+    std::optional<AnyConfig> got;
+    if (loadRecords(target.toStdString(), family, reloaded, &records) == ElfEditorResult::Success &&
+        readAesSwitch(target.toStdString(), reloaded))
+        got = documentOf(reloaded, target, quiet);
     if (!want || !got || !accessSymbols(target.toStdString(), keptNow, false)) {
         mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
     } else {

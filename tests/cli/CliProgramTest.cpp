@@ -20,6 +20,7 @@
 #include <regex>
 #include <sstream>
 
+#include "fixtures/FixtureImage.h"
 #include "support/SimPty.h"
 
 using namespace std::chrono_literals;
@@ -304,6 +305,143 @@ TEST_F(CliTest, PortsNamesAPortThisUserMayNotOpenWithTheFix) {
     EXPECT_EQ(p.value("access").toString(), "permission denied");
     EXPECT_TRUE(p.value("virtual").toBool());
     EXPECT_TRUE(p.value("fix").toString().contains("usermod -aG")) << p.value("fix").toString().toStdString();
+}
+
+// A settings file read from a simulated unit of the family, with `edits` applied.
+class CliFirmwareTest : public CliTest {
+  protected:
+    std::string SettingsFile(const char* family,
+                             const std::vector<std::pair<std::string, std::string>>& edits) {
+        auto unit = Unit(std::string("fw-") + family, std::string(family) == "tx330" ? Tx330() : UnitState{});
+        const std::string file = File(std::string(family) + "-fw.xml");
+        EXPECT_EQ(Cli({"read", "--family", family, "-o", file}).code, 0);
+        std::string text = readFile(file);
+        for (const auto& [from, to] : edits) text = replaced(text, from, to);
+        writeFile(file, text);
+        return file;
+    }
+    std::string Image(const std::string& fixture, const std::string& name) {
+        const std::string path = File(name);
+        fs::copy_file(pelnix::test::FixturePath(fixture), path);
+        return path;
+    }
+    static uint64_t Symbol(const std::string& image, const std::string& name, int width) {
+        return pelnix::test::Peek(pelnix::test::ReadBytes(image), "TormelParamsM$" + name, width);
+    }
+};
+
+// Patch, then show: the image holds the file's values, the bind type and the AES key words are
+// the image's own unless the key is to be changed, and the original is kept as ".bak".
+TEST_F(CliFirmwareTest, PatchThenShowGivesTheFilesValuesAndKeepsWhatTheFileDoesNotDecide) {
+    const std::string rs485 = SettingsFile("rs485", {{"<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>77</IDOFFSET>"},
+                                                     {"<BAUDRATE>2</BAUDRATE>", "<BAUDRATE>4</BAUDRATE>"}});
+    std::string keyed = replaced(readFile(rs485), "<AESENCRYPTENABLE>1<", "<AESENCRYPTENABLE>2<");
+    for (int i = 1; i <= 16; ++i) {
+        char key[8];
+        std::snprintf(key, sizeof key, "C0%02X", i);
+        keyed = replaced(
+            keyed, "<AESENCRYPTKEY" + std::to_string(i) + " />",
+            "<AESENCRYPTKEY" + std::to_string(i) + ">" + key + "</AESENCRYPTKEY" + std::to_string(i) + ">");
+    }
+    writeFile(File("keyed.xml"), keyed);
+    const std::string tx330 = SettingsFile(
+        "tx330", {{"<AWT>0</AWT>", "<AWT>12</AWT>"}, {"<BAUDRATE>2</BAUDRATE>", "<BAUDRATE>5</BAUDRATE>"}});
+
+    struct Case {
+        const char* fixture;
+        std::string file;
+        const char* family;
+        const char* aesKey;
+        std::vector<std::pair<const char*, const char*>> shown;
+        uint64_t key1;  // the first AES key word afterwards
+    } cases[] = {
+        {"rs485_v37.elf",
+         rs485,
+         "rs485",
+         "keep",
+         {{"IDOFFSET", "77"}, {"BAUDRATE", "4"}, {"BINDTYPE", "1"}},
+         0x0101},
+        {"rs485_v36.elf", rs485, "rs485", "keep", {{"IDOFFSET", "77"}, {"BAUDRATE", "4"}}, 0x0101},
+        {"rs485_v37.elf", File("keyed.xml"), "rs485", "change", {{"IDOFFSET", "77"}}, 0xC001},
+        {"rs485_v37.elf",
+         tx330,
+         "tx330",
+         "keep",
+         {{"AWT", "12"}, {"BAUDRATE", "5"}, {"INTFPORT", "0"}},
+         0x0101},
+        {"rs485_v36.elf", tx330, "tx330", "keep", {{"AWT", "12"}, {"BAUDRATE", "5"}}, 0x0101},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + " " + c.family + " " + c.aesKey);
+        const std::string image = Image(c.fixture, "image" + std::to_string(++n) + ".elf");
+        const std::string original = readFile(image);
+        const uint8_t bindType =
+            static_cast<uint8_t>(Symbol(image, "version", 1) >= 34 ? Symbol(image, "bindType", 1) : 0);
+        const CliRun patch = Cli({"firmware", "patch", image, c.file, "--aes-key", c.aesKey, "--json"});
+        ASSERT_EQ(patch.code, 0) << patch.err;
+        EXPECT_TRUE(patch.json().value("mismatches").toArray().isEmpty()) << patch.out;
+        EXPECT_EQ(readFile(File("image" + std::to_string(n) + ".bak")), original);
+        EXPECT_FALSE(fs::exists(File("image" + std::to_string(n) + ".tmp")));
+
+        const CliRun show = Cli({"firmware", "show", image, "--family", c.family, "--json"});
+        ASSERT_EQ(show.code, 0) << show.err;
+        const QJsonObject shown = show.json().value("parameters").toObject();
+        for (const auto& [element, value] : c.shown)
+            EXPECT_EQ(shown.value(element).toString().toStdString(), value) << element;
+        EXPECT_EQ(Symbol(image, "AESencryptKey1", 2), c.key1);
+        // The switch is set through a symbol the firmware never reports back.
+        EXPECT_EQ(Symbol(image, "aesEncryptEnbl", 1), c.key1 == 0x0101 ? 1u : 2u);
+        EXPECT_EQ(Symbol(image, "AESencryptKey16", 2), c.key1 == 0x0101 ? 0x1010u : 0xC010u);
+        if (bindType != 0) {
+            EXPECT_EQ(Symbol(image, "bindType", 1), bindType);
+        }
+        EXPECT_EQ(Symbol(image, "intfport", 1), 1u);
+    }
+}
+
+// Whatever stops a patch, the image stays byte for byte as it was and no work copy is left.
+TEST_F(CliFirmwareTest, AFailedPatchLeavesTheImageAsItWas) {
+    const std::string file = SettingsFile("rs485", {{"<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>5</IDOFFSET>"}});
+    struct Case {
+        const char* name;
+        std::function<std::string()> prepare;  // returns the image path
+        int code;
+        const char* text;
+    } cases[] = {
+        {"damaged ELF",
+         [&] {
+             const std::string image = Image("rs485_v37.elf", "damaged.elf");
+             std::string bytes = readFile(image);
+             bytes.resize(bytes.size() / 3);
+             writeFile(image, bytes);
+             return image;
+         },
+         6, "damaged.elf"},
+        {"no interface port", [&] { return Image("rs485_v36_nointfport.elf", "nointf.elf"); }, 5,
+         "lacks a parameter"},
+        {"a folder where the backup goes",
+         [&] {
+             const std::string image = Image("rs485_v37.elf", "blocked.elf");
+             fs::create_directory(File("blocked.bak"));
+             writeFile(File("blocked.bak") + "/keep", "x");
+             return image;
+         },
+         5, "blocked.bak"},
+        {"named like a backup", [&] { return Image("rs485_v37.elf", "named.bak"); }, 6,
+         "work copy or a backup"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = c.prepare();
+        const std::string before = readFile(image);
+        const CliRun patch = Cli({"firmware", "patch", image, file});
+        EXPECT_EQ(patch.code, c.code) << patch.err;
+        EXPECT_NE(patch.err.find(c.text), std::string::npos) << patch.err;
+        EXPECT_EQ(readFile(image), before);
+        fs::path tmp = image;
+        EXPECT_FALSE(fs::exists(tmp.replace_extension(".tmp")));
+    }
 }
 
 }  // namespace

@@ -163,6 +163,9 @@ TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {
         EXPECT_EQ(run.code, c.code) << c.args.size() << " " << run.err;
         EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
     }
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(std::regex_search(version.out, std::regex("^pelnix-cli [0-9]+\\.[0-9]+"))) << version.out;
     const CliRun help = Cli({"write", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--report"), std::string::npos);

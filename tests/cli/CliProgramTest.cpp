@@ -16,6 +16,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -308,6 +309,61 @@ TEST_F(CliTest, PortsNamesAPortThisUserMayNotOpenWithTheFix) {
     EXPECT_EQ(p.value("access").toString(), "permission denied");
     EXPECT_TRUE(p.value("virtual").toBool());
     EXPECT_TRUE(p.value("fix").toString().contains("usermod -aG")) << p.value("fix").toString().toStdString();
+}
+
+// Another program holding a port open (here `sleep` with the pty as its input) makes it busy,
+// named with its PID, in `ports` and in the scan; the simulated unit on the other end of each
+// pty does not count as a holder.
+TEST_F(CliTest, APortHeldByAnotherProgramIsBusyWithItsPid) {
+    auto held = Unit("held");
+    held->SilentOn("~");
+    auto free = Unit("free");
+    free->SilentOn("~");
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open(held->PortPath().c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(1);
+        ::execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(holder, 0);
+    const std::string device = fs::canonical(held->PortPath()).string();
+    // Wait until the child has the port open and is the program it execs.
+    bool holding = false;
+    for (auto deadline = std::chrono::steady_clock::now() + 5s;
+         !holding && std::chrono::steady_clock::now() < deadline;) {
+        std::error_code ec;
+        holding = fs::read_symlink("/proc/" + std::to_string(holder) + "/fd/0", ec) == device &&
+                  readFile("/proc/" + std::to_string(holder) + "/comm").rfind("sleep", 0) == 0;
+        if (!holding) ::poll(nullptr, 0, 10);
+    }
+    ASSERT_TRUE(holding);
+    const std::string pid = "pid " + std::to_string(holder);
+
+    const CliRun ports = Cli({"ports", "--json"});
+    const CliRun scan = Cli({"scan", "--json"});
+    const CliRun parallel = Cli({"scan", "--parallel", "--json"});
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    ASSERT_EQ(ports.code, 0) << ports.err;
+    std::map<std::string, QJsonObject> byPort;
+    for (const auto& p : ports.json().value("ports").toArray())
+        byPort[p.toObject().value("path").toString().toStdString()] = p.toObject();
+    EXPECT_EQ(byPort[held->PortPath()].value("access").toString(), "busy");
+    EXPECT_TRUE(byPort[held->PortPath()].value("fix").toString().contains(QString::fromStdString(pid)))
+        << ports.out;
+    EXPECT_EQ(byPort[free->PortPath()].value("access").toString(), "ok");
+    for (const CliRun* run : {&scan, &parallel}) {
+        EXPECT_EQ(run->code, 3) << run->err;
+        std::map<std::string, QJsonObject> outcomes;
+        for (const auto& p : run->json().value("ports").toArray())
+            outcomes[p.toObject().value("port").toString().toStdString()] = p.toObject();
+        EXPECT_EQ(outcomes[held->PortPath()].value("outcome").toString(), "busy") << run->out;
+        EXPECT_TRUE(
+            outcomes[held->PortPath()].value("reason").toString().contains(QString::fromStdString(pid)));
+        EXPECT_EQ(outcomes[free->PortPath()].value("outcome").toString(), "silent");
+    }
 }
 
 // A settings file read from a simulated unit of the family, with `edits` applied.

@@ -81,8 +81,15 @@ class CliTest : public ::testing::Test {
     }
     std::string File(const std::string& name) const { return m_root.Path() + "/" + name; }
 
-    // Runs the program with the shortened protocol waits; a run that outlives `within` is killed.
-    CliRun Cli(std::vector<std::string> args, bool asNobody = false, std::chrono::milliseconds within = 60s) {
+    // A started run: its PID and the read ends of its stdout and stderr.
+    struct Running {
+        pid_t pid = -1;
+        int out = -1;
+        int err = -1;
+    };
+
+    // Starts the program with the shortened protocol waits.
+    Running Start(std::vector<std::string> args, bool asNobody = false) {
         int out[2];
         int err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -105,15 +112,20 @@ class CliTest : public ::testing::Test {
         }
         ::close(out[1]);
         ::close(err[1]);
+        return {pid, out[0], err[0]};
+    }
+
+    // Collects a started run's output until it ends; a run that outlives `within` is killed.
+    static CliRun Finish(const Running& running, std::chrono::milliseconds within = 60s) {
         CliRun run;
         const auto deadline = std::chrono::steady_clock::now() + within;
-        pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+        pollfd fds[2] = {{running.out, POLLIN, 0}, {running.err, POLLIN, 0}};
         int open = 2;
         while (open > 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || ::poll(fds, 2, static_cast<int>(left.count())) <= 0) {
-                ::kill(pid, SIGKILL);
+                ::kill(running.pid, SIGKILL);
                 break;
             }
             for (int i = 0; i < 2; ++i) {
@@ -128,12 +140,18 @@ class CliTest : public ::testing::Test {
                 }
             }
         }
-        ::close(out[0]);
-        ::close(err[0]);
+        ::close(running.out);
+        ::close(running.err);
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        ::waitpid(running.pid, &status, 0);
         run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return run;
+    }
+
+    CliRun Cli(std::vector<std::string> args, bool asNobody = false, std::chrono::milliseconds within = 60s) {
+        const Running running = Start(std::move(args), asNobody);
+        if (running.pid < 0) return {};
+        return Finish(running, within);
     }
 
     TempFolder m_root;
@@ -279,6 +297,61 @@ TEST_F(CliTest, ScanTellsEachPortsOutcomeAndParallelPicksTheSameUnit) {
     for (const auto& p : sequential.json().value("ports").toArray())
         outcomes << p.toObject().value("outcome").toString();
     EXPECT_EQ(outcomes.join(","), "silent,garbage,silent,answered");
+}
+
+// A production bench: each unit that appears is written and gets its own report; the next one
+// is taken only after the first's port has gone; Ctrl+C while waiting ends the run cleanly.
+TEST_F(CliTest, EachUnitWritesEveryUnitThatAppearsUntilInterrupted) {
+    const std::string file = File("bench.xml");
+    {
+        auto probe = Unit("probe");
+        ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    }
+    writeFile(file, replaced(readFile(file), "<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>42</IDOFFSET>"));
+    const std::string dir = File("reports");
+    auto reports = [&] {
+        std::vector<std::string> found;
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().extension() == ".json") found.push_back(it->path().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    auto waitFor = [](const std::function<bool()>& condition) {
+        for (auto deadline = std::chrono::steady_clock::now() + 20s;
+             std::chrono::steady_clock::now() < deadline;) {
+            if (condition()) return true;
+            ::poll(nullptr, 0, 20);
+        }
+        return condition();
+    };
+
+    auto first = Unit("bench1");
+    const std::string firstPort = first->PortPath();
+    const Running bench = Start({"write", file, "--each-unit", "--report-dir", dir});
+    ASSERT_GT(bench.pid, 0);
+    const bool firstWritten = waitFor([&] { return reports().size() == 1; });
+    EXPECT_TRUE(firstWritten);
+    if (firstWritten) {
+        EXPECT_EQ(first->State().rs485.idOffset, 42);
+    }
+    first.reset();  // unplugged: its port disappears
+    auto second = Unit("bench2");
+    EXPECT_TRUE(waitFor([&] { return reports().size() == 2; }));
+    EXPECT_EQ(second->State().rs485.idOffset, 42);
+
+    ::kill(bench.pid, SIGINT);
+    const CliRun run = Finish(bench, 20s);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("units written: 2, failed: 0"), std::string::npos) << run.out;
+    std::vector<std::string> ports;
+    for (const std::string& path : reports()) {
+        const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(path))).object();
+        EXPECT_EQ(r.value("result").toString(), "written") << path;
+        ports.push_back(r.value("port").toString().toStdString());
+    }
+    std::sort(ports.begin(), ports.end());
+    EXPECT_EQ(ports, (std::vector<std::string>{firstPort, second->PortPath()}));
 }
 
 TEST_F(CliTest, AnUnsupportedUnitGivesExitFour) {

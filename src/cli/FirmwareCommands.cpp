@@ -2,13 +2,19 @@
 // `firmware show` and `firmware patch`: a firmware image's parameters, and a settings file
 // stored into an image with the window's atomic replace and backup, then checked by loading
 // the written image again.
+#include <QFileInfo>
 #include <cstdio>
 #include <filesystem>
+#include <variant>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/SettingsDocument.h"
 #include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
+#include "domain/firmware/SymbolData.h"
+#include "elfapi/ElfApi.h"
+#include "settings/FirmwareImageFile.h"
 #include "settings/RecordConversion.h"
 
 namespace Tormel::Cli {
@@ -18,24 +24,31 @@ using Domain::Firmware::ElfEditor_TX330;
 using Domain::Firmware::ElfEditorResult;
 namespace fs = std::filesystem;
 
-// The file's values as the parameter editor takes them, back as a document.
-std::optional<AnyConfig> asWrittenToImage(const AnyConfig& file, Family family);
-
 namespace {
 
 // Images carry no unit name; the parameter editor for the RS485 family is the TX-910A's.
 constexpr int32_t kImageModuleType = 2;
 
-template <class Editor, class Fill>
-ElfEditorResult withImage(const std::string& path, bool store, Fill&& fill) {
+using AnyRecords = std::variant<Gui::Rs485Records, Gui::Tx330Records>;
+
+// Opens the image, lets `before` hand the editor records, loads the image (which overwrites only
+// the fields the image holds), lets `after` take or set records and, with `store`, stores them.
+// A store is always preceded by that load: it gives the editor the image's own values of what a
+// settings file does not carry (the bind type above all), and the store writes them back as
+// they were.
+template <class Editor, class Before, class After>
+ElfEditorResult withImage(const std::string& path, bool store, Before&& before, After&& after) {
     Editor editor;
     if (const auto r = editor.Init(); r != ElfEditorResult::Success) return r;
     editor.FileName(path);
     ElfEditorResult result = editor.Open();
     if (result == ElfEditorResult::Success) {
-        if (store) fill(editor);
-        result = store ? editor.Store() : editor.Load();
-        if (!store && result == ElfEditorResult::Success) fill(editor);
+        before(editor);
+        result = editor.Load();
+        if (result == ElfEditorResult::Success) {
+            after(editor);
+            if (store) result = editor.Store();
+        }
         const ElfEditorResult closed = editor.Close();
         if (result == ElfEditorResult::Success) result = closed;
     }
@@ -43,70 +56,200 @@ ElfEditorResult withImage(const std::string& path, bool store, Fill&& fill) {
     return result;
 }
 
-// The image's parameters as a settings document; nothing (and the reason on `out`) when the
-// image cannot be read or holds values a document cannot take.
-std::optional<AnyConfig> loadImage(const std::string& path, Family family, Output& out) {
+// The image's records. With `base` the editor starts from those, so every field the image does
+// not hold (for its family and version) keeps base's value.
+ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
+                            const AnyRecords* base = nullptr) {
     if (family == Family::Rs485) {
-        Gui::Rs485Records records;
-        const ElfEditorResult r = withImage<ElfEditor>(path, false, [&](ElfEditor& e) {
-            records.communication = e.CommunicationConfig();
-            records.nodeinfo = e.NodeinfoConfig();
-            records.protocol = e.ProtocolConfig();
+        Gui::Rs485Records r = base ? std::get<Gui::Rs485Records>(*base) : Gui::Rs485Records{};
+        const ElfEditorResult result = withImage<ElfEditor>(
+            path, false,
+            [&](ElfEditor& e) {
+                e.CommunicationConfig(r.communication);
+                e.NodeinfoConfig(r.nodeinfo);
+                e.ProtocolConfig(r.protocol);
+            },
+            [&](ElfEditor& e) {
+                r.communication = e.CommunicationConfig();
+                r.nodeinfo = e.NodeinfoConfig();
+                r.protocol = e.ProtocolConfig();
+                r.binding = e.BindingConfig();
+            });
+        records = r;
+        return result;
+    }
+    Gui::Tx330Records r = base ? std::get<Gui::Tx330Records>(*base) : Gui::Tx330Records{};
+    const ElfEditorResult result = withImage<ElfEditor_TX330>(
+        path, false,
+        [&](ElfEditor_TX330& e) {
+            e.CommunicationConfig(r.communication);
+            e.NodeinfoConfig(r.nodeinfo);
+        },
+        [&](ElfEditor_TX330& e) {
+            r.communication = e.CommunicationConfig();
+            r.nodeinfo = e.NodeinfoConfig();
         });
-        if (r != ElfEditorResult::Success) {
-            out.error(QStringLiteral("%1: %2").arg(
-                QString::fromStdString(path),
-                texts().getString(r == ElfEditorResult::ErrUnsupported ? Gui::Msg::FirmwareFileMismatch
-                                                                       : Gui::Msg::FirmwareVersionMismatch)));
-            return std::nullopt;
-        }
-        auto config =
-            Gui::rs485ConfigFromRecords(records, kImageModuleType, Gui::Msg::FirmwareVersionMismatch, false);
-        for (const QString& m : messages().take())
-            out.error(QString::fromStdString(path) + QStringLiteral(": ") + m);
-        if (!config) return std::nullopt;
-        config->setModelName(Gui::ApplicationConfig::kModelName);
-        return AnyConfig(*config);
-    }
-    Gui::Tx330Records records;
-    const ElfEditorResult r = withImage<ElfEditor_TX330>(path, false, [&](ElfEditor_TX330& e) {
-        records.communication = e.CommunicationConfig();
-        records.nodeinfo = e.NodeinfoConfig();
-        records.wireless = e.WirelessinfoConfig();
-        records.dido = e.DidoinfoConfig();
-    });
-    if (r != ElfEditorResult::Success) {
-        out.error(QStringLiteral("%1: %2").arg(
-            QString::fromStdString(path),
-            texts().getString(r == ElfEditorResult::ErrUnsupported ? Gui::Msg::FirmwareFileMismatch
-                                                                   : Gui::Msg::FirmwareVersionMismatch)));
-        return std::nullopt;
-    }
-    auto config = Gui::tx330ConfigFromRecords(records, Gui::Msg::FirmwareVersionMismatch);
-    for (const QString& m : messages().take())
-        out.error(QString::fromStdString(path) + QStringLiteral(": ") + m);
-    if (!config) return std::nullopt;
-    return AnyConfig(*config);
+    records = r;
+    return result;
 }
 
-ElfEditorResult storeImage(const std::string& path, const AnyConfig& file, Gui::AesKeyChoice choice) {
-    const Domain::Common::Nodeinfo noUnit{};
-    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
-        const auto records = Gui::rs485RecordsFromConfig(*rs485, kImageModuleType, noUnit, choice);
-        return withImage<ElfEditor>(path, true, [&](ElfEditor& e) {
-            e.CommunicationConfig(records.communication);
-            e.NodeinfoConfig(records.nodeinfo);
-            e.ProtocolConfig(records.protocol);
-        });
+// Records as a settings document; nothing (and the reason on `out`) when a value does not fit.
+std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& path, Output& out) {
+    std::optional<AnyConfig> document;
+    if (const auto* rs485 = std::get_if<Gui::Rs485Records>(&records)) {
+        auto config =
+            Gui::rs485ConfigFromRecords(*rs485, kImageModuleType, Gui::Msg::FirmwareVersionMismatch, false);
+        if (config) {
+            config->setModelName(Gui::ApplicationConfig::kModelName);
+            document = AnyConfig(*config);
+        }
+    } else {
+        auto config = Gui::tx330ConfigFromRecords(std::get<Gui::Tx330Records>(records),
+                                                  Gui::Msg::FirmwareVersionMismatch);
+        if (config) document = AnyConfig(*config);
     }
-    const auto records =
-        Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(file), noUnit, choice);
-    return withImage<ElfEditor_TX330>(path, true, [&](ElfEditor_TX330& e) {
-        e.CommunicationConfig(records.communication);
-        e.NodeinfoConfig(records.nodeinfo);
-        e.WirelessinfoConfig(records.wireless);
-        e.DidoinfoConfig(records.dido);
-    });
+    for (const QString& m : messages().take()) out.error(path + QStringLiteral(": ") + m);
+    return document;
+}
+
+void reportUnreadable(const QString& path, ElfEditorResult result, Output& out) {
+    out.error(QStringLiteral("%1: %2").arg(path, texts().getString(result == ElfEditorResult::ErrUnsupported
+                                                                       ? Gui::Msg::FirmwareFileMismatch
+                                                                       : Gui::Msg::FirmwareVersionMismatch)));
+}
+
+// The image's parameters as a settings document; nothing (and the reason on `out`) when the
+// image cannot be read or holds values a document cannot take.
+std::optional<AnyConfig> loadImage(const QString& path, Family family, Output& out) {
+    AnyRecords records;
+    const ElfEditorResult result = loadRecords(path.toStdString(), family, records);
+    if (result != ElfEditorResult::Success) {
+        reportUnreadable(path, result, out);
+        return std::nullopt;
+    }
+    return documentOf(records, path, out);
+}
+
+// What the patch stores: the file's records as a write to a unit of the family would send them,
+// with what the contact-I/O unit's settings file does not decide taken from the image itself.
+AnyRecords recordsToStore(const AnyConfig& file, Gui::AesKeyChoice choice, const AnyRecords& image) {
+    const Domain::Common::Nodeinfo noUnit{};
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file))
+        return Gui::rs485RecordsFromConfig(*rs485, kImageModuleType, noUnit, choice);
+    const auto& config = std::get<Gui::ApplicationConfig_TX330>(file);
+    Gui::Tx330Records r = Gui::tx330RecordsFromConfig(config, noUnit, choice);
+    const Gui::Tx330Records& own = std::get<Gui::Tx330Records>(image);
+    // A write to the unit never sends these; the image holds them all the same.
+    r.communication.IntfPort = own.communication.IntfPort;
+    r.nodeinfo.AutoParamSyncEnable = own.nodeinfo.AutoParamSyncEnable;
+    r.nodeinfo.ExtendedGroup =
+        config.m_extendedGroup == 1 || config.m_extendedGroup == 2
+            ? static_cast<Domain::Common::NodeinfoExtendedGroup>(config.m_extendedGroup)
+            : own.nodeinfo.ExtendedGroup;
+    return r;
+}
+
+// The raw value of a parameter symbol that a patch must leave as the image had it.
+struct KeptSymbol {
+    std::string name;
+    int32_t width;
+    uint64_t data = 0;
+};
+
+// Reads (or, with `write`, writes back) every symbol of `symbols`; false at the first symbol
+// that cannot be accessed.
+bool accessSymbols(const std::string& path, std::vector<KeptSymbol>& symbols, bool write) {
+    ElfApiHandle* handle = ElfApiInit();
+    if (handle == nullptr) return false;
+    bool ok = ElfApiOpen(handle, path.c_str()) == ELFAPI_OK;
+    if (ok) {
+        for (KeptSymbol& s : symbols) {
+            _ElfSymbolInfo info{s.name.c_str(), 0, s.width, write ? s.data : 0};
+            if ((write ? ElfApiSetSymbol(handle, &info) : ElfApiGetSymbol(handle, &info)) != ELFAPI_OK) {
+                ok = false;
+                break;
+            }
+            if (!write) s.data = info.data;
+        }
+        ok = ElfApiClose(handle) == ELFAPI_OK && ok;
+    }
+    ElfApiEnd(handle);
+    return ok;
+}
+
+// What a patch leaves untouched although the editor writes it on every store: the AES key
+// words, unless the key is to be changed; and the contact-I/O unit's interface port, which its
+// settings file does not carry and older images hold without the editor reading it.
+std::vector<KeptSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
+    std::vector<KeptSymbol> kept;
+    if (choice != Gui::AesKeyChoice::Change) {
+        for (int word = 1; word <= 16; ++word)
+            kept.push_back({"TormelParamsM$AESencryptKey" + std::to_string(word), 2, 0});
+    }
+    if (family == Family::Tx330) kept.push_back({"TormelParamsM$intfport", 1, 0});
+    return kept;
+}
+
+// Stores `records` into the image at `path` (a work copy) and puts the kept symbols back.
+ElfEditorResult storeImage(const std::string& path, const AnyRecords& records,
+                           std::vector<KeptSymbol>& kept) {
+    if (!accessSymbols(path, kept, false)) return ElfEditorResult::ErrUnknownSymbol;
+    ElfEditorResult result;
+    if (const auto* rs485 = std::get_if<Gui::Rs485Records>(&records)) {
+        // Not the binding record: the image's own bind type (from the load) is written back.
+        result = withImage<ElfEditor>(
+            path, true, [](ElfEditor&) {},
+            [&](ElfEditor& e) {
+                e.CommunicationConfig(rs485->communication);
+                e.NodeinfoConfig(rs485->nodeinfo);
+                e.ProtocolConfig(rs485->protocol);
+            });
+    } else {
+        const auto& tx330 = std::get<Gui::Tx330Records>(records);
+        result = withImage<ElfEditor_TX330>(
+            path, true, [](ElfEditor_TX330&) {},
+            [&](ElfEditor_TX330& e) {
+                auto communication = tx330.communication;
+                // The store needs an interface port it can encode; the image's own byte is put
+                // back below.
+                if (communication.IntfPort != 1 && communication.IntfPort != 2) communication.IntfPort = 1;
+                e.CommunicationConfig(communication);
+                e.NodeinfoConfig(tx330.nodeinfo);
+                e.WirelessinfoConfig(tx330.wireless);
+                e.DidoinfoConfig(tx330.dido);
+            });
+    }
+    if (result != ElfEditorResult::Success) return result;
+    return accessSymbols(path, kept, true) ? ElfEditorResult::Success : ElfEditorResult::ErrFileWrite;
+}
+
+// The firmware reports its AES switch from another symbol than the one it is set by, so a load
+// never shows what a store wrote there; the written symbol itself is read into `records`.
+bool readAesSwitch(const std::string& path, AnyRecords& records) {
+    std::vector<KeptSymbol> written{{"TormelParamsM$aesEncryptEnbl", 1, 0}};
+    if (!accessSymbols(path, written, false)) return false;
+    const auto value = Domain::Firmware::SymbolDataToAESEncryptEnable(written[0].data);
+    if (!value) return false;
+    std::visit([&](auto& r) { r.nodeinfo.AESEncryptEnable = *value; }, records);
+    return true;
+}
+
+QString storeFailureText(ElfEditorResult result) {
+    switch (result) {
+        case ElfEditorResult::ErrUnknownSymbol:
+            return QStringLiteral("the image lacks a parameter these settings need");
+        case ElfEditorResult::ErrOutOfRange:
+            return QStringLiteral("a value has no encoding in this image");
+        case ElfEditorResult::ErrUnsupported:
+            return texts().getString(Gui::Msg::FirmwareFileMismatch);
+        case ElfEditorResult::ErrFileOpen:
+        case ElfEditorResult::ErrFileRead:
+        case ElfEditorResult::ErrFileWrite:
+        case ElfEditorResult::ErrFileClose:
+            return QStringLiteral("the work copy could not be read or written");
+        default:
+            return QStringLiteral("editor result %1").arg(static_cast<int>(result));
+    }
 }
 
 int show(const QCommandLineParser& parser, Output& out) {
@@ -117,7 +260,7 @@ int show(const QCommandLineParser& parser, Output& out) {
     }
     const auto family = familyOption(parser, Family::Rs485, out);
     if (!family) return out.finish(kExitUsage);
-    const auto config = loadImage(pos[1].toStdString(), *family, out);
+    const auto config = loadImage(pos[1], *family, out);
     if (!config) return out.finish(kExitFileError);
     const QJsonObject fields = unitFieldsJson(*config);
     for (auto it = fields.begin(); it != fields.end(); ++it)
@@ -138,59 +281,92 @@ int patch(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitUsage);
     }
     const auto choice = keyOption == u"keep" ? Gui::AesKeyChoice::NotChange : Gui::AesKeyChoice::Change;
-    const fs::path image = pos[1].toStdString();
+    const QString imagePath = pos[1];
     const auto file = loadSettingsFile(pos[2], out);
     if (!file) return out.finish(kExitFileError);
-    // The record check the window's Set runs; no unit is connected, so not its AES part.
+    // The record check the window's Set runs; its AES part only when the file's key goes in.
+    const bool withKey = choice == Gui::AesKeyChoice::Change;
     const bool passed = std::holds_alternative<Gui::ApplicationConfig>(*file)
-                            ? std::get<Gui::ApplicationConfig>(*file).checkConfigData(true, false)
-                            : std::get<Gui::ApplicationConfig_TX330>(*file).checkConfigData(true, false);
+                            ? std::get<Gui::ApplicationConfig>(*file).checkConfigData(true, withKey)
+                            : std::get<Gui::ApplicationConfig_TX330>(*file).checkConfigData(true, withKey);
     if (!passed) {
         for (const QString& m : messages().take()) out.error(pos[2] + QStringLiteral(": ") + m);
         return out.finish(kExitFileError);
     }
     const Family family = familyOf(*file);
-    // The image must be one of this family before anything is touched.
-    const auto before = loadImage(image.string(), family, out);
-    if (!before) return out.finish(kExitFileError);
-    if (image.extension() == ".tmp") {
-        out.error(texts().getString(Gui::Msg::FirmwareWriteFailed));
+    // The image must be one of this family, and readable, before anything is touched.
+    AnyRecords original;
+    if (const auto r = loadRecords(imagePath.toStdString(), family, original);
+        r != ElfEditorResult::Success) {
+        reportUnreadable(imagePath, r, out);
         return out.finish(kExitFileError);
     }
-    fs::path base = image;
-    base.replace_extension();
-    const fs::path tmp = base.string() + ".tmp";
-    const fs::path bak = base.string() + ".bak";
-    std::error_code ec;
-    auto fail = [&](const QString& why) {
-        fs::remove(tmp, ec);
-        out.error(texts().getString(Gui::Msg::FirmwareWriteFailed) + QStringLiteral(" (") + why +
-                  QStringLiteral(")"));
+    if (!documentOf(original, imagePath, out)) return out.finish(kExitFileError);
+
+    const AnyRecords records = recordsToStore(*file, choice, original);
+    std::vector<KeptSymbol> kept = keptSymbols(family, choice);
+    ElfEditorResult stored = ElfEditorResult::Success;
+    const Gui::FirmwareReplaceResult replaced =
+        Gui::replaceFirmwareImage(imagePath, [&](const QString& workCopy) {
+            stored = storeImage(workCopy.toStdString(), records, kept);
+            return stored == ElfEditorResult::Success;
+        });
+    if (replaced != Gui::FirmwareReplaceResult::Success) {
+        const QString failed = texts().getString(Gui::Msg::FirmwareWriteFailed);
+        const Gui::FirmwareWorkFiles files = Gui::firmwareWorkFiles(imagePath);
+        switch (replaced) {
+            case Gui::FirmwareReplaceResult::NoImage:
+                out.error(imagePath + QStringLiteral(": no such image"));
+                return out.finish(kExitFileError);
+            case Gui::FirmwareReplaceResult::RefusedName:
+                out.error(failed +
+                          QStringLiteral(" (%1 is named like a work copy or a backup; rename it first)")
+                              .arg(imagePath));
+                return out.finish(kExitFileError);
+            case Gui::FirmwareReplaceResult::CopyFailed:
+                out.error(failed +
+                          QStringLiteral(" (the work copy %1 could not be made)").arg(files.workCopy));
+                break;
+            case Gui::FirmwareReplaceResult::StoreFailed:
+                out.error(failed + QStringLiteral(" (the parameters could not be stored: %1)")
+                                       .arg(storeFailureText(stored)));
+                break;
+            case Gui::FirmwareReplaceResult::BackupFailed:
+                out.error(failed + QStringLiteral(" (the backup %1 could not be made)").arg(files.backup));
+                break;
+            default:
+                out.error(failed + QStringLiteral(" (the image could not be replaced)"));
+                break;
+        }
+        out.error(imagePath + QStringLiteral(": the image was not changed"));
         return out.finish(kExitWriteFailed);
-    };
-    if (!fs::copy_file(image, tmp, fs::copy_options::overwrite_existing, ec))
-        return fail(QString::fromStdString(tmp.string() + ": " + ec.message()));
-    if (storeImage(tmp.string(), *file, choice) != ElfEditorResult::Success)
-        return fail(QStringLiteral("the parameters could not be stored"));
-    // What the patched image must hold: the file's values as the editor takes them.
+    }
+
+    // Through a link the file behind it was patched; that is the one to check. Loaded over the
+    // stored records, every field the image holds must come back as it was stored, and the kept
+    // symbols must hold what they held before.
+    const QString target = QFileInfo(imagePath).canonicalFilePath();
+    const fs::path bak = Gui::firmwareWorkFiles(target).backup.toStdString();
     Output quiet;
     quiet.json = true;
-    const auto expected = loadImage(tmp.string(), family, quiet);
-    if (!fs::copy_file(image, bak, fs::copy_options::overwrite_existing, ec))
-        return fail(QString::fromStdString(bak.string() + ": " + ec.message()));
-    // A rename in the same folder replaces the image in one step: never half an image.
-    fs::rename(tmp, image, ec);
-    if (ec) return fail(QString::fromStdString(image.string() + ": " + ec.message()));
-
-    const auto reloaded = loadImage(image.string(), family, quiet);
-    const AnyConfig& file0 = *file;
     std::vector<FieldDifference> mismatches;
-    if (!expected || !reloaded) {
+    AnyRecords reloaded;
+    std::vector<KeptSymbol> keptNow = kept;
+    const auto want = documentOf(records, target, quiet);
+    std::optional<AnyConfig> got;
+    if (loadRecords(target.toStdString(), family, reloaded, &records) == ElfEditorResult::Success &&
+        readAesSwitch(target.toStdString(), reloaded))
+        got = documentOf(reloaded, target, quiet);
+    if (!want || !got || !accessSymbols(target.toStdString(), keptNow, false)) {
         mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
     } else {
-        // Every field the image stores must read back as the file gives it.
-        const auto want = asWrittenToImage(file0, family);
-        mismatches = compareUnitFields(*reloaded, want ? *want : *expected);
+        mismatches = compareUnitFields(*got, *want);
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            if (keptNow[i].data != kept[i].data)
+                mismatches.push_back({QString::fromStdString(kept[i].name),
+                                      QString::number(keptNow[i].data, 16),
+                                      QString::number(kept[i].data, 16)});
+        }
     }
     QJsonArray list;
     for (const FieldDifference& d : mismatches) {
@@ -205,12 +381,19 @@ int patch(const QCommandLineParser& parser, Output& out) {
         for (const FieldDifference& d : mismatches)
             out.error(QStringLiteral("%1: image \"%2\", file \"%3\"").arg(d.element, d.unit, d.file));
         // Put the original back, in one step as well.
-        const fs::path restore = base.string() + ".restore";
-        if (fs::copy_file(bak, restore, fs::copy_options::overwrite_existing, ec))
+        std::error_code ec;
+        const fs::path image = target.toStdString();
+        fs::path restore = image;
+        restore += ".restore";
+        bool putBack = fs::copy_file(bak, restore, fs::copy_options::overwrite_existing, ec);
+        if (putBack) {
             fs::rename(restore, image, ec);
-        out.error(ec ? QStringLiteral("the original could not be put back; it is in ") +
-                           QString::fromStdString(bak)
-                     : QStringLiteral("verification failed; the original image was put back"));
+            putBack = !ec;
+        }
+        if (!putBack) fs::remove(restore, ec);
+        out.error(!putBack ? QStringLiteral("the original could not be put back; it is in ") +
+                                 QString::fromStdString(bak.string())
+                           : QStringLiteral("verification failed; the original image was put back"));
         return out.finish(kExitWriteFailed);
     }
     out.line(texts().getString(Gui::Msg::SettingCompleted) + QStringLiteral(" (backup: ") +
@@ -220,26 +403,6 @@ int patch(const QCommandLineParser& parser, Output& out) {
 }
 
 }  // namespace
-
-std::optional<AnyConfig> asWrittenToImage(const AnyConfig& file, Family family) {
-    const Domain::Common::Nodeinfo noUnit{};
-    if (family == Family::Rs485) {
-        const auto records = Gui::rs485RecordsFromConfig(
-            std::get<Gui::ApplicationConfig>(file), kImageModuleType, noUnit, Gui::AesKeyChoice::NotChange);
-        auto back =
-            Gui::rs485ConfigFromRecords(records, kImageModuleType, Gui::Msg::FirmwareVersionMismatch, false);
-        messages().take();
-        if (!back) return std::nullopt;
-        back->setModelName(Gui::ApplicationConfig::kModelName);
-        return AnyConfig(*back);
-    }
-    const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(file), noUnit,
-                                                     Gui::AesKeyChoice::NotChange);
-    auto back = Gui::tx330ConfigFromRecords(records, Gui::Msg::FirmwareVersionMismatch);
-    messages().take();
-    if (!back) return std::nullopt;
-    return AnyConfig(*back);
-}
 
 int runFirmware(const QStringList& args) {
     QCommandLineParser parser;

@@ -91,7 +91,15 @@ int runPorts(const QStringList& args) {
         const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             ::close(fd);
-            access = QStringLiteral("ok");
+            // A tty opens for anyone unless its holder asked for it alone; another program
+            // holding it open still makes it useless for a unit.
+            const QStringList holders = holdersOf(path);
+            if (holders.isEmpty()) {
+                access = QStringLiteral("ok");
+            } else {
+                access = QStringLiteral("busy");
+                detail = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+            }
         } else {
             const int error = errno;
             if (error == EACCES || error == EPERM) {

@@ -91,6 +91,14 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
             current->outcome = PortOutcome::Silent;
         }
     }
+    // A port that gave no usable answer while another program holds it open is that program's.
+    for (PortReport& r : tried) {
+        if (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage) continue;
+        const QStringList holders = holdersOf(r.port);
+        if (holders.isEmpty()) continue;
+        r.outcome = PortOutcome::Busy;
+        r.reason = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+    }
     if (result != CommandResult::ErrConnect && !Command::m_portName.empty()) {
         PortReport& r = reportFor(tried, Command::m_portName);
         r.outcome = PortOutcome::Answered;
@@ -178,26 +186,57 @@ QString permissionFix(const std::string& device) {
         .arg(group);
 }
 
+namespace {
+
+// The pty number of /dev/pts/<n>, or -1 for any other device.
+int ptyIndex(const fs::path& device) {
+    const std::string folder = device.parent_path().string();
+    const std::string name = device.filename().string();
+    if (folder != "/dev/pts" || name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) return -1;
+    return std::stoi(name);
+}
+
+// Whether the process in `procDir` holds the master side of pty `index`: the program on the
+// other end of the line (a terminal, or a simulated unit), not one competing for the port.
+bool holdsPtyMaster(const fs::path& procDir, int index) {
+    std::error_code ec;
+    for (fs::directory_iterator fd(procDir / "fd", ec), end; !ec && fd != end; fd.increment(ec)) {
+        std::error_code linkEc;
+        const fs::path target = fs::read_symlink(fd->path(), linkEc);
+        if (linkEc || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) continue;
+        std::ifstream info(procDir / "fdinfo" / fd->path().filename());
+        std::string line;
+        while (std::getline(info, line)) {
+            if (line.rfind("tty-index:", 0) == 0 && std::atoi(line.c_str() + 10) == index) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 QStringList holdersOf(const std::string& device) {
     QStringList holders;
     std::error_code ec;
     const fs::path target = fs::canonical(device, ec);
     if (ec) return holders;
+    const int pty = ptyIndex(target);
     const std::string self = std::to_string(::getpid());
     for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
         const std::string pid = it->path().filename().string();
         if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == self) continue;
         std::error_code fdEc;
-        for (fs::directory_iterator fd(it->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd;
+        bool holds = false;
+        for (fs::directory_iterator fd(it->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd && !holds;
              fd.increment(fdEc)) {
             std::error_code linkEc;
-            if (fs::read_symlink(fd->path(), linkEc) != target) continue;
-            std::string comm;
-            std::ifstream(it->path() / "comm") >> comm;
-            holders.append(
-                QStringLiteral("%1 (pid %2)").arg(QString::fromStdString(comm), QString::fromStdString(pid)));
-            break;
+            holds = fs::read_symlink(fd->path(), linkEc) == target;
         }
+        if (!holds || (pty >= 0 && holdsPtyMaster(it->path(), pty))) continue;
+        std::string comm;
+        std::ifstream(it->path() / "comm") >> comm;
+        holders.append(
+            QStringLiteral("%1 (pid %2)").arg(QString::fromStdString(comm), QString::fromStdString(pid)));
     }
     return holders;
 }

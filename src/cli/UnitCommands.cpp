@@ -300,7 +300,13 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
                                                                                    : QStringLiteral("init"));
 
     Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(Command::m_portName)));
+    // From here a Ctrl+C waits for the write's end; one that came before it means no write.
     g_writing = true;
+    if (g_interrupts.load() != 0) {
+        g_writing = false;
+        report.insert(QStringLiteral("interrupted"), true);
+        return finish(kExitWriteFailed, QStringLiteral("interrupted before the write; nothing written"));
+    }
     const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
     g_writing = false;
     report.insert(QStringLiteral("commandResult"), resultName(written));
@@ -450,6 +456,11 @@ int runWrite(const QStringList& args) {
             continue;
         }
         const QString port = outcome.report.value(QStringLiteral("port")).toString();
+        if (outcome.report.value(QStringLiteral("interrupted")).toBool()) {
+            std::printf("interrupted before writing to %s; nothing written\n",
+                        port.toLocal8Bit().constData());
+            break;
+        }
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
         const QString name = QStringLiteral("%1/%2-%3.json").arg(dir, stamp, QFileInfo(port).fileName());
         saveReport(name, outcome.report, out);

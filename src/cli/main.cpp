@@ -21,7 +21,7 @@ const char* const kUsage =
     "  firmware show IMAGE        the parameters stored in a firmware image\n"
     "  firmware patch IMAGE FILE.xml   store a settings file into a firmware image\n"
     "\n"
-    "Every command takes --help and --json.\n"
+    "Every command takes --help and --json. pelnix-cli --version prints the version.\n"
     "\n"
     "Exit codes:\n"
     "  0  success\n"
@@ -37,12 +37,17 @@ const char* const kUsage =
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelnix-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PELNIX_VERSION));
     Tormel::Gui::ToolkitOverride toolkit(Tormel::Cli::messages());
 
     QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args[1] == u"--help" || args[1] == u"-h" || args[1] == u"help") {
         std::fputs(kUsage, args.size() < 2 ? stderr : stdout);
         return args.size() < 2 ? Tormel::Cli::kExitUsage : Tormel::Cli::kExitOk;
+    }
+    if (args[1] == u"--version" || args[1] == u"-V" || args[1] == u"version") {
+        std::printf("pelnix-cli %s\n", PELNIX_VERSION);
+        return Tormel::Cli::kExitOk;
     }
     const QString command = args.takeAt(1);
     args[0] = QStringLiteral("pelnix-cli ") + command;

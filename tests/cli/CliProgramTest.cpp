@@ -16,10 +16,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
 
+#include "fixtures/FixtureImage.h"
 #include "support/SimPty.h"
 
 using namespace std::chrono_literals;
@@ -79,8 +81,15 @@ class CliTest : public ::testing::Test {
     }
     std::string File(const std::string& name) const { return m_root.Path() + "/" + name; }
 
-    // Runs the program with the shortened protocol waits; a run that outlives `within` is killed.
-    CliRun Cli(std::vector<std::string> args, bool asNobody = false, std::chrono::milliseconds within = 60s) {
+    // A started run: its PID and the read ends of its stdout and stderr.
+    struct Running {
+        pid_t pid = -1;
+        int out = -1;
+        int err = -1;
+    };
+
+    // Starts the program with the shortened protocol waits.
+    Running Start(std::vector<std::string> args, bool asNobody = false) {
         int out[2];
         int err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
@@ -103,15 +112,20 @@ class CliTest : public ::testing::Test {
         }
         ::close(out[1]);
         ::close(err[1]);
+        return {pid, out[0], err[0]};
+    }
+
+    // Collects a started run's output until it ends; a run that outlives `within` is killed.
+    static CliRun Finish(const Running& running, std::chrono::milliseconds within = 60s) {
         CliRun run;
         const auto deadline = std::chrono::steady_clock::now() + within;
-        pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+        pollfd fds[2] = {{running.out, POLLIN, 0}, {running.err, POLLIN, 0}};
         int open = 2;
         while (open > 0) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || ::poll(fds, 2, static_cast<int>(left.count())) <= 0) {
-                ::kill(pid, SIGKILL);
+                ::kill(running.pid, SIGKILL);
                 break;
             }
             for (int i = 0; i < 2; ++i) {
@@ -126,12 +140,18 @@ class CliTest : public ::testing::Test {
                 }
             }
         }
-        ::close(out[0]);
-        ::close(err[0]);
+        ::close(running.out);
+        ::close(running.err);
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        ::waitpid(running.pid, &status, 0);
         run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return run;
+    }
+
+    CliRun Cli(std::vector<std::string> args, bool asNobody = false, std::chrono::milliseconds within = 60s) {
+        const Running running = Start(std::move(args), asNobody);
+        if (running.pid < 0) return {};
+        return Finish(running, within);
     }
 
     TempFolder m_root;
@@ -162,6 +182,9 @@ TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {
         EXPECT_EQ(run.code, c.code) << c.args.size() << " " << run.err;
         EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
     }
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(std::regex_search(version.out, std::regex("^pelnix-cli [0-9]+\\.[0-9]+"))) << version.out;
     const CliRun help = Cli({"write", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--report"), std::string::npos);
@@ -276,6 +299,61 @@ TEST_F(CliTest, ScanTellsEachPortsOutcomeAndParallelPicksTheSameUnit) {
     EXPECT_EQ(outcomes.join(","), "silent,garbage,silent,answered");
 }
 
+// A production bench: each unit that appears is written and gets its own report; the next one
+// is taken only after the first's port has gone; Ctrl+C while waiting ends the run cleanly.
+TEST_F(CliTest, EachUnitWritesEveryUnitThatAppearsUntilInterrupted) {
+    const std::string file = File("bench.xml");
+    {
+        auto probe = Unit("probe");
+        ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    }
+    writeFile(file, replaced(readFile(file), "<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>42</IDOFFSET>"));
+    const std::string dir = File("reports");
+    auto reports = [&] {
+        std::vector<std::string> found;
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().extension() == ".json") found.push_back(it->path().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    auto waitFor = [](const std::function<bool()>& condition) {
+        for (auto deadline = std::chrono::steady_clock::now() + 20s;
+             std::chrono::steady_clock::now() < deadline;) {
+            if (condition()) return true;
+            ::poll(nullptr, 0, 20);
+        }
+        return condition();
+    };
+
+    auto first = Unit("bench1");
+    const std::string firstPort = first->PortPath();
+    const Running bench = Start({"write", file, "--each-unit", "--report-dir", dir});
+    ASSERT_GT(bench.pid, 0);
+    const bool firstWritten = waitFor([&] { return reports().size() == 1; });
+    EXPECT_TRUE(firstWritten);
+    if (firstWritten) {
+        EXPECT_EQ(first->State().rs485.idOffset, 42);
+    }
+    first.reset();  // unplugged: its port disappears
+    auto second = Unit("bench2");
+    EXPECT_TRUE(waitFor([&] { return reports().size() == 2; }));
+    EXPECT_EQ(second->State().rs485.idOffset, 42);
+
+    ::kill(bench.pid, SIGINT);
+    const CliRun run = Finish(bench, 20s);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("units written: 2, failed: 0"), std::string::npos) << run.out;
+    std::vector<std::string> ports;
+    for (const std::string& path : reports()) {
+        const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(path))).object();
+        EXPECT_EQ(r.value("result").toString(), "written") << path;
+        ports.push_back(r.value("port").toString().toStdString());
+    }
+    std::sort(ports.begin(), ports.end());
+    EXPECT_EQ(ports, (std::vector<std::string>{firstPort, second->PortPath()}));
+}
+
 TEST_F(CliTest, AnUnsupportedUnitGivesExitFour) {
     UnitState odd;
     odd.name = "SomethingElse 1.0";
@@ -304,6 +382,198 @@ TEST_F(CliTest, PortsNamesAPortThisUserMayNotOpenWithTheFix) {
     EXPECT_EQ(p.value("access").toString(), "permission denied");
     EXPECT_TRUE(p.value("virtual").toBool());
     EXPECT_TRUE(p.value("fix").toString().contains("usermod -aG")) << p.value("fix").toString().toStdString();
+}
+
+// Another program holding a port open (here `sleep` with the pty as its input) makes it busy,
+// named with its PID, in `ports` and in the scan; the simulated unit on the other end of each
+// pty does not count as a holder.
+TEST_F(CliTest, APortHeldByAnotherProgramIsBusyWithItsPid) {
+    auto held = Unit("held");
+    held->SilentOn("~");
+    auto free = Unit("free");
+    free->SilentOn("~");
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open(held->PortPath().c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(1);
+        ::execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(holder, 0);
+    const std::string device = fs::canonical(held->PortPath()).string();
+    // Wait until the child has the port open and is the program it execs.
+    bool holding = false;
+    for (auto deadline = std::chrono::steady_clock::now() + 5s;
+         !holding && std::chrono::steady_clock::now() < deadline;) {
+        std::error_code ec;
+        holding = fs::read_symlink("/proc/" + std::to_string(holder) + "/fd/0", ec) == device &&
+                  readFile("/proc/" + std::to_string(holder) + "/comm").rfind("sleep", 0) == 0;
+        if (!holding) ::poll(nullptr, 0, 10);
+    }
+    ASSERT_TRUE(holding);
+    const std::string pid = "pid " + std::to_string(holder);
+
+    const CliRun ports = Cli({"ports", "--json"});
+    const CliRun scan = Cli({"scan", "--json"});
+    const CliRun parallel = Cli({"scan", "--parallel", "--json"});
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+
+    ASSERT_EQ(ports.code, 0) << ports.err;
+    std::map<std::string, QJsonObject> byPort;
+    for (const auto& p : ports.json().value("ports").toArray())
+        byPort[p.toObject().value("path").toString().toStdString()] = p.toObject();
+    EXPECT_EQ(byPort[held->PortPath()].value("access").toString(), "busy");
+    EXPECT_TRUE(byPort[held->PortPath()].value("fix").toString().contains(QString::fromStdString(pid)))
+        << ports.out;
+    EXPECT_EQ(byPort[free->PortPath()].value("access").toString(), "ok");
+    for (const CliRun* run : {&scan, &parallel}) {
+        EXPECT_EQ(run->code, 3) << run->err;
+        std::map<std::string, QJsonObject> outcomes;
+        for (const auto& p : run->json().value("ports").toArray())
+            outcomes[p.toObject().value("port").toString().toStdString()] = p.toObject();
+        EXPECT_EQ(outcomes[held->PortPath()].value("outcome").toString(), "busy") << run->out;
+        EXPECT_TRUE(
+            outcomes[held->PortPath()].value("reason").toString().contains(QString::fromStdString(pid)));
+        EXPECT_EQ(outcomes[free->PortPath()].value("outcome").toString(), "silent");
+    }
+}
+
+// A settings file read from a simulated unit of the family, with `edits` applied.
+class CliFirmwareTest : public CliTest {
+  protected:
+    std::string SettingsFile(const char* family,
+                             const std::vector<std::pair<std::string, std::string>>& edits) {
+        auto unit = Unit(std::string("fw-") + family, std::string(family) == "tx330" ? Tx330() : UnitState{});
+        const std::string file = File(std::string(family) + "-fw.xml");
+        EXPECT_EQ(Cli({"read", "--family", family, "-o", file}).code, 0);
+        std::string text = readFile(file);
+        for (const auto& [from, to] : edits) text = replaced(text, from, to);
+        writeFile(file, text);
+        return file;
+    }
+    std::string Image(const std::string& fixture, const std::string& name) {
+        const std::string path = File(name);
+        fs::copy_file(pelnix::test::FixturePath(fixture), path);
+        return path;
+    }
+    static uint64_t Symbol(const std::string& image, const std::string& name, int width) {
+        return pelnix::test::Peek(pelnix::test::ReadBytes(image), "TormelParamsM$" + name, width);
+    }
+};
+
+// Patch, then show: the image holds the file's values, the bind type and the AES key words are
+// the image's own unless the key is to be changed, and the original is kept as ".bak".
+TEST_F(CliFirmwareTest, PatchThenShowGivesTheFilesValuesAndKeepsWhatTheFileDoesNotDecide) {
+    const std::string rs485 = SettingsFile("rs485", {{"<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>77</IDOFFSET>"},
+                                                     {"<BAUDRATE>2</BAUDRATE>", "<BAUDRATE>4</BAUDRATE>"}});
+    std::string keyed = replaced(readFile(rs485), "<AESENCRYPTENABLE>1<", "<AESENCRYPTENABLE>2<");
+    for (int i = 1; i <= 16; ++i) {
+        char key[8];
+        std::snprintf(key, sizeof key, "C0%02X", i);
+        keyed = replaced(
+            keyed, "<AESENCRYPTKEY" + std::to_string(i) + " />",
+            "<AESENCRYPTKEY" + std::to_string(i) + ">" + key + "</AESENCRYPTKEY" + std::to_string(i) + ">");
+    }
+    writeFile(File("keyed.xml"), keyed);
+    const std::string tx330 = SettingsFile(
+        "tx330", {{"<AWT>0</AWT>", "<AWT>12</AWT>"}, {"<BAUDRATE>2</BAUDRATE>", "<BAUDRATE>5</BAUDRATE>"}});
+
+    struct Case {
+        const char* fixture;
+        std::string file;
+        const char* family;
+        const char* aesKey;
+        std::vector<std::pair<const char*, const char*>> shown;
+        uint64_t key1;  // the first AES key word afterwards
+    } cases[] = {
+        {"rs485_v37.elf",
+         rs485,
+         "rs485",
+         "keep",
+         {{"IDOFFSET", "77"}, {"BAUDRATE", "4"}, {"BINDTYPE", "1"}},
+         0x0101},
+        {"rs485_v36.elf", rs485, "rs485", "keep", {{"IDOFFSET", "77"}, {"BAUDRATE", "4"}}, 0x0101},
+        {"rs485_v37.elf", File("keyed.xml"), "rs485", "change", {{"IDOFFSET", "77"}}, 0xC001},
+        {"rs485_v37.elf",
+         tx330,
+         "tx330",
+         "keep",
+         {{"AWT", "12"}, {"BAUDRATE", "5"}, {"INTFPORT", "0"}},
+         0x0101},
+        {"rs485_v36.elf", tx330, "tx330", "keep", {{"AWT", "12"}, {"BAUDRATE", "5"}}, 0x0101},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + " " + c.family + " " + c.aesKey);
+        const std::string image = Image(c.fixture, "image" + std::to_string(++n) + ".elf");
+        const std::string original = readFile(image);
+        const uint8_t bindType =
+            static_cast<uint8_t>(Symbol(image, "version", 1) >= 34 ? Symbol(image, "bindType", 1) : 0);
+        const CliRun patch = Cli({"firmware", "patch", image, c.file, "--aes-key", c.aesKey, "--json"});
+        ASSERT_EQ(patch.code, 0) << patch.err;
+        EXPECT_TRUE(patch.json().value("mismatches").toArray().isEmpty()) << patch.out;
+        EXPECT_EQ(readFile(File("image" + std::to_string(n) + ".bak")), original);
+        EXPECT_FALSE(fs::exists(File("image" + std::to_string(n) + ".tmp")));
+
+        const CliRun show = Cli({"firmware", "show", image, "--family", c.family, "--json"});
+        ASSERT_EQ(show.code, 0) << show.err;
+        const QJsonObject shown = show.json().value("parameters").toObject();
+        for (const auto& [element, value] : c.shown)
+            EXPECT_EQ(shown.value(element).toString().toStdString(), value) << element;
+        EXPECT_EQ(Symbol(image, "AESencryptKey1", 2), c.key1);
+        // The switch is set through a symbol the firmware never reports back.
+        EXPECT_EQ(Symbol(image, "aesEncryptEnbl", 1), c.key1 == 0x0101 ? 1u : 2u);
+        EXPECT_EQ(Symbol(image, "AESencryptKey16", 2), c.key1 == 0x0101 ? 0x1010u : 0xC010u);
+        if (bindType != 0) {
+            EXPECT_EQ(Symbol(image, "bindType", 1), bindType);
+        }
+        EXPECT_EQ(Symbol(image, "intfport", 1), 1u);
+    }
+}
+
+// Whatever stops a patch, the image stays byte for byte as it was and no work copy is left.
+TEST_F(CliFirmwareTest, AFailedPatchLeavesTheImageAsItWas) {
+    const std::string file = SettingsFile("rs485", {{"<IDOFFSET>0</IDOFFSET>", "<IDOFFSET>5</IDOFFSET>"}});
+    struct Case {
+        const char* name;
+        std::function<std::string()> prepare;  // returns the image path
+        int code;
+        const char* text;
+    } cases[] = {
+        {"damaged ELF",
+         [&] {
+             const std::string image = Image("rs485_v37.elf", "damaged.elf");
+             std::string bytes = readFile(image);
+             bytes.resize(bytes.size() / 3);
+             writeFile(image, bytes);
+             return image;
+         },
+         6, "damaged.elf"},
+        {"no interface port", [&] { return Image("rs485_v36_nointfport.elf", "nointf.elf"); }, 5,
+         "lacks a parameter"},
+        {"a folder where the backup goes",
+         [&] {
+             const std::string image = Image("rs485_v37.elf", "blocked.elf");
+             fs::create_directory(File("blocked.bak"));
+             writeFile(File("blocked.bak") + "/keep", "x");
+             return image;
+         },
+         5, "blocked.bak"},
+        {"named like a backup", [&] { return Image("rs485_v37.elf", "named.bak"); }, 6,
+         "work copy or a backup"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string image = c.prepare();
+        const std::string before = readFile(image);
+        const CliRun patch = Cli({"firmware", "patch", image, file});
+        EXPECT_EQ(patch.code, c.code) << patch.err;
+        EXPECT_NE(patch.err.find(c.text), std::string::npos) << patch.err;
+        EXPECT_EQ(readFile(image), before);
+        fs::path tmp = image;
+        EXPECT_FALSE(fs::exists(tmp.replace_extension(".tmp")));
+    }
 }
 
 }  // namespace

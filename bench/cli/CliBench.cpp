@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+// pelnix-cli as a technician runs it, timed as a whole process against simulated units on
+// pseudo-terminals. The scan: eight silent ports ahead of one unit, sequential against
+// parallel, both against one silent port alone. read, write and diff at the real timing against
+// the protocol's floor on the lines actually exchanged: the pause after each received line and
+// the delay of each reopen of the port.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/PtyServer.h"
+#include "sim/Rs485Unit.h"
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+using Pelnix::Sim::LogKind;
+using Pelnix::Sim::PtyServer;
+using Pelnix::Sim::PtyServerOptions;
+
+namespace {
+
+// The protocol's waits at the real timing.
+constexpr double kLinePauseMs = 100.0;
+constexpr double kReopenMs = 500.0;
+// The shortened waits of the scan runs: a silent port costs its read attempts, not seconds.
+constexpr const char* kScanTiming = "read=150,tries=2,pause=0,reopen=20,radio=20,reset=20";
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs pelnix-cli to its end with its output thrown away; returns the exit code and the time.
+int Run(std::vector<std::string> args, const char* timing, double& ms) {
+    std::fflush(stdout);
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (timing != nullptr) ::setenv("PELNIX_TIMING", timing, 1);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(PELNIX_CLI, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ms = Ms(Clock::now() - start);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int ReplyCount(const PtyServer& unit) {
+    const auto log = unit.Log();
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [](const auto& e) { return e.kind == LogKind::Reply; }));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    char pattern[] = "/tmp/pelnix-bench-cli-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) return 1;
+    const std::string root = pattern;
+    const std::string ports = root + "/rt/pelnix-config/ports";
+    fs::create_directories(ports);
+    for (const std::string& d : {root + "/rt", root + "/rt/pelnix-config", ports})
+        fs::permissions(d, fs::perms::owner_all, fs::perm_options::replace);
+    fs::create_directories(root + "/nosys");
+    ::setenv("XDG_RUNTIME_DIR", (root + "/rt").c_str(), 1);
+    ::setenv("PELNIX_SYSFS_TTY", (root + "/nosys").c_str(), 1);
+    ::setenv("LANG", "C", 1);
+
+    // The unit first in the list (the scan reaches it last), eight silent ports after it.
+    auto unit = std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
+                                            PtyServerOptions{ports, "a-unit", {}});
+    std::vector<std::unique_ptr<PtyServer>> silent;
+    for (int i = 1; i <= 8; ++i) {
+        silent.push_back(std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
+                                                     PtyServerOptions{ports, "s" + std::to_string(i), {}}));
+        Pelnix::Sim::Faults faults;
+        faults.silentOn.push_back("~");
+        silent.back()->SetFaults(faults);
+    }
+
+    std::vector<double> one, sequential, parallel;
+    for (int round = 0; round < rounds; ++round) {
+        double ms = 0;
+        if (Run({"scan", "--port", silent[0]->PortPath()}, kScanTiming, ms) != 3) return 2;
+        one.push_back(ms);
+        if (Run({"scan"}, kScanTiming, ms) != 0) return 2;
+        sequential.push_back(ms);
+        if (Run({"scan", "--parallel"}, kScanTiming, ms) != 0) return 2;
+        parallel.push_back(ms);
+    }
+    std::printf("scan, 8 silent ports ahead of one unit (%d rounds, %s)\n", rounds, kScanTiming);
+    std::printf("  one silent port alone   %8.1f ms\n", Median(one));
+    std::printf("  sequential scan         %8.1f ms\n", Median(sequential));
+    std::printf(
+        "  parallel scan           %8.1f ms  = %.2f x one silent port, %.1f x faster than sequential\n",
+        Median(parallel), Median(parallel) / Median(one), Median(sequential) / Median(parallel));
+    silent.clear();
+
+    // read, write and diff at the real timing, on the unit's port only.
+    const std::string file = root + "/unit.xml";
+    const std::string report = root + "/report.json";
+    std::vector<double> readRatio, writeRatio, diffRatio, readMs, writeMs, diffMs;
+    double readFloor = 0, writeFloor = 0, diffFloor = 0;
+    for (int round = 0; round < rounds; ++round) {
+        unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
+        double ms = 0;
+        unit->ClearLog();
+        if (Run({"read", "--port", unit->PortPath(), "-o", file}, nullptr, ms) != 0) return 3;
+        readFloor = ReplyCount(*unit) * kLinePauseMs;
+        readMs.push_back(ms);
+        readRatio.push_back(ms / readFloor);
+
+        unit->ClearLog();
+        if (Run({"diff", file, "--port", unit->PortPath()}, nullptr, ms) != 0) return 6;
+        diffFloor = ReplyCount(*unit) * kLinePauseMs;
+        diffMs.push_back(ms);
+        diffRatio.push_back(ms / diffFloor);
+
+        // A file that changes settings, the line among them (a reopen of the port).
+        std::string text = ReadFile(file);
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"<IDOFFSET>0<", "<IDOFFSET>77<"},
+                                       {"<BAUDRATE>2<", "<BAUDRATE>3<"}}) {
+            const auto at = text.find(from);
+            if (at == std::string::npos) return 4;
+            text.replace(at, from.size(), to);
+        }
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        if (Run({"write", file, "--port", unit->PortPath(), "--report", report}, nullptr, ms) != 0) return 5;
+        const QJsonArray dialogue = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(report)))
+                                        .object()
+                                        .value("dialogue")
+                                        .toArray();
+        int replies = 0, opened = 0;
+        for (const auto& e : dialogue) {
+            const QJsonObject o = e.toObject();
+            replies += o.value("kind") == QStringLiteral("reply");
+            opened += o.value("kind") == QStringLiteral("event") &&
+                      o.value("line").toString().startsWith("opened ");
+        }
+        writeFloor = replies * kLinePauseMs + std::max(0, opened - 1) * kReopenMs;
+        writeMs.push_back(ms);
+        writeRatio.push_back(ms / writeFloor);
+    }
+    auto show = [](const char* what, const std::vector<double>& wall, double floor,
+                   const std::vector<double>& ratio) {
+        std::printf("  %-6s %8.1f ms, floor %6.0f ms, ratio median %.4f, worst %.4f\n", what, Median(wall),
+                    floor, Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
+    };
+    std::printf("read, write and diff of an RS485 unit at the real timing (%d rounds)\n", rounds);
+    show("read", readMs, readFloor, readRatio);
+    show("write", writeMs, writeFloor, writeRatio);
+    show("diff", diffMs, diffFloor, diffRatio);
+    unit.reset();
+    fs::remove_all(root);
+    return 0;
+}

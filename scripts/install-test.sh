@@ -42,7 +42,7 @@ mapfile -t files < <(dpkg -L pelnix-config | while read -r f; do [ -f "$f" ] && 
 desktop-file-validate /usr/share/applications/pelnix-config.desktop
 appstreamcli validate --no-net --pedantic /usr/share/metainfo/io.github.pelnix.config.metainfo.xml >/dev/null ||
   appstreamcli validate --no-net /usr/share/metainfo/io.github.pelnix.config.metainfo.xml >/dev/null
-for page in pelnix-config pelnix-unit-sim; do
+for page in pelnix-config pelnix-cli pelnix-unit-sim; do
   [ -f "/usr/share/man/man1/$page.1.gz" ] || fail "no manual page for $page"
 done
 

@@ -32,15 +32,15 @@ QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const 
         text += QStringLiteral("(&") + letter.toUpper() + QLatin1Char(')');
     }
     QMenu* menu = bar.addMenu(text);
-    menu->setObjectName(QString::fromLatin1(objectName));
-    menu->menuAction()->setObjectName(QString::fromLatin1(objectName));
+    menu->setObjectName(QString::fromUtf8(objectName));
+    menu->menuAction()->setObjectName(QString::fromUtf8(objectName));
     return menu;
 }
 
 QAction* addMenuCommand(QWidget& window, QMenu& menu, const QString& text, const char* objectName,
                         const QKeySequence& shortcut) {
     QAction* action = menu.addAction(withMnemonic(text));
-    action->setObjectName(QString::fromLatin1(objectName));
+    action->setObjectName(QString::fromUtf8(objectName));
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WindowShortcut);

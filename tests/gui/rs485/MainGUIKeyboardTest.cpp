@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// The RS485 window from the keyboard: Alt shortcuts with the menus closed, Escape and Enter,
+// and a connect that is abandoned when the target changes while it runs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <memory>
+
+#include "domain/modem/Command.h"
+#include "gui/rs485/MainGUI.h"
+#include "gui/support/ToolkitRecorder.h"
+#include "settings/SettingsFile.h"
+#include "support/SimPty.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Tormel::Domain::Modem::Command;
+using Tormel::Gui::ConnectionState;
+using Tormel::Gui::MainGUI;
+
+class MainGUIKeyboardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        Tormel::Gui::overrideDefaultSettingsFilePath(m_dir.filePath(QStringLiteral("config.xml")));
+        qputenv("LC_ALL", "en_US.UTF-8");
+        m_saved = Command::Timing();
+        auto& t = Command::Timing();
+        t.ReadTimeout = 150ms;
+        t.Tries = 3;
+        t.LinePause = 2ms;
+        t.ReopenDelay = 20ms;
+        t.RadioChangeDelay = 2ms;
+        m_sim = std::make_unique<Pelnix::Test::SimPty>(Pelnix::Sim::UnitState{});
+        const std::string port = m_sim->PortPath();
+        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+        m_window = std::make_unique<MainGUI>();
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+    }
+    void TearDown() override {
+        m_window.reset();
+        Command::Timing() = m_saved;
+        Command::SetPortLister({});
+        Tormel::Gui::overrideDefaultSettingsFilePath({});
+        qunsetenv("LC_ALL");
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    bool waitIdle() {
+        auto* read = child<QPushButton>("btnConnectRead");
+        return QTest::qWaitFor([&] { return read->isEnabled(); }, 20000);
+    }
+
+    QTemporaryDir m_dir;
+    Tormel::Gui::RecordingToolkit m_tk;
+    Tormel::Gui::ToolkitOverride m_override{m_tk};
+    Tormel::Domain::Modem::CommandTiming m_saved;
+    std::unique_ptr<Pelnix::Test::SimPty> m_sim;
+    std::unique_ptr<MainGUI> m_window;
+};
+
+TEST_F(MainGUIKeyboardTest, AltLettersOpenTheMenus) {
+    const struct {
+        Qt::Key key;
+        const char* menu;
+    } menus[] = {{Qt::Key_F, "ファイルFToolStripMenuItem"}, {Qt::Key_E, "接続ToolStripMenuItem"}};
+    for (const auto& m : menus) {
+        SCOPED_TRACE(m.menu);
+        QTest::keyClick(m_window.get(), m.key, Qt::AltModifier);
+        auto* menu = m_window->findChild<QMenu*>(QString::fromUtf8(m.menu));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
+    }
+}
+
+TEST_F(MainGUIKeyboardTest, AltLettersRunMenuCommandsWithTheMenusClosed) {
+    // Alt+C connects without opening any menu; Alt+A then shows the About window.
+    QTest::keyClick(m_window.get(), Qt::Key_C, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_tk.boxes.empty(); }, 20000));
+    EXPECT_EQ(m_window->connectionState(), ConnectionState::Connected);
+    QTest::keyClick(m_window.get(), Qt::Key_A, Qt::AltModifier);
+    ASSERT_FALSE(m_tk.windows.empty());
+    EXPECT_EQ(m_tk.windows.back().ClassName, QStringLiteral("Tormel::Gui::AboutSoft"));
+}
+
+TEST_F(MainGUIKeyboardTest, EnterInATextBoxPressesNoButtonAndEscapeAsksBeforeLosingEdits) {
+    auto* offset = child<QLineEdit>("txtNodeIDOffset");
+    offset->setFocus();
+    offset->selectAll();
+    QTest::keyClicks(offset, QStringLiteral("77"));
+    QTest::keyClick(offset, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_tk.boxes.empty()) << "Enter must not have started a connect";
+    EXPECT_EQ(m_window->connectionState(), ConnectionState::Disconnected);
+
+    m_tk.windowAnswers.push_back(Tormel::Gui::DialogResult::Cancel);  // keep the window
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    EXPECT_EQ(m_tk.windows.size(), 1u) << "the unsaved-changes question";
+    EXPECT_TRUE(m_window->isVisible());
+}
+
+// A connect still running when the target turns to the firmware image is abandoned: its
+// completion must neither call the unit connected nor take its records.
+TEST_F(MainGUIKeyboardTest, AConnectOvertakenByATargetChangeCountsAsCancelled) {
+    child<QPushButton>("btnConnectRead")->click();
+    child<QComboBox>("cmbSetTarget")->setCurrentIndex(1);
+    ASSERT_TRUE(waitIdle());
+    QTest::qWait(50);  // a late completion would arrive through the event loop now
+    EXPECT_NE(m_window->connectionState(), ConnectionState::Connected);
+    EXPECT_TRUE(child<QLineEdit>("txtSoftwareName")->text().isEmpty());
+    for (const auto& box : m_tk.boxes) {
+        EXPECT_NE(box.Text, Tormel::Gui::StringTable().getString(Tormel::Gui::Msg::ConnectSucceeded));
+    }
+}
+
+}  // namespace

@@ -10,7 +10,9 @@
 //               same records. The requests the unit received must be the same in both.
 // A 1 ms timer runs on the event loop during every timed operation, in both arms, and keeps
 // its largest late firing: the longest time the loop could not answer.
-// Usage: bench_windows [rounds, default 5] [rs485-read|tx330-read|tx330-set ...]
+//   rs485-set   Set on MainGUI after a read against TormelApp::Write with the records the
+//               window handed its own controller.
+// Usage: bench_windows [rounds, default 5] [rs485-read|rs485-set|tx330-read|tx330-set ...]
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,6 +30,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,6 +143,13 @@ class StallProbe {
     double m_worst = 0;
 };
 
+template <class T>
+T* child(QWidget& window, const char* name) {
+    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    if (widget == nullptr) Fail(std::string("no control named ") + name);
+    return widget;
+}
+
 struct Timed {
     double ms = 0;
     double stallMs = 0;
@@ -158,11 +169,14 @@ struct Bench {
     }
 
     // Clicks `buttonName` and waits until the handler of the box that ends the operation has
-    // returned. The box must say `expected`.
-    Timed click(QWidget& window, const char* buttonName, Msg expected) {
+    // returned. The box must say `expected`. With `mayDoNothing`, a click that shows nothing
+    // and leaves the window idle (the command is not there yet) gives std::nullopt.
+    std::optional<Timed> click(QWidget& window, const char* buttonName, Msg expected,
+                               bool mayDoNothing = false) {
         auto* button = window.findChild<QPushButton*>(QString::fromLatin1(buttonName));
         if (button == nullptr || !button->isEnabled())
             Fail(std::string(buttonName) + " is not there or not enabled");
+        auto* idle = child<QPushButton>(window, "btnConnectRead");
         toolkit.clear();
         unit->ClearLog();
         Waiter waiter;
@@ -170,6 +184,11 @@ struct Bench {
         stall.start();
         const Clock::time_point start = Clock::now();
         QTest::mouseClick(button, Qt::LeftButton);
+        if (mayDoNothing && toolkit.boxes.empty() && idle->isEnabled()) {
+            stall.stop();
+            toolkit.afterBox = {};
+            return std::nullopt;
+        }
         const bool done = waiter.wait();
         Timed timed{Ms(waiter.end() - start), stall.stop(), unit->Requests()};
         toolkit.afterBox = {};
@@ -211,13 +230,6 @@ void showWindow(Window& window) {
     if (!QTest::qWaitForWindowExposed(&window)) Fail("the window was not shown");
 }
 
-template <class T>
-T* child(QWidget& window, const char* name) {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) Fail(std::string("no control named ") + name);
-    return widget;
-}
-
 // The edits of a full Set on the contact-I/O window: a terminal node on LoRa channel 30, every
 // contact setting away from the factory values, AES256 with a new key, and the line moved to
 // 19200 bit/s, parity Even, response delay 120 ms.
@@ -250,6 +262,18 @@ void editTx330Form(QWidget& w) {
     child<QLineEdit>(w, "textBox2")->setText(QStringLiteral("30"));
     child<QRadioButton>(w, "radioButton7")->setChecked(true);
     child<QLineEdit>(w, "txtDiFilt")->setText(QStringLiteral("2.3"));
+}
+
+// The edits of a full Set on the RS485 window: the line moved to 19200 bit/s, parity Even, two
+// stop bits, a node-ID offset, whitening on and the Modbus ASCII protocol preset.
+void editRs485Form(QWidget& w) {
+    auto* baud = child<QComboBox>(w, "cmbBaudrate");
+    baud->setCurrentIndex(baud->findText(QStringLiteral("19200bps")));
+    child<QComboBox>(w, "cmbParity")->setCurrentIndex(static_cast<int>(Parity::Even));
+    child<QComboBox>(w, "cmbStopBit")->setCurrentIndex(1);
+    child<QLineEdit>(w, "txtNodeIDOffset")->setText(QStringLiteral("1234"));
+    child<QCheckBox>(w, "chkWhitening")->setChecked(true);
+    child<QPushButton>(w, "btnModbusASCII")->click();
 }
 
 // The same settings as records, on top of what the controller read.
@@ -314,7 +338,7 @@ Timed windowRead(Bench& bench, std::unique_ptr<Window>* keep = nullptr) {
     bench.fresh();
     auto window = std::make_unique<Window>();
     showWindow(*window);
-    Timed timed = bench.click(*window, "btnConnectRead", Msg::ConnectSucceeded);
+    Timed timed = *bench.click(*window, "btnConnectRead", Msg::ConnectSucceeded);
     if (child<QLineEdit>(*window, "txtSoftwareName")->text().isEmpty()) Fail("the form was not filled");
     if (keep != nullptr) *keep = std::move(window);
     return timed;
@@ -338,7 +362,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     std::vector<std::string> parts;
     for (int i = 2; i < argc; ++i) parts.emplace_back(argv[i]);
-    if (parts.empty()) parts = {"rs485-read", "tx330-read", "tx330-set"};
+    if (parts.empty()) parts = {"rs485-read", "rs485-set", "tx330-read", "tx330-set"};
     auto wanted = [&](const char* part) {
         return std::find(parts.begin(), parts.end(), part) != parts.end();
     };
@@ -353,7 +377,7 @@ int main(int argc, char** argv) {
     Pelnix::Sim::PtyServerOptions options;
     options.folder = folder.string();
 
-    if (wanted("rs485-read")) {
+    if (wanted("rs485-read") || wanted("rs485-set")) {
         bench.factory = Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7");
         options.name = "rs485";
         Pelnix::Sim::PtyServer server(bench.factory, options);
@@ -361,27 +385,86 @@ int main(int argc, char** argv) {
         const std::string path = server.PortPath();
         Tormel::Domain::Modem::Command::SetPortLister([path] { return std::vector<std::string>{path}; });
         const Communication line = Tormel::Gui::MainGUI().getCommunicateConfigConvert();
-        Pair pair;
-        std::printf("RS485 unit 2.6, Get Values:\n");
-        for (int round = 0; round < rounds; ++round) {
-            Timed w, c;
-            // Alternate which arm goes first, so that a drift of the machine's load meets both.
-            for (int arm = 0; arm < 2; ++arm) {
-                if ((arm + round) % 2 == 0) {
-                    w = windowRead<Tormel::Gui::MainGUI>(bench);
-                } else {
-                    bench.fresh();
-                    QObject context;
-                    Tormel::Domain::App::TormelApp app(Tormel::Gui::qtDispatcher(&context));
-                    c = controllerRead(bench, app, line);
-                    app.Disconnect();
-                    app.End();
+        if (wanted("rs485-read")) {
+            Pair pair;
+            std::printf("RS485 unit 2.6, Get Values:\n");
+            for (int round = 0; round < rounds; ++round) {
+                Timed w, c;
+                // Alternate which arm goes first, so that a drift of the machine's load meets both.
+                for (int arm = 0; arm < 2; ++arm) {
+                    if ((arm + round) % 2 == 0) {
+                        w = windowRead<Tormel::Gui::MainGUI>(bench);
+                    } else {
+                        bench.fresh();
+                        QObject context;
+                        Tormel::Domain::App::TormelApp app(Tormel::Gui::qtDispatcher(&context));
+                        c = controllerRead(bench, app, line);
+                        app.Disconnect();
+                        app.End();
+                    }
                 }
+                pair.add(w, c, "read");
             }
-            pair.add(w, c, "read");
+            pair.report("RS485 window, Get Values (click to form filled) against TormelApp::ConnectAndRead",
+                        1.02);
         }
-        pair.report("RS485 window, Get Values (click to form filled) against TormelApp::ConnectAndRead",
-                    1.02);
+        if (wanted("rs485-set")) {
+            using Tormel::Domain::App::TormelApp;
+            using Tormel::Gui::MainGUI;
+            // What the window handed its controller for the write; the controller alone writes
+            // the same records. The first round starts with the window for that reason.
+            struct Records {
+                Communication comm;
+                Nodeinfo node;
+                Protocol prot;
+                Binding bind;
+            };
+            std::optional<Records> written;
+            bool pending = false;
+            Pair pair;
+            std::printf("RS485 unit 2.6, full Set after a read:\n");
+            for (int round = 0; round < rounds && !pending; ++round) {
+                Timed w, c;
+                for (int arm = 0; arm < 2 && !pending; ++arm) {
+                    if ((arm + round) % 2 == 0) {
+                        std::unique_ptr<MainGUI> window;
+                        windowRead<MainGUI>(bench, &window);
+                        editRs485Form(*window);
+                        const std::optional<Timed> timed =
+                            bench.click(*window, "btnSetting", Msg::SettingCompleted, true);
+                        if (!timed) {
+                            pending = true;
+                            break;
+                        }
+                        w = *timed;
+                        TormelApp& inner = window->app();
+                        written = Records{inner.CommunicationConfig(), inner.NodeinfoConfig(),
+                                          inner.ProtocolConfig(), inner.BindingConfig()};
+                    } else {
+                        bench.fresh();
+                        QObject context;
+                        TormelApp app(Tormel::Gui::qtDispatcher(&context));
+                        controllerRead(bench, app, line);
+                        app.CommunicationConfig(written->comm);
+                        app.NodeinfoConfig(written->node);
+                        app.ProtocolConfig(written->prot);
+                        app.BindingConfig(written->bind);
+                        c = bench.controllerOperation(app, [&](auto handler) {
+                            if (app.Write(handler) != Tormel::Domain::App::AppResult::Pendding)
+                                Fail("Write did not start");
+                        });
+                        app.Disconnect();
+                        app.End();
+                    }
+                }
+                if (!pending) pair.add(w, c, "set");
+            }
+            if (pending) {
+                std::printf("RS485 window, Set: pending (Set on MainGUI starts no write yet)\n");
+            } else {
+                pair.report("RS485 window, Set (click to completion handled) against TormelApp::Write", 1.02);
+            }
+        }
         bench.unit = nullptr;
     }
 
@@ -439,7 +522,7 @@ int main(int argc, char** argv) {
                         std::unique_ptr<MainGUI_TX_330> window;
                         windowRead<MainGUI_TX_330>(bench, &window);
                         editTx330Form(*window);
-                        w = bench.click(*window, "btnSetting", Msg::SettingCompleted);
+                        w = *bench.click(*window, "btnSetting", Msg::SettingCompleted);
                     } else {
                         bench.fresh();
                         QObject context;

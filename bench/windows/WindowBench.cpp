@@ -367,6 +367,21 @@ int main(int argc, char** argv) {
         return std::find(parts.begin(), parts.end(), part) != parts.end();
     };
 
+    {
+        // The probe must see a stall it is shown: block the loop for 30 ms once.
+        StallProbe probe;
+        Waiter waiter;
+        probe.start();
+        QTimer::singleShot(20, [] {
+            const Clock::time_point until = Clock::now() + 30ms;
+            while (Clock::now() < until) {
+            }
+        });
+        QTimer::singleShot(100, [&waiter] { waiter.finish(); });
+        waiter.wait();
+        std::printf("stall probe check: a 30 ms block of the loop reads as %.1f ms\n", probe.stop());
+    }
+
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("pelnix-bench-windows-" + std::to_string(getpid()));
     fs::create_directories(folder);

@@ -2,7 +2,6 @@
 #include "settings/ApplicationConfig.h"
 
 #include "settings/ErrCheck.h"
-#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 
@@ -23,27 +22,13 @@ const QString kNonZero = QStringLiteral("123456789");
 
 std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
-    t.push_back(textField<AC>(
-        QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
+    AC::appendVersionRow(t);
     t.push_back(INT_FIELD("TYPE", m_moduletype, 0));
-    t.push_back(INT_FIELD("TARGET", m_target, 0));
-    t.push_back(INT_FIELD("TABSELECT", m_tabSelect, 0));
-    t.push_back(INT_FIELD("BAUDRATE", m_baudrate, 0));
-    t.push_back(INT_FIELD("DATABITS", m_databits, 0));
-    t.push_back(INT_FIELD("PARITY", m_parity, 0));
-    t.push_back(INT_FIELD("STOPBITS", m_stopbits, 0));
-    t.push_back(INT_FIELD("AWT", m_awt, 0));
-    t.push_back(INT_FIELD("INTFPORT", m_intfport, 0));
-    t.push_back(INT_FIELD("FLOWCTRL", m_flowctrl, 0));
+    AC::appendSerialLineRows(t);
     t.push_back(TEXT_FIELD("IDOFFSET", m_IdOffset));
-    t.push_back(INT_FIELD("EXTENDEDGROUP", m_extendedGroup, 1));
-    t.push_back(INT_FIELD("AESENCRYPTENABLE", m_aesEncryptEnable, 1));
-    t.push_back(INT_FIELD("ENCRYPTTYPE", m_aesEncryptType, 1));
+    AC::appendAesModeRows(t);
     t.push_back(INT_FIELD("WHITENING", m_WhiteningEnable, 0));
-    for (int i = 0; i < 16; ++i) {
-        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1),
-                                  [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
-    }
+    AC::appendAesKeyRows(t);
     t.push_back(INT_FIELD("ENCRYPTENABLE", m_encryptEnable, 0));
     for (int i = 0; i < 8; ++i) {
         t.push_back(textField<AC>(numbered("ENCRYPTKEY", i + 1),
@@ -93,19 +78,12 @@ std::vector<Field<AC>> buildTable() {
     }
     t.push_back(INT_FIELD("DEV-MODE", m_devMode, 0));
     t.push_back(INT_FIELD("DEV-MODE2", m_devMode2, 0));
-    t.push_back(TEXT_FIELD("MODEL", m_model));
-    t.push_back(textField<AC>(
-        QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
+    AC::appendStampRows(t);
     return t;
 }
 
 #undef INT_FIELD
 #undef TEXT_FIELD
-
-bool inRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
-
-// A key word must have at least four characters, the first four hex digits.
-bool keyWordOk(const QString& word) { return ErrCheck::checkStrFourth(word, kHex, kHex, kHex, kHex); }
 
 bool isCommandCharOrZero(const QString& code, bool zero) {
     return zero ? (code == u"0" || code == u"00") : (code == u"7e" || code == u"7E");
@@ -130,10 +108,7 @@ const std::vector<Field<AC>>& ApplicationConfig::xmlTable() {
 }
 
 ApplicationConfig::ApplicationConfig()
-    : m_com(std::make_shared<Communication>()),
-      m_node(std::make_shared<Nodeinfo>()),
-      m_prot(std::make_shared<Protocol>()),
-      m_range(std::make_shared<NumRange>()) {
+    : UnitDocument(1, 5), m_prot(std::make_shared<Protocol>()), m_range(std::make_shared<NumRange>()) {
     for (auto& list : m_rangeList) {
         list = std::make_shared<QStringList>();
     }
@@ -142,12 +117,7 @@ ApplicationConfig::ApplicationConfig()
 
 void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
                                       std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range) {
-    if (com) {
-        m_com = std::move(com);
-    }
-    if (node) {
-        m_node = std::move(node);
-    }
+    attachHolders(std::move(com), std::move(node));
     if (prot) {
         m_prot = std::move(prot);
     }
@@ -157,26 +127,12 @@ void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::s
 }
 
 void ApplicationConfig::setConfigData() {
-    const Communication& com = *m_com;
-    m_version = com.getVersion();
-    m_moduletype = com.getModuleType();
-    m_baudrate = com.getBaudRate();
-    m_databits = com.getDataBits();
-    m_parity = com.getParity();
-    m_stopbits = com.getStopBits();
-    m_awt = com.getAwt();
-    m_intfport = com.getIntfPort();
-    m_flowctrl = com.getFlowControl();
+    copySharedHolders(kModelName);
+    m_moduletype = m_com->getModuleType();
 
     const Nodeinfo& node = *m_node;
     m_IdOffset = node.getIdOffset();
     m_WhiteningEnable = static_cast<int32_t>(node.getWhiteningEnable());
-    m_extendedGroup = node.getExtendedGroup();
-    m_aesEncryptEnable = node.getAESEncryptEnable();
-    m_aesEncryptType = node.getAESEncryptType();
-    for (int i = 0; i < 16; ++i) {
-        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
-    }
     m_encryptEnable = node.getEncryptEnable();
     for (int i = 0; i < 8; ++i) {
         m_encryptKey[i] = node.getEncryptKey(i + 1);
@@ -220,22 +176,9 @@ void ApplicationConfig::setConfigData() {
         m_unit[unit - 1] = range.getUnit(unit);
     }
 
-    m_model = kModelName;
-    m_fileVersion = m_st.getString(5);
-    if (m_fileVersion.isNull()) {
-        m_fileVersion = emptyText();  // English: written as an empty element
-    }
-
     m_preText.clear();
     for (int row = 1; row <= kBindingRows; ++row) {
         m_preText.append(range.getCmbText(row));
-    }
-}
-
-void ApplicationConfig::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
-    if (errMsgFlg) {
-        toolkit().messageBox(m_st.getString(id), m_st.getString(1), MessageBoxButtons::OK,
-                             MessageBoxIcon::Error, parent);
     }
 }
 
@@ -280,13 +223,8 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
             if (!inRange(m_aesEncryptType, 1, 2)) {
                 return false;
             }
-            if (m_aesEncryptEnable == 2 && m_node->getASEKeySetEnable() == 2) {
-                const int words = m_aesEncryptType == 2 ? 16 : 8;
-                for (int i = 0; i < words; ++i) {
-                    if (!keyWordOk(m_aesEncryptKey[i])) {
-                        return fail(17);
-                    }
-                }
+            if (!aesKeyWordsOk()) {
+                return fail(17);
             }
         }
     }
@@ -515,10 +453,8 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4) {
         return false;
     }
-    for (const QString& word : m_aesEncryptKey) {
-        if (word.size() > 4) {
-            return false;
-        }
+    if (!aesKeyWordsFitForm()) {
+        return false;
     }
     for (const QString& word : m_encryptKey) {
         if (word.size() > 4) {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ApplicationConfig.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "settings/ErrCheck.h"
 
 namespace Tormel::Gui {
@@ -87,6 +90,30 @@ std::vector<Field<AC>> buildTable() {
 
 bool isCommandCharOrZero(const QString& code, bool zero) {
     return zero ? (code == u"0" || code == u"00") : (code == u"7e" || code == u"7E");
+}
+
+// The codes of one packet format may be neither the command character "~" (7E) nor 0, and
+// start and end must differ, or the unit could not find a packet. The message of the first
+// fault, start and end alternating: the command character is looked for before 0.
+std::optional<int32_t> packetCodeFault(const QString& start, const QString& end, int32_t startMsg,
+                                       int32_t endMsg) {
+    if (start == end) {
+        return endMsg;
+    }
+    for (bool zero : {false, true}) {
+        if (isCommandCharOrZero(start, zero)) {
+            return startMsg;
+        }
+        if (isCommandCharOrZero(end, zero)) {
+            return endMsg;
+        }
+    }
+    return std::nullopt;
+}
+
+template <class Texts>
+bool allFit(const Texts& texts, qsizetype width) {
+    return std::all_of(texts.begin(), texts.end(), [width](const QString& t) { return t.size() <= width; });
 }
 
 // Address offset of the packet start: one digit, or two digits without a leading zero.
@@ -273,111 +300,59 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         return false;
     }
 
-    if (m_pStartCode.isEmpty()) {
-        return fail(40);
+    // Each format's start code, end code and offset, with the message that names the box.
+    struct PacketText {
+        const QString& text;
+        bool isOffset;
+        int32_t msg;
+    };
+    const PacketText packetTexts[] = {{m_pStartCode, false, 40},  {m_pEndCode, false, 41},
+                                      {m_pOffset, true, 42},      {m_pStartCode2nd, false, 43},
+                                      {m_pEndCode2nd, false, 44}, {m_pOffset2nd, true, 45}};
+    for (const PacketText& p : packetTexts) {
+        if (p.text.isEmpty()) {
+            return fail(p.msg);
+        }
     }
-    if (m_pEndCode.isEmpty()) {
-        return fail(41);
+    if (auto msg = packetCodeFault(m_pStartCode, m_pEndCode, 40, 41)) {
+        return fail(*msg);
     }
-    if (m_pOffset.isEmpty()) {
-        return fail(42);
+    if (auto msg = packetCodeFault(m_pStartCode2nd, m_pEndCode2nd, 43, 44)) {
+        return fail(*msg);
     }
-    if (m_pStartCode2nd.isEmpty()) {
-        return fail(43);
-    }
-    if (m_pEndCode2nd.isEmpty()) {
-        return fail(44);
-    }
-    if (m_pOffset2nd.isEmpty()) {
-        return fail(45);
-    }
-
-    // The codes may be neither the command character "~" (7E) nor 0, and start and end must
-    // differ, or the unit could not find a packet.
-    if (m_pStartCode == m_pEndCode) {
-        return fail(41);
-    }
-    if (isCommandCharOrZero(m_pStartCode, false)) {
-        return fail(40);
-    }
-    if (isCommandCharOrZero(m_pEndCode, false)) {
-        return fail(41);
-    }
-    if (isCommandCharOrZero(m_pStartCode, true)) {
-        return fail(40);
-    }
-    if (isCommandCharOrZero(m_pEndCode, true)) {
-        return fail(41);
-    }
-
-    if (m_pStartCode2nd == m_pEndCode2nd) {
-        return fail(44);
-    }
-    if (isCommandCharOrZero(m_pStartCode2nd, false)) {
-        return fail(43);
-    }
-    if (isCommandCharOrZero(m_pEndCode2nd, false)) {
-        return fail(44);
-    }
-    if (isCommandCharOrZero(m_pStartCode2nd, true)) {
-        return fail(43);
-    }
-    if (isCommandCharOrZero(m_pEndCode2nd, true)) {
-        return fail(44);
-    }
-
-    if (!ErrCheck::checkStrDouble(m_pStartCode, kHex, kHex)) {
-        return fail(40);
-    }
-    if (!ErrCheck::checkStrDouble(m_pEndCode, kHex, kHex)) {
-        return fail(41);
-    }
-    if (!ErrCheck::checkStrSingle(m_pOffset, kDigits)) {
-        return fail(42);
-    }
-    if (!ErrCheck::checkStrDouble(m_pStartCode2nd, kHex, kHex)) {
-        return fail(43);
-    }
-    if (!ErrCheck::checkStrDouble(m_pEndCode2nd, kHex, kHex)) {
-        return fail(44);
-    }
-    if (!ErrCheck::checkStrSingle(m_pOffset2nd, kDigits)) {
-        return fail(45);
+    for (const PacketText& p : packetTexts) {
+        if (p.isOffset ? !ErrCheck::checkStrSingle(p.text, kDigits)
+                       : !ErrCheck::checkStrDouble(p.text, kHex, kHex)) {
+            return fail(p.msg);
+        }
     }
 
     if (!inRange(m_deviEnable, 1, 3)) {
         return false;
     }
-    if (m_sOffset.isEmpty()) {
-        return fail(47);
-    }
-    if (m_sLength.isEmpty()) {
-        return fail(48);
-    }
-    if (!inRange(m_sForm, 0, 3)) {
+    // Where each format's packet carries the destination address; the length message follows
+    // the offset message.
+    auto addressOk = [&](const QString& offset, const QString& length, int32_t form, int32_t offsetMsg) {
+        if (offset.isEmpty()) {
+            return fail(offsetMsg);
+        }
+        if (length.isEmpty()) {
+            return fail(offsetMsg + 1);
+        }
+        if (!inRange(form, 0, 3)) {
+            return false;
+        }
+        if (!addressOffsetOk(offset)) {
+            return fail(offsetMsg);
+        }
+        if (!ErrCheck::checkStrSingle(length, QStringLiteral("0123456"))) {
+            return fail(offsetMsg + 1);
+        }
+        return true;
+    };
+    if (!addressOk(m_sOffset, m_sLength, m_sForm, 47) ||
+        !addressOk(m_sOffset2nd, m_sLength2nd, m_sForm2nd, 49)) {
         return false;
-    }
-    if (!addressOffsetOk(m_sOffset)) {
-        return fail(47);
-    }
-    if (!ErrCheck::checkStrSingle(m_sLength, QStringLiteral("0123456"))) {
-        return fail(48);
-    }
-
-    if (m_sOffset2nd.isEmpty()) {
-        return fail(49);
-    }
-    if (m_sLength2nd.isEmpty()) {
-        return fail(50);
-    }
-    if (!inRange(m_sForm2nd, 0, 3)) {
-        return false;
-    }
-    if (!addressOffsetOk(m_sOffset2nd)) {
-        return fail(49);
-    }
-    if (!ErrCheck::checkStrSingle(m_sLength2nd, QStringLiteral("0123456"))) {
-        return fail(50);
     }
 
     if (m_bcastAddr.isEmpty()) {
@@ -453,25 +428,7 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4) {
         return false;
     }
-    if (!aesKeyWordsFitForm()) {
-        return false;
-    }
-    for (const QString& word : m_encryptKey) {
-        if (word.size() > 4) {
-            return false;
-        }
-    }
-    for (const QString& id : m_modem) {
-        if (id.size() > 2) {
-            return false;
-        }
-    }
-    for (const QString& id : m_unit) {
-        if (id.size() > 2) {
-            return false;
-        }
-    }
-    return true;
+    return aesKeyWordsFitForm() && allFit(m_encryptKey, 4) && allFit(m_modem, 2) && allFit(m_unit, 2);
 }
 
 bool ApplicationConfig::checkSettingToolData(bool errMsgFlg, QWidget* parent) const {

@@ -98,67 +98,44 @@ bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWi
     if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
         return false;
     }
-    if (!inRange(m_baudrate, 0, 7)) {
-        return fail(20);
-    }
-    if (!inRange(m_databits, 0, 1)) {
-        return fail(21);
-    }
-    if (!inRange(m_parity, 0, 2)) {
-        return fail(22);
-    }
-    if (!inRange(m_stopbits, 0, 1)) {
-        return fail(23);
-    }
-    if (!inRange(m_intfport, 0, 1)) {
-        return false;
-    }
-    if (!inRange(m_awt, 0, 25)) {
-        return fail(24);
-    }
-    if (!inRange(m_flowctrl, 0, 2)) {
-        return false;
-    }
-    if (!inRange(m_ChMode, 0, 1)) {
-        return fail(25);
-    }
-    if (!inRange(m_OpMode, 0, 1)) {
-        return fail(26);
-    }
     // LoRa on the low band uses channels 24 to 37; every other combination 33 to 60.
-    if (m_ChMode == 0 && m_OpMode == 1 ? !inRange(m_Ch, 24, 37) : !inRange(m_Ch, 33, 60)) {
-        return fail(27);
-    }
-    if (!inRange(m_NodeId, 0, 99)) {
-        return fail(28);
-    }
-    if (!inRange(m_GrpId, 0, 65534)) {
-        return fail(29);
-    }
-    for (int32_t bind : {m_Do1Bind, m_Do2Bind, m_Do3Bind}) {
-        if (!inRange(bind, 0, 2)) {
-            return fail(30);
+    const bool lowBandLoRa = m_ChMode == 0 && m_OpMode == 1;
+    // In the form's order; message 0 refuses without a message.
+    struct Rule {
+        int32_t value;
+        int32_t lo;
+        int32_t hi;
+        int32_t msg;
+    };
+    const Rule rules[] = {
+        {m_baudrate, 0, 7, 20},
+        {m_databits, 0, 1, 21},
+        {m_parity, 0, 2, 22},
+        {m_stopbits, 0, 1, 23},
+        {m_intfport, 0, 1, 0},
+        {m_awt, 0, 25, 24},
+        {m_flowctrl, 0, 2, 0},
+        {m_ChMode, 0, 1, 25},
+        {m_OpMode, 0, 1, 26},
+        {m_Ch, lowBandLoRa ? 24 : 33, lowBandLoRa ? 37 : 60, 27},
+        {m_NodeId, 0, 99, 28},
+        {m_GrpId, 0, 65534, 29},
+        {m_Do1Bind, 0, 2, 30},
+        {m_Do2Bind, 0, 2, 30},
+        {m_Do3Bind, 0, 2, 30},
+        {m_Do1Invert, 0, 1, 31},
+        {m_Do2Invert, 0, 1, 31},
+        {m_Do3Invert, 0, 1, 31},
+        {m_DoOffDelay, 0, 1200, 32},
+        {m_DoOnDelay, 0, 1200, 33},
+        {m_DoKeepTime == 0 ? 30 : m_DoKeepTime, 30, 3600, 34},  // 0 keeps the output without a timer
+        {m_DoKeepSig, 0, 1, 35},
+        {m_DoDiDelay, 0, 100, 36},
+    };
+    for (const Rule& r : rules) {
+        if (!inRange(r.value, r.lo, r.hi)) {
+            return r.msg == 0 ? false : fail(r.msg);
         }
-    }
-    for (int32_t invert : {m_Do1Invert, m_Do2Invert, m_Do3Invert}) {
-        if (!inRange(invert, 0, 1)) {
-            return fail(31);
-        }
-    }
-    if (!inRange(m_DoOffDelay, 0, 1200)) {
-        return fail(32);
-    }
-    if (!inRange(m_DoOnDelay, 0, 1200)) {
-        return fail(33);
-    }
-    if (m_DoKeepTime != 0 && !inRange(m_DoKeepTime, 30, 3600)) {
-        return fail(34);
-    }
-    if (!inRange(m_DoKeepSig, 0, 1)) {
-        return fail(35);
-    }
-    if (!inRange(m_DoDiDelay, 0, 100)) {
-        return fail(36);
     }
 
     if (aesEnFlg) {

@@ -12,6 +12,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QStringList>
+#include <utility>
 
 namespace Tormel::Gui {
 
@@ -57,6 +58,20 @@ QString defaultSuffix(const QString& filter) {
     return suffix;
 }
 
+QMessageBox::Icon qtIcon(MessageBoxIcon icon) {
+    static constexpr std::pair<MessageBoxIcon, QMessageBox::Icon> kIcons[] = {
+        {MessageBoxIcon::Information, QMessageBox::Information},
+        {MessageBoxIcon::Warning, QMessageBox::Warning},
+        {MessageBoxIcon::Error, QMessageBox::Critical},
+        {MessageBoxIcon::Question, QMessageBox::Question}};
+    for (const auto& [ours, qt] : kIcons) {
+        if (ours == icon) {
+            return qt;
+        }
+    }
+    return QMessageBox::NoIcon;
+}
+
 class QtToolkit final : public Toolkit {
   public:
     DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
@@ -64,23 +79,7 @@ class QtToolkit final : public Toolkit {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
-        switch (icon) {
-            case MessageBoxIcon::None:
-                box.setIcon(QMessageBox::NoIcon);
-                break;
-            case MessageBoxIcon::Information:
-                box.setIcon(QMessageBox::Information);
-                break;
-            case MessageBoxIcon::Warning:
-                box.setIcon(QMessageBox::Warning);
-                break;
-            case MessageBoxIcon::Error:
-                box.setIcon(QMessageBox::Critical);
-                break;
-            case MessageBoxIcon::Question:
-                box.setIcon(QMessageBox::Question);
-                break;
-        }
+        box.setIcon(qtIcon(icon));
         if (buttons == MessageBoxButtons::OKCancel) {
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Ok);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,11 +15,11 @@ class StringTable;
 // request the unit did not accept and what it answered to it. The controller's own failure
 // text is only the last line read, which may belong to an earlier, successful request.
 class WriteFailureReport {
+    Q_DISABLE_COPY(WriteFailureReport)
+
   public:
     WriteFailureReport();
     ~WriteFailureReport();
-    WriteFailureReport(const WriteFailureReport&) = delete;
-    WriteFailureReport& operator=(const WriteFailureReport&) = delete;
 
     // Starts following the link (forgetting what was seen before); call before the write is
     // started. stop() ends it; call once the write's completion has arrived.

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ApplicationConfig.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "settings/ErrCheck.h"
-#include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
 
@@ -23,27 +25,13 @@ const QString kNonZero = QStringLiteral("123456789");
 
 std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
-    t.push_back(textField<AC>(
-        QStringLiteral("VERSION"), [](AC& c) -> QString& { return c.m_version; }, true));
+    AC::appendVersionRow(t);
     t.push_back(INT_FIELD("TYPE", m_moduletype, 0));
-    t.push_back(INT_FIELD("TARGET", m_target, 0));
-    t.push_back(INT_FIELD("TABSELECT", m_tabSelect, 0));
-    t.push_back(INT_FIELD("BAUDRATE", m_baudrate, 0));
-    t.push_back(INT_FIELD("DATABITS", m_databits, 0));
-    t.push_back(INT_FIELD("PARITY", m_parity, 0));
-    t.push_back(INT_FIELD("STOPBITS", m_stopbits, 0));
-    t.push_back(INT_FIELD("AWT", m_awt, 0));
-    t.push_back(INT_FIELD("INTFPORT", m_intfport, 0));
-    t.push_back(INT_FIELD("FLOWCTRL", m_flowctrl, 0));
+    AC::appendSerialLineRows(t);
     t.push_back(TEXT_FIELD("IDOFFSET", m_IdOffset));
-    t.push_back(INT_FIELD("EXTENDEDGROUP", m_extendedGroup, 1));
-    t.push_back(INT_FIELD("AESENCRYPTENABLE", m_aesEncryptEnable, 1));
-    t.push_back(INT_FIELD("ENCRYPTTYPE", m_aesEncryptType, 1));
+    AC::appendAesModeRows(t);
     t.push_back(INT_FIELD("WHITENING", m_WhiteningEnable, 0));
-    for (int i = 0; i < 16; ++i) {
-        t.push_back(textField<AC>(numbered("AESENCRYPTKEY", i + 1),
-                                  [i](AC& c) -> QString& { return c.m_aesEncryptKey[i]; }));
-    }
+    AC::appendAesKeyRows(t);
     t.push_back(INT_FIELD("ENCRYPTENABLE", m_encryptEnable, 0));
     for (int i = 0; i < 8; ++i) {
         t.push_back(textField<AC>(numbered("ENCRYPTKEY", i + 1),
@@ -93,22 +81,39 @@ std::vector<Field<AC>> buildTable() {
     }
     t.push_back(INT_FIELD("DEV-MODE", m_devMode, 0));
     t.push_back(INT_FIELD("DEV-MODE2", m_devMode2, 0));
-    t.push_back(TEXT_FIELD("MODEL", m_model));
-    t.push_back(textField<AC>(
-        QStringLiteral("FILE-VERSION"), [](AC& c) -> QString& { return c.m_fileVersion; }, true));
+    AC::appendStampRows(t);
     return t;
 }
 
 #undef INT_FIELD
 #undef TEXT_FIELD
 
-bool inRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
-
-// A key word must have at least four characters, the first four hex digits.
-bool keyWordOk(const QString& word) { return ErrCheck::checkStrFourth(word, kHex, kHex, kHex, kHex); }
-
 bool isCommandCharOrZero(const QString& code, bool zero) {
     return zero ? (code == u"0" || code == u"00") : (code == u"7e" || code == u"7E");
+}
+
+// The codes of one packet format may be neither the command character "~" (7E) nor 0, and
+// start and end must differ, or the unit could not find a packet. The message of the first
+// fault, start and end alternating: the command character is looked for before 0.
+std::optional<int32_t> packetCodeFault(const QString& start, const QString& end, int32_t startMsg,
+                                       int32_t endMsg) {
+    if (start == end) {
+        return endMsg;
+    }
+    for (bool zero : {false, true}) {
+        if (isCommandCharOrZero(start, zero)) {
+            return startMsg;
+        }
+        if (isCommandCharOrZero(end, zero)) {
+            return endMsg;
+        }
+    }
+    return std::nullopt;
+}
+
+template <class Texts>
+bool allFit(const Texts& texts, qsizetype width) {
+    return std::all_of(texts.begin(), texts.end(), [width](const QString& t) { return t.size() <= width; });
 }
 
 // Address offset of the packet start: one digit, or two digits without a leading zero.
@@ -130,10 +135,7 @@ const std::vector<Field<AC>>& ApplicationConfig::xmlTable() {
 }
 
 ApplicationConfig::ApplicationConfig()
-    : m_com(std::make_shared<Communication>()),
-      m_node(std::make_shared<Nodeinfo>()),
-      m_prot(std::make_shared<Protocol>()),
-      m_range(std::make_shared<NumRange>()) {
+    : UnitDocument(1, 5), m_prot(std::make_shared<Protocol>()), m_range(std::make_shared<NumRange>()) {
     for (auto& list : m_rangeList) {
         list = std::make_shared<QStringList>();
     }
@@ -142,12 +144,7 @@ ApplicationConfig::ApplicationConfig()
 
 void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
                                       std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range) {
-    if (com) {
-        m_com = std::move(com);
-    }
-    if (node) {
-        m_node = std::move(node);
-    }
+    attachHolders(std::move(com), std::move(node));
     if (prot) {
         m_prot = std::move(prot);
     }
@@ -157,26 +154,12 @@ void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::s
 }
 
 void ApplicationConfig::setConfigData() {
-    const Communication& com = *m_com;
-    m_version = com.getVersion();
-    m_moduletype = com.getModuleType();
-    m_baudrate = com.getBaudRate();
-    m_databits = com.getDataBits();
-    m_parity = com.getParity();
-    m_stopbits = com.getStopBits();
-    m_awt = com.getAwt();
-    m_intfport = com.getIntfPort();
-    m_flowctrl = com.getFlowControl();
+    copySharedHolders(kModelName);
+    m_moduletype = m_com->getModuleType();
 
     const Nodeinfo& node = *m_node;
     m_IdOffset = node.getIdOffset();
     m_WhiteningEnable = static_cast<int32_t>(node.getWhiteningEnable());
-    m_extendedGroup = node.getExtendedGroup();
-    m_aesEncryptEnable = node.getAESEncryptEnable();
-    m_aesEncryptType = node.getAESEncryptType();
-    for (int i = 0; i < 16; ++i) {
-        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
-    }
     m_encryptEnable = node.getEncryptEnable();
     for (int i = 0; i < 8; ++i) {
         m_encryptKey[i] = node.getEncryptKey(i + 1);
@@ -220,22 +203,9 @@ void ApplicationConfig::setConfigData() {
         m_unit[unit - 1] = range.getUnit(unit);
     }
 
-    m_model = kModelName;
-    m_fileVersion = m_st.getString(5);
-    if (m_fileVersion.isNull()) {
-        m_fileVersion = emptyText();  // English: written as an empty element
-    }
-
     m_preText.clear();
     for (int row = 1; row <= kBindingRows; ++row) {
         m_preText.append(range.getCmbText(row));
-    }
-}
-
-void ApplicationConfig::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
-    if (errMsgFlg) {
-        toolkit().messageBox(m_st.getString(id), m_st.getString(1), MessageBoxButtons::OK,
-                             MessageBoxIcon::Error, parent);
     }
 }
 
@@ -280,13 +250,8 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
             if (!inRange(m_aesEncryptType, 1, 2)) {
                 return false;
             }
-            if (m_aesEncryptEnable == 2 && m_node->getASEKeySetEnable() == 2) {
-                const int words = m_aesEncryptType == 2 ? 16 : 8;
-                for (int i = 0; i < words; ++i) {
-                    if (!keyWordOk(m_aesEncryptKey[i])) {
-                        return fail(17);
-                    }
-                }
+            if (!aesKeyWordsOk()) {
+                return fail(17);
             }
         }
     }
@@ -335,111 +300,59 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         return false;
     }
 
-    if (m_pStartCode.isEmpty()) {
-        return fail(40);
+    // Each format's start code, end code and offset, with the message that names the box.
+    struct PacketText {
+        const QString& text;
+        bool isOffset;
+        int32_t msg;
+    };
+    const PacketText packetTexts[] = {{m_pStartCode, false, 40},  {m_pEndCode, false, 41},
+                                      {m_pOffset, true, 42},      {m_pStartCode2nd, false, 43},
+                                      {m_pEndCode2nd, false, 44}, {m_pOffset2nd, true, 45}};
+    for (const PacketText& p : packetTexts) {
+        if (p.text.isEmpty()) {
+            return fail(p.msg);
+        }
     }
-    if (m_pEndCode.isEmpty()) {
-        return fail(41);
+    if (auto msg = packetCodeFault(m_pStartCode, m_pEndCode, 40, 41)) {
+        return fail(*msg);
     }
-    if (m_pOffset.isEmpty()) {
-        return fail(42);
+    if (auto msg = packetCodeFault(m_pStartCode2nd, m_pEndCode2nd, 43, 44)) {
+        return fail(*msg);
     }
-    if (m_pStartCode2nd.isEmpty()) {
-        return fail(43);
-    }
-    if (m_pEndCode2nd.isEmpty()) {
-        return fail(44);
-    }
-    if (m_pOffset2nd.isEmpty()) {
-        return fail(45);
-    }
-
-    // The codes may be neither the command character "~" (7E) nor 0, and start and end must
-    // differ, or the unit could not find a packet.
-    if (m_pStartCode == m_pEndCode) {
-        return fail(41);
-    }
-    if (isCommandCharOrZero(m_pStartCode, false)) {
-        return fail(40);
-    }
-    if (isCommandCharOrZero(m_pEndCode, false)) {
-        return fail(41);
-    }
-    if (isCommandCharOrZero(m_pStartCode, true)) {
-        return fail(40);
-    }
-    if (isCommandCharOrZero(m_pEndCode, true)) {
-        return fail(41);
-    }
-
-    if (m_pStartCode2nd == m_pEndCode2nd) {
-        return fail(44);
-    }
-    if (isCommandCharOrZero(m_pStartCode2nd, false)) {
-        return fail(43);
-    }
-    if (isCommandCharOrZero(m_pEndCode2nd, false)) {
-        return fail(44);
-    }
-    if (isCommandCharOrZero(m_pStartCode2nd, true)) {
-        return fail(43);
-    }
-    if (isCommandCharOrZero(m_pEndCode2nd, true)) {
-        return fail(44);
-    }
-
-    if (!ErrCheck::checkStrDouble(m_pStartCode, kHex, kHex)) {
-        return fail(40);
-    }
-    if (!ErrCheck::checkStrDouble(m_pEndCode, kHex, kHex)) {
-        return fail(41);
-    }
-    if (!ErrCheck::checkStrSingle(m_pOffset, kDigits)) {
-        return fail(42);
-    }
-    if (!ErrCheck::checkStrDouble(m_pStartCode2nd, kHex, kHex)) {
-        return fail(43);
-    }
-    if (!ErrCheck::checkStrDouble(m_pEndCode2nd, kHex, kHex)) {
-        return fail(44);
-    }
-    if (!ErrCheck::checkStrSingle(m_pOffset2nd, kDigits)) {
-        return fail(45);
+    for (const PacketText& p : packetTexts) {
+        if (p.isOffset ? !ErrCheck::checkStrSingle(p.text, kDigits)
+                       : !ErrCheck::checkStrDouble(p.text, kHex, kHex)) {
+            return fail(p.msg);
+        }
     }
 
     if (!inRange(m_deviEnable, 1, 3)) {
         return false;
     }
-    if (m_sOffset.isEmpty()) {
-        return fail(47);
-    }
-    if (m_sLength.isEmpty()) {
-        return fail(48);
-    }
-    if (!inRange(m_sForm, 0, 3)) {
+    // Where each format's packet carries the destination address; the length message follows
+    // the offset message.
+    auto addressOk = [&](const QString& offset, const QString& length, int32_t form, int32_t offsetMsg) {
+        if (offset.isEmpty()) {
+            return fail(offsetMsg);
+        }
+        if (length.isEmpty()) {
+            return fail(offsetMsg + 1);
+        }
+        if (!inRange(form, 0, 3)) {
+            return false;
+        }
+        if (!addressOffsetOk(offset)) {
+            return fail(offsetMsg);
+        }
+        if (!ErrCheck::checkStrSingle(length, QStringLiteral("0123456"))) {
+            return fail(offsetMsg + 1);
+        }
+        return true;
+    };
+    if (!addressOk(m_sOffset, m_sLength, m_sForm, 47) ||
+        !addressOk(m_sOffset2nd, m_sLength2nd, m_sForm2nd, 49)) {
         return false;
-    }
-    if (!addressOffsetOk(m_sOffset)) {
-        return fail(47);
-    }
-    if (!ErrCheck::checkStrSingle(m_sLength, QStringLiteral("0123456"))) {
-        return fail(48);
-    }
-
-    if (m_sOffset2nd.isEmpty()) {
-        return fail(49);
-    }
-    if (m_sLength2nd.isEmpty()) {
-        return fail(50);
-    }
-    if (!inRange(m_sForm2nd, 0, 3)) {
-        return false;
-    }
-    if (!addressOffsetOk(m_sOffset2nd)) {
-        return fail(49);
-    }
-    if (!ErrCheck::checkStrSingle(m_sLength2nd, QStringLiteral("0123456"))) {
-        return fail(50);
     }
 
     if (m_bcastAddr.isEmpty()) {
@@ -515,27 +428,7 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4) {
         return false;
     }
-    for (const QString& word : m_aesEncryptKey) {
-        if (word.size() > 4) {
-            return false;
-        }
-    }
-    for (const QString& word : m_encryptKey) {
-        if (word.size() > 4) {
-            return false;
-        }
-    }
-    for (const QString& id : m_modem) {
-        if (id.size() > 2) {
-            return false;
-        }
-    }
-    for (const QString& id : m_unit) {
-        if (id.size() > 2) {
-            return false;
-        }
-    }
-    return true;
+    return aesKeyWordsFitForm() && allFit(m_encryptKey, 4) && allFit(m_modem, 2) && allFit(m_unit, 2);
 }
 
 bool ApplicationConfig::checkSettingToolData(bool errMsgFlg, QWidget* parent) const {

@@ -12,6 +12,7 @@
 #include "settings/NumRange.h"
 #include "settings/SettingsXml.h"
 #include "settings/StringTable.h"
+#include "settings/UnitDocument.h"
 
 class QWidget;
 
@@ -25,27 +26,13 @@ namespace Tormel::Gui {
 // An object refers to its form-side holders and its range lists through shared pointers, as
 // a handle would: copies refer to the same holders and lists. A new object has holders of its
 // own with their defaults; setConfigInst attaches the window's.
-class ApplicationConfig {
+class ApplicationConfig : public UnitDocument {
   public:
     ApplicationConfig();
 
-    QString m_version;  // firmware version of the unit last read; null: none known
     int32_t m_moduletype;
-    int32_t m_target;
-    int32_t m_tabSelect;
-    int32_t m_baudrate;
-    int32_t m_databits;
-    int32_t m_parity;
-    int32_t m_stopbits;
-    int32_t m_awt;
-    int32_t m_intfport;
-    int32_t m_flowctrl;
     QString m_IdOffset;
-    int32_t m_extendedGroup;
-    int32_t m_aesEncryptEnable;
-    int32_t m_aesEncryptType;
     int32_t m_WhiteningEnable;
-    std::array<QString, 16> m_aesEncryptKey;
     int32_t m_encryptEnable;
     std::array<QString, 8> m_encryptKey;
     int32_t m_throughMode;
@@ -79,18 +66,9 @@ class ApplicationConfig {
     std::array<QString, kBindingUnits> m_unit;
     int32_t m_devMode;
     int32_t m_devMode2;
-    QString m_model;
-    QString m_fileVersion;
 
-    void setVersion(const QString& v) { m_version = v; }
-    QString getVersion() const { return m_version; }
     void setModuleType(int32_t v) { m_moduletype = v; }
     int32_t getModuleType() const { return m_moduletype; }
-    void setTarget(int32_t v) { m_target = v; }
-    int32_t getTarget() const { return m_target; }
-    void setTabSelect(int32_t v) { m_tabSelect = v; }
-    int32_t getTabSelect() const { return m_tabSelect; }
-    void setModelName(const QString& v) { m_model = v; }
 
     void setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
                        std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range);
@@ -112,8 +90,6 @@ class ApplicationConfig {
     // every range label of the grouping in key order.
     void addCmbNumRangeList(int32_t group);
 
-    const std::shared_ptr<Communication>& com() const { return m_com; }
-    const std::shared_ptr<Nodeinfo>& node() const { return m_node; }
     const std::shared_ptr<Protocol>& prot() const { return m_prot; }
     const std::shared_ptr<NumRange>& range() const { return m_range; }
 
@@ -123,13 +99,8 @@ class ApplicationConfig {
     static inline const QString kModelName = QStringLiteral("TX-910A");
 
   private:
-    void showError(int32_t id, bool errMsgFlg, QWidget* parent) const;
-
-    std::shared_ptr<Communication> m_com;
-    std::shared_ptr<Nodeinfo> m_node;
     std::shared_ptr<Protocol> m_prot;
     std::shared_ptr<NumRange> m_range;
-    StringTable m_st;
 };
 
 }  // namespace Tormel::Gui

@@ -119,6 +119,25 @@ std::optional<Handshake> flowControlAt(int32_t index) {
     }
 }
 
+namespace {
+// Walks a list's positions, so that each list's order is written once, in its ...At function.
+template <class T>
+std::optional<int32_t> positionOf(std::optional<T> (*at)(int32_t), int32_t count, T value) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (at(i) == value) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<int32_t> parityIndex(Parity parity) { return positionOf(parityAt, 3, parity); }
+std::optional<int32_t> stopBitsIndex(StopBits stopBits) { return positionOf(stopBitsAt, 2, stopBits); }
+std::optional<int32_t> flowControlIndex(Handshake handshake) {
+    return positionOf(flowControlAt, 3, handshake);
+}
+
 QStringList pTypeItems(const StringTable& st) { return messages(st, {205, 206}); }
 QStringList sTypeItems(const StringTable& st) { return messages(st, {214, 215, 216}); }
 QStringList bindTypeItems(const StringTable& st) { return messages(st, {223, 224}); }

@@ -34,6 +34,10 @@ std::optional<Domain::Common::StopBits> stopBitsAt(int32_t index);
 QStringList intfPortItems(const StringTable& st);  // RS485, USB
 QStringList flowCtrlItems(const StringTable& st);  // none, Xon/off, hardware
 std::optional<Domain::Common::Handshake> flowControlAt(int32_t index);
+// The list positions of record values; nothing for a value the lists do not offer.
+std::optional<int32_t> parityIndex(Domain::Common::Parity parity);
+std::optional<int32_t> stopBitsIndex(Domain::Common::StopBits stopBits);
+std::optional<int32_t> flowControlIndex(Domain::Common::Handshake handshake);
 
 // cmbPType, cmbSType and cmbBindType store position + 1 (1 = marker / broadcast / group).
 QStringList pTypeItems(const StringTable& st);

@@ -7,7 +7,19 @@ namespace Tormel::Gui {
 
 namespace {
 bool validRow(int row) { return row >= 1 && row <= kBindingRows; }
-bool validUnit(int unit) { return unit >= 1 && unit <= kBindingUnits; }
+
+// Rows and units are numbered from 1; a number outside the array is not stored and reads as
+// the fallback.
+template <class T, std::size_t N>
+void storeAt(std::array<T, N>& values, int n, const T& v) {
+    if (n >= 1 && static_cast<std::size_t>(n) <= N) {
+        values[static_cast<std::size_t>(n - 1)] = v;
+    }
+}
+template <class T, std::size_t N>
+T loadAt(const std::array<T, N>& values, int n, const T& fallback) {
+    return n >= 1 && static_cast<std::size_t>(n) <= N ? values[static_cast<std::size_t>(n - 1)] : fallback;
+}
 }  // namespace
 
 NumRange::NumRange() {
@@ -47,33 +59,17 @@ NumRange& NumRange::operator=(const NumRange& other) {
     return *this;
 }
 
-void NumRange::setSelectIdx(int row, int32_t v) {
-    if (validRow(row)) {
-        m_tmpSelectIdx[row - 1] = v;
-    }
-}
-int32_t NumRange::getSelectIdx(int row) const { return validRow(row) ? m_tmpSelectIdx[row - 1] : 0; }
+void NumRange::setSelectIdx(int row, int32_t v) { storeAt(m_tmpSelectIdx, row, v); }
+int32_t NumRange::getSelectIdx(int row) const { return loadAt(m_tmpSelectIdx, row, 0); }
 
-void NumRange::setUnit(int unit, const QString& v) {
-    if (validUnit(unit)) {
-        m_selectUnit[unit - 1] = v;
-    }
-}
-QString NumRange::getUnit(int unit) const { return validUnit(unit) ? m_selectUnit[unit - 1] : QString(); }
+void NumRange::setUnit(int unit, const QString& v) { storeAt(m_selectUnit, unit, v); }
+QString NumRange::getUnit(int unit) const { return loadAt(m_selectUnit, unit, QString()); }
 
-void NumRange::setCmbText(int row, const QString& text) {
-    if (validRow(row)) {
-        m_preText[row - 1] = text;
-    }
-}
-QString NumRange::getCmbText(int row) const { return validRow(row) ? m_preText[row - 1] : emptyText(); }
+void NumRange::setCmbText(int row, const QString& text) { storeAt(m_preText, row, text); }
+QString NumRange::getCmbText(int row) const { return loadAt(m_preText, row, emptyText()); }
 
-void NumRange::setModemID(int row, const QString& text) {
-    if (validRow(row)) {
-        m_modemID[row - 1] = text;
-    }
-}
-QString NumRange::getModemID(int row) const { return validRow(row) ? m_modemID[row - 1] : emptyText(); }
+void NumRange::setModemID(int row, const QString& text) { storeAt(m_modemID, row, text); }
+QString NumRange::getModemID(int row) const { return loadAt(m_modemID, row, emptyText()); }
 
 void NumRange::setNowList(int row, const QString& text) {
     if (validRow(row)) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 #include <optional>
 
@@ -36,11 +37,11 @@ void overrideDefaultSettingsFilePath(const QString& path);
 // document has been written, so a failure never leaves a truncated file and never destroys
 // the previous one. Every operation reports failure as false.
 class SettingsFileAccess {
+    Q_DISABLE_COPY(SettingsFileAccess)
+
   public:
     SettingsFileAccess();
     ~SettingsFileAccess();
-    SettingsFileAccess(const SettingsFileAccess&) = delete;
-    SettingsFileAccess& operator=(const SettingsFileAccess&) = delete;
 
     bool fileOpen();
     bool fileCreate();

@@ -13,6 +13,23 @@ bool isXmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// The references written for characters that cannot stand in element text as they are. A raw
+// CR would come back as LF; a character reference keeps it.
+struct Entity {
+    char16_t c;
+    const char* ref;
+};
+constexpr Entity kEntities[] = {{u'&', "&amp;"}, {u'<', "&lt;"}, {u'>', "&gt;"}, {u'\r', "&#xD;"}};
+
+const char* entityFor(char16_t c) {
+    for (const Entity& e : kEntities) {
+        if (e.c == c) {
+            return e.ref;
+        }
+    }
+    return nullptr;
+}
+
 // Escapes element text; false when the text holds a character XML 1.0 cannot carry at all
 // (control characters, unpaired surrogates).
 bool escape(const QString& text, QString& out) {
@@ -27,22 +44,10 @@ bool escape(const QString& text, QString& out) {
         if (c.isSurrogate() || !isXmlChar(c.unicode())) {
             return false;
         }
-        switch (c.unicode()) {
-            case '&':
-                out += QLatin1String("&amp;");
-                break;
-            case '<':
-                out += QLatin1String("&lt;");
-                break;
-            case '>':
-                out += QLatin1String("&gt;");
-                break;
-            // A raw CR would come back as LF; a character reference keeps it.
-            case '\r':
-                out += QLatin1String("&#xD;");
-                break;
-            default:
-                out += c;
+        if (const char* ref = entityFor(c.unicode())) {
+            out += QLatin1String(ref);
+        } else {
+            out += c;
         }
     }
     return true;

@@ -85,6 +85,15 @@ class Writer {
 std::optional<int32_t> parseInt32(QStringView text);
 std::optional<bool> parseBool(QStringView text);
 
+// Stores a parsed value; false, leaving the field as it was, when the text did not parse.
+template <class T>
+bool assignParsed(const std::optional<T>& parsed, T& field) {
+    if (parsed) {
+        field = *parsed;
+    }
+    return parsed.has_value();
+}
+
 // Settings files are a few kilobytes; anything far larger is not one.
 inline constexpr qint64 kMaxDocumentBytes = 4 * 1024 * 1024;
 
@@ -169,22 +178,16 @@ bool read(const QByteArray& bytes, const QString& root, const std::vector<Field<
             text = emptyText();
         }
         switch (f->kind) {
-            case Kind::Int: {
-                auto v = parseInt32(text);
-                if (!v) {
+            case Kind::Int:
+                if (!assignParsed(parseInt32(text), f->intAt(doc))) {
                     return false;
                 }
-                f->intAt(doc) = *v;
                 break;
-            }
-            case Kind::Bool: {
-                auto v = parseBool(text);
-                if (!v) {
+            case Kind::Bool:
+                if (!assignParsed(parseBool(text), f->boolAt(doc))) {
                     return false;
                 }
-                f->boolAt(doc) = *v;
                 break;
-            }
             case Kind::Text:
                 f->textAt(doc) = text;
                 break;

@@ -223,3 +223,18 @@ TEST(ChoiceLists, LocalisedItemsFollowTheTable) {
     EXPECT_EQ(stopBitsAt(1), Tormel::Domain::Common::StopBits::Two);
     EXPECT_EQ(parityAt(3), std::nullopt);
 }
+
+// A record read from a unit is shown at the list position its value has; a value no list
+// offers (mark parity, 1.5 stop bits, combined handshakes) has no position.
+TEST(ChoiceListPositions, RecordValuesFindTheirListPositionAndOthersNone) {
+    using namespace Tormel::Domain::Common;
+    EXPECT_EQ(ChoiceLists::parityIndex(Parity::None), 0);
+    EXPECT_EQ(ChoiceLists::parityIndex(Parity::Even), 2);
+    EXPECT_EQ(ChoiceLists::stopBitsIndex(StopBits::One), 0);
+    EXPECT_EQ(ChoiceLists::stopBitsIndex(StopBits::Two), 1);
+    EXPECT_EQ(ChoiceLists::flowControlIndex(Handshake::XOnXOff), 1);
+    EXPECT_EQ(ChoiceLists::flowControlIndex(Handshake::RequestToSend), 2);
+    EXPECT_FALSE(ChoiceLists::parityIndex(Parity::Mark));
+    EXPECT_FALSE(ChoiceLists::stopBitsIndex(StopBits::OnePointFive));
+    EXPECT_FALSE(ChoiceLists::flowControlIndex(Handshake::RequestToSendXOnXOff));
+}

@@ -352,13 +352,18 @@ void MainGUI_TX_330::Revert() {
 
 // ---- settings files ----
 
-void MainGUI_TX_330::SetFileOpen() {
+FileDialogOptions MainGUI_TX_330::settingsFileDialogOptions() const {
     FileDialogOptions options;
     options.Filter = QStringLiteral("設定ファイル|*.xml");
     options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
     if (!m_strFilePath.isEmpty()) {
         options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
     }
+    return options;
+}
+
+void MainGUI_TX_330::SetFileOpen() {
+    FileDialogOptions options = settingsFileDialogOptions();
     if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
         return;
     }
@@ -376,12 +381,7 @@ void MainGUI_TX_330::SetFileOpen() {
 }
 
 void MainGUI_TX_330::SetFileSave() {
-    FileDialogOptions options;
-    options.Filter = QStringLiteral("設定ファイル|*.xml");
-    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
-    if (!m_strFilePath.isEmpty()) {
-        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
-    }
+    FileDialogOptions options = settingsFileDialogOptions();
     if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
         return;
     }

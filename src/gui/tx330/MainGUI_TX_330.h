@@ -66,6 +66,10 @@ class MainGUI_TX_330 : public QDialog {
     void setApplication(ApplicationConfig_TX330& config, bool isinit);
     void setApplicationComProt(ApplicationConfig_TX330& config, bool isinit);
     void setApplicationDefault();
+    // The serial line the unit leaves the factory with.
+    void setLineDefault();
+    // The settings-file dialog opened where the last file was.
+    FileDialogOptions settingsFileDialogOptions() const;
     // Stores the form into the holders and a new configuration. Nullopt when a number box holds
     // no number; with `showErrors` the box's message is shown then.
     std::optional<ApplicationConfig_TX330> saveConfig(bool showErrors);

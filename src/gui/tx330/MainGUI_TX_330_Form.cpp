@@ -146,7 +146,9 @@ void MainGUI_TX_330::leaveDiFilt() {
     setBoxText(txtDiFilt, LiveFilters::txtDiFilt.slot, Tx330Form::leaveDiDelayText(txtDiFilt->text()));
 }
 
-void MainGUI_TX_330::btnDefaultCom_Click() {
+void MainGUI_TX_330::btnDefaultCom_Click() { setLineDefault(); }
+
+void MainGUI_TX_330::setLineDefault() {
     cmbBaudrate->setCurrentIndex(2);
     cmbDataBit->setCurrentIndex(0);
     cmbParity->setCurrentIndex(0);
@@ -259,11 +261,7 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
 }
 
 void MainGUI_TX_330::setApplicationDefault() {
-    cmbBaudrate->setCurrentIndex(2);
-    cmbDataBit->setCurrentIndex(0);
-    cmbParity->setCurrentIndex(0);
-    cmbStopBit->setCurrentIndex(0);
-    setBoxText(txtAwt, LiveFilters::txtAwt.slot, QStringLiteral("0"));
+    setLineDefault();
     chkAESSecure->setChecked(false);
     radAES128->setChecked(true);
     radAESKeyInit->setChecked(true);

@@ -257,6 +257,15 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     auto* page = named(new QWidget, "tabPage1");
     auto* column = new QVBoxLayout(page);
 
+    // Keys are filtered as they are typed; the value is checked when the box is left.
+    auto numberBox = [&](QWidget* parent, const char* name, int maxLength, const auto& filter,
+                         QLabel* caption) {
+        auto* box = lineEdit(parent, name, maxLength);
+        attachLiveFilter(box, m_check, filter);
+        box->installEventFilter(this);
+        caption->setBuddy(box);
+        return box;
+    };
     auto* groupBox10 = named(new QGroupBox(u8("RS485通信設定"), page), "groupBox10");
     auto* grid = new QGridLayout(groupBox10);
     auto addRow = [&](int row, Msg text, const char* labelName, QComboBox* box) {
@@ -275,10 +284,7 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     addRow(3, Msg::StopBitsLabel, "lblStopBit", cmbStopBit);
 
     auto* label14 = label(groupBox10, u8("応答遅延時間："), "label14");
-    txtAwt = lineEdit(groupBox10, "txtAwt", 3);
-    attachLiveFilter(txtAwt, m_check, LiveFilters::txtAwt);
-    txtAwt->installEventFilter(this);
-    label14->setBuddy(txtAwt);
+    txtAwt = numberBox(groupBox10, "txtAwt", 3, LiveFilters::txtAwt, label14);
     auto* awtRow = new QHBoxLayout;
     awtRow->addWidget(txtAwt);
     awtRow->addWidget(label(groupBox10, QStringLiteral("[ms]"), "label15"));
@@ -294,10 +300,7 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     auto* groupBox6 = named(new QGroupBox(u8("DI信号安定待ち時間設定"), page), "groupBox6");
     auto* row = new QHBoxLayout(groupBox6);
     auto* label20 = label(groupBox6, u8("DI信号安定待ち時間:"), "label20");
-    txtDiFilt = lineEdit(groupBox6, "txtDiFilt", 4);
-    attachLiveFilter(txtDiFilt, m_check, LiveFilters::txtDiFilt);
-    txtDiFilt->installEventFilter(this);
-    label20->setBuddy(txtDiFilt);
+    txtDiFilt = numberBox(groupBox6, "txtDiFilt", 4, LiveFilters::txtDiFilt, label20);
     row->addWidget(label20);
     row->addWidget(txtDiFilt);
     row->addWidget(label(groupBox6, QStringLiteral("[sec]"), "label16"));

@@ -218,46 +218,19 @@ std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communica
     }
     config.m_baudrate = *baud;
     config.m_databits = comm.DataBits == 8 ? 0 : 1;
-    switch (comm.Parity) {
-        case Common::Parity::None:
-            config.m_parity = 0;
-            break;
-        case Common::Parity::Odd:
-            config.m_parity = 1;
-            break;
-        case Common::Parity::Even:
-            config.m_parity = 2;
-            break;
-        default:
-            return std::nullopt;
+    const std::optional<int32_t> parity = ChoiceLists::parityIndex(comm.Parity);
+    const std::optional<int32_t> stopBits = ChoiceLists::stopBitsIndex(comm.StopBits);
+    const std::optional<int32_t> flowControl = ChoiceLists::flowControlIndex(comm.FlowControl);
+    if (!parity || !stopBits || !flowControl) {
+        return std::nullopt;
     }
-    switch (comm.StopBits) {
-        case Common::StopBits::One:
-            config.m_stopbits = 0;
-            break;
-        case Common::StopBits::Two:
-            config.m_stopbits = 1;
-            break;
-        default:
-            return std::nullopt;
-    }
+    config.m_parity = *parity;
+    config.m_stopbits = *stopBits;
+    config.m_flowctrl = *flowControl;
     if (comm.IntfPort != 1 && comm.IntfPort != 2) {
         return std::nullopt;
     }
     config.m_intfport = comm.IntfPort - 1;
-    switch (comm.FlowControl) {
-        case Common::Handshake::None:
-            config.m_flowctrl = 0;
-            break;
-        case Common::Handshake::XOnXOff:
-            config.m_flowctrl = 1;
-            break;
-        case Common::Handshake::RequestToSend:
-            config.m_flowctrl = 2;
-            break;
-        default:
-            return std::nullopt;
-    }
     if (comm.Awt < 0 || comm.Awt > 25) {
         return std::nullopt;
     }

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "settings/UnitDocument.h"
+
+#include "settings/ErrCheck.h"
+#include "settings/Toolkit.h"
+
+namespace Tormel::Gui {
+
+UnitDocument::UnitDocument(int32_t captionId, int32_t fileVersionId)
+    : m_com(std::make_shared<Communication>()),
+      m_node(std::make_shared<Nodeinfo>()),
+      m_captionId(captionId),
+      m_fileVersionId(fileVersionId) {}
+
+void UnitDocument::attachHolders(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node) {
+    if (com) {
+        m_com = std::move(com);
+    }
+    if (node) {
+        m_node = std::move(node);
+    }
+}
+
+void UnitDocument::copySharedHolders(const QString& modelName) {
+    const Communication& com = *m_com;
+    m_version = com.getVersion();
+    m_baudrate = com.getBaudRate();
+    m_databits = com.getDataBits();
+    m_parity = com.getParity();
+    m_stopbits = com.getStopBits();
+    m_awt = com.getAwt();
+    m_intfport = com.getIntfPort();
+    m_flowctrl = com.getFlowControl();
+
+    const Nodeinfo& node = *m_node;
+    m_extendedGroup = node.getExtendedGroup();
+    m_aesEncryptEnable = node.getAESEncryptEnable();
+    m_aesEncryptType = node.getAESEncryptType();
+    for (int i = 0; i < 16; ++i) {
+        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
+    }
+
+    m_model = modelName;
+    m_fileVersion = m_st.getString(m_fileVersionId);
+    if (m_fileVersion.isNull()) {
+        m_fileVersion = emptyText();  // English: written as an empty element
+    }
+}
+
+void UnitDocument::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
+    if (errMsgFlg) {
+        toolkit().messageBox(m_st.getString(id), m_st.getString(m_captionId), MessageBoxButtons::OK,
+                             MessageBoxIcon::Error, parent);
+    }
+}
+
+bool UnitDocument::keyWordOk(const QString& word) {
+    const QString& hex = ErrCheck::kHexDigits;
+    return ErrCheck::checkStrFourth(word, hex, hex, hex, hex);
+}
+
+bool UnitDocument::aesKeyWordsOk() const {
+    if (m_aesEncryptEnable != 2 || m_node->getASEKeySetEnable() != 2) {
+        return true;
+    }
+    const int words = m_aesEncryptType == 2 ? 16 : 8;
+    for (int i = 0; i < words; ++i) {
+        if (!keyWordOk(m_aesEncryptKey[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UnitDocument::aesKeyWordsFitForm() const {
+    for (const QString& word : m_aesEncryptKey) {
+        if (word.size() > 4) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace Tormel::Gui

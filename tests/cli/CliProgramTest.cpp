@@ -101,7 +101,9 @@ class CliTest : public ::testing::Test {
             ::dup2(err[1], 2);
             ::setenv("XDG_RUNTIME_DIR", rt.c_str(), 1);
             ::setenv("PELNIX_SYSFS_TTY", sys.c_str(), 1);
-            ::setenv("PELNIX_TIMING", "read=150,tries=2,pause=0,reopen=20,radio=20,reset=20", 1);
+            // Short enough for silent ports to pass quickly, long enough that a loaded machine (sanitizer
+            // builds, parallel tests) still answers in time.
+            ::setenv("PELNIX_TIMING", "read=400,tries=2,pause=0,reopen=20,radio=20,reset=20", 1);
             ::setenv("LANG", "C", 1);
             if (asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
             std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};

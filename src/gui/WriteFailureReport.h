@@ -2,9 +2,8 @@
 #pragma once
 
 #include <QString>
-#include <memory>
-#include <mutex>
-#include <string>
+
+#include "domain/modem/TraceRecorder.h"
 
 namespace Tormel::Gui {
 
@@ -15,11 +14,6 @@ class StringTable;
 // text is only the last line read, which may belong to an earlier, successful request.
 class WriteFailureReport {
   public:
-    WriteFailureReport();
-    ~WriteFailureReport();
-    WriteFailureReport(const WriteFailureReport&) = delete;
-    WriteFailureReport& operator=(const WriteFailureReport&) = delete;
-
     // Starts following the link (forgetting what was seen before); call before the write is
     // started. stop() ends it; call once the write's completion has arrived.
     void start();
@@ -30,13 +24,7 @@ class WriteFailureReport {
     QString text(const StringTable& strings) const;
 
   private:
-    struct Seen {
-        std::mutex lock;
-        std::string request;
-        std::string reply;
-    };
-    std::shared_ptr<Seen> m_seen;
-    bool m_following = false;
+    Domain::Modem::TraceRecorder m_trace;
 };
 
 }  // namespace Tormel::Gui

@@ -226,67 +226,20 @@ void applyTimingFromEnvironment() {
     }
 }
 
-namespace {
-
-// Recorders may nest (a write's report and the scan inside it): one sink feeds them all.
-std::vector<TraceRecorder*>& activeRecorders() {
-    static std::vector<TraceRecorder*> recorders;
-    return recorders;
-}
-
-}  // namespace
-
-TraceRecorder::TraceRecorder()
-    : m_start(std::chrono::steady_clock::now()), m_wallStart(std::chrono::system_clock::now()) {
-    if (activeRecorders().empty()) {
-        Command::SetTraceSink([](TraceDirection direction, std::string_view line,
-                                 std::chrono::steady_clock::time_point when) {
-            for (TraceRecorder* r : activeRecorders()) {
-                r->m_entries.push_back({std::chrono::duration<double, std::milli>(when - r->m_start).count(),
-                                        direction, std::string(line)});
-            }
-        });
-    }
-    activeRecorders().push_back(this);
-}
-
-TraceRecorder::~TraceRecorder() {
-    auto& recorders = activeRecorders();
-    recorders.erase(std::remove(recorders.begin(), recorders.end(), this), recorders.end());
-    if (recorders.empty()) Command::SetTraceSink({});
-}
-
-void TraceRecorder::clear() {
-    m_entries.clear();
-    m_start = std::chrono::steady_clock::now();
-    m_wallStart = std::chrono::system_clock::now();
-}
-
 QJsonArray TraceRecorder::toJson() const {
     QJsonArray out;
-    for (const TraceEntry& e : m_entries) {
+    const std::chrono::system_clock::time_point wallStart = startedAt();
+    for (const TraceEntry& e : entries()) {
         QJsonObject o;
         o.insert(QStringLiteral("ms"), std::round(e.ms * 10.0) / 10.0);
         o.insert(QStringLiteral("time"),
-                 isoTime(m_wallStart + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                           std::chrono::duration<double, std::milli>(e.ms))));
+                 isoTime(wallStart + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                         std::chrono::duration<double, std::milli>(e.ms))));
         o.insert(QStringLiteral("kind"), e.direction == TraceDirection::Sent       ? QStringLiteral("request")
                                          : e.direction == TraceDirection::Received ? QStringLiteral("reply")
                                                                                    : QStringLiteral("event"));
         o.insert(QStringLiteral("line"), printable(e.line));
         out.append(o);
-    }
-    return out;
-}
-
-QString printable(const std::string& line) {
-    QString out;
-    for (const unsigned char c : line) {
-        if (c >= 0x20 && c < 0x7f) {
-            out += QLatin1Char(static_cast<char>(c));
-        } else {
-            out += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
-        }
     }
     return out;
 }

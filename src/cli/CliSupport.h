@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "domain/modem/Command.h"
+#include "domain/modem/TraceRecorder.h"
 #include "platform/SerialPort.h"
+#include "settings/ScanReport.h"
 #include "settings/StringTable.h"
 #include "settings/Toolkit.h"
 
@@ -103,29 +105,16 @@ void applyTimingFromEnvironment();
 // Test hook: PELNIX_SYSFS_TTY points the listing of real devices at another sysfs tree.
 void applyPortListFromEnvironment();
 
-// The dialogue with the unit, request by request, with times since the trace began.
-struct TraceEntry {
-    double ms;
-    Domain::Modem::TraceDirection direction;
-    std::string line;
-};
-class TraceRecorder {
+// The dialogue with the unit, request by request, with times since the recording began:
+// the link's one trace recorder, recording from construction, with the report's JSON form.
+using Domain::Modem::TraceEntry;
+class TraceRecorder : public Domain::Modem::TraceRecorder {
   public:
-    TraceRecorder();  // installs itself as the link's trace sink
-    ~TraceRecorder();
-    const std::vector<TraceEntry>& entries() const { return m_entries; }
-    std::chrono::system_clock::time_point startedAt() const { return m_wallStart; }
+    TraceRecorder() { start(); }
     QJsonArray toJson() const;
-    void clear();
-
-  private:
-    std::vector<TraceEntry> m_entries;
-    std::chrono::steady_clock::time_point m_start;
-    std::chrono::system_clock::time_point m_wallStart;
 };
 
-// A reply line fit for a terminal: control bytes as \xNN.
-QString printable(const std::string& line);
+using Gui::printable;
 QString resultName(Domain::Modem::CommandResult result);
 QString isoTime(std::chrono::system_clock::time_point when);
 

@@ -1,16 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ScanReport.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QJsonObject>
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 
 #include "domain/modem/Command.h"
 #include "domain/modem/TX330Command.h"
@@ -19,139 +11,7 @@ namespace Tormel::Cli {
 
 using Domain::Modem::Command;
 using Domain::Modem::CommandResult;
-using Domain::Modem::TraceDirection;
 using Domain::Modem::TX330Command;
-namespace fs = std::filesystem;
-
-namespace {
-
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-PortReport& reportFor(std::vector<PortReport>& tried, const std::string& port) {
-    auto it = std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == port; });
-    if (it != tried.end()) return *it;
-    tried.push_back(PortReport{port, PortOutcome::Silent, {}, {}, {}, false, {}});
-    return tried.back();
-}
-
-}  // namespace
-
-std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, CommandResult result,
-                                     const std::vector<TraceEntry>& trace) {
-    std::vector<PortReport> tried;
-    PortReport* current = nullptr;
-    const std::string busyText = std::strerror(EBUSY);
-    for (const TraceEntry& e : trace) {
-        if (e.direction == TraceDirection::Event) {
-            if (startsWith(e.line, "opened ")) {
-                const std::string rest = e.line.substr(7);
-                current = &reportFor(tried, rest.substr(0, rest.rfind(" at ")));
-            } else if (startsWith(e.line, "open failed: ")) {
-                const std::string rest = e.line.substr(13);
-                // "<port>: <reason>"; a port name may itself hold ": ", so match the known names.
-                std::string port = rest;
-                std::string reason;
-                for (const std::string& p : ports) {
-                    if (startsWith(rest, p + ": ")) {
-                        port = p;
-                        reason = rest.substr(p.size() + 2);
-                    }
-                }
-                PortReport& r = reportFor(tried, port);
-                if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
-                    r.outcome == PortOutcome::Busy) {
-                    const bool refused =
-                        std::any_of(Command::m_refusedPorts.begin(), Command::m_refusedPorts.end(),
-                                    [&](const auto& x) { return x.PortName == port; });
-                    if (reason == busyText) {
-                        r.outcome = PortOutcome::Busy;
-                        const QStringList holders = holdersOf(port);
-                        r.reason = QString::fromStdString(reason) +
-                                   (holders.isEmpty() ? QString()
-                                                      : QStringLiteral(", held by ") + holders.join(", "));
-                    } else {
-                        r.outcome = PortOutcome::Refused;
-                        r.reason = QString::fromStdString(reason);
-                        if (refused) r.reason += QStringLiteral("; ") + permissionFix(port);
-                    }
-                }
-                current = nullptr;
-            }
-            continue;
-        }
-        if (e.direction == TraceDirection::Received && current != nullptr &&
-            current->outcome == PortOutcome::Silent) {
-            if (e.line != "ok") {
-                current->outcome = PortOutcome::Garbage;
-                current->firstReply = e.line;
-            }
-        } else if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
-                   current->outcome == PortOutcome::Garbage) {
-            // A stale first reply followed by a good one: the unit answered after all.
-            current->outcome = PortOutcome::Silent;
-        }
-    }
-    // A port that gave no usable answer while another program holds it open is that program's.
-    for (PortReport& r : tried) {
-        if (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage) continue;
-        const QStringList holders = holdersOf(r.port);
-        if (holders.isEmpty()) continue;
-        r.outcome = PortOutcome::Busy;
-        r.reason = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
-    }
-    if (result != CommandResult::ErrConnect && !Command::m_portName.empty()) {
-        PortReport& r = reportFor(tried, Command::m_portName);
-        r.outcome = PortOutcome::Answered;
-        r.name = Command::m_nodeinfo.SoftwareName;
-        r.version = Command::m_nodeinfo.SoftwareVersion;
-        r.supported = result == CommandResult::Success;
-    }
-    // The scan tries the ports from the last of its window to the first.
-    const std::size_t count = std::min(ports.size(), Command::Timing().MaxPorts);
-    std::vector<PortReport> ordered;
-    for (std::size_t i = count; i-- > 0;) {
-        auto it =
-            std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == ports[i]; });
-        ordered.push_back(
-            it != tried.end() ? *it : PortReport{ports[i], PortOutcome::NotTried, {}, {}, {}, false, {}});
-    }
-    return ordered;
-}
-
-QString outcomeName(PortOutcome outcome) {
-    switch (outcome) {
-        case PortOutcome::Answered:
-            return QStringLiteral("answered");
-        case PortOutcome::Silent:
-            return QStringLiteral("silent");
-        case PortOutcome::Garbage:
-            return QStringLiteral("garbage");
-        case PortOutcome::Refused:
-            return QStringLiteral("refused");
-        case PortOutcome::Busy:
-            return QStringLiteral("busy");
-        case PortOutcome::NotTried:
-            break;
-    }
-    return QStringLiteral("not tried");
-}
-
-QString describe(const PortReport& r) {
-    const QString port = QString::fromStdString(r.port);
-    switch (r.outcome) {
-        case PortOutcome::Answered:
-            return QStringLiteral("%1: answered: %2, version %3 (%4)")
-                .arg(port, printable(r.name), printable(r.version),
-                     r.supported ? QStringLiteral("supported") : QStringLiteral("not supported"));
-        case PortOutcome::Garbage:
-            return QStringLiteral("%1: garbage (first reply \"%2\")").arg(port, printable(r.firstReply));
-        case PortOutcome::Refused:
-        case PortOutcome::Busy:
-            return QStringLiteral("%1: %2 (%3)").arg(port, outcomeName(r.outcome), r.reason);
-        default:
-            return QStringLiteral("%1: %2").arg(port, outcomeName(r.outcome));
-    }
-}
 
 QJsonArray toJson(const std::vector<PortReport>& reports) {
     QJsonArray out;
@@ -170,75 +30,6 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
         out.append(o);
     }
     return out;
-}
-
-QString permissionFix(const std::string& device) {
-    struct stat st {};
-    std::error_code ec;
-    const fs::path resolved = fs::canonical(device, ec);
-    if (::stat((ec ? fs::path(device) : resolved).c_str(), &st) != 0)
-        return QStringLiteral("the device is gone");
-    QString group = QString::number(st.st_gid);
-    if (const struct group* g = ::getgrgid(st.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
-    return QStringLiteral(
-               "the device belongs to group \"%1\"; add your user to it (sudo usermod -aG %1 $USER) "
-               "and log in again")
-        .arg(group);
-}
-
-namespace {
-
-// The pty number of /dev/pts/<n>, or -1 for any other device.
-int ptyIndex(const fs::path& device) {
-    const std::string folder = device.parent_path().string();
-    const std::string name = device.filename().string();
-    if (folder != "/dev/pts" || name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) return -1;
-    return std::stoi(name);
-}
-
-// Whether the process in `procDir` holds the master side of pty `index`: the program on the
-// other end of the line (a terminal, or a simulated unit), not one competing for the port.
-bool holdsPtyMaster(const fs::path& procDir, int index) {
-    std::error_code ec;
-    for (fs::directory_iterator fd(procDir / "fd", ec), end; !ec && fd != end; fd.increment(ec)) {
-        std::error_code linkEc;
-        const fs::path target = fs::read_symlink(fd->path(), linkEc);
-        if (linkEc || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) continue;
-        std::ifstream info(procDir / "fdinfo" / fd->path().filename());
-        std::string line;
-        while (std::getline(info, line)) {
-            if (line.rfind("tty-index:", 0) == 0 && std::atoi(line.c_str() + 10) == index) return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
-QStringList holdersOf(const std::string& device) {
-    QStringList holders;
-    std::error_code ec;
-    const fs::path target = fs::canonical(device, ec);
-    if (ec) return holders;
-    const int pty = ptyIndex(target);
-    const std::string self = std::to_string(::getpid());
-    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string pid = it->path().filename().string();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == self) continue;
-        std::error_code fdEc;
-        bool holds = false;
-        for (fs::directory_iterator fd(it->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd && !holds;
-             fd.increment(fdEc)) {
-            std::error_code linkEc;
-            holds = fs::read_symlink(fd->path(), linkEc) == target;
-        }
-        if (!holds || (pty >= 0 && holdsPtyMaster(it->path(), pty))) continue;
-        std::string comm;
-        std::ifstream(it->path() / "comm") >> comm;
-        holders.append(
-            QStringLiteral("%1 (pid %2)").arg(QString::fromStdString(comm), QString::fromStdString(pid)));
-    }
-    return holders;
 }
 
 int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* reports) {

@@ -315,10 +315,11 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         return finish(kExitOk, QStringLiteral("written"));
     }
     // Where the write stopped: the last request and whether anything answered it.
-    for (auto it = trace.entries().rbegin(); it != trace.entries().rend(); ++it) {
+    const std::vector<TraceEntry> dialogue = trace.entries();
+    for (auto it = dialogue.rbegin(); it != dialogue.rend(); ++it) {
         if (it->direction != TraceDirection::Sent) continue;
-        const bool answered = std::next(it.base(), 0) != trace.entries().end() &&
-                              std::any_of(it.base(), trace.entries().end(), [](const TraceEntry& e) {
+        const bool answered = std::next(it.base(), 0) != dialogue.end() &&
+                              std::any_of(it.base(), dialogue.end(), [](const TraceEntry& e) {
                                   return e.direction == TraceDirection::Received;
                               });
         QJsonObject where;
@@ -326,7 +327,7 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         where.insert(QStringLiteral("ms"), it->ms);
         where.insert(QStringLiteral("answered"), answered);
         if (answered) {
-            const auto reply = std::find_if(it.base(), trace.entries().end(), [](const TraceEntry& e) {
+            const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
                 return e.direction == TraceDirection::Received;
             });
             where.insert(QStringLiteral("reply"), printable(reply->line));

@@ -76,9 +76,18 @@ class QtToolkit final : public Toolkit {
   public:
     DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
                             MessageBoxIcon icon, QWidget* parent) override {
+        return messageBoxWithDetails(text, QString(), caption, buttons, icon, parent);
+    }
+
+    DialogResult messageBoxWithDetails(const QString& text, const QString& details, const QString& caption,
+                                       MessageBoxButtons buttons, MessageBoxIcon icon,
+                                       QWidget* parent) override {
         QMessageBox box(parent);
         box.setWindowTitle(caption);
         box.setText(text);
+        if (!details.isEmpty()) {
+            box.setDetailedText(details);
+        }
         box.setIcon(qtIcon(icon));
         if (buttons == MessageBoxButtons::OKCancel) {
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

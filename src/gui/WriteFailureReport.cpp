@@ -1,54 +1,35 @@
 // SPDX-License-Identifier: MIT
 #include "gui/WriteFailureReport.h"
 
-#include "domain/modem/Command.h"
+#include <algorithm>
+#include <string>
+
 #include "settings/StringTable.h"
 
 namespace Tormel::Gui {
 
-using Domain::Modem::Command;
 using Domain::Modem::TraceDirection;
+using Domain::Modem::TraceEntry;
 
-WriteFailureReport::WriteFailureReport() : m_seen(std::make_shared<Seen>()) {}
+void WriteFailureReport::start() { m_trace.start(); }
 
-WriteFailureReport::~WriteFailureReport() { stop(); }
-
-void WriteFailureReport::start() {
-    {
-        std::lock_guard<std::mutex> guard(m_seen->lock);
-        m_seen->request.clear();
-        m_seen->reply.clear();
-    }
-    // The sink runs on the worker's thread; it holds the record, not this object.
-    Command::SetTraceSink([seen = m_seen](TraceDirection direction, std::string_view line, auto) {
-        std::lock_guard<std::mutex> guard(seen->lock);
-        if (direction == TraceDirection::Sent) {
-            seen->request.assign(line);
-            seen->reply.clear();
-        } else if (direction == TraceDirection::Received && seen->reply.empty()) {
-            // The first line after a request is the unit's answer to it.
-            seen->reply.assign(line);
-        }
-    });
-    m_following = true;
-}
-
-void WriteFailureReport::stop() {
-    if (m_following) {
-        Command::SetTraceSink({});
-        m_following = false;
-    }
-}
+void WriteFailureReport::stop() { m_trace.stop(); }
 
 QString WriteFailureReport::text(const StringTable& strings) const {
-    std::lock_guard<std::mutex> guard(m_seen->lock);
-    if (m_seen->request.empty()) {
+    const std::vector<TraceEntry> dialogue = m_trace.entries();
+    const auto isRequest = [](const TraceEntry& e) { return e.direction == TraceDirection::Sent; };
+    const auto last = std::find_if(dialogue.rbegin(), dialogue.rend(), isRequest);
+    if (last == dialogue.rend()) {
         return {};
     }
-    QString text = strings.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(m_seen->request));
-    if (!m_seen->reply.empty()) {
+    QString text = strings.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(last->line));
+    // The first line after a request is the unit's answer to it; an empty line says nothing.
+    const auto reply = std::find_if(last.base(), dialogue.end(), [](const TraceEntry& e) {
+        return e.direction == TraceDirection::Received && !e.line.empty();
+    });
+    if (reply != dialogue.end()) {
         text += QLatin1Char('\n') +
-                strings.getString(Msg::WriteRequestReply).arg(QString::fromStdString(m_seen->reply));
+                strings.getString(Msg::WriteRequestReply).arg(QString::fromStdString(reply->line));
     }
     return text;
 }

@@ -3,9 +3,8 @@
 
 #include <QString>
 #include <QtGlobal>
-#include <memory>
-#include <mutex>
-#include <string>
+
+#include "domain/modem/TraceRecorder.h"
 
 namespace Tormel::Gui {
 
@@ -18,8 +17,7 @@ class WriteFailureReport {
     Q_DISABLE_COPY(WriteFailureReport)
 
   public:
-    WriteFailureReport();
-    ~WriteFailureReport();
+    WriteFailureReport() = default;
 
     // Starts following the link (forgetting what was seen before); call before the write is
     // started. stop() ends it; call once the write's completion has arrived.
@@ -31,13 +29,7 @@ class WriteFailureReport {
     QString text(const StringTable& strings) const;
 
   private:
-    struct Seen {
-        std::mutex lock;
-        std::string request;
-        std::string reply;
-    };
-    std::shared_ptr<Seen> m_seen;
-    bool m_following = false;
+    Domain::Modem::TraceRecorder m_trace;
 };
 
 }  // namespace Tormel::Gui

@@ -37,6 +37,15 @@ class Toolkit {
     virtual DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
                                     MessageBoxIcon icon, QWidget* parent = nullptr) = 0;
 
+    // The same box with `details` that the person can unfold (the report behind the message).
+    // A toolkit that has no place for them shows the plain box.
+    virtual DialogResult messageBoxWithDetails(const QString& text, const QString& details,
+                                               const QString& caption, MessageBoxButtons buttons,
+                                               MessageBoxIcon icon, QWidget* parent = nullptr) {
+        (void)details;
+        return messageBox(text, caption, buttons, icon, parent);
+    }
+
     // On OK, options.FileName holds the chosen file. A successful open also makes the chosen
     // file's folder the process's working folder, as later steps look for files there.
     virtual DialogResult openFileDialog(FileDialogOptions& options, QWidget* parent = nullptr) = 0;

@@ -91,6 +91,23 @@ TEST(Toolkit, QtMessageBoxReportsTheButtonPressed) {
     EXPECT_EQ(toolkit().messageBox(QStringLiteral("bad"), QStringLiteral("c"), MessageBoxButtons::OK,
                                    MessageBoxIcon::Error),
               DialogResult::OK);
+
+    // Details go behind the box's "Show Details" button; a plain box has none.
+    whenModal<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.text(), QStringLiteral("no unit"));
+        EXPECT_EQ(box.detailedText(), QStringLiteral("/dev/ttyS0: silent"));
+        buttonOf(box, QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(
+        toolkit().messageBoxWithDetails(QStringLiteral("no unit"), QStringLiteral("/dev/ttyS0: silent"),
+                                        QStringLiteral("c"), MessageBoxButtons::OK, MessageBoxIcon::Error),
+        DialogResult::OK);
+    whenModal<QMessageBox>([](QMessageBox& box) {
+        EXPECT_TRUE(box.detailedText().isEmpty());
+        buttonOf(box, QMessageBox::Ok)->click();
+    });
+    toolkit().messageBox(QStringLiteral("plain"), QStringLiteral("c"), MessageBoxButtons::OK,
+                         MessageBoxIcon::Error);
 }
 
 TEST(Toolkit, QtModalWindowsReturnWhenClosed) {
@@ -194,6 +211,10 @@ TEST(RecordingToolkit, AnswersFromItsQueuesAndKeepsEveryBox) {
               DialogResult::OK);
     EXPECT_EQ(recorder.boxTexts(), (std::vector<QString>{"a", "b", "c"}));
     EXPECT_EQ(recorder.boxes[1].Icon, MessageBoxIcon::Question);
+    EXPECT_EQ(toolkit().messageBoxWithDetails("d", "why", "c", MessageBoxButtons::OK, MessageBoxIcon::Error),
+              DialogResult::OK);
+    EXPECT_EQ(recorder.boxes.back().Details, QStringLiteral("why"));
+    EXPECT_TRUE(recorder.boxes[0].Details.isEmpty());
 
     QTemporaryDir folder;
     const QString before = QDir::currentPath();

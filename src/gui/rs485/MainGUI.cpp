@@ -215,6 +215,7 @@ void MainGUI::ConnectRead_Click() { startConnect(true); }
 
 void MainGUI::startConnect(bool read) {
     m_app->CommunicationConfig(getCommunicateConfigConvert());
+    m_scanReport.start();
     const AppResult started =
         read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
              : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
@@ -222,11 +223,13 @@ void MainGUI::startConnect(bool read) {
         showStatus(ConnectionState::Connecting);
         setBusy(true);
     } else {
+        m_scanReport.stop();
         showStatus(ConnectionState::Disconnected);
     }
 }
 
 bool MainGUI::acknowledge(AppCompletedCode code) {
+    m_scanReport.stop();
     setBusy(false);
     m_app->Completed(code);
     // A connect that was told to stop (the target turned to the firmware image meanwhile)
@@ -239,7 +242,14 @@ bool MainGUI::acknowledge(AppCompletedCode code) {
 }
 
 void MainGUI::connectFailed(AppCompletedCode code) {
-    showError(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed);
+    if (code == AppCompletedCode::ConnectError) {
+        // No port gave a unit: the box says what each one did.
+        toolkit().messageBoxWithDetails(
+            m_st.getString(Msg::ReadFailed), m_scanReport.text(Domain::Modem::CommandResult::ErrConnect),
+            m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK, MessageBoxIcon::Error, this);
+    } else {
+        showError(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed);
+    }
     showStatus(ConnectionState::Disconnected);
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);

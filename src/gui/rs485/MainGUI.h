@@ -17,6 +17,7 @@
 #include "settings/ErrCheck.h"
 #include "settings/Holders.h"
 #include "settings/NumRange.h"
+#include "settings/ScanReport.h"
 #include "settings/StringTable.h"
 
 class QAction;
@@ -170,6 +171,8 @@ class MainGUI : public QDialog {
     // The firmware image Set writes into: the last one chosen whose records could be read.
     QString m_imagePath;
     WriteFailureReport m_writeReport;
+    // Follows each connect's scan, so that "no unit" can say what every port did.
+    ScanFollower m_scanReport;
     // The AES type a loaded configuration asked for while no unit was known; applied once a
     // connect tells the module type, so a stored AES256 is not silently turned into AES128.
     std::optional<int32_t> m_pendingAesType;

@@ -190,6 +190,7 @@ void MainGUI_TX_330::startConnect(bool read) {
     line.m_awt = form ? form->m_awt : 0;
     m_app->CommunicationConfig(Tx330Form::communicationOf(line));
 
+    m_scanReport.start();
     const AppResult_TX330 result =
         read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
              : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
@@ -197,6 +198,7 @@ void MainGUI_TX_330::startConnect(bool read) {
         showStatus(ConnectionState::Connecting);
         setBusy(true);
     } else {
+        m_scanReport.stop();
         showStatus(ConnectionState::Disconnected);
     }
 }
@@ -205,8 +207,16 @@ bool MainGUI_TX_330::connectFailed(AppCompletedCode code) {
     if (code == AppCompletedCode::Success) {
         return false;
     }
-    showBox(m_st.getString(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed),
+    if (code == AppCompletedCode::ConnectError) {
+        // No port gave a unit: the box says what each one did.
+        toolkit().messageBoxWithDetails(
+            m_st.getString(Msg::ReadFailed), m_scanReport.text(Domain::Modem::CommandResult::ErrConnect),
+            m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OK, MessageBoxIcon::Error, this);
+    } else {
+        showBox(
+            m_st.getString(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed),
             MessageBoxIcon::Error);
+    }
     showStatus(ConnectionState::Disconnected);
     setWriteCommandsEnabled(false);
     return true;
@@ -226,6 +236,7 @@ void MainGUI_TX_330::connectedSteps() {
 }
 
 void MainGUI_TX_330::connectCompleted(AppCompletedCode code) {
+    m_scanReport.stop();
     setBusy(false);
     m_app->Completed(code);
     if (!connectFailed(code)) {
@@ -243,6 +254,7 @@ void MainGUI_TX_330::readValuesRefused() {
 }
 
 void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
+    m_scanReport.stop();
     setBusy(false);
     m_app->Completed(code);
     if (connectFailed(code)) {

@@ -12,6 +12,7 @@
 #include "settings/ApplicationConfig_TX330.h"
 #include "settings/ErrCheck.h"
 #include "settings/Holders.h"
+#include "settings/ScanReport.h"
 #include "settings/StringTable.h"
 #include "settings/Toolkit.h"
 
@@ -127,6 +128,7 @@ class MainGUI_TX_330 : public QDialog {
     std::unique_ptr<StatusDisplay> m_status;
     BusySet m_busy;
     WriteFailureReport m_writeReport;
+    ScanFollower m_scanReport;  // what each port did in the last connect's scan
 
     // ---- controls ----
     QPushButton* btnConnect = nullptr;

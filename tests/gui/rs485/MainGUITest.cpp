@@ -413,4 +413,30 @@ TEST_F(MainGUISimTest, NoUnitAnsweringReportsAndStaysDisconnected) {
     EXPECT_TRUE(w.checkConfig());
 }
 
+TEST_F(MainGUISimTest, NoUnitFoundSaysWhatEachPortDidInTheBoxDetails) {
+    // Two silent ports around one that answers the handshake with garbage.
+    Pelnix::Test::SimPty first, garbage, last;
+    first.SilentOn("");
+    last.SilentOn("");
+    garbage.WrongReplyTo("~CONNECT", "#?garbage");
+    const std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
+    Tormel::Domain::Modem::Command::SetPortLister([ports] { return ports; });
+    // The scan runs from the last port to the first.
+    const QString expected =
+        QString::fromStdString(last.PortPath() + ": silent\n" + garbage.PortPath() +
+                               ": garbage (first reply \"#?garbage\")\n" + first.PortPath() + ": silent");
+    MainGUI& w = open();
+    for (const char* button : {"btnConnect", "btnConnectRead"}) {
+        SCOPED_TRACE(button);
+        m_tk.clear();
+        child<QPushButton>(button)->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_tk.boxes.empty(); }, 30000));
+        ASSERT_EQ(m_tk.boxes.size(), 1u);
+        EXPECT_EQ(m_tk.boxes[0].Text, StringTable().getString(Msg::ReadFailed));
+        EXPECT_EQ(m_tk.boxes[0].Icon, Tormel::Gui::MessageBoxIcon::Error);
+        EXPECT_EQ(m_tk.boxes[0].Details, expected);
+        EXPECT_EQ(w.connectionState(), Tormel::Gui::ConnectionState::Disconnected);
+    }
+}
+
 }  // namespace

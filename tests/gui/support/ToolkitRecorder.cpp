@@ -9,8 +9,14 @@
 namespace Tormel::Gui {
 
 DialogResult RecordingToolkit::messageBox(const QString& text, const QString& caption,
-                                          MessageBoxButtons buttons, MessageBoxIcon icon, QWidget*) {
-    boxes.push_back({text, caption, buttons, icon});
+                                          MessageBoxButtons buttons, MessageBoxIcon icon, QWidget* parent) {
+    return messageBoxWithDetails(text, QString(), caption, buttons, icon, parent);
+}
+
+DialogResult RecordingToolkit::messageBoxWithDetails(const QString& text, const QString& details,
+                                                     const QString& caption, MessageBoxButtons buttons,
+                                                     MessageBoxIcon icon, QWidget*) {
+    boxes.push_back({text, caption, buttons, icon, details});
     DialogResult answer = defaultBoxAnswer;
     if (!boxAnswers.empty()) {
         answer = boxAnswers.front();

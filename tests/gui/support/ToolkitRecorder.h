@@ -20,6 +20,7 @@ class RecordingToolkit : public Toolkit {
         QString Caption;
         MessageBoxButtons Buttons;
         MessageBoxIcon Icon;
+        QString Details;  // empty for a box shown without details
     };
     struct ShownFileDialog {
         bool Save;                  // false: open dialog
@@ -54,6 +55,9 @@ class RecordingToolkit : public Toolkit {
 
     DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
                             MessageBoxIcon icon, QWidget* parent = nullptr) override;
+    DialogResult messageBoxWithDetails(const QString& text, const QString& details, const QString& caption,
+                                       MessageBoxButtons buttons, MessageBoxIcon icon,
+                                       QWidget* parent = nullptr) override;
     DialogResult openFileDialog(FileDialogOptions& options, QWidget* parent = nullptr) override;
     DialogResult saveFileDialog(FileDialogOptions& options, QWidget* parent = nullptr) override;
     DialogResult showModal(QWidget& window) override;

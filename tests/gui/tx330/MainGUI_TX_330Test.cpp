@@ -339,6 +339,7 @@ TEST_F(MainGuiTx330, ValuesTheFormCannotTakeReleaseTheUnit) {
     button(window, "btnConnectRead")->click();
     ASSERT_TRUE(waitIdle(window));
     EXPECT_EQ(m_recorder.boxTexts().back(), StringTable().getString(58));
+    EXPECT_TRUE(m_recorder.boxes.back().Details.isEmpty());  // a unit answered: no scan report
     EXPECT_EQ(window.connectionState(), ConnectionState::Disconnected);
     EXPECT_FALSE(button(window, "btnSetting")->isEnabled());
     EXPECT_FALSE(item(window, "FactoryShipmentSet_MenuItem")->isEnabled());
@@ -349,6 +350,33 @@ TEST_F(MainGuiTx330, ValuesTheFormCannotTakeReleaseTheUnit) {
     item(window, "Set_MenuItem")->trigger();
     EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{StringTable().getString(57)});
     EXPECT_TRUE(m_unit->Requests().empty());
+}
+
+TEST_F(MainGuiTx330, NoUnitFoundSaysWhatEachPortDidInTheBoxDetails) {
+    // Two silent ports around one that answers the handshake with garbage.
+    Pelnix::Test::SimPty first(Pelnix::Sim::Tx330FactoryState()), garbage(Pelnix::Sim::Tx330FactoryState()),
+        last(Pelnix::Sim::Tx330FactoryState());
+    first.SilentOn("");
+    last.SilentOn("");
+    garbage.WrongReplyTo("~CONNECT", "#?garbage");
+    const std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
+    Command::SetPortLister([ports] { return ports; });
+    // The scan runs from the last port to the first.
+    const QString expected =
+        QString::fromStdString(last.PortPath() + ": silent\n" + garbage.PortPath() +
+                               ": garbage (first reply \"#?garbage\")\n" + first.PortPath() + ": silent");
+    MainGUI_TX_330 window;
+    for (const char* name : {"btnConnect", "btnConnectRead"}) {
+        SCOPED_TRACE(name);
+        m_recorder.clear();
+        button(window, name)->click();
+        ASSERT_TRUE(waitIdle(window));
+        ASSERT_EQ(m_recorder.boxes.size(), 1u);
+        EXPECT_EQ(m_recorder.boxes[0].Text, StringTable().getString(58));
+        EXPECT_EQ(m_recorder.boxes[0].Icon, MessageBoxIcon::Error);
+        EXPECT_EQ(m_recorder.boxes[0].Details, expected);
+        EXPECT_EQ(window.connectionState(), ConnectionState::Disconnected);
+    }
 }
 
 TEST_F(MainGuiTx330, FactoryShipmentAsksThenResetsTheUnitAndTheForm) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/rs485/Rs485Records.h"
+#include "settings/Rs485Records.h"
 
 #include <set>
 

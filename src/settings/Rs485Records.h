@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The RS485 unit's records (what the command link reads and writes) to and from the form's
-// settings document. The window stores its form into an ApplicationConfig first, so every
-// conversion here works on that document and needs no widget.
+// The RS485 unit's records (what the command link reads and writes and what a firmware image
+// holds) to and from a settings document. The window stores its form into an ApplicationConfig
+// first and the command-line program starts from a settings file, so both convert through here
+// and neither needs a widget.
 
 #include <optional>
 #include <vector>

@@ -3,7 +3,7 @@
 // go out again with the next write.
 #include <gtest/gtest.h>
 
-#include "gui/rs485/Rs485Records.h"
+#include "settings/Rs485Records.h"
 
 namespace {
 

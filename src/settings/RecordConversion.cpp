@@ -121,7 +121,7 @@ std::optional<ApplicationConfig> rs485ConfigFromRecords(const Rs485RecordSet& re
                                                         int32_t tabSelect) {
     const Rs485Records::FromRecords from = Rs485Records::configFromRecords(
         records.communication, records.nodeinfo, records.protocol, withBinding ? &records.binding : nullptr,
-        ChoiceLists::offers76800(moduleType), failure);
+        ChoiceLists::offers76800(moduleType), failure, ChoiceLists::InterfacePort::MayBeAbsent);
     if (!from.config) {
         showFailure(from.failure, Msg::Rs485ToolTitle);
         return std::nullopt;
@@ -142,7 +142,7 @@ std::optional<ApplicationConfig_TX330> tx330ConfigFromRecords(const Tx330RecordS
                                                               int32_t tabSelect) {
     std::optional<ApplicationConfig_TX330> config =
         Tx330Records::configFromRecords(records.communication, records.nodeinfo, records.wireless,
-                                        records.dido, Tx330Records::InterfacePort::MayBeAbsent);
+                                        records.dido, ChoiceLists::InterfacePort::MayBeAbsent);
     if (!config) {
         showFailure(failure, Msg::Tx330ToolTitle);
         return std::nullopt;

@@ -62,8 +62,8 @@ Tx330RecordSet tx330RecordsFromConfig(const ApplicationConfig_TX330& config,
 // A document from records that a unit reported (withBinding) or that an image holds. At the
 // first value a document cannot take, an error box is shown through toolkit() and nothing is
 // returned: `failure`, or message 63 for a 76800 bit/s rate on a module that lacks it. The AES
-// key texts, which no unit reports, come from `aesKeys`. A contact-I/O record set without an
-// interface port (what a document's own records and older images carry) is taken as port 1.
+// key texts, which no unit reports, come from `aesKeys`. A record set without an interface port
+// (what older images and a contact-I/O document's own records carry) is taken as port 1.
 std::optional<ApplicationConfig> rs485ConfigFromRecords(const Rs485RecordSet& records, int32_t moduleType,
                                                         Msg failure, bool withBinding,
                                                         const std::array<QString, 16>& aesKeys = {},

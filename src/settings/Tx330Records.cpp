@@ -93,7 +93,8 @@ Common::Didoinfo didoOf(const ApplicationConfig_TX330& config) {
 std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communication& comm,
                                                          const Common::Nodeinfo& node,
                                                          const Common::Wirelessinfo& wireless,
-                                                         const Common::Didoinfo& dido, InterfacePort port) {
+                                                         const Common::Didoinfo& dido,
+                                                         ChoiceLists::InterfacePort port) {
     ApplicationConfig_TX330 config;
     config.m_version = QString::fromStdString(node.SoftwareVersion);
     config.m_Ch = static_cast<int32_t>(wireless.Ch);
@@ -145,13 +146,11 @@ std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communica
         default:
             return std::nullopt;
     }
-    if (comm.IntfPort == 0 && port == InterfacePort::MayBeAbsent) {
-        config.m_intfport = 0;
-    } else if (comm.IntfPort == 1 || comm.IntfPort == 2) {
-        config.m_intfport = comm.IntfPort - 1;
-    } else {
+    const std::optional<int32_t> intf = ChoiceLists::intfPortIndex(comm.IntfPort, port);
+    if (!intf) {
         return std::nullopt;
     }
+    config.m_intfport = *intf;
     switch (comm.FlowControl) {
         case Common::Handshake::None:
             config.m_flowctrl = 0;

@@ -14,6 +14,7 @@
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Wirelessinfo.h"
 #include "settings/ApplicationConfig_TX330.h"
+#include "settings/ChoiceLists.h"
 
 namespace Tormel::Gui::Tx330Records {
 
@@ -46,18 +47,13 @@ Domain::Common::Nodeinfo nodeinfoOf(const ApplicationConfig_TX330& config, int32
 Domain::Common::Wirelessinfo wirelessOf(const ApplicationConfig_TX330& config);
 Domain::Common::Didoinfo didoOf(const ApplicationConfig_TX330& config);
 
-// Whether records without an interface port (code 0) are taken. A unit always reports its port;
-// the records made from a configuration carry none, and older firmware images hold a port that
-// the image editor does not read, so a program that converts those accepts them as port 1.
-enum class InterfacePort { Required, MayBeAbsent };
-
 // A configuration from what a unit reported; nullopt when a serial value has no place in the
 // form (a bit rate not offered, an interface or flow control code unknown, a response delay
-// above 250 ms). Target, tab and key texts are the caller's.
-std::optional<ApplicationConfig_TX330> configFromRecords(const Domain::Common::Communication& comm,
-                                                         const Domain::Common::Nodeinfo& node,
-                                                         const Domain::Common::Wirelessinfo& wireless,
-                                                         const Domain::Common::Didoinfo& dido,
-                                                         InterfacePort port = InterfacePort::Required);
+// above 250 ms). Target, tab and key texts are the caller's. A port code 0 is taken only where
+// `port` allows it.
+std::optional<ApplicationConfig_TX330> configFromRecords(
+    const Domain::Common::Communication& comm, const Domain::Common::Nodeinfo& node,
+    const Domain::Common::Wirelessinfo& wireless, const Domain::Common::Didoinfo& dido,
+    ChoiceLists::InterfacePort port = ChoiceLists::InterfacePort::Required);
 
 }  // namespace Tormel::Gui::Tx330Records

@@ -62,11 +62,12 @@ TEST(Tx330Records, UnitRecordsTheFormCannotShowAreRefused) {
     EXPECT_TRUE(with([](auto& c) { c.IntfPort = 2; }));
 
     // A configuration's own records carry no port; where that is allowed they convert back.
-    const auto own = configFromRecords(communicationOf(*config), {}, {}, {}, InterfacePort::MayBeAbsent);
+    const auto own =
+        configFromRecords(communicationOf(*config), {}, {}, {}, ChoiceLists::InterfacePort::MayBeAbsent);
     ASSERT_TRUE(own);
     EXPECT_EQ(own->m_intfport, 0);
     EXPECT_EQ(own->m_baudrate, 6);
     Common::Communication unknownPort = good;
     unknownPort.IntfPort = 3;
-    EXPECT_FALSE(configFromRecords(unknownPort, {}, {}, {}, InterfacePort::MayBeAbsent));
+    EXPECT_FALSE(configFromRecords(unknownPort, {}, {}, {}, ChoiceLists::InterfacePort::MayBeAbsent));
 }

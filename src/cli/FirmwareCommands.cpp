@@ -13,7 +13,6 @@
 #include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
 #include "domain/firmware/SymbolData.h"
-#include "elfapi/ElfApi.h"
 #include "settings/FirmwareImageFile.h"
 #include "settings/RecordConversion.h"
 
@@ -29,7 +28,7 @@ namespace {
 // Images carry no unit name; the parameter editor for the RS485 family is the TX-910A's.
 constexpr int32_t kImageModuleType = 2;
 
-using AnyRecords = std::variant<Gui::Rs485Records, Gui::Tx330Records>;
+using AnyRecords = std::variant<Gui::Rs485RecordSet, Gui::Tx330RecordSet>;
 
 // Opens the image, lets `before` hand the editor records, loads the image (which overwrites only
 // the fields the image holds), lets `after` take or set records and, with `store`, stores them.
@@ -61,7 +60,7 @@ ElfEditorResult withImage(const std::string& path, bool store, Before&& before, 
 ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
                             const AnyRecords* base = nullptr) {
     if (family == Family::Rs485) {
-        Gui::Rs485Records r = base ? std::get<Gui::Rs485Records>(*base) : Gui::Rs485Records{};
+        Gui::Rs485RecordSet r = base ? std::get<Gui::Rs485RecordSet>(*base) : Gui::Rs485RecordSet{};
         const ElfEditorResult result = withImage<ElfEditor>(
             path, false,
             [&](ElfEditor& e) {
@@ -78,7 +77,7 @@ ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& 
         records = r;
         return result;
     }
-    Gui::Tx330Records r = base ? std::get<Gui::Tx330Records>(*base) : Gui::Tx330Records{};
+    Gui::Tx330RecordSet r = base ? std::get<Gui::Tx330RecordSet>(*base) : Gui::Tx330RecordSet{};
     const ElfEditorResult result = withImage<ElfEditor_TX330>(
         path, false,
         [&](ElfEditor_TX330& e) {
@@ -96,7 +95,7 @@ ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& 
 // Records as a settings document; nothing (and the reason on `out`) when a value does not fit.
 std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& path, Output& out) {
     std::optional<AnyConfig> document;
-    if (const auto* rs485 = std::get_if<Gui::Rs485Records>(&records)) {
+    if (const auto* rs485 = std::get_if<Gui::Rs485RecordSet>(&records)) {
         auto config =
             Gui::rs485ConfigFromRecords(*rs485, kImageModuleType, Gui::Msg::FirmwareVersionMismatch, false);
         if (config) {
@@ -104,7 +103,7 @@ std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& pa
             document = AnyConfig(*config);
         }
     } else {
-        auto config = Gui::tx330ConfigFromRecords(std::get<Gui::Tx330Records>(records),
+        auto config = Gui::tx330ConfigFromRecords(std::get<Gui::Tx330RecordSet>(records),
                                                   Gui::Msg::FirmwareVersionMismatch);
         if (config) document = AnyConfig(*config);
     }
@@ -137,8 +136,8 @@ AnyRecords recordsToStore(const AnyConfig& file, Gui::AesKeyChoice choice, const
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file))
         return Gui::rs485RecordsFromConfig(*rs485, kImageModuleType, noUnit, choice);
     const auto& config = std::get<Gui::ApplicationConfig_TX330>(file);
-    Gui::Tx330Records r = Gui::tx330RecordsFromConfig(config, noUnit, choice);
-    const Gui::Tx330Records& own = std::get<Gui::Tx330Records>(image);
+    Gui::Tx330RecordSet r = Gui::tx330RecordsFromConfig(config, noUnit, choice);
+    const Gui::Tx330RecordSet& own = std::get<Gui::Tx330RecordSet>(image);
     // A write to the unit never sends these; the image holds them all the same.
     r.communication.IntfPort = own.communication.IntfPort;
     r.nodeinfo.AutoParamSyncEnable = own.nodeinfo.AutoParamSyncEnable;
@@ -150,31 +149,11 @@ AnyRecords recordsToStore(const AnyConfig& file, Gui::AesKeyChoice choice, const
 }
 
 // The raw value of a parameter symbol that a patch must leave as the image had it.
-struct KeptSymbol {
-    std::string name;
-    int32_t width;
-    uint64_t data = 0;
-};
+using KeptSymbol = Gui::ImageSymbol;
 
-// Reads (or, with `write`, writes back) every symbol of `symbols`; false at the first symbol
-// that cannot be accessed.
 bool accessSymbols(const std::string& path, std::vector<KeptSymbol>& symbols, bool write) {
-    ElfApiHandle* handle = ElfApiInit();
-    if (handle == nullptr) return false;
-    bool ok = ElfApiOpen(handle, path.c_str()) == ELFAPI_OK;
-    if (ok) {
-        for (KeptSymbol& s : symbols) {
-            _ElfSymbolInfo info{s.name.c_str(), 0, s.width, write ? s.data : 0};
-            if ((write ? ElfApiSetSymbol(handle, &info) : ElfApiGetSymbol(handle, &info)) != ELFAPI_OK) {
-                ok = false;
-                break;
-            }
-            if (!write) s.data = info.data;
-        }
-        ok = ElfApiClose(handle) == ELFAPI_OK && ok;
-    }
-    ElfApiEnd(handle);
-    return ok;
+    const QString image = QString::fromStdString(path);
+    return write ? Gui::writeImageSymbols(image, symbols) : Gui::readImageSymbols(image, symbols);
 }
 
 // What a patch leaves untouched although the editor writes it on every store: the AES key
@@ -182,10 +161,7 @@ bool accessSymbols(const std::string& path, std::vector<KeptSymbol>& symbols, bo
 // settings file does not carry and older images hold without the editor reading it.
 std::vector<KeptSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
     std::vector<KeptSymbol> kept;
-    if (choice != Gui::AesKeyChoice::Change) {
-        for (int word = 1; word <= 16; ++word)
-            kept.push_back({"TormelParamsM$AESencryptKey" + std::to_string(word), 2, 0});
-    }
+    if (choice != Gui::AesKeyChoice::Change) kept = Gui::aesKeySymbols();
     if (family == Family::Tx330) kept.push_back({"TormelParamsM$intfport", 1, 0});
     return kept;
 }
@@ -195,7 +171,7 @@ ElfEditorResult storeImage(const std::string& path, const AnyRecords& records,
                            std::vector<KeptSymbol>& kept) {
     if (!accessSymbols(path, kept, false)) return ElfEditorResult::ErrUnknownSymbol;
     ElfEditorResult result;
-    if (const auto* rs485 = std::get_if<Gui::Rs485Records>(&records)) {
+    if (const auto* rs485 = std::get_if<Gui::Rs485RecordSet>(&records)) {
         // Not the binding record: the image's own bind type (from the load) is written back.
         result = withImage<ElfEditor>(
             path, true, [](ElfEditor&) {},
@@ -205,7 +181,7 @@ ElfEditorResult storeImage(const std::string& path, const AnyRecords& records,
                 e.ProtocolConfig(rs485->protocol);
             });
     } else {
-        const auto& tx330 = std::get<Gui::Tx330Records>(records);
+        const auto& tx330 = std::get<Gui::Tx330RecordSet>(records);
         result = withImage<ElfEditor_TX330>(
             path, true, [](ElfEditor_TX330&) {},
             [&](ElfEditor_TX330& e) {

@@ -51,8 +51,8 @@ std::optional<AnyConfig> unitDocument(Family family, Output& out) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
     const bool aes = aesEnabledForUnit(family);
     if (family == Family::Rs485) {
-        const Gui::Rs485Records records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
-                                        Command::m_binding};
+        const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
+                                          Command::m_binding};
         auto config =
             Gui::rs485ConfigFromRecords(records, Gui::rs485ModuleType(name), Gui::Msg::ReadFailed, true);
         if (config) config->setModelName(Gui::ApplicationConfig::kModelName);
@@ -65,8 +65,8 @@ std::optional<AnyConfig> unitDocument(Family family, Output& out) {
         if (!config) return std::nullopt;
         return AnyConfig(*config);
     }
-    const Gui::Tx330Records records{TX330Command::m_communication, TX330Command::m_nodeinfo,
-                                    WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
+    const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
+                                      WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
     auto config = Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed);
     if (config) config->setModelName(Gui::ApplicationConfig_TX330::kModelName);
     if (config && !config->checkConfigData(false, aes)) {

@@ -104,6 +104,15 @@ std::optional<StopBits> stopBitsAt(int32_t index) {
 }
 
 QStringList intfPortItems(const StringTable& st) { return messages(st, {164, 165}); }
+std::optional<int32_t> intfPortIndex(int32_t code, InterfacePort port) {
+    if (code == 0 && port == InterfacePort::MayBeAbsent) {
+        return 0;
+    }
+    if (code == 1 || code == 2) {
+        return code - 1;
+    }
+    return std::nullopt;
+}
 
 QStringList flowCtrlItems(const StringTable& st) { return messages(st, {159, 166, 167}); }
 std::optional<Handshake> flowControlAt(int32_t index) {

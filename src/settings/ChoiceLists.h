@@ -32,7 +32,12 @@ std::optional<Domain::Common::Parity> parityAt(int32_t index);
 QStringList stopBitItems(const StringTable& st);  // 1, 2
 std::optional<Domain::Common::StopBits> stopBitsAt(int32_t index);
 QStringList intfPortItems(const StringTable& st);  // RS485, USB
-QStringList flowCtrlItems(const StringTable& st);  // none, Xon/off, hardware
+// Whether a record without an interface port (code 0) is taken, as RS485. A unit always reports
+// its port; records made from a settings document of the contact-I/O unit carry none, and older
+// firmware images hold no port the image editor reads.
+enum class InterfacePort { Required, MayBeAbsent };
+std::optional<int32_t> intfPortIndex(int32_t code, InterfacePort port);  // 1 = RS485, 2 = USB
+QStringList flowCtrlItems(const StringTable& st);                        // none, Xon/off, hardware
 std::optional<Domain::Common::Handshake> flowControlAt(int32_t index);
 // The list positions of record values; nothing for a value the lists do not offer.
 std::optional<int32_t> parityIndex(Domain::Common::Parity parity);

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "elfapi/ElfApi.h"
+
 namespace Tormel::Gui {
 
 namespace {
@@ -118,6 +120,52 @@ FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
         return FirmwareReplaceResult::ReplaceFailed;
     }
     return FirmwareReplaceResult::Success;
+}
+
+namespace {
+
+bool accessSymbols(const QString& imagePath, std::vector<ImageSymbol>& symbols, bool write) {
+    ElfApiHandle* handle = ElfApiInit();
+    if (handle == nullptr) {
+        return false;
+    }
+    const QByteArray path = QFile::encodeName(imagePath);
+    bool ok = ElfApiOpen(handle, path.constData()) == ELFAPI_OK;
+    if (ok) {
+        for (ImageSymbol& symbol : symbols) {
+            _ElfSymbolInfo info{symbol.name.c_str(), 0, symbol.width, write ? symbol.data : 0};
+            if ((write ? ElfApiSetSymbol(handle, &info) : ElfApiGetSymbol(handle, &info)) != ELFAPI_OK) {
+                ok = false;
+                break;
+            }
+            if (!write) {
+                symbol.data = info.data;
+            }
+        }
+        // A write reaches the file only when it is closed.
+        ok = ElfApiClose(handle) == ELFAPI_OK && ok;
+    }
+    ElfApiEnd(handle);
+    return ok;
+}
+
+}  // namespace
+
+std::vector<ImageSymbol> aesKeySymbols() {
+    std::vector<ImageSymbol> key;
+    for (int word = 1; word <= 16; ++word) {
+        key.push_back({"TormelParamsM$AESencryptKey" + std::to_string(word), 2, 0});
+    }
+    return key;
+}
+
+bool readImageSymbols(const QString& imagePath, std::vector<ImageSymbol>& symbols) {
+    return accessSymbols(imagePath, symbols, false);
+}
+
+bool writeImageSymbols(const QString& imagePath, const std::vector<ImageSymbol>& symbols) {
+    std::vector<ImageSymbol> copy = symbols;
+    return accessSymbols(imagePath, copy, true);
 }
 
 }  // namespace Tormel::Gui

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace Tormel::Gui {
 
@@ -31,5 +34,21 @@ FirmwareWorkFiles firmwareWorkFiles(const QString& imagePath);
 // copy's path and returns whether it wrote everything.
 FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
                                            const std::function<bool(const QString& workCopy)>& store);
+
+// A parameter symbol of an image, read or written as raw bytes past the image editor.
+struct ImageSymbol {
+    std::string name;
+    int32_t width;  // in bytes
+    uint64_t data = 0;
+};
+
+// The 16 AES key words. No record taken from an image carries the key, so a store that is not
+// to change it reads these before and writes them back after.
+std::vector<ImageSymbol> aesKeySymbols();
+
+// Reads every symbol's bytes into `symbols` (or writes them); false at the first symbol the
+// image lacks or when the image cannot be opened or closed.
+bool readImageSymbols(const QString& imagePath, std::vector<ImageSymbol>& symbols);
+bool writeImageSymbols(const QString& imagePath, const std::vector<ImageSymbol>& symbols);
 
 }  // namespace Tormel::Gui

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The conversions between a settings document and the unit records that a unit or a firmware
-// image holds, for both families, without a window: records from a document (what a write
-// sends) and a document from records (what a read shows). A document's values go through the
-// same steps as when it is loaded into a form and the form's records are taken, so a program
-// without windows writes exactly what a window would.
+// A settings file's document and the records of a unit or a firmware image, for both families,
+// for a program without windows: records from a document (what a write sends) and a document
+// from records (what a read shows). A document's values first take the form they would take
+// in the window's form (the choices a form can hold, the key choice it leaves); the conversion
+// itself is the window's, so a program without windows writes exactly what a window would.
 
 #include <QString>
 #include <array>
@@ -25,14 +25,16 @@
 
 namespace Tormel::Gui {
 
-struct Rs485Records {
+// All records of one RS485 unit or image.
+struct Rs485RecordSet {
     Domain::Common::Communication communication{};
     Domain::Common::Nodeinfo nodeinfo{};
     Domain::Common::Protocol protocol{};
     Domain::Common::Binding binding{};
 };
 
-struct Tx330Records {
+// All records of one contact-I/O unit or image.
+struct Tx330RecordSet {
     Domain::Common::Communication communication{};
     Domain::Common::Nodeinfo nodeinfo{};
     Domain::Common::Wirelessinfo wireless{};
@@ -52,20 +54,21 @@ bool tx330AesEnabled(const std::string& softwareName);
 // The records a write sends for `config`. `unit` is the connected unit's Nodeinfo (its name
 // and version go along). With AES off, or a module without AES, the key choice is initialise,
 // and an initialised key is sent as zero words. Run only on a document that passed its check.
-Rs485Records rs485RecordsFromConfig(const ApplicationConfig& config, int32_t moduleType,
-                                    const Domain::Common::Nodeinfo& unit, AesKeyChoice keyChoice);
-Tx330Records tx330RecordsFromConfig(const ApplicationConfig_TX330& config,
-                                    const Domain::Common::Nodeinfo& unit, AesKeyChoice keyChoice);
+Rs485RecordSet rs485RecordsFromConfig(const ApplicationConfig& config, int32_t moduleType,
+                                      const Domain::Common::Nodeinfo& unit, AesKeyChoice keyChoice);
+Tx330RecordSet tx330RecordsFromConfig(const ApplicationConfig_TX330& config,
+                                      const Domain::Common::Nodeinfo& unit, AesKeyChoice keyChoice);
 
 // A document from records that a unit reported (withBinding) or that an image holds. At the
-// first value a document cannot take, an error box with `failure` is shown through toolkit()
-// and nothing is returned. A 76800 bit/s rate on a module that lacks it shows message 63 and
-// the rate index stays 0. The AES key texts, which no unit reports, come from `aesKeys`.
-std::optional<ApplicationConfig> rs485ConfigFromRecords(const Rs485Records& records, int32_t moduleType,
+// first value a document cannot take, an error box is shown through toolkit() and nothing is
+// returned: `failure`, or message 63 for a 76800 bit/s rate on a module that lacks it. The AES
+// key texts, which no unit reports, come from `aesKeys`. A record set without an interface port
+// (what older images and a contact-I/O document's own records carry) is taken as port 1.
+std::optional<ApplicationConfig> rs485ConfigFromRecords(const Rs485RecordSet& records, int32_t moduleType,
                                                         Msg failure, bool withBinding,
                                                         const std::array<QString, 16>& aesKeys = {},
                                                         int32_t tabSelect = 0);
-std::optional<ApplicationConfig_TX330> tx330ConfigFromRecords(const Tx330Records& records, Msg failure,
+std::optional<ApplicationConfig_TX330> tx330ConfigFromRecords(const Tx330RecordSet& records, Msg failure,
                                                               const std::array<QString, 16>& aesKeys = {},
                                                               int32_t tabSelect = 0);
 

@@ -16,8 +16,8 @@
 
 #include "gui/LiveFilterWiring.h"
 #include "gui/Toolkit.h"
-#include "gui/rs485/Rs485Records.h"
 #include "settings/ChoiceLists.h"
+#include "settings/Rs485Records.h"
 
 namespace Tormel::Gui {
 

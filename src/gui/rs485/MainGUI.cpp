@@ -23,8 +23,8 @@
 #include "gui/QtDispatcher.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
-#include "gui/rs485/Rs485Records.h"
 #include "settings/Config.h"
+#include "settings/Rs485Records.h"
 
 namespace Tormel::Gui {
 

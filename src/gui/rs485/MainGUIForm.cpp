@@ -15,9 +15,10 @@
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/rs485/Rs485Records.h"
 #include "settings/ChoiceLists.h"
 #include "settings/Config.h"
+#include "settings/RecordConversion.h"
+#include "settings/Rs485Records.h"
 
 namespace Tormel::Gui {
 
@@ -41,25 +42,14 @@ void enableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
 
 // ---- module type and unit generation ----
 
-static QString unitName(const Domain::App::TormelApp& app) {
-    return QString::fromStdString(app.NodeinfoConfig().SoftwareName);
-}
-
 bool MainGUI::checkTormelType() {
-    const bool tx910 = unitName(*m_app).contains(QRegularExpression(QStringLiteral("Tarvic2(920MHz)*")));
-    m_com->setModuleType(tx910 ? 2 : 1);
-    return tx910;
+    const int32_t type = rs485ModuleType(m_app->NodeinfoConfig().SoftwareName);
+    m_com->setModuleType(type);
+    return type == 2;
 }
 
 bool MainGUI::checkFirmVersion() const {
-    const QString name = unitName(*m_app);
-    if (!name.contains(QStringLiteral("920MHz"))) {
-        return false;
-    }
-    if (m_com->getModuleType() == 2) {
-        return true;
-    }
-    return name.contains(QRegularExpression(QStringLiteral("_*Ver[1]\\.[^0-3]")));
+    return rs485AesEnabled(m_app->NodeinfoConfig().SoftwareName, m_com->getModuleType());
 }
 
 bool MainGUI::unitKnown() const { return !m_app->NodeinfoConfig().SoftwareName.empty(); }

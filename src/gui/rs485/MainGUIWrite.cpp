@@ -8,74 +8,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <array>
 #include <mutex>
 #include <optional>
-#include <string>
+#include <vector>
 
 #include "domain/modem/Command.h"
-#include "elfapi/ElfApi.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/rs485/Rs485Records.h"
 #include "settings/Config.h"
 #include "settings/FirmwareImageFile.h"
+#include "settings/Rs485Records.h"
 
 namespace Tormel::Gui {
 
 using Domain::App::AppCompletedCode;
 using Domain::App::AppResult;
-
-namespace {
-
-constexpr int kAesKeyWords = 16;
-using AesKeyBytes = std::array<uint64_t, kAesKeyWords>;
-
-std::string aesKeySymbol(int word) { return "TormelParamsM$AESencryptKey" + std::to_string(word); }
-
-// The 16 AES key symbols of an image as raw bytes; nullopt when the image has none.
-std::optional<AesKeyBytes> readAesKey(const QString& path) {
-    ElfApiHandle* handle = ElfApiInit();
-    if (handle == nullptr) {
-        return std::nullopt;
-    }
-    std::optional<AesKeyBytes> key;
-    if (ElfApiOpen(handle, path.toLocal8Bit().constData()) == 0) {
-        key.emplace();
-        for (int word = 1; word <= kAesKeyWords && key; ++word) {
-            const std::string name = aesKeySymbol(word);
-            _ElfSymbolInfo info{name.c_str(), 0, 2, 0};
-            if (ElfApiGetSymbol(handle, &info) != 0) {
-                key.reset();
-            } else {
-                (*key)[static_cast<std::size_t>(word - 1)] = info.data;
-            }
-        }
-        ElfApiClose(handle);
-    }
-    ElfApiEnd(handle);
-    return key;
-}
-
-bool writeAesKey(const QString& path, const AesKeyBytes& key) {
-    ElfApiHandle* handle = ElfApiInit();
-    if (handle == nullptr) {
-        return false;
-    }
-    bool ok = ElfApiOpen(handle, path.toLocal8Bit().constData()) == 0;
-    for (int word = 1; word <= kAesKeyWords && ok; ++word) {
-        const std::string name = aesKeySymbol(word);
-        _ElfSymbolInfo info{name.c_str(), 0, 2, key[static_cast<std::size_t>(word - 1)]};
-        ok = ElfApiSetSymbol(handle, &info) == 0;
-    }
-    if (ElfApiClose(handle) != 0) {
-        ok = false;
-    }
-    ElfApiEnd(handle);
-    return ok;
-}
-
-}  // namespace
 
 void MainGUI::syncFactoryMenu() {
     // Nothing is reset, loaded or deleted from the menu that the button would not do.
@@ -236,14 +183,15 @@ void MainGUI::firmwareWrite() {
     const FirmwareReplaceResult result = replaceFirmwareImage(m_imagePath, [&](const QString& workCopy) {
         // The image keeps its own AES key unless a new one is asked for: the records carry no
         // key read from an image, so its bytes are put back as they were after the store.
-        const std::optional<AesKeyBytes> kept = changeKey ? std::nullopt : readAesKey(workCopy);
+        std::vector<ImageSymbol> key = aesKeySymbols();
+        const bool keepKey = !changeKey && readImageSymbols(workCopy, key);
         m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
         m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
         m_app->ProtocolConfig(Rs485Records::protocol(form));
         if (m_app->Store(workCopy.toStdString()) != AppResult::Success) {
             return false;
         }
-        return !kept || writeAesKey(workCopy, *kept);
+        return !keepKey || writeImageSymbols(workCopy, key);
     });
     m_app->NodeinfoConfig(unit);
     if (result == FirmwareReplaceResult::Success) {

@@ -188,7 +188,7 @@ void MainGUI_TX_330::startConnect(bool read) {
     line.m_parity = cmbParity->currentIndex();
     line.m_stopbits = cmbStopBit->currentIndex();
     line.m_awt = form ? form->m_awt : 0;
-    m_app->CommunicationConfig(Tx330Form::communicationOf(line));
+    m_app->CommunicationConfig(Tx330Records::communicationOf(line));
 
     m_scanReport.start();
     const AppResult_TX330 result =
@@ -261,7 +261,7 @@ void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
         return;
     }
     connectedSteps();
-    std::optional<ApplicationConfig_TX330> config = Tx330Form::configFromRecords(
+    std::optional<ApplicationConfig_TX330> config = Tx330Records::configFromRecords(
         m_app->CommunicationConfig(), m_app->NodeinfoConfig(), m_app->WirelessConfig(), m_app->DidoConfig());
     if (!config) {
         readValuesRefused();
@@ -303,10 +303,10 @@ void MainGUI_TX_330::Setting(bool init) {
 
     showStatus(ConnectionState::Writing);
     setBusy(true);
-    m_app->CommunicationConfig(Tx330Form::communicationOf(m_setting));
-    m_app->NodeinfoConfig(Tx330Form::nodeinfoOf(m_setting, keySetting(), m_app->NodeinfoConfig()));
-    m_app->WirelessConfig(Tx330Form::wirelessOf(m_setting));
-    m_app->DidoConfig(Tx330Form::didoOf(m_setting));
+    m_app->CommunicationConfig(Tx330Records::communicationOf(m_setting));
+    m_app->NodeinfoConfig(Tx330Records::nodeinfoOf(m_setting, keySetting(), m_app->NodeinfoConfig()));
+    m_app->WirelessConfig(Tx330Records::wirelessOf(m_setting));
+    m_app->DidoConfig(Tx330Records::didoOf(m_setting));
     m_writeReport.start();
     auto done = [this](AppCompletedCode code) { writeCompleted(code); };
     const AppResult_TX330 result = init ? m_app->InitWrite(done) : m_app->Write(done);

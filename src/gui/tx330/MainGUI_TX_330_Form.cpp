@@ -16,6 +16,7 @@
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "gui/tx330/Tx330Form.h"
 #include "settings/ChoiceLists.h"
+#include "settings/RecordConversion.h"
 
 namespace Tormel::Gui {
 
@@ -159,8 +160,7 @@ void MainGUI_TX_330::setLineDefault() {
 // ---- unit and module ----
 
 bool MainGUI_TX_330::checkFirmVersion() const {
-    static const QRegularExpression brenlow(QStringLiteral("^Brenlow*"));
-    return brenlow.match(QString::fromStdString(m_app->NodeinfoConfig().SoftwareName)).hasMatch();
+    return tx330AesEnabled(m_app->NodeinfoConfig().SoftwareName);
 }
 
 void MainGUI_TX_330::setObjectSetting() {

@@ -13,9 +13,9 @@
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/rs485/Rs485Records.h"
 #include "gui/support/ToolkitRecorder.h"
 #include "settings/Config.h"
+#include "settings/Rs485Records.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/rs485/Rs485Records.h"
+#include "settings/Rs485Records.h"
 
 #include <set>
 
@@ -213,7 +213,8 @@ C::Binding binding(const ApplicationConfig& config) {
 }
 
 FromRecords configFromRecords(const C::Communication& comm, const C::Nodeinfo& node, const C::Protocol& prot,
-                              const C::Binding* bind, bool with76800, Msg failure) {
+                              const C::Binding* bind, bool with76800, Msg failure,
+                              ChoiceLists::InterfacePort port) {
     FromRecords out;
     out.failure = failure;
     ApplicationConfig cfg;
@@ -277,7 +278,7 @@ FromRecords configFromRecords(const C::Communication& comm, const C::Nodeinfo& n
                            : comm.Parity == C::Parity::Even ? 2
                                                             : -1;
     const int32_t stop = comm.StopBits == C::StopBits::One ? 0 : comm.StopBits == C::StopBits::Two ? 1 : -1;
-    const int32_t intf = comm.IntfPort == 1 ? 0 : comm.IntfPort == 2 ? 1 : -1;
+    const int32_t intf = ChoiceLists::intfPortIndex(comm.IntfPort, port).value_or(-1);
     const int32_t flow = comm.FlowControl == C::Handshake::None            ? 0
                          : comm.FlowControl == C::Handshake::XOnXOff       ? 1
                          : comm.FlowControl == C::Handshake::RequestToSend ? 2

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The RS485 unit's records (what the command link reads and writes) to and from the form's
-// settings document. The window stores its form into an ApplicationConfig first, so every
-// conversion here works on that document and needs no widget.
+// The RS485 unit's records (what the command link reads and writes and what a firmware image
+// holds) to and from a settings document. The window stores its form into an ApplicationConfig
+// first and the command-line program starts from a settings file, so both convert through here
+// and neither needs a widget.
 
 #include <optional>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Protocol.h"
 #include "settings/ApplicationConfig.h"
+#include "settings/ChoiceLists.h"
 #include "settings/StringTable.h"
 
 namespace Tormel::Gui::Rs485Records {
@@ -39,10 +41,12 @@ struct FromRecords {
 // A settings document from records read from a unit (with its binding) or a firmware image
 // (binding null). `failure` is the message of a value the form cannot show; a bit rate of
 // 76800 where the list does not offer it fails with message 63 rather than becoming another
-// rate, so nothing slower or faster than the unit's line is ever written back.
+// rate, so nothing slower or faster than the unit's line is ever written back. A port code 0 is
+// taken only where `port` allows it.
 FromRecords configFromRecords(const Domain::Common::Communication& comm, const Domain::Common::Nodeinfo& node,
                               const Domain::Common::Protocol& prot, const Domain::Common::Binding* bind,
-                              bool with76800, Msg failure);
+                              bool with76800, Msg failure,
+                              ChoiceLists::InterfacePort port = ChoiceLists::InterfacePort::Required);
 
 // Position of a range label within grouping 1 to 5, in canonical order (0 = the first range),
 // whichever interface language wrote it: -1 for "Not Used", nullopt for a text that names no

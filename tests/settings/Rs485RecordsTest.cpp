@@ -3,7 +3,7 @@
 // go out again with the next write.
 #include <gtest/gtest.h>
 
-#include "gui/rs485/Rs485Records.h"
+#include "settings/Rs485Records.h"
 
 namespace {
 
@@ -104,6 +104,7 @@ TEST(Rs485Records, ValuesTheFormCannotShowAbandonTheRead) {
     badCode.CheckOffset = 100;
     const Communication at76800{76800, 8, Parity::None, StopBits::One, 0, 1, Handshake::None};
     const Communication odd{31250, 8, Parity::None, StopBits::One, 0, 1, Handshake::None};
+    const Communication noPort{9600, 8, Parity::None, StopBits::One, 0, 0, Handshake::None};
     const Binding mixed{BindingType::Group, std::vector<BindingGroup>{{1, 0xE0, 0x20}, {2, 0xF0, 0x10}}, {}};
     const Binding twice{BindingType::Group, std::vector<BindingGroup>{{1, 0xE0, 0x20}, {2, 0xE0, 0x20}}, {}};
     const Binding tooMany{
@@ -123,6 +124,7 @@ TEST(Rs485Records, ValuesTheFormCannotShowAbandonTheRead) {
          badCode,
          fine,
          Msg::ReadFailed},
+        {"no interface port", noPort, prot, fine, Msg::ReadFailed},
         {"mixed masks", at76800, prot, mixed, Msg::ReadFailed},
         {"one key twice", at76800, prot, twice, Msg::ReadFailed},
         {"more groups than the mask has", at76800, prot, tooMany, Msg::ReadFailed},
@@ -134,6 +136,11 @@ TEST(Rs485Records, ValuesTheFormCannotShowAbandonTheRead) {
         EXPECT_FALSE(from.config.has_value());
         EXPECT_EQ(from.failure, c.failure);
     }
+    // An older image holds no interface port; where that is allowed it reads as RS485.
+    const R::FromRecords image = R::configFromRecords(noPort, node, prot, nullptr, true, Msg::ReadFailed,
+                                                      Tormel::Gui::ChoiceLists::InterfacePort::MayBeAbsent);
+    ASSERT_TRUE(image.config.has_value());
+    EXPECT_EQ(image.config->m_intfport, 0);
 }
 
 TEST(Rs485Records, NoVerificationWritesWhatTheUnitReportsBack) {

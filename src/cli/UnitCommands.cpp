@@ -45,30 +45,11 @@ void reportMessages(Output& out) {
     for (const QString& m : messages().take()) out.error(m);
 }
 
-// The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
-// the windows' message) when the unit reported a value the document cannot take.
-std::optional<AnyConfig> unitDocument(Family family, Output& out) {
-    const std::string& name = Command::m_nodeinfo.SoftwareName;
-    const bool aes = aesEnabledForUnit(family);
-    if (family == Family::Rs485) {
-        const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
-                                          Command::m_binding};
-        auto config =
-            Gui::rs485ConfigFromRecords(records, Gui::rs485ModuleType(name), Gui::Msg::ReadFailed, true);
-        if (config) config->setModelName(Gui::ApplicationConfig::kModelName);
-        if (config && !config->checkConfigData(false, aes)) {
-            messages().messageBox(texts().getString(Gui::Msg::ReadFailed), {}, Gui::MessageBoxButtons::OK,
-                                  Gui::MessageBoxIcon::Error, nullptr);
-            config.reset();
-        }
-        reportMessages(out);
-        if (!config) return std::nullopt;
-        return AnyConfig(*config);
-    }
-    const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
-                                      WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
-    auto config = Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed);
-    if (config) config->setModelName(Gui::ApplicationConfig_TX330::kModelName);
+// A document made from the unit's records that its own checks refuse is reported with the
+// windows' message and counts as none.
+template <class Config>
+std::optional<AnyConfig> checkedUnitDocument(std::optional<Config> config, bool aes, Output& out) {
+    if (config) config->setModelName(Config::kModelName);
     if (config && !config->checkConfigData(false, aes)) {
         messages().messageBox(texts().getString(Gui::Msg::ReadFailed), {}, Gui::MessageBoxButtons::OK,
                               Gui::MessageBoxIcon::Error, nullptr);
@@ -77,6 +58,23 @@ std::optional<AnyConfig> unitDocument(Family family, Output& out) {
     reportMessages(out);
     if (!config) return std::nullopt;
     return AnyConfig(*config);
+}
+
+// The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
+// the windows' message) when the unit reported a value the document cannot take.
+std::optional<AnyConfig> unitDocument(Family family, Output& out) {
+    const std::string& name = Command::m_nodeinfo.SoftwareName;
+    const bool aes = aesEnabledForUnit(family);
+    if (family == Family::Rs485) {
+        const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
+                                          Command::m_binding};
+        return checkedUnitDocument(
+            Gui::rs485ConfigFromRecords(records, Gui::rs485ModuleType(name), Gui::Msg::ReadFailed, true), aes,
+            out);
+    }
+    const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
+                                      WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
+    return checkedUnitDocument(Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed), aes, out);
 }
 
 // The file's document as the unit would hold it once written: through the records and back,

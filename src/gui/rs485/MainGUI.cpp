@@ -4,9 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,8 +16,6 @@
 #include <QTabWidget>
 
 #include "domain/modem/Command.h"
-#include "gui/AboutSoft.h"
-#include "gui/ErrMsg.h"
 #include "gui/QtDispatcher.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
@@ -33,7 +29,7 @@ using Domain::App::AppResult;
 using Domain::App::AppStatus;
 
 MainGUI::MainGUI(QWidget* parent)
-    : QDialog(parent),
+    : MainWindowBase(Msg::Rs485ToolTitle, parent),
       m_com(std::make_shared<Communication>()),
       m_node(std::make_shared<Nodeinfo>()),
       m_prot(std::make_shared<Protocol>()),
@@ -46,14 +42,7 @@ MainGUI::MainGUI(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    // Most texts are Japanese in both languages; a Japanese UI font first spares the font
-    // system a fallback search per character.
-    QFont japanese = font();
-    QStringList families{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
-                         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")};
-    families << japanese.families();
-    japanese.setFamilies(families);
-    setFont(japanese);
+    preferJapaneseFonts();
 
     buildControls();
     m_status = std::make_unique<StatusDisplay>(*txtStateSetting, *txtSoftwareName, m_st);
@@ -68,9 +57,6 @@ MainGUI::MainGUI(QWidget* parent)
     }
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
-
-    setWindowTitle(m_st.getString(Msg::Rs485ToolTitle) + QStringLiteral(" Ver.") +
-                   m_st.getString(Msg::ToolVersion));
 
     attachInputChecks();
     connectDependencies();
@@ -146,21 +132,13 @@ MainGUI::~MainGUI() {
 
 // ---- helpers ----
 
-void MainGUI::showStatus(ConnectionState state) {
-    m_status->show(state, QString::fromStdString(m_app->PortName()));
-}
+QString MainGUI::portName() const { return QString::fromStdString(m_app->PortName()); }
 
 void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
 
-void MainGUI::showError(const QString& text) {
-    toolkit().messageBox(text, m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
-                         MessageBoxIcon::Error, this);
-}
+void MainGUI::showError(const QString& text) { showBox(text, MessageBoxIcon::Error); }
 
-void MainGUI::showInformation(Msg id) {
-    toolkit().messageBox(m_st.getString(id), m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
-                         MessageBoxIcon::Information, this);
-}
+void MainGUI::showInformation(Msg id) { showBox(m_st.getString(id), MessageBoxIcon::Information); }
 
 void MainGUI::setBusy(bool busy) {
     // Set and FactoryShipment in the menu wait for a first connect; while an operation runs
@@ -242,15 +220,7 @@ bool MainGUI::acknowledge(AppCompletedCode code) {
 }
 
 void MainGUI::connectFailed(AppCompletedCode code) {
-    if (code == AppCompletedCode::ConnectError) {
-        // No port gave a unit: the box says what each one did.
-        toolkit().messageBoxWithDetails(
-            m_st.getString(Msg::ReadFailed), m_scanReport.text(Domain::Modem::CommandResult::ErrConnect),
-            m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK, MessageBoxIcon::Error, this);
-    } else {
-        showError(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed);
-    }
-    showStatus(ConnectionState::Disconnected);
+    showConnectFailure(code);
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
     syncFactoryMenu();
@@ -422,12 +392,7 @@ void MainGUI::SetFileOpen_Click() {
 }
 
 void MainGUI::SetFileSave_Click() {
-    FileDialogOptions options;
-    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
-    options.Filter = QStringLiteral("設定ファイル|*.xml");
-    if (!m_strFilePath.isEmpty()) {
-        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
-    }
+    FileDialogOptions options = settingsFileDialogOptions();
     if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
         return;
     }
@@ -445,27 +410,9 @@ void MainGUI::SetFileSave_Click() {
     m_setting = candidate;
 }
 
-void MainGUI::Version_Click() {
-    AboutSoft about(this);
-    toolkit().showModal(about);
-}
+void MainGUI::Version_Click() { showAbout(); }
 
-void MainGUI::Stop_Click() {
-    m_closeFlg = true;
-    close();
-    m_closeFlg = false;
-}
-
-void MainGUI::reject() { close(); }
-
-void MainGUI::closeEvent(QCloseEvent* event) {
-    if (!m_closeFlg && !checkConfig() && !ErrMsg::confirmDiscard(this)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    QDialog::done(QDialog::Rejected);
-}
+void MainGUI::Stop_Click() { quit(); }
 
 void MainGUI::setTargetChanged(int index) {
     const bool firmware = index == 1;

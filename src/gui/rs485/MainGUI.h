@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QDialog>
 #include <QList>
 #include <QString>
 #include <array>
@@ -10,23 +9,17 @@
 
 #include "domain/app/AppCompletedCode.h"
 #include "domain/app/TormelApp.h"
-#include "gui/StatusDisplay.h"
-#include "gui/WriteFailureReport.h"
+#include "gui/MainWindowBase.h"
 #include "settings/ApplicationConfig.h"
 #include "settings/CmbSort.h"
-#include "settings/ErrCheck.h"
 #include "settings/Holders.h"
 #include "settings/NumRange.h"
-#include "settings/ScanReport.h"
-#include "settings/StringTable.h"
 
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -41,7 +34,7 @@ class BindingsTab;
 //
 // Files: MainGUI.cpp (life cycle, menus, commands), MainGUILayout.cpp (the controls),
 // MainGUIForm.cpp (form <-> configuration, dependencies, presets, module type).
-class MainGUI : public QDialog {
+class MainGUI : public MainWindowBase {
     Q_OBJECT
   public:
     explicit MainGUI(QWidget* parent = nullptr);
@@ -66,25 +59,21 @@ class MainGUI : public QDialog {
     bool checkTormelType();
     bool checkFirmVersion() const;
     // True when closing would lose nothing: the form stores exactly the committed settings.
-    bool checkConfig();
+    bool checkConfig() override;
 
     // ---- for the next commands and for tests ----
     Domain::App::TormelApp& app() { return *m_app; }
     const ApplicationConfig& committedSetting() const { return m_setting; }
     int32_t moduleType() const { return m_com->getModuleType(); }
-    ConnectionState connectionState() const { return m_status->state(); }
     const QString& firmwareImagePath() const { return m_imagePath; }
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Escape would hide the dialog without a close event; it goes through close() instead.
-    void reject() override;
+    QString portName() const override;
 
   private:
     // ---- layout (MainGUILayout.cpp) ----
     void buildControls();
-    void buildMenus(QMenuBar* bar);
     QWidget* buildComTab();
     QWidget* buildWirelessTab();
     QWidget* buildProtocolTab();
@@ -141,7 +130,6 @@ class MainGUI : public QDialog {
     void firmwareWrite();
     void updateFirmwareSetting();
     void syncFactoryMenu();
-    void showStatus(ConnectionState state);
     void showError(Msg id);
     void showError(const QString& text);
     void showInformation(Msg id);
@@ -152,32 +140,21 @@ class MainGUI : public QDialog {
     std::shared_ptr<Nodeinfo> m_node;
     std::shared_ptr<Protocol> m_prot;
     std::shared_ptr<NumRange> m_select;
-    StringTable m_st;
-    ErrCheck m_check;
     CmbSort m_sort;
     std::unique_ptr<Domain::App::TormelApp> m_app;
     ApplicationConfig m_setting;
     ApplicationConfig m_startSetting;
-    bool m_rangeFlg = false;
-    bool m_grpFlg = false;
-    bool m_closeFlg = false;
     bool m_devMode = false;
     bool m_devMode2 = false;
     bool m_shiftKeyFlg = false;
     bool m_creating = false;  // start-up loads report nothing
     bool m_menuSetEnabled = false;
     bool m_menuFactoryEnabled = false;
-    QString m_strFilePath;
     // The firmware image Set writes into: the last one chosen whose records could be read.
     QString m_imagePath;
-    WriteFailureReport m_writeReport;
-    // Follows each connect's scan, so that "no unit" can say what every port did.
-    ScanFollower m_scanReport;
     // The AES type a loaded configuration asked for while no unit was known; applied once a
     // connect tells the module type, so a stored AES256 is not silently turned into AES128.
     std::optional<int32_t> m_pendingAesType;
-    std::unique_ptr<StatusDisplay> m_status;
-    BusySet m_busy;
 
     // ---- controls ----
     QTabWidget* tabConfig = nullptr;
@@ -186,25 +163,6 @@ class MainGUI : public QDialog {
     QComboBox* cmbSetTarget = nullptr;
     QLineEdit* txtSelectFile = nullptr;
     QPushButton* btnSelectFile = nullptr;
-    QPushButton* btnConnect = nullptr;
-    QPushButton* btnConnectRead = nullptr;
-    QLineEdit* txtStateSetting = nullptr;
-    QLineEdit* txtSoftwareName = nullptr;
-    QPushButton* btnSetting = nullptr;
-    QPushButton* btnReturnSetting = nullptr;
-    QPushButton* btnStop = nullptr;
-    QPushButton* btnFactoryShipment = nullptr;
-    QPushButton* btnAbout = nullptr;
-
-    QAction* SetFileOpen_MenuItem = nullptr;
-    QAction* SetFileSave_MenuItem = nullptr;
-    QAction* SettingToolExit_MenuItem = nullptr;
-    QAction* Revert_MenuItem = nullptr;
-    QAction* Connect_MenuItem = nullptr;
-    QAction* ConnectRead_MenuItem = nullptr;
-    QAction* Set_MenuItem = nullptr;
-    QAction* FactoryShipmentSet_MenuItem = nullptr;
-    QAction* Version_MenuItem = nullptr;
 
     // Com Parameters
     QComboBox* cmbBaudrate = nullptr;

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include "gui/LiveFilterWiring.h"
-#include "gui/MenuCommands.h"
 #include "gui/rs485/BindingsTab.h"
 #include "gui/rs485/MainGUI.h"
 #include "settings/ChoiceLists.h"
@@ -65,7 +64,7 @@ void MainGUI::buildControls() {
     auto* outer = new QVBoxLayout(this);
     auto* bar = named(new QMenuBar(this), QStringLiteral("menuStrip1"));
     outer->setMenuBar(bar);
-    buildMenus(bar);
+    buildMenus(*bar);
 
     auto* head = new QGridLayout;
     label1 = label(this, "label1", m_st.getString(Msg::ConfigTarget));
@@ -125,37 +124,6 @@ void MainGUI::buildControls() {
         m_busy.add(control);
     }
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void MainGUI::buildMenus(QMenuBar* bar) {
-    QMenu* file =
-        addMnemonicMenu(*bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), "ファイルFToolStripMenuItem");
-    SetFileOpen_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuOpenConfig),
-                                          "SetFileOpen_MenuItem", QKeySequence(Qt::ALT | Qt::Key_O));
-    SetFileSave_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuSaveConfig),
-                                          "SetFileSave_MenuItem", QKeySequence(Qt::ALT | Qt::Key_S));
-    file->addSeparator();
-    SettingToolExit_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuClose),
-                                              "SettingToolExit_MenuItem", QKeySequence(Qt::ALT | Qt::Key_X));
-
-    QMenu* edit =
-        addMnemonicMenu(*bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), "接続ToolStripMenuItem");
-    Revert_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuRevert), "Revert_MenuItem");
-    edit->addSeparator();
-    Connect_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuConnect), "Connect_MenuItem",
-                                      QKeySequence(Qt::ALT | Qt::Key_C));
-    ConnectRead_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuConnectRead),
-                                          "ConnectRead_MenuItem", QKeySequence(Qt::ALT | Qt::Key_R));
-    edit->addSeparator();
-    Set_MenuItem = addMenuCommand(*this, *edit, m_st.getString(Msg::MenuSet), "Set_MenuItem",
-                                  QKeySequence(Qt::ALT | Qt::Key_Y));
-    FactoryShipmentSet_MenuItem =
-        addMenuCommand(*this, *edit, m_st.getString(Msg::MenuFactoryShipment), "FactoryShipmentSet_MenuItem",
-                       QKeySequence(Qt::ALT | Qt::Key_W));
-
-    QMenu* help = addMnemonicMenu(*bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
-    Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
-                                      QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
 QWidget* MainGUI::buildComTab() {

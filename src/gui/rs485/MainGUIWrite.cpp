@@ -106,9 +106,7 @@ void MainGUI::FactoryShipment(bool ask) {
     if (!btnFactoryShipment->isEnabled()) {
         return;
     }
-    if (ask && toolkit().messageBox(m_st.getString(Msg::FactoryShipmentQuestion),
-                                    m_st.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OKCancel,
-                                    MessageBoxIcon::Question, this) != DialogResult::OK) {
+    if (ask && !confirmFactoryShipment()) {
         return;
     }
     m_rangeFlg = true;

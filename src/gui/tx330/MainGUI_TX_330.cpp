@@ -4,10 +4,7 @@
 #include "gui/tx330/MainGUI_TX_330.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
-#include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,8 +13,6 @@
 #include <QScreen>
 #include <QTabWidget>
 
-#include "gui/AboutSoft.h"
-#include "gui/ErrMsg.h"
 #include "gui/QtDispatcher.h"
 #include "gui/tx330/Tx330Form.h"
 #include "settings/Config_TX330.h"
@@ -27,27 +22,12 @@ namespace Tormel::Gui {
 using Domain::App::AppCompletedCode;
 using Domain::App::AppResult_TX330;
 
-namespace {
-
-// Japanese UI fonts first: most texts of this window are fixed Japanese texts.
-QFont japaneseFont(const QFont& base) {
-    QFont font = base;
-    QStringList families{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
-                         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
-                         QStringLiteral("TakaoPGothic")};
-    families << base.families();
-    font.setFamilies(families);
-    return font;
-}
-
-}  // namespace
-
-MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : QDialog(parent) {
+MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolTitle, parent) {
     m_app = std::make_unique<Domain::App::TormelApp_TX330>(qtDispatcher(this));
     m_app->Init();
 
     setObjectName(QStringLiteral("MainGUI_TX_330"));
-    setFont(japaneseFont(font()));
+    preferJapaneseFonts({QStringLiteral("TakaoPGothic")});
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     buildControls();
@@ -92,8 +72,6 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : QDialog(parent) {
     }
     setWriteCommandsEnabled(false);
 
-    setWindowTitle(m_st.getString(Msg::Tx330ToolTitle) + QStringLiteral(" Ver.") +
-                   m_st.getString(Msg::ToolVersion));
     showStatus(ConnectionState::Disconnected);
     selectNodeRole(true);
 
@@ -128,37 +106,9 @@ void MainGUI_TX_330::showEvent(QShowEvent* event) {
     }
 }
 
-void MainGUI_TX_330::reject() { close(); }
-
-void MainGUI_TX_330::closeEvent(QCloseEvent* event) {
-    if (!m_closeFlg && !checkConfig() && !ErrMsg::confirmDiscard(this, Msg::Tx330ToolTitle)) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    QDialog::done(QDialog::Rejected);
-}
-
-void MainGUI_TX_330::quit() {
-    m_closeFlg = true;
-    close();
-    m_closeFlg = false;
-}
-
-void MainGUI_TX_330::showAbout() {
-    AboutSoft about(this);
-    toolkit().showModal(about);
-}
-
 // ---- status and enabling ----
 
-void MainGUI_TX_330::showStatus(ConnectionState state) {
-    m_status->show(state, QString::fromStdString(m_app->PortName()));
-}
-
-void MainGUI_TX_330::showBox(const QString& text, MessageBoxIcon icon) {
-    toolkit().messageBox(text, m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OK, icon, this);
-}
+QString MainGUI_TX_330::portName() const { return QString::fromStdString(m_app->PortName()); }
 
 void MainGUI_TX_330::setBusy(bool busy) {
     m_busy.setBusy(busy);
@@ -207,17 +157,7 @@ bool MainGUI_TX_330::connectFailed(AppCompletedCode code) {
     if (code == AppCompletedCode::Success) {
         return false;
     }
-    if (code == AppCompletedCode::ConnectError) {
-        // No port gave a unit: the box says what each one did.
-        toolkit().messageBoxWithDetails(
-            m_st.getString(Msg::ReadFailed), m_scanReport.text(Domain::Modem::CommandResult::ErrConnect),
-            m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OK, MessageBoxIcon::Error, this);
-    } else {
-        showBox(
-            m_st.getString(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed),
-            MessageBoxIcon::Error);
-    }
-    showStatus(ConnectionState::Disconnected);
+    showConnectFailure(code);
     setWriteCommandsEnabled(false);
     return true;
 }
@@ -346,9 +286,7 @@ void MainGUI_TX_330::writeCompleted(AppCompletedCode code) {
 }
 
 void MainGUI_TX_330::factoryShipment(bool ask) {
-    if (ask && toolkit().messageBox(m_st.getString(Msg::FactoryShipmentQuestion),
-                                    m_st.getString(Msg::Tx330ToolTitle), MessageBoxButtons::OKCancel,
-                                    MessageBoxIcon::Question, this) != DialogResult::OK) {
+    if (ask && !confirmFactoryShipment()) {
         return;
     }
     // The default settings file in the program's folder belongs to the RS485 window; this
@@ -363,16 +301,6 @@ void MainGUI_TX_330::Revert() {
 }
 
 // ---- settings files ----
-
-FileDialogOptions MainGUI_TX_330::settingsFileDialogOptions() const {
-    FileDialogOptions options;
-    options.Filter = QStringLiteral("設定ファイル|*.xml");
-    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
-    if (!m_strFilePath.isEmpty()) {
-        options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
-    }
-    return options;
-}
 
 void MainGUI_TX_330::SetFileOpen() {
     FileDialogOptions options = settingsFileDialogOptions();

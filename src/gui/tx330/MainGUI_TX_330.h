@@ -1,22 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <memory>
 #include <optional>
 
 #include "domain/app/TormelApp_TX330.h"
-#include "gui/StatusDisplay.h"
-#include "gui/WriteFailureReport.h"
+#include "gui/MainWindowBase.h"
 #include "settings/ApplicationConfig_TX330.h"
-#include "settings/ErrCheck.h"
 #include "settings/Holders.h"
-#include "settings/ScanReport.h"
-#include "settings/StringTable.h"
-#include "settings/Toolkit.h"
 
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -35,7 +28,7 @@ namespace Tormel::Gui {
 //
 // Files: MainGUI_TX_330.cpp (life cycle, commands, closing), MainGUI_TX_330_Layout.cpp (the
 // controls), MainGUI_TX_330_Form.cpp (form <-> configuration and the rules between controls).
-class MainGUI_TX_330 : public QDialog {
+class MainGUI_TX_330 : public MainWindowBase {
     Q_OBJECT
   public:
     explicit MainGUI_TX_330(QWidget* parent = nullptr);
@@ -43,21 +36,15 @@ class MainGUI_TX_330 : public QDialog {
 
     // The committed settings (start-up, last accepted Set, last written Save).
     const ApplicationConfig_TX330& committedSettings() const { return m_setting; }
-    ConnectionState connectionState() const { return m_status->state(); }
-
-  public slots:
-    // Escape and every other way of dismissing the window go through the close question.
-    void reject() override;
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    QString portName() const override;
 
   private:
     // ---- layout (MainGUI_TX_330_Layout.cpp) ----
     void buildControls();
-    void buildMenus(QWidget& host);
     QWidget* buildRadioPage();
     QWidget* buildDiPage();
     QWidget* buildDoPage();
@@ -69,15 +56,13 @@ class MainGUI_TX_330 : public QDialog {
     void setApplicationDefault();
     // The serial line the unit leaves the factory with.
     void setLineDefault();
-    // The settings-file dialog opened where the last file was.
-    FileDialogOptions settingsFileDialogOptions() const;
     // Stores the form into the holders and a new configuration. Nullopt when a number box holds
     // no number; with `showErrors` the box's message is shown then.
     std::optional<ApplicationConfig_TX330> saveConfig(bool showErrors);
     void setObjectSetting();
     int32_t keySetting() const;
     bool checkFirmVersion() const;
-    bool checkConfig();
+    bool checkConfig() override;
     void selectNodeRole(bool base);
     void nodeIdChanged(const QString& text);
     void channelButtonChanged();
@@ -102,13 +87,9 @@ class MainGUI_TX_330 : public QDialog {
     void Revert();
     void SetFileOpen();
     void SetFileSave();
-    void quit();
-    void showAbout();
     void setBusy(bool busy);
     void setWriteCommandsEnabled(bool enabled);
     bool editMenuBusy() const;
-    void showStatus(ConnectionState state);
-    void showBox(const QString& text, MessageBoxIcon icon);
 
     // ---- state ----
     std::unique_ptr<Domain::App::TormelApp_TX330> m_app;
@@ -118,28 +99,9 @@ class MainGUI_TX_330 : public QDialog {
     std::shared_ptr<Nodeinfo> m_node = std::make_shared<Nodeinfo>();
     std::shared_ptr<Wirelessinfo> m_wireless = std::make_shared<Wirelessinfo>();
     std::shared_ptr<Didoinfo> m_dido = std::make_shared<Didoinfo>();
-    StringTable m_st;
-    ErrCheck m_check;
-    bool m_closeFlg = false;
-    bool m_rangeFlg = false;
-    bool m_grpFlg = false;
     bool m_writeEnabled = false;
-    QString m_strFilePath;
-    std::unique_ptr<StatusDisplay> m_status;
-    BusySet m_busy;
-    WriteFailureReport m_writeReport;
-    ScanFollower m_scanReport;  // what each port did in the last connect's scan
 
     // ---- controls ----
-    QPushButton* btnConnect = nullptr;
-    QPushButton* btnConnectRead = nullptr;
-    QLineEdit* txtStateSetting = nullptr;
-    QLineEdit* txtSoftwareName = nullptr;
-    QPushButton* btnSetting = nullptr;
-    QPushButton* btnReturnSetting = nullptr;
-    QPushButton* btnStop = nullptr;
-    QPushButton* btnFactoryShipment = nullptr;
-    QPushButton* btnAbout = nullptr;
     QTabWidget* tabControl1 = nullptr;
     QWidget* tabPage4 = nullptr;
     QWidget* tabPage1 = nullptr;
@@ -184,15 +146,6 @@ class MainGUI_TX_330 : public QDialog {
     QRadioButton* radioButton8 = nullptr;        // keep signal OFF
 
     QMenu* m_editMenu = nullptr;
-    QAction* SetFileOpen_MenuItem = nullptr;
-    QAction* SetFileSave_MenuItem = nullptr;
-    QAction* SettingToolExit_MenuItem = nullptr;
-    QAction* Revert_MenuItem = nullptr;
-    QAction* Connect_MenuItem = nullptr;
-    QAction* ConnectRead_MenuItem = nullptr;
-    QAction* Set_MenuItem = nullptr;
-    QAction* FactoryShipmentSet_MenuItem = nullptr;
-    QAction* Version_MenuItem = nullptr;
 };
 
 }  // namespace Tormel::Gui

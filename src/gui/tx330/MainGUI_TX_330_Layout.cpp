@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include "gui/LiveFilterWiring.h"
-#include "gui/MenuCommands.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "settings/ChoiceLists.h"
 
@@ -67,7 +66,7 @@ void MainGUI_TX_330::buildControls() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menuStrip1"));
     outer->setMenuBar(bar);
-    buildMenus(*bar);
+    m_editMenu = buildMenus(*bar);
 
     auto* top = new QHBoxLayout;
     btnConnect = button(this, m_st.getString(Msg::Connect), "btnConnect");
@@ -111,38 +110,6 @@ void MainGUI_TX_330::buildControls() {
     outer->addLayout(bottom);
 
     outer->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void MainGUI_TX_330::buildMenus(QWidget& host) {
-    auto& bar = static_cast<QMenuBar&>(host);
-    QMenu* file =
-        addMnemonicMenu(bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), "ファイルFToolStripMenuItem");
-    SetFileOpen_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuOpenConfig),
-                                          "SetFileOpen_MenuItem", QKeySequence(Qt::ALT | Qt::Key_O));
-    SetFileSave_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuSaveConfig),
-                                          "SetFileSave_MenuItem", QKeySequence(Qt::ALT | Qt::Key_S));
-    file->addSeparator();
-    SettingToolExit_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuClose),
-                                              "SettingToolExit_MenuItem", QKeySequence(Qt::ALT | Qt::Key_X));
-
-    m_editMenu =
-        addMnemonicMenu(bar, m_st.getString(Msg::MenuEdit), QLatin1Char('E'), "接続ToolStripMenuItem");
-    Revert_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuRevert), "Revert_MenuItem");
-    m_editMenu->addSeparator();
-    Connect_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuConnect),
-                                      "Connect_MenuItem", QKeySequence(Qt::ALT | Qt::Key_C));
-    ConnectRead_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuConnectRead),
-                                          "ConnectRead_MenuItem", QKeySequence(Qt::ALT | Qt::Key_R));
-    m_editMenu->addSeparator();
-    Set_MenuItem = addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuSet), "Set_MenuItem",
-                                  QKeySequence(Qt::ALT | Qt::Key_Y));
-    FactoryShipmentSet_MenuItem =
-        addMenuCommand(*this, *m_editMenu, m_st.getString(Msg::MenuFactoryShipment),
-                       "FactoryShipmentSet_MenuItem", QKeySequence(Qt::ALT | Qt::Key_W));
-
-    QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
-    Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
-                                      QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
 QWidget* MainGUI_TX_330::buildRadioPage() {

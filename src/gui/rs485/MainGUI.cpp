@@ -226,6 +226,18 @@ void MainGUI::connectFailed(AppCompletedCode code) {
     syncFactoryMenu();
 }
 
+bool MainGUI::connectSucceeded(AppCompletedCode code) {
+    if (!acknowledge(code)) {
+        return false;
+    }
+    if (code != AppCompletedCode::Success) {
+        connectFailed(code);
+        return false;
+    }
+    connectSucceededCommon();
+    return true;
+}
+
 void MainGUI::connectSucceededCommon() {
     showStatus(ConnectionState::Connected);
     showInformation(Msg::ConnectSucceeded);
@@ -249,14 +261,9 @@ void MainGUI::applyOldUnitLayout() {
 }
 
 void MainGUI::connectCompleted(AppCompletedCode code) {
-    if (!acknowledge(code)) {
+    if (!connectSucceeded(code)) {
         return;
     }
-    if (code != AppCompletedCode::Success) {
-        connectFailed(code);
-        return;
-    }
-    connectSucceededCommon();
     checkTormelType();
     setObjectSetting();
     tabPage3->applyCapability(isVeryOldUnit());
@@ -283,14 +290,9 @@ void MainGUI::readFailed(int32_t messageId) {
 }
 
 void MainGUI::connectReadCompleted(AppCompletedCode code) {
-    if (!acknowledge(code)) {
+    if (!connectSucceeded(code)) {
         return;
     }
-    if (code != AppCompletedCode::Success) {
-        connectFailed(code);
-        return;
-    }
-    connectSucceededCommon();
     const Domain::Common::Communication comm = m_app->CommunicationConfig();
     const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
     const Domain::Common::Protocol prot = m_app->ProtocolConfig();
@@ -339,6 +341,12 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
         readFailed(static_cast<int32_t>(Msg::BindingNotForUnit));
         return;
     }
+    loadIntoForm(config);
+}
+
+// ---- files, revert, close ----
+
+void MainGUI::loadIntoForm(const ApplicationConfig& config) {
     m_rangeFlg = true;
     m_grpFlg = true;
     setApplication(config, false);
@@ -347,19 +355,12 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     m_grpFlg = false;
 }
 
-// ---- files, revert, close ----
-
 void MainGUI::ReturnSetting_Click() {
     if (!BindingsTab::fitsUnit(m_startSetting, isVeryOldUnit())) {
         showError(Msg::BindingNotForUnit);
         return;
     }
-    m_rangeFlg = true;
-    m_grpFlg = true;
-    setApplication(m_startSetting, false);
-    tabPage3->applyCapability(isVeryOldUnit());
-    m_rangeFlg = false;
-    m_grpFlg = false;
+    loadIntoForm(m_startSetting);
 }
 
 void MainGUI::SetFileOpen_Click() {

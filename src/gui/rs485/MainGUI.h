@@ -109,10 +109,16 @@ class MainGUI : public MainWindowBase {
     void connectReadCompleted(Domain::App::AppCompletedCode code);
     bool acknowledge(Domain::App::AppCompletedCode code);
     void connectFailed(Domain::App::AppCompletedCode code);
+    // Acknowledges a connect's completion; true when it left a unit connected, which the
+    // window then shows as connected.
+    bool connectSucceeded(Domain::App::AppCompletedCode code);
     void connectSucceededCommon();
     void toggleDevMode(bool second);
     void applyOldUnitLayout();
     void readFailed(int32_t messageId);
+    // Loads a whole configuration with the range and group lists following it, and the bindings
+    // tab fitted to the unit at hand.
+    void loadIntoForm(const ApplicationConfig& config);
     void ReturnSetting_Click();
     void Stop_Click();
     void SetFileOpen_Click();

@@ -3,7 +3,10 @@
 // pseudo-terminals. The scan: eight silent ports ahead of one unit, sequential against
 // parallel, both against one silent port alone. read, write and diff at the real timing against
 // the protocol's floor on the lines actually exchanged: the pause after each received line and
-// the delay of each reopen of the port.
+// the delay of each reopen of the port. write --each-unit as a production bench runs it: a
+// unit's port appears while the program waits, timed until that unit's report is there.
+// Usage: bench_cli [rounds, default 3] [scan|read-write|each-unit ...]
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,8 +21,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/PtyServer.h"
@@ -74,6 +79,53 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The protocol's floor of a write from its report: the pause after every reply line and the
+// delay of every reopen (each "opened" event after the first).
+double WriteFloor(const std::string& reportPath) {
+    const QJsonArray dialogue = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(reportPath)))
+                                    .object()
+                                    .value("dialogue")
+                                    .toArray();
+    int replies = 0, opened = 0;
+    for (const auto& e : dialogue) {
+        const QJsonObject o = e.toObject();
+        replies += o.value("kind") == QStringLiteral("reply");
+        opened +=
+            o.value("kind") == QStringLiteral("event") && o.value("line").toString().startsWith("opened ");
+    }
+    return replies * kLinePauseMs + std::max(0, opened - 1) * kReopenMs;
+}
+
+// Starts pelnix-cli and leaves it running, its output thrown away.
+pid_t Start(std::vector<std::string> args) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(PELNIX_CLI, argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The settings file the write benchmarks write: the unit's own values with the node-ID offset
+// and the bit rate changed (one reopen of the port).
+bool EditForWrite(const std::string& file) {
+    std::string text = ReadFile(file);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"<IDOFFSET>0<", "<IDOFFSET>77<"},
+                                   {"<BAUDRATE>2<", "<BAUDRATE>3<"}}) {
+        const auto at = text.find(from);
+        if (at == std::string::npos) return false;
+        text.replace(at, from.size(), to);
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    return true;
+}
+
 int ReplyCount(const PtyServer& unit) {
     const auto log = unit.Log();
     return static_cast<int>(
@@ -84,6 +136,8 @@ int ReplyCount(const PtyServer& unit) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::set<std::string> parts(argv + std::min(argc, 2), argv + argc);
+    if (parts.empty()) parts = {"scan", "read-write", "each-unit"};
     char pattern[] = "/tmp/pelnix-bench-cli-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return 1;
     const std::string root = pattern;
@@ -109,7 +163,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> one, sequential, parallel;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < rounds && parts.count("scan") != 0; ++round) {
         double ms = 0;
         if (Run({"scan", "--port", silent[0]->PortPath()}, kScanTiming, ms) != 3) return 2;
         one.push_back(ms);
@@ -118,12 +172,14 @@ int main(int argc, char** argv) {
         if (Run({"scan", "--parallel"}, kScanTiming, ms) != 0) return 2;
         parallel.push_back(ms);
     }
-    std::printf("scan, 8 silent ports ahead of one unit (%d rounds, %s)\n", rounds, kScanTiming);
-    std::printf("  one silent port alone   %8.1f ms\n", Median(one));
-    std::printf("  sequential scan         %8.1f ms\n", Median(sequential));
-    std::printf(
-        "  parallel scan           %8.1f ms  = %.2f x one silent port, %.1f x faster than sequential\n",
-        Median(parallel), Median(parallel) / Median(one), Median(sequential) / Median(parallel));
+    if (parts.count("scan") != 0) {
+        std::printf("scan, 8 silent ports ahead of one unit (%d rounds, %s)\n", rounds, kScanTiming);
+        std::printf("  one silent port alone   %8.1f ms\n", Median(one));
+        std::printf("  sequential scan         %8.1f ms\n", Median(sequential));
+        std::printf(
+            "  parallel scan           %8.1f ms  = %.2f x one silent port, %.1f x faster than sequential\n",
+            Median(parallel), Median(parallel) / Median(one), Median(sequential) / Median(parallel));
+    }
     silent.clear();
 
     // read, write and diff at the real timing, on the unit's port only.
@@ -131,7 +187,7 @@ int main(int argc, char** argv) {
     const std::string report = root + "/report.json";
     std::vector<double> readRatio, writeRatio, diffRatio, readMs, writeMs, diffMs;
     double readFloor = 0, writeFloor = 0, diffFloor = 0;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < rounds && parts.count("read-write") != 0; ++round) {
         unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
         double ms = 0;
         unit->ClearLog();
@@ -147,27 +203,9 @@ int main(int argc, char** argv) {
         diffRatio.push_back(ms / diffFloor);
 
         // A file that changes settings, the line among them (a reopen of the port).
-        std::string text = ReadFile(file);
-        for (const auto& [from, to] : {std::pair<std::string, std::string>{"<IDOFFSET>0<", "<IDOFFSET>77<"},
-                                       {"<BAUDRATE>2<", "<BAUDRATE>3<"}}) {
-            const auto at = text.find(from);
-            if (at == std::string::npos) return 4;
-            text.replace(at, from.size(), to);
-        }
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        if (!EditForWrite(file)) return 4;
         if (Run({"write", file, "--port", unit->PortPath(), "--report", report}, nullptr, ms) != 0) return 5;
-        const QJsonArray dialogue = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(report)))
-                                        .object()
-                                        .value("dialogue")
-                                        .toArray();
-        int replies = 0, opened = 0;
-        for (const auto& e : dialogue) {
-            const QJsonObject o = e.toObject();
-            replies += o.value("kind") == QStringLiteral("reply");
-            opened += o.value("kind") == QStringLiteral("event") &&
-                      o.value("line").toString().startsWith("opened ");
-        }
-        writeFloor = replies * kLinePauseMs + std::max(0, opened - 1) * kReopenMs;
+        writeFloor = WriteFloor(report);
         writeMs.push_back(ms);
         writeRatio.push_back(ms / writeFloor);
     }
@@ -176,10 +214,77 @@ int main(int argc, char** argv) {
         std::printf("  %-6s %8.1f ms, floor %6.0f ms, ratio median %.4f, worst %.4f\n", what, Median(wall),
                     floor, Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
     };
-    std::printf("read, write and diff of an RS485 unit at the real timing (%d rounds)\n", rounds);
-    show("read", readMs, readFloor, readRatio);
-    show("write", writeMs, writeFloor, writeRatio);
-    show("diff", diffMs, diffFloor, diffRatio);
+    if (parts.count("read-write") != 0) {
+        std::printf("read, write and diff of an RS485 unit at the real timing (%d rounds)\n", rounds);
+        show("read", readMs, readFloor, readRatio);
+        show("write", writeMs, writeFloor, writeRatio);
+        show("diff", diffMs, diffFloor, diffRatio);
+    }
+
+    if (parts.count("each-unit") != 0) {
+        // The file to write: read from the unit, then edited as for write above.
+        unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
+        double ms = 0;
+        if (Run({"read", "--port", unit->PortPath(), "-o", file}, nullptr, ms) != 0) return 3;
+        if (!EditForWrite(file)) return 4;
+        unit.reset();  // the bench is empty when the program starts
+
+        const std::string reports = root + "/reports";
+        const pid_t bench = Start({"write", file, "--each-unit", "--report-dir", reports});
+        std::this_thread::sleep_for(std::chrono::seconds(1));  // the program is waiting for a unit
+        std::vector<double> total, floors, overhead, detect;
+        std::set<std::string> seen;
+        for (int round = 0; round < rounds; ++round) {
+            // Each unit appears fresh, under a name of its own, as the next one plugged in.
+            const auto start = Clock::now();
+            auto next =
+                std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
+                                            PtyServerOptions{ports, "bench" + std::to_string(round), {}});
+            std::string found;
+            while (found.empty() && Clock::now() - start < std::chrono::seconds(60)) {
+                std::error_code ec;
+                for (const auto& entry : fs::directory_iterator(reports, ec)) {
+                    const std::string name = entry.path().string();
+                    if (entry.path().extension() == ".json" && seen.count(name) == 0) found = name;
+                }
+                if (found.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            const auto end = Clock::now();
+            if (found.empty()) {
+                ::kill(bench, SIGINT);
+                ::waitpid(bench, nullptr, 0);
+                return 7;
+            }
+            seen.insert(found);
+            const auto log = next->Log();
+            const auto first = std::find_if(log.begin(), log.end(),
+                                            [](const auto& e) { return e.kind == LogKind::Request; });
+            const double floor = WriteFloor(found);
+            total.push_back(Ms(end - start));
+            floors.push_back(floor);
+            overhead.push_back(Ms(end - start) - floor);
+            detect.push_back(first == log.end() ? 0.0 : Ms(first->time - start));
+            std::printf(
+                "  unit %d: port to report %8.1f ms, floor %6.0f ms, over the floor %6.1f ms, "
+                "port to the first request %5.1f ms\n",
+                round + 1, total.back(), floor, overhead.back(), detect.back());
+            next.reset();  // unplugged
+            // The next unit comes at another moment of the program's 50 ms look for ports each
+            // time, so that the rounds do not all meet the same phase of it.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300 + (round * 37) % 50));
+        }
+        ::kill(bench, SIGINT);
+        int status = 0;
+        ::waitpid(bench, &status, 0);
+        std::printf("write --each-unit, %d units one after the other (program exit %d)\n", rounds,
+                    WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        std::printf(
+            "  port appears -> report written: median %.1f ms, floor %.0f ms, over the floor median %.1f ms, "
+            "worst %.1f ms (goal <= 1000 ms)\n",
+            Median(total), Median(floors), Median(overhead),
+            *std::max_element(overhead.begin(), overhead.end()));
+        std::printf("  port appears -> the unit's first request: median %.1f ms\n", Median(detect));
+    }
     unit.reset();
     fs::remove_all(root);
     return 0;

@@ -11,8 +11,14 @@
 // A 1 ms timer runs on the event loop during every timed operation, in both arms, and keeps
 // its largest late firing: the longest time the loop could not answer.
 //   rs485-set   Set on MainGUI after a read against TormelApp::Write with the records the
-//               window handed its own controller.
-// Usage: bench_windows [rounds, default 5] [rs485-read|rs485-set|tx330-read|tx330-set ...]
+//               window handed its own controller; then the window's write of its default
+//               settings file alone, which happens between the click and the first request.
+//   rs485-firmware  Set on MainGUI into a 256 KiB firmware image (work copy, store, backup,
+//               rename): the time and the bytes written, against a plain copy of the image.
+// Usage: bench_windows [rounds, default 5]
+//        [rs485-read|rs485-set|rs485-firmware|tx330-read|tx330-set ...]
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,7 +35,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +50,7 @@
 #include "gui/support/ToolkitRecorder.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "gui/tx330/Tx330Form.h"
+#include "settings/Config.h"
 #include "settings/SettingsFile.h"
 #include "settings/StringTable.h"
 #include "sim/PtyServer.h"
@@ -123,9 +132,11 @@ class StallProbe {
     }
     void start() {
         m_worst = 0;
-        m_last = Clock::now();
+        m_last = m_started = m_worstAt = Clock::now();
         m_timer.start();
     }
+    // When the longest stall ended, from start().
+    double worstAtMs() const { return Ms(m_worstAt - m_started); }
     double stop() {
         tick();
         m_timer.stop();
@@ -135,11 +146,14 @@ class StallProbe {
   private:
     void tick() {
         const Clock::time_point now = Clock::now();
-        m_worst = std::max(m_worst, Ms(now - m_last) - 1.0);
+        if (Ms(now - m_last) - 1.0 > m_worst) {
+            m_worst = Ms(now - m_last) - 1.0;
+            m_worstAt = now;
+        }
         m_last = now;
     }
     QTimer m_timer;
-    Clock::time_point m_last;
+    Clock::time_point m_last, m_started, m_worstAt;
     double m_worst = 0;
 };
 
@@ -154,7 +168,36 @@ struct Timed {
     double ms = 0;
     double stallMs = 0;
     std::vector<std::string> requests;
+    // From the click (or call) to the first request the unit received, and from the unit's
+    // last reply to the end: the share of the time spent outside the dialogue with the unit.
+    double headMs = 0;
+    double tailMs = 0;
+    double stallAtMs = 0;  // when the longest stall ended
 };
+
+// The unit's log times of its first request and last entry, against the operation's start and end.
+void splitByUnitLog(Timed& timed, const Pelnix::Sim::PtyServer& unit, Clock::time_point start,
+                    Clock::time_point end) {
+    const std::vector<Pelnix::Sim::LogEntry> log = unit.Log();
+    const auto first = std::find_if(log.begin(), log.end(),
+                                    [](const auto& e) { return e.kind == Pelnix::Sim::LogKind::Request; });
+    if (first == log.end()) return;
+    timed.headMs = Ms(first->time - start);
+    timed.tailMs = Ms(end - log.back().time);
+}
+
+// Bytes this process has handed to write() and its kind so far (cache writes included).
+long long WrittenBytes() {
+    std::FILE* io = std::fopen("/proc/self/io", "r");
+    if (io == nullptr) Fail("/proc/self/io cannot be read");
+    long long wchar = -1;
+    char line[128];
+    while (std::fgets(line, sizeof line, io) != nullptr) {
+        if (std::sscanf(line, "wchar: %lld", &wchar) == 1) break;
+    }
+    std::fclose(io);
+    return wchar;
+}
 
 struct Bench {
     MarkingToolkit toolkit;
@@ -178,7 +221,7 @@ struct Bench {
             Fail(std::string(buttonName) + " is not there or not enabled");
         auto* idle = child<QPushButton>(window, "btnConnectRead");
         toolkit.clear();
-        unit->ClearLog();
+        if (unit != nullptr) unit->ClearLog();
         Waiter waiter;
         toolkit.afterBox = [&waiter] { waiter.finish(); };
         stall.start();
@@ -190,7 +233,12 @@ struct Bench {
             return std::nullopt;
         }
         const bool done = waiter.wait();
-        Timed timed{Ms(waiter.end() - start), stall.stop(), unit->Requests()};
+        Timed timed{Ms(waiter.end() - start), stall.stop(), {}};
+        timed.stallAtMs = stall.worstAtMs();
+        if (unit != nullptr) {
+            timed.requests = unit->Requests();
+            splitByUnitLog(timed, *unit, start, waiter.end());
+        }
         toolkit.afterBox = {};
         if (!done) Fail(std::string(buttonName) + ": no completion within two minutes");
         const QString want = Tormel::Gui::StringTable().getString(expected);
@@ -217,6 +265,8 @@ struct Bench {
         });
         const bool finished = waiter.wait();
         Timed timed{Ms(waiter.end() - start), stall.stop(), unit->Requests()};
+        timed.stallAtMs = stall.worstAtMs();
+        splitByUnitLog(timed, *unit, start, waiter.end());
         if (!finished || code != AppCompletedCode::Success) {
             Fail("controller operation failed: " + app.Result());
         }
@@ -299,6 +349,7 @@ void editTx330Records(Tormel::Domain::App::TormelApp_TX330& app) {
 
 struct Pair {
     std::vector<double> window, controller, ratio, windowStall, controllerStall;
+    std::vector<double> windowHead, controllerHead, windowTail, controllerTail;
     std::size_t requests = 0;
 
     void add(const Timed& w, const Timed& c, const char* what) {
@@ -315,8 +366,17 @@ struct Pair {
         ratio.push_back(w.ms / c.ms);
         windowStall.push_back(w.stallMs);
         controllerStall.push_back(c.stallMs);
-        std::printf("  %-10s window %8.1f ms  controller %8.1f ms  ratio %.4f  stall %.1f / %.1f ms\n", what,
-                    w.ms, c.ms, w.ms / c.ms, w.stallMs, c.stallMs);
+        windowHead.push_back(w.headMs);
+        controllerHead.push_back(c.headMs);
+        windowTail.push_back(w.tailMs);
+        controllerTail.push_back(c.tailMs);
+        std::printf(
+            "  %-10s window %8.1f ms  controller %8.1f ms  ratio %.4f  stall %.1f / %.1f ms"
+            " (ending %.0f / %.0f ms after the start)  to the first request %.1f / %.1f ms  after the last "
+            "reply "
+            "%.1f / %.1f ms\n",
+            what, w.ms, c.ms, w.ms / c.ms, w.stallMs, c.stallMs, w.stallAtMs, c.stallAtMs, w.headMs, c.headMs,
+            w.tailMs, c.tailMs);
         std::fflush(stdout);
     }
     void report(const char* title, double goal) const {
@@ -330,6 +390,10 @@ struct Pair {
             "controller alone median %.1f ms, worst %.1f ms\n",
             Median(windowStall), Worst(windowStall), Worst(windowStall) <= 50.0 ? "met" : "missed",
             Median(controllerStall), Worst(controllerStall));
+        std::printf(
+            "  from the start to the unit's first request: window %.1f ms, controller %.1f ms; from the "
+            "unit's last reply to the end: window %.1f ms, controller %.1f ms (medians)\n",
+            Median(windowHead), Median(controllerHead), Median(windowTail), Median(controllerTail));
     }
 };
 
@@ -362,7 +426,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     std::vector<std::string> parts;
     for (int i = 2; i < argc; ++i) parts.emplace_back(argv[i]);
-    if (parts.empty()) parts = {"rs485-read", "rs485-set", "tx330-read", "tx330-set"};
+    if (parts.empty()) parts = {"rs485-read", "rs485-set", "rs485-firmware", "tx330-read", "tx330-set"};
     auto wanted = [&](const char* part) {
         return std::find(parts.begin(), parts.end(), part) != parts.end();
     };
@@ -478,9 +542,112 @@ int main(int argc, char** argv) {
                 std::printf("RS485 window, Set: pending (Set on MainGUI starts no write yet)\n");
             } else {
                 pair.report("RS485 window, Set (click to completion handled) against TormelApp::Write", 1.02);
+                // The default settings file the window replaces before it starts the write, alone.
+                const Tormel::Gui::ApplicationConfig defaults;
+                std::vector<double> saves;
+                for (int i = 0; i < 20; ++i) {
+                    const Clock::time_point start = Clock::now();
+                    if (!Tormel::Gui::writeDefaultSettingsFile(defaults)) Fail("config.xml was not written");
+                    saves.push_back(Ms(Clock::now() - start));
+                }
+                std::printf(
+                    "  the window's default settings file (%s), written alone: median %.1f ms, worst %.1f ms"
+                    " (20 writes)\n",
+                    Tormel::Gui::defaultSettingsFilePath().toLocal8Bit().constData(), Median(saves),
+                    Worst(saves));
             }
         }
         bench.unit = nullptr;
+    }
+
+    if (wanted("rs485-firmware")) {
+        // The image in a folder of its own, so that what appears there is the write's alone.
+        const fs::path images = folder / "images";
+        const fs::path source = fs::path(PELNIX_FIXTURE_DIR) / "rs485_v37_256k.elf";
+        const fs::path image = images / "unit.elf";
+        const fs::path copy = images / "copy.elf";
+        const auto imageSize = static_cast<long long>(fs::file_size(source));
+        std::vector<double> windowMs, plainMs, durableMs;
+        long long windowBytes = 0, plainBytes = 0, folderBytes = 0, configBytes = 0;
+        std::string created;
+        std::printf("RS485 window, Set into a firmware image of %lld bytes:\n", imageSize);
+        for (int round = 0; round < rounds; ++round) {
+            fs::remove_all(images);
+            fs::create_directories(images);
+            fs::copy_file(source, image);
+
+            // A plain copy of the image, then the same copy made durable (fsync) as the window's are.
+            long long before = WrittenBytes();
+            Clock::time_point start = Clock::now();
+            fs::copy_file(source, copy);
+            plainMs.push_back(Ms(Clock::now() - start));
+            plainBytes = WrittenBytes() - before;
+            fs::remove(copy);
+            start = Clock::now();
+            fs::copy_file(source, copy);
+            const int fd = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 || ::fsync(fd) != 0) Fail("the copy cannot be synced");
+            ::close(fd);
+            durableMs.push_back(Ms(Clock::now() - start));
+            fs::remove(copy);
+
+            bench.toolkit.clear();
+            Tormel::Gui::MainGUI window;
+            showWindow(window);
+            // The developer view (Ctrl+Shift+D) shows the target selector; choosing it works the same.
+            QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+            child<QComboBox>(window, "cmbSetTarget")->setCurrentIndex(1);
+            bench.toolkit.fileAnswers.push_back(QString::fromStdString(image.string()));
+            QTest::mouseClick(child<QPushButton>(window, "btnSelectFile"), Qt::LeftButton);
+            if (!bench.toolkit.boxes.empty() || child<QLineEdit>(window, "txtSelectFile")->text().isEmpty())
+                Fail("the image was not taken");
+
+            std::map<std::string, long long> inFolder;
+            for (const auto& entry : fs::directory_iterator(images))
+                inFolder[entry.path().filename().string()] = static_cast<long long>(entry.file_size());
+            struct stat imageStat {};
+            ::stat(image.c_str(), &imageStat);
+            const ino_t imageNode = imageStat.st_ino;
+            before = WrittenBytes();
+            const Timed timed = *bench.click(window, "btnSetting", Msg::SettingCompleted);
+            windowBytes = WrittenBytes() - before;
+            windowMs.push_back(timed.ms);
+            // What the write left in the folder: every file that is new or was replaced.
+            folderBytes = 0;
+            created.clear();
+            for (const auto& entry : fs::directory_iterator(images)) {
+                const std::string name = entry.path().filename().string();
+                struct stat st {};
+                ::stat(entry.path().c_str(), &st);
+                const bool replaced = name == image.filename().string() && st.st_ino != imageNode;
+                if (inFolder.count(name) == 0 || replaced) {
+                    folderBytes += static_cast<long long>(st.st_size);
+                    created += (created.empty() ? "" : ", ") + name + (replaced ? " (replaced)" : " (new)") +
+                               " " + std::to_string(st.st_size);
+                }
+            }
+            configBytes =
+                static_cast<long long>(fs::file_size(Tormel::Gui::defaultSettingsFilePath().toStdString()));
+            if (fs::exists(images / "unit.tmp")) Fail("a work copy was left behind");
+            std::printf(
+                "  set %8.2f ms, %lld bytes written; plain copy %6.2f ms, %lld bytes; copy + fsync %6.2f "
+                "ms\n",
+                timed.ms, windowBytes, plainMs.back(), plainBytes, durableMs.back());
+            std::fflush(stdout);
+        }
+        std::printf("RS485 window, Set into the firmware image (%d rounds, medians)\n", rounds);
+        std::printf("  click to \"setting completed\" handled: %.2f ms (worst %.2f ms)\n", Median(windowMs),
+                    Worst(windowMs));
+        std::printf("  plain copy of the image: %.2f ms; the same copy synced to the disk: %.2f ms\n",
+                    Median(plainMs), Median(durableMs));
+        std::printf("  set / plain copy %.1f, set / synced copy %.1f\n", Median(windowMs) / Median(plainMs),
+                    Median(windowMs) / Median(durableMs));
+        std::printf("  bytes written by the set (wchar): %lld = %.2f image sizes; a plain copy: %lld\n",
+                    windowBytes, static_cast<double>(windowBytes) / static_cast<double>(imageSize),
+                    plainBytes);
+        std::printf(
+            "  files the set left in the image's folder: %s (%lld bytes); default settings file %lld bytes\n",
+            created.c_str(), folderBytes, configBytes);
     }
 
     const Communication tx330Line = [] {
@@ -490,7 +657,7 @@ int main(int argc, char** argv) {
         defaults.m_parity = 0;
         defaults.m_stopbits = 0;
         defaults.m_awt = 0;
-        return Tormel::Gui::Tx330Form::communicationOf(defaults);
+        return Tormel::Gui::Tx330Records::communicationOf(defaults);
     }();
 
     if (wanted("tx330-read") || wanted("tx330-set")) {

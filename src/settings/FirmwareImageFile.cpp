@@ -71,6 +71,7 @@ bool copyDurably(const QString& from, const QString& to) {
     return ok;
 }
 
+// Works for a folder too: syncing the image's folder makes its new name survive a power cut.
 bool syncFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -119,6 +120,9 @@ FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
         QFile::remove(files.workCopy);
         return FirmwareReplaceResult::ReplaceFailed;
     }
+    // The image has been replaced either way; a folder that cannot be synced only leaves the
+    // old name's survival of a power cut to the file system.
+    syncFile(QFileInfo(target).absolutePath());
     return FirmwareReplaceResult::Success;
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "domain/modem/Replies.h"
 #include "domain/modem/TX330Command.h"
 #include "domain/modem/TX330DidoCommand.h"
 #include "domain/modem/TX330WirelessCommand.h"
@@ -71,34 +72,32 @@ void Parse(F&& parse, std::string_view line) {
 }
 
 void EveryParser(std::string_view line) {
-    using Modem::DidoCommand;
-    using Modem::TX330Command;
-    using Modem::WirelessCommand;
-    Parse(DidoCommand::ParseDoBind, line);
-    Parse(DidoCommand::ParseDoInvert, line);
-    Parse(DidoCommand::ParseDoOffDelay, line);
-    Parse(DidoCommand::ParseDoOnDelay, line);
+    namespace Replies = Modem::Replies;
+    Parse(Replies::ParseDoBind, line);
+    Parse(Replies::ParseDoInvert, line);
+    Parse(Replies::ParseDoOffDelay, line);
+    Parse(Replies::ParseDoOnDelay, line);
     Parse(
         [](std::string_view l) {
-            const auto keep = static_cast<int32_t>(DidoCommand::ParseDoKeepTime(l));
+            const auto keep = static_cast<int32_t>(Replies::ParseDoKeepTime(l));
             if (keep != 0 && (keep < 30 || keep > 3600)) std::abort();
         },
         line);
-    Parse(DidoCommand::ParseDoKeepSignal, line);
+    Parse(Replies::ParseDoKeepSignal, line);
     Parse(
         [](std::string_view l) {
-            const auto delay = static_cast<int32_t>(DidoCommand::ParseDiDelay(l));
+            const auto delay = static_cast<int32_t>(Replies::ParseDiDelay(l));
             if (delay < 0 || delay > 100) std::abort();
         },
         line);
-    Parse(WirelessCommand::ParseChMode, line);
-    Parse(WirelessCommand::ParseOpMode, line);
-    Parse(WirelessCommand::ParseCh, line);
-    Parse(WirelessCommand::ParseNodeId, line);
-    Parse(WirelessCommand::ParseGrpId, line);
+    Parse(Replies::ParseChMode, line);
+    Parse(Replies::ParseOpMode, line);
+    Parse(Replies::ParseCh, line);
+    Parse(Replies::ParseNodeId, line);
+    Parse(Replies::ParseGrpId, line);
     Parse(
         [](std::string_view l) {
-            const int32_t awt = TX330Command::ParseAwt(l);
+            const int32_t awt = Replies::ParseAwt(l);
             if (awt < 0 || awt > 25) std::abort();
         },
         line);

@@ -230,18 +230,28 @@ static int32_t LocateSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, in
     return ELFAPI_ERR_UNKNOWN_SYMBOL;
 }
 
-int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
+/* What a read and a write of a symbol begin with: the request checked, the symbol found and
+ * the file positioned at its bytes. noBytesCode is the failure for a symbol without bytes in the
+ * file. */
+static int32_t SeekSymbol(ElfApiHandle* handle, const _ElfSymbolInfo* info, int32_t noBytesCode) {
     if (!ValidRequest(handle, info)) {
         return ELFAPI_ERR_PARAMETER;
     }
     off_t position = 0;
-    const int32_t rc = LocateSymbol(handle, info, ELFAPI_ERR_FILE_READ, &position);
+    const int32_t rc = LocateSymbol(handle, info, noBytesCode, &position);
     if (rc != ELFAPI_OK) {
         return rc;
     }
-
     if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) {
         return ELFAPI_ERR_FILE_READ;
+    }
+    return ELFAPI_OK;
+}
+
+int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
+    const int32_t rc = SeekSymbol(handle, info, ELFAPI_ERR_FILE_READ);
+    if (rc != ELFAPI_OK) {
+        return rc;
     }
     unsigned char buffer[8] = {0};
     size_t done = 0;
@@ -273,17 +283,9 @@ int32_t ElfApiGetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
 }
 
 int32_t ElfApiSetSymbol(ElfApiHandle* handle, _ElfSymbolInfo* info) {
-    if (!ValidRequest(handle, info)) {
-        return ELFAPI_ERR_PARAMETER;
-    }
-    off_t position = 0;
-    const int32_t rc = LocateSymbol(handle, info, ELFAPI_ERR_FILE_WRITE, &position);
+    const int32_t rc = SeekSymbol(handle, info, ELFAPI_ERR_FILE_WRITE);
     if (rc != ELFAPI_OK) {
         return rc;
-    }
-
-    if (lseek(handle->fd, position, SEEK_SET) == (off_t)-1) {
-        return ELFAPI_ERR_FILE_READ;
     }
     if (handle->ehdr.e_ident[EI_DATA] != ELFDATA2LSB) {
         return ELFAPI_ERR_FILE_WRITE;

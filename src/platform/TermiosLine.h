@@ -17,9 +17,9 @@ struct TermiosRequest {
     uint32_t oflag = 0;
     uint32_t cflag = 0;
     uint32_t lflag = 0;
-    uint8_t vmin = 1;
-    uint8_t vtime = 0;
-    uint32_t ispeed = 0;
+    uint8_t vmin = 1;     // a read returns as soon as one byte is there ...
+    uint8_t vtime = 0;    // ... without an inter-byte timer (the port's own deadline governs)
+    uint32_t ispeed = 0;  // the bit rate itself, which the kernel reads where cflag says BOTHER
     uint32_t ospeed = 0;
 };
 

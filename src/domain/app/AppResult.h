@@ -5,7 +5,7 @@
 
 namespace Tormel::Domain::App {
 
-// Result of a call on the RS485 controller. The outcome of a background operation comes
+// Result of a call on either controller. The outcome of a background operation comes
 // later, with its completion (AppCompletedCode).
 enum class AppResult : int32_t {
     Success = 0,

@@ -1,20 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
+#include "domain/app/AppResult.h"
 
 namespace Tormel::Domain::App {
 
-// Result of a call on the contact-I/O controller; the same members and values as AppResult.
-enum class AppResult_TX330 : int32_t {
-    Success = 0,
-    Pendding = 1,
-    ErrParameter = 2,
-    ErrStatus = 3,
-    ErrElfFormat = 4,
-    ErrElfLoad = 5,
-    ErrElfStore = 6,
-    Max = 7,
-};
+// Result of a call on the contact-I/O controller: exactly the members and values of AppResult.
+using AppResult_TX330 = AppResult;
 
 }  // namespace Tormel::Domain::App

@@ -39,6 +39,7 @@ namespace {
 struct Outcome {
     AppCompletedCode code = AppCompletedCode::ConnectError;
     std::string reply;
+    std::string portName;
 };
 
 bool IsBackgroundState(AppStatus status) {
@@ -117,9 +118,11 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
             }
             outcome->code = CompletedCodeFor(op, result);
             outcome->reply = Command::m_result;
+            outcome->portName = Command::m_portName;
         };
         auto completed = [this, outcome, handler = std::move(handler)]() {
             m_result = outcome->reply;
+            m_portName = outcome->portName;
             if (handler) {
                 handler(outcome->code);
             } else {

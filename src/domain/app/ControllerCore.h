@@ -29,7 +29,9 @@ AppCompletedCode CompletedCodeFor(Operation operation, Modem::CommandResult resu
 
 // The status machine and the background worker that both controllers share. Every call comes
 // from the window's thread. The worker thread touches only the command link and the copies
-// its work function owns; the state changes only here, on the window's thread.
+// its work function owns; the state changes only here, on the window's thread, and what the
+// window reads of the link's last operation (its last reply, its port name) is copied at the
+// operation's end and handed over with its completion.
 class ControllerCore {
   public:
     // The controller's own serial port; the core hands it to the command link.
@@ -42,6 +44,8 @@ class ControllerCore {
 
     AppStatus Status() const { return m_status; }
     const std::string& Result() const { return m_result; }
+    // The port the link tried last or is connected on, as the last operation left it.
+    const std::string& PortName() const { return m_portName; }
     Platform::ISerialPort& Port() const { return *m_port; }
 
     // Invalid -> Idle after the editor was set up.
@@ -69,7 +73,9 @@ class ControllerCore {
 
     Platform::BackgroundWorker::Dispatcher m_dispatcher;
     AppStatus m_status = AppStatus::Invalid;
+    // Copies of the link's last reply and port name, handed over with each completion.
     std::string m_result;
+    std::string m_portName;
     std::shared_ptr<Platform::ISerialPort> m_port;
     std::unique_ptr<Platform::BackgroundWorker> m_worker;
     Operation m_running = Operation::Connecting;  // the operation of the last start

@@ -15,12 +15,8 @@ enum class DidoinfoDiDelay : int32_t { MIN_DELAY_TIME = 0, MAX_DELAY_TIME = 100 
 
 // How the three contact outputs follow the partner unit's contact inputs, and their timing.
 struct Didoinfo {
-    DidoinfoDoBind Do1Bind{};
-    DidoinfoDoBind Do2Bind{};
-    DidoinfoDoBind Do3Bind{};
-    DidoinfoDoInvert Do1Invert{};
-    DidoinfoDoInvert Do2Invert{};
-    DidoinfoDoInvert Do3Invert{};
+    DidoinfoDoBind Do1Bind{}, Do2Bind{}, Do3Bind{};          // the input each output follows
+    DidoinfoDoInvert Do1Invert{}, Do2Invert{}, Do3Invert{};  // each output's contact form
     DidoinfoDoOffDelay DoOffDelay{};
     DidoinfoDoOnDelay DoOnDelay{};
     DidoinfoDoKeepTime DoKeepTime{};

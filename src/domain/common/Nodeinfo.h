@@ -27,31 +27,15 @@ struct Nodeinfo {
     NodeinfoAESEncryptEnable AESEncryptEnable{};
     NodeinfoAESEncryptType AESEncryptType{};
     NodeinfoAESEncryptKeySetting AESEncryptKeySetting{};
-    uint32_t AESEncryptKey1 = 0;
-    uint32_t AESEncryptKey2 = 0;
-    uint32_t AESEncryptKey3 = 0;
-    uint32_t AESEncryptKey4 = 0;
-    uint32_t AESEncryptKey5 = 0;
-    uint32_t AESEncryptKey6 = 0;
-    uint32_t AESEncryptKey7 = 0;
-    uint32_t AESEncryptKey8 = 0;
-    uint32_t AESEncryptKey9 = 0;
-    uint32_t AESEncryptKey10 = 0;
-    uint32_t AESEncryptKey11 = 0;
-    uint32_t AESEncryptKey12 = 0;
-    uint32_t AESEncryptKey13 = 0;
-    uint32_t AESEncryptKey14 = 0;
-    uint32_t AESEncryptKey15 = 0;
-    uint32_t AESEncryptKey16 = 0;
+    // The AES key in sixteen 16-bit words, word 1 first.
+    uint32_t AESEncryptKey1 = 0, AESEncryptKey2 = 0, AESEncryptKey3 = 0, AESEncryptKey4 = 0;
+    uint32_t AESEncryptKey5 = 0, AESEncryptKey6 = 0, AESEncryptKey7 = 0, AESEncryptKey8 = 0;
+    uint32_t AESEncryptKey9 = 0, AESEncryptKey10 = 0, AESEncryptKey11 = 0, AESEncryptKey12 = 0;
+    uint32_t AESEncryptKey13 = 0, AESEncryptKey14 = 0, AESEncryptKey15 = 0, AESEncryptKey16 = 0;
     NodeinfoEncryptEnable EncryptEnable{};
-    uint32_t EncryptKey1 = 0;
-    uint32_t EncryptKey2 = 0;
-    uint32_t EncryptKey3 = 0;
-    uint32_t EncryptKey4 = 0;
-    uint32_t EncryptKey5 = 0;
-    uint32_t EncryptKey6 = 0;
-    uint32_t EncryptKey7 = 0;
-    uint32_t EncryptKey8 = 0;
+    // The older encryption's key in eight 16-bit words, word 1 first.
+    uint32_t EncryptKey1 = 0, EncryptKey2 = 0, EncryptKey3 = 0, EncryptKey4 = 0;
+    uint32_t EncryptKey5 = 0, EncryptKey6 = 0, EncryptKey7 = 0, EncryptKey8 = 0;
     NodeinfoWhiteningEnable WhiteningEnable = NodeinfoWhiteningEnable::Disable;
 
     bool operator==(const Nodeinfo&) const = default;

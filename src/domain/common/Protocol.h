@@ -20,26 +20,23 @@ enum class ProtocolCheckCode : int32_t { None = 0, StartCode = 1 };
 // Packet framing and destination addressing of the transparent data path (RS485 unit).
 struct Protocol {
     ProtocolThrough ThroughMode{};
-    uint8_t SilentChar = 0;
+    uint8_t SilentChar = 0;  // 4 to 100
     ProtocolFmt2Enable Fmt2Enable{};
-    uint8_t PacketStartCode = 0;
-    uint8_t PacketEndCode = 0;
-    uint8_t PacketOffset = 0;
-    uint8_t PacketStartCode2nd = 0;
-    uint8_t PacketEndCode2nd = 0;
-    uint8_t PacketOffset2nd = 0;
+    uint8_t PacketStartCode = 0;  // any byte but 0x00 and 0x7E, the unit's command character
+    uint8_t PacketEndCode = 0;    // the same, and not the start mark
+    uint8_t PacketOffset = 0;     // bytes after the end mark, 0 to 9
+    uint8_t PacketStartCode2nd = 0, PacketEndCode2nd = 0, PacketOffset2nd = 0;  // the second format's
     ProtocolDeviEnable DeviEnable{};
-    uint8_t AddressOffset = 0;
-    uint8_t AddressLength = 0;
+    uint8_t AddressOffset = 0;  // 0 to 99
+    uint8_t AddressLength = 0;  // 0 to 6
     ProtocolFormat AddressFormat{};
-    uint8_t AddressOffset2nd = 0;
-    uint8_t AddressLength2nd = 0;
+    uint8_t AddressOffset2nd = 0, AddressLength2nd = 0;  // the second format's
     ProtocolFormat AddressFormat2nd{};
-    uint32_t BcastAddr = 0;
+    uint32_t BcastAddr = 0;  // 0 to 0xFFFF
     ProtocolMethod CheckMethod{};
     ProtocolCheckCode CheckCode{};
-    int32_t CheckOffset = 0;
-    uint8_t CheckLength = 0;
+    int32_t CheckOffset = 0;  // -99 to 99
+    uint8_t CheckLength = 0;  // 1 to 4
     ProtocolFormat CheckFormat{};
 
     bool operator==(const Protocol&) const = default;

@@ -56,11 +56,11 @@ enum class WirelessinfoGrpId : int32_t { MIN_GRP_ID = 0, MAX_GRP_ID = 65534 };
 // Radio mode, channel and addressing of the contact-I/O unit. Numeric fields are typed by
 // enumerations whose members are their bounds; any integer between them is valid.
 struct Wirelessinfo {
-    WirelessinfoChMode ChMode{};
-    WirelessinfoOpMode OpMode{};
-    WirelessinfoCh Ch{};
-    WirelessinfoNodeId NodeId{};
-    WirelessinfoGrpId GrpId{};
+    WirelessinfoChMode ChMode{};  // channel plan
+    WirelessinfoOpMode OpMode{};  // modulation
+    WirelessinfoCh Ch{};          // 24 to 60
+    WirelessinfoNodeId NodeId{};  // 0 to 99
+    WirelessinfoGrpId GrpId{};    // 0 to 65534
 
     bool operator==(const Wirelessinfo&) const = default;
 };

@@ -2,7 +2,12 @@
 #include "domain/firmware/ElfEditorBase.h"
 
 #include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "domain/firmware/SymbolData.h"
 #include "elfapi/ElfApi.h"
@@ -101,90 +106,223 @@ void ElfEditorBase::WriteSymbol(const char* name, int32_t width, uint64_t data) 
 
 uint8_t ElfEditorBase::GetVersion() { return static_cast<uint8_t>(ReadSymbol("TormelParamsM$version", 1)); }
 
-int32_t ElfEditorBase::GetBaudrate() {
-    return ReadParameter("TormelParamsM$baudrate", 2, SymbolDataToBaudRate);
+namespace {
+
+// The firmware versions a step runs for.
+struct Versions {
+    uint8_t first;
+    uint8_t last;
+    bool Includes(uint8_t version) const { return first <= version && version <= last; }
+};
+constexpr Versions kAll{0, 255};
+constexpr Versions kNone{1, 0};
+// Up to 36 the unit has a flow control and a packet check code; from 37 it has a selectable
+// host interface instead. The bind type exists from 34.
+constexpr Versions kUpTo36{0, 36};
+constexpr Versions kFrom37{37, 255};
+constexpr Versions kFrom34{34, 255};
+
+// When one family's Load reads a parameter and its Store writes it.
+struct Use {
+    Versions load;
+    Versions store;
+};
+constexpr Use kReadWrite{kAll, kAll};
+constexpr Use kReadOnly{kAll, kNone};
+constexpr Use kWriteOnly{kNone, kAll};
+constexpr Use kUnused{kNone, kNone};
+
+// One parameter symbol: its name and width in bytes, how its stored value is decoded into
+// the records and encoded from them, and its use by each family.
+struct Parameter {
+    std::string symbol;
+    int32_t width;
+    std::function<bool(ImageRecords&, uint64_t)> decode;                 // false: the value has no meaning
+    std::function<std::optional<uint64_t>(const ImageRecords&)> encode;  // nullopt: no encoding
+    Use rs485;
+    Use tx330;
+};
+
+template <typename Record, typename Value, typename Decoded, typename Encoded>
+Parameter Row(const std::string& name, int32_t width, Record ImageRecords::*record, Value Record::*field,
+              std::optional<Decoded> (*decode)(uint64_t), std::optional<uint64_t> (*encode)(Encoded),
+              Use rs485, Use tx330) {
+    return {"TormelParamsM$" + name,
+            width,
+            [=](ImageRecords& records, uint64_t data) {
+                const std::optional<Decoded> value = decode(data);
+                if (value) (records.*record).*field = *value;
+                return value.has_value();
+            },
+            [=](const ImageRecords& records) { return encode((records.*record).*field); },
+            rs485,
+            tx330};
 }
-void ElfEditorBase::SetBaudrate(int32_t value) {
-    WriteParameter("TormelParamsM$baudrate", 2, value, BaudRateToSymbolData);
+
+using R = ImageRecords;
+using Common::Binding;
+using Common::Communication;
+using Common::Nodeinfo;
+using Common::Protocol;
+
+// The key words "<name>1" to "<name>N".
+void AddKeyWords(std::vector<Parameter>& table, const std::string& name, const auto& fields, Use rs485,
+                 Use tx330) {
+    for (size_t i = 0; i < std::size(fields); ++i)
+        table.push_back(Row(name + std::to_string(i + 1), 2, &R::nodeinfo, fields[i], SymbolDataToKeyWord,
+                            KeyWordToSymbolData, rs485, tx330));
 }
-int32_t ElfEditorBase::GetDatabit() {
-    return ReadParameter("TormelParamsM$databit", 1, SymbolDataToDataBits);
+
+// Every parameter of the block, in the order both Load and Store must run. Whitening has two
+// rows: Load reads it after the AES switch, Store writes it right after the node-ID offset.
+// The AES switch is read from encryptAESEnbl and written to aesEncryptEnbl; the AES key
+// length and key are never read back. Store writes the interface port whatever the version:
+// an image without the symbol is not one this tool can set up.
+std::vector<Parameter> BuildParameters() {
+    std::vector<Parameter> table;
+    const auto add = [&table](std::initializer_list<Parameter> rows) { table.insert(table.end(), rows); };
+    add({
+        Row("baudrate", 2, &R::communication, &Communication::BaudRate, SymbolDataToBaudRate,
+            BaudRateToSymbolData, kReadWrite, kReadWrite),
+        Row("databit", 1, &R::communication, &Communication::DataBits, SymbolDataToDataBits,
+            DataBitsToSymbolData, kReadWrite, kReadWrite),
+        Row("parity", 1, &R::communication, &Communication::Parity, SymbolDataToParity, ParityToSymbolData,
+            kReadWrite, kReadWrite),
+        Row("stopbit", 1, &R::communication, &Communication::StopBits, SymbolDataToStopBits,
+            StopBitsToSymbolData, kReadWrite, kReadWrite),
+        Row("awt", 2, &R::communication, &Communication::Awt, SymbolDataToAwt, AwtToSymbolData, kUnused,
+            kReadWrite),
+        Row("intfport", 1, &R::communication, &Communication::IntfPort, SymbolDataToIntfPort,
+            IntfPortToSymbolData, {kFrom37, kAll}, {kFrom37, kAll}),
+        Row("flowControl", 1, &R::communication, &Communication::FlowControl, SymbolDataToFlowControl,
+            FlowControlToSymbolData, {kUpTo36, kNone}, {kUpTo36, kNone}),
+        Row("hundredOrder", 2, &R::nodeinfo, &Nodeinfo::IdOffset, SymbolDataToIdOffset, IdOffsetToSymbolData,
+            kReadWrite, kReadOnly),
+        Row("Whitening", 1, &R::nodeinfo, &Nodeinfo::WhiteningEnable, SymbolDataToWhitening,
+            WhiteningToSymbolData, kWriteOnly, kUnused),
+        Row("syncParams", 1, &R::nodeinfo, &Nodeinfo::AutoParamSyncEnable, SymbolDataToAutoParamSyncEnable,
+            AutoParamSyncEnableToSymbolData, kReadWrite, kReadWrite),
+        Row("extendedGroup", 1, &R::nodeinfo, &Nodeinfo::ExtendedGroup, SymbolDataToExtendedGroup,
+            ExtendedGroupToSymbolData, kReadWrite, kReadWrite),
+        Row("encryptAESEnbl", 1, &R::nodeinfo, &Nodeinfo::AESEncryptEnable, SymbolDataToAESEncryptEnable,
+            AESEncryptEnableToSymbolData, kReadOnly, kReadOnly),
+        Row("aesEncryptEnbl", 1, &R::nodeinfo, &Nodeinfo::AESEncryptEnable, SymbolDataToAESEncryptEnable,
+            AESEncryptEnableToSymbolData, kWriteOnly, kWriteOnly),
+        Row("aesEncryptType", 1, &R::nodeinfo, &Nodeinfo::AESEncryptType, SymbolDataToAESEncryptType,
+            AESEncryptTypeToSymbolData, kWriteOnly, kWriteOnly),
+    });
+    AddKeyWords(table, "AESencryptKey", Common::kAESEncryptKeyFields, kWriteOnly, kWriteOnly);
+    add({
+        Row("Whitening", 1, &R::nodeinfo, &Nodeinfo::WhiteningEnable, SymbolDataToWhitening,
+            WhiteningToSymbolData, kReadOnly, kUnused),
+        Row("encryptEnbl", 1, &R::nodeinfo, &Nodeinfo::EncryptEnable, SymbolDataToEncryptEnable,
+            EncryptEnableToSymbolData, kReadWrite, kUnused),
+    });
+    AddKeyWords(table, "encryptKey", Common::kEncryptKeyFields, kReadWrite, kUnused);
+    add({
+        Row("throughMode", 1, &R::protocol, &Protocol::ThroughMode, SymbolDataToThroughMode,
+            ThroughModeToSymbolData, kReadWrite, kUnused),
+        Row("silentChar", 1, &R::protocol, &Protocol::SilentChar, SymbolDataToSilentChar,
+            SilentCharToSymbolData, kReadWrite, kUnused),
+        Row("fmt2Enbl", 1, &R::protocol, &Protocol::Fmt2Enable, SymbolDataToFmt2Enable,
+            Fmt2EnableToSymbolData, kReadWrite, kUnused),
+        Row("stxChar", 1, &R::protocol, &Protocol::PacketStartCode, SymbolDataToPacketCode,
+            PacketCodeToSymbolData, kReadWrite, kUnused),
+        Row("etxChar", 1, &R::protocol, &Protocol::PacketEndCode, SymbolDataToPacketCode,
+            PacketCodeToSymbolData, kReadWrite, kUnused),
+        Row("offsetAfterEtx", 1, &R::protocol, &Protocol::PacketOffset, SymbolDataToPacketOffset,
+            PacketOffsetToSymbolData, kReadWrite, kUnused),
+        Row("stxChar2", 1, &R::protocol, &Protocol::PacketStartCode2nd, SymbolDataToPacketCode,
+            PacketCodeToSymbolData, kReadWrite, kUnused),
+        Row("etxChar2", 1, &R::protocol, &Protocol::PacketEndCode2nd, SymbolDataToPacketCode,
+            PacketCodeToSymbolData, kReadWrite, kUnused),
+        Row("offsetAfterEtx2", 1, &R::protocol, &Protocol::PacketOffset2nd, SymbolDataToPacketOffset,
+            PacketOffsetToSymbolData, kReadWrite, kUnused),
+        Row("devIdEnable", 1, &R::protocol, &Protocol::DeviEnable, SymbolDataToDeviEnable,
+            DeviEnableToSymbolData, kReadWrite, kUnused),
+        Row("offsetToDevId", 1, &R::protocol, &Protocol::AddressOffset, SymbolDataToAddressOffset,
+            AddressOffsetToSymbolData, kReadWrite, kUnused),
+        Row("devIdLen", 1, &R::protocol, &Protocol::AddressLength, SymbolDataToAddressLength,
+            AddressLengthToSymbolData, kReadWrite, kUnused),
+        Row("devIdFormat", 1, &R::protocol, &Protocol::AddressFormat, SymbolDataToFormat, FormatToSymbolData,
+            kReadWrite, kUnused),
+        Row("offsetToDevId2", 1, &R::protocol, &Protocol::AddressOffset2nd, SymbolDataToAddressOffset,
+            AddressOffsetToSymbolData, kReadWrite, kUnused),
+        Row("devIdLen2", 1, &R::protocol, &Protocol::AddressLength2nd, SymbolDataToAddressLength,
+            AddressLengthToSymbolData, kReadWrite, kUnused),
+        Row("devIdFormat2", 1, &R::protocol, &Protocol::AddressFormat2nd, SymbolDataToFormat,
+            FormatToSymbolData, kReadWrite, kUnused),
+        Row("bcastAddr", 2, &R::protocol, &Protocol::BcastAddr, SymbolDataToBcastAddr, BcastAddrToSymbolData,
+            kReadWrite, kUnused),
+        Row("chkType", 1, &R::protocol, &Protocol::CheckMethod, SymbolDataToCheckMethod,
+            CheckMethodToSymbolData, {kUpTo36, kUpTo36}, kUnused),
+        Row("chkIncludeStx", 1, &R::protocol, &Protocol::CheckCode, SymbolDataToCheckCode,
+            CheckCodeToSymbolData, {kUpTo36, kUpTo36}, kUnused),
+        Row("offsetToChkCode", 1, &R::protocol, &Protocol::CheckOffset, SymbolDataToCheckOffset,
+            CheckOffsetToSymbolData, {kUpTo36, kUpTo36}, kUnused),
+        Row("chkCodeLen", 1, &R::protocol, &Protocol::CheckLength, SymbolDataToCheckLength,
+            CheckLengthToSymbolData, {kUpTo36, kUpTo36}, kUnused),
+        Row("chkCodeFormat", 1, &R::protocol, &Protocol::CheckFormat, SymbolDataToFormat, FormatToSymbolData,
+            {kUpTo36, kUpTo36}, kUnused),
+        // The bind type written is the image's own (from Load); the settings never carry one.
+        Row("bindType", 1, &R::binding, &Binding::BindType, SymbolDataToBindType, BindTypeToSymbolData,
+            {kFrom34, kFrom34}, kUnused),
+    });
+    return table;
 }
-void ElfEditorBase::SetDatabit(int32_t value) {
-    WriteParameter("TormelParamsM$databit", 1, value, DataBitsToSymbolData);
+
+const std::vector<Parameter>& Parameters() {
+    static const std::vector<Parameter> table = BuildParameters();
+    return table;
 }
-Common::Parity ElfEditorBase::GetParity() {
-    return ReadParameter("TormelParamsM$parity", 1, SymbolDataToParity);
+
+}  // namespace
+
+template <typename Steps>
+ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {
+    try {
+        steps();
+        return ElfEditorResult::Success;
+    } catch (const StepFailure& failure) {
+        return failure.result;
+    }
 }
-void ElfEditorBase::SetParity(Common::Parity value) {
-    WriteParameter("TormelParamsM$parity", 1, value, ParityToSymbolData);
+
+// The unit could not tell where a packet ends if both marks were the same byte.
+void ElfEditorBase::RequireDistinctMarks() const {
+    if (m_family == Family::Rs485 && m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
+        throw StepFailure{ElfEditorResult::ErrOutOfRange};
+    }
 }
-Common::StopBits ElfEditorBase::GetStopbit() {
-    return ReadParameter("TormelParamsM$stopbit", 1, SymbolDataToStopBits);
+
+ElfEditorResult ElfEditorBase::Load() {
+    return RunSteps([this] {
+        const uint8_t version = GetVersion();
+        for (const Parameter& parameter : Parameters()) {
+            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            if (!use.load.Includes(version)) continue;
+            if (!parameter.decode(m_records, ReadSymbol(parameter.symbol.c_str(), parameter.width))) {
+                throw StepFailure{ElfEditorResult::ErrOutOfRange};
+            }
+        }
+        RequireDistinctMarks();
+    });
 }
-void ElfEditorBase::SetStopbit(Common::StopBits value) {
-    WriteParameter("TormelParamsM$stopbit", 1, value, StopBitsToSymbolData);
-}
-int32_t ElfEditorBase::GetAwt() { return ReadParameter("TormelParamsM$awt", 2, SymbolDataToAwt); }
-void ElfEditorBase::SetAwt(int32_t value) { WriteParameter("TormelParamsM$awt", 2, value, AwtToSymbolData); }
-int32_t ElfEditorBase::GetIntfPort() {
-    return ReadParameter("TormelParamsM$intfport", 1, SymbolDataToIntfPort);
-}
-void ElfEditorBase::SetIntfPort(int32_t value) {
-    WriteParameter("TormelParamsM$intfport", 1, value, IntfPortToSymbolData);
-}
-Common::Handshake ElfEditorBase::GetFlowControl() {
-    return ReadParameter("TormelParamsM$flowControl", 1, SymbolDataToFlowControl);
-}
-uint32_t ElfEditorBase::GetIdOffset() {
-    return ReadParameter("TormelParamsM$hundredOrder", 2, SymbolDataToIdOffset);
-}
-void ElfEditorBase::SetIdOffset(uint32_t value) {
-    WriteParameter("TormelParamsM$hundredOrder", 2, value, IdOffsetToSymbolData);
-}
-Common::NodeinfoAutoParamSyncEnable ElfEditorBase::GetAutoParamSyncEnable() {
-    return ReadParameter("TormelParamsM$syncParams", 1, SymbolDataToAutoParamSyncEnable);
-}
-void ElfEditorBase::SetAutoParamSyncEnable(Common::NodeinfoAutoParamSyncEnable value) {
-    WriteParameter("TormelParamsM$syncParams", 1, value, AutoParamSyncEnableToSymbolData);
-}
-Common::NodeinfoExtendedGroup ElfEditorBase::GetExtendedGroup() {
-    return ReadParameter("TormelParamsM$extendedGroup", 1, SymbolDataToExtendedGroup);
-}
-void ElfEditorBase::SetExtendedGroup(Common::NodeinfoExtendedGroup value) {
-    WriteParameter("TormelParamsM$extendedGroup", 1, value, ExtendedGroupToSymbolData);
-}
-Common::NodeinfoAESEncryptEnable ElfEditorBase::GetAESEncryptEnable() {
-    return ReadParameter("TormelParamsM$encryptAESEnbl", 1, SymbolDataToAESEncryptEnable);
-}
-void ElfEditorBase::SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value) {
-    WriteParameter("TormelParamsM$aesEncryptEnbl", 1, value, AESEncryptEnableToSymbolData);
-}
-void ElfEditorBase::SetAESEncryptType(Common::NodeinfoAESEncryptType value) {
-    WriteParameter("TormelParamsM$aesEncryptType", 1, value, AESEncryptTypeToSymbolData);
-}
-void ElfEditorBase::SetAESEncryptKey(int word, uint32_t value) {
-    WriteParameter(("TormelParamsM$AESencryptKey" + std::to_string(word)).c_str(), 2, value,
-                   KeyWordToSymbolData);
-}
-Common::NodeinfoWhiteningEnable ElfEditorBase::GetWhitening() {
-    return ReadParameter("TormelParamsM$Whitening", 1, SymbolDataToWhitening);
-}
-void ElfEditorBase::SetWhitening(Common::NodeinfoWhiteningEnable value) {
-    WriteParameter("TormelParamsM$Whitening", 1, value, WhiteningToSymbolData);
-}
-Common::NodeinfoEncryptEnable ElfEditorBase::GetEncryptEnable() {
-    return ReadParameter("TormelParamsM$encryptEnbl", 1, SymbolDataToEncryptEnable);
-}
-void ElfEditorBase::SetEncryptEnable(Common::NodeinfoEncryptEnable value) {
-    WriteParameter("TormelParamsM$encryptEnbl", 1, value, EncryptEnableToSymbolData);
-}
-uint32_t ElfEditorBase::GetEncryptKey(int word) {
-    return ReadParameter(("TormelParamsM$encryptKey" + std::to_string(word)).c_str(), 2, SymbolDataToKeyWord);
-}
-void ElfEditorBase::SetEncryptKey(int word, uint32_t value) {
-    WriteParameter(("TormelParamsM$encryptKey" + std::to_string(word)).c_str(), 2, value,
-                   KeyWordToSymbolData);
+
+ElfEditorResult ElfEditorBase::Store() {
+    return RunSteps([this] {
+        const uint8_t version = GetVersion();
+        RequireDistinctMarks();
+        for (const Parameter& parameter : Parameters()) {
+            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            if (!use.store.Includes(version)) continue;
+            const std::optional<uint64_t> data = parameter.encode(m_records);
+            if (!data) {
+                throw StepFailure{ElfEditorResult::ErrOutOfRange};
+            }
+            WriteSymbol(parameter.symbol.c_str(), parameter.width, *data);
+        }
+    });
 }
 
 }  // namespace Tormel::Domain::Firmware

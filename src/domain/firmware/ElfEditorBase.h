@@ -4,17 +4,32 @@
 #include <cstdint>
 #include <string>
 
+#include "domain/common/Binding.h"
 #include "domain/common/Communication.h"
 #include "domain/common/Nodeinfo.h"
+#include "domain/common/Protocol.h"
 #include "domain/firmware/ElfEditorResult.h"
 
 struct ElfApiHandle;
 
 namespace Tormel::Domain::Firmware {
 
+// The unit families whose firmware images the editors set up.
+enum class Family { Rs485, Tx330 };
+
+// The settings records whose fields a firmware image holds. The RS485 editor uses all four;
+// the contact-I/O editor the serial line and the node.
+struct ImageRecords {
+    Common::Communication communication{};
+    Common::Nodeinfo nodeinfo{};
+    Common::Protocol protocol{};
+    Common::Binding binding{};
+};
+
 // What both firmware editors share: the symbol-layer handle, the image's file name, opening an
-// image with the acceptance test for unit firmware (32-bit little-endian AVR executable), and
-// typed access to one parameter symbol. The editors add their own parameter tables.
+// image with the acceptance test for unit firmware (32-bit little-endian AVR executable), the
+// serial-line and node records, and Load and Store, which walk the one table of parameter
+// symbols (in ElfEditorBase.cpp) with the family's column of it.
 class ElfEditorBase {
   public:
     ElfEditorBase(const ElfEditorBase&) = delete;
@@ -25,88 +40,46 @@ class ElfEditorBase {
     ElfEditorResult Open();
     ElfEditorResult Close();
 
+    // The family's parameters between the image and the records, in the table's order. Load
+    // puts each value into its record at once, so what was read before a failure stays there.
+    // Store encodes each value before writing its symbol, so a value without an encoding leaves
+    // its symbol untouched (and those before it written). Either stops with ErrOutOfRange at a
+    // value that has no meaning or no encoding, and refuses an image without a version before
+    // reading or writing anything else. The RS485 unit's packet marks must differ: Load
+    // compares them after every value is loaded, Store before anything is written.
+    ElfEditorResult Load();
+    ElfEditorResult Store();
+
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }
 
+    Common::Communication CommunicationConfig() const { return m_records.communication; }
+    void CommunicationConfig(const Common::Communication& config) { m_records.communication = config; }
+    Common::Nodeinfo NodeinfoConfig() const { return m_records.nodeinfo; }
+    void NodeinfoConfig(const Common::Nodeinfo& config) { m_records.nodeinfo = config; }
+
   protected:
-    ElfEditorBase() = default;
+    explicit ElfEditorBase(Family family) : m_family(family) {}
     // Releases a handle the owner forgot to End, so that no descriptor outlives the editor.
     ~ElfEditorBase();
 
-    // Thrown by the parameter accessors and caught by RunSteps: a parameter sequence stops at
-    // its first problem.
+    ImageRecords m_records;
+
+  private:
+    // Thrown by the steps of a Load or Store: it stops at its first problem.
     struct StepFailure {
         ElfEditorResult result;
     };
-
     // Runs a Load or Store sequence and turns its first failure into the result.
     template <typename Steps>
-    ElfEditorResult RunSteps(Steps&& steps) {
-        try {
-            steps();
-            return ElfEditorResult::Success;
-        } catch (const StepFailure& failure) {
-            return failure.result;
-        }
-    }
+    ElfEditorResult RunSteps(Steps&& steps);
 
-    // Reads a parameter symbol of width bytes at offset 0 and converts it; throws StepFailure
-    // with ErrOutOfRange when the stored value has no meaning.
-    uint64_t ReadSymbol(const char* name, int32_t width);
-    template <typename Convert>
-    auto ReadParameter(const char* name, int32_t width, Convert convert) {
-        const auto value = convert(ReadSymbol(name, width));
-        if (!value) {
-            throw StepFailure{ElfEditorResult::ErrOutOfRange};
-        }
-        return *value;
-    }
-
-    // Converts first, so that a value without an encoding leaves its symbol untouched.
-    void WriteSymbol(const char* name, int32_t width, uint64_t data);
-    template <typename Value, typename Convert>
-    void WriteParameter(const char* name, int32_t width, const Value& value, Convert convert) {
-        const auto data = convert(value);
-        if (!data) {
-            throw StepFailure{ElfEditorResult::ErrOutOfRange};
-        }
-        WriteSymbol(name, width, *data);
-    }
-
-    // One read and one write per parameter of the serial line and the node, the part of the
-    // parameter block that both unit families share. Each stops the sequence on failure.
     uint8_t GetVersion();
-    int32_t GetBaudrate();
-    void SetBaudrate(int32_t value);
-    int32_t GetDatabit();
-    void SetDatabit(int32_t value);
-    Common::Parity GetParity();
-    void SetParity(Common::Parity value);
-    Common::StopBits GetStopbit();
-    void SetStopbit(Common::StopBits value);
-    int32_t GetAwt();
-    void SetAwt(int32_t value);
-    int32_t GetIntfPort();
-    void SetIntfPort(int32_t value);
-    Common::Handshake GetFlowControl();
-    uint32_t GetIdOffset();
-    void SetIdOffset(uint32_t value);
-    Common::NodeinfoAutoParamSyncEnable GetAutoParamSyncEnable();
-    void SetAutoParamSyncEnable(Common::NodeinfoAutoParamSyncEnable value);
-    Common::NodeinfoExtendedGroup GetExtendedGroup();
-    void SetExtendedGroup(Common::NodeinfoExtendedGroup value);
-    // The firmware reports the AES switch under another name than the one it is set by.
-    Common::NodeinfoAESEncryptEnable GetAESEncryptEnable();
-    void SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value);
-    void SetAESEncryptType(Common::NodeinfoAESEncryptType value);
-    void SetAESEncryptKey(int word, uint32_t value);  // word 1 to 16
-    Common::NodeinfoWhiteningEnable GetWhitening();
-    void SetWhitening(Common::NodeinfoWhiteningEnable value);
-    Common::NodeinfoEncryptEnable GetEncryptEnable();
-    void SetEncryptEnable(Common::NodeinfoEncryptEnable value);
-    uint32_t GetEncryptKey(int word);  // word 1 to 8
-    void SetEncryptKey(int word, uint32_t value);
+    void RequireDistinctMarks() const;
+    uint64_t ReadSymbol(const char* name, int32_t width);
+    void WriteSymbol(const char* name, int32_t width, uint64_t data);
 
+    Family m_family;
     ElfApiHandle* m_elfHandle = nullptr;
     std::string m_fileName;
 };

@@ -8,15 +8,15 @@ namespace Tormel::Domain::Firmware {
 // Outcome of an editor operation. Members 1 to 8 mirror the symbol layer's codes -1 to -8.
 enum class ElfEditorResult : int32_t {
     Success = 0,
-    ErrParameter = 1,
-    ErrStatus = 2,
-    ErrFileOpen = 3,
-    ErrFileClose = 4,
-    ErrFileRead = 5,
-    ErrFileWrite = 6,
-    ErrUnknownSymbol = 7,
-    ErrUnsupported = 8,
-    ErrOutOfRange = 9,
+    ErrParameter = 1,      // the symbol layer got no handle (no Init) or a null argument
+    ErrStatus = 2,         // out of order (no image open), or a file name the layer cannot take
+    ErrFileOpen = 3,       // the file could not be opened
+    ErrFileClose = 4,      // closing the file failed
+    ErrFileRead = 5,       // reading failed, or the symbol holds no bytes of the file
+    ErrFileWrite = 6,      // the symbol cannot be written, or the write failed
+    ErrUnknownSymbol = 7,  // the image lacks a parameter symbol (or its version)
+    ErrUnsupported = 8,    // not a unit firmware image (32-bit little-endian AVR executable)
+    ErrOutOfRange = 9,     // a stored value without meaning, or a value without encoding
     Max = 10,
 };
 

@@ -167,6 +167,9 @@ std::optional<NodeinfoAESEncryptEnable> SymbolDataToAESEncryptEnable(uint64_t da
 std::optional<uint64_t> AESEncryptEnableToSymbolData(NodeinfoAESEncryptEnable v) {
     return Encode(kAESEnables, v);
 }
+std::optional<NodeinfoAESEncryptType> SymbolDataToAESEncryptType(uint64_t data) {
+    return Decode(kAESTypes, data);
+}
 std::optional<uint64_t> AESEncryptTypeToSymbolData(NodeinfoAESEncryptType v) { return Encode(kAESTypes, v); }
 std::optional<NodeinfoWhiteningEnable> SymbolDataToWhitening(uint64_t data) {
     return Decode(kWhitenings, data);

@@ -43,6 +43,7 @@ std::optional<C::NodeinfoExtendedGroup> SymbolDataToExtendedGroup(uint64_t data)
 std::optional<uint64_t> ExtendedGroupToSymbolData(C::NodeinfoExtendedGroup value);
 std::optional<C::NodeinfoAESEncryptEnable> SymbolDataToAESEncryptEnable(uint64_t data);
 std::optional<uint64_t> AESEncryptEnableToSymbolData(C::NodeinfoAESEncryptEnable value);
+std::optional<C::NodeinfoAESEncryptType> SymbolDataToAESEncryptType(uint64_t data);
 std::optional<uint64_t> AESEncryptTypeToSymbolData(C::NodeinfoAESEncryptType value);
 std::optional<C::NodeinfoWhiteningEnable> SymbolDataToWhitening(uint64_t data);
 std::optional<uint64_t> WhiteningToSymbolData(C::NodeinfoWhiteningEnable value);

@@ -27,8 +27,6 @@ TraceSink& TraceSinkSlot() {
     return sink;
 }
 
-[[noreturn]] void Fail(CommandResult result) { throw CommandError(result); }
-
 // Patterns are compiled once, on first use, and shared by every test that needs them.
 #define PELNIX_PATTERN(name, text)                                      \
     const std::regex& name() {                                          \
@@ -218,11 +216,14 @@ bool Command::IsConnect() {
     return Receive() == "ok";
 }
 
-bool Command::GetSoftwareName() {
+std::string Command::AskSoftwareName() {
     Send("~NAME?");
-    const std::string name = Receive();
-    m_NameSoft = name;
-    m_nodeinfo.SoftwareName = name;
+    m_nodeinfo.SoftwareName = Receive();
+    return m_nodeinfo.SoftwareName;
+}
+
+bool Command::GetSoftwareName() {
+    m_NameSoft = AskSoftwareName();
     return true;
 }
 

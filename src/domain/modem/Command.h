@@ -160,6 +160,13 @@ class Command {
     // to its value and any other failure to ErrStatus.
     static CommandResult RunFrame(const std::function<void()>& sequence);
 
+    // "~NAME?": the unit's name reply, also kept in m_nodeinfo.SoftwareName.
+    static std::string AskSoftwareName();
+
+    // The AES switch; then, with typeAndKey and encryption on, the key length and the key
+    // action of AESEncryptKeySetting (Init: "~ENCREST=", the unit's own key).
+    static void WriteAESEncryption(const Common::Nodeinfo& nodeinfo, bool typeAndKey);
+
     // After the unit confirmed a line setting: `confirmed` is m_current with the new value.
     // Stores it in m_current and reopens the port over UART where the rule calls for it.
     static void ApplyLineSetting(const Common::Communication& confirmed, ResyncRule rule = {});
@@ -203,11 +210,21 @@ class Command {
     static void SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value);
     static void SetAESEncryptType(Common::NodeinfoAESEncryptType value);
     static void SetAESEncryptKey(const Common::Nodeinfo& nodeinfo);
-    static void SetAESEncryptInit();  // "~ENCREST=": the unit's default AES key
-    static void SetAESEncInit();      // network encryption off, ahead of a factory reset
+    // The two AES resets. Their names are the other way round in TX330Command, whose
+    // SetAESEncryptInit sends "~NETENCENABLE=1" and whose SetAESEncInit sends "~ENCREST=":
+    // read the request, not the name, before calling one through the other class.
+    //   Command::SetAESEncryptInit: "~ENCREST=" -> "enc reset", back to the unit's own AES key.
+    //   Command::SetAESEncInit: "~NETENCENABLE=1" -> "net encryption is disable", encryption
+    //   off (ahead of a factory reset).
+    // Tests: Tx330Link.TheAesResetNamesMeanOppositeRequestsInTheTwoClasses pins each name's
+    // request; Rs485Command.FactoryResetPerGenerationAndReopenOverUart the reset sequence.
+    static void SetAESEncryptInit();
+    static void SetAESEncInit();
     static void SetEncryptEnable(Common::NodeinfoEncryptEnable value);
     static void SetEncryptKey(const Common::Nodeinfo& nodeinfo);
     static void SetWhitening(Common::NodeinfoWhiteningEnable value);
+    // The switch; on the newer modules with encryption on, also the key length and the key
+    // action of AESEncryptKeySetting.
     static void SetAESEncrypt(const Common::Nodeinfo& nodeinfo);
     static void SetEncrypt(const Common::Nodeinfo& nodeinfo);
 
@@ -241,7 +258,8 @@ class Command {
     static void CheckMaskAndKey(uint8_t mask, uint8_t key);
 
     static void SetInit();  // factory reset of the unit itself
-                            // ---- end RS485 parameter commands ----
+
+    // ---- end RS485 parameter commands ----
 
   protected:
     static void Trace(TraceDirection direction, std::string_view line);

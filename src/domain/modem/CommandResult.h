@@ -10,13 +10,13 @@ namespace Tormel::Domain::Modem {
 // (as CommandError) inside the layer and caught by the top-level operations.
 enum class CommandResult : int32_t {
     Success = 0,
-    ErrParameter = 1,
-    ErrStatus = 2,
-    ErrConnect = 3,
-    ErrCommand = 4,
-    Err7DataBitNonParity = 5,
-    ErrUnsupported = 6,
-    ErrOutOfRange = 7,
+    ErrParameter = 1,          // not produced by the command layer
+    ErrStatus = 2,             // an operation failed in an unforeseen way (not a CommandError)
+    ErrConnect = 3,            // no unit answered, the port failed, or a reply did not come
+    ErrCommand = 4,            // the unit refused or misanswered a command
+    Err7DataBitNonParity = 5,  // a write of 7 data bits without parity, refused before sending
+    ErrUnsupported = 6,        // the unit's firmware name or version is not supported
+    ErrOutOfRange = 7,         // a value without a request code or outside its range: not sent
     Max = 8,
 };
 
@@ -31,5 +31,8 @@ class CommandError : public std::exception {
   private:
     CommandResult m_result;
 };
+
+// How every command, writer and reply parser fails: raises result as a CommandError.
+[[noreturn]] inline void Fail(CommandResult result) { throw CommandError(result); }
 
 }  // namespace Tormel::Domain::Modem

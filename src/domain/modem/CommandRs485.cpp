@@ -4,50 +4,16 @@
 #include <optional>
 
 #include "domain/modem/Command.h"
+#include "domain/modem/Exchange.h"
 #include "domain/modem/Replies.h"
 
 namespace Tormel::Domain::Modem {
 
 using namespace Common;
+using namespace Exchange;
 using Replies::PacketFormat;
 
 namespace {
-
-[[noreturn]] void Fail(CommandResult result) { throw CommandError(result); }
-
-// The request code of a value, or ErrOutOfRange before anything is sent.
-int CodeOrRefuse(std::optional<int> code) {
-    if (!code) Fail(CommandResult::ErrOutOfRange);
-    return *code;
-}
-
-void RequireRange(int64_t value, int64_t lowest, int64_t highest) {
-    if (value < lowest || value > highest) Fail(CommandResult::ErrOutOfRange);
-}
-
-// One exchange: the request, then its reply line.
-std::string Ask(const std::string& request) {
-    Command::Send(request);
-    return Command::Receive();
-}
-
-// The unit's confirmation must give back exactly what was sent.
-template <typename T>
-void Confirm(const T& confirmed, const T& sent) {
-    if (!(confirmed == sent)) Fail(CommandResult::ErrCommand);
-}
-
-// Sends "~NAME=code" and confirms the reply carries value back.
-template <typename T, typename Parse>
-void WriteSwitch(std::string_view name, T value, std::optional<int> code, Parse parse) {
-    const int wire = CodeOrRefuse(code);
-    Confirm(parse(Ask(Replies::SetRequest(name, wire))), value);
-}
-
-template <typename E>
-std::optional<int> OwnCode(E value, int lowest, int highest) {
-    return Replies::SwitchCode(static_cast<int32_t>(value), lowest, highest);
-}
 
 // Packet marks: any byte but 0x00 and the command character "~".
 void RequireMark(uint8_t mark) {
@@ -179,48 +145,16 @@ bool Command::GetAllParam() {
 // ---- Line settings ----
 
 void Command::SetBaudRate(int32_t baudRate) {
-    const int code = CodeOrRefuse(Replies::BaudRateCode(baudRate));
-    if (code == 7 && !IsFirmForQRM500()) Fail(CommandResult::ErrOutOfRange);  // 76800: newer modules only
-    Confirm(Replies::ParseBaudRate(Ask(Replies::SetRequest("BAUD", code))), baudRate);
-    Communication confirmed = m_current;
-    confirmed.BaudRate = baudRate;
-    ApplyLineSetting(confirmed);
+    // 76800 bit/s (code 7) is for the newer modules only.
+    if (Replies::BaudRateCode(baudRate) == 7 && !IsFirmForQRM500()) Fail(CommandResult::ErrOutOfRange);
+    WriteLineSetting(kBaudRate, baudRate, {});
 }
 
-void Command::SetDataBits(int32_t dataBits) {
-    WriteSwitch("DBIT", dataBits, Replies::DataBitsCode(dataBits), Replies::ParseDataBits);
-    Communication confirmed = m_current;
-    confirmed.DataBits = dataBits;
-    ApplyLineSetting(confirmed);
-}
-
-void Command::SetParity(Parity parity) {
-    WriteSwitch("PARI", parity, Replies::ParityCode(parity), Replies::ParseParity);
-    Communication confirmed = m_current;
-    confirmed.Parity = parity;
-    ApplyLineSetting(confirmed);
-}
-
-void Command::SetStopBits(StopBits stopBits) {
-    WriteSwitch("SBIT", stopBits, Replies::StopBitsCode(stopBits), Replies::ParseStopBits);
-    Communication confirmed = m_current;
-    confirmed.StopBits = stopBits;
-    ApplyLineSetting(confirmed);
-}
-
-void Command::SetIntfPort(int32_t intfPort) {
-    WriteSwitch("INTF", intfPort, Replies::IntfPortCode(intfPort), Replies::ParseIntfPort);
-    Communication confirmed = m_current;
-    confirmed.IntfPort = intfPort;
-    ApplyLineSetting(confirmed, kAlwaysResync);
-}
-
-void Command::SetHandshake(Handshake handshake) {
-    WriteSwitch("FLOW", handshake, Replies::FlowControlCode(handshake), Replies::ParseFlowControl);
-    Communication confirmed = m_current;
-    confirmed.FlowControl = handshake;
-    ApplyLineSetting(confirmed, kAlwaysResync);
-}
+void Command::SetDataBits(int32_t dataBits) { WriteLineSetting(kDataBits, dataBits, {}); }
+void Command::SetParity(Parity parity) { WriteLineSetting(kParity, parity, {}); }
+void Command::SetStopBits(StopBits stopBits) { WriteLineSetting(kStopBits, stopBits, {}); }
+void Command::SetIntfPort(int32_t intfPort) { WriteLineSetting(kIntfPort, intfPort, kAlwaysResync); }
+void Command::SetHandshake(Handshake handshake) { WriteLineSetting(kFlowControl, handshake, kAlwaysResync); }
 
 // ---- Node and encryption ----
 
@@ -272,16 +206,18 @@ void Command::SetWhitening(NodeinfoWhiteningEnable value) {
     m_nodeinfo.WhiteningEnable = value;
 }
 
-void Command::SetAESEncrypt(const Nodeinfo& nodeinfo) {
+void Command::SetAESEncrypt(const Nodeinfo& nodeinfo) { WriteAESEncryption(nodeinfo, IsFirmForQRM500()); }
+
+void Command::WriteAESEncryption(const Nodeinfo& nodeinfo, bool typeAndKey) {
     SetAESEncryptEnable(nodeinfo.AESEncryptEnable);
-    if (!IsFirmForQRM500() || nodeinfo.AESEncryptEnable != NodeinfoAESEncryptEnable::Enable) return;
+    if (!typeAndKey || nodeinfo.AESEncryptEnable != NodeinfoAESEncryptEnable::Enable) return;
     SetAESEncryptType(nodeinfo.AESEncryptType);
     switch (nodeinfo.AESEncryptKeySetting) {
         case NodeinfoAESEncryptKeySetting::Change:
             SetAESEncryptKey(nodeinfo);
             break;
         case NodeinfoAESEncryptKeySetting::Init:
-            SetAESEncryptInit();
+            Command::SetAESEncryptInit();  // "~ENCREST=" in both families
             break;
         default:
             break;  // the unit keeps its key
@@ -455,8 +391,8 @@ CommandResult Command::Write() {
 
 CommandResult Command::InitWrite() {
     return RunFrame([] {
-        if (IsFirmVersionOver1_4() || IsFirmForQRM500()) SetAESEncInit();
-        if (IsFirmForQRM500()) SetAESEncryptInit();
+        if (IsFirmVersionOver1_4() || IsFirmForQRM500()) SetAESEncInit();  // "~NETENCENABLE=1"
+        if (IsFirmForQRM500()) SetAESEncryptInit();                        // "~ENCREST="
         SetInit();
         // Over the UART the unit restarts its line; the PC side reopens after it.
         if (m_portIF == 1) Restart();

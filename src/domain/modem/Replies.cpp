@@ -2,6 +2,7 @@
 #include "domain/modem/Replies.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <vector>
 
@@ -9,7 +10,7 @@ namespace Tormel::Domain::Modem::Replies {
 
 namespace {
 
-[[noreturn]] void Mismatch() { throw CommandError(CommandResult::ErrCommand); }
+[[noreturn]] void Mismatch() { Fail(CommandResult::ErrCommand); }
 
 template <typename T>
 struct Word {
@@ -24,70 +25,75 @@ T MatchWord(std::string_view line, const Word<T> (&table)[N]) {
     Mismatch();
 }
 
-// Values beyond this are out of every range here; capping keeps a run of digits of any
-// length from overflowing while still reading as out of range.
-constexpr int64_t kNumberCap = 1'000'000'000;
+// A record value and the request code the unit takes for it.
+template <typename T>
+struct Code {
+    T value;
+    int code;
+};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+template <typename T, size_t N>
+std::optional<int> FindCode(T value, const Code<T> (&table)[N]) {
+    for (const auto& entry : table)
+        if (entry.value == value) return entry.code;
+    return std::nullopt;
 }
 
-// A non-empty run of decimal digits making up the whole text.
-bool ReadDecimal(std::string_view text, int64_t& value) {
-    if (text.empty()) return false;
-    value = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        value = std::min<int64_t>(value * 10 + (c - '0'), kNumberCap);
-    }
-    return true;
+// The whole text as an unsigned number in the given base: one or more digits and nothing
+// else (no sign, no space, no "0x"). A run of digits too long for 64 bits is no number either;
+// it lies far beyond every range here.
+std::optional<uint64_t> Number(std::string_view text, int base = 10) {
+    uint64_t value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (error != std::errc{} || stop != end) return std::nullopt;
+    return value;
 }
 
-// Between minDigits and maxDigits hexadecimal digits making up the whole text.
-bool ReadHex(std::string_view text, size_t minDigits, size_t maxDigits, uint32_t& value) {
-    if (text.size() < minDigits || text.size() > maxDigits) return false;
-    value = 0;
-    for (char c : text) {
-        int digit = HexValue(c);
-        if (digit < 0) return false;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    return true;
+// A decimal number within [lowest, highest].
+std::optional<uint64_t> DecimalIn(std::string_view text, uint64_t lowest, uint64_t highest) {
+    const auto value = Number(text);
+    if (!value || *value < lowest || *value > highest) return std::nullopt;
+    return value;
+}
+
+// One to maxDigits hexadecimal digits.
+std::optional<uint32_t> Hex(std::string_view text, size_t maxDigits) {
+    if (text.size() > maxDigits) return std::nullopt;
+    const auto value = Number(text, 16);
+    if (!value) return std::nullopt;
+    return static_cast<uint32_t>(*value);
 }
 
 std::string_view After(std::string_view line, std::string_view prefix) {
-    if (line.substr(0, prefix.size()) != prefix) Mismatch();
+    if (!line.starts_with(prefix)) Mismatch();
     return line.substr(prefix.size());
 }
 
 // prefix followed by decimal digits up to the end, within [lowest, highest].
-int64_t DecimalAfter(std::string_view line, std::string_view prefix, int64_t lowest, int64_t highest) {
-    int64_t value = 0;
-    if (!ReadDecimal(After(line, prefix), value) || value < lowest || value > highest) Mismatch();
-    return value;
+uint64_t DecimalAfter(std::string_view line, std::string_view prefix, uint64_t lowest, uint64_t highest) {
+    const auto value = DecimalIn(After(line, prefix), lowest, highest);
+    if (!value) Mismatch();
+    return *value;
 }
 
 // As DecimalAfter, with an optional minus sign before the digits.
 int64_t SignedAfter(std::string_view line, std::string_view prefix, int64_t lowest, int64_t highest) {
     std::string_view rest = After(line, prefix);
-    bool negative = !rest.empty() && rest.front() == '-';
+    const bool negative = rest.starts_with('-');
     if (negative) rest.remove_prefix(1);
-    int64_t value = 0;
-    if (!ReadDecimal(rest, value)) Mismatch();
-    if (negative) value = -value;
-    if (value < lowest || value > highest) Mismatch();
-    return value;
+    const auto magnitude = DecimalIn(rest, 0, static_cast<uint64_t>(std::max(-lowest, highest)));
+    if (!magnitude) Mismatch();
+    const auto value = static_cast<int64_t>(*magnitude);
+    const int64_t signedValue = negative ? -value : value;
+    if (signedValue < lowest || signedValue > highest) Mismatch();
+    return signedValue;
 }
 
 uint32_t HexAfter(std::string_view line, std::string_view prefix, size_t maxDigits) {
-    uint32_t value = 0;
-    if (!ReadHex(After(line, prefix), 1, maxDigits, value)) Mismatch();
-    return value;
+    const auto value = Hex(After(line, prefix), maxDigits);
+    if (!value) Mismatch();
+    return *value;
 }
 
 // Packet marks: any byte but 0x00 and the command character "~".
@@ -153,86 +159,40 @@ std::optional<std::string> KeyRequest(std::string_view name, const Common::Nodei
 // ---- Request codes.
 
 std::optional<int> BaudRateCode(int32_t baudRate) {
-    switch (baudRate) {
-        case 2400:
-            return 0;
-        case 4800:
-            return 1;
-        case 9600:
-            return 2;
-        case 19200:
-            return 3;
-        case 38400:
-            return 4;
-        case 57600:
-            return 5;
-        case 115200:
-            return 6;
-        case 76800:
-            return 7;
-        default:
-            return std::nullopt;
-    }
+    static const Code<int32_t> codes[] = {{2400, 0},  {4800, 1},  {9600, 2},   {19200, 3},
+                                          {38400, 4}, {57600, 5}, {115200, 6}, {76800, 7}};
+    return FindCode(baudRate, codes);
 }
 
 std::optional<int> DataBitsCode(int32_t dataBits) {
-    if (dataBits == 8) return 1;
-    if (dataBits == 7) return 2;
-    return std::nullopt;
+    static const Code<int32_t> codes[] = {{8, 1}, {7, 2}};
+    return FindCode(dataBits, codes);
 }
 
 std::optional<int> ParityCode(Parity parity) {
-    switch (parity) {
-        case Parity::None:
-            return 1;
-        case Parity::Even:
-            return 2;
-        case Parity::Odd:
-            return 3;
-        default:
-            return std::nullopt;
-    }
+    static const Code<Parity> codes[] = {{Parity::None, 1}, {Parity::Even, 2}, {Parity::Odd, 3}};
+    return FindCode(parity, codes);
 }
 
 std::optional<int> StopBitsCode(StopBits stopBits) {
-    switch (stopBits) {
-        case StopBits::One:
-            return 1;
-        case StopBits::Two:
-            return 2;
-        default:
-            return std::nullopt;
-    }
+    static const Code<StopBits> codes[] = {{StopBits::One, 1}, {StopBits::Two, 2}};
+    return FindCode(stopBits, codes);
 }
 
 std::optional<int> IntfPortCode(int32_t intfPort) { return SwitchCode(intfPort, 1, 2); }
 
 std::optional<int> FlowControlCode(Handshake handshake) {
-    switch (handshake) {
-        case Handshake::None:
-            return 1;
-        case Handshake::XOnXOff:
-            return 2;
-        case Handshake::RequestToSend:
-            return 3;
-        default:
-            return std::nullopt;
-    }
+    static const Code<Handshake> codes[] = {
+        {Handshake::None, 1}, {Handshake::XOnXOff, 2}, {Handshake::RequestToSend, 3}};
+    return FindCode(handshake, codes);
 }
 
 std::optional<int> FormatCode(ProtocolFormat format) {
-    switch (format) {
-        case ProtocolFormat::DecimalNumber:
-            return 0;
-        case ProtocolFormat::HexadecimalNumber:
-            return 2;
-        case ProtocolFormat::LittleEndian:
-            return 5;
-        case ProtocolFormat::BigEndian:
-            return 1;
-        default:
-            return std::nullopt;
-    }
+    static const Code<ProtocolFormat> codes[] = {{ProtocolFormat::DecimalNumber, 0},
+                                                 {ProtocolFormat::HexadecimalNumber, 2},
+                                                 {ProtocolFormat::LittleEndian, 5},
+                                                 {ProtocolFormat::BigEndian, 1}};
+    return FindCode(format, codes);
 }
 
 std::optional<int> MethodCode(ProtocolMethod method) {
@@ -244,6 +204,8 @@ std::optional<int> CheckCodeCode(ProtocolCheckCode code) {
     auto value = SwitchCode(static_cast<int32_t>(code), 0, 1);
     return value ? std::optional<int>(*value + 1) : std::nullopt;
 }
+
+std::optional<int> AwtCode(int32_t awt) { return SwitchCode(awt, 0, 25); }
 
 std::optional<int> SwitchCode(int32_t value, int32_t lowest, int32_t highest) {
     if (value < lowest || value > highest) return std::nullopt;
@@ -432,7 +394,7 @@ BindingGroup ParseBindGroupAdded(std::string_view line) {
     if (space == std::string_view::npos) Mismatch();
     result.Mask = static_cast<uint8_t>(HexAfter(parts[1].substr(0, space), "mask=0x", 2));
     result.Key = static_cast<uint8_t>(HexAfter(parts[1].substr(space + 1), "key=0x", 2));
-    if (!IsValidMaskAndKey(result.Mask, result.Key)) throw CommandError(CommandResult::ErrOutOfRange);
+    if (!IsValidMaskAndKey(result.Mask, result.Key)) Fail(CommandResult::ErrOutOfRange);
     return result;
 }
 
@@ -493,17 +455,16 @@ EntryKind ParseGroupListEntry(std::string_view line, BindingGroup& entry) {
     size_t second = line.find(':', first + 1);
     if (second == std::string_view::npos || line.find(':', second + 1) != std::string_view::npos)
         return EntryKind::NotEntry;
-    int64_t id = 0;
-    uint32_t mask = 0, key = 0;
-    std::string_view maskText = line.substr(first + 1, second - first - 1);
-    std::string_view keyText = line.substr(second + 1);
-    if (!ReadDecimal(line.substr(0, first), id) || id > 99) return EntryKind::NotEntry;
-    if (maskText.substr(0, 4) != "m=0x" || !ReadHex(maskText.substr(4), 1, 2, mask))
+    const std::string_view maskText = line.substr(first + 1, second - first - 1);
+    const std::string_view keyText = line.substr(second + 1);
+    const auto id = DecimalIn(line.substr(0, first), 0, 99);
+    const auto mask = maskText.starts_with("m=0x") ? Hex(maskText.substr(4), 2) : std::nullopt;
+    const auto key = keyText.starts_with("k=0x") ? Hex(keyText.substr(4), 2) : std::nullopt;
+    if (!id || !mask || !key) return EntryKind::NotEntry;
+    if (*mask == 0 && *key == 0) return EntryKind::EmptySlot;
+    if (!IsValidMaskAndKey(static_cast<uint8_t>(*mask), static_cast<uint8_t>(*key)))
         return EntryKind::NotEntry;
-    if (keyText.substr(0, 4) != "k=0x" || !ReadHex(keyText.substr(4), 1, 2, key)) return EntryKind::NotEntry;
-    if (mask == 0 && key == 0) return EntryKind::EmptySlot;
-    if (!IsValidMaskAndKey(static_cast<uint8_t>(mask), static_cast<uint8_t>(key))) return EntryKind::NotEntry;
-    entry = {static_cast<uint8_t>(id), static_cast<uint8_t>(mask), static_cast<uint8_t>(key)};
+    entry = {static_cast<uint8_t>(*id), static_cast<uint8_t>(*mask), static_cast<uint8_t>(*key)};
     return EntryKind::Entry;
 }
 
@@ -513,13 +474,13 @@ EntryKind ParseEachListEntry(std::string_view line, BindingEach& entry) {
     size_t semicolon = line.find(';');
     if (semicolon == std::string_view::npos) return EntryKind::NotEntry;
     std::string_view halves[2] = {line.substr(0, semicolon), line.substr(semicolon + 1)};
-    int64_t values[2] = {0, 0};
+    std::optional<uint64_t> values[2];
     for (int i = 0; i < 2; ++i) {
-        if (halves[i].size() < 7 || !ReadDecimal(halves[i].substr(7), values[i]) || values[i] > 99)
-            return EntryKind::NotEntry;
+        if (halves[i].size() >= 7) values[i] = DecimalIn(halves[i].substr(7), 0, 99);
+        if (!values[i]) return EntryKind::NotEntry;
     }
-    entry.NodeId = static_cast<uint8_t>(values[0]);
-    entry.UnitId = static_cast<uint8_t>(values[1]);
+    entry.NodeId = static_cast<uint8_t>(*values[0]);
+    entry.UnitId = static_cast<uint8_t>(*values[1]);
     return EntryKind::Entry;
 }
 
@@ -538,22 +499,29 @@ std::string EtxRequest(PacketFormat which, uint8_t mark, int trailingBytes) {
            std::to_string(trailingBytes);
 }
 
+std::string SetRequest(std::string_view name, std::initializer_list<long long> values) {
+    std::string request = "~" + std::string(name) + "=";
+    std::string_view separator;
+    for (const long long value : values) {
+        request += separator;
+        request += std::to_string(value);
+        separator = ",";
+    }
+    return request;
+}
+
 std::string DeviceRequest(PacketFormat which, int offset, int length, int formatCode) {
-    return (which == PacketFormat::First ? "~DEVI=" : "~DEVI2=") + std::to_string(offset) + "," +
-           std::to_string(length) + "," + std::to_string(formatCode);
+    return SetRequest(which == PacketFormat::First ? "DEVI" : "DEVI2", {offset, length, formatCode});
 }
 
 std::string BindGroupRequest(int nodeId, uint8_t mask, uint8_t key) {
     return "~BIND=" + std::to_string(nodeId) + "," + Hex2(mask) + "," + Hex2(key);
 }
 
-std::string BindEachRequest(int nodeId, int unitId) {
-    return "~BIND=" + std::to_string(nodeId) + "," + std::to_string(unitId);
-}
+std::string BindEachRequest(int nodeId, int unitId) { return SetRequest("BIND", {nodeId, unitId}); }
 
 std::string VerifyRequest(int methodCode, int checkCodeCode, int offset, int length, int formatCode) {
-    return "~CHK=" + std::to_string(methodCode) + "," + std::to_string(checkCodeCode) + "," +
-           std::to_string(offset) + "," + std::to_string(length) + "," + std::to_string(formatCode);
+    return SetRequest("CHK", {methodCode, checkCodeCode, offset, length, formatCode});
 }
 
 std::optional<std::string> AESKeyRequest(const Common::Nodeinfo& node) {
@@ -673,6 +641,149 @@ void ParseAllParamListing(const std::function<std::string()>& nextLine, const Li
         binding.BindType = BindingType::Group;
         nodeinfo.ExtendedGroup = NodeinfoExtendedGroup::Disable;
     }
+}
+
+// ---- The contact-I/O unit.
+
+std::optional<int> DoBindCode(DidoinfoDoBind value) {
+    const auto code = SwitchCode(static_cast<int32_t>(value), 0, 2);
+    return code ? std::optional<int>(*code + 1) : std::nullopt;
+}
+
+std::optional<int> DoInvertCode(DidoinfoDoInvert value) {
+    return SwitchCode(static_cast<int32_t>(value), 0, 1);
+}
+
+std::optional<int> DoKeepSignalCode(DidoinfoDoKeepSignal value) {
+    return SwitchCode(static_cast<int32_t>(value), 0, 1);
+}
+
+int32_t ParseAwt(std::string_view line) {
+    static constexpr std::string_view head = "answer wait time is ";
+    static constexpr std::string_view tail = " ms ";
+    // One to three digits between the fixed words; the line's length tells how many.
+    if (line.size() < head.size() + tail.size() + 1 || line.size() > head.size() + tail.size() + 3 ||
+        !line.ends_with(tail))
+        Mismatch();
+    const auto ms = Number(After(line.substr(0, line.size() - tail.size()), head));
+    if (!ms) Mismatch();
+    // The unit counts in ms; the setting is in 10 ms steps, so 250 to 259 ms read as 25.
+    const auto value = static_cast<int32_t>(*ms / 10);
+    if (value > 25) Mismatch();
+    return value;
+}
+
+namespace {
+
+// The one-character values at three fixed positions; a line too short for them does not match.
+template <typename T, size_t N>
+std::array<T, 3> ThreeAt(std::string_view line, const size_t (&positions)[3], const Word<T> (&letters)[N]) {
+    std::array<T, 3> values{};
+    for (size_t i = 0; i < 3; ++i) {
+        if (positions[i] >= line.size()) Mismatch();
+        values[i] = MatchWord(line.substr(positions[i], 1), letters);
+    }
+    return values;
+}
+
+// The value field of a sentence: from `start` up to the last `tail` characters, without the
+// spaces around it and with one leading "+" allowed.
+std::string_view Field(std::string_view line, size_t start, size_t tail) {
+    if (line.size() < start + tail) Mismatch();
+    std::string_view text = line.substr(start, line.size() - start - tail);
+    while (text.starts_with(' ')) text.remove_prefix(1);
+    while (text.ends_with(' ')) text.remove_suffix(1);
+    if (text.starts_with('+')) text.remove_prefix(1);
+    return text;
+}
+
+// A whole decimal number within [low, high]. The delays and the keep time are never
+// negative on the unit; a minus is a faulty reply.
+template <typename T>
+T FieldNumber(std::string_view line, size_t start, size_t tail, uint64_t low, uint64_t high) {
+    const auto value = DecimalIn(Field(line, start, tail), low, high);
+    if (!value) Mismatch();
+    return static_cast<T>(*value);
+}
+
+}  // namespace
+
+std::array<DidoinfoDoBind, 3> ParseDoBind(std::string_view line) {
+    static const Word<DidoinfoDoBind> inputs[] = {
+        {"1", DidoinfoDoBind::DI1}, {"2", DidoinfoDoBind::DI2}, {"3", DidoinfoDoBind::DI3}};
+    return ThreeAt(line, {23, 29, 35}, inputs);
+}
+
+std::array<DidoinfoDoInvert, 3> ParseDoInvert(std::string_view line) {
+    static const Word<DidoinfoDoInvert> forms[] = {{"a", DidoinfoDoInvert::NONINVERT},
+                                                   {"b", DidoinfoDoInvert::INVERT}};
+    return ThreeAt(line, {15, 21, 27}, forms);
+}
+
+DidoinfoDoOffDelay ParseDoOffDelay(std::string_view line) {
+    return FieldNumber<DidoinfoDoOffDelay>(line, 18, 5, 0, 1200);
+}
+
+DidoinfoDoOnDelay ParseDoOnDelay(std::string_view line) {
+    return FieldNumber<DidoinfoDoOnDelay>(line, 17, 5, 0, 1200);
+}
+
+DidoinfoDoKeepTime ParseDoKeepTime(std::string_view line) {
+    const auto value = FieldNumber<int32_t>(line, 14, 4, 0, 3600);
+    if (value != 0 && value < 30) Mismatch();
+    return static_cast<DidoinfoDoKeepTime>(value);
+}
+
+DidoinfoDoKeepSignal ParseDoKeepSignal(std::string_view line) {
+    static const Word<DidoinfoDoKeepSignal> words[] = {{"Keep signal is OFF ", DidoinfoDoKeepSignal::OFF},
+                                                       {"Keep signal is ON ", DidoinfoDoKeepSignal::ON}};
+    return MatchWord(line, words);
+}
+
+DidoinfoDiDelay ParseDiDelay(std::string_view line) {
+    // Read as text, not as a binary fraction: ten times 2.3 in floating point is 22.99...,
+    // which would truncate to 22 and fail the confirmation of a 23 just written.
+    const std::string_view text = Field(line, 18, 4);
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if (whole.empty() && fraction.empty()) Mismatch();
+    const auto wholeValue = whole.empty() ? std::optional<uint64_t>(0) : DecimalIn(whole, 0, 10);
+    if (!wholeValue ||
+        !std::all_of(fraction.begin(), fraction.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        Mismatch();
+    // Hundredths and below are truncated away.
+    const uint64_t tenths =
+        *wholeValue * 10 + (fraction.empty() ? 0 : static_cast<uint64_t>(fraction[0] - '0'));
+    if (tenths > 100) Mismatch();
+    return static_cast<DidoinfoDiDelay>(tenths);
+}
+
+WirelessinfoChMode ParseChMode(std::string_view line) {
+    // The unit names each plan by the channel range it actually covers (24-38, 33-61).
+    static const Word<WirelessinfoChMode> words[] = {
+        {"applied ch num range is 24-38", WirelessinfoChMode::CH24to37},
+        {"applied ch num range is 33-61", WirelessinfoChMode::CH33to60}};
+    return MatchWord(line, words);
+}
+
+WirelessinfoOpMode ParseOpMode(std::string_view line) {
+    static const Word<WirelessinfoOpMode> words[] = {{"op mode is fsk mode", WirelessinfoOpMode::FSK},
+                                                     {"op mode is lora mode", WirelessinfoOpMode::LoRa}};
+    return MatchWord(line, words);
+}
+
+WirelessinfoCh ParseCh(std::string_view line) {
+    return static_cast<WirelessinfoCh>(DecimalAfter(line, "channel is ", 24, 60));
+}
+
+WirelessinfoNodeId ParseNodeId(std::string_view line) {
+    return static_cast<WirelessinfoNodeId>(DecimalAfter(line, "node id is ", 0, 99));
+}
+
+WirelessinfoGrpId ParseGrpId(std::string_view line) {
+    return static_cast<WirelessinfoGrpId>(DecimalAfter(line, "group id is ", 0, 65534));
 }
 
 }  // namespace Tormel::Domain::Modem::Replies

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "domain/common/Communication.h"
 #include "domain/common/Nodeinfo.h"
@@ -13,9 +12,10 @@ namespace Tormel::Domain::Modem {
 // The contact-input/output unit (TX-330) on the shared command link: its recognition, the
 // full read, the full write and the factory reset, with its own versions of the serial-line
 // and encryption writers. Its radio and contact blocks live in TX330WirelessCommand and
-// TX330DidoCommand. The RS485 writers it shares with Command (whitening, interface port,
-// flow control, ID offset, extended group, older encryption) are reached through the base
-// class; none of the operations here calls them.
+// TX330DidoCommand, its reply parsers with the RS485 unit's in Replies. The RS485 writers it
+// shares with Command (whitening, interface port, flow control, ID offset, extended group,
+// older encryption) are reached through the base class; none of the operations here calls
+// them.
 class TX330Command : public Command {
   public:
     // The name reply of the last handshake with this unit.
@@ -44,25 +44,29 @@ class TX330Command : public Command {
     static void SetParity(Common::Parity parity);        // None, Even, Odd
     static void SetStopBits(Common::StopBits stopBits);  // One, Two
     static void SetAwt(int32_t awt);                     // answer wait time in 10 ms steps, 0 to 25
-    static void SetAutoParamSync(Common::NodeinfoAutoParamSyncEnable value);
+    // The same request and confirmation as the RS485 unit's.
+    using Command::SetAutoParamSync;
 
     // ---- encryption ----
     // Enable switch; when enabled, the AES type and then the key action of AESEncryptKeySetting.
     static void SetAESEncrypt(const Common::Nodeinfo& node);
-    static void SetAESEncryptEnable(Common::NodeinfoAESEncryptEnable value);
-    static void SetAESEncryptType(Common::NodeinfoAESEncryptType value);
-    static void SetAESEncryptKey(const Common::Nodeinfo& node);
-    // Switches encryption off: "~NETENCENABLE=1", "net encryption is disable".
+    // The same requests and confirmations as the RS485 unit's.
+    using Command::SetAESEncryptEnable;
+    using Command::SetAESEncryptKey;
+    using Command::SetAESEncryptType;
+    // The two AES resets. Their names are the other way round in Command, whose
+    // SetAESEncryptInit sends "~ENCREST=" and whose SetAESEncInit sends "~NETENCENABLE=1":
+    // read the request, not the name, before calling one through the other class.
+    //   TX330Command::SetAESEncryptInit: "~NETENCENABLE=1" -> "net encryption is disable",
+    //   encryption off (Command::SetAESEncInit).
+    //   TX330Command::SetAESEncInit: "~ENCREST=" -> "enc reset", back to the unit's own AES
+    //   key (Command::SetAESEncryptInit).
+    // Tests: Tx330Link.TheAesResetNamesMeanOppositeRequestsInTheTwoClasses pins each name's
+    // request; Tx330Link.InitWriteResetsTheUnitAndFollowsItOverTheUart the reset sequence.
     static void SetAESEncryptInit();
-    // Returns the key to the unit's own: "~ENCREST=", "enc reset".
     static void SetAESEncInit();
     // "~INIT=", then the port follows the unit when the tool talks through its UART.
     static void SetInit();
-
-    // ---- reply parser ----
-    // "answer wait time is N ms ": N (1 to 3 digits) in ms, the value in 10 ms steps
-    // (integer division), 0 to 25; anything else CommandError(ErrCommand).
-    static int32_t ParseAwt(std::string_view line);
 };
 
 }  // namespace Tormel::Domain::Modem

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <string_view>
-
 #include "domain/common/Wirelessinfo.h"
 #include "domain/modem/Command.h"
 
@@ -10,7 +8,8 @@ namespace Tormel::Domain::Modem {
 
 // The radio commands of the contact-I/O unit: channel plan, modulation, channel, node id
 // and group id. The readers fill m_wirelessinfo; the writers confirm each value against the
-// unit's reply, and the channel, node-id and group-id writers keep the confirmed value.
+// unit's reply, and the channel, node-id and group-id writers keep the confirmed value. The
+// replies are parsed in Replies (ParseChMode and the rest).
 class WirelessCommand : public Command {
   public:
     static inline Common::Wirelessinfo m_wirelessinfo{};
@@ -20,11 +19,11 @@ class WirelessCommand : public Command {
     // This unit always carries the radio block.
     static bool IsSwitchParam() { return true; }
 
-    static void GetChMode();
-    static void GetOpMode();
-    static void GetCh();
-    static void GetNodeId();
-    static void GetGrpId();
+    static void GetChMode();  // "~CHMODE?"
+    static void GetOpMode();  // "~OPMODE?"
+    static void GetCh();      // "~CH?"
+    static void GetNodeId();  // "~ID?"
+    static void GetGrpId();   // "~GRP?"
 
     // The channel plan and the modulation take the unit a while to apply: the reply is read
     // only after the radio-change delay. Both writers only confirm.
@@ -34,13 +33,6 @@ class WirelessCommand : public Command {
     static void SetCh(Common::WirelessinfoCh value);
     static void SetNodeId(Common::WirelessinfoNodeId value);
     static void SetGrpId(Common::WirelessinfoGrpId value);
-
-    // ---- reply parsers: the value, or CommandError(ErrCommand) ----
-    static Common::WirelessinfoChMode ParseChMode(std::string_view line);
-    static Common::WirelessinfoOpMode ParseOpMode(std::string_view line);
-    static Common::WirelessinfoCh ParseCh(std::string_view line);          // 24 to 60
-    static Common::WirelessinfoNodeId ParseNodeId(std::string_view line);  // 0 to 99
-    static Common::WirelessinfoGrpId ParseGrpId(std::string_view line);    // 0 to 65534
 };
 
 }  // namespace Tormel::Domain::Modem

@@ -4,6 +4,9 @@
 // the link at each completion.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "domain/app/AppTestSupport.h"
 #include "domain/app/TormelApp.h"
 
@@ -186,4 +189,41 @@ TEST_F(ControllerThread, FailedOrUnsupportedConnectEndsIdleWithThePortClosed) {
     app.Completed(done.codes.back());
     EXPECT_EQ(app.Status(), AppStatus::Idle);
     EXPECT_FALSE(app.port().IsOpen());
+}
+
+// The window may show the port name at any time, also while a scan runs on the worker: it reads
+// the copy handed over with the last completion, never the link's own field that the scan is
+// writing (a data race that the thread-sanitizer build would report).
+TEST_F(ControllerThread, PortNameIsHandedOverWithEachCompletion) {
+    using namespace std::chrono_literals;
+    auto& good = AddUnit();
+    auto& silent = AddUnit();  // scanned first: its attempts wait out their read time-outs
+    Pelnix::Sim::Faults faults;
+    faults.silentOn = {"~"};
+    silent.SetFaults(faults);
+    TormelApp app(m_queue.Dispatcher());
+    ASSERT_EQ(app.Init(), AppResult::Success);
+
+    Completions done;
+    ASSERT_EQ(app.Connect(done.Handler()), AppResult::Pendding);
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    bool emptyWhileRunning = true;
+    while (done.Empty() && std::chrono::steady_clock::now() < deadline) {
+        emptyWhileRunning = emptyWhileRunning && app.PortName().empty();
+        m_queue.PumpPending();
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(emptyWhileRunning) << "before the first completion there is no port name";
+    ASSERT_EQ(done.codes, std::vector{AppCompletedCode::Success});
+    app.Completed(done.codes.back());
+    EXPECT_EQ(app.PortName(), good.PortPath());
+    Modem::Command::m_portName = silent.PortPath();
+    EXPECT_EQ(app.PortName(), good.PortPath()) << "the link's own field is not what the window reads";
+
+    // A scan that finds nobody hands over the port it tried last.
+    UsePorts({m_folder + "/no-such-port"});
+    ASSERT_EQ(app.Connect(done.Handler()), AppResult::Pendding);
+    ASSERT_TRUE(WaitCompletions(done, 2));
+    EXPECT_EQ(done.codes.back(), AppCompletedCode::ConnectError);
+    EXPECT_EQ(app.PortName(), m_folder + "/no-such-port");
 }

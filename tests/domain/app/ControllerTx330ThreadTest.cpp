@@ -48,7 +48,7 @@ Common::Didoinfo MarkedContacts() {
 using ControllerTx330Thread = AppTest;
 
 TEST_F(ControllerTx330Thread, PlainConnectTakesOnlyTheNodeRecord) {
-    AddUnit(DistinctUnit());
+    auto& unit = AddUnit(DistinctUnit());
     TormelApp_TX330 app(m_queue.Dispatcher());
     ASSERT_EQ(app.Init(), AppResult_TX330::Success);
     app.CommunicationConfig(At19200());
@@ -64,6 +64,7 @@ TEST_F(ControllerTx330Thread, PlainConnectTakesOnlyTheNodeRecord) {
     ASSERT_EQ(done.codes.back(), AppCompletedCode::Success);
     app.Completed(done.codes.back());
     EXPECT_EQ(app.Status(), AppStatus::Active);
+    EXPECT_EQ(app.PortName(), unit.PortPath());
 
     EXPECT_EQ(app.NodeinfoConfig().SoftwareName, "Brenlow TX-330 Ver1.2");
     EXPECT_EQ(app.CommunicationConfig(), At19200());

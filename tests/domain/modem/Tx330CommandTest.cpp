@@ -345,6 +345,30 @@ TEST_F(Tx330Link, AChannelPlanChangeTakesTheRadioDelayAndTheLinePauseAtRealTimin
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
 }
 
+// The two AES resets carry each other's names in the two command classes: each name must keep
+// sending its own class's request. The factory-reset sequences built on them are pinned whole by
+// InitWriteResetsTheUnitAndFollowsItOverTheUart below and, for the RS485 unit, by
+// Rs485Command.FactoryResetPerGenerationAndReopenOverUart.
+TEST_F(Tx330Link, TheAesResetNamesMeanOppositeRequestsInTheTwoClasses) {
+    SimPty unit(Sim::Tx330FactoryState());
+    ConnectTo(unit);
+    const struct {
+        const char* name;
+        void (*reset)();
+        const char* request;
+    } cases[] = {
+        {"Command::SetAESEncryptInit", Command::SetAESEncryptInit, "~ENCREST="},
+        {"Command::SetAESEncInit", Command::SetAESEncInit, "~NETENCENABLE=1"},
+        {"TX330Command::SetAESEncryptInit", TX330Command::SetAESEncryptInit, "~NETENCENABLE=1"},
+        {"TX330Command::SetAESEncInit", TX330Command::SetAESEncInit, "~ENCREST="},
+    };
+    for (const auto& c : cases) {
+        unit.ClearLog();
+        EXPECT_EQ(Raised(c.reset), CommandResult::Success) << c.name;
+        EXPECT_EQ(unit.Requests(), Strings{c.request}) << c.name;
+    }
+}
+
 TEST_F(Tx330Link, InitWriteResetsTheUnitAndFollowsItOverTheUart) {
     SimPty unit(Sim::Tx330FactoryState());
     ConnectTo(unit);

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "domain/modem/DidoCommand.h"
-#include "domain/modem/TX330Command.h"
-#include "domain/modem/WirelessCommand.h"
+#include "domain/modem/Replies.h"
 
 namespace Tormel::Domain::Modem {
 namespace {
@@ -43,37 +41,36 @@ void CheckNumbers(const char* what, const std::function<int32_t(std::string_view
 
 TEST(Tx330Replies, BindingsAreTheDigitsAtColumns23_29_35) {
     const std::string good = "do1/do2/do3 bound to DI3 / DI1 / DI2";
-    const auto binds = DidoCommand::ParseDoBind(good);
+    const auto binds = Replies::ParseDoBind(good);
     EXPECT_EQ(binds[0], DidoinfoDoBind::DI3);
     EXPECT_EQ(binds[1], DidoinfoDoBind::DI1);
     EXPECT_EQ(binds[2], DidoinfoDoBind::DI2);
     // Only the columns count, not the words around them.
-    const auto other = DidoCommand::ParseDoBind("xxxxxxxxxxxxxxxxxxxxxxx2xxxxx2xxxxx2");
+    const auto other = Replies::ParseDoBind("xxxxxxxxxxxxxxxxxxxxxxx2xxxxx2xxxxx2");
     EXPECT_EQ(other[2], DidoinfoDoBind::DI2);
 
     for (const std::string bad :
          {"do1/do2/do3 bound to DI3 / DI1 / DI",   // one short
           "do1/do2/do3 bound to DI4 / DI1 / DI2",  // no such input
           "do1/do2/do3 bound to DI0 / DI1 / DI2", "do1/do2/do3 bound to DI3 / DIx / DI2", "", "ok"}) {
-        EXPECT_FALSE((Try<std::array<DidoinfoDoBind, 3>>([&] { return DidoCommand::ParseDoBind(bad); })))
-            << bad;
+        EXPECT_FALSE((Try<std::array<DidoinfoDoBind, 3>>([&] { return Replies::ParseDoBind(bad); }))) << bad;
     }
 }
 
 TEST(Tx330Replies, ContactFormsAreTheLettersAtColumns15_21_27) {
-    const auto forms = DidoCommand::ParseDoInvert("contact is do1=b do2=a do3=b");
+    const auto forms = Replies::ParseDoInvert("contact is do1=b do2=a do3=b");
     EXPECT_EQ(forms[0], DidoinfoDoInvert::INVERT);
     EXPECT_EQ(forms[1], DidoinfoDoInvert::NONINVERT);
     EXPECT_EQ(forms[2], DidoinfoDoInvert::INVERT);
     for (const std::string bad : {"contact is do1=b do2=a do3=", "contact is do1=B do2=a do3=b",
                                   "contact is do1=b do2=c do3=b", "contact is  do1=b do2=a do3=b"}) {
-        EXPECT_FALSE((Try<std::array<DidoinfoDoInvert, 3>>([&] { return DidoCommand::ParseDoInvert(bad); })))
+        EXPECT_FALSE((Try<std::array<DidoinfoDoInvert, 3>>([&] { return Replies::ParseDoInvert(bad); })))
             << bad;
     }
 }
 
 TEST(Tx330Replies, DelaysAndKeepTimeAreReadBetweenFixedHeadAndTail) {
-    auto off = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDoOffDelay(l)); };
+    auto off = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseDoOffDelay(l)); };
     CheckNumbers("off delay", off,
                  {{"off delay time is 0 msec", 0},
                   {"off delay time is 1200 msec", 1200},
@@ -83,11 +80,11 @@ TEST(Tx330Replies, DelaysAndKeepTimeAreReadBetweenFixedHeadAndTail) {
                   {"off delay time is 12x4 msec", std::nullopt},
                   {"off delay time is 99999999999999999999 msec", std::nullopt},
                   {"off delay", std::nullopt}});
-    auto on = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDoOnDelay(l)); };
+    auto on = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseDoOnDelay(l)); };
     CheckNumbers(
         "on delay", on,
         {{"on delay time is 7 msec", 7}, {"on delay time is 1200 msec", 1200}, {"on dela", std::nullopt}});
-    auto keep = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDoKeepTime(l)); };
+    auto keep = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseDoKeepTime(l)); };
     CheckNumbers("keep time", keep,
                  {{"keep timer is 0 sec", 0},
                   {"keep timer is 30 sec", 30},
@@ -97,7 +94,7 @@ TEST(Tx330Replies, DelaysAndKeepTimeAreReadBetweenFixedHeadAndTail) {
 }
 
 TEST(Tx330Replies, InputDelayIsReadAsExactTenths) {
-    auto di = [](std::string_view l) { return static_cast<int32_t>(DidoCommand::ParseDiDelay(l)); };
+    auto di = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseDiDelay(l)); };
     CheckNumbers("input delay", di,
                  {{"di filter time is 2.5 sec", 25},
                   {"di filter time is 2.3 sec", 23},  // 2.3 in binary floating point is below 2.3
@@ -116,23 +113,21 @@ TEST(Tx330Replies, InputDelayIsReadAsExactTenths) {
 }
 
 TEST(Tx330Replies, WordRepliesMatchExactly) {
-    EXPECT_EQ(DidoCommand::ParseDoKeepSignal("Keep signal is ON "), DidoinfoDoKeepSignal::ON);
-    EXPECT_EQ(DidoCommand::ParseDoKeepSignal("Keep signal is OFF "), DidoinfoDoKeepSignal::OFF);
-    EXPECT_EQ(WirelessCommand::ParseChMode("applied ch num range is 24-38"), WirelessinfoChMode::CH24to37);
-    EXPECT_EQ(WirelessCommand::ParseChMode("applied ch num range is 33-61"), WirelessinfoChMode::CH33to60);
-    EXPECT_EQ(WirelessCommand::ParseOpMode("op mode is fsk mode"), WirelessinfoOpMode::FSK);
-    EXPECT_EQ(WirelessCommand::ParseOpMode("op mode is lora mode"), WirelessinfoOpMode::LoRa);
+    EXPECT_EQ(Replies::ParseDoKeepSignal("Keep signal is ON "), DidoinfoDoKeepSignal::ON);
+    EXPECT_EQ(Replies::ParseDoKeepSignal("Keep signal is OFF "), DidoinfoDoKeepSignal::OFF);
+    EXPECT_EQ(Replies::ParseChMode("applied ch num range is 24-38"), WirelessinfoChMode::CH24to37);
+    EXPECT_EQ(Replies::ParseChMode("applied ch num range is 33-61"), WirelessinfoChMode::CH33to60);
+    EXPECT_EQ(Replies::ParseOpMode("op mode is fsk mode"), WirelessinfoOpMode::FSK);
+    EXPECT_EQ(Replies::ParseOpMode("op mode is lora mode"), WirelessinfoOpMode::LoRa);
     // The trailing space is part of the word; the channel plans are named by 38 and 61.
+    EXPECT_FALSE(Try<DidoinfoDoKeepSignal>([] { return Replies::ParseDoKeepSignal("Keep signal is ON"); }));
     EXPECT_FALSE(
-        Try<DidoinfoDoKeepSignal>([] { return DidoCommand::ParseDoKeepSignal("Keep signal is ON"); }));
-    EXPECT_FALSE(Try<WirelessinfoChMode>(
-        [] { return WirelessCommand::ParseChMode("applied ch num range is 24-37"); }));
-    EXPECT_FALSE(
-        Try<WirelessinfoOpMode>([] { return WirelessCommand::ParseOpMode("op mode is LoRa mode"); }));
+        Try<WirelessinfoChMode>([] { return Replies::ParseChMode("applied ch num range is 24-37"); }));
+    EXPECT_FALSE(Try<WirelessinfoOpMode>([] { return Replies::ParseOpMode("op mode is LoRa mode"); }));
 }
 
 TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
-    auto ch = [](std::string_view l) { return static_cast<int32_t>(WirelessCommand::ParseCh(l)); };
+    auto ch = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseCh(l)); };
     CheckNumbers("channel", ch,
                  {{"channel is 24", 24},
                   {"channel is 60", 60},
@@ -141,10 +136,10 @@ TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
                   {"channel is ", std::nullopt},
                   {"channel is 33 ", std::nullopt},
                   {" channel is 33", std::nullopt}});
-    auto id = [](std::string_view l) { return static_cast<int32_t>(WirelessCommand::ParseNodeId(l)); };
+    auto id = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseNodeId(l)); };
     CheckNumbers("node id", id,
                  {{"node id is 0", 0}, {"node id is 99", 99}, {"node id is 100", std::nullopt}});
-    auto grp = [](std::string_view l) { return static_cast<int32_t>(WirelessCommand::ParseGrpId(l)); };
+    auto grp = [](std::string_view l) { return static_cast<int32_t>(Replies::ParseGrpId(l)); };
     CheckNumbers("group id", grp,
                  {{"group id is 65534", 65534},
                   {"group id is 65535", std::nullopt},
@@ -153,7 +148,7 @@ TEST(Tx330Replies, RadioNumbersAreAnchoredAndRanged) {
 }
 
 TEST(Tx330Replies, AnswerWaitTimeIsTheMillisecondsInTenMillisecondSteps) {
-    CheckNumbers("answer wait time", TX330Command::ParseAwt,
+    CheckNumbers("answer wait time", Replies::ParseAwt,
                  {{"answer wait time is 0 ms ", 0},
                   {"answer wait time is 9 ms ", 0},
                   {"answer wait time is 50 ms ", 5},

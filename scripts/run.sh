@@ -21,8 +21,8 @@ esac
 
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# Only the programs; the tests are built by scripts/test.sh.
-cmake --build build/release -j"$(nproc)" --target pelnix-config pelnix-unit-sim pelnix-connect-demo
+# Only the programs (the window, the command line, the simulated unit); scripts/test.sh builds the tests.
+cmake --build build/release -j"$(nproc)" --target pelnix-config pelnix-cli pelnix-unit-sim pelnix-connect-demo
 
 bin=build/release
 sim_pid=""

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "domain/modem/CommandTiming.h"
+#include "settings/NameTable.h"
 
 namespace Tormel::Cli {
 
@@ -245,26 +246,16 @@ QJsonArray TraceRecorder::toJson() const {
 }
 
 QString resultName(CommandResult result) {
-    switch (result) {
-        case CommandResult::Success:
-            return QStringLiteral("Success");
-        case CommandResult::ErrParameter:
-            return QStringLiteral("ErrParameter");
-        case CommandResult::ErrStatus:
-            return QStringLiteral("ErrStatus");
-        case CommandResult::ErrConnect:
-            return QStringLiteral("ErrConnect");
-        case CommandResult::ErrCommand:
-            return QStringLiteral("ErrCommand");
-        case CommandResult::Err7DataBitNonParity:
-            return QStringLiteral("Err7DataBitNonParity");
-        case CommandResult::ErrUnsupported:
-            return QStringLiteral("ErrUnsupported");
-        case CommandResult::ErrOutOfRange:
-            return QStringLiteral("ErrOutOfRange");
-        default:
-            return QStringLiteral("Unknown");
-    }
+    return Gui::nameIn<CommandResult>(
+        {{CommandResult::Success, QStringLiteral("Success")},
+         {CommandResult::ErrParameter, QStringLiteral("ErrParameter")},
+         {CommandResult::ErrStatus, QStringLiteral("ErrStatus")},
+         {CommandResult::ErrConnect, QStringLiteral("ErrConnect")},
+         {CommandResult::ErrCommand, QStringLiteral("ErrCommand")},
+         {CommandResult::Err7DataBitNonParity, QStringLiteral("Err7DataBitNonParity")},
+         {CommandResult::ErrUnsupported, QStringLiteral("ErrUnsupported")},
+         {CommandResult::ErrOutOfRange, QStringLiteral("ErrOutOfRange")}},
+        result, QStringLiteral("Unknown"));
 }
 
 QString isoTime(std::chrono::system_clock::time_point when) {

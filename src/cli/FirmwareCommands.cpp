@@ -14,6 +14,7 @@
 #include "domain/firmware/ElfEditor_TX330.h"
 #include "domain/firmware/SymbolData.h"
 #include "settings/FirmwareImageFile.h"
+#include "settings/NameTable.h"
 #include "settings/RecordConversion.h"
 
 namespace Tormel::Cli {
@@ -211,21 +212,17 @@ bool readAesSwitch(const std::string& path, AnyRecords& records) {
 }
 
 QString storeFailureText(ElfEditorResult result) {
-    switch (result) {
-        case ElfEditorResult::ErrUnknownSymbol:
-            return QStringLiteral("the image lacks a parameter these settings need");
-        case ElfEditorResult::ErrOutOfRange:
-            return QStringLiteral("a value has no encoding in this image");
-        case ElfEditorResult::ErrUnsupported:
-            return texts().getString(Gui::Msg::FirmwareFileMismatch);
-        case ElfEditorResult::ErrFileOpen:
-        case ElfEditorResult::ErrFileRead:
-        case ElfEditorResult::ErrFileWrite:
-        case ElfEditorResult::ErrFileClose:
-            return QStringLiteral("the work copy could not be read or written");
-        default:
-            return QStringLiteral("editor result %1").arg(static_cast<int>(result));
-    }
+    const QString fileTrouble = QStringLiteral("the work copy could not be read or written");
+    return Gui::nameIn<ElfEditorResult>(
+        {{ElfEditorResult::ErrUnknownSymbol,
+          QStringLiteral("the image lacks a parameter these settings need")},
+         {ElfEditorResult::ErrOutOfRange, QStringLiteral("a value has no encoding in this image")},
+         {ElfEditorResult::ErrUnsupported, texts().getString(Gui::Msg::FirmwareFileMismatch)},
+         {ElfEditorResult::ErrFileOpen, fileTrouble},
+         {ElfEditorResult::ErrFileRead, fileTrouble},
+         {ElfEditorResult::ErrFileWrite, fileTrouble},
+         {ElfEditorResult::ErrFileClose, fileTrouble}},
+        result, QStringLiteral("editor result %1").arg(static_cast<int>(result)));
 }
 
 int show(const QCommandLineParser& parser, Output& out) {
@@ -344,18 +341,10 @@ int patch(const QCommandLineParser& parser, Output& out) {
                                       QString::number(kept[i].data, 16)});
         }
     }
-    QJsonArray list;
-    for (const FieldDifference& d : mismatches) {
-        QJsonObject o;
-        o.insert(QStringLiteral("element"), d.element);
-        o.insert(QStringLiteral("image"), d.unit);
-        o.insert(QStringLiteral("file"), d.file);
-        list.append(o);
-    }
-    out.doc.insert(QStringLiteral("mismatches"), list);
+    const QString source = QStringLiteral("image");
+    out.doc.insert(QStringLiteral("mismatches"), differencesJson(mismatches, source));
     if (!mismatches.empty()) {
-        for (const FieldDifference& d : mismatches)
-            out.error(QStringLiteral("%1: image \"%2\", file \"%3\"").arg(d.element, d.unit, d.file));
+        for (const FieldDifference& d : mismatches) out.error(differenceText(d, source));
         // Put the original back, in one step as well.
         std::error_code ec;
         const fs::path image = target.toStdString();

@@ -58,6 +58,21 @@ QJsonObject fields(const Doc& doc) {
     return o;
 }
 
+// The document as one family reads it, if it is that family's (`recognised`); empty when it is
+// not, or when its values fail the window's checks, which are then reported for `path`.
+template <class Reader, class Doc>
+std::optional<AnyConfig> checkedDocument(const QString& path, const QByteArray& bytes, Output& out,
+                                         bool& recognised) {
+    Doc doc;
+    recognised = Reader::fromXml(bytes, doc);
+    if (!recognised) return std::nullopt;
+    if (!doc.checkSettingToolData(true)) {
+        for (const QString& m : messages().take()) out.error(QStringLiteral("%1: %2").arg(path, m));
+        return std::nullopt;
+    }
+    return AnyConfig(doc);
+}
+
 }  // namespace
 
 std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
@@ -67,22 +82,14 @@ std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
         return std::nullopt;
     }
     const QByteArray bytes = file.read(Gui::SettingsXml::kMaxDocumentBytes + 1);
-    Gui::ApplicationConfig rs485;
-    if (Gui::Config::fromXml(bytes, rs485)) {
-        if (!rs485.checkSettingToolData(true)) {
-            for (const QString& m : messages().take()) out.error(QStringLiteral("%1: %2").arg(path, m));
-            return std::nullopt;
-        }
-        return AnyConfig(rs485);
-    }
-    Gui::ApplicationConfig_TX330 tx330;
-    if (Gui::Config_TX330::fromXml(bytes, tx330)) {
-        if (!tx330.checkSettingToolData(true)) {
-            for (const QString& m : messages().take()) out.error(QStringLiteral("%1: %2").arg(path, m));
-            return std::nullopt;
-        }
-        return AnyConfig(tx330);
-    }
+    bool recognised = false;
+    if (auto rs485 = checkedDocument<Gui::Config, Gui::ApplicationConfig>(path, bytes, out, recognised);
+        recognised)
+        return rs485;
+    if (auto tx330 =
+            checkedDocument<Gui::Config_TX330, Gui::ApplicationConfig_TX330>(path, bytes, out, recognised);
+        recognised)
+        return tx330;
     out.error(QStringLiteral("%1: %2").arg(path, texts().getString(Gui::Msg::SettingsFileMismatch)));
     return std::nullopt;
 }
@@ -116,6 +123,23 @@ std::vector<FieldDifference> compareUnitFields(const AnyConfig& unit, const AnyC
                 out);
     }
     return out;
+}
+
+QJsonArray differencesJson(const std::vector<FieldDifference>& differences, const QString& source) {
+    QJsonArray list;
+    for (const FieldDifference& d : differences) {
+        QJsonObject o;
+        o.insert(QStringLiteral("element"), d.element);
+        o.insert(source, d.unit);
+        o.insert(QStringLiteral("file"), d.file);
+        list.append(o);
+    }
+    return list;
+}
+
+QString differenceText(const FieldDifference& difference, const QString& source) {
+    return QStringLiteral("%1: %2 \"%3\", file \"%4\"")
+        .arg(difference.element, source, difference.unit, difference.file);
 }
 
 QJsonObject unitFieldsJson(const AnyConfig& config) {

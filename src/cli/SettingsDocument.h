@@ -36,6 +36,10 @@ struct FieldDifference {
 // Compares the elements that describe the unit (not the window's tab, target or views, nor
 // the AES key, which no unit reports).
 std::vector<FieldDifference> compareUnitFields(const AnyConfig& unit, const AnyConfig& file);
+// The differences for the JSON document and as one line of text; `source` names where the
+// first value came from ("unit", or "image" for a firmware image).
+QJsonArray differencesJson(const std::vector<FieldDifference>& differences, const QString& source);
+QString differenceText(const FieldDifference& difference, const QString& source);
 
 // Every unit element of the document as name -> text (the values a write sends).
 QJsonObject unitFieldsJson(const AnyConfig& config);

@@ -45,6 +45,17 @@ void reportMessages(Output& out) {
     for (const QString& m : messages().take()) out.error(m);
 }
 
+// Sets the link up from the options and connects to a unit of the family they name (`read`:
+// with every record read), described on `out`. kExitOk with `family` set, or the exit code.
+int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
+    const auto named = familyOption(parser, Family::Rs485, out);
+    if (!named || !link.configure(parser, out)) return kExitUsage;
+    family = *named;
+    if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
+    describeUnit(out);
+    return kExitOk;
+}
+
 // A document made from the unit's records that its own checks refuse is reported with the
 // windows' message and counts as none.
 template <class Config>
@@ -141,12 +152,11 @@ int runRead(const QStringList& args) {
         return out.finish(kExitUsage);
     }
     Link link;
-    const auto family = familyOption(parser, Family::Rs485, out);
-    if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
-    if (const int code = connectUnit(*family, true, out); code != kExitOk) return out.finish(code);
-    describeUnit(out);
+    Family family = Family::Rs485;
+    if (const int code = connectFromOptions(parser, link, true, out, family); code != kExitOk)
+        return out.finish(code);
     link.closeQuietly();
-    const auto config = unitDocument(*family, out);
+    const auto config = unitDocument(family, out);
     if (!config) return out.finish(kExitUnsupported);
     const QString path = parser.value(QStringLiteral("output"));
     if (!saveSettingsFile(path, *config, out)) return out.finish(kExitFileError);
@@ -190,16 +200,9 @@ int runDiff(const QStringList& args) {
         return out.finish(kExitFileError);
     }
     const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *written);
-    QJsonArray list;
-    for (const FieldDifference& d : differences) {
-        QJsonObject o;
-        o.insert(QStringLiteral("element"), d.element);
-        o.insert(QStringLiteral("unit"), d.unit);
-        o.insert(QStringLiteral("file"), d.file);
-        list.append(o);
-        out.line(QStringLiteral("%1: unit \"%2\", file \"%3\"").arg(d.element, d.unit, d.file));
-    }
-    out.doc.insert(QStringLiteral("differences"), list);
+    const QString source = QStringLiteral("unit");
+    for (const FieldDifference& d : differences) out.line(differenceText(d, source));
+    out.doc.insert(QStringLiteral("differences"), differencesJson(differences, source));
     if (differences.empty()) out.line(QStringLiteral("no differences"));
     return out.finish(differences.empty() ? kExitOk : kExitDifferences);
 }
@@ -492,11 +495,10 @@ int runReset(const QStringList& args) {
         return out.finish(kExitUsage);
     }
     Link link;
-    const auto family = familyOption(parser, Family::Rs485, out);
-    if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
-    if (const int code = connectUnit(*family, false, out); code != kExitOk) return out.finish(code);
-    describeUnit(out);
-    const CommandResult result = *family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    Family family = Family::Rs485;
+    if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
+        return out.finish(code);
+    const CommandResult result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));
     if (result != CommandResult::Success) {

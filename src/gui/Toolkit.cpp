@@ -177,19 +177,15 @@ QtToolkit& qtToolkit() {
 void useQtToolkit() { setDefaultToolkit(qtToolkit()); }
 
 QColor namedColor(NamedColor color) {
+    // The fixed colours, as 0xRRGGBB; the system ones follow the palette.
+    constexpr std::pair<NamedColor, QRgb> kFixed[] = {
+        {NamedColor::Gainsboro, 0xDCDCDC}, {NamedColor::LightGoldenrodYellow, 0xFAFAD2},
+        {NamedColor::Pink, 0xFFC0CB},      {NamedColor::PaleGreen, 0x98FB98},
+        {NamedColor::White, 0xFFFFFF},     {NamedColor::Black, 0x000000}};
+    for (const auto& [named, rgb] : kFixed) {
+        if (named == color) return QColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+    }
     switch (color) {
-        case NamedColor::Gainsboro:
-            return QColor(0xDC, 0xDC, 0xDC);
-        case NamedColor::LightGoldenrodYellow:
-            return QColor(0xFA, 0xFA, 0xD2);
-        case NamedColor::Pink:
-            return QColor(0xFF, 0xC0, 0xCB);
-        case NamedColor::PaleGreen:
-            return QColor(0x98, 0xFB, 0x98);
-        case NamedColor::White:
-            return QColor(0xFF, 0xFF, 0xFF);
-        case NamedColor::Black:
-            return QColor(0x00, 0x00, 0x00);
         case NamedColor::Control:
             return QGuiApplication::palette().color(QPalette::Window);
         case NamedColor::ControlText:
@@ -198,8 +194,9 @@ QColor namedColor(NamedColor color) {
             return QGuiApplication::palette().color(QPalette::Base);
         case NamedColor::WindowText:
             return QGuiApplication::palette().color(QPalette::Text);
+        default:
+            return {};
     }
-    return {};
 }
 
 QString toQtFileFilter(const QString& filter) {

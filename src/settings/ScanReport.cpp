@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "domain/modem/Command.h"
+#include "settings/NameTable.h"
 
 namespace Tormel::Gui {
 
@@ -117,21 +118,12 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
 }
 
 QString outcomeName(PortOutcome outcome) {
-    switch (outcome) {
-        case PortOutcome::Answered:
-            return QStringLiteral("answered");
-        case PortOutcome::Silent:
-            return QStringLiteral("silent");
-        case PortOutcome::Garbage:
-            return QStringLiteral("garbage");
-        case PortOutcome::Refused:
-            return QStringLiteral("refused");
-        case PortOutcome::Busy:
-            return QStringLiteral("busy");
-        case PortOutcome::NotTried:
-            break;
-    }
-    return QStringLiteral("not tried");
+    return nameIn<PortOutcome>({{PortOutcome::Answered, QStringLiteral("answered")},
+                                {PortOutcome::Silent, QStringLiteral("silent")},
+                                {PortOutcome::Garbage, QStringLiteral("garbage")},
+                                {PortOutcome::Refused, QStringLiteral("refused")},
+                                {PortOutcome::Busy, QStringLiteral("busy")}},
+                               outcome, QStringLiteral("not tried"));
 }
 
 QString describe(const PortReport& r) {

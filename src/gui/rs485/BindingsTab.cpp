@@ -33,6 +33,18 @@ QString numbered(const char* stem, int n, int width = 0) {
 // Header columns shown for a grouping: one per started column of nine rows.
 int columnsFor(int rows) { return (rows + kRowsPerColumn - 1) / kRowsPerColumn; }
 
+// A choice and its caption, the caption the choice's buddy so its mnemonic reaches it.
+QLabel* captionedChoice(QWidget* parent, const QString& caption, const char* labelName, QComboBox*& combo,
+                        const char* comboName, const QStringList& items) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(labelName));
+    combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(comboName));
+    combo->addItems(items);
+    label->setBuddy(combo);
+    return label;
+}
+
 }  // namespace
 
 BindingsTab::BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr<NumRange> select,
@@ -42,12 +54,8 @@ BindingsTab::BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr
     auto* outer = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
-    auto* lblBindType = new QLabel(m_st.getString(Msg::BindTypeLabel), this);
-    lblBindType->setObjectName(QStringLiteral("lblBindType"));
-    cmbBindType = new QComboBox(this);
-    cmbBindType->setObjectName(QStringLiteral("cmbBindType"));
-    cmbBindType->addItems(ChoiceLists::bindTypeItems(m_st));
-    lblBindType->setBuddy(cmbBindType);
+    auto* lblBindType = captionedChoice(this, m_st.getString(Msg::BindTypeLabel), "lblBindType", cmbBindType,
+                                        "cmbBindType", ChoiceLists::bindTypeItems(m_st));
     top->addWidget(lblBindType);
     top->addWidget(cmbBindType);
     top->addStretch(1);
@@ -56,12 +64,8 @@ BindingsTab::BindingsTab(const StringTable& st, ErrCheck& check, std::shared_ptr
     grpBindGroup = new QGroupBox(this);
     grpBindGroup->setObjectName(QStringLiteral("grpBindGroup"));
     auto* groupGrid = new QGridLayout(grpBindGroup);
-    auto* lblGroup = new QLabel(m_st.getString(Msg::GroupCountLabel), grpBindGroup);
-    lblGroup->setObjectName(QStringLiteral("lblGroup"));
-    cmbGroup = new QComboBox(grpBindGroup);
-    cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
-    cmbGroup->addItems(ChoiceLists::groupItems(m_st));
-    lblGroup->setBuddy(cmbGroup);
+    auto* lblGroup = captionedChoice(grpBindGroup, m_st.getString(Msg::GroupCountLabel), "lblGroup", cmbGroup,
+                                     "cmbGroup", ChoiceLists::groupItems(m_st));
     groupGrid->addWidget(lblGroup, 0, 0, 1, 2);
     groupGrid->addWidget(cmbGroup, 0, 2, 1, 2);
     for (int c = 0; c < 3; ++c) {

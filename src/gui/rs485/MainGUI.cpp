@@ -266,17 +266,27 @@ void MainGUI::connectCompleted(AppCompletedCode code) {
     }
     checkTormelType();
     setObjectSetting();
+    if (showUnitCapability()) {
+        showAesGroup();
+    }
+}
+
+bool MainGUI::showUnitCapability() {
     tabPage3->applyCapability(isVeryOldUnit());
     if (isOldUnit()) {
         applyOldUnitLayout();
-    } else {
-        lblIntfPort->show();
-        cmbIntfPort->show();
-        chkWhitening->setEnabled(Domain::Modem::Command::IsWhitening());
-        const bool aes = checkFirmVersion();
-        grpAESSecure->setVisible(aes);
-        grpAESSecure->setEnabled(aes);
+        return false;
     }
+    lblIntfPort->show();
+    cmbIntfPort->show();
+    chkWhitening->setEnabled(Domain::Modem::Command::IsWhitening());
+    return true;
+}
+
+void MainGUI::showAesGroup() {
+    const bool aes = checkFirmVersion();
+    grpAESSecure->setVisible(aes);
+    grpAESSecure->setEnabled(aes);
 }
 
 void MainGUI::readFailed(int32_t messageId) {
@@ -297,18 +307,10 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
     const Domain::Common::Protocol prot = m_app->ProtocolConfig();
     const Domain::Common::Binding bind = m_app->BindingConfig();
-    tabPage3->applyCapability(isVeryOldUnit());
-    if (isOldUnit()) {
-        applyOldUnitLayout();
-    } else {
-        lblIntfPort->show();
-        cmbIntfPort->show();
-        chkWhitening->setEnabled(Domain::Modem::Command::IsWhitening());
+    if (showUnitCapability()) {
         // The module type first, so the AES group follows the unit just read.
         checkTormelType();
-        const bool aes = checkFirmVersion();
-        grpAESSecure->setVisible(aes);
-        grpAESSecure->setEnabled(aes);
+        showAesGroup();
         setObjectSetting();
         if (node.EncryptEnable == Domain::Common::NodeinfoEncryptEnable::Enable) {
             grpSecure->show();

@@ -115,6 +115,10 @@ class MainGUI : public MainWindowBase {
     void connectSucceededCommon();
     void toggleDevMode(bool second);
     void applyOldUnitLayout();
+    // What the connected unit's firmware offers; false for an old unit, laid out as such.
+    bool showUnitCapability();
+    // The AES group, shown and usable only when the firmware has AES.
+    void showAesGroup();
     void readFailed(int32_t messageId);
     // Loads a whole configuration with the range and group lists following it, and the bindings
     // tab fitted to the unit at hand.

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <filesystem>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -58,39 +59,33 @@ ElfEditorResult withImage(const std::string& path, bool store, Before&& before, 
 
 // The image's records. With `base` the editor starts from those, so every field the image does
 // not hold (for its family and version) keeps base's value.
-ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
-                            const AnyRecords* base = nullptr) {
-    if (family == Family::Rs485) {
-        Gui::Rs485RecordSet r = base ? std::get<Gui::Rs485RecordSet>(*base) : Gui::Rs485RecordSet{};
-        const ElfEditorResult result = withImage<ElfEditor>(
-            path, false,
-            [&](ElfEditor& e) {
-                e.CommunicationConfig(r.communication);
-                e.NodeinfoConfig(r.nodeinfo);
-                e.ProtocolConfig(r.protocol);
-            },
-            [&](ElfEditor& e) {
-                r.communication = e.CommunicationConfig();
-                r.nodeinfo = e.NodeinfoConfig();
-                r.protocol = e.ProtocolConfig();
-                r.binding = e.BindingConfig();
-            });
-        records = r;
-        return result;
-    }
-    Gui::Tx330RecordSet r = base ? std::get<Gui::Tx330RecordSet>(*base) : Gui::Tx330RecordSet{};
-    const ElfEditorResult result = withImage<ElfEditor_TX330>(
+template <class Editor, class RecordSet>
+ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, const AnyRecords* base) {
+    constexpr bool rs485 = std::is_same_v<RecordSet, Gui::Rs485RecordSet>;
+    RecordSet r = base ? std::get<RecordSet>(*base) : RecordSet{};
+    const ElfEditorResult result = withImage<Editor>(
         path, false,
-        [&](ElfEditor_TX330& e) {
+        [&](Editor& e) {
             e.CommunicationConfig(r.communication);
             e.NodeinfoConfig(r.nodeinfo);
+            if constexpr (rs485) e.ProtocolConfig(r.protocol);
         },
-        [&](ElfEditor_TX330& e) {
+        [&](Editor& e) {
             r.communication = e.CommunicationConfig();
             r.nodeinfo = e.NodeinfoConfig();
+            if constexpr (rs485) {
+                r.protocol = e.ProtocolConfig();
+                r.binding = e.BindingConfig();
+            }
         });
     records = r;
     return result;
+}
+
+ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
+                            const AnyRecords* base = nullptr) {
+    return family == Family::Rs485 ? loadRecordSet<ElfEditor, Gui::Rs485RecordSet>(path, records, base)
+                                   : loadRecordSet<ElfEditor_TX330, Gui::Tx330RecordSet>(path, records, base);
 }
 
 // Records as a settings document; nothing (and the reason on `out`) when a value does not fit.

@@ -90,6 +90,10 @@ class MainGUI : public MainWindowBase {
     void aesKeyBoxesChanged();
     void secureKeyChanged();
     void applyPreset(int preset);  // 0 ModbusRTU, 1 ModbusASCII, 2 Transparent
+    // Preset parts: frames ended by silence (interval 4); one plain address (no second
+    // format) at `offset`, `length` characters long, in form `format`, broadcast address 0.
+    void presetSilenceFraming();
+    void presetAddress(const QString& offset, const QString& length, int format);
     void btnDefaultCom_Click();
     void setBaudList(bool with76800);
     bool baudListHas76800() const;

@@ -192,34 +192,36 @@ void MainGUI::secureKeyChanged() {
 void MainGUI::applyPreset(int preset) {
     switch (preset) {
         case 0:  // ModbusRTU: frames end by silence, address in the first byte
-            cmbPType->setCurrentIndex(1);
-            setText(txtSilentInterval, QStringLiteral("4"));
-            chk2ndFormat->setChecked(false);
-            cmbSType->setCurrentIndex(1);
-            setText(txtSOffset, QStringLiteral("0"));
-            setText(txtSLength, QStringLiteral("1"));
-            cmbSForm->setCurrentIndex(2);
-            setText(txtSBcastAddr, QStringLiteral("0"));
+            presetSilenceFraming();
+            presetAddress(QStringLiteral("0"), QStringLiteral("1"), 2);
             break;
         case 1:  // ModbusASCII: ':' ... LF, address as two hex characters after ':'
             cmbPType->setCurrentIndex(0);
             setText(txtPStartCode, QStringLiteral("3A"));
             setText(txtPEndCode, QStringLiteral("0A"));
             setText(txtPOffset, QStringLiteral("0"));
-            chk2ndFormat->setChecked(false);
-            cmbSType->setCurrentIndex(1);
-            setText(txtSOffset, QStringLiteral("1"));
-            setText(txtSLength, QStringLiteral("2"));
-            cmbSForm->setCurrentIndex(1);
-            setText(txtSBcastAddr, QStringLiteral("0"));
+            presetAddress(QStringLiteral("1"), QStringLiteral("2"), 1);
             break;
         default:  // Transparent: everything to everyone
-            cmbPType->setCurrentIndex(1);
-            setText(txtSilentInterval, QStringLiteral("4"));
+            presetSilenceFraming();
             chk2ndFormat->setChecked(false);
             cmbSType->setCurrentIndex(0);
             break;
     }
+}
+
+void MainGUI::presetSilenceFraming() {
+    cmbPType->setCurrentIndex(1);
+    setText(txtSilentInterval, QStringLiteral("4"));
+}
+
+void MainGUI::presetAddress(const QString& offset, const QString& length, int format) {
+    chk2ndFormat->setChecked(false);
+    cmbSType->setCurrentIndex(1);
+    setText(txtSOffset, offset);
+    setText(txtSLength, length);
+    cmbSForm->setCurrentIndex(format);
+    setText(txtSBcastAddr, QStringLiteral("0"));
 }
 
 void MainGUI::btnDefaultCom_Click() {

@@ -85,6 +85,16 @@ void MainWindowBase::showAbout() {
 
 void MainWindowBase::showStatus(ConnectionState state) { m_status->show(state, portName()); }
 
+bool MainWindowBase::connectStarted(bool pending) {
+    if (pending) {
+        showStatus(ConnectionState::Connecting);
+    } else {
+        m_scanReport.stop();
+        showStatus(ConnectionState::Disconnected);
+    }
+    return pending;
+}
+
 void MainWindowBase::showBox(const QString& text, MessageBoxIcon icon) {
     toolkit().messageBox(text, m_st.getString(m_title), MessageBoxButtons::OK, icon, this);
 }

@@ -54,6 +54,9 @@ class MainWindowBase : public QDialog {
     void quit();
     void showAbout();
     void showStatus(ConnectionState state);
+    // After a connect was asked for: "Connecting" while it runs (true), or, when it could not
+    // start, the scan report stopped and the window shown disconnected (false).
+    bool connectStarted(bool pending);
     void showBox(const QString& text, MessageBoxIcon icon);
     // A connect or read that gave no unit: says why (with what every port did when none gave a
     // unit) and shows the window disconnected.

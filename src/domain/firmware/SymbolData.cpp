@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/firmware/SymbolData.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Tormel::Domain::Firmware {
@@ -15,22 +16,15 @@ using CodeTable = std::initializer_list<std::pair<uint64_t, T>>;
 
 template <typename T>
 std::optional<T> Decode(CodeTable<T> table, uint64_t data) {
-    for (const auto& [stored, value] : table) {
-        if (stored == data) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    const auto row = std::find_if(table.begin(), table.end(), [&](const auto& r) { return r.first == data; });
+    return row == table.end() ? std::nullopt : std::optional<T>(row->second);
 }
 
 template <typename T>
 std::optional<uint64_t> Encode(CodeTable<T> table, T value) {
-    for (const auto& [stored, field] : table) {
-        if (field == value) {
-            return stored;
-        }
-    }
-    return std::nullopt;
+    const auto row =
+        std::find_if(table.begin(), table.end(), [&](const auto& r) { return r.second == value; });
+    return row == table.end() ? std::nullopt : std::optional<uint64_t>(row->first);
 }
 
 template <typename T>

@@ -197,12 +197,8 @@ void MainGUI::startConnect(bool read) {
     const AppResult started =
         read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
              : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
-    if (started == AppResult::Pendding) {
-        showStatus(ConnectionState::Connecting);
+    if (connectStarted(started == AppResult::Pendding)) {
         setBusy(true);
-    } else {
-        m_scanReport.stop();
-        showStatus(ConnectionState::Disconnected);
     }
 }
 

@@ -144,12 +144,8 @@ void MainGUI_TX_330::startConnect(bool read) {
     const AppResult_TX330 result =
         read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
              : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
-    if (result == AppResult_TX330::Pendding) {
-        showStatus(ConnectionState::Connecting);
+    if (connectStarted(result == AppResult_TX330::Pendding)) {
         setBusy(true);
-    } else {
-        m_scanReport.stop();
-        showStatus(ConnectionState::Disconnected);
     }
 }
 

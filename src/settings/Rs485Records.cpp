@@ -130,14 +130,7 @@ C::Nodeinfo nodeinfo(const ApplicationConfig& config, int32_t aesKeySetting, boo
     node.AutoParamSyncEnable =
         autoParamSync ? C::NodeinfoAutoParamSyncEnable::Enable : C::NodeinfoAutoParamSyncEnable::Disable;
     node.ExtendedGroup = asEnum<C::NodeinfoExtendedGroup>(config.m_extendedGroup);
-    node.AESEncryptEnable = asEnum<C::NodeinfoAESEncryptEnable>(config.m_aesEncryptEnable);
-    node.AESEncryptType = asEnum<C::NodeinfoAESEncryptType>(config.m_aesEncryptType);
-    node.AESEncryptKeySetting = aesKeySetting == 3   ? C::NodeinfoAESEncryptKeySetting::Init
-                                : aesKeySetting == 2 ? C::NodeinfoAESEncryptKeySetting::Change
-                                                     : C::NodeinfoAESEncryptKeySetting::NotChange;
-    for (int i = 0; i < 16; ++i) {
-        node.*C::kAESEncryptKeyFields[i] = hex(config.m_aesEncryptKey[i]);
-    }
+    config.putAesFields(aesKeySetting, node);
     node.EncryptEnable = asEnum<C::NodeinfoEncryptEnable>(config.m_encryptEnable);
     for (int i = 0; i < 8; ++i) {
         node.*C::kEncryptKeyFields[i] = hex(config.m_encryptKey[i]);

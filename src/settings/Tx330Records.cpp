@@ -51,16 +51,7 @@ Common::Nodeinfo nodeinfoOf(const ApplicationConfig_TX330& config, int32_t keySe
     Common::Nodeinfo node{};
     node.SoftwareName = unit.SoftwareName;
     node.SoftwareVersion = unit.SoftwareVersion;
-    node.AESEncryptEnable = static_cast<Common::NodeinfoAESEncryptEnable>(config.m_aesEncryptEnable);
-    node.AESEncryptType = static_cast<Common::NodeinfoAESEncryptType>(config.m_aesEncryptType);
-    node.AESEncryptKeySetting = keySetting == 2   ? Common::NodeinfoAESEncryptKeySetting::Change
-                                : keySetting == 3 ? Common::NodeinfoAESEncryptKeySetting::Init
-                                                  : Common::NodeinfoAESEncryptKeySetting::NotChange;
-    for (int i = 0; i < 16; ++i) {
-        bool ok = false;
-        const uint32_t word = config.m_aesEncryptKey[static_cast<std::size_t>(i)].toUInt(&ok, 16);
-        node.*Common::kAESEncryptKeyFields[i] = ok ? word : 0;
-    }
+    config.putAesFields(keySetting, node);
     return node;
 }
 

@@ -81,4 +81,16 @@ bool UnitDocument::aesKeyWordsFitForm() const {
     return true;
 }
 
+void UnitDocument::putAesFields(int32_t keySetting, Domain::Common::Nodeinfo& node) const {
+    namespace C = Domain::Common;
+    node.AESEncryptEnable = static_cast<C::NodeinfoAESEncryptEnable>(m_aesEncryptEnable);
+    node.AESEncryptType = static_cast<C::NodeinfoAESEncryptType>(m_aesEncryptType);
+    node.AESEncryptKeySetting = keySetting == 2   ? C::NodeinfoAESEncryptKeySetting::Change
+                                : keySetting == 3 ? C::NodeinfoAESEncryptKeySetting::Init
+                                                  : C::NodeinfoAESEncryptKeySetting::NotChange;
+    for (std::size_t i = 0; i < m_aesEncryptKey.size(); ++i) {
+        node.*C::kAESEncryptKeyFields[i] = m_aesEncryptKey[i].toUInt(nullptr, 16);
+    }
+}
+
 }  // namespace Tormel::Gui

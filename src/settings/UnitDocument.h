@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "domain/common/Nodeinfo.h"
 #include "settings/Holders.h"
 #include "settings/SettingsXml.h"
 #include "settings/StringTable.h"
@@ -48,6 +49,11 @@ class UnitDocument {
 
     const std::shared_ptr<Communication>& com() const { return m_com; }
     const std::shared_ptr<Nodeinfo>& node() const { return m_node; }
+
+    // The AES switch, type and key words into the node record a write sends; `keySetting` is
+    // the form's key choice (2 change, 3 initialise, anything else keep). An empty or
+    // unreadable key word is sent as 0.
+    void putAesFields(int32_t keySetting, Domain::Common::Nodeinfo& node) const;
 
     // Element rows of the shared fields, each group where the documents place it: the version
     // opens a document, the model and the file version close it.

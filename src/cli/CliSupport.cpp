@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 #include "domain/modem/CommandTiming.h"
 #include "settings/NameTable.h"
@@ -24,6 +26,15 @@ namespace {
 void writeErr(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
+}
+
+// The value an option's text names, if it names one.
+template <class T>
+std::optional<T> chosen(const QString& given, std::initializer_list<std::pair<QStringView, T>> choices) {
+    for (const auto& [name, value] : choices) {
+        if (given == name) return value;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -164,26 +175,23 @@ bool Link::configure(const QCommandLineParser& parser, Output& out) {
             out.error(QStringLiteral("--databits must be 7 or 8"));
             return false;
         }
-        const QString parity = parser.value(QStringLiteral("parity")).toLower();
-        if (parity == u"none") {
-            wanted.Parity = Domain::Common::Parity::None;
-        } else if (parity == u"odd") {
-            wanted.Parity = Domain::Common::Parity::Odd;
-        } else if (parity == u"even") {
-            wanted.Parity = Domain::Common::Parity::Even;
-        } else {
+        using Domain::Common::Parity;
+        using Domain::Common::StopBits;
+        const auto parity =
+            chosen<Parity>(parser.value(QStringLiteral("parity")).toLower(),
+                           {{u"none", Parity::None}, {u"odd", Parity::Odd}, {u"even", Parity::Even}});
+        if (!parity) {
             out.error(QStringLiteral("--parity must be none, odd or even"));
             return false;
         }
-        const QString stop = parser.value(QStringLiteral("stopbits"));
-        if (stop == u"1") {
-            wanted.StopBits = Domain::Common::StopBits::One;
-        } else if (stop == u"2") {
-            wanted.StopBits = Domain::Common::StopBits::Two;
-        } else {
+        wanted.Parity = *parity;
+        const auto stop = chosen<StopBits>(parser.value(QStringLiteral("stopbits")),
+                                           {{u"1", StopBits::One}, {u"2", StopBits::Two}});
+        if (!stop) {
             out.error(QStringLiteral("--stopbits must be 1 or 2"));
             return false;
         }
+        wanted.StopBits = *stop;
     }
     Command::CommunicationConfig(wanted);
     Command::ClearStopRequest();

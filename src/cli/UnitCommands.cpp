@@ -45,6 +45,15 @@ void reportMessages(Output& out) {
     for (const QString& m : messages().take()) out.error(m);
 }
 
+// The output the options ask for; false (the usage error reported) unless exactly one settings
+// file was named for `command`.
+bool oneSettingsFile(const QCommandLineParser& parser, const char* command, Output& out) {
+    out.json = parser.isSet(QStringLiteral("json"));
+    if (parser.positionalArguments().size() == 1) return true;
+    out.error(QString::fromLatin1(command) + QStringLiteral(" needs one settings file"));
+    return false;
+}
+
 // Sets the link up from the options and connects to a unit of the family they name (`read`:
 // with every record read), described on `out`. kExitOk with `family` set, or the exit code.
 int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
@@ -175,11 +184,7 @@ int runDiff(const QStringList& args) {
                                  QStringLiteral("The settings file to compare with."));
     if (auto done = parseOrExit(parser, args)) return *done;
     Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
-    if (parser.positionalArguments().size() != 1) {
-        out.error(QStringLiteral("diff needs one settings file"));
-        return out.finish(kExitUsage);
-    }
+    if (!oneSettingsFile(parser, "diff", out)) return out.finish(kExitUsage);
     const auto file = loadSettingsFile(parser.positionalArguments().first(), out);
     if (!file) return out.finish(kExitFileError);
     Link link;
@@ -402,11 +407,7 @@ int runWrite(const QStringList& args) {
                       QStringLiteral("DIR")});
     if (auto done = parseOrExit(parser, args)) return *done;
     Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
-    if (parser.positionalArguments().size() != 1) {
-        out.error(QStringLiteral("write needs one settings file"));
-        return out.finish(kExitUsage);
-    }
+    if (!oneSettingsFile(parser, "write", out)) return out.finish(kExitUsage);
     const bool eachUnit = parser.isSet(QStringLiteral("each-unit"));
     if (eachUnit && !parser.isSet(QStringLiteral("report-dir"))) {
         out.error(QStringLiteral("--each-unit needs --report-dir DIR"));

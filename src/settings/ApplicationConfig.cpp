@@ -145,12 +145,8 @@ ApplicationConfig::ApplicationConfig()
 void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node,
                                       std::shared_ptr<Protocol> prot, std::shared_ptr<NumRange> range) {
     attachHolders(std::move(com), std::move(node));
-    if (prot) {
-        m_prot = std::move(prot);
-    }
-    if (range) {
-        m_range = std::move(range);
-    }
+    attach(m_prot, std::move(prot));
+    attach(m_range, std::move(range));
 }
 
 void ApplicationConfig::setConfigData() {

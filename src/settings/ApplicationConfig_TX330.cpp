@@ -57,12 +57,8 @@ void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com,
                                             std::shared_ptr<Wirelessinfo> wireless,
                                             std::shared_ptr<Didoinfo> dido) {
     attachHolders(std::move(com), std::move(node));
-    if (wireless) {
-        m_wireless = std::move(wireless);
-    }
-    if (dido) {
-        m_dido = std::move(dido);
-    }
+    attach(m_wireless, std::move(wireless));
+    attach(m_dido, std::move(dido));
 }
 
 void ApplicationConfig_TX330::setConfigData() {

@@ -13,12 +13,8 @@ UnitDocument::UnitDocument(int32_t captionId, int32_t fileVersionId)
       m_fileVersionId(fileVersionId) {}
 
 void UnitDocument::attachHolders(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node) {
-    if (com) {
-        m_com = std::move(com);
-    }
-    if (node) {
-        m_node = std::move(node);
-    }
+    attach(m_com, std::move(com));
+    attach(m_node, std::move(node));
 }
 
 void UnitDocument::copySharedHolders(const QString& modelName) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "domain/common/Nodeinfo.h"
@@ -75,6 +76,12 @@ class UnitDocument {
 
     // A null pointer keeps the holder the object has.
     void attachHolders(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node);
+    template <class Holder>
+    static void attach(std::shared_ptr<Holder>& held, std::shared_ptr<Holder> given) {
+        if (given) {
+            held = std::move(given);
+        }
+    }
     // Copies the serial line, group and AES fields from the holders and stamps the model and
     // the file version.
     void copySharedHolders(const QString& modelName);

@@ -54,17 +54,6 @@ bool oneSettingsFile(const QCommandLineParser& parser, const char* command, Outp
     return false;
 }
 
-// Sets the link up from the options and connects to a unit of the family they name (`read`:
-// with every record read), described on `out`. kExitOk with `family` set, or the exit code.
-int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
-    const auto named = familyOption(parser, Family::Rs485, out);
-    if (!named || !link.configure(parser, out)) return kExitUsage;
-    family = *named;
-    if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
-    describeUnit(out);
-    return kExitOk;
-}
-
 // A document made from the unit's records that its own checks refuse is reported with the
 // windows' message and counts as none.
 template <class Config>
@@ -128,6 +117,17 @@ void describeUnit(Output& out) {
                  .arg(printable(Command::m_nodeinfo.SoftwareName),
                       printable(Command::m_nodeinfo.SoftwareVersion),
                       QString::fromStdString(Command::m_portName)));
+}
+
+// Sets the link up from the options and connects to a unit of the family they name (`read`:
+// with every record read), described on `out`. kExitOk with `family` set, or the exit code.
+int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
+    const auto named = familyOption(parser, Family::Rs485, out);
+    if (!named || !link.configure(parser, out)) return kExitUsage;
+    family = *named;
+    if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
+    describeUnit(out);
+    return kExitOk;
 }
 
 std::optional<Gui::AesKeyChoice> keyChoice(const QCommandLineParser& parser, Output& out, bool allowInit) {

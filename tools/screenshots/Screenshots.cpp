@@ -20,31 +20,12 @@
 #include <memory>
 
 #include "gui/ChoseForm.h"
-#include "gui/Toolkit.h"
 #include "gui/rs485/MainGUI.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 
 namespace {
 
 using namespace Tormel::Gui;
-
-// Nobody sits at the screen: every box is acknowledged and printed, every question declined.
-class AnsweringToolkit final : public Toolkit {
-  public:
-    DialogResult messageBox(const QString& text, const QString& caption, MessageBoxButtons buttons,
-                            MessageBoxIcon /*icon*/, QWidget* /*parent*/) override {
-        std::fprintf(stderr, "box: %s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
-        return buttons == MessageBoxButtons::OK ? DialogResult::OK : DialogResult::Cancel;
-    }
-    DialogResult openFileDialog(FileDialogOptions& /*options*/, QWidget* /*parent*/) override {
-        return DialogResult::Cancel;
-    }
-    DialogResult saveFileDialog(FileDialogOptions& /*options*/, QWidget* /*parent*/) override {
-        return DialogResult::Cancel;
-    }
-    DialogResult showModal(QWidget& /*window*/) override { return DialogResult::Cancel; }
-    bool isShiftKeyDown() const override { return false; }
-};
 
 bool waitUntil(const std::function<bool()>& done, int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
@@ -134,8 +115,8 @@ int main(int argc, char** argv) {
     const QString what = args[1];
     const QString dir = args[2];
     QDir().mkpath(dir);
-    AnsweringToolkit answering;
-    ToolkitOverride override(answering);
+    // The Qt toolkit is not installed: nobody sits at the screen, so the console toolkit prints
+    // each box and answers it (OK to a notice, Cancel to a question).
 
     if (what == QLatin1String("chooser")) {
         Tormel::ChoseForm chooser;

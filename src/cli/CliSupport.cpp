@@ -207,10 +207,10 @@ void applyPortListFromEnvironment() {
 }
 
 void applyTimingFromEnvironment() {
-    const char* spec = std::getenv("PELNIX_TIMING");
-    if (spec == nullptr) return;
+    const char* setting = std::getenv("PELNIX_TIMING");
+    if (setting == nullptr) return;
     Domain::Modem::CommandTiming& timing = Command::Timing();
-    for (const QString& item : QString::fromLocal8Bit(spec).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString& item : QString::fromLocal8Bit(setting).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList kv = item.split(QLatin1Char('='));
         if (kv.size() != 2) continue;
         bool ok = false;

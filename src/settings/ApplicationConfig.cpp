@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 #include "settings/ErrCheck.h"
+#include "settings/FieldRows.h"
 
 namespace Tormel::Gui {
 
@@ -88,6 +90,52 @@ std::vector<Field<AC>> buildTable() {
 #undef INT_FIELD
 #undef TEXT_FIELD
 
+// The RS485 document's own fields and the holder getters setConfigData fills them from; the
+// fields both documents have come through copySharedHolders.
+using FieldRows::Held;
+using FieldRows::HeldNumbered;
+
+constexpr std::tuple kNodeRows{
+    Held{&AC::m_IdOffset, &Nodeinfo::getIdOffset},
+    Held{&AC::m_WhiteningEnable, &Nodeinfo::getWhiteningEnable},
+    Held{&AC::m_encryptEnable, &Nodeinfo::getEncryptEnable},
+    HeldNumbered{&AC::m_encryptKey, &Nodeinfo::getEncryptKey},
+};
+
+constexpr std::tuple kProtocolRows{
+    Held{&AC::m_throughMode, &Protocol::getThroughMode},
+    Held{&AC::m_silentChar, &Protocol::getSilentChar},
+    Held{&AC::m_fmt2Enable, &Protocol::getFmt2Enable},
+    Held{&AC::m_pStartCode, &Protocol::getPStartCode},
+    Held{&AC::m_pEndCode, &Protocol::getPEndCode},
+    Held{&AC::m_pOffset, &Protocol::getPOffset},
+    Held{&AC::m_pStartCode2nd, &Protocol::getPStartCode2nd},
+    Held{&AC::m_pEndCode2nd, &Protocol::getPEndCode2nd},
+    Held{&AC::m_pOffset2nd, &Protocol::getPOffset2nd},
+    Held{&AC::m_deviEnable, &Protocol::getDeviEnable},
+    Held{&AC::m_sOffset, &Protocol::getSOffset},
+    Held{&AC::m_sLength, &Protocol::getSLength},
+    Held{&AC::m_sForm, &Protocol::getSForm},
+    Held{&AC::m_sOffset2nd, &Protocol::getSOffset2nd},
+    Held{&AC::m_sLength2nd, &Protocol::getSLength2nd},
+    Held{&AC::m_sForm2nd, &Protocol::getSForm2nd},
+    Held{&AC::m_bcastAddr, &Protocol::getBcastAddr},
+    Held{&AC::m_cCheck, &Protocol::getCCheck},
+    Held{&AC::m_cStartCode, &Protocol::getCStartCode},
+    Held{&AC::m_cOffset, &Protocol::getCOffset},
+    Held{&AC::m_cLength, &Protocol::getCLength},
+    Held{&AC::m_cForm, &Protocol::getCForm},
+};
+
+// The range lists are not copied: the document shares the holder's lists.
+constexpr std::tuple kRangeRows{
+    Held{&AC::m_bindType, &NumRange::getBindType},
+    Held{&AC::m_group, &NumRange::getGroupIdx},
+    HeldNumbered{&AC::m_modem, &NumRange::getModemID},
+    HeldNumbered{&AC::m_selectIdx, &NumRange::getSelectIdx},
+    HeldNumbered{&AC::m_unit, &NumRange::getUnit},
+};
+
 bool isCommandCharOrZero(const QString& code, bool zero) {
     return zero ? (code == u"0" || code == u"00") : (code == u"7e" || code == u"7E");
 }
@@ -129,10 +177,7 @@ bool addressOffsetOk(const QString& s) {
 
 }  // namespace
 
-const std::vector<Field<AC>>& ApplicationConfig::xmlTable() {
-    static const std::vector<Field<AC>> table = buildTable();
-    return table;
-}
+const std::vector<Field<AC>>& ApplicationConfig::xmlTable() { return tableBuiltOnce<AC>(buildTable); }
 
 ApplicationConfig::ApplicationConfig()
     : UnitDocument(1, 5), m_prot(std::make_shared<Protocol>()), m_range(std::make_shared<NumRange>()) {
@@ -152,56 +197,14 @@ void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::s
 void ApplicationConfig::setConfigData() {
     copySharedHolders(kModelName);
     m_moduletype = m_com->getModuleType();
-
-    const Nodeinfo& node = *m_node;
-    m_IdOffset = node.getIdOffset();
-    m_WhiteningEnable = static_cast<int32_t>(node.getWhiteningEnable());
-    m_encryptEnable = node.getEncryptEnable();
-    for (int i = 0; i < 8; ++i) {
-        m_encryptKey[i] = node.getEncryptKey(i + 1);
-    }
-
-    const Protocol& prot = *m_prot;
-    m_throughMode = prot.getThroughMode();
-    m_silentChar = prot.getSilentChar();
-    m_fmt2Enable = prot.getFmt2Enable();
-    m_pStartCode = prot.getPStartCode();
-    m_pEndCode = prot.getPEndCode();
-    m_pOffset = prot.getPOffset();
-    m_pStartCode2nd = prot.getPStartCode2nd();
-    m_pEndCode2nd = prot.getPEndCode2nd();
-    m_pOffset2nd = prot.getPOffset2nd();
-    m_deviEnable = prot.getDeviEnable();
-    m_sOffset = prot.getSOffset();
-    m_sLength = prot.getSLength();
-    m_sForm = prot.getSForm();
-    m_sOffset2nd = prot.getSOffset2nd();
-    m_sLength2nd = prot.getSLength2nd();
-    m_sForm2nd = prot.getSForm2nd();
-    m_bcastAddr = prot.getBcastAddr();
-    m_cCheck = prot.getCCheck();
-    m_cStartCode = prot.getCStartCode();
-    m_cOffset = prot.getCOffset();
-    m_cLength = prot.getCLength();
-    m_cForm = prot.getCForm();
-
-    const NumRange& range = *m_range;
-    m_bindType = range.getBindType();
-    m_group = range.getGroupIdx();
-    for (int row = 1; row <= kBindingRows; ++row) {
-        m_modem[row - 1] = range.getModemID(row);
-    }
-    for (int row = 1; row <= kBindingRows; ++row) {
-        m_selectIdx[row - 1] = range.getSelectIdx(row);
-    }
+    FieldRows::copyFromHolder(*m_node, *this, kNodeRows);
+    FieldRows::copyFromHolder(*m_prot, *this, kProtocolRows);
+    FieldRows::copyFromHolder(*m_range, *this, kRangeRows);
     m_rangeList = m_range->m_nowList;
-    for (int unit = 1; unit <= kBindingUnits; ++unit) {
-        m_unit[unit - 1] = range.getUnit(unit);
-    }
 
     m_preText.clear();
     for (int row = 1; row <= kBindingRows; ++row) {
-        m_preText.append(range.getCmbText(row));
+        m_preText.append(m_range->getCmbText(row));
     }
 }
 

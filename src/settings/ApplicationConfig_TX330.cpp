@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ApplicationConfig_TX330.h"
 
+#include <tuple>
+
+#include "settings/FieldRows.h"
+
 namespace Tormel::Gui {
 
 using AC = ApplicationConfig_TX330;
@@ -40,12 +44,28 @@ std::vector<Field<AC>> buildTable() {
 
 #undef INT_FIELD
 
+// The contact-I/O document's own fields and the holder getters setConfigData fills them from;
+// the fields both documents have come through copySharedHolders.
+using FieldRows::Held;
+
+constexpr std::tuple kWirelessRows{
+    Held{&AC::m_ChMode, &Wirelessinfo::getChMode}, Held{&AC::m_OpMode, &Wirelessinfo::getOpMode},
+    Held{&AC::m_Ch, &Wirelessinfo::getCh},         Held{&AC::m_NodeId, &Wirelessinfo::getNodeId},
+    Held{&AC::m_GrpId, &Wirelessinfo::getGrpId},
+};
+
+constexpr std::tuple kDidoRows{
+    Held{&AC::m_Do1Bind, &Didoinfo::getDo1Bind},       Held{&AC::m_Do2Bind, &Didoinfo::getDo2Bind},
+    Held{&AC::m_Do3Bind, &Didoinfo::getDo3Bind},       Held{&AC::m_Do1Invert, &Didoinfo::getDo1Invert},
+    Held{&AC::m_Do2Invert, &Didoinfo::getDo2Invert},   Held{&AC::m_Do3Invert, &Didoinfo::getDo3Invert},
+    Held{&AC::m_DoOffDelay, &Didoinfo::getOffDelay},   Held{&AC::m_DoOnDelay, &Didoinfo::getOnDelay},
+    Held{&AC::m_DoKeepTime, &Didoinfo::getDoKeepTime}, Held{&AC::m_DoKeepSig, &Didoinfo::getDoKeepSignal},
+    Held{&AC::m_DoDiDelay, &Didoinfo::getDiDelay},
+};
+
 }  // namespace
 
-const std::vector<Field<AC>>& ApplicationConfig_TX330::xmlTable() {
-    static const std::vector<Field<AC>> table = buildTable();
-    return table;
-}
+const std::vector<Field<AC>>& ApplicationConfig_TX330::xmlTable() { return tableBuiltOnce<AC>(buildTable); }
 
 ApplicationConfig_TX330::ApplicationConfig_TX330()
     : UnitDocument(2, 6), m_wireless(std::make_shared<Wirelessinfo>()), m_dido(std::make_shared<Didoinfo>()) {
@@ -63,26 +83,8 @@ void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com,
 
 void ApplicationConfig_TX330::setConfigData() {
     copySharedHolders(kModelName);
-
-    const Wirelessinfo& w = *m_wireless;
-    m_ChMode = w.getChMode();
-    m_OpMode = w.getOpMode();
-    m_Ch = w.getCh();
-    m_NodeId = w.getNodeId();
-    m_GrpId = w.getGrpId();
-
-    const Didoinfo& d = *m_dido;
-    m_Do1Bind = d.getDo1Bind();
-    m_Do2Bind = d.getDo2Bind();
-    m_Do3Bind = d.getDo3Bind();
-    m_Do1Invert = d.getDo1Invert();
-    m_Do2Invert = d.getDo2Invert();
-    m_Do3Invert = d.getDo3Invert();
-    m_DoOffDelay = d.getOffDelay();
-    m_DoOnDelay = d.getOnDelay();
-    m_DoKeepTime = d.getDoKeepTime();
-    m_DoKeepSig = d.getDoKeepSignal();
-    m_DoDiDelay = d.getDiDelay();
+    FieldRows::copyFromHolder(*m_wireless, *this, kWirelessRows);
+    FieldRows::copyFromHolder(*m_dido, *this, kDidoRows);
 }
 
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {

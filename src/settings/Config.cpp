@@ -25,22 +25,20 @@ bool writeSettingsFile(const QString& path, const ApplicationConfig& config) {
 
 bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, bool aesEnFlg,
                       QWidget* parent) {
-    if (!candidate.checkConfigData(false, aesEnFlg, parent)) {
+    // Field messages are left out here: one box tells that the form cannot be saved.
+    const bool passed = Detail::writeIfChecked(
+        candidate, false, aesEnFlg, parent, [&](const ApplicationConfig& c) { writeSettingsFile(path, c); });
+    if (!passed) {
         StringTable st;
         toolkit().messageBox(st.getString(65), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error,
                              parent);
-        return false;
     }
-    writeSettingsFile(path, candidate);
-    return true;
+    return passed;
 }
 
 bool applySettingsToDefaultFile(const ApplicationConfig& candidate, bool aesEnFlg, QWidget* parent) {
-    if (!candidate.checkConfigData(true, aesEnFlg, parent)) {
-        return false;
-    }
-    writeDefaultSettingsFile(candidate);
-    return true;
+    return Detail::writeIfChecked(candidate, true, aesEnFlg, parent,
+                                  [](const ApplicationConfig& c) { writeDefaultSettingsFile(c); });
 }
 
 }  // namespace Tormel::Gui

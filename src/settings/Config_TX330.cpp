@@ -20,11 +20,9 @@ bool writeSettingsFile_TX330(const QString& path, const ApplicationConfig_TX330&
 
 bool saveSettingsFile_TX330(const ApplicationConfig_TX330& candidate, const QString& path, bool aesEnFlg,
                             QWidget* parent) {
-    if (!candidate.checkConfigData(true, aesEnFlg, parent)) {
-        return false;
-    }
-    writeSettingsFile_TX330(path, candidate);
-    return true;
+    return Detail::writeIfChecked(candidate, true, aesEnFlg, parent, [&](const ApplicationConfig_TX330& c) {
+        writeSettingsFile_TX330(path, c);
+    });
 }
 
 }  // namespace Tormel::Gui

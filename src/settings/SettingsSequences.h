@@ -62,4 +62,16 @@ bool writeTo(const QString& path, const Record& config) {
     return file.fileCreateSpecify(path) && file.saveXML(config);
 }
 
+// "Save" and "Set": the candidate is written only once it passes its check (with field messages
+// when errMsgFlg). Whether the write itself succeeds is not reported; true tells only that the
+// check passed, so the settings may go on to the unit or firmware image.
+template <class Record, class Write>
+bool writeIfChecked(const Record& candidate, bool errMsgFlg, bool aesEnFlg, QWidget* parent, Write write) {
+    if (!candidate.checkConfigData(errMsgFlg, aesEnFlg, parent)) {
+        return false;
+    }
+    write(candidate);
+    return true;
+}
+
 }  // namespace Tormel::Gui::Detail

@@ -1,11 +1,45 @@
 // SPDX-License-Identifier: MIT
 #include "settings/Tx330Records.h"
 
+#include <tuple>
+
 #include "settings/ChoiceLists.h"
+#include "settings/FieldRows.h"
 
 namespace Tormel::Gui::Tx330Records {
 
 namespace Common = Domain::Common;
+
+namespace {
+
+using AC = ApplicationConfig_TX330;
+using FieldRows::Recorded;
+
+// The radio and contact fields that the document and the unit records hold as the same numbers;
+// wirelessOf and didoOf walk them one way, configFromRecords the other.
+constexpr std::tuple kRadioRows{
+    Recorded{&AC::m_OpMode, &Common::Wirelessinfo::OpMode},
+    Recorded{&AC::m_ChMode, &Common::Wirelessinfo::ChMode},
+    Recorded{&AC::m_Ch, &Common::Wirelessinfo::Ch},
+    Recorded{&AC::m_NodeId, &Common::Wirelessinfo::NodeId},
+    Recorded{&AC::m_GrpId, &Common::Wirelessinfo::GrpId},
+};
+
+constexpr std::tuple kContactRows{
+    Recorded{&AC::m_Do1Bind, &Common::Didoinfo::Do1Bind},
+    Recorded{&AC::m_Do2Bind, &Common::Didoinfo::Do2Bind},
+    Recorded{&AC::m_Do3Bind, &Common::Didoinfo::Do3Bind},
+    Recorded{&AC::m_Do1Invert, &Common::Didoinfo::Do1Invert},
+    Recorded{&AC::m_Do2Invert, &Common::Didoinfo::Do2Invert},
+    Recorded{&AC::m_Do3Invert, &Common::Didoinfo::Do3Invert},
+    Recorded{&AC::m_DoOffDelay, &Common::Didoinfo::DoOffDelay},
+    Recorded{&AC::m_DoOnDelay, &Common::Didoinfo::DoOnDelay},
+    Recorded{&AC::m_DoKeepTime, &Common::Didoinfo::DoKeepTime},
+    Recorded{&AC::m_DoKeepSig, &Common::Didoinfo::DoKeepSignal},
+    Recorded{&AC::m_DoDiDelay, &Common::Didoinfo::DiDelay},
+};
+
+}  // namespace
 
 std::optional<ChannelSelection> channelSelectionOf(int32_t opMode, int32_t chMode, int32_t ch) {
     if (opMode == 0) {
@@ -57,27 +91,13 @@ Common::Nodeinfo nodeinfoOf(const ApplicationConfig_TX330& config, int32_t keySe
 
 Common::Wirelessinfo wirelessOf(const ApplicationConfig_TX330& config) {
     Common::Wirelessinfo radio{};
-    radio.OpMode = static_cast<Common::WirelessinfoOpMode>(config.m_OpMode);
-    radio.ChMode = static_cast<Common::WirelessinfoChMode>(config.m_ChMode);
-    radio.Ch = static_cast<Common::WirelessinfoCh>(config.m_Ch);
-    radio.NodeId = static_cast<Common::WirelessinfoNodeId>(config.m_NodeId);
-    radio.GrpId = static_cast<Common::WirelessinfoGrpId>(config.m_GrpId);
+    FieldRows::toRecord(config, radio, kRadioRows);
     return radio;
 }
 
 Common::Didoinfo didoOf(const ApplicationConfig_TX330& config) {
     Common::Didoinfo dido{};
-    dido.Do1Bind = static_cast<Common::DidoinfoDoBind>(config.m_Do1Bind);
-    dido.Do2Bind = static_cast<Common::DidoinfoDoBind>(config.m_Do2Bind);
-    dido.Do3Bind = static_cast<Common::DidoinfoDoBind>(config.m_Do3Bind);
-    dido.Do1Invert = static_cast<Common::DidoinfoDoInvert>(config.m_Do1Invert);
-    dido.Do2Invert = static_cast<Common::DidoinfoDoInvert>(config.m_Do2Invert);
-    dido.Do3Invert = static_cast<Common::DidoinfoDoInvert>(config.m_Do3Invert);
-    dido.DoOffDelay = static_cast<Common::DidoinfoDoOffDelay>(config.m_DoOffDelay);
-    dido.DoOnDelay = static_cast<Common::DidoinfoDoOnDelay>(config.m_DoOnDelay);
-    dido.DoKeepTime = static_cast<Common::DidoinfoDoKeepTime>(config.m_DoKeepTime);
-    dido.DoKeepSignal = static_cast<Common::DidoinfoDoKeepSignal>(config.m_DoKeepSig);
-    dido.DiDelay = static_cast<Common::DidoinfoDiDelay>(config.m_DoDiDelay);
+    FieldRows::toRecord(config, dido, kContactRows);
     return dido;
 }
 
@@ -88,22 +108,8 @@ std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communica
                                                          ChoiceLists::InterfacePort port) {
     ApplicationConfig_TX330 config;
     config.m_version = QString::fromStdString(node.SoftwareVersion);
-    config.m_Ch = static_cast<int32_t>(wireless.Ch);
-    config.m_ChMode = static_cast<int32_t>(wireless.ChMode);
-    config.m_OpMode = static_cast<int32_t>(wireless.OpMode);
-    config.m_GrpId = static_cast<int32_t>(wireless.GrpId);
-    config.m_NodeId = static_cast<int32_t>(wireless.NodeId);
-    config.m_DoKeepTime = static_cast<int32_t>(dido.DoKeepTime);
-    config.m_DoKeepSig = static_cast<int32_t>(dido.DoKeepSignal);
-    config.m_Do1Bind = static_cast<int32_t>(dido.Do1Bind);
-    config.m_Do2Bind = static_cast<int32_t>(dido.Do2Bind);
-    config.m_Do3Bind = static_cast<int32_t>(dido.Do3Bind);
-    config.m_Do1Invert = static_cast<int32_t>(dido.Do1Invert);
-    config.m_Do2Invert = static_cast<int32_t>(dido.Do2Invert);
-    config.m_Do3Invert = static_cast<int32_t>(dido.Do3Invert);
-    config.m_DoOffDelay = static_cast<int32_t>(dido.DoOffDelay);
-    config.m_DoOnDelay = static_cast<int32_t>(dido.DoOnDelay);
-    config.m_DoDiDelay = static_cast<int32_t>(dido.DiDelay);
+    FieldRows::fromRecord(wireless, config, kRadioRows);
+    FieldRows::fromRecord(dido, config, kContactRows);
     config.m_extendedGroup = static_cast<int32_t>(node.ExtendedGroup);
     config.m_aesEncryptEnable = static_cast<int32_t>(node.AESEncryptEnable);
     config.m_aesEncryptType = static_cast<int32_t>(node.AESEncryptType);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "settings/UnitDocument.h"
 
+#include <tuple>
+
 #include "settings/ErrCheck.h"
+#include "settings/FieldRows.h"
 #include "settings/Toolkit.h"
 
 namespace Tormel::Gui {
@@ -17,24 +20,34 @@ void UnitDocument::attachHolders(std::shared_ptr<Communication> com, std::shared
     attach(m_node, std::move(node));
 }
 
-void UnitDocument::copySharedHolders(const QString& modelName) {
-    const Communication& com = *m_com;
-    m_version = com.getVersion();
-    m_baudrate = com.getBaudRate();
-    m_databits = com.getDataBits();
-    m_parity = com.getParity();
-    m_stopbits = com.getStopBits();
-    m_awt = com.getAwt();
-    m_intfport = com.getIntfPort();
-    m_flowctrl = com.getFlowControl();
+namespace {
 
-    const Nodeinfo& node = *m_node;
-    m_extendedGroup = node.getExtendedGroup();
-    m_aesEncryptEnable = node.getAESEncryptEnable();
-    m_aesEncryptType = node.getAESEncryptType();
-    for (int i = 0; i < 16; ++i) {
-        m_aesEncryptKey[i] = node.getAesEncryptKey(i + 1);
-    }
+using FieldRows::Held;
+using FieldRows::HeldNumbered;
+
+constexpr std::tuple kSerialLineRows{
+    Held{&UnitDocument::m_version, &Communication::getVersion},
+    Held{&UnitDocument::m_baudrate, &Communication::getBaudRate},
+    Held{&UnitDocument::m_databits, &Communication::getDataBits},
+    Held{&UnitDocument::m_parity, &Communication::getParity},
+    Held{&UnitDocument::m_stopbits, &Communication::getStopBits},
+    Held{&UnitDocument::m_awt, &Communication::getAwt},
+    Held{&UnitDocument::m_intfport, &Communication::getIntfPort},
+    Held{&UnitDocument::m_flowctrl, &Communication::getFlowControl},
+};
+
+constexpr std::tuple kGroupAndAesRows{
+    Held{&UnitDocument::m_extendedGroup, &Nodeinfo::getExtendedGroup},
+    Held{&UnitDocument::m_aesEncryptEnable, &Nodeinfo::getAESEncryptEnable},
+    Held{&UnitDocument::m_aesEncryptType, &Nodeinfo::getAESEncryptType},
+    HeldNumbered{&UnitDocument::m_aesEncryptKey, &Nodeinfo::getAesEncryptKey},
+};
+
+}  // namespace
+
+void UnitDocument::copySharedHolders(const QString& modelName) {
+    FieldRows::copyFromHolder(*m_com, *this, kSerialLineRows);
+    FieldRows::copyFromHolder(*m_node, *this, kGroupAndAesRows);
 
     m_model = modelName;
     m_fileVersion = m_st.getString(m_fileVersionId);

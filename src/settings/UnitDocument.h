@@ -74,6 +74,14 @@ class UnitDocument {
     // message whose text is stamped as the file version.
     UnitDocument(int32_t captionId, int32_t fileVersionId);
 
+    // A document kind's element table, built by `build` on first use and kept from then on.
+    template <class Doc>
+    static const std::vector<SettingsXml::Field<Doc>>& tableBuiltOnce(
+        std::vector<SettingsXml::Field<Doc>> (*build)()) {
+        static const std::vector<SettingsXml::Field<Doc>> table = build();
+        return table;
+    }
+
     // A null pointer keeps the holder the object has.
     void attachHolders(std::shared_ptr<Communication> com, std::shared_ptr<Nodeinfo> node);
     template <class Holder>

@@ -71,3 +71,32 @@ TEST(Tx330Records, UnitRecordsTheFormCannotShowAreRefused) {
     unknownPort.IntfPort = 3;
     EXPECT_FALSE(configFromRecords(unknownPort, {}, {}, {}, ChoiceLists::InterfacePort::MayBeAbsent));
 }
+
+TEST(Tx330Records, RadioAndContactFieldsEachGoToTheirOwnRecordFieldAndBack) {
+    // Every field a value no other field has, so a field written to a neighbour's place shows.
+    const Common::Wirelessinfo radio{Common::WirelessinfoChMode::CH33to60, Common::WirelessinfoOpMode::LoRa,
+                                     Common::WirelessinfoCh::CH45, Common::WirelessinfoNodeId{7},
+                                     Common::WirelessinfoGrpId{1234}};
+    const Common::Didoinfo contacts{
+        Common::DidoinfoDoBind::DI3,      Common::DidoinfoDoBind::DI1,    Common::DidoinfoDoBind::DI2,
+        Common::DidoinfoDoInvert::INVERT, Common::DidoinfoDoInvert{0},    Common::DidoinfoDoInvert{5},
+        Common::DidoinfoDoOffDelay{1100}, Common::DidoinfoDoOnDelay{900}, Common::DidoinfoDoKeepTime{600},
+        Common::DidoinfoDoKeepSignal::ON, Common::DidoinfoDiDelay{42}};
+    const Common::Communication comm{9600, 8, Common::Parity::None,   Common::StopBits::One,
+                                     0,    1, Common::Handshake::None};
+    const auto config = configFromRecords(comm, {}, radio, contacts);
+    ASSERT_TRUE(config);
+    const std::pair<int32_t, int32_t> stored[] = {
+        {config->m_ChMode, 1},      {config->m_OpMode, 1},       {config->m_Ch, 45},
+        {config->m_NodeId, 7},      {config->m_GrpId, 1234},     {config->m_Do1Bind, 2},
+        {config->m_Do2Bind, 0},     {config->m_Do3Bind, 1},      {config->m_Do1Invert, 1},
+        {config->m_Do2Invert, 0},   {config->m_Do3Invert, 5},    {config->m_DoOffDelay, 1100},
+        {config->m_DoOnDelay, 900}, {config->m_DoKeepTime, 600}, {config->m_DoKeepSig, 1},
+        {config->m_DoDiDelay, 42},
+    };
+    for (std::size_t i = 0; i < std::size(stored); ++i) {
+        EXPECT_EQ(stored[i].first, stored[i].second) << "field " << i;
+    }
+    EXPECT_EQ(wirelessOf(*config), radio);
+    EXPECT_EQ(didoOf(*config), contacts);
+}

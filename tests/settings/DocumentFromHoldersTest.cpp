@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "settings/ApplicationConfig.h"
 #include "settings/ApplicationConfig_TX330.h"
@@ -25,24 +26,47 @@ struct Holders {
     std::shared_ptr<Didoinfo> dido = std::make_shared<Didoinfo>();
 };
 
-// One document field: how the form sets it through a holder, and where the document keeps it.
-template <class Doc, class T>
+// Value number n of a field's type; no two numbers give the same value.
+template <class T>
+T valueOf(int n);
+template <>
+int32_t valueOf<int32_t>(int n) {
+    return n + 11;
+}
+template <>
+QString valueOf<QString>(int n) {
+    return QStringLiteral("t%1").arg(n);
+}
+
+// One document field: how the form stores value number n through a holder, and whether the
+// document holds it.
+template <class Doc>
 struct Row {
     const char* name;
-    std::function<void(Holders&, const T&)> set;
-    std::function<T(const Doc&)> stored;
+    std::function<void(Holders&, int)> set;
+    std::function<bool(const Doc&, int)> holds;
 };
 
-template <class Doc, class T, class Value>
-void expectEachRowLandsInItsField(const std::vector<Row<Doc, T>>& rows, Value valueOf,
-                                  const std::function<Doc(Holders&)>& build) {
+template <class Doc, class T, class Set, class Get>
+Row<Doc> makeRow(const char* name, Set set, Get get) {
+    return {name, [set](Holders& h, int n) { set(h, valueOf<T>(n)); },
+            [get](const Doc& d, int n) { return get(d) == valueOf<T>(n); }};
+}
+
+// A row for a document field that `setter` of the holder `holder` stores.
+#define ROW(T, holder, setter, field) \
+    makeRow<Doc, T>(                  \
+        #field, [](Holders& h, const T& v) { h.holder->setter(v); }, [](const Doc& d) { return d.field; })
+
+template <class Doc>
+void expectEachRowLandsInItsField(const std::vector<Row<Doc>>& rows, Doc (*build)(Holders&)) {
     Holders h;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        rows[i].set(h, valueOf(i));
+        rows[i].set(h, static_cast<int>(i));
     }
     const Doc doc = build(h);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].stored(doc), valueOf(i)) << rows[i].name;
+        EXPECT_TRUE(rows[i].holds(doc, static_cast<int>(i))) << rows[i].name;
     }
 }
 
@@ -60,127 +84,100 @@ ApplicationConfig_TX330 tx330(Holders& h) {
     return doc;
 }
 
-QString textOf(std::size_t i) { return QStringLiteral("t%1").arg(i); }
-int32_t numberOf(std::size_t i) { return static_cast<int32_t>(i) + 11; }
-
-#define INT_ROW(Doc, holder, setter, field)                                                                  \
-    Row<Doc, int32_t> {                                                                                      \
-#field,                                                                                              \
-            [](Holders & h, const int32_t& v) { h.holder->setter(v); }, [](const Doc& d) { return d.field; } \
-    }
-#define TEXT_ROW(Doc, holder, setter, field)                                                                 \
-    Row<Doc, QString> {                                                                                      \
-#field,                                                                                              \
-            [](Holders & h, const QString& v) { h.holder->setter(v); }, [](const Doc& d) { return d.field; } \
-    }
-
 }  // namespace
 
 TEST(DocumentFromHolders, Rs485FieldsComeFromTheirOwnHolderFields) {
-    using AC = ApplicationConfig;
-    std::vector<Row<AC, int32_t>> numbers = {
-        INT_ROW(AC, com, setModuleType, m_moduletype),
-        INT_ROW(AC, com, setBaudRate, m_baudrate),
-        INT_ROW(AC, com, setDataBits, m_databits),
-        INT_ROW(AC, com, setParity, m_parity),
-        INT_ROW(AC, com, setStopBits, m_stopbits),
-        INT_ROW(AC, com, setAwt, m_awt),
-        INT_ROW(AC, com, setIntfPort, m_intfport),
-        INT_ROW(AC, com, setFlowControl, m_flowctrl),
-        INT_ROW(AC, node, setExtendedGroup, m_extendedGroup),
-        INT_ROW(AC, node, setAESEncryptEnable, m_aesEncryptEnable),
-        INT_ROW(AC, node, setAESEncryptType, m_aesEncryptType),
-        INT_ROW(AC, node, setEncryptEnable, m_encryptEnable),
-        INT_ROW(AC, prot, setThroughMode, m_throughMode),
-        INT_ROW(AC, prot, setFmt2Enable, m_fmt2Enable),
-        INT_ROW(AC, prot, setDeviEnable, m_deviEnable),
-        INT_ROW(AC, prot, setSForm, m_sForm),
-        INT_ROW(AC, prot, setSForm2nd, m_sForm2nd),
-        INT_ROW(AC, prot, setCCheck, m_cCheck),
-        INT_ROW(AC, prot, setCForm, m_cForm),
-        INT_ROW(AC, range, setBindType, m_bindType),
-        INT_ROW(AC, range, setGroupIdx, m_group),
+    using Doc = ApplicationConfig;
+    std::vector<Row<Doc>> rows = {
+        ROW(QString, com, setVersion, m_version),
+        ROW(int32_t, com, setModuleType, m_moduletype),
+        ROW(int32_t, com, setBaudRate, m_baudrate),
+        ROW(int32_t, com, setDataBits, m_databits),
+        ROW(int32_t, com, setParity, m_parity),
+        ROW(int32_t, com, setStopBits, m_stopbits),
+        ROW(int32_t, com, setAwt, m_awt),
+        ROW(int32_t, com, setIntfPort, m_intfport),
+        ROW(int32_t, com, setFlowControl, m_flowctrl),
+        ROW(QString, node, setIdOffset, m_IdOffset),
+        ROW(int32_t, node, setWhiteningEnable, m_WhiteningEnable),  // held unsigned, stored signed
+        ROW(int32_t, node, setExtendedGroup, m_extendedGroup),
+        ROW(int32_t, node, setAESEncryptEnable, m_aesEncryptEnable),
+        ROW(int32_t, node, setAESEncryptType, m_aesEncryptType),
+        ROW(int32_t, node, setEncryptEnable, m_encryptEnable),
+        ROW(QString, node, setAesEncryptKey1, m_aesEncryptKey[0]),
+        ROW(QString, node, setAesEncryptKey16, m_aesEncryptKey[15]),
+        ROW(QString, node, setEncryptKey1, m_encryptKey[0]),
+        ROW(QString, node, setEncryptKey8, m_encryptKey[7]),
+        ROW(int32_t, prot, setThroughMode, m_throughMode),
+        ROW(QString, prot, setSilentChar, m_silentChar),
+        ROW(int32_t, prot, setFmt2Enable, m_fmt2Enable),
+        ROW(QString, prot, setPStartCode, m_pStartCode),
+        ROW(QString, prot, setPEndCode, m_pEndCode),
+        ROW(QString, prot, setPOffset, m_pOffset),
+        ROW(QString, prot, setPStartCode2nd, m_pStartCode2nd),
+        ROW(QString, prot, setPEndCode2nd, m_pEndCode2nd),
+        ROW(QString, prot, setPOffset2nd, m_pOffset2nd),
+        ROW(int32_t, prot, setDeviEnable, m_deviEnable),
+        ROW(QString, prot, setSOffset, m_sOffset),
+        ROW(QString, prot, setSLength, m_sLength),
+        ROW(int32_t, prot, setSForm, m_sForm),
+        ROW(QString, prot, setSOffset2nd, m_sOffset2nd),
+        ROW(QString, prot, setSLength2nd, m_sLength2nd),
+        ROW(int32_t, prot, setSForm2nd, m_sForm2nd),
+        ROW(QString, prot, setBcastAddr, m_bcastAddr),
+        ROW(int32_t, prot, setCCheck, m_cCheck),
+        ROW(QString, prot, setCOffset, m_cOffset),
+        ROW(QString, prot, setCLength, m_cLength),
+        ROW(int32_t, prot, setCForm, m_cForm),
+        ROW(int32_t, range, setBindType, m_bindType),
+        ROW(int32_t, range, setGroupIdx, m_group),
+        ROW(int32_t, range, setSelectIdx1, m_selectIdx[0]),
+        ROW(int32_t, range, setSelectIdx25, m_selectIdx[24]),
+        ROW(QString, range, setUnit01, m_unit[0]),
+        ROW(QString, range, setUnit99, m_unit[98]),
     };
-    // The whitening switch is held unsigned and stored signed; the binding rows by number.
-    numbers.push_back({"m_WhiteningEnable",
-                       [](Holders& h, const int32_t& v) { h.node->setWhiteningEnable(v); },
-                       [](const AC& d) { return d.m_WhiteningEnable; }});
-    numbers.push_back({"m_selectIdx[4]", [](Holders& h, const int32_t& v) { h.range->setSelectIdx(5, v); },
-                       [](const AC& d) { return d.m_selectIdx[4]; }});
-    expectEachRowLandsInItsField<AC>(numbers, numberOf, rs485);
-
-    std::vector<Row<AC, QString>> texts = {
-        TEXT_ROW(AC, com, setVersion, m_version),
-        TEXT_ROW(AC, node, setIdOffset, m_IdOffset),
-        TEXT_ROW(AC, prot, setSilentChar, m_silentChar),
-        TEXT_ROW(AC, prot, setPStartCode, m_pStartCode),
-        TEXT_ROW(AC, prot, setPEndCode, m_pEndCode),
-        TEXT_ROW(AC, prot, setPOffset, m_pOffset),
-        TEXT_ROW(AC, prot, setPStartCode2nd, m_pStartCode2nd),
-        TEXT_ROW(AC, prot, setPEndCode2nd, m_pEndCode2nd),
-        TEXT_ROW(AC, prot, setPOffset2nd, m_pOffset2nd),
-        TEXT_ROW(AC, prot, setSOffset, m_sOffset),
-        TEXT_ROW(AC, prot, setSLength, m_sLength),
-        TEXT_ROW(AC, prot, setSOffset2nd, m_sOffset2nd),
-        TEXT_ROW(AC, prot, setSLength2nd, m_sLength2nd),
-        TEXT_ROW(AC, prot, setBcastAddr, m_bcastAddr),
-        TEXT_ROW(AC, prot, setCOffset, m_cOffset),
-        TEXT_ROW(AC, prot, setCLength, m_cLength),
-    };
-    // Numbered fields: word or row n is element n - 1, first and last of each.
-    for (int n : {1, 16}) {
-        texts.push_back({"m_aesEncryptKey",
-                         [n](Holders& h, const QString& v) { h.node->setAesEncryptKey(n, v); },
-                         [n](const AC& d) { return d.m_aesEncryptKey[n - 1]; }});
+    // Modem IDs are set by row number only: row n is element n - 1.
+    for (int n : {1, kBindingRows}) {
+        rows.push_back(makeRow<Doc, QString>(
+            "m_modem", [n](Holders& h, const QString& v) { h.range->setModemID(n, v); },
+            [n](const Doc& d) { return d.m_modem[n - 1]; }));
     }
-    for (int n : {1, 8}) {
-        texts.push_back({"m_encryptKey", [n](Holders& h, const QString& v) { h.node->setEncryptKey(n, v); },
-                         [n](const AC& d) { return d.m_encryptKey[n - 1]; }});
-        texts.push_back({"m_modem", [n](Holders& h, const QString& v) { h.range->setModemID(n, v); },
-                         [n](const AC& d) { return d.m_modem[n - 1]; }});
-    }
-    for (int n : {1, kBindingUnits}) {
-        texts.push_back({"m_unit", [n](Holders& h, const QString& v) { h.range->setUnit(n, v); },
-                         [n](const AC& d) { return d.m_unit[n - 1]; }});
-    }
-    expectEachRowLandsInItsField<AC>(texts, textOf, rs485);
+    expectEachRowLandsInItsField<Doc>(rows, rs485);
 
     Holders h;
-    h.prot->setCStartCode(true);
-    EXPECT_TRUE(rs485(h).m_cStartCode);
-    h.prot->setCStartCode(false);
-    EXPECT_FALSE(rs485(h).m_cStartCode);
+    for (bool check : {true, false}) {
+        h.prot->setCStartCode(check);
+        EXPECT_EQ(rs485(h).m_cStartCode, check);
+    }
 }
 
 TEST(DocumentFromHolders, Tx330FieldsComeFromTheirOwnHolderFields) {
-    using AC = ApplicationConfig_TX330;
-    const std::vector<Row<AC, int32_t>> numbers = {
-        INT_ROW(AC, com, setBaudRate, m_baudrate),
-        INT_ROW(AC, com, setAwt, m_awt),
-        INT_ROW(AC, com, setFlowControl, m_flowctrl),
-        INT_ROW(AC, node, setAESEncryptType, m_aesEncryptType),
-        INT_ROW(AC, wireless, setChMode, m_ChMode),
-        INT_ROW(AC, wireless, setOpMode, m_OpMode),
-        INT_ROW(AC, wireless, setCh, m_Ch),
-        INT_ROW(AC, wireless, setNodeId, m_NodeId),
-        INT_ROW(AC, wireless, setGrpId, m_GrpId),
-        INT_ROW(AC, dido, setDo1Bind, m_Do1Bind),
-        INT_ROW(AC, dido, setDo2Bind, m_Do2Bind),
-        INT_ROW(AC, dido, setDo3Bind, m_Do3Bind),
-        INT_ROW(AC, dido, setDo1Invert, m_Do1Invert),
-        INT_ROW(AC, dido, setDo2Invert, m_Do2Invert),
-        INT_ROW(AC, dido, setDo3Invert, m_Do3Invert),
-        INT_ROW(AC, dido, setDoOffDelay, m_DoOffDelay),
-        INT_ROW(AC, dido, setDoOnDelay, m_DoOnDelay),
-        INT_ROW(AC, dido, setDoKeepTime, m_DoKeepTime),
-        INT_ROW(AC, dido, setDoKeepSignal, m_DoKeepSig),
-        INT_ROW(AC, dido, setDiDelay, m_DoDiDelay),
+    using Doc = ApplicationConfig_TX330;
+    const std::vector<Row<Doc>> rows = {
+        ROW(QString, com, setVersion, m_version),
+        ROW(int32_t, com, setBaudRate, m_baudrate),
+        ROW(int32_t, com, setAwt, m_awt),
+        ROW(int32_t, com, setFlowControl, m_flowctrl),
+        ROW(int32_t, node, setAESEncryptType, m_aesEncryptType),
+        ROW(QString, node, setAesEncryptKey16, m_aesEncryptKey[15]),
+        ROW(int32_t, wireless, setChMode, m_ChMode),
+        ROW(int32_t, wireless, setOpMode, m_OpMode),
+        ROW(int32_t, wireless, setCh, m_Ch),
+        ROW(int32_t, wireless, setNodeId, m_NodeId),
+        ROW(int32_t, wireless, setGrpId, m_GrpId),
+        ROW(int32_t, dido, setDo1Bind, m_Do1Bind),
+        ROW(int32_t, dido, setDo2Bind, m_Do2Bind),
+        ROW(int32_t, dido, setDo3Bind, m_Do3Bind),
+        ROW(int32_t, dido, setDo1Invert, m_Do1Invert),
+        ROW(int32_t, dido, setDo2Invert, m_Do2Invert),
+        ROW(int32_t, dido, setDo3Invert, m_Do3Invert),
+        ROW(int32_t, dido, setDoOffDelay, m_DoOffDelay),
+        ROW(int32_t, dido, setDoOnDelay, m_DoOnDelay),
+        ROW(int32_t, dido, setDoKeepTime, m_DoKeepTime),
+        ROW(int32_t, dido, setDoKeepSignal, m_DoKeepSig),
+        ROW(int32_t, dido, setDiDelay, m_DoDiDelay),
     };
-    expectEachRowLandsInItsField<AC>(numbers, numberOf, tx330);
-
+    expectEachRowLandsInItsField<Doc>(rows, tx330);
     Holders h;
-    h.node->setAesEncryptKey(16, QStringLiteral("BEEF"));
-    const AC doc = tx330(h);
-    EXPECT_EQ(doc.m_aesEncryptKey[15], QStringLiteral("BEEF"));
-    EXPECT_EQ(doc.m_model, AC::kModelName);
+    EXPECT_EQ(tx330(h).m_model, Doc::kModelName);
 }

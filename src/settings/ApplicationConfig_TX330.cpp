@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ApplicationConfig_TX330.h"
 
-#include <tuple>
-
 #include "settings/FieldRows.h"
+#include "settings/Tx330FieldRows.h"
 
 namespace Tormel::Gui {
 
@@ -44,25 +43,6 @@ std::vector<Field<AC>> buildTable() {
 
 #undef INT_FIELD
 
-// The contact-I/O document's own fields and the holder getters setConfigData fills them from;
-// the fields both documents have come through copySharedHolders.
-using FieldRows::Held;
-
-constexpr std::tuple kWirelessRows{
-    Held{&AC::m_ChMode, &Wirelessinfo::getChMode}, Held{&AC::m_OpMode, &Wirelessinfo::getOpMode},
-    Held{&AC::m_Ch, &Wirelessinfo::getCh},         Held{&AC::m_NodeId, &Wirelessinfo::getNodeId},
-    Held{&AC::m_GrpId, &Wirelessinfo::getGrpId},
-};
-
-constexpr std::tuple kDidoRows{
-    Held{&AC::m_Do1Bind, &Didoinfo::getDo1Bind},       Held{&AC::m_Do2Bind, &Didoinfo::getDo2Bind},
-    Held{&AC::m_Do3Bind, &Didoinfo::getDo3Bind},       Held{&AC::m_Do1Invert, &Didoinfo::getDo1Invert},
-    Held{&AC::m_Do2Invert, &Didoinfo::getDo2Invert},   Held{&AC::m_Do3Invert, &Didoinfo::getDo3Invert},
-    Held{&AC::m_DoOffDelay, &Didoinfo::getOffDelay},   Held{&AC::m_DoOnDelay, &Didoinfo::getOnDelay},
-    Held{&AC::m_DoKeepTime, &Didoinfo::getDoKeepTime}, Held{&AC::m_DoKeepSig, &Didoinfo::getDoKeepSignal},
-    Held{&AC::m_DoDiDelay, &Didoinfo::getDiDelay},
-};
-
 }  // namespace
 
 const std::vector<Field<AC>>& ApplicationConfig_TX330::xmlTable() { return tableBuiltOnce<AC>(buildTable); }
@@ -83,8 +63,8 @@ void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com,
 
 void ApplicationConfig_TX330::setConfigData() {
     copySharedHolders(kModelName);
-    FieldRows::copyFromHolder(*m_wireless, *this, kWirelessRows);
-    FieldRows::copyFromHolder(*m_dido, *this, kDidoRows);
+    FieldRows::copyFromHolder(*m_wireless, *this, Tx330FieldRows::kRadio);
+    FieldRows::copyFromHolder(*m_dido, *this, Tx330FieldRows::kContacts);
 }
 
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {

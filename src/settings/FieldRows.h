@@ -2,7 +2,7 @@
 #pragma once
 
 // Rows that tie a settings document's fields to where their values live elsewhere: the getter of
-// a form holder, or the field of a unit record. Each holder or record gets one table listing its
+// a form holder, and for some the field of a unit record. Each holder or record gets one table listing its
 // fields once, and every copy walks that table, so a field is added or renamed in one row
 // instead of in each hand-written copy.
 
@@ -51,13 +51,19 @@ void copyFromHolder(const Holder& holder, D& doc, const std::tuple<Rows...>& row
     std::apply([&](const Rows&... row) { (row.copy(holder, doc), ...); }, rows);
 }
 
-// A document field stored as a plain number whose unit record field holds the same number as an
-// enumeration. No range check either way: the document's record check does that.
-template <class Doc, class Record, class E>
-struct Recorded {
+// A document field stored as a plain number that a holder getter fills and whose unit record
+// field holds the same number as an enumeration. No range check either way: the document's
+// record check does that.
+template <class Doc, class Holder, class Record, class E>
+struct HeldRecorded {
     int32_t Doc::*field;
+    int32_t (Holder::*get)() const;
     E Record::*recordField;
 
+    template <class D>
+    void copy(const Holder& holder, D& doc) const {
+        doc.*field = (holder.*get)();
+    }
     template <class D>
     void toRecord(const D& doc, Record& record) const {
         record.*recordField = static_cast<E>(doc.*field);
@@ -67,8 +73,9 @@ struct Recorded {
         doc.*field = static_cast<int32_t>(record.*recordField);
     }
 };
-template <class Doc, class Record, class E>
-Recorded(int32_t Doc::*, E Record::*) -> Recorded<Doc, Record, E>;
+template <class Doc, class Holder, class Record, class E>
+HeldRecorded(int32_t Doc::*, int32_t (Holder::*)() const, E Record::*)
+    -> HeldRecorded<Doc, Holder, Record, E>;
 
 template <class Record, class D, class... Rows>
 void toRecord(const D& doc, Record& record, const std::tuple<Rows...>& rows) {

@@ -1,45 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "settings/Tx330Records.h"
 
-#include <tuple>
-
 #include "settings/ChoiceLists.h"
 #include "settings/FieldRows.h"
+#include "settings/Tx330FieldRows.h"
 
 namespace Tormel::Gui::Tx330Records {
 
 namespace Common = Domain::Common;
-
-namespace {
-
-using AC = ApplicationConfig_TX330;
-using FieldRows::Recorded;
-
-// The radio and contact fields that the document and the unit records hold as the same numbers;
-// wirelessOf and didoOf walk them one way, configFromRecords the other.
-constexpr std::tuple kRadioRows{
-    Recorded{&AC::m_OpMode, &Common::Wirelessinfo::OpMode},
-    Recorded{&AC::m_ChMode, &Common::Wirelessinfo::ChMode},
-    Recorded{&AC::m_Ch, &Common::Wirelessinfo::Ch},
-    Recorded{&AC::m_NodeId, &Common::Wirelessinfo::NodeId},
-    Recorded{&AC::m_GrpId, &Common::Wirelessinfo::GrpId},
-};
-
-constexpr std::tuple kContactRows{
-    Recorded{&AC::m_Do1Bind, &Common::Didoinfo::Do1Bind},
-    Recorded{&AC::m_Do2Bind, &Common::Didoinfo::Do2Bind},
-    Recorded{&AC::m_Do3Bind, &Common::Didoinfo::Do3Bind},
-    Recorded{&AC::m_Do1Invert, &Common::Didoinfo::Do1Invert},
-    Recorded{&AC::m_Do2Invert, &Common::Didoinfo::Do2Invert},
-    Recorded{&AC::m_Do3Invert, &Common::Didoinfo::Do3Invert},
-    Recorded{&AC::m_DoOffDelay, &Common::Didoinfo::DoOffDelay},
-    Recorded{&AC::m_DoOnDelay, &Common::Didoinfo::DoOnDelay},
-    Recorded{&AC::m_DoKeepTime, &Common::Didoinfo::DoKeepTime},
-    Recorded{&AC::m_DoKeepSig, &Common::Didoinfo::DoKeepSignal},
-    Recorded{&AC::m_DoDiDelay, &Common::Didoinfo::DiDelay},
-};
-
-}  // namespace
 
 std::optional<ChannelSelection> channelSelectionOf(int32_t opMode, int32_t chMode, int32_t ch) {
     if (opMode == 0) {
@@ -91,13 +59,13 @@ Common::Nodeinfo nodeinfoOf(const ApplicationConfig_TX330& config, int32_t keySe
 
 Common::Wirelessinfo wirelessOf(const ApplicationConfig_TX330& config) {
     Common::Wirelessinfo radio{};
-    FieldRows::toRecord(config, radio, kRadioRows);
+    FieldRows::toRecord(config, radio, Tx330FieldRows::kRadio);
     return radio;
 }
 
 Common::Didoinfo didoOf(const ApplicationConfig_TX330& config) {
     Common::Didoinfo dido{};
-    FieldRows::toRecord(config, dido, kContactRows);
+    FieldRows::toRecord(config, dido, Tx330FieldRows::kContacts);
     return dido;
 }
 
@@ -108,8 +76,8 @@ std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communica
                                                          ChoiceLists::InterfacePort port) {
     ApplicationConfig_TX330 config;
     config.m_version = QString::fromStdString(node.SoftwareVersion);
-    FieldRows::fromRecord(wireless, config, kRadioRows);
-    FieldRows::fromRecord(dido, config, kContactRows);
+    FieldRows::fromRecord(wireless, config, Tx330FieldRows::kRadio);
+    FieldRows::fromRecord(dido, config, Tx330FieldRows::kContacts);
     config.m_extendedGroup = static_cast<int32_t>(node.ExtendedGroup);
     config.m_aesEncryptEnable = static_cast<int32_t>(node.AESEncryptEnable);
     config.m_aesEncryptType = static_cast<int32_t>(node.AESEncryptType);

@@ -2,9 +2,9 @@
 #pragma once
 
 // Rows that tie a settings document's fields to where their values live elsewhere: the getter of
-// a form holder, and for some the field of a unit record. Each holder or record gets one table listing its
-// fields once, and every copy walks that table, so a field is added or renamed in one row
-// instead of in each hand-written copy.
+// a form holder and, for some fields, the field of a unit record. Each group of fields is listed
+// once in a table that every copy walks, so a field is added or renamed in one row instead of in
+// each hand-written copy.
 
 #include <array>
 #include <cstddef>

@@ -159,24 +159,23 @@ void Command::SetHandshake(Handshake handshake) { WriteLineSetting(kFlowControl,
 // ---- Node and encryption ----
 
 void Command::SetIdOffset(uint32_t idOffset) {
-    RequireRange(idOffset, 0, 9999);
-    Confirm(Replies::ParseIdOffset(Ask(Replies::SetRequest("HODR", idOffset))), idOffset);
+    WriteNumber("HODR", idOffset, 0, 9999, Replies::ParseIdOffset);
 }
 
 void Command::SetAutoParamSync(NodeinfoAutoParamSyncEnable value) {
-    WriteSwitch("SNCP", value, OwnCode(value, 1, 2), Replies::ParseAutoParamSync);
+    WriteOwnSwitch("SNCP", value, 1, 2, Replies::ParseAutoParamSync);
 }
 
 void Command::SetExtendedGroup(NodeinfoExtendedGroup value) {
-    WriteSwitch("EGRP", value, OwnCode(value, 1, 2), Replies::ParseExtendedGroup);
+    WriteOwnSwitch("EGRP", value, 1, 2, Replies::ParseExtendedGroup);
 }
 
 void Command::SetAESEncryptEnable(NodeinfoAESEncryptEnable value) {
-    WriteSwitch("NETENCENABLE", value, OwnCode(value, 1, 2), Replies::ParseAESEncryptEnable);
+    WriteOwnSwitch("NETENCENABLE", value, 1, 2, Replies::ParseAESEncryptEnable);
 }
 
 void Command::SetAESEncryptType(NodeinfoAESEncryptType value) {
-    WriteSwitch("AESMODE", value, OwnCode(value, 1, 2), Replies::ParseAESEncryptType);
+    WriteOwnSwitch("AESMODE", value, 1, 2, Replies::ParseAESEncryptType);
 }
 
 void Command::SetAESEncryptKey(const Nodeinfo& nodeinfo) {
@@ -191,8 +190,8 @@ void Command::SetAESEncInit() { Replies::ExpectLine(Ask("~NETENCENABLE=1"), "net
 
 void Command::SetEncryptEnable(NodeinfoEncryptEnable value) {
     const bool newer = IsFirmForQRM500();
-    WriteSwitch("ENCE", value, OwnCode(value, 1, 2),
-                [newer](std::string_view line) { return Replies::ParseEncryptEnable(line, newer); });
+    WriteOwnSwitch("ENCE", value, 1, 2,
+                   [newer](std::string_view line) { return Replies::ParseEncryptEnable(line, newer); });
 }
 
 void Command::SetEncryptKey(const Nodeinfo& nodeinfo) {
@@ -202,7 +201,7 @@ void Command::SetEncryptKey(const Nodeinfo& nodeinfo) {
 }
 
 void Command::SetWhitening(NodeinfoWhiteningEnable value) {
-    WriteSwitch("WHITE", value, OwnCode(value, 0, 1), Replies::ParseWhitening);
+    WriteOwnSwitch("WHITE", value, 0, 1, Replies::ParseWhitening);
     m_nodeinfo.WhiteningEnable = value;
 }
 
@@ -232,20 +231,19 @@ void Command::SetEncrypt(const Nodeinfo& nodeinfo) {
 // ---- Packet protocol ----
 
 void Command::SetThrough(ProtocolThrough value) {
-    WriteSwitch("THR", value, OwnCode(value, 1, 3), Replies::ParseThroughMode);
+    WriteOwnSwitch("THR", value, 1, 3, Replies::ParseThroughMode);
 }
 
 void Command::SetSilentChar(uint8_t silentChar) {
-    RequireRange(silentChar, 4, 100);
-    Confirm(Replies::ParseSilentChar(Ask(Replies::SetRequest("SLNT", silentChar))), silentChar);
+    WriteNumber("SLNT", silentChar, 4, 100, Replies::ParseSilentChar);
 }
 
 void Command::SetFmt2Enable(ProtocolFmt2Enable value) {
-    WriteSwitch("FMT2", value, OwnCode(value, 1, 2), Replies::ParseFmt2Enable);
+    WriteOwnSwitch("FMT2", value, 1, 2, Replies::ParseFmt2Enable);
 }
 
 void Command::SetDeviEnable(ProtocolDeviEnable value) {
-    WriteSwitch("DEVE", value, OwnCode(value, 1, 3), Replies::ParseDeviEnable);
+    WriteOwnSwitch("DEVE", value, 1, 3, Replies::ParseDeviEnable);
 }
 
 void Command::SetStx(uint8_t stx) { WriteStx(PacketFormat::First, stx); }
@@ -272,8 +270,7 @@ void Command::SetDevice2nd(uint8_t offset, uint8_t length, ProtocolFormat format
 
 void Command::SetBcastAddr(uint32_t address) {
     // Sent in decimal, shown by the unit in hexadecimal.
-    RequireRange(address, 0, 0xFFFF);
-    Confirm(Replies::ParseBcastAddr(Ask(Replies::SetRequest("BCAD", address))), address);
+    WriteNumber("BCAD", address, 0, 0xFFFF, Replies::ParseBcastAddr);
 }
 
 void Command::SetVerify(ProtocolMethod method, ProtocolCheckCode code, int32_t offset, uint8_t length,

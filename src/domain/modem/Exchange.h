@@ -51,6 +51,20 @@ std::optional<int> OwnCode(E value, int lowest, int highest) {
     return Replies::SwitchCode(static_cast<int32_t>(value), lowest, highest);
 }
 
+// A switch whose request code is the enumeration's own value, lowest to highest: "~NAME=code",
+// confirmed.
+template <typename E, typename Parse>
+void WriteOwnSwitch(std::string_view name, E value, int lowest, int highest, Parse parse) {
+    WriteSwitch(name, value, OwnCode(value, lowest, highest), parse);
+}
+
+// A number sent as it is ("~NAME=value") once it lies in the unit's range, and confirmed.
+template <typename T, typename Parse>
+void WriteNumber(std::string_view name, T value, int64_t lowest, int64_t highest, Parse parse) {
+    RequireRange(value, lowest, highest);
+    Confirm(parse(Ask(Replies::SetRequest(name, value))), value);
+}
+
 // A serial-line setting of the unit: its request name, request code, reply and record field.
 template <typename T>
 struct LineSetting {

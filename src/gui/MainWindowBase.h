@@ -110,8 +110,6 @@ class MainWindowBase : public QDialog {
     StringTable m_st;
     ErrCheck m_check;
     bool m_closeFlg = false;
-    bool m_rangeFlg = false;
-    bool m_grpFlg = false;
     QString m_strFilePath;
     std::unique_ptr<StatusDisplay> m_status;
     BusySet m_busy;

@@ -91,14 +91,10 @@ MainGUI::MainGUI(QWidget* parent)
     lblFlowCtrl->hide();
     cmbFlowCtrl->hide();
 
-    m_rangeFlg = true;
-    m_grpFlg = true;
     const std::optional<ApplicationConfig> stored = loadStartupSettings();
     if (!stored || !setApplication(*stored, true)) {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
     intfPortChanged();
     pTypeChanged();
     fmt2Changed();
@@ -288,12 +284,8 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
 // ---- files, revert, close ----
 
 void MainGUI::loadIntoForm(const ApplicationConfig& config) {
-    m_rangeFlg = true;
-    m_grpFlg = true;
     setApplication(config, false);
     tabPage3->applyCapability(isVeryOldUnit());
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI::ReturnSetting_Click() {
@@ -311,8 +303,6 @@ void MainGUI::SetFileOpen_Click() {
         return;
     }
     m_strFilePath = options.FileName;
-    m_rangeFlg = true;
-    m_grpFlg = true;
     OpenSettingsOutcome outcome = openSettingsFile(m_strFilePath, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
         // A hand-edited file whose rows share a range or select past their list.
@@ -329,8 +319,6 @@ void MainGUI::SetFileOpen_Click() {
         setApplication(outcome.config, false);
     }
     tabPage3->applyCapability(isVeryOldUnit());
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI::SetFileSave_Click() {

@@ -228,10 +228,9 @@ class MainGUI : public MainWindowBase {
     QLineEdit* txtCOffset = nullptr;
     QLineEdit* txtCLength = nullptr;
     QComboBox* cmbCForm = nullptr;
-    QLabel* lblCOffset1 = nullptr;
-    QLabel* lblCOffset2 = nullptr;
-    QLabel* lblCLength = nullptr;
-    QLabel* lblCForm = nullptr;
+    // Where the check code sits and how it reads, with their captions: shown only while a
+    // check is chosen.
+    QList<QWidget*> m_checkCodeDetails;
 
     BindingsTab* tabPage3 = nullptr;
 };

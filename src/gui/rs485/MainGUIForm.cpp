@@ -146,10 +146,7 @@ void MainGUI::sTypeChanged() {
     lblSFixSend->setVisible(index == 2);
 }
 
-void MainGUI::cCheckChanged() {
-    showAll({chkCStartCode, lblCOffset1, lblCOffset2, txtCOffset, lblCLength, txtCLength, lblCForm, cmbCForm},
-            cmbCCheck->currentIndex() != 0);
-}
+void MainGUI::cCheckChanged() { showAll(m_checkCodeDetails, cmbCCheck->currentIndex() != 0); }
 
 void MainGUI::aesSecureChanged() {
     const bool type2 = m_com->getModuleType() == 2;

@@ -58,6 +58,45 @@ QPushButton* button(QWidget* parent, const char* objectName, const QString& text
     return b;
 }
 
+// A protocol group whose first line reads as a sentence around the combo box choosing how the
+// group works ("the packet ends [by a code]"); the caller adds what follows on that line.
+struct KindGroup {
+    QGroupBox* group;
+    QGridLayout* grid;
+    QHBoxLayout* firstLine;
+};
+
+struct KindGroupTexts {
+    const char* groupName;
+    Msg title;
+    const char* kindName;
+    const char* beforeName;
+    Msg before;
+    const char* afterName;
+    Msg after;
+};
+
+KindGroup kindGroup(QWidget* page, const StringTable& st, const KindGroupTexts& texts,
+                    const QStringList& kinds, QComboBox*& kind) {
+    auto* group = named(new QGroupBox(st.getString(texts.title), page), QString::fromLatin1(texts.groupName));
+    auto* grid = new QGridLayout(group);
+    kind = combo(group, texts.kindName, kinds);
+    auto* line = new QHBoxLayout;
+    line->addWidget(label(group, texts.beforeName, st.getString(texts.before)));
+    line->addWidget(kind);
+    line->addWidget(label(group, texts.afterName, st.getString(texts.after)));
+    return {group, grid, line};
+}
+
+// Ends the group's first line with `rest` and puts it above the format lines, across the grid.
+void endFirstLine(const KindGroup& head, std::initializer_list<QWidget*> rest) {
+    for (QWidget* widget : rest) {
+        head.firstLine->addWidget(widget);
+    }
+    head.firstLine->addStretch(1);
+    head.grid->addLayout(head.firstLine, 0, 0, 1, 4);
+}
+
 // One line of a protocol group that sets a value for the 1st and the 2nd format side by side:
 // its caption on the left (with a second caption line under it where the text is long), the
 // 1st format's box and the 2nd's.
@@ -341,50 +380,40 @@ QWidget* MainGUI::buildProtocolTab() {
     presets->addStretch(1);
     outer->addLayout(presets);
 
-    auto* grpPacket =
-        named(new QGroupBox(m_st.getString(Msg::PacketFormatGroup), page), QStringLiteral("grpPacket"));
-    auto* p = new QGridLayout(grpPacket);
-    cmbPType = combo(grpPacket, "cmbPType", ChoiceLists::pTypeItems(m_st));
-    auto* term = new QHBoxLayout;
-    term->addWidget(label(grpPacket, "lblPacketTerminal1", m_st.getString(Msg::PacketTermLabel1)));
-    term->addWidget(cmbPType);
-    term->addWidget(label(grpPacket, "lblPacketTerminal2", m_st.getString(Msg::PacketTermLabel2)));
+    const KindGroup packet = kindGroup(page, m_st,
+                                       {"grpPacket", Msg::PacketFormatGroup, "cmbPType", "lblPacketTerminal1",
+                                        Msg::PacketTermLabel1, "lblPacketTerminal2", Msg::PacketTermLabel2},
+                                       ChoiceLists::pTypeItems(m_st), cmbPType);
+    QGroupBox* grpPacket = packet.group;
     lblSilentInterval = label(grpPacket, "lblSilentInterval", m_st.getString(Msg::SilentIntervalLabel));
     txtSilentInterval = textBox(grpPacket, "txtSilentInterval", 40);
-    term->addWidget(lblSilentInterval);
-    term->addWidget(txtSilentInterval);
-    term->addStretch(1);
-    p->addLayout(term, 0, 0, 1, 4);
+    endFirstLine(packet, {lblSilentInterval, txtSilentInterval});
     chk2ndFormat = named(new QCheckBox(grpPacket), QStringLiteral("chk2ndFormat"));
-    p->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);
+    packet.grid->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);
     txtPStartCode = textBox(grpPacket, "txtPStartCode", 40);
     txtPStartCode2nd = textBox(grpPacket, "txtPStartCode2nd", 40);
     txtPEndCode = textBox(grpPacket, "txtPEndCode", 40);
     txtPEndCode2nd = textBox(grpPacket, "txtPEndCode2nd", 40);
     txtPOffset = textBox(grpPacket, "txtPOffset", 40);
     txtPOffset2nd = textBox(grpPacket, "txtPOffset2nd", 40);
-    m_packetFormats = addFormatLines(grpPacket, *p, m_st, "lblP1stFormat", "lblP2ndFormat", 3,
+    m_packetFormats = addFormatLines(grpPacket, *packet.grid, m_st, "lblP1stFormat", "lblP2ndFormat", 3,
                                      {{"lblPStartCode", Msg::StartCodeLabel, txtPStartCode, txtPStartCode2nd},
                                       {"lblPEndCode", Msg::EndCodeLabel, txtPEndCode, txtPEndCode2nd},
                                       {"lblPOffset", Msg::EndOffsetLabel1, txtPOffset, txtPOffset2nd,
                                        "lblPOffset2", Msg::EndOffsetLabel2}});
-    p->setColumnStretch(4, 1);
+    packet.grid->setColumnStretch(4, 1);
     outer->addWidget(grpPacket);
 
-    auto* grpSendAddr =
-        named(new QGroupBox(m_st.getString(Msg::TransmitAddressGroup), page), QStringLiteral("grpSendAddr"));
-    auto* s = new QGridLayout(grpSendAddr);
-    cmbSType = combo(grpSendAddr, "cmbSType", ChoiceLists::sTypeItems(m_st));
-    auto* dest = new QHBoxLayout;
-    dest->addWidget(label(grpSendAddr, "lblTransmitAddress1", m_st.getString(Msg::TransmitAddressLabel1)));
-    dest->addWidget(cmbSType);
-    dest->addWidget(label(grpSendAddr, "lblTransmitAddress2", m_st.getString(Msg::TransmitAddressLabel2)));
+    const KindGroup address =
+        kindGroup(page, m_st,
+                  {"grpSendAddr", Msg::TransmitAddressGroup, "cmbSType", "lblTransmitAddress1",
+                   Msg::TransmitAddressLabel1, "lblTransmitAddress2", Msg::TransmitAddressLabel2},
+                  ChoiceLists::sTypeItems(m_st), cmbSType);
+    QGroupBox* grpSendAddr = address.group;
+    QGridLayout* s = address.grid;
     lblSBcastSend = label(grpSendAddr, "lblSBcastSend", m_st.getString(Msg::BroadcastSendInfo));
     lblSFixSend = label(grpSendAddr, "lblSFixSend", m_st.getString(Msg::FixedSendInfo));
-    dest->addWidget(lblSBcastSend);
-    dest->addWidget(lblSFixSend);
-    dest->addStretch(1);
-    s->addLayout(dest, 0, 0, 1, 4);
+    endFirstLine(address, {lblSBcastSend, lblSFixSend});
     txtSOffset = textBox(grpSendAddr, "txtSOffset", 40);
     txtSOffset2nd = textBox(grpSendAddr, "txtSOffset2nd", 40);
     txtSLength = textBox(grpSendAddr, "txtSLength", 40);
@@ -409,12 +438,12 @@ QWidget* MainGUI::buildProtocolTab() {
     cmbCCheck = combo(grpCheckCode, "cmbCCheck", ChoiceLists::cCheckItems(m_st));
     chkCStartCode = named(new QCheckBox(m_st.getString(Msg::IncludesStartCode), grpCheckCode),
                           QStringLiteral("chkCStartCode"));
-    lblCOffset1 = label(grpCheckCode, "lblCOffset1", m_st.getString(Msg::CheckOffsetLabel1));
-    lblCOffset2 = label(grpCheckCode, "lblCOffset2", m_st.getString(Msg::CheckOffsetLabel2));
+    auto* lblCOffset1 = label(grpCheckCode, "lblCOffset1", m_st.getString(Msg::CheckOffsetLabel1));
+    auto* lblCOffset2 = label(grpCheckCode, "lblCOffset2", m_st.getString(Msg::CheckOffsetLabel2));
     txtCOffset = textBox(grpCheckCode, "txtCOffset", 50);
-    lblCLength = label(grpCheckCode, "lblCLength", m_st.getString(Msg::LengthLabel));
+    auto* lblCLength = label(grpCheckCode, "lblCLength", m_st.getString(Msg::LengthLabel));
     txtCLength = textBox(grpCheckCode, "txtCLength", 40);
-    lblCForm = label(grpCheckCode, "lblCForm", m_st.getString(Msg::FormatLabel));
+    auto* lblCForm = label(grpCheckCode, "lblCForm", m_st.getString(Msg::FormatLabel));
     cmbCForm = combo(grpCheckCode, "cmbCForm", ChoiceLists::formatItems(m_st));
     c->addWidget(lblCCheck, 0, 0);
     c->addWidget(cmbCCheck, 0, 1);
@@ -427,6 +456,8 @@ QWidget* MainGUI::buildProtocolTab() {
     c->addWidget(lblCForm, 1, 5);
     c->addWidget(cmbCForm, 1, 6);
     c->setColumnStretch(7, 1);
+    m_checkCodeDetails = {chkCStartCode, lblCOffset1, lblCOffset2, txtCOffset,
+                          lblCLength,    txtCLength,  lblCForm,    cmbCForm};
     outer->addWidget(grpCheckCode);
     outer->addStretch(1);
     return page;

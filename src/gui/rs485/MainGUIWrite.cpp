@@ -76,11 +76,7 @@ void MainGUI::FactoryShipment(bool ask) {
     if (ask && !confirmFactoryShipment()) {
         return;
     }
-    m_rangeFlg = true;
-    m_grpFlg = true;
     setApplicationDefault();
-    m_rangeFlg = false;
-    m_grpFlg = false;
     Config file;
     file.fileDelete();
     Setting(true);

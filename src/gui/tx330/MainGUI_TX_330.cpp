@@ -74,15 +74,11 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
     showStatus(ConnectionState::Disconnected);
     selectNodeRole(true);
 
-    m_rangeFlg = true;
-    m_grpFlg = true;
     if (std::optional<ApplicationConfig_TX330> stored = loadStartupSettings_TX330()) {
         setApplication(*stored, true);
     } else {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
 
     // The form as loaded always reads back: every box was filled by the program.
     m_startSetting = saveConfig(false).value_or(ApplicationConfig_TX330());
@@ -230,16 +226,12 @@ void MainGUI_TX_330::SetFileOpen() {
         return;
     }
     m_strFilePath = options.FileName;
-    m_rangeFlg = true;
-    m_grpFlg = true;
     OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(m_strFilePath, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult_TX330::Loaded) {
         setApplication(outcome.config, false);
     } else if (outcome.result == OpenSettingsResult_TX330::Refused) {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI_TX_330::SetFileSave() {

@@ -64,6 +64,12 @@ QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
     QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
     Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
                                       QKeySequence(Qt::ALT | Qt::Key_A));
+
+    // Set, Factory Shipment and the settings files wait for a unit to have answered.
+    for (QAction* item :
+         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
+        item->setEnabled(false);
+    }
     return edit;
 }
 

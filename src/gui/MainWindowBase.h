@@ -74,7 +74,8 @@ class MainWindowBase : public QDialog {
     // Most texts are Japanese in both languages; a Japanese UI font first spares the font
     // system a fallback search per character. `more` follows the common Japanese families.
     void preferJapaneseFonts(const QStringList& more = {});
-    // The File, Edit and Help menus with their commands; returns the Edit menu.
+    // The File, Edit and Help menus with their commands, those that need a unit not offered
+    // yet; returns the Edit menu.
     QMenu* buildMenus(QMenuBar& bar);
 
     // Stop and the Exit command: closing without the question.

@@ -49,10 +49,6 @@ MainGUI::MainGUI(QWidget* parent)
     grpSecure->setVisible(m_shiftKeyFlg);
     grpSecure->setEnabled(m_shiftKeyFlg);
 
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(false);
-    }
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
 

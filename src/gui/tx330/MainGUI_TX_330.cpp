@@ -64,11 +64,6 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
     connect(SettingToolExit_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::quit);
     connect(Version_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::showAbout);
 
-    // Set, Factory Shipment and the settings files wait for a unit to have answered.
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(false);
-    }
     setWriteCommandsEnabled(false);
 
     showStatus(ConnectionState::Disconnected);

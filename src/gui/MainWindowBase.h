@@ -60,7 +60,8 @@ class MainWindowBase : public QDialog {
     // Set and Factory Shipment, with the menu command that resets a unit without asking: offered
     // only while a unit is connected.
     virtual void setWriteCommandsEnabled(bool enabled) = 0;
-    // What a connect and a connect-and-read do once the unit is connected.
+    // The completions of a connect and of a connect-and-read; each acknowledges its code
+    // through connectSucceeded() before it fills the form.
     virtual void connectCompleted(Domain::App::AppCompletedCode code) = 0;
     virtual void connectReadCompleted(Domain::App::AppCompletedCode code) = 0;
     // The text of a failed write when the dialogue with the unit names no request that failed.

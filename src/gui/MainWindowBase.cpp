@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "gui/MainWindowBase.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 
+#include "domain/app/Controller.h"
 #include "domain/modem/CommandResult.h"
 #include "gui/AboutSoft.h"
 #include "gui/ErrMsg.h"
@@ -15,6 +19,8 @@
 namespace Tormel::Gui {
 
 using Domain::App::AppCompletedCode;
+using Domain::App::AppResult;
+using Domain::App::AppStatus;
 
 MainWindowBase::MainWindowBase(Msg title, QWidget* parent) : QDialog(parent), m_title(title) {
     setWindowTitle(m_st.getString(m_title) + QStringLiteral(" Ver.") + m_st.getString(Msg::ToolVersion));
@@ -58,6 +64,12 @@ QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
     QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
     Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
                                       QKeySequence(Qt::ALT | Qt::Key_A));
+
+    // Set, Factory Shipment and the settings files wait for a unit to have answered.
+    for (QAction* item :
+         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
+        item->setEnabled(false);
+    }
     return edit;
 }
 
@@ -85,15 +97,93 @@ void MainWindowBase::showAbout() {
 
 void MainWindowBase::showStatus(ConnectionState state) { m_status->show(state, portName()); }
 
-bool MainWindowBase::connectStarted(bool pending) {
-    if (pending) {
+QString MainWindowBase::portName() const { return QString::fromStdString(controller().PortName()); }
+
+void MainWindowBase::beginConnect(bool read) {
+    m_scanReport.start();
+    const AppResult started =
+        read ? controller().ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
+             : controller().Connect([this](AppCompletedCode code) { connectCompleted(code); });
+    if (started == AppResult::Pendding) {
         showStatus(ConnectionState::Connecting);
+        setBusy(true);
     } else {
         m_scanReport.stop();
         showStatus(ConnectionState::Disconnected);
     }
-    return pending;
 }
+
+bool MainWindowBase::connectSucceeded(AppCompletedCode code) {
+    m_scanReport.stop();
+    setBusy(false);
+    controller().Completed(code);
+    if (code != AppCompletedCode::Success) {
+        showConnectFailure(code);
+        setWriteCommandsEnabled(false);
+        return false;
+    }
+    // A connect that was told to stop (the RS485 window's target turned to the firmware image
+    // meanwhile) ends without a unit, whatever its code said.
+    if (controller().Status() != AppStatus::Active) {
+        showStatus(ConnectionState::Disconnected);
+        return false;
+    }
+    showStatus(ConnectionState::Connected);
+    showBox(m_st.getString(Msg::ConnectSucceeded), MessageBoxIcon::Information);
+    txtSoftwareName->setText(QString::fromStdString(controller().NodeinfoConfig().SoftwareName));
+    setWriteCommandsEnabled(true);
+    for (QAction* item : {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem}) {
+        item->setEnabled(true);
+    }
+    return true;
+}
+
+void MainWindowBase::readRefused(Msg why) {
+    showBox(m_st.getString(why), MessageBoxIcon::Error);
+    controller().Disconnect();
+    showStatus(ConnectionState::Disconnected);
+    setWriteCommandsEnabled(false);
+}
+
+void MainWindowBase::beginWrite(bool init) {
+    m_writeReport.start();
+    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
+    const AppResult started = init ? controller().InitWrite(done) : controller().Write(done);
+    if (started != AppResult::Pendding) {
+        m_writeReport.stop();
+        showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
+        showStatus(ConnectionState::Disconnected);
+        setBusy(false);
+    }
+}
+
+void MainWindowBase::writeCompleted(AppCompletedCode code) {
+    m_writeReport.stop();
+    setBusy(false);
+    controller().Completed(code);
+    if (code == AppCompletedCode::Success) {
+        showStatus(ConnectionState::Connected);
+        showBox(m_st.getString(Msg::SettingCompleted), MessageBoxIcon::Information);
+        return;
+    }
+    QString text;
+    if (code == AppCompletedCode::ConnectError) {
+        text = m_st.getString(Msg::WriteNotConnected);
+    } else if (code == AppCompletedCode::DataBit7NonParityError) {
+        text = m_st.getString(Msg::DataBit7NoParityUnsupported);
+    } else {
+        // The unit's last line may answer an earlier, successful request: name the one that
+        // failed and what the unit said to it.
+        text = m_writeReport.text(m_st);
+        if (text.isEmpty()) {
+            text = unexplainedWriteFailure();
+        }
+    }
+    showBox(text, MessageBoxIcon::Error);
+    showStatus(ConnectionState::Disconnected);
+}
+
+QString MainWindowBase::unexplainedWriteFailure() const { return m_st.getString(Msg::WriteNotConnected); }
 
 void MainWindowBase::showBox(const QString& text, MessageBoxIcon icon) {
     toolkit().messageBox(text, m_st.getString(m_title), MessageBoxButtons::OK, icon, this);

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 
 #include "domain/app/AppCompletedCode.h"
@@ -15,16 +16,28 @@
 #include "settings/Toolkit.h"
 
 class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace Tormel::Domain::App {
+class Controller;
+}
 
 namespace Tormel::Gui {
 
 // What both main windows do alike: the status boxes and the busy set, the command buttons and
-// menus every unit family offers, the boxes shown under the window's own title, the settings-file
-// dialog, and closing through the question whether unsaved changes may be lost.
+// menus every unit family offers, the serial line and security controls both forms hold, the
+// connect and write sequences and how their completions are shown, the boxes shown under the
+// window's own title, the settings-file dialog, and closing through the question whether unsaved
+// changes may be lost.
 class MainWindowBase : public QDialog {
     Q_OBJECT
   public:
@@ -39,24 +52,53 @@ class MainWindowBase : public QDialog {
 
     // True when closing would lose nothing: the form stores exactly the committed settings.
     virtual bool checkConfig() = 0;
+    // The window's way to its unit.
+    virtual Domain::App::Controller& controller() const = 0;
+    // Disables the busy set (and whatever the window rests with it) while an operation runs, and
+    // brings it back as the first step of the operation's completion.
+    virtual void setBusy(bool busy) = 0;
+    // Set and Factory Shipment, with the menu command that resets a unit without asking: offered
+    // only while a unit is connected.
+    virtual void setWriteCommandsEnabled(bool enabled) = 0;
+    // The completions of a connect and of a connect-and-read; each acknowledges its code
+    // through connectSucceeded() before it fills the form.
+    virtual void connectCompleted(Domain::App::AppCompletedCode code) = 0;
+    virtual void connectReadCompleted(Domain::App::AppCompletedCode code) = 0;
+    // The text of a failed write when the dialogue with the unit names no request that failed.
+    virtual QString unexplainedWriteFailure() const;
+
     // The port of the unit at hand, shown beside "Connected".
-    virtual QString portName() const = 0;
+    QString portName() const;
 
     void closeEvent(QCloseEvent* event) override;
 
     // Most texts are Japanese in both languages; a Japanese UI font first spares the font
     // system a fallback search per character. `more` follows the common Japanese families.
     void preferJapaneseFonts(const QStringList& more = {});
-    // The File, Edit and Help menus with their commands; returns the Edit menu.
+    // The File, Edit and Help menus with their commands, those that need a unit not offered
+    // yet; returns the Edit menu.
     QMenu* buildMenus(QMenuBar& bar);
 
     // Stop and the Exit command: closing without the question.
     void quit();
     void showAbout();
     void showStatus(ConnectionState state);
-    // After a connect was asked for: "Connecting" while it runs (true), or, when it could not
-    // start, the scan report stopped and the window shown disconnected (false).
-    bool connectStarted(bool pending);
+    // Starts a connect (with the unit's values read when `read`) on the serial line already
+    // handed to the controller: "Connecting" and busy while it runs, or, when it could not
+    // start, the scan report stopped and the window shown disconnected.
+    void beginConnect(bool read);
+    // Acknowledges a connect's completion; true when it left a unit connected, which the window
+    // then shows as connected, with Set, Factory Shipment and the settings files offered.
+    // Otherwise says why (when anything went wrong) and shows the window disconnected.
+    bool connectSucceeded(Domain::App::AppCompletedCode code);
+    // The unit's values cannot be shown: says `why` and lets go of the unit, so that nothing is
+    // written to a unit the window calls disconnected.
+    void readRefused(Msg why);
+    // Starts writing the records already handed to the controller (`init`: the write of a
+    // factory reset), following the dialogue so that a failure can name the request the unit
+    // refused. The window is to show "Writing" and be busy already; a write that cannot start
+    // is reported and ends both.
+    void beginWrite(bool init);
     void showBox(const QString& text, MessageBoxIcon icon);
     // A connect or read that gave no unit: says why (with what every port did when none gave a
     // unit) and shows the window disconnected.
@@ -70,8 +112,6 @@ class MainWindowBase : public QDialog {
     StringTable m_st;
     ErrCheck m_check;
     bool m_closeFlg = false;
-    bool m_rangeFlg = false;
-    bool m_grpFlg = false;
     QString m_strFilePath;
     std::unique_ptr<StatusDisplay> m_status;
     BusySet m_busy;
@@ -89,6 +129,27 @@ class MainWindowBase : public QDialog {
     QPushButton* btnFactoryShipment = nullptr;
     QPushButton* btnAbout = nullptr;
 
+    // The serial line between the unit and the equipment it serves.
+    QComboBox* cmbBaudrate = nullptr;
+    QComboBox* cmbDataBit = nullptr;
+    QComboBox* cmbParity = nullptr;
+    QComboBox* cmbStopBit = nullptr;
+    QPushButton* btnDefaultCom = nullptr;
+
+    // The radio's AES encryption: on or off, the key length, and whether the key is kept,
+    // changed to the words in the boxes, or reset.
+    QGroupBox* grpAESSecure = nullptr;
+    QCheckBox* chkAESSecure = nullptr;
+    QGroupBox* grpAESType = nullptr;
+    QRadioButton* radAES128 = nullptr;
+    QRadioButton* radAES256 = nullptr;
+    QGroupBox* grpAESKey = nullptr;
+    QRadioButton* radAESKeyNotChange = nullptr;
+    QRadioButton* radAESKeyChange = nullptr;
+    QRadioButton* radAESKeyInit = nullptr;
+    std::array<QLineEdit*, 16> txtEncryptionKey{};
+    std::array<QLabel*, 14> lblEncKey{};
+
     QAction* SetFileOpen_MenuItem = nullptr;
     QAction* SetFileSave_MenuItem = nullptr;
     QAction* SettingToolExit_MenuItem = nullptr;
@@ -98,6 +159,9 @@ class MainWindowBase : public QDialog {
     QAction* Set_MenuItem = nullptr;
     QAction* FactoryShipmentSet_MenuItem = nullptr;
     QAction* Version_MenuItem = nullptr;
+
+  private:
+    void writeCompleted(Domain::App::AppCompletedCode code);
 };
 
 }  // namespace Tormel::Gui

@@ -25,8 +25,6 @@
 namespace Tormel::Gui {
 
 using Domain::App::AppCompletedCode;
-using Domain::App::AppResult;
-using Domain::App::AppStatus;
 
 MainGUI::MainGUI(QWidget* parent)
     : MainWindowBase(Msg::Rs485ToolTitle, parent),
@@ -51,10 +49,6 @@ MainGUI::MainGUI(QWidget* parent)
     grpSecure->setVisible(m_shiftKeyFlg);
     grpSecure->setEnabled(m_shiftKeyFlg);
 
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(false);
-    }
     btnSetting->setEnabled(false);
     btnFactoryShipment->setEnabled(false);
 
@@ -93,14 +87,10 @@ MainGUI::MainGUI(QWidget* parent)
     lblFlowCtrl->hide();
     cmbFlowCtrl->hide();
 
-    m_rangeFlg = true;
-    m_grpFlg = true;
     const std::optional<ApplicationConfig> stored = loadStartupSettings();
     if (!stored || !setApplication(*stored, true)) {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
     intfPortChanged();
     pTypeChanged();
     fmt2Changed();
@@ -132,7 +122,7 @@ MainGUI::~MainGUI() {
 
 // ---- helpers ----
 
-QString MainGUI::portName() const { return QString::fromStdString(m_app->PortName()); }
+Domain::App::Controller& MainGUI::controller() const { return *m_app; }
 
 void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
 
@@ -153,6 +143,12 @@ void MainGUI::setBusy(bool busy) {
         FactoryShipmentSet_MenuItem->setEnabled(m_menuFactoryEnabled);
     }
     m_busy.setBusy(busy);
+    syncFactoryMenu();
+}
+
+void MainGUI::setWriteCommandsEnabled(bool enabled) {
+    btnSetting->setEnabled(enabled);
+    btnFactoryShipment->setEnabled(enabled);
     syncFactoryMenu();
 }
 
@@ -193,58 +189,7 @@ void MainGUI::ConnectRead_Click() { startConnect(true); }
 
 void MainGUI::startConnect(bool read) {
     m_app->CommunicationConfig(getCommunicateConfigConvert());
-    m_scanReport.start();
-    const AppResult started =
-        read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
-             : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
-    if (connectStarted(started == AppResult::Pendding)) {
-        setBusy(true);
-    }
-}
-
-bool MainGUI::acknowledge(AppCompletedCode code) {
-    m_scanReport.stop();
-    setBusy(false);
-    m_app->Completed(code);
-    // A connect that was told to stop (the target turned to the firmware image meanwhile)
-    // ends without a unit, whatever its code said.
-    if (code == AppCompletedCode::Success && m_app->Status() != AppStatus::Active) {
-        showStatus(ConnectionState::Disconnected);
-        return false;
-    }
-    return true;
-}
-
-void MainGUI::connectFailed(AppCompletedCode code) {
-    showConnectFailure(code);
-    btnSetting->setEnabled(false);
-    btnFactoryShipment->setEnabled(false);
-    syncFactoryMenu();
-}
-
-bool MainGUI::connectSucceeded(AppCompletedCode code) {
-    if (!acknowledge(code)) {
-        return false;
-    }
-    if (code != AppCompletedCode::Success) {
-        connectFailed(code);
-        return false;
-    }
-    connectSucceededCommon();
-    return true;
-}
-
-void MainGUI::connectSucceededCommon() {
-    showStatus(ConnectionState::Connected);
-    showInformation(Msg::ConnectSucceeded);
-    txtSoftwareName->setText(QString::fromStdString(m_app->NodeinfoConfig().SoftwareName));
-    btnSetting->setEnabled(true);
-    btnFactoryShipment->setEnabled(true);
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(true);
-    }
-    syncFactoryMenu();
+    beginConnect(read);
 }
 
 void MainGUI::applyOldUnitLayout() {
@@ -285,16 +230,6 @@ void MainGUI::showAesGroup() {
     grpAESSecure->setEnabled(aes);
 }
 
-void MainGUI::readFailed(int32_t messageId) {
-    showError(static_cast<Msg>(messageId));
-    // The port stays with no one: a window that says "disconnected" holds no unit.
-    m_app->Disconnect();
-    showStatus(ConnectionState::Disconnected);
-    btnSetting->setEnabled(false);
-    btnFactoryShipment->setEnabled(false);
-    syncFactoryMenu();
-}
-
 void MainGUI::connectReadCompleted(AppCompletedCode code) {
     if (!connectSucceeded(code)) {
         return;
@@ -320,7 +255,7 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     Rs485Records::FromRecords from = Rs485Records::configFromRecords(
         comm, node, prot, &bind, cmbBaudrate->findText(QStringLiteral("76800bps")) >= 0, Msg::ReadFailed);
     if (!from.config) {
-        readFailed(static_cast<int32_t>(from.failure));
+        readRefused(from.failure);
         return;
     }
     ApplicationConfig& config = *from.config;
@@ -332,11 +267,11 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     config.setVersion(QString::fromStdString(node.SoftwareVersion));
     config.setModuleType(m_com->getModuleType());
     if (!config.checkConfigData(false, checkFirmVersion())) {
-        readFailed(static_cast<int32_t>(Msg::ReadFailed));
+        readRefused(Msg::ReadFailed);
         return;
     }
     if (!BindingsTab::fitsUnit(config, isVeryOldUnit())) {
-        readFailed(static_cast<int32_t>(Msg::BindingNotForUnit));
+        readRefused(Msg::BindingNotForUnit);
         return;
     }
     loadIntoForm(config);
@@ -345,12 +280,8 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
 // ---- files, revert, close ----
 
 void MainGUI::loadIntoForm(const ApplicationConfig& config) {
-    m_rangeFlg = true;
-    m_grpFlg = true;
     setApplication(config, false);
     tabPage3->applyCapability(isVeryOldUnit());
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI::ReturnSetting_Click() {
@@ -368,8 +299,6 @@ void MainGUI::SetFileOpen_Click() {
         return;
     }
     m_strFilePath = options.FileName;
-    m_rangeFlg = true;
-    m_grpFlg = true;
     OpenSettingsOutcome outcome = openSettingsFile(m_strFilePath, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
         // A hand-edited file whose rows share a range or select past their list.
@@ -386,8 +315,6 @@ void MainGUI::SetFileOpen_Click() {
         setApplication(outcome.config, false);
     }
     tabPage3->applyCapability(isVeryOldUnit());
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI::SetFileSave_Click() {

@@ -15,18 +15,17 @@
 #include "settings/Holders.h"
 #include "settings/NumRange.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
-
 namespace Tormel::Gui {
 
 class BindingsTab;
+
+// The lines of a protocol group that set a value for the 1st and the 2nd format side by side,
+// with their captions and column heads: the form shows and hides them as one, and the 2nd
+// format's column follows the 2nd-format check box.
+struct FormatColumns {
+    QList<QWidget*> all;
+    QList<QWidget*> second;
+};
 
 // The main window of the RS485 unit family: reads a unit into the form, edits it, writes it
 // back, and keeps settings files. The form's controls carry the names the technician's manual
@@ -69,7 +68,7 @@ class MainGUI : public MainWindowBase {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QString portName() const override;
+    Domain::App::Controller& controller() const override;
 
   private:
     // ---- layout (MainGUILayout.cpp) ----
@@ -109,21 +108,14 @@ class MainGUI : public MainWindowBase {
     void Connect_Click();
     void ConnectRead_Click();
     void startConnect(bool read);
-    void connectCompleted(Domain::App::AppCompletedCode code);
-    void connectReadCompleted(Domain::App::AppCompletedCode code);
-    bool acknowledge(Domain::App::AppCompletedCode code);
-    void connectFailed(Domain::App::AppCompletedCode code);
-    // Acknowledges a connect's completion; true when it left a unit connected, which the
-    // window then shows as connected.
-    bool connectSucceeded(Domain::App::AppCompletedCode code);
-    void connectSucceededCommon();
+    void connectCompleted(Domain::App::AppCompletedCode code) override;
+    void connectReadCompleted(Domain::App::AppCompletedCode code) override;
     void toggleDevMode(bool second);
     void applyOldUnitLayout();
     // What the connected unit's firmware offers; false for an old unit, laid out as such.
     bool showUnitCapability();
     // The AES group, shown and usable only when the firmware has AES.
     void showAesGroup();
-    void readFailed(int32_t messageId);
     // Loads a whole configuration with the range and group lists following it, and the bindings
     // tab fitted to the unit at hand.
     void loadIntoForm(const ApplicationConfig& config);
@@ -133,12 +125,14 @@ class MainGUI : public MainWindowBase {
     void SetFileSave_Click();
     void Version_Click();
     void setTargetChanged(int index);
-    void setBusy(bool busy);
+    void setBusy(bool busy) override;
+    void setWriteCommandsEnabled(bool enabled) override;
 
     // ---- writing (MainGUIWrite.cpp) ----
     void Setting_Click();
     void Setting(bool init);
-    void writeCompleted(Domain::App::AppCompletedCode code);
+    // The controller's own failure text: the last line the unit sent.
+    QString unexplainedWriteFailure() const override;
     void FactoryShipment(bool ask);
     void SelectFile_Click();
     void firmwareWrite();
@@ -179,10 +173,6 @@ class MainGUI : public MainWindowBase {
     QPushButton* btnSelectFile = nullptr;
 
     // Com Parameters
-    QComboBox* cmbBaudrate = nullptr;
-    QComboBox* cmbDataBit = nullptr;
-    QComboBox* cmbParity = nullptr;
-    QComboBox* cmbStopBit = nullptr;
     QComboBox* cmbIntfPort = nullptr;
     QComboBox* cmbFlowCtrl = nullptr;
     QLabel* lblBaudrate = nullptr;
@@ -191,7 +181,6 @@ class MainGUI : public MainWindowBase {
     QLabel* lblStopBit = nullptr;
     QLabel* lblIntfPort = nullptr;
     QLabel* lblFlowCtrl = nullptr;
-    QPushButton* btnDefaultCom = nullptr;
 
     // Wireless
     QLineEdit* txtNodeIDOffset = nullptr;
@@ -201,17 +190,6 @@ class MainGUI : public MainWindowBase {
     QLabel* lblExtendedGroup = nullptr;
     QGroupBox* grpWhitening = nullptr;
     QCheckBox* chkWhitening = nullptr;
-    QGroupBox* grpAESSecure = nullptr;
-    QCheckBox* chkAESSecure = nullptr;
-    QGroupBox* grpAESType = nullptr;
-    QRadioButton* radAES128 = nullptr;
-    QRadioButton* radAES256 = nullptr;
-    QGroupBox* grpAESKey = nullptr;
-    QRadioButton* radAESKeyNotChange = nullptr;
-    QRadioButton* radAESKeyChange = nullptr;
-    QRadioButton* radAESKeyInit = nullptr;
-    std::array<QLineEdit*, 16> txtEncryptionKey{};
-    std::array<QLabel*, 14> lblEncKey{};
     QGroupBox* grpSecure = nullptr;
     QCheckBox* chkSecureKey1 = nullptr;
     std::array<QLabel*, 8> lblSecureKey{};  // [0] = lblSecureKey1 (the caption), then separators
@@ -231,12 +209,7 @@ class MainGUI : public MainWindowBase {
     QLineEdit* txtPEndCode2nd = nullptr;
     QLineEdit* txtPOffset = nullptr;
     QLineEdit* txtPOffset2nd = nullptr;
-    QLabel* lblPStartCode = nullptr;
-    QLabel* lblPEndCode = nullptr;
-    QLabel* lblPOffset = nullptr;
-    QLabel* lblPOffset2 = nullptr;
-    QLabel* lblP1stFormat = nullptr;
-    QLabel* lblP2ndFormat = nullptr;
+    FormatColumns m_packetFormats;
     QComboBox* cmbSType = nullptr;
     QLineEdit* txtSOffset = nullptr;
     QLineEdit* txtSOffset2nd = nullptr;
@@ -244,11 +217,7 @@ class MainGUI : public MainWindowBase {
     QLineEdit* txtSLength2nd = nullptr;
     QComboBox* cmbSForm = nullptr;
     QComboBox* cmbSForm2nd = nullptr;
-    QLabel* lblSOffset = nullptr;
-    QLabel* lblSLength = nullptr;
-    QLabel* lblSForm = nullptr;
-    QLabel* lblS1stFormat = nullptr;
-    QLabel* lblS2ndFormat = nullptr;
+    FormatColumns m_addressFormats;
     QLineEdit* txtSBcastAddr = nullptr;
     QLabel* lblSBcastAddr = nullptr;
     QLabel* lblSBcastSend = nullptr;
@@ -259,10 +228,9 @@ class MainGUI : public MainWindowBase {
     QLineEdit* txtCOffset = nullptr;
     QLineEdit* txtCLength = nullptr;
     QComboBox* cmbCForm = nullptr;
-    QLabel* lblCOffset1 = nullptr;
-    QLabel* lblCOffset2 = nullptr;
-    QLabel* lblCLength = nullptr;
-    QLabel* lblCForm = nullptr;
+    // Where the check code sits and how it reads, with their captions: shown only while a
+    // check is chosen.
+    QList<QWidget*> m_checkCodeDetails;
 
     BindingsTab* tabPage3 = nullptr;
 };

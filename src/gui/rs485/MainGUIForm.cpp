@@ -26,13 +26,13 @@ namespace {
 
 const QString k76800 = QStringLiteral("76800bps");
 
-void showAll(std::initializer_list<QWidget*> widgets, bool visible) {
+void showAll(const QList<QWidget*>& widgets, bool visible) {
     for (QWidget* w : widgets) {
         w->setVisible(visible);
     }
 }
 
-void enableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
+void enableAll(const QList<QWidget*>& widgets, bool enabled) {
     for (QWidget* w : widgets) {
         w->setEnabled(enabled);
     }
@@ -129,32 +129,24 @@ void MainGUI::intfPortChanged() {
 
 void MainGUI::pTypeChanged() {
     const bool marker = cmbPType->currentIndex() == 0;
-    showAll(
-        {chk2ndFormat, lblPStartCode, txtPStartCode, txtPStartCode2nd, lblPEndCode, txtPEndCode,
-         txtPEndCode2nd, lblPOffset, lblPOffset2, txtPOffset, txtPOffset2nd, lblP1stFormat, lblP2ndFormat},
-        marker);
+    chk2ndFormat->setVisible(marker);
+    showAll(m_packetFormats.all, marker);
     showAll({lblSilentInterval, txtSilentInterval}, !marker);
 }
 
 void MainGUI::fmt2Changed() {
-    enableAll({lblP2ndFormat, txtPStartCode2nd, txtPEndCode2nd, txtPOffset2nd, lblS2ndFormat, txtSOffset2nd,
-               txtSLength2nd, cmbSForm2nd},
-              chk2ndFormat->isChecked());
+    enableAll(m_packetFormats.second + m_addressFormats.second, chk2ndFormat->isChecked());
 }
 
 void MainGUI::sTypeChanged() {
     const int index = cmbSType->currentIndex();
-    showAll({lblS1stFormat, lblS2ndFormat, lblSOffset, txtSOffset, txtSOffset2nd, lblSLength, txtSLength,
-             txtSLength2nd, lblSForm, cmbSForm, cmbSForm2nd, lblSBcastAddr, txtSBcastAddr},
-            index == 1);
+    showAll(m_addressFormats.all, index == 1);
+    showAll({lblSBcastAddr, txtSBcastAddr}, index == 1);
     lblSBcastSend->setVisible(index == 0);
     lblSFixSend->setVisible(index == 2);
 }
 
-void MainGUI::cCheckChanged() {
-    showAll({chkCStartCode, lblCOffset1, lblCOffset2, txtCOffset, lblCLength, txtCLength, lblCForm, cmbCForm},
-            cmbCCheck->currentIndex() != 0);
-}
+void MainGUI::cCheckChanged() { showAll(m_checkCodeDetails, cmbCCheck->currentIndex() != 0); }
 
 void MainGUI::aesSecureChanged() {
     const bool type2 = m_com->getModuleType() == 2;

@@ -58,6 +58,91 @@ QPushButton* button(QWidget* parent, const char* objectName, const QString& text
     return b;
 }
 
+// A protocol group whose first line reads as a sentence around the combo box choosing how the
+// group works ("the packet ends [by a code]"); the caller adds what follows on that line.
+struct KindGroup {
+    QGroupBox* group;
+    QGridLayout* grid;
+    QHBoxLayout* firstLine;
+};
+
+struct KindGroupTexts {
+    const char* groupName;
+    Msg title;
+    const char* kindName;
+    const char* beforeName;
+    Msg before;
+    const char* afterName;
+    Msg after;
+};
+
+KindGroup kindGroup(QWidget* page, const StringTable& st, const KindGroupTexts& texts,
+                    const QStringList& kinds, QComboBox*& kind) {
+    auto* group = named(new QGroupBox(st.getString(texts.title), page), QString::fromLatin1(texts.groupName));
+    auto* grid = new QGridLayout(group);
+    kind = combo(group, texts.kindName, kinds);
+    auto* line = new QHBoxLayout;
+    line->addWidget(label(group, texts.beforeName, st.getString(texts.before)));
+    line->addWidget(kind);
+    line->addWidget(label(group, texts.afterName, st.getString(texts.after)));
+    return {group, grid, line};
+}
+
+// Ends the group's first line with `rest` and puts it above the format lines, across the grid.
+void endFirstLine(const KindGroup& head, std::initializer_list<QWidget*> rest) {
+    for (QWidget* widget : rest) {
+        head.firstLine->addWidget(widget);
+    }
+    head.firstLine->addStretch(1);
+    head.grid->addLayout(head.firstLine, 0, 0, 1, 4);
+}
+
+// One line of a protocol group that sets a value for the 1st and the 2nd format side by side:
+// its caption on the left (with a second caption line under it where the text is long), the
+// 1st format's box and the 2nd's.
+struct FormatLine {
+    const char* captionName;
+    Msg caption;
+    QWidget* first;
+    QWidget* second;
+    const char* moreName = nullptr;
+    Msg more = Msg::Empty;
+};
+
+// Lays out a group's 1st/2nd format lines from row 2 down, under the column heads "1st format"
+// (object name `firstHead`, column 1) and "2nd format" (`secondHead`, `secondColumn`) in row 1.
+FormatColumns addFormatLines(QGroupBox* group, QGridLayout& grid, const StringTable& st,
+                             const char* firstHead, const char* secondHead, int secondColumn,
+                             std::initializer_list<FormatLine> lines) {
+    QLabel* first = label(group, firstHead, st.getString(Msg::FirstFormatLabel));
+    QLabel* second = label(group, secondHead, st.getString(Msg::SecondFormatLabel));
+    grid.addWidget(first, 1, 1);
+    grid.addWidget(second, 1, secondColumn);
+    FormatColumns columns{{first, second}, {second}};
+    int row = 2;
+    for (const FormatLine& line : lines) {
+        QLabel* caption = label(group, line.captionName, st.getString(line.caption));
+        columns.all << caption;
+        if (line.moreName == nullptr) {
+            grid.addWidget(caption, row, 0);
+        } else {
+            QLabel* more = label(group, line.moreName, st.getString(line.more));
+            columns.all << more;
+            auto* captionLines = new QVBoxLayout;
+            captionLines->setSpacing(0);
+            captionLines->addWidget(caption);
+            captionLines->addWidget(more);
+            grid.addLayout(captionLines, row, 0);
+        }
+        grid.addWidget(line.first, row, 1);
+        grid.addWidget(line.second, row, secondColumn);
+        columns.all << line.first << line.second;
+        columns.second << line.second;
+        ++row;
+    }
+    return columns;
+}
+
 }  // namespace
 
 void MainGUI::buildControls() {
@@ -295,88 +380,50 @@ QWidget* MainGUI::buildProtocolTab() {
     presets->addStretch(1);
     outer->addLayout(presets);
 
-    auto* grpPacket =
-        named(new QGroupBox(m_st.getString(Msg::PacketFormatGroup), page), QStringLiteral("grpPacket"));
-    auto* p = new QGridLayout(grpPacket);
-    cmbPType = combo(grpPacket, "cmbPType", ChoiceLists::pTypeItems(m_st));
-    auto* term = new QHBoxLayout;
-    term->addWidget(label(grpPacket, "lblPacketTerminal1", m_st.getString(Msg::PacketTermLabel1)));
-    term->addWidget(cmbPType);
-    term->addWidget(label(grpPacket, "lblPacketTerminal2", m_st.getString(Msg::PacketTermLabel2)));
+    const KindGroup packet = kindGroup(page, m_st,
+                                       {"grpPacket", Msg::PacketFormatGroup, "cmbPType", "lblPacketTerminal1",
+                                        Msg::PacketTermLabel1, "lblPacketTerminal2", Msg::PacketTermLabel2},
+                                       ChoiceLists::pTypeItems(m_st), cmbPType);
+    QGroupBox* grpPacket = packet.group;
     lblSilentInterval = label(grpPacket, "lblSilentInterval", m_st.getString(Msg::SilentIntervalLabel));
     txtSilentInterval = textBox(grpPacket, "txtSilentInterval", 40);
-    term->addWidget(lblSilentInterval);
-    term->addWidget(txtSilentInterval);
-    term->addStretch(1);
-    p->addLayout(term, 0, 0, 1, 4);
+    endFirstLine(packet, {lblSilentInterval, txtSilentInterval});
     chk2ndFormat = named(new QCheckBox(grpPacket), QStringLiteral("chk2ndFormat"));
-    lblP1stFormat = label(grpPacket, "lblP1stFormat", m_st.getString(Msg::FirstFormatLabel));
-    lblP2ndFormat = label(grpPacket, "lblP2ndFormat", m_st.getString(Msg::SecondFormatLabel));
-    p->addWidget(lblP1stFormat, 1, 1);
-    p->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);
-    p->addWidget(lblP2ndFormat, 1, 3);
-    lblPStartCode = label(grpPacket, "lblPStartCode", m_st.getString(Msg::StartCodeLabel));
-    lblPEndCode = label(grpPacket, "lblPEndCode", m_st.getString(Msg::EndCodeLabel));
-    lblPOffset = label(grpPacket, "lblPOffset", m_st.getString(Msg::EndOffsetLabel1));
-    lblPOffset2 = label(grpPacket, "lblPOffset2", m_st.getString(Msg::EndOffsetLabel2));
+    packet.grid->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);
     txtPStartCode = textBox(grpPacket, "txtPStartCode", 40);
     txtPStartCode2nd = textBox(grpPacket, "txtPStartCode2nd", 40);
     txtPEndCode = textBox(grpPacket, "txtPEndCode", 40);
     txtPEndCode2nd = textBox(grpPacket, "txtPEndCode2nd", 40);
     txtPOffset = textBox(grpPacket, "txtPOffset", 40);
     txtPOffset2nd = textBox(grpPacket, "txtPOffset2nd", 40);
-    auto* offsetLabels = new QVBoxLayout;
-    offsetLabels->setSpacing(0);
-    offsetLabels->addWidget(lblPOffset);
-    offsetLabels->addWidget(lblPOffset2);
-    p->addWidget(lblPStartCode, 2, 0);
-    p->addWidget(txtPStartCode, 2, 1);
-    p->addWidget(txtPStartCode2nd, 2, 3);
-    p->addWidget(lblPEndCode, 3, 0);
-    p->addWidget(txtPEndCode, 3, 1);
-    p->addWidget(txtPEndCode2nd, 3, 3);
-    p->addLayout(offsetLabels, 4, 0);
-    p->addWidget(txtPOffset, 4, 1);
-    p->addWidget(txtPOffset2nd, 4, 3);
-    p->setColumnStretch(4, 1);
+    m_packetFormats = addFormatLines(grpPacket, *packet.grid, m_st, "lblP1stFormat", "lblP2ndFormat", 3,
+                                     {{"lblPStartCode", Msg::StartCodeLabel, txtPStartCode, txtPStartCode2nd},
+                                      {"lblPEndCode", Msg::EndCodeLabel, txtPEndCode, txtPEndCode2nd},
+                                      {"lblPOffset", Msg::EndOffsetLabel1, txtPOffset, txtPOffset2nd,
+                                       "lblPOffset2", Msg::EndOffsetLabel2}});
+    packet.grid->setColumnStretch(4, 1);
     outer->addWidget(grpPacket);
 
-    auto* grpSendAddr =
-        named(new QGroupBox(m_st.getString(Msg::TransmitAddressGroup), page), QStringLiteral("grpSendAddr"));
-    auto* s = new QGridLayout(grpSendAddr);
-    cmbSType = combo(grpSendAddr, "cmbSType", ChoiceLists::sTypeItems(m_st));
-    auto* dest = new QHBoxLayout;
-    dest->addWidget(label(grpSendAddr, "lblTransmitAddress1", m_st.getString(Msg::TransmitAddressLabel1)));
-    dest->addWidget(cmbSType);
-    dest->addWidget(label(grpSendAddr, "lblTransmitAddress2", m_st.getString(Msg::TransmitAddressLabel2)));
+    const KindGroup address =
+        kindGroup(page, m_st,
+                  {"grpSendAddr", Msg::TransmitAddressGroup, "cmbSType", "lblTransmitAddress1",
+                   Msg::TransmitAddressLabel1, "lblTransmitAddress2", Msg::TransmitAddressLabel2},
+                  ChoiceLists::sTypeItems(m_st), cmbSType);
+    QGroupBox* grpSendAddr = address.group;
+    QGridLayout* s = address.grid;
     lblSBcastSend = label(grpSendAddr, "lblSBcastSend", m_st.getString(Msg::BroadcastSendInfo));
     lblSFixSend = label(grpSendAddr, "lblSFixSend", m_st.getString(Msg::FixedSendInfo));
-    dest->addWidget(lblSBcastSend);
-    dest->addWidget(lblSFixSend);
-    dest->addStretch(1);
-    s->addLayout(dest, 0, 0, 1, 4);
-    lblS1stFormat = label(grpSendAddr, "lblS1stFormat", m_st.getString(Msg::FirstFormatLabel));
-    lblS2ndFormat = label(grpSendAddr, "lblS2ndFormat", m_st.getString(Msg::SecondFormatLabel));
-    s->addWidget(lblS1stFormat, 1, 1);
-    s->addWidget(lblS2ndFormat, 1, 2);
-    lblSOffset = label(grpSendAddr, "lblSOffset", m_st.getString(Msg::OffsetFromStartLabel));
-    lblSLength = label(grpSendAddr, "lblSLength", m_st.getString(Msg::LengthLabel));
-    lblSForm = label(grpSendAddr, "lblSForm", m_st.getString(Msg::FormatLabel));
+    endFirstLine(address, {lblSBcastSend, lblSFixSend});
     txtSOffset = textBox(grpSendAddr, "txtSOffset", 40);
     txtSOffset2nd = textBox(grpSendAddr, "txtSOffset2nd", 40);
     txtSLength = textBox(grpSendAddr, "txtSLength", 40);
     txtSLength2nd = textBox(grpSendAddr, "txtSLength2nd", 40);
     cmbSForm = combo(grpSendAddr, "cmbSForm", ChoiceLists::formatItems(m_st));
     cmbSForm2nd = combo(grpSendAddr, "cmbSForm2nd", ChoiceLists::formatItems(m_st));
-    s->addWidget(lblSOffset, 2, 0);
-    s->addWidget(txtSOffset, 2, 1);
-    s->addWidget(txtSOffset2nd, 2, 2);
-    s->addWidget(lblSLength, 3, 0);
-    s->addWidget(txtSLength, 3, 1);
-    s->addWidget(txtSLength2nd, 3, 2);
-    s->addWidget(lblSForm, 4, 0);
-    s->addWidget(cmbSForm, 4, 1);
-    s->addWidget(cmbSForm2nd, 4, 2);
+    m_addressFormats = addFormatLines(grpSendAddr, *s, m_st, "lblS1stFormat", "lblS2ndFormat", 2,
+                                      {{"lblSOffset", Msg::OffsetFromStartLabel, txtSOffset, txtSOffset2nd},
+                                       {"lblSLength", Msg::LengthLabel, txtSLength, txtSLength2nd},
+                                       {"lblSForm", Msg::FormatLabel, cmbSForm, cmbSForm2nd}});
     lblSBcastAddr = label(grpSendAddr, "lblSBcastAddr", m_st.getString(Msg::BroadcastAddressLabel));
     txtSBcastAddr = textBox(grpSendAddr, "txtSBcastAddr", 60);
     s->addWidget(lblSBcastAddr, 5, 0);
@@ -391,12 +438,12 @@ QWidget* MainGUI::buildProtocolTab() {
     cmbCCheck = combo(grpCheckCode, "cmbCCheck", ChoiceLists::cCheckItems(m_st));
     chkCStartCode = named(new QCheckBox(m_st.getString(Msg::IncludesStartCode), grpCheckCode),
                           QStringLiteral("chkCStartCode"));
-    lblCOffset1 = label(grpCheckCode, "lblCOffset1", m_st.getString(Msg::CheckOffsetLabel1));
-    lblCOffset2 = label(grpCheckCode, "lblCOffset2", m_st.getString(Msg::CheckOffsetLabel2));
+    auto* lblCOffset1 = label(grpCheckCode, "lblCOffset1", m_st.getString(Msg::CheckOffsetLabel1));
+    auto* lblCOffset2 = label(grpCheckCode, "lblCOffset2", m_st.getString(Msg::CheckOffsetLabel2));
     txtCOffset = textBox(grpCheckCode, "txtCOffset", 50);
-    lblCLength = label(grpCheckCode, "lblCLength", m_st.getString(Msg::LengthLabel));
+    auto* lblCLength = label(grpCheckCode, "lblCLength", m_st.getString(Msg::LengthLabel));
     txtCLength = textBox(grpCheckCode, "txtCLength", 40);
-    lblCForm = label(grpCheckCode, "lblCForm", m_st.getString(Msg::FormatLabel));
+    auto* lblCForm = label(grpCheckCode, "lblCForm", m_st.getString(Msg::FormatLabel));
     cmbCForm = combo(grpCheckCode, "cmbCForm", ChoiceLists::formatItems(m_st));
     c->addWidget(lblCCheck, 0, 0);
     c->addWidget(cmbCCheck, 0, 1);
@@ -409,6 +456,8 @@ QWidget* MainGUI::buildProtocolTab() {
     c->addWidget(lblCForm, 1, 5);
     c->addWidget(cmbCForm, 1, 6);
     c->setColumnStretch(7, 1);
+    m_checkCodeDetails = {chkCStartCode, lblCOffset1, lblCOffset2, txtCOffset,
+                          lblCLength,    txtCLength,  lblCForm,    cmbCForm};
     outer->addWidget(grpCheckCode);
     outer->addStretch(1);
     return page;

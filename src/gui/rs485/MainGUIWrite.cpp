@@ -64,43 +64,10 @@ void MainGUI::Setting(bool init) {
     m_app->ProtocolConfig(Rs485Records::protocol(form));
     m_app->BindingConfig(Rs485Records::binding(form));
 
-    m_writeReport.start();
-    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
-    const AppResult started = init ? m_app->InitWrite(done) : m_app->Write(done);
-    if (started != AppResult::Pendding) {
-        m_writeReport.stop();
-        showError(Msg::WriteNotConnected);
-        showStatus(ConnectionState::Disconnected);
-        setBusy(false);
-    }
+    beginWrite(init);
 }
 
-void MainGUI::writeCompleted(AppCompletedCode code) {
-    m_writeReport.stop();
-    setBusy(false);
-    m_app->Completed(code);
-    switch (code) {
-        case AppCompletedCode::Success:
-            showStatus(ConnectionState::Connected);
-            showInformation(Msg::SettingCompleted);
-            break;
-        case AppCompletedCode::ConnectError:
-            showError(Msg::WriteNotConnected);
-            showStatus(ConnectionState::Disconnected);
-            break;
-        case AppCompletedCode::DataBit7NonParityError:
-            showError(Msg::DataBit7NoParityUnsupported);
-            showStatus(ConnectionState::Disconnected);
-            break;
-        default:
-            // The unit's last line may answer an earlier, successful request: name the one that
-            // failed and what the unit said to it.
-            showError(m_writeReport.text(m_st).isEmpty() ? QString::fromStdString(m_app->Result())
-                                                         : m_writeReport.text(m_st));
-            showStatus(ConnectionState::Disconnected);
-            break;
-    }
-}
+QString MainGUI::unexplainedWriteFailure() const { return QString::fromStdString(m_app->Result()); }
 
 void MainGUI::FactoryShipment(bool ask) {
     if (!btnFactoryShipment->isEnabled()) {
@@ -109,11 +76,7 @@ void MainGUI::FactoryShipment(bool ask) {
     if (ask && !confirmFactoryShipment()) {
         return;
     }
-    m_rangeFlg = true;
-    m_grpFlg = true;
     setApplicationDefault();
-    m_rangeFlg = false;
-    m_grpFlg = false;
     Config file;
     file.fileDelete();
     Setting(true);

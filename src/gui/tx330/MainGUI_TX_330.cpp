@@ -20,7 +20,6 @@
 namespace Tormel::Gui {
 
 using Domain::App::AppCompletedCode;
-using Domain::App::AppResult_TX330;
 
 MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolTitle, parent) {
     m_app = std::make_unique<Domain::App::TormelApp_TX330>(qtDispatcher(this));
@@ -65,25 +64,16 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
     connect(SettingToolExit_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::quit);
     connect(Version_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::showAbout);
 
-    // Set, Factory Shipment and the settings files wait for a unit to have answered.
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(false);
-    }
     setWriteCommandsEnabled(false);
 
     showStatus(ConnectionState::Disconnected);
     selectNodeRole(true);
 
-    m_rangeFlg = true;
-    m_grpFlg = true;
     if (std::optional<ApplicationConfig_TX330> stored = loadStartupSettings_TX330()) {
         setApplication(*stored, true);
     } else {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
 
     // The form as loaded always reads back: every box was filled by the program.
     m_startSetting = saveConfig(false).value_or(ApplicationConfig_TX330());
@@ -108,7 +98,7 @@ void MainGUI_TX_330::showEvent(QShowEvent* event) {
 
 // ---- status and enabling ----
 
-QString MainGUI_TX_330::portName() const { return QString::fromStdString(m_app->PortName()); }
+Domain::App::Controller& MainGUI_TX_330::controller() const { return *m_app; }
 
 void MainGUI_TX_330::setBusy(bool busy) {
     m_busy.setBusy(busy);
@@ -139,68 +129,30 @@ void MainGUI_TX_330::startConnect(bool read) {
     line.m_stopbits = cmbStopBit->currentIndex();
     line.m_awt = form ? form->m_awt : 0;
     m_app->CommunicationConfig(Tx330Records::communicationOf(line));
-
-    m_scanReport.start();
-    const AppResult_TX330 result =
-        read ? m_app->ConnectAndRead([this](AppCompletedCode code) { connectReadCompleted(code); })
-             : m_app->Connect([this](AppCompletedCode code) { connectCompleted(code); });
-    if (connectStarted(result == AppResult_TX330::Pendding)) {
-        setBusy(true);
-    }
-}
-
-bool MainGUI_TX_330::connectFailed(AppCompletedCode code) {
-    if (code == AppCompletedCode::Success) {
-        return false;
-    }
-    showConnectFailure(code);
-    setWriteCommandsEnabled(false);
-    return true;
+    beginConnect(read);
 }
 
 void MainGUI_TX_330::connectedSteps() {
-    showStatus(ConnectionState::Connected);
-    showBox(m_st.getString(Msg::ConnectSucceeded), MessageBoxIcon::Information);
-    txtSoftwareName->setText(QString::fromStdString(m_app->NodeinfoConfig().SoftwareName));
-    setWriteCommandsEnabled(true);
-    for (QAction* item : {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem}) {
-        item->setEnabled(true);
-    }
     grpAESSecure->show();
     grpAESSecure->setEnabled(true);
     setObjectSetting();
 }
 
 void MainGUI_TX_330::connectCompleted(AppCompletedCode code) {
-    m_scanReport.stop();
-    setBusy(false);
-    m_app->Completed(code);
-    if (!connectFailed(code)) {
+    if (connectSucceeded(code)) {
         connectedSteps();
     }
 }
 
-void MainGUI_TX_330::readValuesRefused() {
-    // The unit holds values the form cannot show: let go of it, so that nothing is written to
-    // a unit the window calls disconnected.
-    showBox(m_st.getString(Msg::ReadFailed), MessageBoxIcon::Error);
-    m_app->Disconnect();
-    showStatus(ConnectionState::Disconnected);
-    setWriteCommandsEnabled(false);
-}
-
 void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
-    m_scanReport.stop();
-    setBusy(false);
-    m_app->Completed(code);
-    if (connectFailed(code)) {
+    if (!connectSucceeded(code)) {
         return;
     }
     connectedSteps();
     std::optional<ApplicationConfig_TX330> config = Tx330Records::configFromRecords(
         m_app->CommunicationConfig(), m_app->NodeinfoConfig(), m_app->WirelessConfig(), m_app->DidoConfig());
     if (!config) {
-        readValuesRefused();
+        readRefused(Msg::ReadFailed);
         return;
     }
     config->setTarget(0);
@@ -209,7 +161,7 @@ void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
         config->m_aesEncryptKey[i] = txtEncryptionKey[i]->text();
     }
     if (!config->checkConfigData(false, checkFirmVersion(), this)) {
-        readValuesRefused();
+        readRefused(Msg::ReadFailed);
         return;
     }
     setApplication(*config, false);
@@ -243,42 +195,7 @@ void MainGUI_TX_330::Setting(bool init) {
     m_app->NodeinfoConfig(Tx330Records::nodeinfoOf(m_setting, keySetting(), m_app->NodeinfoConfig()));
     m_app->WirelessConfig(Tx330Records::wirelessOf(m_setting));
     m_app->DidoConfig(Tx330Records::didoOf(m_setting));
-    m_writeReport.start();
-    auto done = [this](AppCompletedCode code) { writeCompleted(code); };
-    const AppResult_TX330 result = init ? m_app->InitWrite(done) : m_app->Write(done);
-    if (result != AppResult_TX330::Pendding) {
-        m_writeReport.stop();
-        showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
-        showStatus(ConnectionState::Disconnected);
-        setBusy(false);
-    }
-}
-
-void MainGUI_TX_330::writeCompleted(AppCompletedCode code) {
-    setBusy(false);
-    m_app->Completed(code);
-    m_writeReport.stop();
-    switch (code) {
-        case AppCompletedCode::Success:
-            showStatus(ConnectionState::Connected);
-            showBox(m_st.getString(Msg::SettingCompleted), MessageBoxIcon::Information);
-            return;
-        case AppCompletedCode::ConnectError:
-            showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
-            break;
-        case AppCompletedCode::DataBit7NonParityError:
-            showBox(m_st.getString(Msg::DataBit7NoParityUnsupported), MessageBoxIcon::Error);
-            break;
-        default: {
-            QString text = m_writeReport.text(m_st);
-            if (text.isEmpty()) {
-                text = m_st.getString(Msg::WriteNotConnected);
-            }
-            showBox(text, MessageBoxIcon::Error);
-            break;
-        }
-    }
-    showStatus(ConnectionState::Disconnected);
+    beginWrite(init);
 }
 
 void MainGUI_TX_330::factoryShipment(bool ask) {
@@ -304,16 +221,12 @@ void MainGUI_TX_330::SetFileOpen() {
         return;
     }
     m_strFilePath = options.FileName;
-    m_rangeFlg = true;
-    m_grpFlg = true;
     OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(m_strFilePath, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult_TX330::Loaded) {
         setApplication(outcome.config, false);
     } else if (outcome.result == OpenSettingsResult_TX330::Refused) {
         setApplicationDefault();
     }
-    m_rangeFlg = false;
-    m_grpFlg = false;
 }
 
 void MainGUI_TX_330::SetFileSave() {

@@ -10,16 +10,6 @@
 #include "settings/ApplicationConfig_TX330.h"
 #include "settings/Holders.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
-
 namespace Tormel::Gui {
 
 // The main window of the contact-I/O unit TX-330: reads a unit's radio, serial and contact
@@ -40,7 +30,7 @@ class MainGUI_TX_330 : public MainWindowBase {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    QString portName() const override;
+    Domain::App::Controller& controller() const override;
 
   private:
     // ---- layout (MainGUI_TX_330_Layout.cpp) ----
@@ -76,19 +66,17 @@ class MainGUI_TX_330 : public MainWindowBase {
 
     // ---- commands (MainGUI_TX_330.cpp) ----
     void startConnect(bool read);
-    void connectCompleted(Domain::App::AppCompletedCode code);
-    void connectReadCompleted(Domain::App::AppCompletedCode code);
-    bool connectFailed(Domain::App::AppCompletedCode code);
+    void connectCompleted(Domain::App::AppCompletedCode code) override;
+    void connectReadCompleted(Domain::App::AppCompletedCode code) override;
+    // What the form does once a unit is connected: security is offered.
     void connectedSteps();
-    void readValuesRefused();
     void Setting(bool init);
-    void writeCompleted(Domain::App::AppCompletedCode code);
     void factoryShipment(bool ask);
     void Revert();
     void SetFileOpen();
     void SetFileSave();
-    void setBusy(bool busy);
-    void setWriteCommandsEnabled(bool enabled);
+    void setBusy(bool busy) override;
+    void setWriteCommandsEnabled(bool enabled) override;
     bool editMenuBusy() const;
 
     // ---- state ----
@@ -116,25 +104,9 @@ class MainGUI_TX_330 : public MainWindowBase {
     QComboBox* comboBox2 = nullptr;
     QComboBox* comboBox1 = nullptr;
     QComboBox* cmbGrpId = nullptr;
-    QGroupBox* grpAESSecure = nullptr;
-    QCheckBox* chkAESSecure = nullptr;
-    QGroupBox* grpAESType = nullptr;
-    QRadioButton* radAES128 = nullptr;
-    QRadioButton* radAES256 = nullptr;
-    QGroupBox* grpAESKey = nullptr;
-    QRadioButton* radAESKeyNotChange = nullptr;
-    QRadioButton* radAESKeyChange = nullptr;
-    QRadioButton* radAESKeyInit = nullptr;
-    std::array<QLineEdit*, 16> txtEncryptionKey{};
-    std::array<QLabel*, 14> lblEncKey{};
 
-    QComboBox* cmbBaudrate = nullptr;
-    QComboBox* cmbDataBit = nullptr;
-    QComboBox* cmbParity = nullptr;
-    QComboBox* cmbStopBit = nullptr;
     QLineEdit* txtAwt = nullptr;
     QLineEdit* txtDiFilt = nullptr;
-    QPushButton* btnDefaultCom = nullptr;
 
     std::array<QComboBox*, 3> doBind{};          // comboBox5, comboBox6, comboBox7
     std::array<QRadioButton*, 3> doNonInvert{};  // radioButton6, radioButton9, radioButton11

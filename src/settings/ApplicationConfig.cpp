@@ -95,14 +95,11 @@ std::vector<Field<AC>> buildTable() {
 using FieldRows::Held;
 using FieldRows::HeldNumbered;
 
-constexpr std::tuple kNodeRows{
+constexpr std::tuple kOwnRows{
     Held{&AC::m_IdOffset, &Nodeinfo::getIdOffset},
     Held{&AC::m_WhiteningEnable, &Nodeinfo::getWhiteningEnable},
     Held{&AC::m_encryptEnable, &Nodeinfo::getEncryptEnable},
     HeldNumbered{&AC::m_encryptKey, &Nodeinfo::getEncryptKey},
-};
-
-constexpr std::tuple kProtocolRows{
     Held{&AC::m_throughMode, &Protocol::getThroughMode},
     Held{&AC::m_silentChar, &Protocol::getSilentChar},
     Held{&AC::m_fmt2Enable, &Protocol::getFmt2Enable},
@@ -125,10 +122,7 @@ constexpr std::tuple kProtocolRows{
     Held{&AC::m_cOffset, &Protocol::getCOffset},
     Held{&AC::m_cLength, &Protocol::getCLength},
     Held{&AC::m_cForm, &Protocol::getCForm},
-};
-
-// The range lists are not copied: the document shares the holder's lists.
-constexpr std::tuple kRangeRows{
+    // The range lists are not copied: the document shares the holder's lists.
     Held{&AC::m_bindType, &NumRange::getBindType},
     Held{&AC::m_group, &NumRange::getGroupIdx},
     HeldNumbered{&AC::m_modem, &NumRange::getModemID},
@@ -197,9 +191,7 @@ void ApplicationConfig::setConfigInst(std::shared_ptr<Communication> com, std::s
 void ApplicationConfig::setConfigData() {
     copySharedHolders(kModelName);
     m_moduletype = m_com->getModuleType();
-    FieldRows::copyFromHolder(*m_node, *this, kNodeRows);
-    FieldRows::copyFromHolder(*m_prot, *this, kProtocolRows);
-    FieldRows::copyFromHolder(*m_range, *this, kRangeRows);
+    FieldRows::copyFromHolders(*this, kOwnRows, *m_node, *m_prot, *m_range);
     m_rangeList = m_range->m_nowList;
 
     m_preText.clear();

@@ -63,8 +63,7 @@ void ApplicationConfig_TX330::setConfigInst(std::shared_ptr<Communication> com,
 
 void ApplicationConfig_TX330::setConfigData() {
     copySharedHolders(kModelName);
-    FieldRows::copyFromHolder(*m_wireless, *this, Tx330FieldRows::kRadio);
-    FieldRows::copyFromHolder(*m_dido, *this, Tx330FieldRows::kContacts);
+    FieldRows::copyFromHolders(*this, Tx330FieldRows::kFields, *m_wireless, *m_dido);
 }
 
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <tuple>
+#include <type_traits>
 
 namespace Tormel::Gui::FieldRows {
 
@@ -17,6 +18,7 @@ namespace Tormel::Gui::FieldRows {
 // the whitening switch is held unsigned and stored signed.
 template <class Doc, class Holder, class T, class Got>
 struct Held {
+    using HolderType = Holder;
     T Doc::*field;
     Got (Holder::*get)() const;
 
@@ -32,6 +34,7 @@ Held(T Doc::*, Got (Holder::*)() const) -> Held<Doc, Holder, T, Got>;
 // binding rows, units): element i takes the value of number i + 1.
 template <class Doc, class Holder, class T, std::size_t N, class Got>
 struct HeldNumbered {
+    using HolderType = Holder;
     std::array<T, N> Doc::*field;
     Got (Holder::*get)(int) const;
 
@@ -45,10 +48,14 @@ struct HeldNumbered {
 template <class Doc, class Holder, class T, std::size_t N, class Got>
 HeldNumbered(std::array<T, N> Doc::*, Got (Holder::*)(int) const) -> HeldNumbered<Doc, Holder, T, N, Got>;
 
-// Fills the document fields of `rows` from `holder`, in table order.
-template <class Holder, class D, class... Rows>
-void copyFromHolder(const Holder& holder, D& doc, const std::tuple<Rows...>& rows) {
-    std::apply([&](const Rows&... row) { (row.copy(holder, doc), ...); }, rows);
+// Fills the document fields of `rows`, in table order, each from the one of `holders` its getter
+// belongs to (the holders are of distinct types).
+template <class D, class... Rows, class... Holders>
+void copyFromHolders(D& doc, const std::tuple<Rows...>& rows, const Holders&... holders) {
+    const auto from = std::tie(holders...);
+    std::apply(
+        [&](const Rows&... row) { (row.copy(std::get<const typename Rows::HolderType&>(from), doc), ...); },
+        rows);
 }
 
 // A document field stored as a plain number that a holder getter fills and whose unit record
@@ -56,6 +63,8 @@ void copyFromHolder(const Holder& holder, D& doc, const std::tuple<Rows...>& row
 // record check does that.
 template <class Doc, class Holder, class Record, class E>
 struct HeldRecorded {
+    using HolderType = Holder;
+    using RecordType = Record;
     int32_t Doc::*field;
     int32_t (Holder::*get)() const;
     E Record::*recordField;
@@ -77,14 +86,24 @@ template <class Doc, class Holder, class Record, class E>
 HeldRecorded(int32_t Doc::*, int32_t (Holder::*)() const, E Record::*)
     -> HeldRecorded<Doc, Holder, Record, E>;
 
+// Walks the rows of `rows` that belong to `Record`: a document's table may list the fields of
+// several unit records.
+template <class Record, class... Rows, class Visit>
+void forRecordRows(const std::tuple<Rows...>& rows, Visit visit) {
+    const auto one = [&](const auto& row) {
+        if constexpr (std::is_same_v<typename std::decay_t<decltype(row)>::RecordType, Record>) visit(row);
+    };
+    std::apply([&](const Rows&... row) { (one(row), ...); }, rows);
+}
+
 template <class Record, class D, class... Rows>
 void toRecord(const D& doc, Record& record, const std::tuple<Rows...>& rows) {
-    std::apply([&](const Rows&... row) { (row.toRecord(doc, record), ...); }, rows);
+    forRecordRows<Record>(rows, [&](const auto& row) { row.toRecord(doc, record); });
 }
 
 template <class Record, class D, class... Rows>
 void fromRecord(const Record& record, D& doc, const std::tuple<Rows...>& rows) {
-    std::apply([&](const Rows&... row) { (row.fromRecord(record, doc), ...); }, rows);
+    forRecordRows<Record>(rows, [&](const auto& row) { row.fromRecord(record, doc); });
 }
 
 }  // namespace Tormel::Gui::FieldRows

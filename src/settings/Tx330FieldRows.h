@@ -20,15 +20,12 @@ using Doc = ApplicationConfig_TX330;
 using FieldRows::HeldRecorded;
 namespace Unit = Domain::Common;
 
-inline constexpr std::tuple kRadio{
+inline constexpr std::tuple kFields{
     HeldRecorded{&Doc::m_ChMode, &Wirelessinfo::getChMode, &Unit::Wirelessinfo::ChMode},
     HeldRecorded{&Doc::m_OpMode, &Wirelessinfo::getOpMode, &Unit::Wirelessinfo::OpMode},
     HeldRecorded{&Doc::m_Ch, &Wirelessinfo::getCh, &Unit::Wirelessinfo::Ch},
     HeldRecorded{&Doc::m_NodeId, &Wirelessinfo::getNodeId, &Unit::Wirelessinfo::NodeId},
     HeldRecorded{&Doc::m_GrpId, &Wirelessinfo::getGrpId, &Unit::Wirelessinfo::GrpId},
-};
-
-inline constexpr std::tuple kContacts{
     HeldRecorded{&Doc::m_Do1Bind, &Didoinfo::getDo1Bind, &Unit::Didoinfo::Do1Bind},
     HeldRecorded{&Doc::m_Do2Bind, &Didoinfo::getDo2Bind, &Unit::Didoinfo::Do2Bind},
     HeldRecorded{&Doc::m_Do3Bind, &Didoinfo::getDo3Bind, &Unit::Didoinfo::Do3Bind},

@@ -59,13 +59,13 @@ Common::Nodeinfo nodeinfoOf(const ApplicationConfig_TX330& config, int32_t keySe
 
 Common::Wirelessinfo wirelessOf(const ApplicationConfig_TX330& config) {
     Common::Wirelessinfo radio{};
-    FieldRows::toRecord(config, radio, Tx330FieldRows::kRadio);
+    FieldRows::toRecord(config, radio, Tx330FieldRows::kFields);
     return radio;
 }
 
 Common::Didoinfo didoOf(const ApplicationConfig_TX330& config) {
     Common::Didoinfo dido{};
-    FieldRows::toRecord(config, dido, Tx330FieldRows::kContacts);
+    FieldRows::toRecord(config, dido, Tx330FieldRows::kFields);
     return dido;
 }
 
@@ -76,8 +76,8 @@ std::optional<ApplicationConfig_TX330> configFromRecords(const Common::Communica
                                                          ChoiceLists::InterfacePort port) {
     ApplicationConfig_TX330 config;
     config.m_version = QString::fromStdString(node.SoftwareVersion);
-    FieldRows::fromRecord(wireless, config, Tx330FieldRows::kRadio);
-    FieldRows::fromRecord(dido, config, Tx330FieldRows::kContacts);
+    FieldRows::fromRecord(wireless, config, Tx330FieldRows::kFields);
+    FieldRows::fromRecord(dido, config, Tx330FieldRows::kFields);
     config.m_extendedGroup = static_cast<int32_t>(node.ExtendedGroup);
     config.m_aesEncryptEnable = static_cast<int32_t>(node.AESEncryptEnable);
     config.m_aesEncryptType = static_cast<int32_t>(node.AESEncryptType);

@@ -25,7 +25,8 @@ namespace {
 using FieldRows::Held;
 using FieldRows::HeldNumbered;
 
-constexpr std::tuple kSerialLineRows{
+// The fields both documents fill from the serial-line and node holders.
+constexpr std::tuple kSharedRows{
     Held{&UnitDocument::m_version, &Communication::getVersion},
     Held{&UnitDocument::m_baudrate, &Communication::getBaudRate},
     Held{&UnitDocument::m_databits, &Communication::getDataBits},
@@ -34,9 +35,6 @@ constexpr std::tuple kSerialLineRows{
     Held{&UnitDocument::m_awt, &Communication::getAwt},
     Held{&UnitDocument::m_intfport, &Communication::getIntfPort},
     Held{&UnitDocument::m_flowctrl, &Communication::getFlowControl},
-};
-
-constexpr std::tuple kGroupAndAesRows{
     Held{&UnitDocument::m_extendedGroup, &Nodeinfo::getExtendedGroup},
     Held{&UnitDocument::m_aesEncryptEnable, &Nodeinfo::getAESEncryptEnable},
     Held{&UnitDocument::m_aesEncryptType, &Nodeinfo::getAESEncryptType},
@@ -46,8 +44,7 @@ constexpr std::tuple kGroupAndAesRows{
 }  // namespace
 
 void UnitDocument::copySharedHolders(const QString& modelName) {
-    FieldRows::copyFromHolder(*m_com, *this, kSerialLineRows);
-    FieldRows::copyFromHolder(*m_node, *this, kGroupAndAesRows);
+    FieldRows::copyFromHolders(*this, kSharedRows, *m_com, *m_node);
 
     m_model = modelName;
     m_fileVersion = m_st.getString(m_fileVersionId);

@@ -98,6 +98,7 @@ struct Subcommand {
 // returns kExitOk on --help, prints the error and returns kExitUsage on a bad line, and
 // otherwise returns what the command's body returns.
 int runSubcommand(const Subcommand& command, const QStringList& args);
+
 std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out);
 
 // The serial port, the port list (just --port when given), the protocol's waits and the

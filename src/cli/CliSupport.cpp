@@ -90,16 +90,18 @@ int Output::finish(int code) {
     return code;
 }
 
-void addCommonOptions(QCommandLineParser& parser, bool withPort, bool withFamily, bool withLine) {
+namespace {
+
+void addCommonOptions(QCommandLineParser& parser, unsigned shared) {
     parser.addHelpOption();
     parser.addOption({QStringLiteral("json"), QStringLiteral("Machine-readable output (JSON) on stdout.")});
-    if (withPort)
+    if ((shared & kPortOption) != 0)
         parser.addOption(
             {QStringLiteral("port"), QStringLiteral("Use only this serial port."), QStringLiteral("P")});
-    if (withFamily)
+    if ((shared & kFamilyOption) != 0)
         parser.addOption({QStringLiteral("family"), QStringLiteral("Unit family: rs485 or tx330."),
                           QStringLiteral("rs485|tx330")});
-    if (withLine) {
+    if ((shared & kLineOptions) != 0) {
         parser.addOption({QStringLiteral("baud"),
                           QStringLiteral("Bit rate of the second attempt on each port."), QStringLiteral("N"),
                           QStringLiteral("9600")});
@@ -112,8 +114,9 @@ void addCommonOptions(QCommandLineParser& parser, bool withPort, bool withFamily
     }
 }
 
-std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args,
-                               const QString& usageNote) {
+// Parses `args` (program name first); prints help and returns kExitOk on --help, prints the
+// error and returns kExitUsage on a bad line; nullopt when the command should go on.
+std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args) {
     if (!parser.parse(args)) {
         writeErr(parser.errorText());
         writeErr(QStringLiteral("Try '%1 --help'.").arg(args.value(0)));
@@ -121,10 +124,22 @@ std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& ar
     }
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
-        if (!usageNote.isEmpty()) std::fputs(("\n" + usageNote + "\n").toLocal8Bit().constData(), stdout);
         return kExitOk;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+int runSubcommand(const Subcommand& command, const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(command.description);
+    addCommonOptions(parser, command.sharedOptions);
+    if (command.addOptions != nullptr) command.addOptions(parser);
+    if (auto done = parseOrExit(parser, args)) return *done;
+    Output out;
+    out.json = parser.isSet(QStringLiteral("json"));
+    return command.run(parser, out);
 }
 
 std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out) {

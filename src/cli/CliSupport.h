@@ -75,12 +75,30 @@ class Output {
     int finish(int code);
 };
 
-// Options most subcommands share.
-void addCommonOptions(QCommandLineParser& parser, bool withPort, bool withFamily, bool withLine);
-// Parses `args` (program name first); prints help and returns kExitOk on --help, prints the
-// error and returns kExitUsage on a bad line; nullopt when the caller should go on.
-std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args,
-                               const QString& usageNote = {});
+// The options several subcommands share, besides --help and --json which all take.
+enum SharedOption : unsigned {
+    kNoSharedOptions = 0,
+    kPortOption = 1U << 0,    // --port
+    kFamilyOption = 1U << 1,  // --family
+    kLineOptions = 1U << 2,   // --baud, --databits, --parity, --stopbits
+};
+
+// What one subcommand is made of. `sharedOptions` is a set of SharedOption; `addOptions` adds
+// the command's own options and positional arguments (none when null). `run` gets the parsed
+// line and the output, --json already taken into account, and returns the exit code.
+struct Subcommand {
+    const char* name;
+    QString description;
+    unsigned sharedOptions;
+    void (*addOptions)(QCommandLineParser& parser);
+    int (*run)(const QCommandLineParser& parser, Output& out);
+};
+
+// Runs `command` on its own arguments (the program's name first): prints the help text and
+// returns kExitOk on --help, prints the error and returns kExitUsage on a bad line, and
+// otherwise returns what the command's body returns.
+int runSubcommand(const Subcommand& command, const QStringList& args);
+
 std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out);
 
 // The serial port, the port list (just --port when given), the protocol's waits and the

@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QStringList>
-
 #include "cli/CliSupport.h"
 
 namespace Tormel::Cli {
 
-// Each subcommand gets its own arguments, the program's name first, and returns the exit code.
-int runPorts(const QStringList& args);
-int runScan(const QStringList& args);
-int runRead(const QStringList& args);
-int runDiff(const QStringList& args);
-int runWrite(const QStringList& args);
-int runReset(const QStringList& args);
-int runFirmware(const QStringList& args);
+// Every subcommand, each with its description, options and body next to its work.
+extern const Subcommand kPortsCommand;
+extern const Subcommand kScanCommand;
+extern const Subcommand kReadCommand;
+extern const Subcommand kDiffCommand;
+extern const Subcommand kWriteCommand;
+extern const Subcommand kResetCommand;
+extern const Subcommand kFirmwareCommand;
 
 }  // namespace Tormel::Cli

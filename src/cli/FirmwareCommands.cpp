@@ -362,29 +362,31 @@ int patch(const QCommandLineParser& parser, Output& out) {
     return out.finish(kExitOk);
 }
 
-}  // namespace
-
-int runFirmware(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "firmware show IMAGE [--family rs485|tx330]: the parameters stored in a firmware image.\n"
-        "firmware patch IMAGE FILE.xml [--aes-key keep|change]: store a settings file into the image (the "
-        "original "
-        "is kept as IMAGE.bak), then load the image again and compare every stored field; on a mismatch the "
-        "original is put back.\n"
-        "Exit codes: 0 success, 2 usage, 5 the patch failed, 6 file error."));
-    addCommonOptions(parser, false, true, false);
+void addFirmwareOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("show|patch"), QStringLiteral("What to do."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the image's AES key."),
                       QStringLiteral("keep|change"), QStringLiteral("keep")});
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
+}
+
+int runFirmware(const QCommandLineParser& parser, Output& out) {
     const QString action = parser.positionalArguments().value(0);
     if (action == u"show") return show(parser, out);
     if (action == u"patch") return patch(parser, out);
     out.error(QStringLiteral("firmware needs show or patch"));
     return out.finish(kExitUsage);
 }
+
+}  // namespace
+
+const Subcommand kFirmwareCommand{
+    "firmware",
+    QStringLiteral(
+        "firmware show IMAGE [--family rs485|tx330]: the parameters stored in a firmware image.\n"
+        "firmware patch IMAGE FILE.xml [--aes-key keep|change]: store a settings file into the image (the "
+        "original "
+        "is kept as IMAGE.bak), then load the image again and compare every stored field; on a mismatch the "
+        "original is put back.\n"
+        "Exit codes: 0 success, 2 usage, 5 the patch failed, 6 file error."),
+    kFamilyOption, addFirmwareOptions, runFirmware};
 
 }  // namespace Tormel::Cli

@@ -55,17 +55,7 @@ QJsonObject usbAttributes(const std::string& device) {
     return o;
 }
 
-}  // namespace
-
-int runPorts(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Lists every port a scan would try, in scan order, and whether "
-                       "this user can open it."));
-    addCommonOptions(parser, false, false, false);
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
+int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     applyTimingFromEnvironment();
     applyPortListFromEnvironment();
 
@@ -134,8 +124,6 @@ int runPorts(const QStringList& args) {
     out.doc.insert(QStringLiteral("ports"), ports);
     return out.finish(kExitOk);
 }
-
-namespace {
 
 // One port probed in a child process of its own, with the very scan the windows run limited
 // to that port; the child hands its report back as one JSON line.
@@ -214,20 +202,13 @@ std::vector<PortReport> parallelScan(Family family, const std::vector<std::strin
     return reports;
 }
 
-}  // namespace
-
-int runScan(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Scans the ports for a unit, as Connect does, and tells what answered on each port tried.\n"
-        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support."));
-    addCommonOptions(parser, true, true, true);
+void addScanOptions(QCommandLineParser& parser) {
     parser.addOption(
         {QStringLiteral("parallel"),
          QStringLiteral("Probe every port at once; reports the unit the sequential scan would pick.")});
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
+}
+
+int runScan(const QCommandLineParser& parser, Output& out) {
     Link link;
     const auto family = familyOption(parser, Family::Rs485, out);
     if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
@@ -270,5 +251,19 @@ int runScan(const QStringList& args) {
     if (code == kExitNoUnit) out.line(texts().getString(Gui::Msg::ReadFailed));
     return out.finish(code);
 }
+
+}  // namespace
+
+const Subcommand kPortsCommand{"ports",
+                               QStringLiteral("Lists every port a scan would try, in scan order, and whether "
+                                              "this user can open it."),
+                               kNoSharedOptions, nullptr, runPorts};
+
+const Subcommand kScanCommand{
+    "scan",
+    QStringLiteral(
+        "Scans the ports for a unit, as Connect does, and tells what answered on each port tried.\n"
+        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support."),
+    kPortOption | kFamilyOption | kLineOptions, addScanOptions, runScan};
 
 }  // namespace Tormel::Cli

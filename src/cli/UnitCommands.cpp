@@ -45,10 +45,8 @@ void reportMessages(Output& out) {
     for (const QString& m : messages().take()) out.error(m);
 }
 
-// The output the options ask for; false (the usage error reported) unless exactly one settings
-// file was named for `command`.
+// False (the usage error reported) unless exactly one settings file was named for `command`.
 bool oneSettingsFile(const QCommandLineParser& parser, const char* command, Output& out) {
-    out.json = parser.isSet(QStringLiteral("json"));
     if (parser.positionalArguments().size() == 1) return true;
     out.error(QString::fromLatin1(command) + QStringLiteral(" needs one settings file"));
     return false;
@@ -140,22 +138,13 @@ std::optional<Gui::AesKeyChoice> keyChoice(const QCommandLineParser& parser, Out
     return std::nullopt;
 }
 
-}  // namespace
-
-int runRead(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral(
-            "Connects to a unit, reads its settings and writes them to a settings file in the windows' "
-            "format.\n") +
-        kExitCodes);
-    addCommonOptions(parser, true, true, true);
+void addReadOptions(QCommandLineParser& parser) {
     parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                       QStringLiteral("The settings file to write."),
                       QStringLiteral("FILE.xml")});
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
+}
+
+int runRead(const QCommandLineParser& parser, Output& out) {
     if (!parser.isSet(QStringLiteral("output"))) {
         out.error(QStringLiteral("read needs -o FILE.xml"));
         return out.finish(kExitUsage);
@@ -174,16 +163,12 @@ int runRead(const QStringList& args) {
     return out.finish(kExitOk);
 }
 
-int runDiff(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reads a unit and prints, field by field, where it differs from a settings file.\n") +
-        kExitCodes);
-    addCommonOptions(parser, true, false, true);
+void addDiffOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"),
                                  QStringLiteral("The settings file to compare with."));
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
+}
+
+int runDiff(const QCommandLineParser& parser, Output& out) {
     if (!oneSettingsFile(parser, "diff", out)) return out.finish(kExitUsage);
     const auto file = loadSettingsFile(parser.positionalArguments().first(), out);
     if (!file) return out.finish(kExitFileError);
@@ -211,8 +196,6 @@ int runDiff(const QStringList& args) {
     if (differences.empty()) out.line(QStringLiteral("no differences"));
     return out.finish(differences.empty() ? kExitOk : kExitDifferences);
 }
-
-namespace {
 
 std::atomic<int> g_interrupts{0};
 std::atomic<bool> g_writing{false};
@@ -385,15 +368,7 @@ bool waitForPort() {
     return false;
 }
 
-}  // namespace
-
-int runWrite(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Checks a settings file as the window's Set does and writes it to a unit, every value "
-                       "confirmed by the unit.\n") +
-        kExitCodes);
-    addCommonOptions(parser, true, false, true);
+void addWriteOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
                       QStringLiteral("keep|change|init"), QStringLiteral("keep")});
@@ -405,8 +380,9 @@ int runWrite(const QStringList& args) {
     parser.addOption({QStringLiteral("report-dir"),
                       QStringLiteral("Folder for one report per unit (--each-unit)."),
                       QStringLiteral("DIR")});
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
+}
+
+int runWrite(const QCommandLineParser& parser, Output& out) {
     if (!oneSettingsFile(parser, "write", out)) return out.finish(kExitUsage);
     const bool eachUnit = parser.isSet(QStringLiteral("each-unit"));
     if (eachUnit && !parser.isSet(QStringLiteral("report-dir"))) {
@@ -482,14 +458,11 @@ int runWrite(const QStringList& args) {
     return out.finish(failed == 0 ? kExitOk : kExitWriteFailed);
 }
 
-int runReset(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Factory reset of a unit (needs --yes).\n") + kExitCodes);
-    addCommonOptions(parser, true, true, true);
+void addResetOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("yes"), QStringLiteral("Confirm the factory reset.")});
-    if (auto done = parseOrExit(parser, args)) return *done;
-    Output out;
-    out.json = parser.isSet(QStringLiteral("json"));
+}
+
+int runReset(const QCommandLineParser& parser, Output& out) {
     if (!parser.isSet(QStringLiteral("yes"))) {
         out.error(texts().getString(Gui::Msg::FactoryShipmentQuestion) +
                   QStringLiteral(" (confirm with --yes)"));
@@ -510,5 +483,32 @@ int runReset(const QStringList& args) {
     out.line(texts().getString(Gui::Msg::SettingCompleted));
     return out.finish(kExitOk);
 }
+
+}  // namespace
+
+const Subcommand kReadCommand{
+    "read",
+    QStringLiteral(
+        "Connects to a unit, reads its settings and writes them to a settings file in the windows' "
+        "format.\n") +
+        kExitCodes,
+    kPortOption | kFamilyOption | kLineOptions, addReadOptions, runRead};
+
+const Subcommand kDiffCommand{
+    "diff",
+    QStringLiteral("Reads a unit and prints, field by field, where it differs from a settings file.\n") +
+        kExitCodes,
+    kPortOption | kLineOptions, addDiffOptions, runDiff};
+
+const Subcommand kWriteCommand{
+    "write",
+    QStringLiteral("Checks a settings file as the window's Set does and writes it to a unit, every value "
+                   "confirmed by the unit.\n") +
+        kExitCodes,
+    kPortOption | kLineOptions, addWriteOptions, runWrite};
+
+const Subcommand kResetCommand{"reset",
+                               QStringLiteral("Factory reset of a unit (needs --yes).\n") + kExitCodes,
+                               kPortOption | kFamilyOption | kLineOptions, addResetOptions, runReset};
 
 }  // namespace Tormel::Cli

@@ -32,6 +32,12 @@ const char* const kUsage =
     "  5  write or reset failed\n"
     "  6  file error\n";
 
+const Tormel::Cli::Subcommand* const kCommands[] = {
+    &Tormel::Cli::kPortsCommand,    &Tormel::Cli::kScanCommand,  &Tormel::Cli::kReadCommand,
+    &Tormel::Cli::kDiffCommand,     &Tormel::Cli::kWriteCommand, &Tormel::Cli::kResetCommand,
+    &Tormel::Cli::kFirmwareCommand,
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,13 +57,9 @@ int main(int argc, char** argv) {
     }
     const QString command = args.takeAt(1);
     args[0] = QStringLiteral("pelnix-cli ") + command;
-    if (command == u"ports") return Tormel::Cli::runPorts(args);
-    if (command == u"scan") return Tormel::Cli::runScan(args);
-    if (command == u"read") return Tormel::Cli::runRead(args);
-    if (command == u"diff") return Tormel::Cli::runDiff(args);
-    if (command == u"write") return Tormel::Cli::runWrite(args);
-    if (command == u"reset") return Tormel::Cli::runReset(args);
-    if (command == u"firmware") return Tormel::Cli::runFirmware(args);
+    for (const Tormel::Cli::Subcommand* known : kCommands) {
+        if (command == QLatin1StringView(known->name)) return Tormel::Cli::runSubcommand(*known, args);
+    }
     std::fprintf(stderr, "pelnix-cli: unknown command \"%s\"\n\n%s", command.toLocal8Bit().constData(),
                  kUsage);
     return Tormel::Cli::kExitUsage;

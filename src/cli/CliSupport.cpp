@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <algorithm>
@@ -123,7 +124,13 @@ std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& ar
         return kExitUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        // Qt names the program by the path it was started from and knows nothing of the
+        // subcommand; the usage line should be one a user can copy and run.
+        QString help = parser.helpText();
+        const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
+        if (help.startsWith(started))
+            help.replace(0, started.size(), QStringLiteral("Usage: ") + args.value(0));
+        std::fputs(help.toLocal8Bit().constData(), stdout);
         return kExitOk;
     }
     return std::nullopt;

@@ -191,6 +191,8 @@ TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--report"), std::string::npos);
     EXPECT_NE(help.out.find("5 write or reset failed"), std::string::npos);
+    // The usage line names the subcommand, so that it can be copied and run.
+    EXPECT_EQ(help.out.rfind("Usage: pelnix-cli write [options] FILE.xml\n", 0), 0u) << help.out;
 }
 
 // read, then diff gives nothing; an edited file differs in exactly the edited element; write

@@ -90,9 +90,6 @@ class ApplicationConfig : public UnitDocument {
     // every range label of the grouping in key order.
     void addCmbNumRangeList(int32_t group);
 
-    const std::shared_ptr<Protocol>& prot() const { return m_prot; }
-    const std::shared_ptr<NumRange>& range() const { return m_range; }
-
     // The element table of the document, in document order.
     static const std::vector<SettingsXml::Field<ApplicationConfig>>& xmlTable();
     static inline const QString kRootElement = QStringLiteral("ApplicationConfig");

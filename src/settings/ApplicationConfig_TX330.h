@@ -48,9 +48,6 @@ class ApplicationConfig_TX330 : public UnitDocument {
     // Passes only for this tool's model; a file that names no model is refused.
     bool checkSettingToolData(bool errMsgFlg, QWidget* parent = nullptr) const;
 
-    const std::shared_ptr<Wirelessinfo>& wireless() const { return m_wireless; }
-    const std::shared_ptr<Didoinfo>& dido() const { return m_dido; }
-
     static const std::vector<SettingsXml::Field<ApplicationConfig_TX330>>& xmlTable();
     static inline const QString kRootElement = QStringLiteral("ApplicationConfig_TX330");
     static inline const QString kModelName = QStringLiteral("TX-330");

@@ -48,9 +48,6 @@ class UnitDocument {
     int32_t getTabSelect() const { return m_tabSelect; }
     void setModelName(const QString& v) { m_model = v; }
 
-    const std::shared_ptr<Communication>& com() const { return m_com; }
-    const std::shared_ptr<Nodeinfo>& node() const { return m_node; }
-
     // The AES switch, type and key words into the node record a write sends; `keySetting` is
     // the form's key choice (2 change, 3 initialise, anything else keep). An empty or
     // unreadable key word is sent as 0.

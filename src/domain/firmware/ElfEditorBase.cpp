@@ -173,6 +173,38 @@ void AddKeyWords(std::vector<Parameter>& table, const std::string& name, const a
                             KeyWordToSymbolData, rs485, tx330));
 }
 
+// Each packet format has its own marks and address; the second format's symbols carry the
+// suffix "2". Only the RS485 unit has packet formats.
+struct MarkFields {
+    uint8_t Protocol::*start;
+    uint8_t Protocol::*end;
+    uint8_t Protocol::*offset;
+};
+
+void AddPacketMarks(std::vector<Parameter>& table, const std::string& suffix, MarkFields f) {
+    table.push_back(Row("stxChar" + suffix, 1, &R::protocol, f.start, SymbolDataToPacketCode,
+                        PacketCodeToSymbolData, kReadWrite, kUnused));
+    table.push_back(Row("etxChar" + suffix, 1, &R::protocol, f.end, SymbolDataToPacketCode,
+                        PacketCodeToSymbolData, kReadWrite, kUnused));
+    table.push_back(Row("offsetAfterEtx" + suffix, 1, &R::protocol, f.offset, SymbolDataToPacketOffset,
+                        PacketOffsetToSymbolData, kReadWrite, kUnused));
+}
+
+struct AddressFields {
+    uint8_t Protocol::*offset;
+    uint8_t Protocol::*length;
+    Common::ProtocolFormat Protocol::*format;
+};
+
+void AddAddress(std::vector<Parameter>& table, const std::string& suffix, AddressFields f) {
+    table.push_back(Row("offsetToDevId" + suffix, 1, &R::protocol, f.offset, SymbolDataToAddressOffset,
+                        AddressOffsetToSymbolData, kReadWrite, kUnused));
+    table.push_back(Row("devIdLen" + suffix, 1, &R::protocol, f.length, SymbolDataToAddressLength,
+                        AddressLengthToSymbolData, kReadWrite, kUnused));
+    table.push_back(Row("devIdFormat" + suffix, 1, &R::protocol, f.format, SymbolDataToFormat,
+                        FormatToSymbolData, kReadWrite, kUnused));
+}
+
 // Every parameter of the block, in the order both Load and Store must run. Whitening has two
 // rows: Load reads it after the AES switch, Store writes it right after the node-ID offset.
 // The AES switch is read from encryptAESEnbl and written to aesEncryptEnbl; the AES key
@@ -226,32 +258,17 @@ std::vector<Parameter> BuildParameters() {
             SilentCharToSymbolData, kReadWrite, kUnused),
         Row("fmt2Enbl", 1, &R::protocol, &Protocol::Fmt2Enable, SymbolDataToFmt2Enable,
             Fmt2EnableToSymbolData, kReadWrite, kUnused),
-        Row("stxChar", 1, &R::protocol, &Protocol::PacketStartCode, SymbolDataToPacketCode,
-            PacketCodeToSymbolData, kReadWrite, kUnused),
-        Row("etxChar", 1, &R::protocol, &Protocol::PacketEndCode, SymbolDataToPacketCode,
-            PacketCodeToSymbolData, kReadWrite, kUnused),
-        Row("offsetAfterEtx", 1, &R::protocol, &Protocol::PacketOffset, SymbolDataToPacketOffset,
-            PacketOffsetToSymbolData, kReadWrite, kUnused),
-        Row("stxChar2", 1, &R::protocol, &Protocol::PacketStartCode2nd, SymbolDataToPacketCode,
-            PacketCodeToSymbolData, kReadWrite, kUnused),
-        Row("etxChar2", 1, &R::protocol, &Protocol::PacketEndCode2nd, SymbolDataToPacketCode,
-            PacketCodeToSymbolData, kReadWrite, kUnused),
-        Row("offsetAfterEtx2", 1, &R::protocol, &Protocol::PacketOffset2nd, SymbolDataToPacketOffset,
-            PacketOffsetToSymbolData, kReadWrite, kUnused),
-        Row("devIdEnable", 1, &R::protocol, &Protocol::DeviEnable, SymbolDataToDeviEnable,
-            DeviEnableToSymbolData, kReadWrite, kUnused),
-        Row("offsetToDevId", 1, &R::protocol, &Protocol::AddressOffset, SymbolDataToAddressOffset,
-            AddressOffsetToSymbolData, kReadWrite, kUnused),
-        Row("devIdLen", 1, &R::protocol, &Protocol::AddressLength, SymbolDataToAddressLength,
-            AddressLengthToSymbolData, kReadWrite, kUnused),
-        Row("devIdFormat", 1, &R::protocol, &Protocol::AddressFormat, SymbolDataToFormat, FormatToSymbolData,
-            kReadWrite, kUnused),
-        Row("offsetToDevId2", 1, &R::protocol, &Protocol::AddressOffset2nd, SymbolDataToAddressOffset,
-            AddressOffsetToSymbolData, kReadWrite, kUnused),
-        Row("devIdLen2", 1, &R::protocol, &Protocol::AddressLength2nd, SymbolDataToAddressLength,
-            AddressLengthToSymbolData, kReadWrite, kUnused),
-        Row("devIdFormat2", 1, &R::protocol, &Protocol::AddressFormat2nd, SymbolDataToFormat,
-            FormatToSymbolData, kReadWrite, kUnused),
+    });
+    AddPacketMarks(table, "",
+                   {&Protocol::PacketStartCode, &Protocol::PacketEndCode, &Protocol::PacketOffset});
+    AddPacketMarks(table, "2",
+                   {&Protocol::PacketStartCode2nd, &Protocol::PacketEndCode2nd, &Protocol::PacketOffset2nd});
+    table.push_back(Row("devIdEnable", 1, &R::protocol, &Protocol::DeviEnable, SymbolDataToDeviEnable,
+                        DeviEnableToSymbolData, kReadWrite, kUnused));
+    AddAddress(table, "", {&Protocol::AddressOffset, &Protocol::AddressLength, &Protocol::AddressFormat});
+    AddAddress(table, "2",
+               {&Protocol::AddressOffset2nd, &Protocol::AddressLength2nd, &Protocol::AddressFormat2nd});
+    add({
         Row("bcastAddr", 2, &R::protocol, &Protocol::BcastAddr, SymbolDataToBcastAddr, BcastAddrToSymbolData,
             kReadWrite, kUnused),
         Row("chkType", 1, &R::protocol, &Protocol::CheckMethod, SymbolDataToCheckMethod,

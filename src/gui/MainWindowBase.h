@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "domain/app/AppCompletedCode.h"
+#include "domain/app/Controller.h"
+#include "gui/QtDispatcher.h"
 #include "gui/StatusDisplay.h"
 #include "gui/WriteFailureReport.h"
 #include "settings/ErrCheck.h"
@@ -26,10 +28,6 @@ class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-
-namespace Tormel::Domain::App {
-class Controller;
-}
 
 namespace Tormel::Gui {
 
@@ -52,8 +50,17 @@ class MainWindowBase : public QDialog {
 
     // True when closing would lose nothing: the form stores exactly the committed settings.
     virtual bool checkConfig() = 0;
+    // Creates the window's controller, its completions delivered on this window's thread, and
+    // makes it the window's way to its unit. The window owns it and must keep it while it lives.
+    template <class App>
+    std::unique_ptr<App> makeController() {
+        auto app = std::make_unique<App>(qtDispatcher(this));
+        app->Init();
+        m_controller = app.get();
+        return app;
+    }
     // The window's way to its unit.
-    virtual Domain::App::Controller& controller() const = 0;
+    Domain::App::Controller& controller() const { return *m_controller; }
     // Disables the busy set (and whatever the window rests with it) while an operation runs, and
     // brings it back as the first step of the operation's completion.
     virtual void setBusy(bool busy) = 0;
@@ -162,6 +169,8 @@ class MainWindowBase : public QDialog {
 
   private:
     void writeCompleted(Domain::App::AppCompletedCode code);
+
+    Domain::App::Controller* m_controller = nullptr;
 };
 
 }  // namespace Tormel::Gui

@@ -34,8 +34,7 @@ MainGUI::MainGUI(QWidget* parent)
       m_select(std::make_shared<NumRange>()) {
     m_creating = true;
     setObjectName(QStringLiteral("MainGUI"));
-    m_app = std::make_unique<Domain::App::TormelApp>(qtDispatcher(this));
-    m_app->Init();
+    m_app = makeController<Domain::App::TormelApp>();
 
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -121,8 +120,6 @@ MainGUI::~MainGUI() {
 }
 
 // ---- helpers ----
-
-Domain::App::Controller& MainGUI::controller() const { return *m_app; }
 
 void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
 

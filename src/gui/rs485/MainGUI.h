@@ -68,7 +68,6 @@ class MainGUI : public MainWindowBase {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    Domain::App::Controller& controller() const override;
 
   private:
     // ---- layout (MainGUILayout.cpp) ----

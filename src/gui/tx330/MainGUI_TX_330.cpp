@@ -22,8 +22,7 @@ namespace Tormel::Gui {
 using Domain::App::AppCompletedCode;
 
 MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolTitle, parent) {
-    m_app = std::make_unique<Domain::App::TormelApp_TX330>(qtDispatcher(this));
-    m_app->Init();
+    m_app = makeController<Domain::App::TormelApp_TX330>();
 
     setObjectName(QStringLiteral("MainGUI_TX_330"));
     preferJapaneseFonts({QStringLiteral("TakaoPGothic")});
@@ -97,8 +96,6 @@ void MainGUI_TX_330::showEvent(QShowEvent* event) {
 }
 
 // ---- status and enabling ----
-
-Domain::App::Controller& MainGUI_TX_330::controller() const { return *m_app; }
 
 void MainGUI_TX_330::setBusy(bool busy) {
     m_busy.setBusy(busy);

@@ -30,7 +30,6 @@ class MainGUI_TX_330 : public MainWindowBase {
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    Domain::App::Controller& controller() const override;
 
   private:
     // ---- layout (MainGUI_TX_330_Layout.cpp) ----

@@ -178,6 +178,9 @@ void MainWindowBase::writeCompleted(AppCompletedCode code) {
         if (text.isEmpty()) {
             text = unexplainedWriteFailure();
         }
+        if (text.isEmpty()) {
+            text = m_st.getString(Msg::WriteNotConnected);  // never an empty box
+        }
     }
     showBox(text, MessageBoxIcon::Error);
     showStatus(ConnectionState::Disconnected);
@@ -209,14 +212,22 @@ bool MainWindowBase::confirmFactoryShipment() {
                                 this) == DialogResult::OK;
 }
 
-FileDialogOptions MainWindowBase::settingsFileDialogOptions() const {
+std::optional<QString> MainWindowBase::askSettingsFile(bool save) {
     FileDialogOptions options;
     options.Filter = QStringLiteral("設定ファイル|*.xml");
     options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
     if (!m_strFilePath.isEmpty()) {
         options.InitialDirectory = QFileInfo(m_strFilePath).absolutePath();
     }
-    return options;
+    const DialogResult answer =
+        save ? toolkit().saveFileDialog(options, this) : toolkit().openFileDialog(options, this);
+    if (answer != DialogResult::OK) {
+        return std::nullopt;
+    }
+    if (!save) {
+        m_strFilePath = options.FileName;
+    }
+    return options.FileName;
 }
 
 }  // namespace Tormel::Gui

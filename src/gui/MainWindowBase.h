@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "domain/app/AppCompletedCode.h"
 #include "domain/app/Controller.h"
@@ -112,8 +113,9 @@ class MainWindowBase : public QDialog {
     void showConnectFailure(Domain::App::AppCompletedCode code);
     // True when the technician confirms that the unit is to be reset to its factory settings.
     bool confirmFactoryShipment();
-    // The settings-file dialog opened where the last file was.
-    FileDialogOptions settingsFileDialogOptions() const;
+    // Asks for a settings file to open (save: to write), starting in the folder of the last file
+    // opened; nothing when the user cancels. Opening remembers the file.
+    std::optional<QString> askSettingsFile(bool save);
 
     const Msg m_title;
     StringTable m_st;

@@ -290,13 +290,11 @@ void MainGUI::ReturnSetting_Click() {
 }
 
 void MainGUI::SetFileOpen_Click() {
-    FileDialogOptions options;
-    options.FileName = m_st.getString(Msg::DefaultSettingsFileName);
-    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+    const std::optional<QString> path = askSettingsFile(false);
+    if (!path) {
         return;
     }
-    m_strFilePath = options.FileName;
-    OpenSettingsOutcome outcome = openSettingsFile(m_strFilePath, checkFirmVersion(), this);
+    OpenSettingsOutcome outcome = openSettingsFile(*path, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
         // A hand-edited file whose rows share a range or select past their list.
         showError(Msg::InvalidParametersLoaded);
@@ -315,8 +313,8 @@ void MainGUI::SetFileOpen_Click() {
 }
 
 void MainGUI::SetFileSave_Click() {
-    FileDialogOptions options = settingsFileDialogOptions();
-    if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
+    const std::optional<QString> path = askSettingsFile(true);
+    if (!path) {
         return;
     }
     normaliseCodes();
@@ -326,7 +324,7 @@ void MainGUI::SetFileSave_Click() {
     if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
         return;
     }
-    if (!writeSettingsFile(options.FileName, candidate)) {
+    if (!writeSettingsFile(*path, candidate)) {
         showError(Msg::SettingsFileMismatch);
         return;
     }

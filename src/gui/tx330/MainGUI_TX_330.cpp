@@ -213,12 +213,11 @@ void MainGUI_TX_330::Revert() {
 // ---- settings files ----
 
 void MainGUI_TX_330::SetFileOpen() {
-    FileDialogOptions options = settingsFileDialogOptions();
-    if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
+    const std::optional<QString> path = askSettingsFile(false);
+    if (!path) {
         return;
     }
-    m_strFilePath = options.FileName;
-    OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(m_strFilePath, checkFirmVersion(), this);
+    OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(*path, checkFirmVersion(), this);
     if (outcome.result == OpenSettingsResult_TX330::Loaded) {
         setApplication(outcome.config, false);
     } else if (outcome.result == OpenSettingsResult_TX330::Refused) {
@@ -227,8 +226,8 @@ void MainGUI_TX_330::SetFileOpen() {
 }
 
 void MainGUI_TX_330::SetFileSave() {
-    FileDialogOptions options = settingsFileDialogOptions();
-    if (toolkit().saveFileDialog(options, this) != DialogResult::OK) {
+    const std::optional<QString> path = askSettingsFile(true);
+    if (!path) {
         return;
     }
     const std::optional<ApplicationConfig_TX330> candidate = saveConfig(true);
@@ -236,7 +235,7 @@ void MainGUI_TX_330::SetFileSave() {
         return;
     }
     // Only a file that was really written counts as saved; otherwise closing must still ask.
-    if (!writeSettingsFile_TX330(options.FileName, *candidate)) {
+    if (!writeSettingsFile_TX330(*path, *candidate)) {
         showBox(m_st.getString(Msg::SettingsFileMismatch), MessageBoxIcon::Error);
         return;
     }

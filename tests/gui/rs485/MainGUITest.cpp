@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -251,6 +252,13 @@ TEST_F(MainGUITest, OpenTakesGoodFilesAndRefusesTheOthers) {
         m_tk.fileAnswers.push_back(file(c.file));
         QMetaObject::invokeMethod(w.findChild<QAction*>(QStringLiteral("SetFileOpen_MenuItem")), "trigger");
         EXPECT_EQ(offset->text(), QString::fromLatin1(c.offsetAfter));
+        // Settings files only, and after the first file from its folder.
+        ASSERT_FALSE(m_tk.fileDialogs.empty());
+        EXPECT_EQ(m_tk.fileDialogs.back().Options.Filter, QStringLiteral("設定ファイル|*.xml"));
+        if (&c != &cases[0]) {
+            EXPECT_EQ(m_tk.fileDialogs.back().Options.InitialDirectory,
+                      QFileInfo(file("good.xml")).absolutePath());
+        }
         if (!c.message) {
             EXPECT_TRUE(m_tk.boxes.empty());
         } else {

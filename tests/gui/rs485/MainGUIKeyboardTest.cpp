@@ -15,7 +15,7 @@
 
 #include "domain/modem/Command.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/support/ToolkitRecorder.h"
+#include "gui/support/Rs485WindowTest.h"
 #include "settings/SettingsFile.h"
 #include "support/SimPty.h"
 
@@ -26,51 +26,24 @@ using Tormel::Domain::Modem::Command;
 using Tormel::Gui::ConnectionState;
 using Tormel::Gui::MainGUI;
 
-class MainGUIKeyboardTest : public ::testing::Test {
+class MainGUIKeyboardTest : public Tormel::Gui::Rs485WindowTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        Tormel::Gui::overrideDefaultSettingsFilePath(m_dir.filePath(QStringLiteral("config.xml")));
-        qputenv("LC_ALL", "en_US.UTF-8");
-        m_saved = Command::Timing();
-        auto& t = Command::Timing();
-        t.ReadTimeout = 150ms;
-        t.Tries = 3;
-        t.LinePause = 2ms;
-        t.ReopenDelay = 20ms;
-        t.RadioChangeDelay = 2ms;
+        Rs485WindowTest::SetUp();
+        if (HasFatalFailure()) return;
+        useQuickTimings();
         m_sim = std::make_unique<Pelnix::Test::SimPty>(Pelnix::Sim::UnitState{});
-        const std::string port = m_sim->PortPath();
-        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
-        m_window = std::make_unique<MainGUI>();
-        m_window->show();
+        usePort(*m_sim);
+        open().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->activateWindow();
-    }
-    void TearDown() override {
-        m_window.reset();
-        Command::Timing() = m_saved;
-        Command::SetPortLister({});
-        Tormel::Gui::overrideDefaultSettingsFilePath({});
-        qunsetenv("LC_ALL");
-    }
-    template <class T>
-    T* child(const char* name) {
-        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
     }
     bool waitIdle() {
         auto* read = child<QPushButton>("btnConnectRead");
         return QTest::qWaitFor([&] { return read->isEnabled(); }, 20000);
     }
 
-    QTemporaryDir m_dir;
-    Tormel::Gui::RecordingToolkit m_tk;
-    Tormel::Gui::ToolkitOverride m_override{m_tk};
-    Tormel::Domain::Modem::CommandTiming m_saved;
     std::unique_ptr<Pelnix::Test::SimPty> m_sim;
-    std::unique_ptr<MainGUI> m_window;
 };
 
 TEST_F(MainGUIKeyboardTest, AltLettersOpenTheMenus) {

@@ -21,7 +21,7 @@
 
 #include "domain/modem/Command.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/support/ToolkitRecorder.h"
+#include "gui/support/Rs485WindowTest.h"
 #include "settings/Config.h"
 #include "settings/SettingsFile.h"
 #include "support/SimPty.h"
@@ -36,40 +36,14 @@ using Tormel::Gui::MainGUI;
 using Tormel::Gui::Msg;
 using Tormel::Gui::StringTable;
 
-class MainGUITest : public ::testing::Test {
+class MainGUITest : public Tormel::Gui::Rs485WindowTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        Tormel::Gui::overrideDefaultSettingsFilePath(m_dir.filePath(QStringLiteral("config.xml")));
-        qputenv("LC_ALL", "en_US.UTF-8");
-    }
-    void TearDown() override {
-        m_window.reset();
-        Tormel::Gui::overrideDefaultSettingsFilePath({});
-        qunsetenv("LC_ALL");
-    }
-    MainGUI& open() {
-        m_window = std::make_unique<MainGUI>();
-        return *m_window;
-    }
-    template <class T>
-    T* child(const char* name) {
-        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     static QByteArray xml(const ApplicationConfig& c) { return Config::toXml(c).value_or(QByteArray()); }
     void type(const char* box, const QString& text) {
         auto* edit = child<QLineEdit>(box);
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
-
-    QTemporaryDir m_dir;
-    Tormel::Gui::RecordingToolkit m_tk;
-    Tormel::Gui::ToolkitOverride m_override{m_tk};
-    std::unique_ptr<MainGUI> m_window;
 };
 
 TEST_F(MainGUITest, StoreThenLoadGivesTheSameDocumentInBothLanguages) {
@@ -348,24 +322,8 @@ class MainGUISimTest : public MainGUITest {
   protected:
     void SetUp() override {
         MainGUITest::SetUp();
-        m_saved = Tormel::Domain::Modem::Command::Timing();
-        auto& t = Tormel::Domain::Modem::Command::Timing();
-        t.ReadTimeout = 150ms;
-        t.Tries = 3;
-        t.LinePause = 2ms;
-        t.ReopenDelay = 20ms;
-        t.RadioChangeDelay = 2ms;
+        useQuickTimings();
     }
-    void TearDown() override {
-        MainGUITest::TearDown();
-        Tormel::Domain::Modem::Command::Timing() = m_saved;
-        Tormel::Domain::Modem::Command::SetPortLister({});
-    }
-    void usePort(const Pelnix::Test::SimPty& sim) {
-        const std::string port = sim.PortPath();
-        Tormel::Domain::Modem::Command::SetPortLister([port] { return std::vector<std::string>{port}; });
-    }
-    Tormel::Domain::Modem::CommandTiming m_saved;
 };
 
 TEST_F(MainGUISimTest, ConnectAndReadShowsWhatTheUnitHolds) {

@@ -22,7 +22,7 @@
 #include "elfapi/ElfApi.h"
 #include "fixtures/FixtureImage.h"
 #include "gui/rs485/MainGUI.h"
-#include "gui/support/ToolkitRecorder.h"
+#include "gui/support/Rs485WindowTest.h"
 #include "settings/Config.h"
 #include "sim/Rs485Unit.h"
 #include "support/SimPty.h"
@@ -38,40 +38,11 @@ using Tormel::Gui::StringTable;
 namespace Modem = Tormel::Domain::Modem;
 namespace Common = Tormel::Domain::Common;
 
-class MainGUIWriteTest : public ::testing::Test {
+class MainGUIWriteTest : public Tormel::Gui::Rs485WindowTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        Tormel::Gui::overrideDefaultSettingsFilePath(m_dir.filePath(QStringLiteral("config.xml")));
-        qputenv("LC_ALL", "en_US.UTF-8");
-        m_saved = Modem::Command::Timing();
-        auto& t = Modem::Command::Timing();
-        t.ReadTimeout = 150ms;
-        t.Tries = 3;
-        t.LinePause = 2ms;
-        t.ReopenDelay = 20ms;
-        t.RadioChangeDelay = 2ms;
-    }
-    void TearDown() override {
-        m_window.reset();
-        Tormel::Gui::overrideDefaultSettingsFilePath({});
-        qunsetenv("LC_ALL");
-        Modem::Command::Timing() = m_saved;
-        Modem::Command::SetPortLister({});
-    }
-    MainGUI& open() {
-        m_window = std::make_unique<MainGUI>();
-        return *m_window;
-    }
-    template <class T>
-    T* child(const char* name) {
-        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void usePort(const Pelnix::Test::SimPty& sim) {
-        const std::string port = sim.PortPath();
-        Modem::Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+        Rs485WindowTest::SetUp();
+        useQuickTimings();
     }
     // Clicks a command and waits for the box it ends with.
     QString run(const std::function<void()>& command, std::size_t boxes = 1) {
@@ -86,11 +57,6 @@ class MainGUIWriteTest : public ::testing::Test {
     }
 
     StringTable m_st;
-    QTemporaryDir m_dir;
-    Tormel::Gui::RecordingToolkit m_tk;
-    Tormel::Gui::ToolkitOverride m_override{m_tk};
-    std::unique_ptr<MainGUI> m_window;
-    Modem::CommandTiming m_saved;
 };
 
 TEST_F(MainGUIWriteTest, SetWritesWhatTheFormShowsToEachGeneration) {

@@ -25,6 +25,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "sim/PtyServer.h"
@@ -53,10 +54,10 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
-// Runs pelnix-cli to its end with its output thrown away; returns the exit code and the time.
-int Run(std::vector<std::string> args, const char* timing, double& ms) {
+// Starts pelnix-cli and leaves it running, its output thrown away; `timing`, when given, is its
+// PELNIX_TIMING.
+pid_t Start(std::vector<std::string> args, const char* timing = nullptr) {
     std::fflush(stdout);
-    const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (timing != nullptr) ::setenv("PELNIX_TIMING", timing, 1);
@@ -68,6 +69,13 @@ int Run(std::vector<std::string> args, const char* timing, double& ms) {
         ::execv(PELNIX_CLI, argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+// Runs pelnix-cli to its end with its output thrown away; returns the exit code and the time.
+int Run(std::vector<std::string> args, const char* timing, double& ms) {
+    const auto start = Clock::now();
+    const pid_t pid = Start(std::move(args), timing);
     int status = 0;
     ::waitpid(pid, &status, 0);
     ms = Ms(Clock::now() - start);
@@ -94,22 +102,6 @@ double WriteFloor(const std::string& reportPath) {
             o.value("kind") == QStringLiteral("event") && o.value("line").toString().startsWith("opened ");
     }
     return replies * kLinePauseMs + std::max(0, opened - 1) * kReopenMs;
-}
-
-// Starts pelnix-cli and leaves it running, its output thrown away.
-pid_t Start(std::vector<std::string> args) {
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(PELNIX_CLI, argv.data());
-        ::_exit(127);
-    }
-    return pid;
 }
 
 // The settings file the write benchmarks write: the unit's own values with the node-ID offset

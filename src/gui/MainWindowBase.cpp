@@ -65,12 +65,41 @@ QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
     Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
                                       QKeySequence(Qt::ALT | Qt::Key_A));
 
-    // Set, Factory Shipment and the settings files wait for a unit to have answered.
-    for (QAction* item :
-         {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem, FactoryShipmentSet_MenuItem}) {
-        item->setEnabled(false);
-    }
     return edit;
+}
+
+void MainWindowBase::addCommonCommands() {
+    for (QObject* control : std::initializer_list<QObject*>{btnConnect, btnConnectRead, Connect_MenuItem,
+                                                            ConnectRead_MenuItem}) {
+        m_commands.add(WindowCommand::Connect, control);
+    }
+    m_commands.add(WindowCommand::SetButton, btnSetting);
+    m_commands.add(WindowCommand::SetMenu, Set_MenuItem);
+    m_commands.add(WindowCommand::FactoryShipment, btnFactoryShipment);
+    m_commands.add(WindowCommand::FactoryShipment, FactoryShipmentSet_MenuItem);
+    m_commands.add(WindowCommand::Revert, btnReturnSetting);
+    m_commands.add(WindowCommand::Revert, Revert_MenuItem);
+    m_commands.add(WindowCommand::SettingsFiles, SetFileOpen_MenuItem);
+    m_commands.add(WindowCommand::SettingsFiles, SetFileSave_MenuItem);
+    m_commands.apply(m_state);
+}
+
+void MainWindowBase::setWriteTarget(WriteTarget target) {
+    m_state.target = target;
+    m_commands.apply(m_state);
+}
+
+void MainWindowBase::setImageAccepted(bool accepted) {
+    m_state.imageAccepted = accepted;
+    m_commands.apply(m_state);
+}
+
+bool MainWindowBase::unitReadyForWrite() {
+    if (m_state.link == Link::UnitHeld) {
+        return true;
+    }
+    showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
+    return false;
 }
 
 void MainWindowBase::reject() { close(); }
@@ -95,7 +124,24 @@ void MainWindowBase::showAbout() {
     toolkit().showModal(about);
 }
 
-void MainWindowBase::showStatus(ConnectionState state) { m_status->show(state, portName()); }
+void MainWindowBase::showStatus(ConnectionState state) {
+    m_status->show(state, portName());
+    switch (state) {
+        case ConnectionState::Disconnected:
+            m_state.link = Link::NoUnit;
+            break;
+        case ConnectionState::Connecting:
+            m_state.link = Link::Connecting;
+            break;
+        case ConnectionState::Writing:
+            m_state.link = Link::Writing;
+            break;
+        case ConnectionState::Connected:
+            m_state.link = Link::UnitHeld;
+            break;
+    }
+    m_commands.apply(m_state);
+}
 
 QString MainWindowBase::portName() const { return QString::fromStdString(controller().PortName()); }
 
@@ -106,7 +152,6 @@ void MainWindowBase::beginConnect(bool read) {
              : controller().Connect([this](AppCompletedCode code) { connectCompleted(code); });
     if (started == AppResult::Pendding) {
         showStatus(ConnectionState::Connecting);
-        setBusy(true);
     } else {
         m_scanReport.stop();
         showStatus(ConnectionState::Disconnected);
@@ -115,11 +160,9 @@ void MainWindowBase::beginConnect(bool read) {
 
 bool MainWindowBase::connectSucceeded(AppCompletedCode code) {
     m_scanReport.stop();
-    setBusy(false);
     controller().Completed(code);
     if (code != AppCompletedCode::Success) {
         showConnectFailure(code);
-        setWriteCommandsEnabled(false);
         return false;
     }
     // A connect that was told to stop (the RS485 window's target turned to the firmware image
@@ -128,13 +171,10 @@ bool MainWindowBase::connectSucceeded(AppCompletedCode code) {
         showStatus(ConnectionState::Disconnected);
         return false;
     }
+    m_state.unitSeen = true;
     showStatus(ConnectionState::Connected);
     showBox(m_st.getString(Msg::ConnectSucceeded), MessageBoxIcon::Information);
     txtSoftwareName->setText(QString::fromStdString(controller().NodeinfoConfig().SoftwareName));
-    setWriteCommandsEnabled(true);
-    for (QAction* item : {SetFileOpen_MenuItem, SetFileSave_MenuItem, Set_MenuItem}) {
-        item->setEnabled(true);
-    }
     return true;
 }
 
@@ -142,25 +182,26 @@ void MainWindowBase::readRefused(Msg why) {
     showBox(m_st.getString(why), MessageBoxIcon::Error);
     controller().Disconnect();
     showStatus(ConnectionState::Disconnected);
-    setWriteCommandsEnabled(false);
 }
 
-void MainWindowBase::beginWrite(bool init) {
+bool MainWindowBase::beginWrite(bool init) {
     m_writeReport.start();
     auto done = [this](AppCompletedCode code) { writeCompleted(code); };
     const AppResult started = init ? controller().InitWrite(done) : controller().Write(done);
     if (started != AppResult::Pendding) {
         m_writeReport.stop();
+        writeEnded(false);
         showBox(m_st.getString(Msg::WriteNotConnected), MessageBoxIcon::Error);
         showStatus(ConnectionState::Disconnected);
-        setBusy(false);
+        return false;
     }
+    return true;
 }
 
 void MainWindowBase::writeCompleted(AppCompletedCode code) {
     m_writeReport.stop();
-    setBusy(false);
     controller().Completed(code);
+    writeEnded(code == AppCompletedCode::Success);
     if (code == AppCompletedCode::Success) {
         showStatus(ConnectionState::Connected);
         showBox(m_st.getString(Msg::SettingCompleted), MessageBoxIcon::Information);

@@ -12,6 +12,7 @@
 #include "domain/app/Controller.h"
 #include "gui/QtDispatcher.h"
 #include "gui/StatusDisplay.h"
+#include "gui/WindowState.h"
 #include "gui/WriteFailureReport.h"
 #include "settings/ErrCheck.h"
 #include "settings/ScanReport.h"
@@ -41,6 +42,7 @@ class MainWindowBase : public QDialog {
     Q_OBJECT
   public:
     ConnectionState connectionState() const { return m_status->state(); }
+    const WindowState& windowState() const { return m_state; }
 
   public slots:
     // Escape and every other way of dismissing the window go through the close question.
@@ -62,12 +64,9 @@ class MainWindowBase : public QDialog {
     }
     // The window's way to its unit.
     Domain::App::Controller& controller() const { return *m_controller; }
-    // Disables the busy set (and whatever the window rests with it) while an operation runs, and
-    // brings it back as the first step of the operation's completion.
-    virtual void setBusy(bool busy) = 0;
-    // Set and Factory Shipment, with the menu command that resets a unit without asking: offered
-    // only while a unit is connected.
-    virtual void setWriteCommandsEnabled(bool enabled) = 0;
+    // A write or factory reset started by the window has ended; only a successful one makes what
+    // was written the committed settings.
+    virtual void writeEnded(bool succeeded) = 0;
     // The completions of a connect and of a connect-and-read; each acknowledges its code
     // through connectSucceeded() before it fills the form.
     virtual void connectCompleted(Domain::App::AppCompletedCode code) = 0;
@@ -90,7 +89,15 @@ class MainWindowBase : public QDialog {
     // Stop and the Exit command: closing without the question.
     void quit();
     void showAbout();
+    // Shows the connection state and moves the window's state with it, so every command follows.
     void showStatus(ConnectionState state);
+    // The controls of the commands both windows have; each window adds its own to m_commands.
+    void addCommonCommands();
+    void setWriteTarget(WriteTarget target);
+    void setImageAccepted(bool accepted);
+    // True when a write may start now on the unit target; otherwise says so (message 57), so that a
+    // command still offered without a unit changes nothing.
+    bool unitReadyForWrite();
     // Starts a connect (with the unit's values read when `read`) on the serial line already
     // handed to the controller: "Connecting" and busy while it runs, or, when it could not
     // start, the scan report stopped and the window shown disconnected.
@@ -105,8 +112,8 @@ class MainWindowBase : public QDialog {
     // Starts writing the records already handed to the controller (`init`: the write of a
     // factory reset), following the dialogue so that a failure can name the request the unit
     // refused. The window is to show "Writing" and be busy already; a write that cannot start
-    // is reported and ends both.
-    void beginWrite(bool init);
+    // is reported and ends both. True when the write started.
+    bool beginWrite(bool init);
     void showBox(const QString& text, MessageBoxIcon icon);
     // A connect or read that gave no unit: says why (with what every port did when none gave a
     // unit) and shows the window disconnected.
@@ -123,7 +130,8 @@ class MainWindowBase : public QDialog {
     bool m_closeFlg = false;
     QString m_strFilePath;
     std::unique_ptr<StatusDisplay> m_status;
-    BusySet m_busy;
+    WindowState m_state;
+    CommandControls m_commands;
     WriteFailureReport m_writeReport;
     // Follows each connect's scan, so that "no unit" can say what every port did.
     ScanFollower m_scanReport;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/StatusDisplay.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPalette>
@@ -48,16 +47,6 @@ void StatusDisplay::show(ConnectionState state, const QString& portPath) {
     palette.setColor(QPalette::Base, namedColor(colour));
     palette.setColor(QPalette::Text, namedColor(NamedColor::Black));
     m_stateBox.setPalette(palette);
-}
-
-void BusySet::setBusy(bool busy) {
-    for (const QPointer<QObject>& control : m_controls) {
-        if (auto* widget = qobject_cast<QWidget*>(control.data())) {
-            widget->setEnabled(!busy);
-        } else if (auto* action = qobject_cast<QAction*>(control.data())) {
-            action->setEnabled(!busy);
-        }
-    }
 }
 
 }  // namespace Tormel::Gui

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QList>
-#include <QPointer>
 #include <QString>
 
 class QLineEdit;
@@ -33,17 +31,6 @@ class StatusDisplay {
     QLineEdit& m_softwareNameBox;
     const StringTable& m_strings;
     ConnectionState m_state = ConnectionState::Disconnected;
-};
-
-// The controls disabled while a background operation runs and enabled again as the first step
-// of every completion. Controls destroyed meanwhile are skipped.
-class BusySet {
-  public:
-    void add(QObject* control) { m_controls.append(control); }
-    void setBusy(bool busy);
-
-  private:
-    QList<QPointer<QObject>> m_controls;
 };
 
 }  // namespace Tormel::Gui

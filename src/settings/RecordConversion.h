@@ -46,6 +46,9 @@ enum class AesKeyChoice : int32_t { NotChange = 1, Change = 2, Init = 3 };
 
 // The RS485 module type of a unit by its name reply: 2 for the AES-capable TX-910A, else 1.
 int32_t rs485ModuleType(const std::string& softwareName);
+// An image names no module; it is read and written with the type whose lists hold every value an
+// image can carry, so each value goes back into it as it came.
+inline constexpr int32_t kImageModuleType = 2;
 // Whether the AES part of the record check applies to this RS485 unit.
 bool rs485AesEnabled(const std::string& softwareName, int32_t moduleType);
 // The same for a contact-I/O unit.

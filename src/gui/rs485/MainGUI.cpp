@@ -48,9 +48,6 @@ MainGUI::MainGUI(QWidget* parent)
     grpSecure->setVisible(m_shiftKeyFlg);
     grpSecure->setEnabled(m_shiftKeyFlg);
 
-    btnSetting->setEnabled(false);
-    btnFactoryShipment->setEnabled(false);
-
     attachInputChecks();
     connectDependencies();
     connect(btnConnect, &QPushButton::clicked, this, [this] { Connect_Click(); });
@@ -64,8 +61,8 @@ MainGUI::MainGUI(QWidget* parent)
     connect(SetFileOpen_MenuItem, &QAction::triggered, this, [this] { SetFileOpen_Click(); });
     connect(SetFileSave_MenuItem, &QAction::triggered, this, [this] { SetFileSave_Click(); });
     connect(Version_MenuItem, &QAction::triggered, this, [this] { Version_Click(); });
-    connect(btnSetting, &QPushButton::clicked, this, [this] { Setting_Click(); });
-    connect(Set_MenuItem, &QAction::triggered, this, [this] { Setting_Click(); });
+    connect(btnSetting, &QPushButton::clicked, this, [this] { Setting(false); });
+    connect(Set_MenuItem, &QAction::triggered, this, [this] { Setting(false); });
     connect(btnFactoryShipment, &QPushButton::clicked, this, [this] { FactoryShipment(true); });
     connect(FactoryShipmentSet_MenuItem, &QAction::triggered, this, [this] { FactoryShipment(false); });
     connect(btnSelectFile, &QPushButton::clicked, this, [this] { SelectFile_Click(); });
@@ -126,28 +123,6 @@ void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
 void MainGUI::showError(const QString& text) { showBox(text, MessageBoxIcon::Error); }
 
 void MainGUI::showInformation(Msg id) { showBox(m_st.getString(id), MessageBoxIcon::Information); }
-
-void MainGUI::setBusy(bool busy) {
-    // Set and FactoryShipment in the menu wait for a first connect; while an operation runs
-    // they rest with the busy set and come back as they were.
-    if (busy) {
-        m_menuSetEnabled = Set_MenuItem->isEnabled();
-        m_menuFactoryEnabled = FactoryShipmentSet_MenuItem->isEnabled();
-        Set_MenuItem->setEnabled(false);
-        FactoryShipmentSet_MenuItem->setEnabled(false);
-    } else {
-        Set_MenuItem->setEnabled(m_menuSetEnabled);
-        FactoryShipmentSet_MenuItem->setEnabled(m_menuFactoryEnabled);
-    }
-    m_busy.setBusy(busy);
-    syncFactoryMenu();
-}
-
-void MainGUI::setWriteCommandsEnabled(bool enabled) {
-    btnSetting->setEnabled(enabled);
-    btnFactoryShipment->setEnabled(enabled);
-    syncFactoryMenu();
-}
 
 void MainGUI::normaliseCodes() {
     for (QLineEdit* box : {txtPStartCode, txtPStartCode2nd, txtPEndCode, txtPEndCode2nd}) {
@@ -235,11 +210,13 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
     const Domain::Common::Protocol prot = m_app->ProtocolConfig();
     const Domain::Common::Binding bind = m_app->BindingConfig();
-    if (showUnitCapability()) {
-        // The module type first, so the AES group follows the unit just read.
-        checkTormelType();
+    // The module type of the unit just read decides its baud list and AES choices, whatever its
+    // generation: the values read are shown against that list.
+    const bool newUnit = showUnitCapability();
+    checkTormelType();
+    setObjectSetting();
+    if (newUnit) {
         showAesGroup();
-        setObjectSetting();
         if (node.EncryptEnable == Domain::Common::NodeinfoEncryptEnable::Enable) {
             grpSecure->show();
             grpSecure->setEnabled(true);
@@ -341,13 +318,13 @@ void MainGUI::setTargetChanged(int index) {
         m_app->Disconnect();
         showStatus(ConnectionState::Disconnected);
     }
+    setWriteTarget(firmware ? WriteTarget::Image : WriteTarget::Unit);
     txtStateSetting->setVisible(!firmware);
     txtSoftwareName->setVisible(!firmware);
     btnConnect->setVisible(!firmware);
     btnConnectRead->setVisible(!firmware);
     txtSelectFile->setVisible(firmware);
     btnSelectFile->setVisible(firmware);
-    updateFirmwareSetting();
 }
 
 }  // namespace Tormel::Gui

@@ -94,6 +94,12 @@ class MainGUI : public MainWindowBase {
     void presetAddress(const QString& offset, const QString& length, int format);
     void btnDefaultCom_Click();
     void setBaudList(bool with76800);
+    // Shows the form for a module of `type`: its baud list (the bit rate kept by value) and AES
+    // choices.
+    void setModuleType(int32_t type);
+    // The module type whose lists show `config`: the connected unit's while one is held, since
+    // that is what the line can do; otherwise the type the document was written for.
+    int32_t moduleTypeToShow(const ApplicationConfig& config) const;
     bool baudListHas76800() const;
     int32_t aesKeySettingFromForm() const;
     bool unitKnown() const;
@@ -124,19 +130,17 @@ class MainGUI : public MainWindowBase {
     void SetFileSave_Click();
     void Version_Click();
     void setTargetChanged(int index);
-    void setBusy(bool busy) override;
-    void setWriteCommandsEnabled(bool enabled) override;
 
     // ---- writing (MainGUIWrite.cpp) ----
-    void Setting_Click();
-    void Setting(bool init);
+    // Checks the form and starts writing it to the unit, or stores it into the image; true when
+    // the write started or the image was written.
+    bool Setting(bool init);
+    void writeEnded(bool succeeded) override;
     // The controller's own failure text: the last line the unit sent.
     QString unexplainedWriteFailure() const override;
     void FactoryShipment(bool ask);
     void SelectFile_Click();
-    void firmwareWrite();
-    void updateFirmwareSetting();
-    void syncFactoryMenu();
+    bool firmwareWrite();
     void showError(Msg id);
     void showError(const QString& text);
     void showInformation(Msg id);
@@ -155,8 +159,9 @@ class MainGUI : public MainWindowBase {
     bool m_devMode2 = false;
     bool m_shiftKeyFlg = false;
     bool m_creating = false;  // start-up loads report nothing
-    bool m_menuSetEnabled = false;
-    bool m_menuFactoryEnabled = false;
+    // The settings a running write is sending: they become the committed settings only when the
+    // unit confirmed them.
+    std::optional<ApplicationConfig> m_writing;
     // The firmware image Set writes into: the last one chosen whose records could be read.
     QString m_imagePath;
     // The AES type a loaded configuration asked for while no unit was known; applied once a

@@ -84,9 +84,20 @@ void MainGUI::setBaudList(bool with76800) {
     cmbBaudrate->setCurrentIndex(index.value_or(-1));
 }
 
+void MainGUI::setModuleType(int32_t type) {
+    m_com->setModuleType(type);
+    setObjectSetting();
+}
+
+int32_t MainGUI::moduleTypeToShow(const ApplicationConfig& config) const {
+    const bool unitHeld = m_state.link == Link::UnitHeld && m_state.target == WriteTarget::Unit;
+    if (!unitHeld && (config.m_moduletype == 1 || config.m_moduletype == 2)) {
+        return config.m_moduletype;
+    }
+    return m_com->getModuleType();
+}
+
 void MainGUI::setObjectSetting() {
-    Set_MenuItem->setEnabled(true);
-    FactoryShipmentSet_MenuItem->setEnabled(true);
     if (m_com->getModuleType() == 2) {
         grpAESType->setEnabled(true);
         grpAESKey->setEnabled(true);
@@ -330,28 +341,37 @@ ApplicationConfig MainGUI::storeForm() {
 bool MainGUI::checkConfig() {
     // What the form would store, against what was committed. The unit's identity, the tab
     // shown and the developer views are no edits of the settings.
-    ApplicationConfig candidate = storeForm();
-    candidate.m_version = m_setting.m_version;
-    candidate.m_moduletype = m_setting.m_moduletype;
-    candidate.m_tabSelect = m_setting.m_tabSelect;
-    candidate.m_devMode = m_setting.m_devMode;
-    candidate.m_devMode2 = m_setting.m_devMode2;
-    return Config::toXml(candidate) == Config::toXml(m_setting);
+    // The bit rate is compared as a rate: the same position means another rate in another
+    // module's list.
+    const auto comparable = [this](ApplicationConfig config) {
+        config.m_baudrate = Rs485Records::documentBitRate(config).value_or(-1);
+        config.m_version = m_setting.m_version;
+        config.m_moduletype = m_setting.m_moduletype;
+        config.m_tabSelect = m_setting.m_tabSelect;
+        config.m_devMode = m_setting.m_devMode;
+        config.m_devMode2 = m_setting.m_devMode2;
+        return Config::toXml(config);
+    };
+    return comparable(storeForm()) == comparable(m_setting);
 }
 
 // ---- load ----
 
 bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
     // The document's baud position means a bit rate for the module it was written for; the
-    // form shows that rate wherever the current list has it.
+    // form shows that rate in the list of the module type it is shown for.
+    const int32_t type = moduleTypeToShow(config);
     const std::optional<int32_t> rate = Rs485Records::documentBitRate(config);
     const std::optional<int32_t> position =
-        rate ? ChoiceLists::baudRateIndex(*rate, baudListHas76800()) : std::nullopt;
+        rate ? ChoiceLists::baudRateIndex(*rate, ChoiceLists::offers76800(type)) : std::nullopt;
     if (!position) {
         if (rate == 76800 && !m_creating) {
             showError(Msg::Baud76800NotSupported);
         }
         return false;
+    }
+    if (type != m_com->getModuleType() || baudListHas76800() != ChoiceLists::offers76800(type)) {
+        setModuleType(type);
     }
     cmbBaudrate->setCurrentIndex(*position);
     cmbDataBit->setCurrentIndex(config.m_databits);
@@ -379,7 +399,6 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
         chkWhitening->setChecked(true);
     }
 
-    checkTormelType();
     const bool type2 = m_com->getModuleType() == 2;
     const bool known = unitKnown();
     const bool aes256 = (type2 || !known) && chkAESSecure->isChecked() && config.m_aesEncryptType == 2;
@@ -457,8 +476,8 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
 
 bool MainGUI::setApplication(const ApplicationConfig& config, bool isinit) {
     ApplicationConfig copy = config;
-    if (!Rs485Records::documentBitRate(copy) ||
-        !ChoiceLists::baudRateIndex(*Rs485Records::documentBitRate(copy), baudListHas76800())) {
+    const std::optional<int32_t> rate = Rs485Records::documentBitRate(copy);
+    if (!rate || !ChoiceLists::baudRateIndex(*rate, ChoiceLists::offers76800(moduleTypeToShow(copy)))) {
         return setApplicationComProt(copy, isinit);  // reports and refuses, the form unchanged
     }
     cmbSetTarget->setCurrentIndex(copy.m_target);

@@ -202,12 +202,13 @@ void MainGUI::buildControls() {
     foot->addWidget(btnAbout);
     outer->addLayout(foot);
 
-    for (QObject* control : std::initializer_list<QObject*>{
-             btnConnect, btnConnectRead, btnSetting, btnFactoryShipment, btnReturnSetting, cmbSetTarget,
-             btnModbusRTU, btnModbusASCII, btnTransparent, Revert_MenuItem, Connect_MenuItem,
-             ConnectRead_MenuItem}) {
-        m_busy.add(control);
+    addCommonCommands();
+    for (QObject* control :
+         std::initializer_list<QObject*>{cmbSetTarget, btnModbusRTU, btnModbusASCII, btnTransparent}) {
+        m_commands.add(WindowCommand::FormTools, control);
     }
+    m_commands.add(WindowCommand::SelectImage, btnSelectFile);
+    m_commands.apply(m_state);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

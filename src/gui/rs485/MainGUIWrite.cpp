@@ -17,6 +17,7 @@
 #include "gui/rs485/MainGUI.h"
 #include "settings/Config.h"
 #include "settings/FirmwareImageFile.h"
+#include "settings/RecordConversion.h"
 #include "settings/Rs485Records.h"
 
 namespace Tormel::Gui {
@@ -24,19 +25,17 @@ namespace Tormel::Gui {
 using Domain::App::AppCompletedCode;
 using Domain::App::AppResult;
 
-void MainGUI::syncFactoryMenu() {
-    // Nothing is reset, loaded or deleted from the menu that the button would not do.
-    FactoryShipmentSet_MenuItem->setEnabled(btnFactoryShipment->isEnabled());
-}
-
-void MainGUI::Setting_Click() {
-    if (!btnSetting->isEnabled()) {
-        return;
+bool MainGUI::Setting(bool init) {
+    // Nothing is checked, stored or written when there is nothing to write to: the Set menu item
+    // stays offered after a unit was let go of.
+    const bool image = cmbSetTarget->currentIndex() == 1;
+    if (image && !m_state.imageAccepted) {
+        showError(Msg::FirmwareWriteFailed);
+        return false;
     }
-    Setting(false);
-}
-
-void MainGUI::Setting(bool init) {
+    if (!image && !unitReadyForWrite()) {
+        return false;
+    }
     normaliseCodes();
     ApplicationConfig candidate = storeForm();
     if (radAESKeyInit->isChecked()) {
@@ -46,40 +45,60 @@ void MainGUI::Setting(bool init) {
         }
     }
     if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
-        return;
+        return false;
     }
-    m_setting = storeForm();
-    writeDefaultSettingsFile(m_setting);
-    if (cmbSetTarget->currentIndex() == 1) {
-        firmwareWrite();
-        return;
+    const ApplicationConfig form = storeForm();
+    if (image) {
+        writeDefaultSettingsFile(form);
+        if (!firmwareWrite()) {
+            return false;
+        }
+        m_setting = form;
+        return true;
     }
 
     showStatus(ConnectionState::Writing);
-    setBusy(true);
-    const ApplicationConfig form = storeForm();
     m_app->CommunicationConfig(Rs485Records::communication(form, baudListHas76800()));
     m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
                                                  m_app->NodeinfoConfig()));
     m_app->ProtocolConfig(Rs485Records::protocol(form));
     m_app->BindingConfig(Rs485Records::binding(form));
+    m_writing = form;
+    if (!beginWrite(init)) {
+        return false;
+    }
+    // The default settings file follows every write that started, so it holds the form's values
+    // even when the unit then fails; a factory reset starts it afresh.
+    if (init) {
+        Config().fileDelete();
+    }
+    writeDefaultSettingsFile(form);
+    return true;
+}
 
-    beginWrite(init);
+void MainGUI::writeEnded(bool succeeded) {
+    if (succeeded && m_writing) {
+        m_setting = *m_writing;
+    }
+    m_writing.reset();
 }
 
 QString MainGUI::unexplainedWriteFailure() const { return QString::fromStdString(m_app->Result()); }
 
 void MainGUI::FactoryShipment(bool ask) {
-    if (!btnFactoryShipment->isEnabled()) {
+    // A reset changes the form and the default settings file only once it has started on a held
+    // unit; otherwise the technician's settings stay as they were.
+    if (!commandEnabled(WindowCommand::FactoryShipment, m_state) || !unitReadyForWrite()) {
         return;
     }
     if (ask && !confirmFactoryShipment()) {
         return;
     }
+    const ApplicationConfig before = storeForm();
     setApplicationDefault();
-    Config file;
-    file.fileDelete();
-    Setting(true);
+    if (!Setting(true)) {
+        loadIntoForm(before);
+    }
 }
 
 void MainGUI::SelectFile_Click() {
@@ -93,7 +112,7 @@ void MainGUI::SelectFile_Click() {
     // Only an image the window could read is the one Set writes into.
     m_imagePath.clear();
     txtSelectFile->clear();
-    updateFirmwareSetting();
+    setImageAccepted(false);
 
     // The controller takes the image's node record whole; the unit last connected keeps
     // deciding the module type, the bit rates offered and the version classes.
@@ -110,30 +129,27 @@ void MainGUI::SelectFile_Click() {
     const Domain::Common::Protocol prot = m_app->ProtocolConfig();
     m_app->NodeinfoConfig(unit);
     Rs485Records::FromRecords from = Rs485Records::configFromRecords(
-        comm, node, prot, nullptr, baudListHas76800(), Msg::FirmwareVersionMismatch);
+        comm, node, prot, nullptr, ChoiceLists::offers76800(kImageModuleType), Msg::FirmwareVersionMismatch);
     if (!from.config) {
         showError(from.failure);
         return;
     }
-    setApplicationComProt(*from.config, false);
+    // An image holds a bit rate, not a list position: it is shown with the list that offers
+    // every rate an image can hold, so it is written back as it was.
+    from.config->setModuleType(kImageModuleType);
+    if (!setApplicationComProt(*from.config, false)) {
+        showError(Msg::FirmwareVersionMismatch);
+        return;
+    }
     m_imagePath = chosen.absoluteFilePath();
     txtSelectFile->setText(chosen.fileName());
-    updateFirmwareSetting();
+    setImageAccepted(true);
 }
 
-void MainGUI::updateFirmwareSetting() {
-    // With the firmware target Set needs an image, with the unit target a connected unit.
-    const bool ready = cmbSetTarget->currentIndex() == 1
-                           ? !m_imagePath.isEmpty()
-                           : m_status != nullptr && m_status->state() == ConnectionState::Connected;
-    btnSetting->setEnabled(ready);
-    Set_MenuItem->setEnabled(ready);
-}
-
-void MainGUI::firmwareWrite() {
+bool MainGUI::firmwareWrite() {
     if (m_imagePath.isEmpty()) {
         showError(Msg::FirmwareWriteFailed);
-        return;
+        return false;
     }
     const ApplicationConfig form = storeForm();
     const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
@@ -155,11 +171,12 @@ void MainGUI::firmwareWrite() {
         return !keepKey || writeImageSymbols(workCopy, key);
     });
     m_app->NodeinfoConfig(unit);
-    if (result == FirmwareReplaceResult::Success) {
-        showInformation(Msg::SettingCompleted);
-    } else {
+    if (result != FirmwareReplaceResult::Success) {
         showError(Msg::FirmwareWriteFailed);
+        return false;
     }
+    showInformation(Msg::SettingCompleted);
+    return true;
 }
 
 }  // namespace Tormel::Gui

@@ -30,11 +30,9 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
                    Qt::WindowMinimizeButtonHint);
     buildControls();
     m_status = std::make_unique<StatusDisplay>(*txtStateSetting, *txtSoftwareName, m_st);
-    for (QObject* control :
-         std::initializer_list<QObject*>{btnConnect, btnConnectRead, btnSetting, btnFactoryShipment,
-                                         btnReturnSetting, m_editMenu->menuAction()}) {
-        m_busy.add(control);
-    }
+    addCommonCommands();
+    m_commands.add(WindowCommand::EditMenu, m_editMenu->menuAction());
+    m_commands.apply(m_state);
     connectRules();
 
     connect(btnConnect, &QPushButton::clicked, this, [this] { startConnect(false); });
@@ -48,7 +46,7 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
     // the busy state of the menu itself.
     auto editCommand = [this](QAction* action, auto command) {
         connect(action, &QAction::triggered, this, [this, command] {
-            if (!editMenuBusy()) {
+            if (commandEnabled(WindowCommand::EditMenu, m_state)) {
                 command();
             }
         });
@@ -62,8 +60,6 @@ MainGUI_TX_330::MainGUI_TX_330(QWidget* parent) : MainWindowBase(Msg::Tx330ToolT
     connect(SetFileSave_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::SetFileSave);
     connect(SettingToolExit_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::quit);
     connect(Version_MenuItem, &QAction::triggered, this, &MainGUI_TX_330::showAbout);
-
-    setWriteCommandsEnabled(false);
 
     showStatus(ConnectionState::Disconnected);
     selectNodeRole(true);
@@ -94,26 +90,6 @@ void MainGUI_TX_330::showEvent(QShowEvent* event) {
         move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     }
 }
-
-// ---- status and enabling ----
-
-void MainGUI_TX_330::setBusy(bool busy) {
-    m_busy.setBusy(busy);
-    if (!busy) {
-        // Set and Factory Shipment stay as the last connect left them.
-        setWriteCommandsEnabled(m_writeEnabled);
-    }
-}
-
-void MainGUI_TX_330::setWriteCommandsEnabled(bool enabled) {
-    m_writeEnabled = enabled;
-    btnSetting->setEnabled(enabled);
-    btnFactoryShipment->setEnabled(enabled);
-    // Resetting a unit from the menu asks nothing, so it is offered only while the button is.
-    FactoryShipmentSet_MenuItem->setEnabled(enabled);
-}
-
-bool MainGUI_TX_330::editMenuBusy() const { return !m_editMenu->menuAction()->isEnabled(); }
 
 // ---- Connect and Get Values ----
 
@@ -166,10 +142,14 @@ void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
 
 // ---- Set and Factory Shipment ----
 
-void MainGUI_TX_330::Setting(bool init) {
+bool MainGUI_TX_330::Setting(bool init) {
+    // The Set menu item stays offered after a unit was let go of: it then changes nothing.
+    if (!unitReadyForWrite()) {
+        return false;
+    }
     const std::optional<ApplicationConfig_TX330> candidate = saveConfig(true);
     if (!candidate) {
-        return;
+        return false;
     }
     if (radAESKeyInit->isChecked()) {
         for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
@@ -178,31 +158,45 @@ void MainGUI_TX_330::Setting(bool init) {
         }
     }
     if (!candidate->checkConfigData(true, checkFirmVersion(), this)) {
-        return;
+        return false;
     }
     const std::optional<ApplicationConfig_TX330> form = saveConfig(false);
     if (!form) {
-        return;
+        return false;
     }
-    m_setting = *form;
 
     showStatus(ConnectionState::Writing);
-    setBusy(true);
-    m_app->CommunicationConfig(Tx330Records::communicationOf(m_setting));
-    m_app->NodeinfoConfig(Tx330Records::nodeinfoOf(m_setting, keySetting(), m_app->NodeinfoConfig()));
-    m_app->WirelessConfig(Tx330Records::wirelessOf(m_setting));
-    m_app->DidoConfig(Tx330Records::didoOf(m_setting));
-    beginWrite(init);
+    m_app->CommunicationConfig(Tx330Records::communicationOf(*form));
+    m_app->NodeinfoConfig(Tx330Records::nodeinfoOf(*form, keySetting(), m_app->NodeinfoConfig()));
+    m_app->WirelessConfig(Tx330Records::wirelessOf(*form));
+    m_app->DidoConfig(Tx330Records::didoOf(*form));
+    m_writing = form;
+    return beginWrite(init);
+}
+
+void MainGUI_TX_330::writeEnded(bool succeeded) {
+    // Only settings the unit confirmed are committed; after a failure closing still asks.
+    if (succeeded && m_writing) {
+        m_setting = *m_writing;
+    }
+    m_writing.reset();
 }
 
 void MainGUI_TX_330::factoryShipment(bool ask) {
+    // The form changes only for a reset that started on a held unit.
+    if (!commandEnabled(WindowCommand::FactoryShipment, m_state) || !unitReadyForWrite()) {
+        return;
+    }
     if (ask && !confirmFactoryShipment()) {
         return;
     }
     // The default settings file in the program's folder belongs to the RS485 window; this
     // window never writes it, so it has nothing there to delete.
+    std::optional<ApplicationConfig_TX330> before = saveConfig(false);
     setApplicationDefault();
-    Setting(true);
+    if (!Setting(true) && before) {
+        setApplication(*before, false);
+    }
 }
 
 void MainGUI_TX_330::Revert() {

@@ -69,14 +69,13 @@ class MainGUI_TX_330 : public MainWindowBase {
     void connectReadCompleted(Domain::App::AppCompletedCode code) override;
     // What the form does once a unit is connected: security is offered.
     void connectedSteps();
-    void Setting(bool init);
+    // Checks the form and starts writing it; true when the write started.
+    bool Setting(bool init);
+    void writeEnded(bool succeeded) override;
     void factoryShipment(bool ask);
     void Revert();
     void SetFileOpen();
     void SetFileSave();
-    void setBusy(bool busy) override;
-    void setWriteCommandsEnabled(bool enabled) override;
-    bool editMenuBusy() const;
 
     // ---- state ----
     std::unique_ptr<Domain::App::TormelApp_TX330> m_app;
@@ -86,7 +85,8 @@ class MainGUI_TX_330 : public MainWindowBase {
     std::shared_ptr<Nodeinfo> m_node = std::make_shared<Nodeinfo>();
     std::shared_ptr<Wirelessinfo> m_wireless = std::make_shared<Wirelessinfo>();
     std::shared_ptr<Didoinfo> m_dido = std::make_shared<Didoinfo>();
-    bool m_writeEnabled = false;
+    // The settings a running write is sending, committed once the unit confirmed them.
+    std::optional<ApplicationConfig_TX330> m_writing;
 
     // ---- controls ----
     QTabWidget* tabControl1 = nullptr;

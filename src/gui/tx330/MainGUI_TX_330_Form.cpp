@@ -164,8 +164,6 @@ bool MainGUI_TX_330::checkFirmVersion() const {
 }
 
 void MainGUI_TX_330::setObjectSetting() {
-    Set_MenuItem->setEnabled(true);
-    FactoryShipmentSet_MenuItem->setEnabled(m_writeEnabled);
     grpAESType->setEnabled(true);
     grpAESKey->setEnabled(true);
     if (cmbBaudrate->findText(QStringLiteral("76800bps")) < 0) {

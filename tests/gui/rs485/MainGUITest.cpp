@@ -214,7 +214,7 @@ TEST_F(MainGUITest, OpenTakesGoodFilesAndRefusesTheOthers) {
         const char* offsetAfter;
     } const cases[] = {
         {"good.xml", std::nullopt, "42"},
-        {"fast.xml", st.getString(Msg::Baud76800NotSupported), "42"},  // refused, form unchanged
+        {"fast.xml", std::nullopt, "99"},  // no unit held: shown as the TX-910A file it is
         {"other.xml", st.getString(Msg::SettingsFileOtherFormat), "0"},
         {"good.xml", std::nullopt, "42"},
         {"damaged.xml", st.getString(Msg::InvalidParametersLoaded), "0"},

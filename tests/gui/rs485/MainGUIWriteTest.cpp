@@ -204,6 +204,16 @@ class FirmwareTargetTest : public MainGUIWriteTest {
         m_image = m_folder.Copy("rs485_v37.elf");
     }
     QString image() const { return QString::fromStdString(m_image.string()); }
+    // Set waits for a first unit, also with an image as the target: one answers, then is let go of.
+    MainGUI& openAfterAUnit() {
+        m_unit = std::make_unique<Pelnix::Test::SimPty>(Pelnix::Sim::Rs485FactoryState());
+        usePort(*m_unit);
+        MainGUI& w = open();
+        EXPECT_EQ(run([&] { child<QPushButton>("btnConnect")->click(); }),
+                  m_st.getString(Msg::ConnectSucceeded));
+        m_tk.clear();
+        return w;
+    }
     // Reads (or writes, with a key word) the image's AES key straight from the file.
     Common::Nodeinfo imageNode(const std::filesystem::path& path) const {
         Tormel::Domain::Firmware::ElfEditor editor;
@@ -240,10 +250,11 @@ class FirmwareTargetTest : public MainGUIWriteTest {
 
     pelnix::test::TempFolder m_folder;
     std::filesystem::path m_image;
+    std::unique_ptr<Pelnix::Test::SimPty> m_unit;
 };
 
 TEST_F(FirmwareTargetTest, SetReplacesTheImageKeepsABackupAndItsKey) {
-    open();
+    openAfterAUnit();
     selectImage(image());
     ASSERT_TRUE(m_tk.boxes.empty()) << m_tk.boxes[0].Text.toStdString();
     EXPECT_EQ(child<QLineEdit>("txtSelectFile")->text(), QStringLiteral("rs485_v37.elf"));
@@ -275,7 +286,7 @@ TEST_F(FirmwareTargetTest, AFailedStepLeavesTheImageAsItWas) {
         std::filesystem::remove_all(m_folder / "rs485_v37.bak");
         std::filesystem::copy_file(pelnix::test::FixturePath("rs485_v37.elf"), m_image,
                                    std::filesystem::copy_options::overwrite_existing);
-        open();
+        openAfterAUnit();
         selectImage(image());
         c.arrange();
         const pelnix::test::Bytes before = pelnix::test::ReadBytes(m_image);
@@ -287,7 +298,7 @@ TEST_F(FirmwareTargetTest, AFailedStepLeavesTheImageAsItWas) {
 }
 
 TEST_F(FirmwareTargetTest, BackupNamesRefusedImagesAndRefusedLoadsAreNotWritten) {
-    open();
+    openAfterAUnit();
     // An image named like its own backup.
     const std::filesystem::path bak = m_folder / "image.bak";
     std::filesystem::copy_file(m_image, bak);

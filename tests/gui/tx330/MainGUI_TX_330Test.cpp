@@ -481,3 +481,29 @@ TEST_F(MainGuiTx330, EveryEditAsksBeforeTheCloseBoxButQuitNever) {
         EXPECT_FALSE(window.isVisible()) << c.name;
     }
 }
+
+TEST_F(MainGuiTx330, OnlyAConfirmedWriteCountsAsSavedAndNothingResetsWithoutAUnit) {
+    startUnit(Pelnix::Sim::Tx330FactoryState());
+    MainGUI_TX_330 window;
+    window.show();
+    ASSERT_TRUE(readUnit(window, 2));
+    box(window, "txtAwt")->setText(QStringLiteral("50"));
+    m_unit->SilentOn("~");
+    m_recorder.clear();
+    button(window, "btnSetting")->click();
+    ASSERT_TRUE(waitIdle(window));
+    EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{StringTable().getString(57)});
+    // The unit let go of: Factory Shipment is not offered and the Set menu item changes nothing.
+    EXPECT_FALSE(button(window, "btnFactoryShipment")->isEnabled());
+    EXPECT_FALSE(item(window, "FactoryShipmentSet_MenuItem")->isEnabled());
+    m_recorder.clear();
+    item(window, "Set_MenuItem")->trigger();
+    EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{StringTable().getString(57)});
+    EXPECT_EQ(box(window, "txtAwt")->text(), QStringLiteral("50"));
+    // The edit never reached the unit: closing still asks.
+    m_recorder.clear();
+    m_recorder.windowAnswers = {DialogResult::Cancel};
+    window.close();
+    EXPECT_EQ(m_recorder.windows.size(), 1u);
+    EXPECT_TRUE(window.isVisible());
+}

@@ -10,6 +10,7 @@
 
 #include "domain/app/AppCompletedCode.h"
 #include "domain/app/Controller.h"
+#include "gui/AesPanel.h"
 #include "gui/QtDispatcher.h"
 #include "gui/StatusDisplay.h"
 #include "gui/WindowState.h"
@@ -153,19 +154,8 @@ class MainWindowBase : public QDialog {
     QComboBox* cmbStopBit = nullptr;
     QPushButton* btnDefaultCom = nullptr;
 
-    // The radio's AES encryption: on or off, the key length, and whether the key is kept,
-    // changed to the words in the boxes, or reset.
-    QGroupBox* grpAESSecure = nullptr;
-    QCheckBox* chkAESSecure = nullptr;
-    QGroupBox* grpAESType = nullptr;
-    QRadioButton* radAES128 = nullptr;
-    QRadioButton* radAES256 = nullptr;
-    QGroupBox* grpAESKey = nullptr;
-    QRadioButton* radAESKeyNotChange = nullptr;
-    QRadioButton* radAESKeyChange = nullptr;
-    QRadioButton* radAESKeyInit = nullptr;
-    std::array<QLineEdit*, 16> txtEncryptionKey{};
-    std::array<QLabel*, 14> lblEncKey{};
+    // The radio's AES encryption.
+    AesPanel* grpAESSecure = nullptr;
 
     QAction* SetFileOpen_MenuItem = nullptr;
     QAction* SetFileSave_MenuItem = nullptr;

@@ -73,12 +73,6 @@ MainGUI::MainGUI(QWidget* parent)
     auto* devMode2 = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
     connect(devMode2, &QShortcut::activated, this, [this] { toggleDevMode(true); });
 
-    // The form before anything is loaded: AES choices off until a TX-910A is known.
-    for (QRadioButton* r : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
-        r->setEnabled(false);
-    }
-    radAES128->setChecked(true);
-    radAESKeyNotChange->setChecked(true);
     chk2ndFormat->setChecked(true);
     lblFlowCtrl->hide();
     cmbFlowCtrl->hide();
@@ -235,9 +229,7 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     ApplicationConfig& config = *from.config;
     config.setTarget(0);
     config.setTabSelect(tabConfig->currentIndex());
-    for (int word = 1; word <= 16; ++word) {
-        config.m_aesEncryptKey[word - 1] = txtEncryptionKey[word - 1]->text();
-    }
+    config.m_aesEncryptKey = grpAESSecure->keyWords();
     config.setVersion(QString::fromStdString(node.SoftwareVersion));
     config.setModuleType(m_com->getModuleType());
     if (!config.checkConfigData(false, checkFirmVersion())) {

@@ -84,8 +84,8 @@ class MainGUI : public MainWindowBase {
     void fmt2Changed();
     void sTypeChanged();
     void cCheckChanged();
+    // The AES choices follow the module type and the encryption box.
     void aesSecureChanged();
-    void aesKeyBoxesChanged();
     void secureKeyChanged();
     void applyPreset(int preset);  // 0 ModbusRTU, 1 ModbusASCII, 2 Transparent
     // Preset parts: frames ended by silence (interval 4); one plain address (no second

@@ -99,17 +99,15 @@ int32_t MainGUI::moduleTypeToShow(const ApplicationConfig& config) const {
 
 void MainGUI::setObjectSetting() {
     if (m_com->getModuleType() == 2) {
-        grpAESType->setEnabled(true);
-        grpAESKey->setEnabled(true);
+        grpAESSecure->setChoicesOffered(true);
         setBaudList(true);
-        if (m_pendingAesType == 2 && chkAESSecure->isChecked()) {
-            radAES256->setChecked(true);
+        if (m_pendingAesType == 2 && grpAESSecure->encryptionOn()) {
+            grpAESSecure->setAesType(2);
         }
     } else {
-        grpAESType->setEnabled(false);
-        grpAESKey->setEnabled(false);
-        radAES128->setChecked(true);
-        radAESKeyInit->setChecked(true);
+        grpAESSecure->setChoicesOffered(false);
+        grpAESSecure->setAesType(1);
+        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
         setBaudList(false);
     }
     m_pendingAesType.reset();
@@ -161,27 +159,15 @@ void MainGUI::cCheckChanged() { showAll(m_checkCodeDetails, cmbCCheck->currentIn
 
 void MainGUI::aesSecureChanged() {
     const bool type2 = m_com->getModuleType() == 2;
-    const bool usable = type2 && chkAESSecure->isChecked();
+    const bool usable = type2 && grpAESSecure->encryptionOn();
     // Until a unit tells its module, a loaded AES256 stays as the file had it.
     if (!type2 && unitKnown()) {
-        radAES128->setChecked(true);
+        grpAESSecure->setAesType(1);
     }
-    enableAll({radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}, usable);
     if (!usable) {
-        radAESKeyInit->setChecked(true);
+        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     }
-    aesKeyBoxesChanged();
-}
-
-void MainGUI::aesKeyBoxesChanged() {
-    const bool change = radAESKeyChange->isChecked() && radAESKeyChange->isEnabled();
-    const bool aes256 = radAES256->isChecked();
-    for (int word = 1; word <= 16; ++word) {
-        txtEncryptionKey[word - 1]->setEnabled(change && (word <= 8 || aes256));
-    }
-    for (int sep = 1; sep <= 14; ++sep) {
-        lblEncKey[sep - 1]->setEnabled(change && (sep <= 7 || aes256));
-    }
+    grpAESSecure->setChoicesUsable(usable);
 }
 
 void MainGUI::secureKeyChanged() {
@@ -240,10 +226,7 @@ void MainGUI::connectDependencies() {
     connect(chk2ndFormat, &QCheckBox::toggled, this, [this] { fmt2Changed(); });
     connect(cmbSType, &QComboBox::currentIndexChanged, this, [this] { sTypeChanged(); });
     connect(cmbCCheck, &QComboBox::currentIndexChanged, this, [this] { cCheckChanged(); });
-    connect(chkAESSecure, &QCheckBox::toggled, this, [this] { aesSecureChanged(); });
-    for (QRadioButton* r : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
-        connect(r, &QRadioButton::toggled, this, [this] { aesKeyBoxesChanged(); });
-    }
+    connect(grpAESSecure, &AesPanel::encryptionToggled, this, [this] { aesSecureChanged(); });
     connect(chkSecureKey1, &QCheckBox::toggled, this, [this] { secureKeyChanged(); });
     connect(btnModbusRTU, &QPushButton::clicked, this, [this] { applyPreset(0); });
     connect(btnModbusASCII, &QPushButton::clicked, this, [this] { applyPreset(1); });
@@ -262,7 +245,7 @@ int32_t MainGUI::aesKeySettingFromForm() const {
     if (m_com->getModuleType() != 2) {
         return 1;
     }
-    return radAESKeyInit->isChecked() ? 3 : radAESKeyChange->isChecked() ? 2 : 1;
+    return grpAESSecure->keyChoice();
 }
 
 void MainGUI::saveConfig(ApplicationConfig& config) {
@@ -279,14 +262,15 @@ void MainGUI::saveConfig(ApplicationConfig& config) {
 
     m_node->setIdOffset(txtNodeIDOffset->text());
     m_node->setExtendedGroup(chkExtendedGroup->isChecked() ? 2 : 1);
-    m_node->setAESEncryptEnable(chkAESSecure->isChecked() ? 2 : 1);
+    m_node->setAESEncryptEnable(grpAESSecure->encryptionOn() ? 2 : 1);
     m_node->setWhiteningEnable(chkWhitening->isChecked() ? 1U : 0U);
     // The AES type a file asked for is kept while no unit has told its module.
     const bool aesTypeApplies = m_com->getModuleType() == 2 || !unitKnown();
-    m_node->setAESEncryptType(aesTypeApplies && radAES256->isChecked() ? 2 : 1);
+    m_node->setAESEncryptType(aesTypeApplies && grpAESSecure->aesType() == 2 ? 2 : 1);
     m_node->serAESEncryptKeySetting(aesKeySettingFromForm());
+    const std::array<QString, 16> key = grpAESSecure->keyWords();
     for (int word = 1; word <= 16; ++word) {
-        m_node->setAesEncryptKey(word, txtEncryptionKey[word - 1]->text());
+        m_node->setAesEncryptKey(word, key[word - 1]);
     }
     m_node->setEncryptEnable(chkSecureKey1->isChecked() ? 2 : 1);
     for (int word = 1; word <= 8; ++word) {
@@ -389,9 +373,9 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
         config.m_devMode2 = 1;
     }
     if (config.m_aesEncryptEnable == 0 || config.m_aesEncryptEnable == 1) {
-        chkAESSecure->setChecked(false);
+        grpAESSecure->setEncryptionOn(false);
     } else if (config.m_aesEncryptEnable == 2) {
-        chkAESSecure->setChecked(true);
+        grpAESSecure->setEncryptionOn(true);
     }
     if (config.m_WhiteningEnable == 0) {
         chkWhitening->setChecked(false);
@@ -401,20 +385,16 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
 
     const bool type2 = m_com->getModuleType() == 2;
     const bool known = unitKnown();
-    const bool aes256 = (type2 || !known) && chkAESSecure->isChecked() && config.m_aesEncryptType == 2;
-    (aes256 ? radAES256 : radAES128)->setChecked(true);
+    const bool aes256 = (type2 || !known) && grpAESSecure->encryptionOn() && config.m_aesEncryptType == 2;
+    grpAESSecure->setAesType(aes256 ? 2 : 1);
     if (!known) {
         m_pendingAesType = config.m_aesEncryptType;
     }
     if (isinit) {
-        radAESKeyInit->setChecked(true);
+        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     }
-    const bool usable = type2 && chkAESSecure->isChecked();
-    enableAll({radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}, usable);
-    for (int word = 1; word <= 16; ++word) {
-        setText(txtEncryptionKey[word - 1], config.m_aesEncryptKey[word - 1]);
-    }
-    aesKeyBoxesChanged();
+    grpAESSecure->setKeyWords(config.m_aesEncryptKey);
+    grpAESSecure->setChoicesUsable(type2 && grpAESSecure->encryptionOn());
 
     const bool old = isOldUnit();
     if (isinit) {
@@ -500,13 +480,13 @@ void MainGUI::setApplicationDefault() {
     }
     setText(txtNodeIDOffset, m_st.getString(Msg::DefaultNodeIdOffset));
     chkWhitening->setChecked(false);
-    chkAESSecure->setChecked(false);
-    radAES128->setChecked(true);
-    radAESKeyInit->setChecked(true);
+    grpAESSecure->setEncryptionOn(false);
+    grpAESSecure->setAesType(1);
+    grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     m_pendingAesType.reset();
-    for (QLineEdit* box : txtEncryptionKey) {
-        setText(box, emptyText());
-    }
+    std::array<QString, 16> blank;
+    blank.fill(emptyText());
+    grpAESSecure->setKeyWords(blank);
     chkSecureKey1->setChecked(false);
     for (int word = 1; word <= 8; ++word) {
         setText(txtSecureKey[word - 1], m_st.getString(121 + word));

@@ -17,46 +17,16 @@
 #include <QVBoxLayout>
 
 #include "gui/LiveFilterWiring.h"
+#include "gui/Widgets.h"
 #include "gui/rs485/BindingsTab.h"
 #include "gui/rs485/MainGUI.h"
 #include "settings/ChoiceLists.h"
 
 namespace Tormel::Gui {
 
+using namespace Widgets;
+
 namespace {
-
-QString name(const char* stem, int n, int width = 0) {
-    return QString::fromLatin1(stem) + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
-}
-
-template <class W>
-W* named(W* widget, const QString& objectName) {
-    widget->setObjectName(objectName);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* objectName, const QString& text) {
-    return named(new QLabel(text, parent), QString::fromLatin1(objectName));
-}
-
-QLineEdit* textBox(QWidget* parent, const char* objectName, int width) {
-    auto* box = named(new QLineEdit(parent), QString::fromLatin1(objectName));
-    box->setFixedWidth(width);
-    return box;
-}
-
-QComboBox* combo(QWidget* parent, const char* objectName, const QStringList& items) {
-    auto* box = named(new QComboBox(parent), QString::fromLatin1(objectName));
-    box->addItems(items);
-    return box;
-}
-
-QPushButton* button(QWidget* parent, const char* objectName, const QString& text) {
-    auto* b = named(new QPushButton(text, parent), QString::fromLatin1(objectName));
-    // Enter in a text box must not press a button of the window.
-    b->setAutoDefault(false);
-    return b;
-}
 
 // A protocol group whose first line reads as a sentence around the combo box choosing how the
 // group works ("the packet ends [by a code]"); the caller adds what follows on that line.
@@ -285,54 +255,10 @@ QWidget* MainGUI::buildWirelessTab() {
     whitening->addStretch(1);
     outer->addWidget(grpWhitening);
 
-    grpAESSecure =
-        named(new QGroupBox(m_st.getString(Msg::SecurityGroup), page), QStringLiteral("grpAESSecure"));
-    auto* aes = new QVBoxLayout(grpAESSecure);
-    chkAESSecure =
-        named(new QCheckBox(QStringLiteral("暗号化"), grpAESSecure), QStringLiteral("chkAESSecure"));
-    aes->addWidget(chkAESSecure);
-    auto* aesRow = new QHBoxLayout;
-    grpAESType = named(new QGroupBox(QStringLiteral("AES種別選択(TX-910A専用)"), grpAESSecure),
-                       QStringLiteral("grpAESType"));
-    auto* typeBox = new QVBoxLayout(grpAESType);
-    radAES128 = named(new QRadioButton(QStringLiteral("AES128"), grpAESType), QStringLiteral("radAES128"));
-    radAES256 = named(new QRadioButton(QStringLiteral("AES256"), grpAESType), QStringLiteral("radAES256"));
-    typeBox->addWidget(radAES128);
-    typeBox->addWidget(radAES256);
-    aesRow->addWidget(grpAESType);
-    grpAESKey = named(new QGroupBox(QStringLiteral("AES暗号化キー設定(TX-910A専用)"), grpAESSecure),
-                      QStringLiteral("grpAESKey"));
-    auto* keyBox = new QGridLayout(grpAESKey);
-    radAESKeyNotChange = named(new QRadioButton(QStringLiteral("AES暗号化キーを変更しない"), grpAESKey),
-                               QStringLiteral("radAESKeyNotChange"));
-    radAESKeyChange =
-        named(new QRadioButton(QStringLiteral("AES暗号化キーを変更する(設定値の書込みのみ)"), grpAESKey),
-              QStringLiteral("radAESKeyChange"));
-    radAESKeyInit = named(new QRadioButton(QStringLiteral("AES暗号化キー初期化"), grpAESKey),
-                          QStringLiteral("radAESKeyInit"));
-    keyBox->addWidget(radAESKeyNotChange, 0, 0, 1, 15);
-    keyBox->addWidget(radAESKeyChange, 1, 0, 1, 15);
-    keyBox->addWidget(radAESKeyInit, 2, 0, 1, 15);
-    // Two lines of eight words: 1 to 8 are the AES128 key, 9 to 16 complete the AES256 key.
-    for (int word = 1; word <= 16; ++word) {
-        const int line = 3 + (word - 1) / 8;
-        const int column = ((word - 1) % 8) * 2;
-        txtEncryptionKey[word - 1] = textBox(grpAESKey, "", 48);
-        txtEncryptionKey[word - 1]->setObjectName(name("txtEncryptionKey", word, 2));
-        keyBox->addWidget(txtEncryptionKey[word - 1], line, column);
-        if (word <= 14) {
-            lblEncKey[word - 1] = label(grpAESKey, "", QStringLiteral("-"));
-            lblEncKey[word - 1]->setObjectName(name("lblEncKey", word, 2));
-        }
-    }
-    // The separators sit between the words of a line: after words 1-7 and 9-15. Fourteen
-    // separators for sixteen words leave the line break without one.
-    for (int sep = 1; sep <= 14; ++sep) {
-        const int after = sep <= 7 ? sep : sep + 1;
-        keyBox->addWidget(lblEncKey[sep - 1], 3 + (after - 1) / 8, ((after - 1) % 8) * 2 + 1);
-    }
-    aesRow->addWidget(grpAESKey, 1);
-    aes->addLayout(aesRow);
+    grpAESSecure = new AesPanel(
+        m_st, m_check,
+        {QStringLiteral("AES種別選択(TX-910A専用)"), QStringLiteral("AES暗号化キー設定(TX-910A専用)")},
+        AesPanel::Arrangement::SideBySide, page);
     outer->addWidget(grpAESSecure);
 
     grpSecure =
@@ -346,11 +272,11 @@ QWidget* MainGUI::buildWirelessTab() {
     for (int word = 1; word <= 8; ++word) {
         if (word >= 2) {
             lblSecureKey[word - 1] = label(grpSecure, "", QStringLiteral("-"));
-            lblSecureKey[word - 1]->setObjectName(name("lblSecureKey", word));
+            lblSecureKey[word - 1]->setObjectName(indexedName("lblSecureKey", word));
             keys->addWidget(lblSecureKey[word - 1]);
         }
         txtSecureKey[word - 1] = textBox(grpSecure, "", 48);
-        txtSecureKey[word - 1]->setObjectName(name("txtSecureKey", word));
+        txtSecureKey[word - 1]->setObjectName(indexedName("txtSecureKey", word));
         keys->addWidget(txtSecureKey[word - 1]);
     }
     keys->addStretch(1);
@@ -466,9 +392,6 @@ QWidget* MainGUI::buildProtocolTab() {
 
 void MainGUI::attachInputChecks() {
     attachLiveFilter(txtNodeIDOffset, m_check, LiveFilters::txtNodeIDOffset);
-    for (int word = 1; word <= 16; ++word) {
-        attachLiveFilter(txtEncryptionKey[word - 1], m_check, LiveFilters::txtEncryptionKey(word));
-    }
     for (int word = 1; word <= 8; ++word) {
         attachLiveFilter(txtSecureKey[word - 1], m_check, LiveFilters::txtSecureKey(word));
     }

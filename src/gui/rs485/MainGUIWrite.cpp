@@ -38,11 +38,11 @@ bool MainGUI::Setting(bool init) {
     }
     normaliseCodes();
     ApplicationConfig candidate = storeForm();
-    if (radAESKeyInit->isChecked()) {
+    if (grpAESSecure->keyChoice() == AesPanel::kResetKey) {
         // A key that is being reset is not sent: its words go out as 0.
-        for (QLineEdit* box : txtEncryptionKey) {
-            setText(box, emptyText());
-        }
+        std::array<QString, 16> blank;
+        blank.fill(emptyText());
+        grpAESSecure->setKeyWords(blank);
     }
     if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
         return false;

@@ -130,9 +130,7 @@ void MainGUI_TX_330::connectReadCompleted(AppCompletedCode code) {
     }
     config->setTarget(0);
     config->setTabSelect(tabControl1->currentIndex());
-    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-        config->m_aesEncryptKey[i] = txtEncryptionKey[i]->text();
-    }
+    config->m_aesEncryptKey = grpAESSecure->keyWords();
     if (!config->checkConfigData(false, checkFirmVersion(), this)) {
         readRefused(Msg::ReadFailed);
         return;
@@ -151,11 +149,9 @@ bool MainGUI_TX_330::Setting(bool init) {
     if (!candidate) {
         return false;
     }
-    if (radAESKeyInit->isChecked()) {
-        for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-            setBoxText(txtEncryptionKey[i], LiveFilters::txtEncryptionKey(static_cast<int>(i) + 1).slot,
-                       QString());
-        }
+    if (grpAESSecure->keyChoice() == AesPanel::kResetKey) {
+        // A key that is being reset is not sent: its words go out as 0.
+        grpAESSecure->setKeyWords({});
     }
     if (!candidate->checkConfigData(true, checkFirmVersion(), this)) {
         return false;

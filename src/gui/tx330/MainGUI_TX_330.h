@@ -56,7 +56,6 @@ class MainGUI_TX_330 : public MainWindowBase {
     void nodeIdChanged(const QString& text);
     void channelButtonChanged();
     void aesSecureChanged();
-    void updateKeyBoxes();
     void leaveAwt();
     void leaveDiFilt();
     void btnDefaultCom_Click();

@@ -45,10 +45,7 @@ void MainGUI_TX_330::connectRules() {
     for (QRadioButton* channel : {radioButton1, radioButton2, radioButton3}) {
         connect(channel, &QRadioButton::toggled, this, &MainGUI_TX_330::channelButtonChanged);
     }
-    connect(chkAESSecure, &QCheckBox::toggled, this, &MainGUI_TX_330::aesSecureChanged);
-    for (QRadioButton* choice : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
-        connect(choice, &QRadioButton::toggled, this, &MainGUI_TX_330::updateKeyBoxes);
-    }
+    connect(grpAESSecure, &AesPanel::encryptionToggled, this, &MainGUI_TX_330::aesSecureChanged);
     connect(btnDefaultCom, &QPushButton::clicked, this, &MainGUI_TX_330::btnDefaultCom_Click);
 }
 
@@ -94,33 +91,15 @@ void MainGUI_TX_330::channelButtonChanged() {
 }
 
 void MainGUI_TX_330::aesSecureChanged() {
-    const bool on = chkAESSecure->isChecked();
-    for (QRadioButton* choice : {radAES128, radAES256, radAESKeyNotChange, radAESKeyChange, radAESKeyInit}) {
-        choice->setEnabled(on);
-    }
+    // Every unit of this family offers AES: the choices follow the encryption box alone.
+    const bool on = grpAESSecure->encryptionOn();
     if (!on) {
-        radAESKeyInit->setChecked(true);
+        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     }
-    updateKeyBoxes();
+    grpAESSecure->setChoicesUsable(on);
 }
 
-void MainGUI_TX_330::updateKeyBoxes() {
-    const bool change = radAESKeyChange->isChecked();
-    const std::size_t words = radAES256->isChecked() ? 16 : 8;
-    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-        txtEncryptionKey[i]->setEnabled(change && i < words);
-    }
-    for (std::size_t i = 0; i < lblEncKey.size(); ++i) {
-        lblEncKey[i]->setEnabled(change && (i < 7 || words == 16));
-    }
-}
-
-int32_t MainGUI_TX_330::keySetting() const {
-    if (radAESKeyChange->isChecked()) {
-        return 2;
-    }
-    return radAESKeyInit->isChecked() ? 3 : 1;
-}
+int32_t MainGUI_TX_330::keySetting() const { return grpAESSecure->keyChoice(); }
 
 // ---- leave rules and defaults of the serial line ----
 
@@ -164,8 +143,7 @@ bool MainGUI_TX_330::checkFirmVersion() const {
 }
 
 void MainGUI_TX_330::setObjectSetting() {
-    grpAESType->setEnabled(true);
-    grpAESKey->setEnabled(true);
+    grpAESSecure->setChoicesOffered(true);
     if (cmbBaudrate->findText(QStringLiteral("76800bps")) < 0) {
         cmbBaudrate->insertItem(6, QStringLiteral("76800bps"));
     }
@@ -195,20 +173,17 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
     setBoxText(txtAwt, LiveFilters::txtAwt.slot, QString::number(config.m_awt * 10));
 
     if (config.m_aesEncryptEnable == 0 || config.m_aesEncryptEnable == 1) {
-        chkAESSecure->setChecked(false);
+        grpAESSecure->setEncryptionOn(false);
     } else if (config.m_aesEncryptEnable == 2) {
-        chkAESSecure->setChecked(true);
+        grpAESSecure->setEncryptionOn(true);
     }
-    const bool aes = chkAESSecure->isChecked();
-    (aes && config.m_aesEncryptType == 2 ? radAES256 : radAES128)->setChecked(true);
+    const bool aes = grpAESSecure->encryptionOn();
+    grpAESSecure->setAesType(aes && config.m_aesEncryptType == 2 ? 2 : 1);
     if (isinit) {
-        radAESKeyInit->setChecked(true);
+        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     }
     aesSecureChanged();
-    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-        setBoxText(txtEncryptionKey[i], LiveFilters::txtEncryptionKey(static_cast<int>(i) + 1).slot,
-                   config.m_aesEncryptKey[i]);
-    }
+    grpAESSecure->setKeyWords(config.m_aesEncryptKey);
 
     if (const auto channel = Tx330Form::channelSelectionOf(config.m_OpMode, config.m_ChMode, config.m_Ch)) {
         switch (channel->button) {
@@ -260,14 +235,11 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
 
 void MainGUI_TX_330::setApplicationDefault() {
     setLineDefault();
-    chkAESSecure->setChecked(false);
-    radAES128->setChecked(true);
-    radAESKeyInit->setChecked(true);
+    grpAESSecure->setEncryptionOn(false);
+    grpAESSecure->setAesType(1);
+    grpAESSecure->setKeyChoice(AesPanel::kResetKey);
     aesSecureChanged();
-    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-        setBoxText(txtEncryptionKey[i], LiveFilters::txtEncryptionKey(static_cast<int>(i) + 1).slot,
-                   QString());
-    }
+    grpAESSecure->setKeyWords({});
     radioButton2->setChecked(true);
     comboBox1->setCurrentIndex(0);
     comboBox2->setCurrentIndex(0);
@@ -328,11 +300,12 @@ std::optional<ApplicationConfig_TX330> MainGUI_TX_330::saveConfig(bool showError
     m_com->setIntfPort(0);
     m_com->setFlowControl(0);
 
-    m_node->setAESEncryptEnable(chkAESSecure->isChecked() ? 2 : 1);
-    m_node->setAESEncryptType(radAES256->isChecked() ? 2 : 1);
+    m_node->setAESEncryptEnable(grpAESSecure->encryptionOn() ? 2 : 1);
+    m_node->setAESEncryptType(grpAESSecure->aesType());
     m_node->serAESEncryptKeySetting(keySetting());
-    for (std::size_t i = 0; i < txtEncryptionKey.size(); ++i) {
-        m_node->setAesEncryptKey(static_cast<int>(i) + 1, txtEncryptionKey[i]->text());
+    const std::array<QString, 16> key = grpAESSecure->keyWords();
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        m_node->setAesEncryptKey(static_cast<int>(i) + 1, key[i]);
     }
 
     Tx330Form::ChannelSelection selection{Tx330Form::ChannelButton::Fsk, comboBox2->currentIndex()};

@@ -17,43 +17,15 @@
 #include <QVBoxLayout>
 
 #include "gui/LiveFilterWiring.h"
+#include "gui/Widgets.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "settings/ChoiceLists.h"
 
 namespace Tormel::Gui {
 
+using namespace Widgets;
+
 namespace {
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* button(QWidget* parent, const QString& text, const char* name) {
-    auto* b = named(new QPushButton(text, parent), name);
-    // Enter in a text box must not press a button the user did not choose.
-    b->setAutoDefault(false);
-    b->setMinimumWidth(110);
-    return b;
-}
-
-QLabel* label(QWidget* parent, const QString& text, const char* name = "") {
-    return named(new QLabel(text, parent), name);
-}
-
-QLineEdit* lineEdit(QWidget* parent, const char* name, int widthChars) {
-    auto* box = named(new QLineEdit(parent), name);
-    const int charWidth = box->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    box->setFixedWidth(charWidth * (widthChars + 2) + 8);
-    return box;
-}
-
-QComboBox* comboBox(QWidget* parent, const char* name, const QStringList& items) {
-    auto* box = named(new QComboBox(parent), name);
-    box->addItems(items);
-    return box;
-}
 
 QString u8(const char* text) { return QString::fromUtf8(text); }
 
@@ -69,8 +41,8 @@ void MainGUI_TX_330::buildControls() {
     m_editMenu = buildMenus(*bar);
 
     auto* top = new QHBoxLayout;
-    btnConnect = button(this, m_st.getString(Msg::Connect), "btnConnect");
-    btnConnectRead = button(this, m_st.getString(Msg::GetValues), "btnConnectRead");
+    btnConnect = button(this, "btnConnect", m_st.getString(Msg::Connect), 110);
+    btnConnectRead = button(this, "btnConnectRead", m_st.getString(Msg::GetValues), 110);
     txtStateSetting = named(new QLineEdit(this), "txtStateSetting");
     txtStateSetting->setReadOnly(true);
     txtStateSetting->setMinimumWidth(190);
@@ -94,11 +66,11 @@ void MainGUI_TX_330::buildControls() {
     outer->addWidget(tabControl1);
 
     auto* bottom = new QHBoxLayout;
-    btnFactoryShipment = button(this, m_st.getString(Msg::FactoryShipment), "btnFactoryShipment");
-    btnSetting = button(this, m_st.getString(Msg::Set), "btnSetting");
-    btnReturnSetting = button(this, m_st.getString(Msg::Revert), "btnReturnSetting");
-    btnStop = button(this, m_st.getString(Msg::Quit), "btnStop");
-    btnAbout = button(this, m_st.getString(Msg::About), "btnAbout");
+    btnFactoryShipment = button(this, "btnFactoryShipment", m_st.getString(Msg::FactoryShipment), 110);
+    btnSetting = button(this, "btnSetting", m_st.getString(Msg::Set), 110);
+    btnReturnSetting = button(this, "btnReturnSetting", m_st.getString(Msg::Revert), 110);
+    btnStop = button(this, "btnStop", m_st.getString(Msg::Quit), 110);
+    btnAbout = button(this, "btnAbout", m_st.getString(Msg::About), 110);
     btnAbout->hide();
     btnAbout->setEnabled(false);
     bottom->addWidget(btnFactoryShipment);
@@ -121,8 +93,8 @@ QWidget* MainGUI_TX_330::buildRadioPage() {
     radioButton12 = named(new QRadioButton(u8("基地ノード(ID:0)"), groupBox11), "radioButton12");
     radioButton13 = named(new QRadioButton(u8("端末/中継ノード(ID:1~99)"), groupBox11), "radioButton13");
     radioButton12->setChecked(true);
-    auto* label5 = label(groupBox11, u8("ノードID : "), "label5");
-    textBox4 = lineEdit(groupBox11, "textBox4", 2);
+    auto* label5 = label(groupBox11, "label5", u8("ノードID : "));
+    textBox4 = digitBox(groupBox11, "textBox4", 2);
     textBox4->setEnabled(false);
     label5->setBuddy(textBox4);
     nodeGrid->addWidget(radioButton12, 0, 0, 1, 3);
@@ -138,9 +110,9 @@ QWidget* MainGUI_TX_330::buildRadioPage() {
     radioButton1 = named(new QRadioButton(QStringLiteral("LoRa(24CH-37CH)"), groupBox1), "radioButton1");
     radioButton3 = named(new QRadioButton(QStringLiteral("LoRa(33CH-60CH)"), groupBox1), "radioButton3");
     radioButton2->setChecked(true);
-    auto* label3 = label(groupBox1, u8("無線チャンネル :"), "label3");
-    comboBox2 = comboBox(groupBox1, "comboBox2", ChoiceLists::highChannelItems());
-    comboBox1 = comboBox(groupBox1, "comboBox1", ChoiceLists::loraLowChannelItems());
+    auto* label3 = label(groupBox1, "label3", u8("無線チャンネル :"));
+    comboBox2 = combo(groupBox1, "comboBox2", ChoiceLists::highChannelItems());
+    comboBox1 = combo(groupBox1, "comboBox1", ChoiceLists::loraLowChannelItems());
     comboBox1->hide();
     chGrid->addWidget(radioButton2, 0, 0, 1, 3);
     chGrid->addWidget(radioButton1, 1, 0, 1, 3);
@@ -152,67 +124,19 @@ QWidget* MainGUI_TX_330::buildRadioPage() {
     grid->addWidget(groupBox1, 0, 1);
 
     auto* grpRow = new QHBoxLayout;
-    auto* label6 = label(page, u8("グループID : "), "label6");
-    cmbGrpId = comboBox(page, "cmbGrpId", ChoiceLists::grpIdItems());
+    auto* label6 = label(page, "label6", u8("グループID : "));
+    cmbGrpId = combo(page, "cmbGrpId", ChoiceLists::grpIdItems());
     label6->setBuddy(cmbGrpId);
     grpRow->addWidget(label6);
     grpRow->addWidget(cmbGrpId);
     grpRow->addStretch(1);
     grid->addLayout(grpRow, 1, 0, 1, 2);
 
-    grpAESSecure = named(new QGroupBox(m_st.getString(Msg::SecurityGroup), page), "grpAESSecure");
-    auto* aes = new QGridLayout(grpAESSecure);
-    chkAESSecure = named(new QCheckBox(u8("暗号化"), grpAESSecure), "chkAESSecure");
-    aes->addWidget(chkAESSecure, 0, 0);
-
-    grpAESType = named(new QGroupBox(u8("AES種別選択"), grpAESSecure), "grpAESType");
-    auto* typeRow = new QHBoxLayout(grpAESType);
-    radAES128 = named(new QRadioButton(QStringLiteral("AES128"), grpAESType), "radAES128");
-    radAES256 = named(new QRadioButton(QStringLiteral("AES256"), grpAESType), "radAES256");
-    radAES128->setChecked(true);
-    typeRow->addWidget(radAES128);
-    typeRow->addWidget(radAES256);
-    typeRow->addStretch(1);
-    aes->addWidget(grpAESType, 1, 0);
-
-    grpAESKey = named(new QGroupBox(u8("AES暗号化キー設定"), grpAESSecure), "grpAESKey");
-    auto* keyGrid = new QGridLayout(grpAESKey);
-    radAESKeyNotChange =
-        named(new QRadioButton(u8("AES暗号化キーを変更しない"), grpAESKey), "radAESKeyNotChange");
-    radAESKeyChange = named(new QRadioButton(u8("AES暗号化キーを変更する(設定値の書込みのみ)"), grpAESKey),
-                            "radAESKeyChange");
-    radAESKeyInit = named(new QRadioButton(u8("AES暗号化キー初期化"), grpAESKey), "radAESKeyInit");
-    radAESKeyNotChange->setChecked(true);
-    keyGrid->addWidget(radAESKeyNotChange, 0, 0, 1, 15);
-    keyGrid->addWidget(radAESKeyChange, 1, 0, 1, 15);
-    keyGrid->addWidget(radAESKeyInit, 2, 0, 1, 15);
-    for (int i = 0; i < 16; ++i) {
-        const int row = 3 + i / 8;
-        const int column = (i % 8) * 2;
-        auto* box = new QLineEdit(grpAESKey);
-        box->setObjectName(QStringLiteral("txtEncryptionKey%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 10);
-        attachLiveFilter(box, m_check, LiveFilters::txtEncryptionKey(i + 1));
-        txtEncryptionKey[static_cast<std::size_t>(i)] = box;
-        keyGrid->addWidget(box, row, column);
-        if (i % 8 != 7) {
-            const int sep = i < 8 ? i : i - 1;
-            auto* dash = new QLabel(QStringLiteral("-"), grpAESKey);
-            dash->setObjectName(QStringLiteral("lblEncKey%1").arg(sep + 1, 2, 10, QLatin1Char('0')));
-            lblEncKey[static_cast<std::size_t>(sep)] = dash;
-            keyGrid->addWidget(dash, row, column + 1);
-        }
-    }
-    aes->addWidget(grpAESKey, 2, 0);
+    grpAESSecure = new AesPanel(m_st, m_check, {u8("AES種別選択"), u8("AES暗号化キー設定")},
+                                AesPanel::Arrangement::Stacked, page);
     grid->addWidget(grpAESSecure, 2, 0, 1, 2);
 
-    for (QWidget* w : {static_cast<QWidget*>(radAES128), static_cast<QWidget*>(radAES256),
-                       static_cast<QWidget*>(radAESKeyNotChange), static_cast<QWidget*>(radAESKeyChange),
-                       static_cast<QWidget*>(radAESKeyInit)}) {
-        w->setEnabled(false);
-    }
-    grpAESType->setEnabled(false);
-    grpAESKey->setEnabled(false);
+    grpAESSecure->setChoicesOffered(false);
     // Security is a property of the unit: it is offered once a unit has answered.
     grpAESSecure->setEnabled(false);
 
@@ -227,7 +151,7 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     // Keys are filtered as they are typed; the value is checked when the box is left.
     auto numberBox = [&](QWidget* parent, const char* name, int maxLength, const auto& filter,
                          QLabel* caption) {
-        auto* box = lineEdit(parent, name, maxLength);
+        auto* box = digitBox(parent, name, maxLength);
         attachLiveFilter(box, m_check, filter);
         box->installEventFilter(this);
         caption->setBuddy(box);
@@ -236,41 +160,41 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     auto* groupBox10 = named(new QGroupBox(u8("RS485通信設定"), page), "groupBox10");
     auto* grid = new QGridLayout(groupBox10);
     auto addRow = [&](int row, Msg text, const char* labelName, QComboBox* box) {
-        auto* l = label(groupBox10, m_st.getString(text), labelName);
+        auto* l = label(groupBox10, labelName, m_st.getString(text));
         l->setBuddy(box);
         grid->addWidget(l, row, 0);
         grid->addWidget(box, row, 1);
     };
-    cmbBaudrate = comboBox(groupBox10, "cmbBaudrate", ChoiceLists::baudRateItems(true));
-    cmbDataBit = comboBox(groupBox10, "cmbDataBit", ChoiceLists::dataBitItems(m_st));
-    cmbParity = comboBox(groupBox10, "cmbParity", ChoiceLists::parityItems(m_st));
-    cmbStopBit = comboBox(groupBox10, "cmbStopBit", ChoiceLists::stopBitItems(m_st));
+    cmbBaudrate = combo(groupBox10, "cmbBaudrate", ChoiceLists::baudRateItems(true));
+    cmbDataBit = combo(groupBox10, "cmbDataBit", ChoiceLists::dataBitItems(m_st));
+    cmbParity = combo(groupBox10, "cmbParity", ChoiceLists::parityItems(m_st));
+    cmbStopBit = combo(groupBox10, "cmbStopBit", ChoiceLists::stopBitItems(m_st));
     addRow(0, Msg::BaudRateLabel, "lblBaudrate", cmbBaudrate);
     addRow(1, Msg::DataBitsLabel, "lblDataBit", cmbDataBit);
     addRow(2, Msg::ParityLabel, "lblParity", cmbParity);
     addRow(3, Msg::StopBitsLabel, "lblStopBit", cmbStopBit);
 
-    auto* label14 = label(groupBox10, u8("応答遅延時間："), "label14");
+    auto* label14 = label(groupBox10, "label14", u8("応答遅延時間："));
     txtAwt = numberBox(groupBox10, "txtAwt", 3, LiveFilters::txtAwt, label14);
     auto* awtRow = new QHBoxLayout;
     awtRow->addWidget(txtAwt);
-    awtRow->addWidget(label(groupBox10, QStringLiteral("[ms]"), "label15"));
-    awtRow->addWidget(label(groupBox10, u8("(10[ms]単位)"), "lblMs"));
+    awtRow->addWidget(label(groupBox10, "label15", QStringLiteral("[ms]")));
+    awtRow->addWidget(label(groupBox10, "lblMs", u8("(10[ms]単位)")));
     awtRow->addStretch(1);
     grid->addWidget(label14, 4, 0);
     grid->addLayout(awtRow, 4, 1);
-    btnDefaultCom = button(groupBox10, m_st.getString(Msg::SetDefault), "btnDefaultCom");
+    btnDefaultCom = button(groupBox10, "btnDefaultCom", m_st.getString(Msg::SetDefault), 110);
     grid->addWidget(btnDefaultCom, 5, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
     column->addWidget(groupBox10);
 
     auto* groupBox6 = named(new QGroupBox(u8("DI信号安定待ち時間設定"), page), "groupBox6");
     auto* row = new QHBoxLayout(groupBox6);
-    auto* label20 = label(groupBox6, u8("DI信号安定待ち時間:"), "label20");
+    auto* label20 = label(groupBox6, "label20", u8("DI信号安定待ち時間:"));
     txtDiFilt = numberBox(groupBox6, "txtDiFilt", 4, LiveFilters::txtDiFilt, label20);
     row->addWidget(label20);
     row->addWidget(txtDiFilt);
-    row->addWidget(label(groupBox6, QStringLiteral("[sec]"), "label16"));
+    row->addWidget(label(groupBox6, "label16", QStringLiteral("[sec]")));
     row->addStretch(1);
     column->addWidget(groupBox6);
     column->addStretch(1);
@@ -286,8 +210,8 @@ QWidget* MainGUI_TX_330::buildDoPage() {
     const char* bindNames[3] = {"comboBox5", "comboBox6", "comboBox7"};
     const char* bindLabels[3] = {"DO1 : ", "DO2 : ", "DO3: "};
     for (std::size_t i = 0; i < 3; ++i) {
-        doBind[i] = comboBox(groupBox2, bindNames[i], ChoiceLists::doBindItems());
-        auto* l = label(groupBox2, QString::fromLatin1(bindLabels[i]));
+        doBind[i] = combo(groupBox2, bindNames[i], ChoiceLists::doBindItems());
+        auto* l = label(groupBox2, "", QString::fromLatin1(bindLabels[i]));
         l->setBuddy(doBind[i]);
         bindGrid->addWidget(l, static_cast<int>(i), 0);
         bindGrid->addWidget(doBind[i], static_cast<int>(i), 1);
@@ -320,18 +244,18 @@ QWidget* MainGUI_TX_330::buildDoPage() {
     };
     auto* groupBox4 = named(new QGroupBox(u8("オフ/オンディレイ時間設定"), page), "groupBox4");
     auto* delayGrid = new QGridLayout(groupBox4);
-    textBox1 = lineEdit(groupBox4, "textBox1", LiveFilters::kUnfilteredDelayWidth);
-    textBox5 = lineEdit(groupBox4, "textBox5", LiveFilters::kUnfilteredDelayWidth);
-    timeRow(delayGrid, 0, label(groupBox4, u8("オフディレイ時間:"), "label18"), textBox1);
-    timeRow(delayGrid, 1, label(groupBox4, u8("オンディレイ時間:"), "label1"), textBox5);
+    textBox1 = digitBox(groupBox4, "textBox1", LiveFilters::kUnfilteredDelayWidth);
+    textBox5 = digitBox(groupBox4, "textBox5", LiveFilters::kUnfilteredDelayWidth);
+    timeRow(delayGrid, 0, label(groupBox4, "label18", u8("オフディレイ時間:")), textBox1);
+    timeRow(delayGrid, 1, label(groupBox4, "label1", u8("オンディレイ時間:")), textBox5);
     delayGrid->setColumnStretch(3, 1);
     grid->addWidget(groupBox4, 1, 0);
 
     auto* groupBox5 = named(new QGroupBox(u8("信号出力保持設定"), page), "groupBox5");
     auto* keepGrid = new QGridLayout(groupBox5);
-    textBox2 = lineEdit(groupBox5, "textBox2", LiveFilters::kUnfilteredDelayWidth);
-    timeRow(keepGrid, 0, label(groupBox5, u8("信号出力保持タイマー"), "label19"), textBox2);
-    keepGrid->addWidget(label(groupBox5, u8("信号出力保持信号:"), "label17"), 1, 0);
+    textBox2 = digitBox(groupBox5, "textBox2", LiveFilters::kUnfilteredDelayWidth);
+    timeRow(keepGrid, 0, label(groupBox5, "label19", u8("信号出力保持タイマー")), textBox2);
+    keepGrid->addWidget(label(groupBox5, "label17", u8("信号出力保持信号:")), 1, 0);
     radioButton7 = named(new QRadioButton(u8("信号ON"), groupBox5), "radioButton7");
     radioButton8 = named(new QRadioButton(u8("信号OFF"), groupBox5), "radioButton8");
     radioButton8->setChecked(true);

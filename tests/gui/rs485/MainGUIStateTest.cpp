@@ -76,9 +76,11 @@ class MainGUIStateTest : public Tormel::Gui::Rs485WindowTest {
     QString click(const char* button) {
         return run([&] { child<QPushButton>(button)->click(); });
     }
-    // A unit of `type` (2: TX-910A) on its own line at `rate`, read through the form set to it.
-    std::unique_ptr<Pelnix::Test::SimPty> readUnit(int type, int32_t rate) {
-        Pelnix::Sim::UnitState state = Pelnix::Sim::Rs485FactoryState("2.6", type == 2);
+    // A unit of `type` (2: TX-910A) and `version` on its own line at `rate`, read through the form
+    // set to it.
+    std::unique_ptr<Pelnix::Test::SimPty> readUnit(int type, int32_t rate, const char* version = "2.6") {
+        Pelnix::Sim::UnitState state =
+            Pelnix::Sim::Rs485FactoryState(version, type == 2, type == 2 ? "1.7" : "1.5");
         state.line.BaudRate = rate;
         auto sim = std::make_unique<Pelnix::Test::SimPty>(state);
         usePort(*sim);
@@ -142,7 +144,7 @@ TEST_F(MainGUIStateTest, AnOlderUnitAfterATx910aGetsItsOwnListAndIsWrittenAndSav
     MainGUI& w = open();
     auto newer = readUnit(2, 115200);
     EXPECT_EQ(rateShown(), QStringLiteral("115200bps"));
-    auto older = readUnit(1, 115200);
+    auto older = readUnit(1, 115200, "2.4");
     EXPECT_EQ(w.moduleType(), 1);
     EXPECT_EQ(rateShown(), QStringLiteral("115200bps"));
     EXPECT_EQ(child<QComboBox>("cmbBaudrate")->findText(QStringLiteral("76800bps")), -1);

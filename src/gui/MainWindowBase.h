@@ -12,6 +12,7 @@
 #include "domain/app/Controller.h"
 #include "gui/AesPanel.h"
 #include "gui/QtDispatcher.h"
+#include "gui/SerialLinePanel.h"
 #include "gui/StatusDisplay.h"
 #include "gui/WindowState.h"
 #include "gui/WriteFailureReport.h"
@@ -148,10 +149,7 @@ class MainWindowBase : public QDialog {
     QPushButton* btnAbout = nullptr;
 
     // The serial line between the unit and the equipment it serves.
-    QComboBox* cmbBaudrate = nullptr;
-    QComboBox* cmbDataBit = nullptr;
-    QComboBox* cmbParity = nullptr;
-    QComboBox* cmbStopBit = nullptr;
+    std::unique_ptr<SerialLinePanel> m_line;
     QPushButton* btnDefaultCom = nullptr;
 
     // The radio's AES encryption.

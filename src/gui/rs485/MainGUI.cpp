@@ -220,8 +220,8 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
         }
     }
 
-    Rs485Records::FromRecords from = Rs485Records::configFromRecords(
-        comm, node, prot, &bind, cmbBaudrate->findText(QStringLiteral("76800bps")) >= 0, Msg::ReadFailed);
+    Rs485Records::FromRecords from =
+        Rs485Records::configFromRecords(comm, node, prot, &bind, baudListHas76800(), Msg::ReadFailed);
     if (!from.config) {
         readRefused(from.failure);
         return;

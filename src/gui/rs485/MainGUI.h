@@ -179,10 +179,6 @@ class MainGUI : public MainWindowBase {
     // Com Parameters
     QComboBox* cmbIntfPort = nullptr;
     QComboBox* cmbFlowCtrl = nullptr;
-    QLabel* lblBaudrate = nullptr;
-    QLabel* lblDataBit = nullptr;
-    QLabel* lblParity = nullptr;
-    QLabel* lblStopBit = nullptr;
     QLabel* lblIntfPort = nullptr;
     QLabel* lblFlowCtrl = nullptr;
 

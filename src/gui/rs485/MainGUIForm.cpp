@@ -65,24 +65,9 @@ bool MainGUI::isVeryOldUnit() const {
     return v == QLatin1String("2.0") || v == QLatin1String("2.1");
 }
 
-bool MainGUI::baudListHas76800() const { return cmbBaudrate->findText(k76800) >= 0; }
+bool MainGUI::baudListHas76800() const { return m_line->offers76800(); }
 
-void MainGUI::setBaudList(bool with76800) {
-    if (baudListHas76800() == with76800 && cmbBaudrate->count() > 0) {
-        return;
-    }
-    const std::optional<int32_t> rate =
-        ChoiceLists::baudRateAt(cmbBaudrate->currentIndex(), baudListHas76800());
-    const QSignalBlocker blocker(cmbBaudrate);
-    cmbBaudrate->clear();
-    cmbBaudrate->addItems(ChoiceLists::baudRateItems(with76800));
-    // A unit without 76800 bit/s gets the next faster rate rather than a slow one.
-    std::optional<int32_t> index = rate ? ChoiceLists::baudRateIndex(*rate, with76800) : std::nullopt;
-    if (!index && rate == 76800) {
-        index = ChoiceLists::baudRateIndex(115200, with76800);
-    }
-    cmbBaudrate->setCurrentIndex(index.value_or(-1));
-}
+void MainGUI::setBaudList(bool with76800) { m_line->offer76800(with76800); }
 
 void MainGUI::setModuleType(int32_t type) {
     m_com->setModuleType(type);
@@ -132,8 +117,7 @@ void MainGUI::setControlForDevMode2(bool devMode2) {
 
 void MainGUI::intfPortChanged() {
     const bool rs485 = cmbIntfPort->currentIndex() == 0;
-    showAll({lblBaudrate, cmbBaudrate, lblDataBit, cmbDataBit, lblParity, cmbParity, lblStopBit, cmbStopBit},
-            rs485);
+    m_line->setVisible(rs485);
 }
 
 void MainGUI::pTypeChanged() {
@@ -214,8 +198,8 @@ void MainGUI::presetAddress(const QString& offset, const QString& length, int fo
 }
 
 void MainGUI::btnDefaultCom_Click() {
-    cmbBaudrate->setCurrentIndex(2);
-    for (QComboBox* box : {cmbDataBit, cmbParity, cmbStopBit, cmbIntfPort, cmbFlowCtrl}) {
+    m_line->setDefaults();
+    for (QComboBox* box : {cmbIntfPort, cmbFlowCtrl}) {
         box->setCurrentIndex(0);
     }
 }
@@ -253,10 +237,11 @@ void MainGUI::saveConfig(ApplicationConfig& config) {
     config.setTarget(cmbSetTarget->currentIndex());
     config.setTabSelect(tabConfig->currentIndex());
 
-    m_com->setBaudRate(cmbBaudrate->currentIndex());
-    m_com->setDataBits(cmbDataBit->currentIndex());
-    m_com->setParity(cmbParity->currentIndex());
-    m_com->setStopBits(cmbStopBit->currentIndex());
+    const LinePositions line = m_line->positions();
+    m_com->setBaudRate(line.baudrate);
+    m_com->setDataBits(line.databits);
+    m_com->setParity(line.parity);
+    m_com->setStopBits(line.stopbits);
     m_com->setIntfPort(cmbIntfPort->currentIndex());
     m_com->setFlowControl(cmbFlowCtrl->currentIndex());
 
@@ -357,10 +342,7 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
     if (type != m_com->getModuleType() || baudListHas76800() != ChoiceLists::offers76800(type)) {
         setModuleType(type);
     }
-    cmbBaudrate->setCurrentIndex(*position);
-    cmbDataBit->setCurrentIndex(config.m_databits);
-    cmbParity->setCurrentIndex(config.m_parity);
-    cmbStopBit->setCurrentIndex(config.m_stopbits);
+    m_line->setPositions({*position, config.m_databits, config.m_parity, config.m_stopbits});
     cmbIntfPort->setCurrentIndex(config.m_intfport);
     cmbFlowCtrl->setCurrentIndex(config.m_flowctrl);
 
@@ -474,8 +456,8 @@ bool MainGUI::setApplication(const ApplicationConfig& config, bool isinit) {
 void MainGUI::setApplicationDefault() {
     cmbSetTarget->setCurrentIndex(0);
     tabConfig->setCurrentIndex(0);
-    cmbBaudrate->setCurrentIndex(2);
-    for (QComboBox* box : {cmbDataBit, cmbParity, cmbStopBit, cmbIntfPort, cmbFlowCtrl}) {
+    m_line->setDefaults();
+    for (QComboBox* box : {cmbIntfPort, cmbFlowCtrl}) {
         box->setCurrentIndex(0);
     }
     setText(txtNodeIDOffset, m_st.getString(Msg::DefaultNodeIdOffset));
@@ -518,10 +500,11 @@ void MainGUI::setApplicationDefault() {
 
 Domain::Common::Communication MainGUI::getCommunicateConfigConvert() const {
     ApplicationConfig indexes;
-    indexes.m_baudrate = cmbBaudrate->currentIndex();
-    indexes.m_databits = cmbDataBit->currentIndex();
-    indexes.m_parity = cmbParity->currentIndex();
-    indexes.m_stopbits = cmbStopBit->currentIndex();
+    const LinePositions line = m_line->positions();
+    indexes.m_baudrate = line.baudrate;
+    indexes.m_databits = line.databits;
+    indexes.m_parity = line.parity;
+    indexes.m_stopbits = line.stopbits;
     indexes.m_intfport = cmbIntfPort->currentIndex();
     indexes.m_flowctrl = cmbFlowCtrl->currentIndex();
     return Rs485Records::communication(indexes, baudListHas76800());

@@ -193,20 +193,15 @@ QWidget* MainGUI::buildComTab() {
         const char* boxName;
         QStringList items;
     };
+    m_line = std::make_unique<SerialLinePanel>(m_st, page, false);
+    m_line->addRows(*grid, 0, true);
     const Row rows[] = {
-        {lblBaudrate, "lblBaudrate", Msg::BaudRateLabel, cmbBaudrate, "cmbBaudrate",
-         ChoiceLists::baudRateItems(false)},
-        {lblDataBit, "lblDataBit", Msg::DataBitsLabel, cmbDataBit, "cmbDataBit",
-         ChoiceLists::dataBitItems(m_st)},
-        {lblParity, "lblParity", Msg::ParityLabel, cmbParity, "cmbParity", ChoiceLists::parityItems(m_st)},
-        {lblStopBit, "lblStopBit", Msg::StopBitsLabel, cmbStopBit, "cmbStopBit",
-         ChoiceLists::stopBitItems(m_st)},
         {lblIntfPort, "lblIntfPort", Msg::InterfaceLabel, cmbIntfPort, "cmbIntfPort",
          ChoiceLists::intfPortItems(m_st)},
         {lblFlowCtrl, "lblFlowCtrl", Msg::FlowControlLabel, cmbFlowCtrl, "cmbFlowCtrl",
          ChoiceLists::flowCtrlItems(m_st)},
     };
-    int line = 0;
+    int line = 4;
     for (const Row& row : rows) {
         row.lbl = label(page, row.lblName, m_st.getString(row.text));
         row.box = combo(page, row.boxName, row.items);

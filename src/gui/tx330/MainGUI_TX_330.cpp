@@ -96,10 +96,11 @@ void MainGUI_TX_330::showEvent(QShowEvent* event) {
 void MainGUI_TX_330::startConnect(bool read) {
     const std::optional<ApplicationConfig_TX330> form = saveConfig(false);
     ApplicationConfig_TX330 line;
-    line.m_baudrate = cmbBaudrate->currentIndex();
-    line.m_databits = cmbDataBit->currentIndex();
-    line.m_parity = cmbParity->currentIndex();
-    line.m_stopbits = cmbStopBit->currentIndex();
+    const LinePositions shown = m_line->positions();
+    line.m_baudrate = shown.baudrate;
+    line.m_databits = shown.databits;
+    line.m_parity = shown.parity;
+    line.m_stopbits = shown.stopbits;
     line.m_awt = form ? form->m_awt : 0;
     m_app->CommunicationConfig(Tx330Records::communicationOf(line));
     beginConnect(read);

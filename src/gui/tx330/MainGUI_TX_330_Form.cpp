@@ -129,10 +129,7 @@ void MainGUI_TX_330::leaveDiFilt() {
 void MainGUI_TX_330::btnDefaultCom_Click() { setLineDefault(); }
 
 void MainGUI_TX_330::setLineDefault() {
-    cmbBaudrate->setCurrentIndex(2);
-    cmbDataBit->setCurrentIndex(0);
-    cmbParity->setCurrentIndex(0);
-    cmbStopBit->setCurrentIndex(0);
+    m_line->setDefaults();
     setBoxText(txtAwt, LiveFilters::txtAwt.slot, QStringLiteral("0"));
 }
 
@@ -144,9 +141,7 @@ bool MainGUI_TX_330::checkFirmVersion() const {
 
 void MainGUI_TX_330::setObjectSetting() {
     grpAESSecure->setChoicesOffered(true);
-    if (cmbBaudrate->findText(QStringLiteral("76800bps")) < 0) {
-        cmbBaudrate->insertItem(6, QStringLiteral("76800bps"));
-    }
+    m_line->offer76800(true);
 }
 
 // ---- loading ----
@@ -166,10 +161,7 @@ void MainGUI_TX_330::setApplication(ApplicationConfig_TX330& config, bool isinit
 }
 
 void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool isinit) {
-    setIndex(cmbBaudrate, config.m_baudrate);
-    setIndex(cmbDataBit, config.m_databits);
-    setIndex(cmbParity, config.m_parity);
-    setIndex(cmbStopBit, config.m_stopbits);
+    m_line->setPositions({config.m_baudrate, config.m_databits, config.m_parity, config.m_stopbits});
     setBoxText(txtAwt, LiveFilters::txtAwt.slot, QString::number(config.m_awt * 10));
 
     if (config.m_aesEncryptEnable == 0 || config.m_aesEncryptEnable == 1) {
@@ -292,10 +284,11 @@ std::optional<ApplicationConfig_TX330> MainGUI_TX_330::saveConfig(bool showError
     }
 
     m_com->setVersion(QString::fromStdString(m_app->NodeinfoConfig().SoftwareVersion));
-    m_com->setBaudRate(cmbBaudrate->currentIndex());
-    m_com->setDataBits(cmbDataBit->currentIndex());
-    m_com->setParity(cmbParity->currentIndex());
-    m_com->setStopBits(cmbStopBit->currentIndex());
+    const LinePositions line = m_line->positions();
+    m_com->setBaudRate(line.baudrate);
+    m_com->setDataBits(line.databits);
+    m_com->setParity(line.parity);
+    m_com->setStopBits(line.stopbits);
     m_com->setAwt(*awt / 10);
     m_com->setIntfPort(0);
     m_com->setFlowControl(0);

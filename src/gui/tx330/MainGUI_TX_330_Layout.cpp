@@ -159,20 +159,9 @@ QWidget* MainGUI_TX_330::buildDiPage() {
     };
     auto* groupBox10 = named(new QGroupBox(u8("RS485通信設定"), page), "groupBox10");
     auto* grid = new QGridLayout(groupBox10);
-    auto addRow = [&](int row, Msg text, const char* labelName, QComboBox* box) {
-        auto* l = label(groupBox10, labelName, m_st.getString(text));
-        l->setBuddy(box);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(box, row, 1);
-    };
-    cmbBaudrate = combo(groupBox10, "cmbBaudrate", ChoiceLists::baudRateItems(true));
-    cmbDataBit = combo(groupBox10, "cmbDataBit", ChoiceLists::dataBitItems(m_st));
-    cmbParity = combo(groupBox10, "cmbParity", ChoiceLists::parityItems(m_st));
-    cmbStopBit = combo(groupBox10, "cmbStopBit", ChoiceLists::stopBitItems(m_st));
-    addRow(0, Msg::BaudRateLabel, "lblBaudrate", cmbBaudrate);
-    addRow(1, Msg::DataBitsLabel, "lblDataBit", cmbDataBit);
-    addRow(2, Msg::ParityLabel, "lblParity", cmbParity);
-    addRow(3, Msg::StopBitsLabel, "lblStopBit", cmbStopBit);
+    // Every contact-I/O unit takes 76800 bit/s.
+    m_line = std::make_unique<SerialLinePanel>(m_st, groupBox10, true);
+    m_line->addRows(*grid, 0, false);
 
     auto* label14 = label(groupBox10, "label14", u8("応答遅延時間："));
     txtAwt = numberBox(groupBox10, "txtAwt", 3, LiveFilters::txtAwt, label14);

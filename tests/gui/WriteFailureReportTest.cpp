@@ -69,8 +69,6 @@ TEST_F(WriteFailureReportTest, ARefusedValueIsNamedAndNoAcceptedRequestIsBlamed)
              Command::m_protocol.PacketEndCode = 0x0A;
          },
          m_st.getString(Msg::WriteValueRefused).arg(QStringLiteral("~STX=0x0A ~ETX=0x0A,0")), "~STX="},
-        {"node-ID offset 10000", [](auto&) { Command::m_nodeinfo.IdOffset = 10000; },
-         m_st.getString(Msg::WriteValueRefused).arg(QStringLiteral("~HODR=10000")), "~HODR="},
         // The unit itself refusing a request still names that request and its answer.
         {"broadcast address refused by the unit", [](auto& sim) { sim.WrongReplyTo("~BCAD=", "NG"); },
          m_st.getString(Msg::WriteRequestFailed).arg(QStringLiteral("~BCAD=65535")) + QLatin1Char('\n') +

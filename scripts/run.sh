@@ -41,4 +41,18 @@ fi
 "$bin/src/app/pelnix-connect-demo" || true
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   "$bin/src/app/pelnix-config"
+else
+  # Without a display the window cannot open; say so instead of ending as if it had run.
+  cli="$bin/src/cli/pelnix-cli"
+  cat <<EOF
+
+No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the pelnix-config window was not opened.
+pelnix-cli does the same work without a window, for example:
+  $cli scan                     find the unit on the serial and USB ports
+  $cli read -o unit.xml         read the unit's settings into a settings file
+  $cli diff unit.xml            compare the unit with a settings file
+  $cli write unit.xml           write a settings file to the unit
+  $cli firmware show IMAGE.elf  show the settings held in a firmware image
+  $cli --help                   every command; each command also takes --help
+EOF
 fi

@@ -57,15 +57,18 @@ int main(int argc, char** argv) {
     }
     const double chooser = median(probes[0].ms);
     const long chooserRss = median(probes[0].rss);
+    // What each window's start may cost against the chooser's: RS485, then contact-I/O.
+    const double goals[] = {0.0, 1.5, 1.4};
     for (int w = 1; w <= 2; ++w) {
+        const double goal = goals[w];
         const double ratio = median(probes[static_cast<std::size_t>(w)].ms) / chooser;
         const double paired = median(w == 1 ? ratioRs485 : ratioTx330);
         const double extraMiB =
             static_cast<double>(median(probes[static_cast<std::size_t>(w)].rss) - chooserRss) / 1024.0;
         std::printf(
-            "%-18s / chooser: %.2f of the medians, %.2f median of the runs (goal <= 2.00: %s); "
+            "%-18s / chooser: %.2f of the medians, %.2f median of the runs (goal <= %.2f: %s); "
             "resident %+.1f MiB (goal <= +15: %s)\n",
-            probes[static_cast<std::size_t>(w)].title, ratio, paired, ratio <= 2.0 ? "met" : "missed",
+            probes[static_cast<std::size_t>(w)].title, ratio, paired, goal, ratio <= goal ? "met" : "missed",
             extraMiB, extraMiB <= 15.0 ? "met" : "missed");
     }
     return 0;

@@ -61,7 +61,7 @@ QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
         addMenuCommand(*this, *edit, m_st.getString(Msg::MenuFactoryShipment), "FactoryShipmentSet_MenuItem",
                        QKeySequence(Qt::ALT | Qt::Key_W));
 
-    QMenu* help = addMnemonicMenu(bar, m_st.getString(Msg::MenuHelp), QLatin1Char('H'), "Help_MenuItem");
+    QMenu* help = addPlainMenu(bar, m_st.getString(Msg::MenuHelp), "Help_MenuItem");  // no Alt letter
     Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
                                       QKeySequence(Qt::ALT | Qt::Key_A));
 

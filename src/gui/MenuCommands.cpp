@@ -37,6 +37,15 @@ QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const 
     return menu;
 }
 
+QMenu* addPlainMenu(QMenuBar& bar, const QString& title, const char* objectName) {
+    QString text = title;
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QMenu* menu = bar.addMenu(text);
+    menu->setObjectName(QString::fromUtf8(objectName));
+    menu->menuAction()->setObjectName(QString::fromUtf8(objectName));
+    return menu;
+}
+
 QAction* addMenuCommand(QWidget& window, QMenu& menu, const QString& text, const char* objectName,
                         const QKeySequence& shortcut) {
     QAction* action = menu.addAction(withMnemonic(text));

@@ -16,6 +16,9 @@ namespace Tormel::Gui {
 // an English title gets the letter marked where it occurs.
 QMenu* addMnemonicMenu(QMenuBar& bar, const QString& title, QChar letter, const char* objectName);
 
+// A menu of the menu bar without an Alt letter: its title is shown as it is.
+QMenu* addPlainMenu(QMenuBar& bar, const QString& title, const char* objectName);
+
 // A menu command whose shortcut also works while its menu is closed: the action is added to
 // the window as well, so the window's shortcut map knows it. A text ending in a letter in
 // brackets ("Set(Y)") gets that letter as its key inside the open menu.

@@ -17,10 +17,20 @@ void WriteFailureReport::stop() { m_trace.stop(); }
 
 QString WriteFailureReport::text(const StringTable& strings) const {
     const std::vector<TraceEntry> dialogue = m_trace.entries();
-    const auto isRequest = [](const TraceEntry& e) { return e.direction == TraceDirection::Sent; };
+    const auto refusal = [](const TraceEntry& e) {
+        return e.direction == TraceDirection::Event && e.line.rfind(Domain::Modem::kNotSentEvent, 0) == 0;
+    };
+    const auto isRequest = [&](const TraceEntry& e) {
+        return e.direction == TraceDirection::Sent || refusal(e);
+    };
     const auto last = std::find_if(dialogue.rbegin(), dialogue.rend(), isRequest);
     if (last == dialogue.rend()) {
         return {};
+    }
+    // A value refused before its request went out: the requests before it were accepted.
+    if (refusal(*last)) {
+        return strings.getString(Msg::WriteValueRefused)
+            .arg(QString::fromStdString(last->line.substr(Domain::Modem::kNotSentEvent.size())));
     }
     QString text = strings.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(last->line));
     // The first line after a request is the unit's answer to it; an empty line says nothing.

@@ -25,7 +25,8 @@ class WriteFailureReport {
     void stop();
 
     // "Writing the settings failed at the request: ~CH=61" and, when the unit answered it, its
-    // answer on a second line; empty when no request was sent.
+    // answer on a second line; for a value refused before its request was sent, that value
+    // ("... was not sent: ~SLNT=101"); empty when no request was sent.
     QString text(const StringTable& strings) const;
 
   private:

@@ -134,12 +134,21 @@ bool isCommandCharOrZero(const QString& code, bool zero) {
     return zero ? (code == u"0" || code == u"00") : (code == u"7e" || code == u"7E");
 }
 
+// The unit sees bytes: "0a" and "0A" are one code.
+bool sameCode(const QString& a, const QString& b) {
+    bool aHex = false;
+    bool bHex = false;
+    const uint32_t aByte = a.toUInt(&aHex, 16);
+    const uint32_t bByte = b.toUInt(&bHex, 16);
+    return a == b || (aHex && bHex && aByte == bByte);
+}
+
 // The codes of one packet format may be neither the command character "~" (7E) nor 0, and
 // start and end must differ, or the unit could not find a packet. The message of the first
 // fault, start and end alternating: the command character is looked for before 0.
 std::optional<int32_t> packetCodeFault(const QString& start, const QString& end, int32_t startMsg,
                                        int32_t endMsg) {
-    if (start == end) {
+    if (sameCode(start, end)) {
         return endMsg;
     }
     for (bool zero : {false, true}) {
@@ -156,6 +165,20 @@ std::optional<int32_t> packetCodeFault(const QString& start, const QString& end,
 template <class Texts>
 bool allFit(const Texts& texts, qsizetype width) {
     return std::all_of(texts.begin(), texts.end(), [width](const QString& t) { return t.size() <= width; });
+}
+
+// Silent interval in characters: 4 to 9 as one digit, 10 to 99 as two, or 100.
+bool silentIntervalOk(const QString& s) {
+    switch (s.size()) {
+        case 1:
+            return ErrCheck::checkStrSingle(s, QStringLiteral("456789"));
+        case 2:
+            return ErrCheck::checkStrDouble(s, kNonZero, kDigits);
+        case 3:
+            return s == u"100";
+        default:
+            return false;
+    }
 }
 
 // Address offset of the packet start: one digit, or two digits without a leading zero.
@@ -260,31 +283,9 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         return false;
     }
 
-    {
-        const QString& s = m_silentChar;
-        bool ok = false;
-        switch (s.size()) {
-            case 0:
-                ok = false;
-                break;
-            case 1:
-                ok = ErrCheck::checkStrSingle(s, QStringLiteral("456789"));
-                break;
-            case 2:
-                ok = ErrCheck::checkStrDouble(s, kNonZero, kDigits);
-                break;
-            case 3:
-                ok = ErrCheck::checkStrThird(s, kDigits, kDigits, kDigits);
-                break;
-            case 4:
-                ok = ErrCheck::checkStrFourth(s, kDigits, kDigits, kDigits, kDigits);
-                break;
-            default:
-                ok = true;
-        }
-        if (!ok) {
-            return fail(38);
-        }
+    // The unit takes a silent interval of 4 to 100 characters, written without leading zeros.
+    if (!silentIntervalOk(m_silentChar)) {
+        return fail(38);
     }
 
     if (!inRange(m_fmt2Enable, 1, 2)) {
@@ -415,7 +416,7 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         m_cLength.size() > 1) {
         return false;
     }
-    if (m_IdOffset.size() > 4 || m_silentChar.size() > 2 || m_pStartCode2nd.size() > 2 ||
+    if (m_IdOffset.size() > 4 || m_silentChar.size() > 3 || m_pStartCode2nd.size() > 2 ||
         m_pEndCode2nd.size() > 2 || m_sOffset2nd.size() > 2 || m_bcastAddr.size() > 4) {
         return false;
     }

@@ -10,8 +10,10 @@ std::optional<ApplicationConfig_TX330> loadStartupSettings_TX330() {
     return Detail::loadStartup<Config_TX330, ApplicationConfig_TX330>();
 }
 
-OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent) {
-    return Detail::openAndCheck<Config_TX330, OpenSettingsOutcome_TX330>(path, aesEnFlg, parent, 2);
+OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent,
+                                                 const std::function<void()>& loadDefaults) {
+    return Detail::openAndCheck<Config_TX330, OpenSettingsOutcome_TX330>(path, aesEnFlg, parent, 2,
+                                                                         loadDefaults);
 }
 
 bool writeSettingsFile_TX330(const QString& path, const ApplicationConfig_TX330& config) {

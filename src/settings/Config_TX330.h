@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "settings/ApplicationConfig_TX330.h"
@@ -32,9 +33,11 @@ struct OpenSettingsOutcome_TX330 {
     ApplicationConfig_TX330 config;
 };
 // "Open": message 60 when the file cannot be opened; 64 for another (or no) model, 65 when the
-// check fails.
+// check fails. A file that opens but cannot be read calls `loadDefaults` first, so the form
+// already shows its defaults when message 64 tells that they were loaded.
 OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg,
-                                                 QWidget* parent = nullptr);
+                                                 QWidget* parent = nullptr,
+                                                 const std::function<void()>& loadDefaults = {});
 
 // Write `config` to `path` once its candidate has passed the check; false when nothing was
 // replaced (not reported to the user).

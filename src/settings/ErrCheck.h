@@ -78,7 +78,7 @@ inline constexpr const char* kHexDigits = "0123456789abcdefABCDEF";
 inline constexpr LiveFilter txtNodeIDOffset{kDigits, 4, 0};
 inline constexpr LiveFilter txtEncryptionKey(int word) { return {kHexDigits, 4, word}; }   // word 1 to 16
 inline constexpr LiveFilter txtSecureKey(int word) { return {kHexDigits, 4, 16 + word}; }  // word 1 to 8
-inline constexpr LiveFilter txtSilentInterval{kDigits, 2, 25};
+inline constexpr LiveFilter txtSilentInterval{kDigits, 3, 25};
 inline constexpr LiveFilter txtPStartCode{kHexDigits, 2, 26};
 inline constexpr LiveFilter txtPEndCode{kHexDigits, 2, 27};
 inline constexpr LiveFilter txtPOffset{kDigits, 1, 28};

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "settings/StringTable.h"
@@ -29,9 +30,12 @@ std::optional<Record> loadStartup() {
     return config;
 }
 
-// Messages are captioned with the tool's name (`captionId`).
+// Messages are captioned with the tool's name (`captionId`). `unreadable` runs as soon as the
+// opened file turns out not to be a document (the form then shows its defaults), before the
+// messages of the checks that follow.
 template <class File, class Outcome>
-Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_t captionId) {
+Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_t captionId,
+                     const std::function<void()>& unreadable = {}) {
     using Result = decltype(Outcome::result);
     using Record = decltype(Outcome::config);
     StringTable st;
@@ -45,7 +49,9 @@ Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_
         return {Result::NotOpened, Record()};
     }
     Record config;
-    file.loadXML(config);
+    if (!file.loadXML(config) && unreadable) {
+        unreadable();
+    }
     if (!config.checkSettingToolData(true, parent)) {
         return {Result::Refused, Record()};
     }

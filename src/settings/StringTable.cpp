@@ -61,7 +61,7 @@ constexpr Entry kJapanese[] = {
     {34, "信号保持時間には0, 30～3600までの数字を入力してください。"},
     {35, "範囲外の信号保持時間経過後の信号を設定しています。リストから選択し直してください"},
     {36, "DI信号ディレイ設定には0～10までの数字を入力してください。"},
-    {38, "サイレントインターバル文字数には4～99までの数字を入力してください。"},
+    {38, "サイレントインターバル文字数には4～100までの数字を入力してください。"},
     {40, "スタートコードにはエンドコードと異なる01～FF(7Eを除く)の16進数を入力してください。"},
     {41, "エンドコードにはスタートコードと異なる01～FF(7Eを除く)の16進数を入力してください。"},
     {42, "エンドコードからパケット終端までのオフセットには0～9までの数字を入力してください。"},
@@ -257,6 +257,7 @@ constexpr Entry kJapanese[] = {
     {300, "設定の書込みに失敗しました。失敗した要求: %1"},
     {301, "無線化ユニットの応答: %1"},
     {302, "接続中の無線化ユニットは、この紐付け設定(25グループまたは個別紐付け)に対応していません。"},
+    {303, "設定の書込みに失敗しました。無線化ユニットが受け付けない値のため、次の要求は送信していません: %1"},
 };
 
 constexpr Entry kEnglish[] = {
@@ -294,7 +295,7 @@ constexpr Entry kEnglish[] = {
     {35, "An out-of-range signal after the hold time is set. Select it again from the list."},
     {36, "For the DI Delay, input a numeric between 0 and 10."},
     // The check refuses 0 to 3, as the Japanese text says; the English one must not invite them.
-    {38, "For the number of Silent Interval character, input a numeric between 4 and 99."},
+    {38, "For the number of Silent Interval character, input a numeric between 4 and 100."},
     {40, "Start Code should be a Hex value, a different value from End Code."},
     {41, "End Code should be a Hex value, a different value from Start Code."},
     {42, "For the Offset from End Code to Packet End, input a numeric between 0 and 9."},
@@ -490,6 +491,7 @@ constexpr Entry kEnglish[] = {
     {301, "The unit answered: %1"},
     {302,
      "The connected RS485 wireless unit does not support this binding (25 groups or individual binding)."},
+    {303, "Writing the settings failed: the unit cannot take this value, so its request was not sent: %1"},
 };
 
 template <std::size_t N>

@@ -194,6 +194,8 @@ enum class Msg : int32_t {
     WriteRequestReply = 301,
     // A binding the connected unit cannot take (25 groups or one by one on a 2.0/2.1 unit).
     BindingNotForUnit = 302,
+    // A write that failed on a value refused before its request was sent (%1: that request).
+    WriteValueRefused = 303,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

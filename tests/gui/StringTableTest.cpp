@@ -89,11 +89,11 @@ TEST(StringTable, UnusualCharactersSurviveExactly) {
 }
 
 TEST(StringTable, SilentIntervalMessageNamesTheRangeTheCheckAccepts) {
-    // Both languages must give the same lower bound: 0 to 3 characters are refused.
+    // Both languages must give the same bounds: 0 to 3 characters are refused, 100 is taken.
     EXPECT_TRUE(StringTable(QStringLiteral("ja-JP"))
                     .getString(38)
                     .contains(QString::fromUtf8("4\xEF\xBD\x9E"
-                                                "99")));
+                                                "100")));
     EXPECT_TRUE(
-        StringTable(QStringLiteral("en-US")).getString(38).contains(QStringLiteral("between 4 and 99")));
+        StringTable(QStringLiteral("en-US")).getString(38).contains(QStringLiteral("between 4 and 100")));
 }

@@ -114,6 +114,9 @@ AppResult Controller::Load(const std::string& fileName) {
     if (const std::optional<AppResult> refused = OpenImage(fileName, AppResult::ErrElfLoad)) {
         return *refused;
     }
+    // Each image is read as into a fresh editor: a field it does not carry (the interface
+    // port up to version 36) is absent, never an earlier image's value.
+    m_editor.ForgetRecords();
     const ElfEditorResult loaded = m_editor.Load();
     const ElfEditorResult closed = m_editor.Close();
     if (loaded != ElfEditorResult::Success) {

@@ -37,6 +37,8 @@ class Controller {
     AppResult Disconnect();
     AppResult Completed(AppCompletedCode code);
 
+    // Replaces the line, node and own records with the image's. Each image is read as by a
+    // fresh editor: a field its version lacks comes back zero (interface port 0 = absent).
     AppResult Load(const std::string& fileName);
     AppResult Store(const std::string& fileName);
 

@@ -50,6 +50,11 @@ class ElfEditorBase {
     ElfEditorResult Load();
     ElfEditorResult Store();
 
+    // Back to the records of a fresh editor. A Load reads only the symbols of its image's
+    // version (no interface port up to 36, no flow control or check code from 37), so without
+    // this a field the image lacks would keep the value of the image loaded before it.
+    void ForgetRecords() { m_records = {}; }
+
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }
 

@@ -92,6 +92,11 @@ void Command::Trace(TraceDirection direction, std::string_view line) {
     if (sink) sink(direction, line, std::chrono::steady_clock::now());
 }
 
+void Command::RefuseUnsent(std::string_view request) {
+    Trace(TraceDirection::Event, std::string(kNotSentEvent) + std::string(request));
+    Fail(CommandResult::ErrOutOfRange);
+}
+
 void Command::RequestStop() noexcept { m_stopRequested.store(true, std::memory_order_release); }
 
 void Command::ClearStopRequest() noexcept { m_stopRequested.store(false, std::memory_order_release); }

@@ -26,8 +26,12 @@ namespace Tormel::Domain::Modem {
 enum class TraceDirection : int32_t {
     Sent = 0,      // a request line written to the unit
     Received = 1,  // a reply line read from the unit
-    Event = 2,     // a link event: port opened, closed, attempt abandoned
+    Event = 2,     // a link event: port opened, closed, attempt abandoned, value not sent
 };
+
+// The event that a value was refused before anything was sent for it, followed by the request
+// it would have made ("not sent: ~SLNT=101").
+inline constexpr std::string_view kNotSentEvent = "not sent: ";
 
 // Receives every traced line with the moment it passed the link.
 using TraceSink = std::function<void(TraceDirection direction, std::string_view line,
@@ -118,6 +122,9 @@ class Command {
     static void Close();        // if open; ErrConnect on failure
     static void Restart();      // Close, wait the reopen delay, Open
     static void Send(const std::string& request);
+    // Ends the operation with ErrOutOfRange for a value refused before anything was sent for
+    // it; the trace names the request the value would have made (kNotSentEvent).
+    [[noreturn]] static void RefuseUnsent(std::string_view request);
     // Reads one reply line with up to timeout_num read attempts; stores it in m_result.
     static std::string Receive(unsigned timeout_num);
     static std::string Receive() { return Receive(Timing().Tries); }

@@ -16,18 +16,15 @@ using Replies::PacketFormat;
 namespace {
 
 // Packet marks: any byte but 0x00 and the command character "~".
-void RequireMark(uint8_t mark) {
-    if (mark == 0x00 || mark == 0x7E) Fail(CommandResult::ErrOutOfRange);
-}
+bool IsMark(uint8_t mark) { return mark != 0x00 && mark != 0x7E; }
 
 void WriteStx(PacketFormat which, uint8_t stx) {
-    RequireMark(stx);
+    if (!IsMark(stx)) Refuse(Replies::StxRequest(which, stx));
     Confirm(Replies::ParseStx(Ask(Replies::StxRequest(which, stx)), which), stx);
 }
 
 void WriteEtx(PacketFormat which, uint8_t etx, uint8_t offset) {
-    RequireMark(etx);
-    RequireRange(offset, 0, 9);
+    if (!IsMark(etx) || offset > 9) Refuse(Replies::EtxRequest(which, etx, offset));
     Confirm(Replies::ParseEtx(Ask(Replies::EtxRequest(which, etx, offset)), which),
             Replies::EndMark{etx, offset});
 }
@@ -44,10 +41,9 @@ uint8_t ReadStx(PacketFormat which) {
 // the order of the two writes depends on what it holds now; a plain swap goes through a
 // temporary end mark.
 void WritePacket(PacketFormat which, uint8_t stx, uint8_t etx, uint8_t offset) {
-    if (stx == etx) Fail(CommandResult::ErrOutOfRange);
-    RequireMark(stx);
-    RequireMark(etx);
-    RequireRange(offset, 0, 9);
+    if (stx == etx || !IsMark(stx) || !IsMark(etx) || offset > 9) {
+        Refuse(Replies::StxRequest(which, stx) + " " + Replies::EtxRequest(which, etx, offset));
+    }
     const uint8_t currentStx = ReadStx(which);
     const Replies::EndMark current = ReadEtx(which);
     if (etx != currentStx) {
@@ -67,10 +63,11 @@ void WritePacket(PacketFormat which, uint8_t stx, uint8_t etx, uint8_t offset) {
 }
 
 void WriteDevice(PacketFormat which, uint8_t offset, uint8_t length, ProtocolFormat format) {
-    RequireRange(offset, 0, 99);
-    RequireRange(length, 0, 6);
-    const int formatCode = CodeOrRefuse(Replies::FormatCode(format));
-    Confirm(Replies::ParseDevice(Ask(Replies::DeviceRequest(which, offset, length, formatCode)), which),
+    const std::optional<int> formatCode = Replies::FormatCode(format);
+    if (offset > 99 || length > 6 || !formatCode) {
+        Refuse(Replies::DeviceRequest(which, offset, length, formatCode.value_or(static_cast<int>(format))));
+    }
+    Confirm(Replies::ParseDevice(Ask(Replies::DeviceRequest(which, offset, length, *formatCode)), which),
             Replies::Device{offset, length, format});
 }
 
@@ -146,7 +143,8 @@ bool Command::GetAllParam() {
 
 void Command::SetBaudRate(int32_t baudRate) {
     // 76800 bit/s (code 7) is for the newer modules only.
-    if (Replies::BaudRateCode(baudRate) == 7 && !IsFirmForQRM500()) Fail(CommandResult::ErrOutOfRange);
+    if (Replies::BaudRateCode(baudRate) == 7 && !IsFirmForQRM500())
+        Refuse(Replies::SetRequest("BAUD", baudRate));
     WriteLineSetting(kBaudRate, baudRate, {});
 }
 
@@ -180,8 +178,8 @@ void Command::SetAESEncryptType(NodeinfoAESEncryptType value) {
 
 void Command::SetAESEncryptKey(const Nodeinfo& nodeinfo) {
     const auto request = Replies::AESKeyRequest(nodeinfo);
-    if (!request) Fail(CommandResult::ErrOutOfRange);
-    Ask(*request);  // the unit's answer carries nothing to compare
+    if (!request) Refuse("~ENCKEY");  // the key itself stays out of the trace
+    Ask(*request);                    // the unit's answer carries nothing to compare
 }
 
 void Command::SetAESEncryptInit() { Replies::ExpectLine(Ask("~ENCREST="), "enc reset"); }
@@ -196,8 +194,8 @@ void Command::SetEncryptEnable(NodeinfoEncryptEnable value) {
 
 void Command::SetEncryptKey(const Nodeinfo& nodeinfo) {
     const auto request = Replies::EncryptKeyRequest(nodeinfo);
-    if (!request) Fail(CommandResult::ErrOutOfRange);
-    Ask(*request);  // the unit's answer carries nothing to compare
+    if (!request) Refuse("~ENCR");  // the key itself stays out of the trace
+    Ask(*request);                  // the unit's answer carries nothing to compare
 }
 
 void Command::SetWhitening(NodeinfoWhiteningEnable value) {
@@ -275,13 +273,16 @@ void Command::SetBcastAddr(uint32_t address) {
 
 void Command::SetVerify(ProtocolMethod method, ProtocolCheckCode code, int32_t offset, uint8_t length,
                         ProtocolFormat format) {
-    const int methodCode = CodeOrRefuse(Replies::MethodCode(method));
-    const int codeCode = CodeOrRefuse(Replies::CheckCodeCode(code));
-    RequireRange(offset, -99, 99);
-    RequireRange(length, 1, 4);
-    const int formatCode = CodeOrRefuse(Replies::FormatCode(format));
-    const Replies::Verify confirmed =
-        Replies::ParseVerify(Ask(Replies::VerifyRequest(methodCode, codeCode, offset, length, formatCode)));
+    const std::optional<int> methodCode = Replies::MethodCode(method);
+    const std::optional<int> codeCode = Replies::CheckCodeCode(code);
+    const std::optional<int> formatCode = Replies::FormatCode(format);
+    if (!methodCode || !codeCode || !formatCode || offset < -99 || offset > 99 || length < 1 || length > 4) {
+        Refuse(Replies::VerifyRequest(methodCode.value_or(static_cast<int>(method)),
+                                      codeCode.value_or(static_cast<int>(code)), offset, length,
+                                      formatCode.value_or(static_cast<int>(format))));
+    }
+    const Replies::Verify confirmed = Replies::ParseVerify(
+        Ask(Replies::VerifyRequest(*methodCode, *codeCode, offset, length, *formatCode)));
     // Without a check code the unit answers "chk is disable" alone, whatever the other four
     // values were; that answer confirms the method and nothing else.
     if (method == ProtocolMethod::None) {
@@ -294,7 +295,7 @@ void Command::SetVerify(ProtocolMethod method, ProtocolCheckCode code, int32_t o
 // ---- Bindings ----
 
 void Command::SetBindType(BindingType type) {
-    const int code = CodeOrRefuse(OwnCode(type, 1, 2));
+    const int code = CodeOrRefuse(OwnCode(type, 1, 2), "BTYP", static_cast<long long>(type));
     Replies::ParseBindType(Ask("~BTYP?"));  // the unit must know bind types at all
     Confirm(Replies::ParseBindType(Ask(Replies::SetRequest("BTYP", code))), type);
 }
@@ -306,15 +307,14 @@ void Command::CheckMaskAndKey(uint8_t mask, uint8_t key) {
 }
 
 void Command::SetBindGroupEntry(uint8_t nodeId, uint8_t mask, uint8_t key) {
-    RequireRange(nodeId, 0, 99);
-    CheckMaskAndKey(mask, key);
+    if (nodeId > 99 || !Replies::IsValidMaskAndKey(mask, key))
+        Refuse(Replies::BindGroupRequest(nodeId, mask, key));
     Confirm(Replies::ParseBindGroupAdded(Ask(Replies::BindGroupRequest(nodeId, mask, key))),
             BindingGroup{nodeId, mask, key});
 }
 
 void Command::SetBindEachEntry(uint8_t unitId, uint8_t nodeId) {
-    RequireRange(nodeId, 0, 99);
-    RequireRange(unitId, 1, 99);
+    if (nodeId > 99 || unitId < 1 || unitId > 99) Refuse(Replies::BindEachRequest(nodeId, unitId));
     Confirm(Replies::ParseBindEachAdded(Ask(Replies::BindEachRequest(nodeId, unitId))),
             BindingEach{unitId, nodeId});
 }

@@ -16,14 +16,20 @@
 
 namespace Tormel::Domain::Modem::Exchange {
 
-// The request code of a value, or ErrOutOfRange before anything is sent.
-inline int CodeOrRefuse(std::optional<int> code) {
-    if (!code) Fail(CommandResult::ErrOutOfRange);
+// Refuses a value with ErrOutOfRange before anything is sent for it. The trace names the
+// request the value would have made, so that a report of the failed write blames this value
+// and not the last request the unit accepted.
+[[noreturn]] inline void Refuse(std::string_view request) { Command::RefuseUnsent(request); }
+
+// The request code of a value, or a refusal of "~NAME=value" before anything is sent.
+inline int CodeOrRefuse(std::optional<int> code, std::string_view name, long long value) {
+    if (!code) Refuse(Replies::SetRequest(name, value));
     return *code;
 }
 
-inline void RequireRange(int64_t value, int64_t lowest, int64_t highest) {
-    if (value < lowest || value > highest) Fail(CommandResult::ErrOutOfRange);
+// A number the unit takes as it is ("~NAME=value") within its range, else refused unsent.
+inline void RequireRange(int64_t value, int64_t lowest, int64_t highest, std::string_view name) {
+    if (value < lowest || value > highest) Refuse(Replies::SetRequest(name, value));
 }
 
 // One exchange: the request, then its reply line.
@@ -41,7 +47,7 @@ void Confirm(const T& confirmed, const T& sent) {
 // Sends "~NAME=code" and confirms the reply carries value back.
 template <typename T, typename Parse>
 void WriteSwitch(std::string_view name, T value, std::optional<int> code, Parse parse) {
-    const int wire = CodeOrRefuse(code);
+    const int wire = CodeOrRefuse(code, name, static_cast<long long>(value));
     Confirm(parse(Ask(Replies::SetRequest(name, wire))), value);
 }
 
@@ -61,7 +67,7 @@ void WriteOwnSwitch(std::string_view name, E value, int lowest, int highest, Par
 // A number sent as it is ("~NAME=value") once it lies in the unit's range, and confirmed.
 template <typename T, typename Parse>
 void WriteNumber(std::string_view name, T value, int64_t lowest, int64_t highest, Parse parse) {
-    RequireRange(value, lowest, highest);
+    RequireRange(value, lowest, highest, name);
     Confirm(parse(Ask(Replies::SetRequest(name, value))), value);
 }
 

@@ -19,10 +19,15 @@ namespace {
 template <typename T>
 void WriteOutputs(std::string_view name, const std::array<T, 3>& values, std::optional<int> (*code)(T),
                   std::array<T, 3> (*parse)(std::string_view)) {
-    const int c1 = CodeOrRefuse(code(values[0]));
-    const int c2 = CodeOrRefuse(code(values[1]));
-    const int c3 = CodeOrRefuse(code(values[2]));
-    Confirm(parse(Ask(Replies::SetRequest(name, {c1, c2, c3}))), values);
+    const std::optional<int> c1 = code(values[0]);
+    const std::optional<int> c2 = code(values[1]);
+    const std::optional<int> c3 = code(values[2]);
+    if (!c1 || !c2 || !c3) {
+        Refuse(
+            Replies::SetRequest(name, {static_cast<long long>(values[0]), static_cast<long long>(values[1]),
+                                       static_cast<long long>(values[2])}));
+    }
+    Confirm(parse(Ask(Replies::SetRequest(name, {*c1, *c2, *c3}))), values);
 }
 
 }  // namespace
@@ -52,7 +57,7 @@ void TX330DidoCommand::SetDoOnDelay(DidoinfoDoOnDelay value) {
 void TX330DidoCommand::SetDoKeepTime(DidoinfoDoKeepTime value) {
     const auto v = static_cast<int32_t>(value);
     // 1 to 29 s is no keep time the unit knows; 0 switches keeping off.
-    if (v != 0) RequireRange(v, 30, 3600);
+    if (v != 0) RequireRange(v, 30, 3600, "KEEP");
     WriteKept("KEEP", value, Replies::ParseDoKeepTime, m_didoinfo.DoKeepTime);
 }
 
@@ -63,7 +68,7 @@ void TX330DidoCommand::SetDoKeepSignal(DidoinfoDoKeepSignal value) {
 
 void TX330DidoCommand::SetDiDelay(DidoinfoDiDelay value) {
     // A negative delay has no meaning on the unit; refuse it like one above the maximum.
-    RequireRange(static_cast<int32_t>(value), 0, 100);
+    RequireRange(static_cast<int32_t>(value), 0, 100, "DIDELAY");
     WriteKept("DIDELAY", value, Replies::ParseDiDelay, m_didoinfo.DiDelay);
 }
 

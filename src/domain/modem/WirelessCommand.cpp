@@ -17,7 +17,8 @@ namespace {
 // answers.
 template <typename T>
 void WriteRadioChange(std::string_view name, T value, T (*parse)(std::string_view)) {
-    const int code = CodeOrRefuse(Replies::SwitchCode(static_cast<int32_t>(value), 0, 1));
+    const int code = CodeOrRefuse(Replies::SwitchCode(static_cast<int32_t>(value), 0, 1), name,
+                                  static_cast<long long>(value));
     Command::Send(Replies::SetRequest(name, code));
     Command::Pause(Command::Timing().RadioChangeDelay);
     Confirm(parse(Command::Receive()), value);

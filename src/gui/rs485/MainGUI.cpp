@@ -68,9 +68,12 @@ MainGUI::MainGUI(QWidget* parent)
     connect(btnSelectFile, &QPushButton::clicked, this, [this] { SelectFile_Click(); });
     connect(cmbSetTarget, &QComboBox::currentIndexChanged, this,
             [this](int index) { setTargetChanged(index); });
+    // One toggle per press: a held key's repeats would switch the views on and off.
     auto* devMode = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), this);
+    devMode->setAutoRepeat(false);
     connect(devMode, &QShortcut::activated, this, [this] { toggleDevMode(false); });
     auto* devMode2 = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
+    devMode2->setAutoRepeat(false);
     connect(devMode2, &QShortcut::activated, this, [this] { toggleDevMode(true); });
 
     chk2ndFormat->setChecked(true);

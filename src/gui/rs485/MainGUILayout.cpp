@@ -308,7 +308,7 @@ QWidget* MainGUI::buildProtocolTab() {
                                        ChoiceLists::pTypeItems(m_st), cmbPType);
     QGroupBox* grpPacket = packet.group;
     lblSilentInterval = label(grpPacket, "lblSilentInterval", m_st.getString(Msg::SilentIntervalLabel));
-    txtSilentInterval = textBox(grpPacket, "txtSilentInterval", 40);
+    txtSilentInterval = textBox(grpPacket, "txtSilentInterval", 50);
     endFirstLine(packet, {lblSilentInterval, txtSilentInterval});
     chk2ndFormat = named(new QCheckBox(grpPacket), QStringLiteral("chk2ndFormat"));
     packet.grid->addWidget(chk2ndFormat, 1, 2, Qt::AlignRight);

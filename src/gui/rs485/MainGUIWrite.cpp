@@ -129,7 +129,8 @@ void MainGUI::SelectFile_Click() {
     const Domain::Common::Protocol prot = m_app->ProtocolConfig();
     m_app->NodeinfoConfig(unit);
     Rs485Records::FromRecords from = Rs485Records::configFromRecords(
-        comm, node, prot, nullptr, ChoiceLists::offers76800(kImageModuleType), Msg::FirmwareVersionMismatch);
+        comm, node, prot, nullptr, ChoiceLists::offers76800(kImageModuleType), Msg::FirmwareVersionMismatch,
+        ChoiceLists::InterfacePort::MayBeAbsent);
     if (!from.config) {
         showError(from.failure);
         return;

@@ -208,7 +208,8 @@ void MainGUI_TX_330::SetFileOpen() {
     if (!path) {
         return;
     }
-    OpenSettingsOutcome_TX330 outcome = openSettingsFile_TX330(*path, checkFirmVersion(), this);
+    OpenSettingsOutcome_TX330 outcome =
+        openSettingsFile_TX330(*path, checkFirmVersion(), this, [this] { setApplicationDefault(); });
     if (outcome.result == OpenSettingsResult_TX330::Loaded) {
         setApplication(outcome.config, false);
     } else if (outcome.result == OpenSettingsResult_TX330::Refused) {

@@ -105,9 +105,11 @@ int32_t MainGUI_TX_330::keySetting() const { return grpAESSecure->keyChoice(); }
 
 bool MainGUI_TX_330::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        // A menu or a message box takes the focus only for a moment; the user has not left.
+        // A menu, a lone Alt press that wakes the menu bar, or a message box takes the focus
+        // only for a moment; the user has not left the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::MenuBarFocusReason) {
             if (watched == txtAwt) {
                 leaveAwt();
             } else if (watched == txtDiFilt) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "domain/app/TaskQueue.h"
@@ -115,6 +116,37 @@ TEST_F(ControllerFirmware, LoadReplacesLineNodeAndPacketRecordsButNotTheBindings
     EXPECT_EQ(app.BindingConfig(), MarkedBinding());
     // Fields the image does not carry come back as the editor holds them (zero when fresh).
     EXPECT_EQ(app.NodeinfoConfig().AESEncryptKey1, 0u);
+}
+
+TEST_F(ControllerFirmware, AFieldTheImageLacksIsAbsentWhateverImageCameBefore) {
+    struct Case {
+        const char* what;
+        const char* before;  // loaded first, with one symbol set
+        const char* symbol;
+        uint64_t value;
+        const char* image;  // then this one, which lacks that symbol
+        std::function<bool(const TormelApp&)> absent;
+    };
+    const Case cases[] = {
+        {"interface port USB, then version 36", "rs485_v37.elf", "TormelParamsM$intfport", 2, "rs485_v36.elf",
+         [](const TormelApp& a) { return a.CommunicationConfig().IntfPort == 0; }},
+        {"flow control RTS, then version 37", "rs485_v36.elf", "TormelParamsM$flowControl", 3,
+         "rs485_v37.elf",
+         [](const TormelApp& a) { return a.CommunicationConfig().FlowControl == Common::Handshake::None; }},
+        {"check length 4, then version 37", "rs485_v36.elf", "TormelParamsM$chkCodeLen", 4, "rs485_v37.elf",
+         [](const TormelApp& a) { return a.ProtocolConfig().CheckLength == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto before = m_folder.Copy(c.before);
+        PokeFile(before, c.symbol, 1, c.value);
+        TormelApp app(m_queue.Dispatcher());
+        ASSERT_EQ(app.Init(), AppResult::Success);
+        ASSERT_EQ(app.Load(before.string()), AppResult::Success);
+        EXPECT_FALSE(c.absent(app)) << "the first image must set the field";
+        ASSERT_EQ(app.Load(m_folder.Copy(c.image).string()), AppResult::Success);
+        EXPECT_TRUE(c.absent(app));
+    }
 }
 
 TEST_F(ControllerFirmware, LoadFailuresComeInTwoKindsAndLeaveTheRecordsAlone) {

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -34,6 +36,7 @@ class BindingsTabTest : public ::testing::Test {
         qputenv("LC_ALL", "en_US.UTF-8");
         m_select = std::make_shared<Tormel::Gui::NumRange>();
         m_tab = std::make_unique<BindingsTab>(m_st, m_check, m_select);
+        m_tab->buildTable();
     }
     void TearDown() override { qunsetenv("LC_ALL"); }
     QComboBox* combo(const QString& n) { return m_tab->findChild<QComboBox*>(n); }
@@ -134,6 +137,22 @@ TEST_F(BindingsTabTest, UnitBoxesColourAndClearAsksFirst) {
     EXPECT_EQ(unit7->palette().color(QPalette::Base), white);
 }
 
+TEST_F(BindingsTabTest, AUnitBoxIsAChangeWheneverItDoesNotHoldItsOwnNumber) {
+    combo(QStringLiteral("cmbBindType"))->setCurrentIndex(1);
+    auto* unit7 = m_tab->findChild<QLineEdit*>(QStringLiteral("txtUnit07"));
+    const QColor white = Tormel::Gui::namedColor(Tormel::Gui::NamedColor::White);
+    const QColor green = Tormel::Gui::namedColor(Tormel::Gui::NamedColor::PaleGreen);
+    const struct {
+        const char* text;
+        QColor colour;
+    } cases[] = {{"12", green}, {"7", white}, {"", green}, {"07", green}, {"7", white}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        unit7->setText(QString::fromLatin1(c.text));
+        EXPECT_EQ(unit7->palette().color(QPalette::Base), c.colour);
+    }
+}
+
 class BindingRecordTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -149,6 +168,7 @@ class BindingRecordTest : public ::testing::Test {
     }
     template <class T>
     T* child(const QString& n) {
+        m_window->findChild<BindingsTab*>()->buildTable();  // as a first look at the tab would
         return m_window->findChild<T*>(n);
     }
     // The form after the record went to a unit and came back.
@@ -254,6 +274,76 @@ TEST_F(BindingRecordTest, RangeListsThatBreakOneRangePerRowAreFoundOut) {
         }
         c.damage(damaged);
         EXPECT_FALSE(Records::rangeSelections(damaged).has_value());
+    }
+}
+
+// The rows and unit boxes are built when the tab is first shown: what was loaded before must be
+// what they show and what the window stores, before and after.
+TEST_F(BindingRecordTest, ValuesLoadedBeforeTheTabIsShownSurviveItsBuilding) {
+    struct Case {
+        const char* what;
+        std::function<void(MainGUI&)> edit;  // on a window whose table is built
+    };
+    const auto box = [](MainGUI& w, const QString& n) { return w.findChild<QLineEdit*>(n); };
+    const auto list = [](MainGUI& w, const QString& n) { return w.findChild<QComboBox*>(n); };
+    const Case cases[] = {
+        {"4 groups, rows 1 and 3",
+         [&](MainGUI& w) {
+             list(w, QStringLiteral("cmbGroup"))->setCurrentIndex(2);
+             box(w, QStringLiteral("txtModemID1"))->setText(QStringLiteral("11"));
+             list(w, QStringLiteral("cmbNumRange1"))->setCurrentIndex(3);
+             box(w, QStringLiteral("txtModemID3"))->setText(QStringLiteral("33"));
+             list(w, QStringLiteral("cmbNumRange3"))->setCurrentIndex(1);
+         }},
+        {"25 groups, the last row",
+         [&](MainGUI& w) {
+             list(w, QStringLiteral("cmbGroup"))->setCurrentIndex(5);
+             box(w, QStringLiteral("txtModemID25"))->setText(QStringLiteral("99"));
+             QComboBox* last = list(w, QStringLiteral("cmbNumRange25"));
+             last->setCurrentIndex(last->count() - 1);
+         }},
+        {"units one by one",
+         [&](MainGUI& w) {
+             list(w, QStringLiteral("cmbBindType"))->setCurrentIndex(1);
+             box(w, QStringLiteral("txtUnit05"))->setText(QStringLiteral("40"));
+             box(w, QStringLiteral("txtUnit99"))->setText(QStringLiteral("1"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainGUI source;
+        source.findChild<BindingsTab*>()->buildTable();
+        c.edit(source);
+        const ApplicationConfig wanted = source.storeForm();
+        const QByteArray wantedXml = Tormel::Gui::Config::toXml(wanted).value_or(QByteArray());
+
+        m_window = std::make_unique<MainGUI>();
+        auto* tab = m_window->findChild<BindingsTab*>();
+        EXPECT_EQ(m_window->findChild<QLineEdit*>(QStringLiteral("txtUnit01")), nullptr);
+        ASSERT_TRUE(m_window->setApplication(wanted, false));
+        EXPECT_FALSE(tab->tableBuilt());
+        EXPECT_EQ(Tormel::Gui::Config::toXml(m_window->storeForm()).value_or(QByteArray()), wantedXml);
+
+        m_window->show();
+        m_window->findChild<QTabWidget*>(QStringLiteral("tabConfig"))->setCurrentWidget(tab);
+        ASSERT_TRUE(tab->tableBuilt());
+        for (int row = 1; row <= Tormel::Gui::kBindingRows; ++row) {
+            EXPECT_EQ(box(*m_window, name("txtModemID", row))->text(),
+                      box(source, name("txtModemID", row))->text());
+            EXPECT_EQ(list(*m_window, name("cmbNumRange", row))->currentText(),
+                      list(source, name("cmbNumRange", row))->currentText());
+        }
+        const QWidget* eachGroup = m_window->findChild<QWidget*>(QStringLiteral("grpBindEach"));
+        for (int unit = 1; unit <= Tormel::Gui::kBindingUnits; ++unit) {
+            const QString n = QStringLiteral("txtUnit%1").arg(unit, 2, 10, QLatin1Char('0'));
+            EXPECT_EQ(box(*m_window, n)->text(), box(source, n)->text()) << unit;
+            // Built while the tab was coming on screen, the boxes must be on screen with it.
+            EXPECT_EQ(box(*m_window, n)->isVisible(), eachGroup->isVisible()) << unit;
+        }
+        ApplicationConfig onBindings = wanted;
+        onBindings.m_tabSelect = 3;  // the tab now shown
+        EXPECT_EQ(Tormel::Gui::Config::toXml(m_window->storeForm()).value_or(QByteArray()).toStdString(),
+                  Tormel::Gui::Config::toXml(onBindings).value_or(QByteArray()).toStdString());
     }
 }
 

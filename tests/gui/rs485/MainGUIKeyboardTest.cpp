@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "gui/rs485/MainGUI.h"
 #include "gui/support/Rs485WindowTest.h"
 #include "settings/SettingsFile.h"
+#include "settings/StringTable.h"
 #include "support/SimPty.h"
 
 namespace {
@@ -46,19 +48,52 @@ class MainGUIKeyboardTest : public Tormel::Gui::Rs485WindowTest {
     std::unique_ptr<Pelnix::Test::SimPty> m_sim;
 };
 
-TEST_F(MainGUIKeyboardTest, AltLettersOpenTheMenus) {
+TEST_F(MainGUIKeyboardTest, AltLettersOpenTheMenusAndHelpHasNone) {
     const struct {
         Qt::Key key;
         const char* menu;
-    } menus[] = {{Qt::Key_F, "ファイルFToolStripMenuItem"}, {Qt::Key_E, "接続ToolStripMenuItem"}};
+        bool opens;
+    } menus[] = {{Qt::Key_F, "ファイルFToolStripMenuItem", true},
+                 {Qt::Key_E, "接続ToolStripMenuItem", true},
+                 {Qt::Key_H, "Help_MenuItem", false}};
     for (const auto& m : menus) {
         SCOPED_TRACE(m.menu);
-        QTest::keyClick(m_window.get(), m.key, Qt::AltModifier);
         auto* menu = m_window->findChild<QMenu*>(QString::fromUtf8(m.menu));
         ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(QKeySequence::mnemonic(menu->title()).isEmpty(), !m.opens);
+        QTest::keyClick(m_window.get(), m.key, Qt::AltModifier);
+        if (!m.opens) {
+            QApplication::processEvents();
+            EXPECT_FALSE(menu->isVisible());
+            EXPECT_EQ(menu->title(), Tormel::Gui::StringTable().getString(Tormel::Gui::Msg::MenuHelp));
+            continue;
+        }
         EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
         QTest::keyClick(menu, Qt::Key_Escape);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
+    }
+}
+
+TEST_F(MainGUIKeyboardTest, DeveloperViewsToggleOncePerPressNotPerKeyRepeat) {
+    const struct {
+        Qt::Key key;
+        const char* shown;  // a control only that view shows
+    } views[] = {{Qt::Key_D, "cmbSetTarget"}, {Qt::Key_E, "chkExtendedGroup"}};
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.shown);
+        QWidget* control = m_window->findChild<QWidget*>(QString::fromLatin1(v.shown));
+        ASSERT_NE(control, nullptr);
+        ASSERT_TRUE(control->isHidden());
+        const Qt::KeyboardModifiers mods = Qt::ControlModifier | Qt::ShiftModifier;
+        // A held key: one press, then the keyboard's repeats, then the release.
+        QTest::simulateEvent(m_window.get(), true, v.key, mods, QString(), false);
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            QTest::simulateEvent(m_window.get(), true, v.key, mods, QString(), true);
+        }
+        QTest::simulateEvent(m_window.get(), false, v.key, mods, QString(), false);
+        EXPECT_FALSE(control->isHidden());
+        QTest::keyClick(m_window.get(), v.key, mods);
+        EXPECT_TRUE(control->isHidden());
     }
 }
 

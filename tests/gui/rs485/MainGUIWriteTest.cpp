@@ -350,4 +350,62 @@ TEST_F(FirmwareTargetTest, ChangeKeyWritesTheFormsKeyAndTheUnitKeepsItsIdentity)
     EXPECT_EQ(w.app().NodeinfoConfig().SoftwareName, sim.State().name);
 }
 
+TEST_F(FirmwareTargetTest, ImagesUpToVersion36HaveNoPortAndShowNoEarlierImagesPort) {
+    struct Case {
+        const char* what;
+        bool afterUsbImage;  // a version-37 image on the USB port was selected first
+    };
+    for (const Case& c : {Case{"fresh window", false}, Case{"after a version-37 image on USB", true}}) {
+        SCOPED_TRACE(c.what);
+        open();
+        if (c.afterUsbImage) {
+            pelnix::test::PokeFile(m_image, "TormelParamsM$intfport", 1, 2);
+            selectImage(image());
+            ASSERT_TRUE(m_tk.boxes.empty());
+            EXPECT_EQ(child<QComboBox>("cmbIntfPort")->currentIndex(), 1);
+        }
+        const std::filesystem::path old = m_folder.Copy("rs485_v36.elf");
+        m_tk.clear();
+        selectImage(QString::fromStdString(old.string()));
+        EXPECT_TRUE(m_tk.boxes.empty()) << (m_tk.boxes.empty() ? "" : m_tk.boxes[0].Text.toStdString());
+        EXPECT_EQ(child<QLineEdit>("txtSelectFile")->text(), QStringLiteral("rs485_v36.elf"));
+        EXPECT_EQ(child<QComboBox>("cmbIntfPort")->currentIndex(), 0);
+    }
+}
+
+TEST_F(MainGUIWriteTest, SilentInterval100ComesFromTheUnitAndTheImageAndGoesBackUnchanged) {
+    // From a unit: read without a complaint, shown whole, and written back as it was.
+    Pelnix::Sim::UnitState held = Pelnix::Sim::Rs485FactoryState();
+    held.rs485.through = 2;
+    held.rs485.silent = 100;
+    Pelnix::Test::SimPty sim(held);
+    usePort(sim);
+    open();
+    connectAndRead();
+    EXPECT_EQ(child<QLineEdit>("txtSilentInterval")->text(), QStringLiteral("100"));
+    sim.ResetUnit(Pelnix::Sim::Rs485FactoryState());
+    EXPECT_EQ(run([&] { child<QPushButton>("btnSetting")->click(); }), m_st.getString(Msg::SettingCompleted));
+    EXPECT_EQ(sim.State().rs485.silent, 100);
+
+    // Typed: the box takes three digits.
+    auto* box = child<QLineEdit>("txtSilentInterval");
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("1005"));
+    EXPECT_EQ(box->text(), QStringLiteral("100"));
+
+    // From an image: stored back as 100 by a Set without edits.
+    pelnix::test::TempFolder folder;
+    const std::filesystem::path image = folder.Copy("rs485_v37.elf");
+    pelnix::test::PokeFile(image, "TormelParamsM$silentChar", 1, 100);
+    child<QComboBox>("cmbSetTarget")->setCurrentIndex(1);
+    m_tk.clear();
+    m_tk.fileAnswers.push_back(QString::fromStdString(image.string()));
+    child<QPushButton>("btnSelectFile")->click();
+    ASSERT_TRUE(m_tk.boxes.empty()) << m_tk.boxes[0].Text.toStdString();
+    EXPECT_EQ(child<QLineEdit>("txtSilentInterval")->text(), QStringLiteral("100"));
+    pelnix::test::PokeFile(image, "TormelParamsM$silentChar", 1, 4);
+    EXPECT_EQ(run([&] { child<QPushButton>("btnSetting")->click(); }), m_st.getString(Msg::SettingCompleted));
+    EXPECT_EQ(pelnix::test::Peek(pelnix::test::ReadBytes(image), "TormelParamsM$silentChar", 1), 100U);
+}
+
 }  // namespace

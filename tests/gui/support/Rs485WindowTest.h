@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "domain/modem/Command.h"
+#include "gui/rs485/BindingsTab.h"
 #include "gui/rs485/MainGUI.h"
 #include "gui/support/ToolkitRecorder.h"
 #include "settings/SettingsFile.h"
@@ -58,9 +59,17 @@ class Rs485WindowTest : public ::testing::Test {
         m_window = std::make_unique<MainGUI>();
         return *m_window;
     }
+    // A control by name. The bindings tab builds its rows and unit boxes when first shown; a
+    // test that reaches for one before has the tab build them, as showing it would.
     template <class T>
     T* child(const char* name) {
         T* w = m_window->findChild<T*>(QString::fromLatin1(name));
+        if (w == nullptr) {
+            if (auto* bindings = m_window->findChild<BindingsTab*>()) {
+                bindings->buildTable();
+                w = m_window->findChild<T*>(QString::fromLatin1(name));
+            }
+        }
         EXPECT_NE(w, nullptr) << name;
         return w;
     }

@@ -17,6 +17,9 @@ DialogResult RecordingToolkit::messageBoxWithDetails(const QString& text, const 
                                                      const QString& caption, MessageBoxButtons buttons,
                                                      MessageBoxIcon icon, QWidget*) {
     boxes.push_back({text, caption, buttons, icon, details});
+    if (onBox) {
+        onBox(boxes.back());
+    }
     DialogResult answer = defaultBoxAnswer;
     if (!boxAnswers.empty()) {
         answer = boxAnswers.front();

@@ -49,6 +49,8 @@ class RecordingToolkit : public Toolkit {
     // return DialogResult::None: the dialog's accepted/rejected state then decides. Without a
     // handler the window is answered with windowAnswers, then Cancel.
     std::function<DialogResult(QWidget&)> onModal;
+    // Called for each message box as it is shown, to look at the windows behind it.
+    std::function<void(const ShownBox&)> onBox;
     std::deque<DialogResult> windowAnswers;
 
     bool shiftDown = false;

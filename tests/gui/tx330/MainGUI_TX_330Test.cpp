@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -506,4 +507,64 @@ TEST_F(MainGuiTx330, OnlyAConfirmedWriteCountsAsSavedAndNothingResetsWithoutAUni
     window.close();
     EXPECT_EQ(m_recorder.windows.size(), 1u);
     EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainGuiTx330, OnlyMovingOnLeavesATimeBox) {
+    MainGUI_TX_330 window;
+    radio(window, "radioButton12")->click();
+    struct Case {
+        const char* what;
+        Qt::FocusReason reason;
+        bool leaves;
+    };
+    const Case cases[] = {
+        {"Tab", Qt::TabFocusReason, true},
+        {"Shift+Tab", Qt::BacktabFocusReason, true},
+        {"a click elsewhere", Qt::MouseFocusReason, true},
+        {"a lone Alt press", Qt::MenuBarFocusReason, false},
+        {"a menu", Qt::PopupFocusReason, false},
+        {"another window", Qt::ActiveWindowFocusReason, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Box {
+            const char* name;
+            const char* typed;
+            const char* left;
+        };
+        for (const Box& b : {Box{"txtAwt", "125", "120"}, Box{"txtDiFilt", "2.75", "2.7"}}) {
+            typeInto(box(window, b.name), QString::fromLatin1(b.typed));
+            QFocusEvent out(QEvent::FocusOut, c.reason);
+            QApplication::sendEvent(box(window, b.name), &out);
+            EXPECT_EQ(box(window, b.name)->text(), QString::fromLatin1(c.leaves ? b.left : b.typed))
+                << b.name;
+        }
+    }
+}
+
+TEST_F(MainGuiTx330, AnUnreadableFileShowsTheDefaultsBeforeItsMessage) {
+    startUnit(distinctUnit());
+    MainGUI_TX_330 window;
+    ASSERT_TRUE(readUnit(window));
+    ASSERT_EQ(box(window, "txtAwt")->text(), QStringLiteral("120"));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("broken.xml"));
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("<ApplicationConfig_TX330><BAUDRATE>");
+    broken.close();
+
+    QString baudAtMessage;
+    QString delayAtMessage;
+    m_recorder.clear();
+    m_recorder.onBox = [&](const RecordingToolkit::ShownBox&) {
+        baudAtMessage = combo(window, "cmbBaudrate")->currentText();
+        delayAtMessage = box(window, "txtAwt")->text();
+    };
+    m_recorder.fileAnswers = {path};
+    item(window, "SetFileOpen_MenuItem")->trigger();
+    m_recorder.onBox = nullptr;
+    EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{StringTable().getString(64)});
+    EXPECT_EQ(baudAtMessage, combo(window, "cmbBaudrate")->itemText(2));
+    EXPECT_EQ(delayAtMessage, QStringLiteral("0"));
 }

@@ -10,8 +10,9 @@ std::optional<ApplicationConfig> loadStartupSettings() {
     return Detail::loadStartup<Config, ApplicationConfig>();
 }
 
-OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent) {
-    return Detail::openAndCheck<Config, OpenSettingsOutcome>(path, aesEnFlg, parent, 1);
+OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent,
+                                     const std::function<void()>& loadDefaults) {
+    return Detail::openAndCheck<Config, OpenSettingsOutcome>(path, aesEnFlg, parent, 1, loadDefaults);
 }
 
 bool writeDefaultSettingsFile(const ApplicationConfig& config) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "settings/ApplicationConfig.h"
@@ -36,7 +37,9 @@ struct OpenSettingsOutcome {
     ApplicationConfig config;
 };
 // "Open": aesEnFlg is the window's firmware test.
-OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent = nullptr);
+// `loadDefaults` runs when the file cannot be read, before its message is shown.
+OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent = nullptr,
+                                     const std::function<void()>& loadDefaults = {});
 
 // "Save": the candidate built from the form must pass the check (else message 65 and false);
 // then it is written to `path`. A file that cannot be written is not reported.

@@ -266,7 +266,10 @@ void MainGUI::SetFileOpen_Click() {
     if (!path) {
         return;
     }
-    OpenSettingsOutcome outcome = openSettingsFile(*path, checkFirmVersion(), this);
+    OpenSettingsOutcome outcome = openSettingsFile(*path, checkFirmVersion(), this, [this] {
+        setApplicationDefault();
+        tabPage3->applyCapability(isVeryOldUnit());
+    });
     if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
         // A hand-edited file whose rows share a range or select past their list.
         showError(Msg::InvalidParametersLoaded);

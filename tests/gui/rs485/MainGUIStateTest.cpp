@@ -238,4 +238,24 @@ TEST_F(MainGUIStateTest, AFailedSetLeavesTheEditsUnsaved) {
     EXPECT_FALSE(w.checkConfig()) << "closing must still ask";
 }
 
+TEST_F(MainGUIStateTest, AnUnreadableSettingsFileShowsTheDefaultsBeforeItsMessage) {
+    open();
+    auto sim = readUnit(2, 9600);
+    child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("55"));
+    QFile damaged(file("damaged.xml"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("<?xml version=\"1.0\"?>\n<ApplicationConfig><IDOFFSET>1");
+    damaged.close();
+    QString offsetAtMessage;
+    m_tk.clear();
+    m_tk.onBox = [&](const Tormel::Gui::RecordingToolkit::ShownBox&) {
+        offsetAtMessage = child<QLineEdit>("txtNodeIDOffset")->text();
+    };
+    m_tk.fileAnswers.push_back(file("damaged.xml"));
+    child<QAction>("SetFileOpen_MenuItem")->trigger();
+    m_tk.onBox = nullptr;
+    ASSERT_EQ(m_tk.boxes.size(), 1U);
+    EXPECT_EQ(offsetAtMessage, QStringLiteral("0"));
+}
+
 }  // namespace

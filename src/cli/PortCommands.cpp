@@ -31,6 +31,8 @@ std::string readAttribute(const fs::path& file) {
     return value;
 }
 
+}  // namespace
+
 // The USB device a tty hangs off, if any: the nearest folder above the tty's device that
 // carries a vendor id.
 QJsonObject usbAttributes(const std::string& device) {
@@ -54,6 +56,8 @@ QJsonObject usbAttributes(const std::string& device) {
     }
     return o;
 }
+
+namespace {
 
 int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     applyTimingFromEnvironment();

@@ -2,14 +2,21 @@
 // `read`, `diff`, `write` and `reset`: a unit against a settings file, through the same
 // conversions and record checks as the windows.
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "cli/Commands.h"
@@ -211,6 +218,27 @@ void onInterrupt(int) {
     }
 }
 
+// The settings the unit confirmed before a write stopped: each set request ("~NAME=...") that
+// was answered and followed by a further request, named without its values.
+QStringList confirmedSettings(const std::vector<TraceEntry>& dialogue) {
+    QStringList confirmed;
+    const auto lastSent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
+        return e.direction == TraceDirection::Sent;
+    });
+    if (lastSent == dialogue.rend()) return confirmed;
+    const auto end = std::prev(lastSent.base());
+    for (auto it = dialogue.begin(); it != end; ++it) {
+        if (it->direction != TraceDirection::Sent) continue;
+        const auto eq = it->line.find('=');
+        const auto next = std::next(it);
+        if (eq == std::string::npos || next == dialogue.end() || next->direction != TraceDirection::Received)
+            continue;
+        const QString name = QString::fromStdString(it->line.substr(0, eq + 1));
+        if (!confirmed.contains(name)) confirmed.append(name);
+    }
+    return confirmed;
+}
+
 struct WriteOutcome {
     int code = kExitOk;
     QJsonObject report;
@@ -224,6 +252,13 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     TraceRecorder trace;
     QJsonObject& report = result.report;
     report.insert(QStringLiteral("file"), filePath);
+    report.insert(QStringLiteral("toolVersion"), QCoreApplication::applicationVersion());
+    report.insert(QStringLiteral("fileAbsolutePath"), QFileInfo(filePath).absoluteFilePath());
+    if (QFile source(filePath); source.open(QIODevice::ReadOnly)) {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        hash.addData(&source);
+        report.insert(QStringLiteral("fileSha256"), QString::fromLatin1(hash.result().toHex()));
+    }
     report.insert(QStringLiteral("family"), family == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
     report.insert(QStringLiteral("time"), isoTime(trace.startedAt()));
     auto finish = [&](int code, const QString& what) {
@@ -244,6 +279,8 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
     report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
     report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+    if (const QJsonObject adapter = usbAttributes(Command::m_portName); !adapter.isEmpty())
+        report.insert(QStringLiteral("adapter"), adapter);
 
     // The file passes the record check the window's Set runs, against this very unit.
     const bool aes = aesEnabledForUnit(family);
@@ -307,23 +344,18 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     const std::vector<TraceEntry> dialogue = trace.entries();
     for (auto it = dialogue.rbegin(); it != dialogue.rend(); ++it) {
         if (it->direction != TraceDirection::Sent) continue;
-        const bool answered = std::next(it.base(), 0) != dialogue.end() &&
-                              std::any_of(it.base(), dialogue.end(), [](const TraceEntry& e) {
-                                  return e.direction == TraceDirection::Received;
-                              });
+        const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
+            return e.direction == TraceDirection::Received;
+        });
+        const bool answered = reply != dialogue.end();
         QJsonObject where;
-        where.insert(QStringLiteral("request"), printable(it->line));
+        where.insert(QStringLiteral("request"), traceLine(it->line));
         where.insert(QStringLiteral("ms"), it->ms);
         where.insert(QStringLiteral("answered"), answered);
-        if (answered) {
-            const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
-                return e.direction == TraceDirection::Received;
-            });
-            where.insert(QStringLiteral("reply"), printable(reply->line));
-        }
+        if (answered) where.insert(QStringLiteral("reply"), traceLine(reply->line));
         report.insert(QStringLiteral("stoppedAt"), where);
         out.error(QStringLiteral("the write stopped at \"%1\" (%2)")
-                      .arg(printable(it->line),
+                      .arg(traceLine(it->line),
                            answered ? QStringLiteral("the reply was refused") : QStringLiteral("no reply")));
         break;
     }
@@ -334,16 +366,31 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
     } else {
         message =
-            QStringLiteral("%1 (last reply \"%2\")").arg(resultName(written), printable(Command::Result()));
+            QStringLiteral("%1 (last reply \"%2\")").arg(resultName(written), traceLine(Command::Result()));
     }
     out.error(message);
+    // Nothing is rolled back: the unit keeps what it confirmed, and a technician must know.
+    const QStringList confirmed = confirmedSettings(dialogue);
+    report.insert(QStringLiteral("confirmedBeforeStop"), QJsonArray::fromStringList(confirmed));
+    if (confirmed.isEmpty()) {
+        out.error(
+            QStringLiteral("no setting was confirmed by the unit before the stop; it may still have "
+                           "taken the last request. Write the file again."));
+    } else {
+        out.error(
+            QStringLiteral("the unit is half-written: %1 setting(s) were confirmed before the stop (%2) "
+                           "and stay as written; nothing was rolled back. Write the file again.")
+                .arg(confirmed.size())
+                .arg(confirmed.join(QStringLiteral(", "))));
+    }
     return finish(kExitWriteFailed, QStringLiteral("failed: ") + message);
 }
 
+// The report holds the unit's whole dialogue: for its owner's eyes only, whatever the umask.
 bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(report).toJson()) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 ||
+        file.write(QJsonDocument(report).toJson()) < 0 || !file.commit()) {
         out.error(QStringLiteral("%1: the report could not be written: %2").arg(path, file.errorString()));
         return false;
     }
@@ -398,19 +445,40 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     if (!link.configure(parser, out)) return out.finish(kExitUsage);
 
     if (!eachUnit) {
+        const bool reporting = parser.isSet(QStringLiteral("report"));
+        const QString reportPath = parser.value(QStringLiteral("report"));
+        // The record must have a place before the unit is touched.
+        if (reporting) {
+            if (const auto why = cannotCreate(reportPath)) {
+                out.error(QStringLiteral("--report %1: %2; nothing was written").arg(reportPath, *why));
+                return out.finish(kExitFileError);
+            }
+        }
         WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out);
         link.closeQuietly();
-        if (parser.isSet(QStringLiteral("report")) &&
-            !saveReport(parser.value(QStringLiteral("report")), outcome.report, out) &&
-            outcome.code == kExitOk)
-            outcome.code = kExitFileError;
         out.doc.insert(QStringLiteral("report"), outcome.report);
+        if (reporting && !saveReport(reportPath, outcome.report, out)) {
+            const bool touched = outcome.report.contains(QStringLiteral("commandResult"));
+            // The record is not lost: it goes to standard error, and the unit's state is told.
+            out.error(outcome.code == kExitOk ? QStringLiteral("the unit WAS written; its report follows on "
+                                                               "standard error")
+                      : touched
+                          ? QStringLiteral("the write failed and the unit may be half-written; the report "
+                                           "follows on standard error")
+                          : QStringLiteral("nothing was written; the report follows on standard error"));
+            std::fputs(QJsonDocument(outcome.report).toJson().constData(), stderr);
+            if (outcome.code == kExitOk) outcome.code = kExitFileError;
+        }
         return out.finish(outcome.code);
     }
 
     const QString dir = parser.value(QStringLiteral("report-dir"));
     if (!QDir().mkpath(dir)) {
         out.error(QStringLiteral("%1: the report folder cannot be created").arg(dir));
+        return out.finish(kExitFileError);
+    }
+    if (const auto why = cannotCreate(QDir(dir).filePath(QStringLiteral("report.json")))) {
+        out.error(QStringLiteral("--report-dir %1: %2; nothing was written").arg(dir, *why));
         return out.finish(kExitFileError);
     }
     struct sigaction action {};
@@ -462,22 +530,96 @@ void addResetOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("yes"), QStringLiteral("Confirm the factory reset.")});
 }
 
+// Shows, on a terminal, what the reset waits for and for how long already: a unit takes up to
+// minutes to answer a factory reset, and a silent wait looks like a hang.
+class ResetProgress {
+  public:
+    explicit ResetProgress(const QString& port) {
+        if (::isatty(STDERR_FILENO) != 1) return;
+        const auto& timing = Command::Timing();
+        const long long limit = static_cast<long long>(timing.ResetTries) * timing.ReadTimeout.count() / 1000;
+        m_thread = std::thread([this, port, limit] {
+            const auto start = std::chrono::steady_clock::now();
+            std::unique_lock lock(m_mutex);
+            while (!m_done) {
+                const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                    std::chrono::steady_clock::now() - start);
+                std::fprintf(stderr,
+                             "\rwaiting for the unit on %s to confirm the factory reset: %lld s (gives up "
+                             "after %lld s)",
+                             port.toLocal8Bit().constData(), static_cast<long long>(seconds.count()), limit);
+                std::fflush(stderr);
+                m_wake.wait_for(lock, std::chrono::seconds(1));
+            }
+            std::fputc('\n', stderr);
+        });
+    }
+    ~ResetProgress() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    ResetProgress(const ResetProgress&) = delete;
+    ResetProgress& operator=(const ResetProgress&) = delete;
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
 int runReset(const QCommandLineParser& parser, Output& out) {
     if (!parser.isSet(QStringLiteral("yes"))) {
-        out.error(texts().getString(Gui::Msg::FactoryShipmentQuestion) +
-                  QStringLiteral(" (confirm with --yes)"));
+        out.error(
+            QStringLiteral("a factory reset returns every setting of the unit to its factory value; "
+                           "confirm it with --yes"));
         return out.finish(kExitUsage);
     }
     Link link;
     Family family = Family::Rs485;
     if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
         return out.finish(code);
-    const CommandResult result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    const QString port = QString::fromStdString(Command::m_portName);
+    CommandResult result;
+    TraceRecorder trace;
+    {
+        const ResetProgress progress(port);
+        result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));
     if (result != CommandResult::Success) {
-        out.error(result == CommandResult::ErrConnect ? texts().getString(Gui::Msg::WriteNotConnected)
-                                                      : resultName(result));
+        // The last request, and the unit's answer to it if any, tell what went wrong.
+        const std::vector<TraceEntry> dialogue = trace.entries();
+        const auto sent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
+            return e.direction == TraceDirection::Sent;
+        });
+        const auto reply = sent == dialogue.rend()
+                               ? dialogue.end()
+                               : std::find_if(sent.base(), dialogue.end(), [](const TraceEntry& e) {
+                                     return e.direction == TraceDirection::Received;
+                                 });
+        QString why;
+        if (sent == dialogue.rend()) {
+            why = texts().getString(Gui::Msg::WriteNotConnected);
+        } else if (reply == dialogue.end()) {
+            why = QStringLiteral(
+                      "the unit on %1 did not answer \"%2\" in time, so the factory reset is not "
+                      "confirmed: the unit may or may not have been reset. Check its power and "
+                      "cable, then run pelnix-cli read to see what it holds, or reset it again.")
+                      .arg(port, traceLine(sent->line));
+        } else {
+            why = QStringLiteral(
+                      "the unit on %1 refused \"%2\" (it answered \"%3\"), so the factory reset "
+                      "is not done. Run pelnix-cli read to see what it holds.")
+                      .arg(port, traceLine(sent->line), traceLine(reply->line));
+        }
+        out.error(why);
         return out.finish(kExitWriteFailed);
     }
     out.line(texts().getString(Gui::Msg::SettingCompleted));

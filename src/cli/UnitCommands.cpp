@@ -25,6 +25,7 @@
 #include "domain/modem/DidoCommand.h"
 #include "domain/modem/TX330Command.h"
 #include "domain/modem/WirelessCommand.h"
+#include "settings/ChoiceLists.h"
 #include "settings/RecordConversion.h"
 
 namespace Tormel::Cli {
@@ -89,6 +90,58 @@ std::optional<AnyConfig> unitDocument(Family family, Output& out) {
     const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
                                       WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
     return checkedUnitDocument(Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed), aes, out);
+}
+
+// The file as a write to the connected unit takes it, once it passed the record check the
+// window's Set runs against this very unit; nothing when the check refuses it, its messages
+// then on `out` with the file's name (and in `why`).
+std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& filePath, Output& out,
+                                        QStringList* why = nullptr) {
+    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
+    std::optional<AnyConfig> checked;
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
+        Gui::ApplicationConfig candidate = *rs485;
+        candidate.m_version = version;
+        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
+        candidate.m_target = 0;
+        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Rs485))) checked = AnyConfig(candidate);
+    } else {
+        Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
+        candidate.m_version = version;
+        candidate.m_target = 0;
+        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Tx330))) checked = AnyConfig(candidate);
+    }
+    const QStringList messagesShown = messages().take();
+    if (!checked) {
+        for (const QString& m : messagesShown) out.error(QStringLiteral("%1: %2").arg(filePath, m));
+        if (why) *why = messagesShown;
+    }
+    return checked;
+}
+
+// The serial line a settings file sets: where a unit written with it, or just moved to it,
+// answers. Nothing when the file's bit rate is not one of the list's.
+std::optional<Domain::Common::Communication> fileLine(const AnyConfig& file) {
+    const bool with76800 = std::visit(
+        [](const auto& doc) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(doc)>, Gui::ApplicationConfig>)
+                return Gui::ChoiceLists::offers76800(doc.m_moduletype);
+            return true;
+        },
+        file);
+    const Gui::UnitDocument& doc =
+        std::visit([](const auto& d) -> const Gui::UnitDocument& { return d; }, file);
+    const auto baud = Gui::ChoiceLists::baudRateAt(doc.m_baudrate, with76800);
+    const auto dataBits = Gui::ChoiceLists::dataBitsAt(doc.m_databits);
+    const auto parity = Gui::ChoiceLists::parityAt(doc.m_parity);
+    const auto stopBits = Gui::ChoiceLists::stopBitsAt(doc.m_stopbits);
+    if (!baud || !dataBits || !parity || !stopBits) return std::nullopt;
+    Domain::Common::Communication line{};
+    line.BaudRate = *baud;
+    line.DataBits = *dataBits;
+    line.Parity = *parity;
+    line.StopBits = *stopBits;
+    return line;
 }
 
 // The file's document as the unit would hold it once written: through the records and back,
@@ -177,23 +230,30 @@ void addDiffOptions(QCommandLineParser& parser) {
 
 int runDiff(const QCommandLineParser& parser, Output& out) {
     if (!oneSettingsFile(parser, "diff", out)) return out.finish(kExitUsage);
-    const auto file = loadSettingsFile(parser.positionalArguments().first(), out);
+    const QString filePath = parser.positionalArguments().first();
+    const auto file = loadSettingsFile(filePath, out);
     if (!file) return out.finish(kExitFileError);
     Link link;
-    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+    const auto line = fileLine(*file);
+    if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
     const Family family = familyOf(*file);
     if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
     describeUnit(out);
     link.closeQuietly();
+    // The file passes what a write would check against this unit, or is refused as a write
+    // refuses it: a difference against a file that can never be written would mislead.
+    const auto checked = checkedForUnit(*file, filePath, out);
+    if (!checked) return out.finish(kExitFileError);
     const auto unit = unitDocument(family, out);
     if (!unit) return out.finish(kExitUnsupported);
     // Both sides as a write would send them: values that a write fixes (the verification
     // code's fields when it is off, for one) do not count as differences.
     const auto unitWritten = asWritten(*unit);
-    const auto written = asWritten(*file);
+    const auto written = asWritten(*checked);
     if (!unitWritten) return out.finish(kExitUnsupported);
     if (!written) {
-        out.error(QStringLiteral("the file holds values that cannot be written to this unit"));
+        out.error(
+            QStringLiteral("%1: the file holds values that cannot be written to this unit").arg(filePath));
         return out.finish(kExitFileError);
     }
     const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *written);
@@ -276,50 +336,33 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         return finish(code, QStringLiteral("no unit"));
     }
     describeUnit(out);
+    QStringList why;
     report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
     report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
     report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
     if (const QJsonObject adapter = usbAttributes(Command::m_portName); !adapter.isEmpty())
         report.insert(QStringLiteral("adapter"), adapter);
 
-    // The file passes the record check the window's Set runs, against this very unit.
-    const bool aes = aesEnabledForUnit(family);
-    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
-    bool passed = false;
-    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
-        Gui::ApplicationConfig candidate = *rs485;
-        candidate.m_version = version;
-        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
-        candidate.m_target = 0;
-        passed = candidate.checkConfigData(true, aes);
-        if (passed) {
-            const auto records =
-                Gui::rs485RecordsFromConfig(candidate, candidate.m_moduletype, Command::m_nodeinfo, choice);
-            Command::m_communication = records.communication;
-            Command::m_nodeinfo = records.nodeinfo;
-            Command::m_protocol = records.protocol;
-            Command::m_binding = records.binding;
-            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
-        }
-    } else {
-        Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
-        candidate.m_version = version;
-        candidate.m_target = 0;
-        passed = candidate.checkConfigData(true, aes);
-        if (passed) {
-            const auto records = Gui::tx330RecordsFromConfig(candidate, TX330Command::m_nodeinfo, choice);
-            TX330Command::m_communication = records.communication;
-            TX330Command::m_nodeinfo = records.nodeinfo;
-            WirelessCommand::WirelessinfoConfig(records.wireless);
-            DidoCommand::DidoinfoConfig(records.dido);
-            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
-        }
-    }
-    if (!passed) {
-        QStringList why = messages().take();
-        for (const QString& m : why) out.error(QStringLiteral("%1: %2").arg(filePath, m));
+    const auto candidate = checkedForUnit(file, filePath, out, &why);
+    if (!candidate) {
         report.insert(QStringLiteral("checkFailed"), why.join(QStringLiteral("; ")));
         return finish(kExitFileError, QStringLiteral("file refused by the checks; nothing written"));
+    }
+    report.insert(QStringLiteral("values"), unitFieldsJson(*candidate));
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&*candidate)) {
+        const auto records =
+            Gui::rs485RecordsFromConfig(*rs485, rs485->m_moduletype, Command::m_nodeinfo, choice);
+        Command::m_communication = records.communication;
+        Command::m_nodeinfo = records.nodeinfo;
+        Command::m_protocol = records.protocol;
+        Command::m_binding = records.binding;
+    } else {
+        const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate),
+                                                         TX330Command::m_nodeinfo, choice);
+        TX330Command::m_communication = records.communication;
+        TX330Command::m_nodeinfo = records.nodeinfo;
+        WirelessCommand::WirelessinfoConfig(records.wireless);
+        DidoCommand::DidoinfoConfig(records.dido);
     }
     report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
                                             : choice == Gui::AesKeyChoice::Change  ? QStringLiteral("change")
@@ -442,7 +485,8 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     const auto file = loadSettingsFile(filePath, out);
     if (!file) return out.finish(kExitFileError);
     Link link;
-    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+    const auto line = fileLine(*file);
+    if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
 
     if (!eachUnit) {
         const bool reporting = parser.isSet(QStringLiteral("report"));

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "domain/common/Binding.h"
 #include "domain/common/Communication.h"
@@ -24,6 +25,14 @@ struct ImageRecords {
     Common::Nodeinfo nodeinfo{};
     Common::Protocol protocol{};
     Common::Binding binding{};
+};
+
+// A parameter symbol one editor uses in an image of a given version.
+struct SymbolUse {
+    std::string symbol;  // the full symbol name
+    int32_t width;       // in bytes
+    bool loaded;         // Load reads it
+    bool stored;         // Store writes it
 };
 
 // What both firmware editors share: the symbol-layer handle, the image's file name, opening an
@@ -49,6 +58,10 @@ class ElfEditorBase {
     // compares them after every value is loaded, Store before anything is written.
     ElfEditorResult Load();
     ElfEditorResult Store();
+
+    // The parameter symbols `family`'s Load or Store uses in an image of `version`, in the order
+    // they run; the version symbol itself is not listed.
+    static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
 
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }

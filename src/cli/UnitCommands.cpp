@@ -111,7 +111,17 @@ std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& fi
         candidate.m_target = 0;
         if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Tx330))) checked = AnyConfig(candidate);
     }
-    const QStringList messagesShown = messages().take();
+    QStringList messagesShown = messages().take();
+    // The window's check refuses some values without a message; its form has a field to
+    // highlight, the command line has not.
+    if (!checked && messagesShown.isEmpty()) {
+        const auto wrong = valueOutOfRange(file);
+        messagesShown << (wrong ? *wrong
+                                : QStringLiteral(
+                                      "a value this unit (%1 version %2) cannot take; the AES settings "
+                                      "(AESENCRYPTENABLE, ENCRYPTTYPE) depend on the unit")
+                                      .arg(printable(Command::m_nodeinfo.SoftwareName), version));
+    }
     if (!checked) {
         for (const QString& m : messagesShown) out.error(QStringLiteral("%1: %2").arg(filePath, m));
         if (why) *why = messagesShown;
@@ -208,6 +218,11 @@ int runRead(const QCommandLineParser& parser, Output& out) {
     if (!parser.isSet(QStringLiteral("output"))) {
         out.error(QStringLiteral("read needs -o FILE.xml"));
         return out.finish(kExitUsage);
+    }
+    // A read that cannot be saved is wasted, and the unit is not even asked.
+    if (const auto why = cannotCreate(parser.value(QStringLiteral("output")))) {
+        out.error(QStringLiteral("-o %1: %2").arg(parser.value(QStringLiteral("output")), *why));
+        return out.finish(kExitFileError);
     }
     Link link;
     Family family = Family::Rs485;

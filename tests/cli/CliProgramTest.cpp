@@ -105,6 +105,8 @@ class CliTest : public ::testing::Test {
             // builds, parallel tests) still answers in time.
             ::setenv("PELNIX_TIMING", "read=400,tries=2,pause=0,reopen=20,radio=20,reset=20", 1);
             ::setenv("LANG", "C", 1);
+            // A careless umask must not widen what the program protects.
+            ::umask(0);
             if (asNobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
             std::vector<char*> argv{const_cast<char*>(PELNIX_CLI)};
             for (auto& a : args) argv.push_back(a.data());
@@ -440,6 +442,245 @@ TEST_F(CliTest, APortHeldByAnotherProgramIsBusyWithItsPid) {
         EXPECT_TRUE(
             outcomes[held->PortPath()].value("reason").toString().contains(QString::fromStdString(pid)));
         EXPECT_EQ(outcomes[free->PortPath()].value("outcome").toString(), "silent");
+    }
+}
+
+// One row per bad input or fault: the arguments (with the row's own unit on PORT), the fault of
+// the simulated unit, the exit code, a phrase of the message, and what must stay as it was.
+TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
+    const std::string file = File("a.xml");
+    {
+        auto probe = Unit("probe");
+        ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    }
+    const std::string text = readFile(file);
+    const auto edited = [&](const std::string& name,
+                            const std::vector<std::pair<std::string, std::string>>& edits) {
+        std::string t = text;
+        for (const auto& [from, to] : edits) t = replaced(t, from, to);
+        writeFile(File(name), t);
+        return File(name);
+    };
+    const std::string changed = edited("changed.xml", {{"<IDOFFSET>0<", "<IDOFFSET>12<"}});
+    std::vector<std::pair<std::string, std::string>> keyEdits{
+        {"<AESENCRYPTENABLE>1<", "<AESENCRYPTENABLE>2<"}};
+    for (int i = 1; i <= 16; ++i)
+        keyEdits.push_back(
+            {"<AESENCRYPTKEY" + std::to_string(i) + " />",
+             "<AESENCRYPTKEY" + std::to_string(i) + ">A1B2</AESENCRYPTKEY" + std::to_string(i) + ">"});
+    const std::string keyed = edited("keyed.xml", keyEdits);
+    const std::string badOffset = edited("bad-offset.xml", {{"<IDOFFSET>0<", "<IDOFFSET>9x<"}});
+    const std::string bigSilent = edited("big-silent.xml", {{"<SILENTCHAR>10<", "<SILENTCHAR>9999<"}});
+    const std::string fast = edited("fast.xml", {{"<BAUDRATE>2<", "<BAUDRATE>3<"}});
+    {
+        auto probe = Unit("probe330", Tx330());
+        ASSERT_EQ(Cli({"read", "--family", "tx330", "-o", File("tx330.xml")}).code, 0);
+    }
+    fs::create_directory(File("folder"));
+    const std::string both = File("both.elf");
+    fs::copy_file(pelnix::test::FixturePath("rs485_v37.elf"), both);
+    const std::string rs485Only = File("rs485only.elf");
+    fs::copy_file(pelnix::test::FixturePath("rs485_only_v37.elf"), rs485Only);
+    const std::string patched = File("patched.elf");
+    fs::copy_file(pelnix::test::FixturePath("rs485_v37.elf"), patched);
+    writeFile(File("patched.bak"), "the first original");
+    UnitState at19200;
+    at19200.line.BaudRate = 19200;
+    UnitState evenParity;
+    evenParity.line.Parity = Tormel::Domain::Common::Parity::Even;
+
+    enum Kept : unsigned {
+        kNothing = 0,
+        kUnitNotAsked = 1,    // not a single request reached the unit
+        kUnitNotWritten = 2,  // no set request reached the unit
+        kNoKeyBytes = 4,      // the key's bytes nowhere: output, report; the report for its owner only
+    };
+    struct Row {
+        const char* what;
+        std::vector<std::string> args;  // "PORT": the row's unit
+        std::function<void(SimPty&)> fault;
+        int code;
+        std::string phrase;  // in the output (stderr and stdout)
+        unsigned kept;
+        std::vector<std::string> sameFiles = {};  // files whose bytes must stay (or stay absent)
+        UnitState unit = {};
+    };
+    const auto none = [](SimPty&) {};
+    const std::string report = File("r.json");
+    const Row rows[] = {
+        {"--help-all never writes",
+         {"write", changed, "--port", "PORT", "--help-all"},
+         none,
+         0,
+         "Usage: pelnix-cli write",
+         kUnitNotAsked},
+        {"--help-all never resets",
+         {"reset", "--yes", "--port", "PORT", "--help-all"},
+         none,
+         0,
+         "Usage: pelnix-cli reset",
+         kUnitNotAsked},
+        {"the AES key stays out of the report",
+         {"write", keyed, "--aes-key", "change", "--report", report, "--port", "PORT"},
+         none,
+         0,
+         "Completed",
+         kNoKeyBytes},
+        {"a report in a missing folder",
+         {"write", changed, "--report", File("missing/r.json"), "--port", "PORT"},
+         none,
+         6,
+         "does not exist",
+         kUnitNotAsked},
+        {"a report that is a folder",
+         {"write", changed, "--report", File("folder"), "--port", "PORT"},
+         none,
+         6,
+         "Is a directory",
+         kUnitNotAsked},
+        {"-o in a missing folder",
+         {"read", "-o", File("missing/x.xml"), "--port", "PORT"},
+         none,
+         6,
+         "does not exist",
+         kUnitNotAsked},
+        {"an image with both editors' parameters",
+         {"firmware", "patch", both, File("tx330.xml")},
+         none,
+         2,
+         "--family rs485 or --family tx330",
+         kUnitNotAsked,
+         {both}},
+        {"an image without the editor's parameters",
+         {"firmware", "patch", rs485Only, File("tx330.xml")},
+         none,
+         4,
+         "lacks the parameter TormelParamsM$awt",
+         kUnitNotAsked,
+         {rs485Only}},
+        {"show with the wrong editor",
+         {"firmware", "show", rs485Only, "--family", "tx330"},
+         none,
+         4,
+         "lacks the parameter",
+         kUnitNotAsked,
+         {rs485Only}},
+        {"a second patch keeps the first original",
+         {"firmware", "patch", patched, file, "--family", "rs485"},
+         none,
+         0,
+         "patched.1.bak",
+         kUnitNotAsked,
+         {File("patched.bak")}},
+        {"a reset without an answer",
+         {"reset", "--yes", "--port", "PORT"},
+         [](SimPty& u) { u.SilentOn("~INIT"); },
+         5,
+         "did not answer \"~INIT=\" in time",
+         kNothing},
+        {"diff refuses what write refuses",
+         {"diff", badOffset, "--port", "PORT"},
+         none,
+         6,
+         "Offset of NodeId",
+         kUnitNotWritten},
+        {"diff refuses a value out of range",
+         {"diff", bigSilent, "--port", "PORT"},
+         none,
+         6,
+         "big-silent.xml",
+         kUnitNotWritten},
+        {"the file's own line is the second attempt",
+         {"diff", fast, "--port", "PORT"},
+         none,
+         0,
+         "no differences",
+         kUnitNotWritten,
+         {},
+         at19200},
+        {"--parity alone is honoured",
+         {"read", "--parity", "even", "-o", File("even.xml"), "--port", "PORT"},
+         none,
+         0,
+         "written",
+         kUnitNotWritten,
+         {},
+         evenParity},
+        {"a bad --parity names its value",
+         {"scan", "--parity", "evn", "--port", "PORT"},
+         none,
+         2,
+         "--parity evn: must be",
+         kUnitNotAsked},
+        {"a write cut short names what the unit confirmed",
+         {"write", changed, "--port", "PORT"},
+         [](SimPty& u) { u.HangUpAfterLines(12); },
+         5,
+         "half-written",
+         kNothing},
+        {"--port \"\"", {"scan", "--port", ""}, none, 2, "--port needs a port", kUnitNotAsked},
+        {"a usage error under --json",
+         {"diff", "--json", "--bogus"},
+         none,
+         2,
+         "\"exitCode\": 2",
+         kUnitNotAsked},
+        {"reset without --yes asks nothing",
+         {"reset", "--port", "PORT"},
+         none,
+         2,
+         "confirm it with --yes",
+         kUnitNotAsked},
+        {"a missing image",
+         {"firmware", "show", File("nothere.elf")},
+         none,
+         6,
+         "no such file",
+         kUnitNotAsked},
+        {"a settings file as the image",
+         {"firmware", "show", file},
+         none,
+         6,
+         "not a firmware image",
+         kUnitNotAsked},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto unit = Unit("row" + std::to_string(++n), row.unit);
+        row.fault(*unit);
+        std::vector<std::string> args = row.args;
+        for (std::string& a : args)
+            if (a == "PORT") a = unit->PortPath();
+        std::map<std::string, std::string> before;
+        for (const std::string& f : row.sameFiles) before[f] = fs::exists(f) ? readFile(f) : "(absent)";
+        const CliRun run = Cli(args);
+        const std::string said = run.err + run.out;
+        EXPECT_EQ(run.code, row.code) << said;
+        EXPECT_NE(said.find(row.phrase), std::string::npos) << said;
+        if (row.code != 0 && args.back() == "--bogus") {
+            EXPECT_EQ(run.json().value("exitCode").toInt(), 2) << run.out;
+        }
+        const std::vector<std::string> requests = unit->Requests();
+        if (row.kept & kUnitNotAsked) {
+            EXPECT_TRUE(requests.empty()) << requests.size();
+        }
+        for (const std::string& r : requests) {
+            EXPECT_TRUE(!(row.kept & kUnitNotWritten) || r.find('=') == std::string::npos) << r;
+        }
+        if (row.kept & kNoKeyBytes) {
+            const std::string key = unit->State().rs485.aesKey;  // as the request carried it
+            ASSERT_GE(key.size(), 9u);
+            const std::string saved = readFile(report);
+            EXPECT_NE(saved.find("~ENCKEY=<32 key bytes>"), std::string::npos);
+            for (const std::string* where : {&said, &saved})
+                EXPECT_EQ(where->find(key.substr(0, 9)), std::string::npos) << *where;
+            struct stat st {};
+            ASSERT_EQ(::stat(report.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+        }
+        for (const std::string& f : row.sameFiles)
+            EXPECT_EQ(fs::exists(f) ? readFile(f) : "(absent)", before[f]) << f;
     }
 }
 

@@ -79,7 +79,7 @@ void Output::progress(const QString& text) {
 }
 
 void Output::error(const QString& text) {
-    writeErr(text);
+    if (!quiet) writeErr(text);
     QJsonArray errors = doc.value(QStringLiteral("errors")).toArray();
     errors.append(text);
     doc.insert(QStringLiteral("errors"), errors);

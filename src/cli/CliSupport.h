@@ -64,6 +64,7 @@ CapturingToolkit& messages();
 class Output {
   public:
     bool json = false;
+    bool quiet = false;  // failures only go into the document: a caller tells them its own way
     QJsonObject doc;
 
     void line(const QString& text) const;  // human output only

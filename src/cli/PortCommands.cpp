@@ -145,7 +145,7 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
     const QJsonObject o = list.first().toObject();
     const QString outcome = o.value(QStringLiteral("outcome")).toString();
     for (PortOutcome candidate : {PortOutcome::Answered, PortOutcome::Silent, PortOutcome::Garbage,
-                                  PortOutcome::Refused, PortOutcome::Busy}) {
+                                  PortOutcome::Refused, PortOutcome::Busy, PortOutcome::HungUp}) {
         if (outcomeName(candidate) == outcome) r.outcome = candidate;
     }
     r.reason = o.value(QStringLiteral("reason")).toString();
@@ -218,6 +218,7 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
 
     std::vector<PortReport> reports;
+    int scanned = kExitNoUnit;
     if (parser.isSet(QStringLiteral("parallel"))) {
         std::vector<std::string> ports = Command::ListPorts();
         ports.resize(std::min(ports.size(), Command::Timing().MaxPorts));
@@ -234,10 +235,13 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     } else {
         Output quiet;
         quiet.json = true;
-        connectUnit(*family, false, quiet, &reports);
+        quiet.quiet = true;
+        scanned = connectUnit(*family, false, quiet, &reports);
+        // A unit of the other family is named as such; the per-port lines say where.
+        if (scanned == kExitUnsupported) out.error(quiet.doc.value(QStringLiteral("error")).toString());
         link.closeQuietly();
     }
-    int code = kExitNoUnit;
+    int code = scanned == kExitUnsupported ? kExitUnsupported : kExitNoUnit;
     for (const PortReport& r : reports) {
         out.line(describe(r));
         if (r.outcome == PortOutcome::Answered) {
@@ -252,7 +256,8 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     }
     if (reports.empty()) out.line(QStringLiteral("no serial port to scan"));
     out.doc.insert(QStringLiteral("ports"), toJson(reports));
-    if (code == kExitNoUnit) out.line(texts().getString(Gui::Msg::ReadFailed));
+    // Once, on stderr (and in the document), as every failure.
+    if (code == kExitNoUnit) out.error(texts().getString(Gui::Msg::ReadFailed));
     return out.finish(code);
 }
 

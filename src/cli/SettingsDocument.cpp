@@ -2,8 +2,10 @@
 #include "cli/SettingsDocument.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QMap>
+#include <QXmlStreamReader>
 #include <functional>
 #include <initializer_list>
 #include <type_traits>
@@ -329,7 +331,36 @@ std::optional<QString> valueOutOfRange(const AnyConfig& config) {
     return firstOutOfRange(allFields(std::get<Gui::ApplicationConfig_TX330>(config)), tx330Rules());
 }
 
+// Why bytes that neither family reads are not a settings file, in a shell user's terms.
+QString notASettingsFile(const QByteArray& bytes) {
+    if (bytes.size() > Gui::SettingsXml::kMaxDocumentBytes)
+        return QStringLiteral("too large for a settings file (more than %1 bytes)")
+            .arg(Gui::SettingsXml::kMaxDocumentBytes);
+    QXmlStreamReader xml(bytes);
+    QString root;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && root.isEmpty()) root = xml.name().toString();
+    }
+    if (xml.hasError()) {
+        QString why = xml.errorString();
+        if (why.endsWith(QLatin1Char('.'))) why.chop(1);
+        return QStringLiteral("damaged XML at line %1, column %2: %3; not a settings file")
+            .arg(xml.lineNumber())
+            .arg(xml.columnNumber())
+            .arg(why);
+    }
+    return QStringLiteral(
+               "not a settings file of these units (its root element is <%1>, not <ApplicationConfig> "
+               "or <ApplicationConfig_TX330>); pelnix-cli read -o FILE.xml writes one")
+        .arg(root);
+}
+
 std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
+    if (QFileInfo(path).isDir()) {
+        out.error(QStringLiteral("%1: is a folder, not a settings file").arg(path));
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         out.error(QStringLiteral("%1: %2").arg(path, file.errorString()));
@@ -344,7 +375,7 @@ std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
             checkedDocument<Gui::Config_TX330, Gui::ApplicationConfig_TX330>(path, bytes, out, recognised);
         recognised)
         return tx330;
-    out.error(QStringLiteral("%1: %2").arg(path, texts().getString(Gui::Msg::SettingsFileMismatch)));
+    out.error(QStringLiteral("%1: %2").arg(path, notASettingsFile(bytes)));
     return std::nullopt;
 }
 

@@ -40,6 +40,14 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
     std::vector<PortReport> tried;
     PortReport* current = nullptr;
     const std::string busyText = std::strerror(EBUSY);
+    // Ports where a unit answered the handshake: what follows there is the unit's, not garbage.
+    std::vector<std::string> handshaken;
+    const auto shookHands = [&](const std::string& port) {
+        return std::find(handshaken.begin(), handshaken.end(), port) != handshaken.end();
+    };
+    const QString hungUp = QStringLiteral(
+        "a unit answered, then the port went away; check the cable and the "
+        "unit's power");
     for (const TraceEntry& e : trace) {
         if (e.direction == TraceDirection::Event) {
             if (startsWith(e.line, "opened ")) {
@@ -57,8 +65,11 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
                     }
                 }
                 PortReport& r = reportFor(tried, port);
-                if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
-                    r.outcome == PortOutcome::Busy) {
+                if (shookHands(port) && r.outcome != PortOutcome::Answered) {
+                    r.outcome = PortOutcome::HungUp;
+                    r.reason = hungUp;
+                } else if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
+                           r.outcome == PortOutcome::Busy) {
                     const bool refused =
                         std::any_of(Command::m_refusedPorts.begin(), Command::m_refusedPorts.end(),
                                     [&](const auto& x) { return x.PortName == port; });
@@ -78,9 +89,16 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
             }
             continue;
         }
+        if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
+            !shookHands(current->port))
+            handshaken.push_back(current->port);
         if (e.direction == TraceDirection::Received && current != nullptr &&
             current->outcome == PortOutcome::Silent) {
-            if (e.line != "ok") {
+            if (e.line != "ok" && (!shookHands(current->port) || current->firstReply.empty())) {
+                if (shookHands(current->port)) {
+                    current->firstReply = e.line;
+                    continue;
+                }
                 current->outcome = PortOutcome::Garbage;
                 current->firstReply = e.line;
             }
@@ -88,6 +106,19 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
                    current->outcome == PortOutcome::Garbage) {
             // A stale first reply followed by a good one: the unit answered after all.
             current->outcome = PortOutcome::Silent;
+        }
+    }
+    for (PortReport& r : tried) {
+        if (!shookHands(r.port) || (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage))
+            continue;
+        std::error_code gone;
+        if (!fs::exists(r.port, gone)) {
+            r.outcome = PortOutcome::HungUp;
+            r.reason = hungUp;
+        } else {
+            // Something that knows the handshake, but not the rest of this dialogue.
+            r.outcome = PortOutcome::Garbage;
+            r.reason = QStringLiteral("answered the handshake, then not as expected");
         }
     }
     // A port that gave no usable answer while another program holds it open is that program's.
@@ -122,7 +153,8 @@ QString outcomeName(PortOutcome outcome) {
                                 {PortOutcome::Silent, QStringLiteral("silent")},
                                 {PortOutcome::Garbage, QStringLiteral("garbage")},
                                 {PortOutcome::Refused, QStringLiteral("refused")},
-                                {PortOutcome::Busy, QStringLiteral("busy")}},
+                                {PortOutcome::Busy, QStringLiteral("busy")},
+                                {PortOutcome::HungUp, QStringLiteral("hung up")}},
                                outcome, QStringLiteral("not tried"));
 }
 
@@ -134,9 +166,13 @@ QString describe(const PortReport& r) {
                 .arg(port, printable(r.name), printable(r.version),
                      r.supported ? QStringLiteral("supported") : QStringLiteral("not supported"));
         case PortOutcome::Garbage:
+            if (!r.reason.isEmpty())
+                return QStringLiteral("%1: garbage: %2 (first reply after it \"%3\")")
+                    .arg(port, r.reason, printable(r.firstReply));
             return QStringLiteral("%1: garbage (first reply \"%2\")").arg(port, printable(r.firstReply));
         case PortOutcome::Refused:
         case PortOutcome::Busy:
+        case PortOutcome::HungUp:
             return QStringLiteral("%1: %2 (%3)").arg(port, outcomeName(r.outcome), r.reason);
         default:
             return QStringLiteral("%1: %2").arg(port, outcomeName(r.outcome));

@@ -2,6 +2,7 @@
 #include "settings/ScanReport.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "domain/modem/Command.h"
 #include "settings/NameTable.h"
@@ -42,6 +44,7 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
     const std::string busyText = std::strerror(EBUSY);
     // Ports where a unit answered the handshake: what follows there is the unit's, not garbage.
     std::vector<std::string> handshaken;
+    std::map<std::string, std::string> afterHandshake;  // the first reply after it, by port
     const auto shookHands = [&](const std::string& port) {
         return std::find(handshaken.begin(), handshaken.end(), port) != handshaken.end();
     };
@@ -94,11 +97,11 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
             handshaken.push_back(current->port);
         if (e.direction == TraceDirection::Received && current != nullptr &&
             current->outcome == PortOutcome::Silent) {
-            if (e.line != "ok" && (!shookHands(current->port) || current->firstReply.empty())) {
-                if (shookHands(current->port)) {
-                    current->firstReply = e.line;
-                    continue;
-                }
+            if (e.line != "ok" && shookHands(current->port)) {
+                if (!afterHandshake.contains(current->port)) afterHandshake.emplace(current->port, e.line);
+                continue;
+            }
+            if (e.line != "ok") {
                 current->outcome = PortOutcome::Garbage;
                 current->firstReply = e.line;
             }
@@ -108,9 +111,13 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
             current->outcome = PortOutcome::Silent;
         }
     }
+    // A unit that answered beyond the handshake and then failed: gone, or not this dialogue's.
     for (PortReport& r : tried) {
-        if (!shookHands(r.port) || (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage))
+        const auto talked = afterHandshake.find(r.port);
+        if (talked == afterHandshake.end() ||
+            (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage))
             continue;
+        r.firstReply = talked->second;
         std::error_code gone;
         if (!fs::exists(r.port, gone)) {
             r.outcome = PortOutcome::HungUp;
@@ -187,10 +194,23 @@ QString permissionFix(const std::string& device) {
         return QStringLiteral("the device is gone");
     QString group = QString::number(st.st_gid);
     if (const struct group* g = ::getgrgid(st.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
+    // Joining a group helps only when the group may read and write the device, and joining
+    // root is never the answer.
+    const bool groupMayOpen = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMayOpen && st.st_gid != 0)
+        return QStringLiteral(
+                   "the device belongs to group \"%1\", which may open it; add your user to it (sudo usermod "
+                   "-aG %1 $USER) and log in again")
+            .arg(group);
+    QString owner = QString::number(st.st_uid);
+    if (const struct passwd* p = ::getpwuid(st.st_uid)) owner = QString::fromLocal8Bit(p->pw_name);
     return QStringLiteral(
-               "the device belongs to group \"%1\"; add your user to it (sudo usermod -aG %1 $USER) "
-               "and log in again")
-        .arg(group);
+               "the device belongs to user \"%1\" and group \"%2\" with mode %3, so joining a group does not "
+               "help; a udev rule that gives it a group of yours can (for example GROUP=\"dialout\", "
+               "MODE=\"0660\" in a file of /etc/udev/rules.d), or TAG+=\"uaccess\" for whoever is logged in "
+               "at "
+               "the seat")
+        .arg(owner, group, QStringLiteral("%1").arg(st.st_mode & 0777, 4, 8, QLatin1Char('0')));
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -238,6 +239,13 @@ TEST_F(CliTest, ReadDiffWriteRoundTripOnBothFamilies) {
 
         const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(report))).object();
         EXPECT_EQ(r.value("result").toString(), "written");
+        // The quality record names the tool and the very file that was written.
+        EXPECT_FALSE(r.value("toolVersion").toString().isEmpty());
+        EXPECT_EQ(r.value("fileAbsolutePath").toString().toStdString(), fs::absolute(file).string());
+        EXPECT_EQ(
+            r.value("fileSha256").toString(),
+            QCryptographicHash::hash(QByteArray::fromStdString(readFile(file)), QCryptographicHash::Sha256)
+                .toHex());
         EXPECT_EQ(r.value("port").toString().toStdString(), unit->PortPath());
         EXPECT_EQ(r.value("unitName").toString().toStdString(), c.state.name);
         EXPECT_EQ(r.value("values").toObject().value(QString::fromStdString(c.element)).toString(),

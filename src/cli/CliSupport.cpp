@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliSupport.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -331,16 +332,25 @@ std::optional<QString> cannotCreate(const QString& path) {
     if (path.isEmpty()) return QStringLiteral("no file name given");
     const QFileInfo file(path);
     if (file.isDir()) return reason(EISDIR);
+    // The result is written beside the file and renamed over it: a device or a pipe would be
+    // replaced by a plain file, never written.
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("not a plain file (a device, a pipe or a socket)");
     const QByteArray name = QFile::encodeName(path);
     if (file.exists()) {
-        if (::access(name.constData(), W_OK) != 0) return reason(errno);
-        return std::nullopt;
+        const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) return reason(errno);
+        ::close(fd);
     }
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
     if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.filePath());
-    if (::access(QFile::encodeName(folder.filePath()).constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("%1: %2").arg(folder.filePath(), reason(errno));
+    // What the save does first: a new file in that folder.
+    QByteArray probe = QFile::encodeName(file.absoluteFilePath()) + ".XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return QStringLiteral("%1: %2").arg(folder.filePath(), reason(errno));
+    ::close(fd);
+    ::unlink(probe.constData());
     return std::nullopt;
 }
 

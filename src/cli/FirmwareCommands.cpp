@@ -446,7 +446,7 @@ std::optional<std::pair<QString, QString>> shownValue(const std::string& symbol,
 
 int show(const QCommandLineParser& parser, Output& out) {
     const QStringList pos = parser.positionalArguments();
-    if (pos.size() != 2) {
+    if (pos.size() != 2 || pos[1].isEmpty()) {
         out.error(QStringLiteral("firmware show needs one image"));
         return out.finish(kExitUsage);
     }
@@ -490,7 +490,7 @@ int show(const QCommandLineParser& parser, Output& out) {
 
 int patch(const QCommandLineParser& parser, Output& out) {
     const QStringList pos = parser.positionalArguments();
-    if (pos.size() != 3) {
+    if (pos.size() != 3 || pos[1].isEmpty() || pos[2].isEmpty()) {
         out.error(QStringLiteral("firmware patch needs an image and a settings file"));
         return out.finish(kExitUsage);
     }

@@ -55,7 +55,8 @@ void reportMessages(Output& out) {
 
 // False (the usage error reported) unless exactly one settings file was named for `command`.
 bool oneSettingsFile(const QCommandLineParser& parser, const char* command, Output& out) {
-    if (parser.positionalArguments().size() == 1) return true;
+    if (parser.positionalArguments().size() == 1 && !parser.positionalArguments().first().isEmpty())
+        return true;
     out.error(QString::fromLatin1(command) + QStringLiteral(" needs one settings file"));
     return false;
 }
@@ -215,7 +216,7 @@ void addReadOptions(QCommandLineParser& parser) {
 }
 
 int runRead(const QCommandLineParser& parser, Output& out) {
-    if (!parser.isSet(QStringLiteral("output"))) {
+    if (parser.value(QStringLiteral("output")).isEmpty()) {
         out.error(QStringLiteral("read needs -o FILE.xml"));
         return out.finish(kExitUsage);
     }
@@ -446,6 +447,10 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
 
 // The report holds the unit's whole dialogue: for its owner's eyes only, whatever the umask.
 bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        out.error(QStringLiteral("%1: the report could not be written: not a plain file").arg(path));
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 ||
         file.write(QJsonDocument(report).toJson()) < 0 || !file.commit()) {
@@ -507,6 +512,16 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         const bool reporting = parser.isSet(QStringLiteral("report"));
         const QString reportPath = parser.value(QStringLiteral("report"));
         // The record must have a place before the unit is touched.
+        if (reporting && reportPath.isEmpty()) {
+            out.error(QStringLiteral("--report needs a file name"));
+            return out.finish(kExitUsage);
+        }
+        if (reporting && QFileInfo(reportPath).absoluteFilePath() == QFileInfo(filePath).absoluteFilePath()) {
+            out.error(
+                QStringLiteral("--report %1 is the settings file itself; give the report a name of its own")
+                    .arg(reportPath));
+            return out.finish(kExitUsage);
+        }
         if (reporting) {
             if (const auto why = cannotCreate(reportPath)) {
                 out.error(QStringLiteral("--report %1: %2; nothing was written").arg(reportPath, *why));

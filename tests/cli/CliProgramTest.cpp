@@ -487,6 +487,7 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
         ASSERT_EQ(Cli({"read", "--family", "tx330", "-o", File("tx330.xml")}).code, 0);
     }
     fs::create_directory(File("folder"));
+    ASSERT_EQ(::mkfifo(File("pipe").c_str(), 0600), 0);
     writeFile(File("damaged.xml"), "<?xml version=\"1.0\"?>\n<ApplicationConfig><IDOFFSET>1</IDOFF");
     const std::string both = File("both.elf");
     fs::copy_file(pelnix::test::FixturePath("rs485_v37.elf"), both);
@@ -677,6 +678,19 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
          6,
          "Is a directory",
          kUnitNotAsked},
+        {"-o that is a pipe",
+         {"read", "-o", File("pipe"), "--port", "PORT"},
+         none,
+         6,
+         "not a plain file",
+         kUnitNotAsked},
+        {"the report over the settings file",
+         {"write", changed, "--report", changed, "--port", "PORT"},
+         none,
+         2,
+         "is the settings file itself",
+         kUnitNotAsked,
+         {changed}},
         {"a missing image",
          {"firmware", "show", File("nothere.elf")},
          none,

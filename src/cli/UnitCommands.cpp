@@ -401,6 +401,8 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     }
     // Where the write stopped: the last request and whether anything answered it.
     const std::vector<TraceEntry> dialogue = trace.entries();
+    QString stoppedAt;
+    std::optional<QString> refusedWith;
     for (auto it = dialogue.rbegin(); it != dialogue.rend(); ++it) {
         if (it->direction != TraceDirection::Sent) continue;
         const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
@@ -416,16 +418,22 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         out.error(QStringLiteral("the write stopped at \"%1\" (%2)")
                       .arg(traceLine(it->line),
                            answered ? QStringLiteral("the reply was refused") : QStringLiteral("no reply")));
+        stoppedAt = traceLine(it->line);
+        if (answered) refusedWith = traceLine(reply->line);
         break;
     }
     QString message;
-    if (written == CommandResult::ErrConnect) {
+    if (written == CommandResult::ErrConnect && stoppedAt.isEmpty()) {
         message = texts().getString(Gui::Msg::WriteNotConnected);
     } else if (written == CommandResult::Err7DataBitNonParity) {
         message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
+    } else if (refusedWith) {
+        message = QStringLiteral("the unit refused \"%1\": it answered %2 instead of confirming it")
+                      .arg(stoppedAt, refusedWith->isEmpty() ? QStringLiteral("an empty line")
+                                                             : QStringLiteral("\"%1\"").arg(*refusedWith));
     } else {
-        message =
-            QStringLiteral("%1 (last reply \"%2\")").arg(resultName(written), traceLine(Command::Result()));
+        message = QStringLiteral("the unit stopped answering at \"%1\"; check the cable and the unit's power")
+                      .arg(stoppedAt);
     }
     out.error(message);
     // Nothing is rolled back: the unit keeps what it confirmed, and a technician must know.
@@ -688,10 +696,13 @@ int runReset(const QCommandLineParser& parser, Output& out) {
                       "cable, then run pelnix-cli read to see what it holds, or reset it again.")
                       .arg(port, traceLine(sent->line));
         } else {
+            const QString answer = traceLine(reply->line);
             why = QStringLiteral(
-                      "the unit on %1 refused \"%2\" (it answered \"%3\"), so the factory reset "
-                      "is not done. Run pelnix-cli read to see what it holds.")
-                      .arg(port, traceLine(sent->line), traceLine(reply->line));
+                      "the unit on %1 refused \"%2\" (it answered %3), so the factory reset is not "
+                      "done. Run pelnix-cli read to see what it holds.")
+                      .arg(port, traceLine(sent->line),
+                           answer.isEmpty() ? QStringLiteral("an empty line")
+                                            : QStringLiteral("\"%1\"").arg(answer));
         }
         out.error(why);
         return out.finish(kExitWriteFailed);

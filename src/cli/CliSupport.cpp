@@ -111,8 +111,8 @@ void addCommonOptions(QCommandLineParser& parser, unsigned shared) {
              QStringLiteral("rs485|tx330")});
     if ((shared & kLineOptions) != 0) {
         const QString second = QStringLiteral(
-            " for the second attempt on each port (default: the settings "
-            "file's where there is one, else 9600 8N1).");
+            " of the second attempt on each port (default: the settings file's, "
+            "else 9600 8N1).");
         parser.addOption({QStringLiteral("baud"), QStringLiteral("Bit rate") + second, QStringLiteral("N")});
         parser.addOption(
             {QStringLiteral("databits"), QStringLiteral("Data bits, 7 or 8,") + second, QStringLiteral("N")});

@@ -272,7 +272,8 @@ const Subcommand kScanCommand{
     "scan",
     QStringLiteral(
         "Scans the ports for a unit, as Connect does, and tells what answered on each port tried.\n"
-        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support."),
+        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support, or one of "
+        "the other family (the message names the --family to use)."),
     kPortOption | kFamilyOption | kLineOptions, addScanOptions, runScan};
 
 }  // namespace Tormel::Cli

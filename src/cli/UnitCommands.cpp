@@ -41,7 +41,8 @@ namespace {
 
 const char* const kExitCodes =
     "Exit codes: 0 success, 1 differences (diff), 2 usage, 3 no unit found, 4 unit not supported\n"
-    "(or values this tool cannot take), 5 write or reset failed, 6 file error.";
+    "(or of the other family, or values this tool cannot take), 5 write or reset failed, 6 file error\n"
+    "(also when a report could not be saved after a write; the message says the unit was written).";
 
 bool aesEnabledForUnit(Family family) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
@@ -490,9 +491,12 @@ void addWriteOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
                       QStringLiteral("keep|change|init"), QStringLiteral("keep")});
-    parser.addOption({QStringLiteral("report"),
-                      QStringLiteral("Write a JSON report: unit, values, every request and reply, result."),
-                      QStringLiteral("R.json")});
+    parser.addOption(
+        {QStringLiteral("report"),
+         QStringLiteral("Write a JSON report: tool, file and its SHA-256, adapter, unit, values, every "
+                        "request and reply (AES key bytes left out), result. Mode 0600; checked "
+                        "before the unit is touched."),
+         QStringLiteral("R.json")});
     parser.addOption({QStringLiteral("each-unit"),
                       QStringLiteral("Production bench: write every unit that appears, until Ctrl+C.")});
     parser.addOption({QStringLiteral("report-dir"),
@@ -734,8 +738,11 @@ const Subcommand kWriteCommand{
         kExitCodes,
     kPortOption | kLineOptions, addWriteOptions, runWrite};
 
-const Subcommand kResetCommand{"reset",
-                               QStringLiteral("Factory reset of a unit (needs --yes).\n") + kExitCodes,
-                               kPortOption | kFamilyOption | kLineOptions, addResetOptions, runReset};
+const Subcommand kResetCommand{
+    "reset",
+    QStringLiteral("Factory reset of a unit (needs --yes). On a terminal the wait for the unit's "
+                   "confirmation is shown.\n") +
+        kExitCodes,
+    kPortOption | kFamilyOption | kLineOptions, addResetOptions, runReset};
 
 }  // namespace Tormel::Cli

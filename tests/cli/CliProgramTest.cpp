@@ -187,6 +187,12 @@ TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {
         EXPECT_EQ(run.code, c.code) << c.args.size() << " " << run.err;
         EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
     }
+    // A scan that found nothing says so once, on stderr.
+    const CliRun scan = Cli({"scan"});
+    const std::string failed = "Either the modem is not connected";
+    EXPECT_EQ(scan.out.find(failed), std::string::npos) << scan.out;
+    EXPECT_NE(scan.err.find(failed), std::string::npos) << scan.err;
+    EXPECT_EQ(scan.err.find(failed), scan.err.rfind(failed)) << scan.err;
     const CliRun version = Cli({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^pelnix-cli [0-9]+\\.[0-9]+"))) << version.out;
@@ -498,8 +504,8 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
     writeFile(File("patched.bak"), "the first original");
     UnitState at19200;
     at19200.line.BaudRate = 19200;
-    UnitState evenParity;
-    evenParity.line.Parity = Tormel::Domain::Common::Parity::Even;
+    UnitState twoStopBits;  // the simulated line tells bit rate and stop bits apart
+    twoStopBits.line.StopBits = Tormel::Domain::Common::StopBits::Two;
 
     enum Kept : unsigned {
         kNothing = 0,
@@ -610,14 +616,14 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
          kUnitNotWritten,
          {},
          at19200},
-        {"--parity alone is honoured",
-         {"read", "--parity", "even", "-o", File("even.xml"), "--port", "PORT"},
+        {"--stopbits alone is honoured",
+         {"read", "--stopbits", "2", "-o", File("two-stop.xml"), "--port", "PORT"},
          none,
          0,
          "written",
          kUnitNotWritten,
          {},
-         evenParity},
+         twoStopBits},
         {"a bad --parity names its value",
          {"scan", "--parity", "evn", "--port", "PORT"},
          none,
@@ -691,6 +697,18 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
          "is the settings file itself",
          kUnitNotAsked,
          {changed}},
+        {"diff shows values as the form does",
+         {"diff", fast, "--port", "PORT"},
+         none,
+         1,
+         "BAUDRATE: unit \"9600\", file \"19200\"",
+         kUnitNotWritten},
+        {"a refusal names element, value and range",
+         {"write", edited("big-offset.xml", {{"<IDOFFSET>0<", "<IDOFFSET>99999<"}}), "--port", "PORT"},
+         none,
+         6,
+         "IDOFFSET 99999: 0 to 9999",
+         kUnitNotAsked},
         {"a missing image",
          {"firmware", "show", File("nothere.elf")},
          none,

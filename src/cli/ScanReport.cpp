@@ -96,10 +96,14 @@ int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* 
             }
             if (reports) *reports = tried;
             out.doc.insert(QStringLiteral("scan"), toJson(tried));
-            out.error(QStringLiteral("%1 answered on %2 (%3); use --family %4")
-                          .arg(unitKind(otherFamily), QString::fromStdString(other->first),
-                               printable(other->second),
-                               otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330"));
+            // diff and write take the family from the settings file: for them the fix is a file
+            // of the unit's family.
+            out.error(
+                QStringLiteral("%1 answered on %2 (%3), not %4; use --family %5, or with diff and write a "
+                               "settings file of that unit's family")
+                    .arg(unitKind(otherFamily), QString::fromStdString(other->first),
+                         printable(other->second), unitKind(family),
+                         otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330"));
             return kExitUnsupported;
         }
         Command::m_portName = unitPort;

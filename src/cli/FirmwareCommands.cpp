@@ -113,9 +113,17 @@ std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& pa
 }
 
 void reportUnreadable(const QString& path, ElfEditorResult result, Output& out) {
-    out.error(QStringLiteral("%1: %2").arg(path, texts().getString(result == ElfEditorResult::ErrUnsupported
-                                                                       ? Gui::Msg::FirmwareFileMismatch
-                                                                       : Gui::Msg::FirmwareVersionMismatch)));
+    const QString why =
+        result == ElfEditorResult::ErrUnsupported
+            ? QStringLiteral("not a firmware image of these units (a 32-bit AVR executable is needed)")
+        : result == ElfEditorResult::ErrOutOfRange
+            ? QStringLiteral(
+                  "a parameter in the image holds a value the editor cannot read (a damaged image, or "
+                  "one for other units)")
+        : result == ElfEditorResult::ErrUnknownSymbol
+            ? QStringLiteral("the image lacks a parameter the editor reads")
+            : QStringLiteral("the image could not be read");
+    out.error(QStringLiteral("%1: %2").arg(path, why));
 }
 
 // What the patch stores: the file's records as a write to a unit of the family would send them,
@@ -500,7 +508,7 @@ int patch(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitUsage);
     }
     const auto choice = keyOption == u"keep" ? Gui::AesKeyChoice::NotChange : Gui::AesKeyChoice::Change;
-    const QString imagePath = pos[1];
+    const QString& imagePath = pos[1];
     const auto file = loadSettingsFile(pos[2], out);
     if (!file) return out.finish(kExitFileError);
     // The record check the window's Set runs; its AES part only when the file's key goes in.

@@ -277,7 +277,8 @@ QString describeScan(const std::vector<PortReport>& reports) {
 
 QString printable(const std::string& line) {
     QString out;
-    for (const unsigned char c : line) {
+    for (const char raw : line) {
+        const auto c = static_cast<unsigned char>(raw);
         if (c >= 0x20 && c < 0x7f) {
             out += QLatin1Char(static_cast<char>(c));
         } else {

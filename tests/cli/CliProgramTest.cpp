@@ -768,7 +768,7 @@ class CliFirmwareTest : public CliTest {
     std::string SettingsFile(const char* family,
                              const std::vector<std::pair<std::string, std::string>>& edits) {
         auto unit = Unit(std::string("fw-") + family, std::string(family) == "tx330" ? Tx330() : UnitState{});
-        const std::string file = File(std::string(family) + "-fw.xml");
+        std::string file = File(std::string(family) + "-fw.xml");
         EXPECT_EQ(Cli({"read", "--family", family, "-o", file}).code, 0);
         std::string text = readFile(file);
         for (const auto& [from, to] : edits) text = replaced(text, from, to);
@@ -776,7 +776,7 @@ class CliFirmwareTest : public CliTest {
         return file;
     }
     std::string Image(const std::string& fixture, const std::string& name) {
-        const std::string path = File(name);
+        std::string path = File(name);
         fs::copy_file(pelnix::test::FixturePath(fixture), path);
         return path;
     }
@@ -868,7 +868,7 @@ TEST_F(CliFirmwareTest, AFailedPatchLeavesTheImageAsItWas) {
     } cases[] = {
         {"damaged ELF",
          [&] {
-             const std::string image = Image("rs485_v37.elf", "damaged.elf");
+             std::string image = Image("rs485_v37.elf", "damaged.elf");
              std::string bytes = readFile(image);
              bytes.resize(bytes.size() / 3);
              writeFile(image, bytes);

@@ -45,7 +45,8 @@ endfunction()
 # that the thread-sanitizer build runs.
 function(pelnix_add_gtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  # Every test program has a HOME of its own (tests/support/PrivateHome.cpp).
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/PrivateHome.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)

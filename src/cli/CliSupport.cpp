@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliSupport.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <utility>
 
@@ -75,7 +80,7 @@ void Output::progress(const QString& text) {
 }
 
 void Output::error(const QString& text) {
-    writeErr(text);
+    if (!quiet) writeErr(text);
     QJsonArray errors = doc.value(QStringLiteral("errors")).toArray();
     errors.append(text);
     doc.insert(QStringLiteral("errors"), errors);
@@ -100,30 +105,40 @@ void addCommonOptions(QCommandLineParser& parser, unsigned shared) {
         parser.addOption(
             {QStringLiteral("port"), QStringLiteral("Use only this serial port."), QStringLiteral("P")});
     if ((shared & kFamilyOption) != 0)
-        parser.addOption({QStringLiteral("family"), QStringLiteral("Unit family: rs485 or tx330."),
-                          QStringLiteral("rs485|tx330")});
+        parser.addOption(
+            {QStringLiteral("family"),
+             QStringLiteral("Unit family: rs485 (TX-910A/TX-710A, the default) or tx330 (TX-330)."),
+             QStringLiteral("rs485|tx330")});
     if ((shared & kLineOptions) != 0) {
-        parser.addOption({QStringLiteral("baud"),
-                          QStringLiteral("Bit rate of the second attempt on each port."), QStringLiteral("N"),
-                          QStringLiteral("9600")});
-        parser.addOption({QStringLiteral("databits"), QStringLiteral("7 or 8 (second attempt)."),
-                          QStringLiteral("N"), "8"});
-        parser.addOption({QStringLiteral("parity"), QStringLiteral("none, odd or even (second attempt)."),
-                          QStringLiteral("P"), QStringLiteral("none")});
-        parser.addOption({QStringLiteral("stopbits"), QStringLiteral("1 or 2 (second attempt)."),
-                          QStringLiteral("N"), "1"});
+        const QString second = QStringLiteral(
+            " of the second attempt on each port (default: the settings file's, "
+            "else 9600 8N1).");
+        parser.addOption({QStringLiteral("baud"), QStringLiteral("Bit rate") + second, QStringLiteral("N")});
+        parser.addOption(
+            {QStringLiteral("databits"), QStringLiteral("Data bits, 7 or 8,") + second, QStringLiteral("N")});
+        parser.addOption({QStringLiteral("parity"), QStringLiteral("Parity, none, odd or even,") + second,
+                          QStringLiteral("P")});
+        parser.addOption(
+            {QStringLiteral("stopbits"), QStringLiteral("Stop bits, 1 or 2,") + second, QStringLiteral("N")});
     }
+}
+
+// A usage error: on stderr with the way to the help text, and as the one JSON document a
+// script asked for with --json.
+int usageError(const QString& text, const QStringList& args) {
+    Output out;
+    out.json = args.contains(QStringLiteral("--json"));
+    out.error(text);
+    writeErr(QStringLiteral("Try '%1 --help'.").arg(args.value(0)));
+    return out.finish(kExitUsage);
 }
 
 // Parses `args` (program name first); prints help and returns kExitOk on --help, prints the
 // error and returns kExitUsage on a bad line; nullopt when the command should go on.
 std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& args) {
-    if (!parser.parse(args)) {
-        writeErr(parser.errorText());
-        writeErr(QStringLiteral("Try '%1 --help'.").arg(args.value(0)));
-        return kExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (!parser.parse(args)) return usageError(parser.errorText(), args);
+    // Qt's help option also answers to -?, -h and --help-all; each of them only prints.
+    if (parser.isSet(QStringLiteral("help")) || parser.optionNames().contains(QStringLiteral("help-all"))) {
         // Qt names the program by the path it was started from and knows nothing of the
         // subcommand; the usage line should be one a user can copy and run.
         QString help = parser.helpText();
@@ -136,6 +151,10 @@ std::optional<int> parseOrExit(QCommandLineParser& parser, const QStringList& ar
     return std::nullopt;
 }
 
+// The shared options of the running subcommand: Link reads the line options only where they
+// were defined.
+unsigned g_sharedOptions = kNoSharedOptions;
+
 }  // namespace
 
 int runSubcommand(const Subcommand& command, const QStringList& args) {
@@ -144,6 +163,7 @@ int runSubcommand(const Subcommand& command, const QStringList& args) {
     addCommonOptions(parser, command.sharedOptions);
     if (command.addOptions != nullptr) command.addOptions(parser);
     if (auto done = parseOrExit(parser, args)) return *done;
+    g_sharedOptions = command.sharedOptions;
     Output out;
     out.json = parser.isSet(QStringLiteral("json"));
     return command.run(parser, out);
@@ -173,11 +193,17 @@ void Link::closeQuietly() {
     }
 }
 
-bool Link::configure(const QCommandLineParser& parser, Output& out) {
+bool Link::configure(const QCommandLineParser& parser, Output& out,
+                     const Domain::Common::Communication* fallback) {
     applyTimingFromEnvironment();
     applyPortListFromEnvironment();
-    if (parser.optionNames().contains(QStringLiteral("port")) && parser.isSet(QStringLiteral("port"))) {
-        const std::string port = parser.value(QStringLiteral("port")).toStdString();
+    if ((g_sharedOptions & kPortOption) != 0 && parser.isSet(QStringLiteral("port"))) {
+        const QString given = parser.value(QStringLiteral("port"));
+        if (given.trimmed().isEmpty()) {
+            out.error(QStringLiteral("--port needs a port, for example /dev/ttyUSB0 (see pelnix-cli ports)"));
+            return false;
+        }
+        const std::string port = given.toStdString();
         Command::SetPortLister([port] { return std::vector<std::string>{port}; });
     }
     Domain::Common::Communication wanted{};
@@ -185,32 +211,49 @@ bool Link::configure(const QCommandLineParser& parser, Output& out) {
     wanted.DataBits = 8;
     wanted.Parity = Domain::Common::Parity::None;
     wanted.StopBits = Domain::Common::StopBits::One;
-    if (parser.optionNames().contains(QStringLiteral("baud"))) {
-        bool ok = false;
-        wanted.BaudRate = parser.value(QStringLiteral("baud")).toInt(&ok);
+    // The settings file's own line, when there is one, is the second attempt, as the form's is
+    // for the window's Connect: a unit just moved to another bit rate is found again. Each
+    // line option given replaces its part of it.
+    if (fallback != nullptr) wanted = *fallback;
+    if ((g_sharedOptions & kLineOptions) == 0) {
+        Command::CommunicationConfig(wanted);
+        Command::ClearStopRequest();
+        return true;
+    }
+    bool ok = false;
+    if (parser.isSet(QStringLiteral("baud"))) {
+        const QString baud = parser.value(QStringLiteral("baud"));
+        wanted.BaudRate = baud.toInt(&ok);
         if (!ok || wanted.BaudRate <= 0) {
-            out.error(QStringLiteral("--baud needs a positive bit rate"));
+            out.error(QStringLiteral("--baud %1: needs a positive bit rate, for example 19200").arg(baud));
             return false;
         }
-        wanted.DataBits = parser.value(QStringLiteral("databits")).toInt(&ok);
+    }
+    if (parser.isSet(QStringLiteral("databits"))) {
+        const QString dataBits = parser.value(QStringLiteral("databits"));
+        wanted.DataBits = dataBits.toInt(&ok);
         if (!ok || (wanted.DataBits != 7 && wanted.DataBits != 8)) {
-            out.error(QStringLiteral("--databits must be 7 or 8"));
+            out.error(QStringLiteral("--databits %1: must be 7 or 8").arg(dataBits));
             return false;
         }
-        using Domain::Common::Parity;
-        using Domain::Common::StopBits;
-        const auto parity =
-            chosen<Parity>(parser.value(QStringLiteral("parity")).toLower(),
-                           {{u"none", Parity::None}, {u"odd", Parity::Odd}, {u"even", Parity::Even}});
+    }
+    using Domain::Common::Parity;
+    using Domain::Common::StopBits;
+    if (parser.isSet(QStringLiteral("parity"))) {
+        const QString text = parser.value(QStringLiteral("parity"));
+        const auto parity = chosen<Parity>(
+            text.toLower(), {{u"none", Parity::None}, {u"odd", Parity::Odd}, {u"even", Parity::Even}});
         if (!parity) {
-            out.error(QStringLiteral("--parity must be none, odd or even"));
+            out.error(QStringLiteral("--parity %1: must be none, odd or even").arg(text));
             return false;
         }
         wanted.Parity = *parity;
-        const auto stop = chosen<StopBits>(parser.value(QStringLiteral("stopbits")),
-                                           {{u"1", StopBits::One}, {u"2", StopBits::Two}});
+    }
+    if (parser.isSet(QStringLiteral("stopbits"))) {
+        const QString text = parser.value(QStringLiteral("stopbits"));
+        const auto stop = chosen<StopBits>(text, {{u"1", StopBits::One}, {u"2", StopBits::Two}});
         if (!stop) {
-            out.error(QStringLiteral("--stopbits must be 1 or 2"));
+            out.error(QStringLiteral("--stopbits %1: must be 1 or 2").arg(text));
             return false;
         }
         wanted.StopBits = *stop;
@@ -269,10 +312,46 @@ QJsonArray TraceRecorder::toJson() const {
         o.insert(QStringLiteral("kind"), e.direction == TraceDirection::Sent       ? QStringLiteral("request")
                                          : e.direction == TraceDirection::Received ? QStringLiteral("reply")
                                                                                    : QStringLiteral("event"));
-        o.insert(QStringLiteral("line"), printable(e.line));
+        o.insert(QStringLiteral("line"), traceLine(e.line));
         out.append(o);
     }
     return out;
+}
+
+QString traceLine(const std::string& line) {
+    QString text = printable(line);
+    // The AES key is the one secret a unit holds; its request keeps its name, never its bytes.
+    const QString keyRequest = QStringLiteral("ENCKEY=");
+    const qsizetype at = text.indexOf(keyRequest);
+    if (at >= 0) text = text.left(at + keyRequest.size()) + QStringLiteral("<32 key bytes>");
+    return text;
+}
+
+std::optional<QString> cannotCreate(const QString& path) {
+    const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
+    if (path.isEmpty()) return QStringLiteral("no file name given");
+    const QFileInfo file(path);
+    if (file.isDir()) return reason(EISDIR);
+    // The result is written beside the file and renamed over it: a device or a pipe would be
+    // replaced by a plain file, never written.
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("not a plain file (a device, a pipe or a socket)");
+    const QByteArray name = QFile::encodeName(path);
+    if (file.exists()) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) return reason(errno);
+        ::close(fd);
+    }
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
+    if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+    // What the save does first: a new file in that folder.
+    QByteArray probe = QFile::encodeName(file.absoluteFilePath()) + ".XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return QStringLiteral("%1: %2").arg(folder.filePath(), reason(errno));
+    ::close(fd);
+    ::unlink(probe.constData());
+    return std::nullopt;
 }
 
 QString resultName(CommandResult result) {

@@ -64,6 +64,7 @@ CapturingToolkit& messages();
 class Output {
   public:
     bool json = false;
+    bool quiet = false;  // failures only go into the document: a caller tells them its own way
     QJsonObject doc;
 
     void line(const QString& text) const;  // human output only
@@ -110,7 +111,9 @@ class Link {
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
-    bool configure(const QCommandLineParser& parser, Output& out);
+    // `fallback`: the second attempt's line when no line option was given (a settings file's).
+    bool configure(const QCommandLineParser& parser, Output& out,
+                   const Domain::Common::Communication* fallback = nullptr);
     void closeQuietly();
 
   private:
@@ -134,6 +137,12 @@ class TraceRecorder : public Domain::Modem::TraceRecorder {
 
 using Gui::printable;
 QString resultName(Domain::Modem::CommandResult result);
+// A line of the dialogue as a report or the terminal may show it: printable, and without the
+// bytes of an AES key.
+QString traceLine(const std::string& line);
+// Why a file cannot be created or replaced at `path` (the system's words), or nothing when it
+// can; checked before a unit is touched, so that no result is lost for want of a place.
+std::optional<QString> cannotCreate(const QString& path);
 QString isoTime(std::chrono::system_clock::time_point when);
 
 // The message table in the user's language.

@@ -3,9 +3,14 @@
 // stored into an image with the window's atomic replace and backup, then checked by loading
 // the written image again.
 #include <QFileInfo>
+#include <QJsonArray>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -108,21 +113,17 @@ std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& pa
 }
 
 void reportUnreadable(const QString& path, ElfEditorResult result, Output& out) {
-    out.error(QStringLiteral("%1: %2").arg(path, texts().getString(result == ElfEditorResult::ErrUnsupported
-                                                                       ? Gui::Msg::FirmwareFileMismatch
-                                                                       : Gui::Msg::FirmwareVersionMismatch)));
-}
-
-// The image's parameters as a settings document; nothing (and the reason on `out`) when the
-// image cannot be read or holds values a document cannot take.
-std::optional<AnyConfig> loadImage(const QString& path, Family family, Output& out) {
-    AnyRecords records;
-    const ElfEditorResult result = loadRecords(path.toStdString(), family, records);
-    if (result != ElfEditorResult::Success) {
-        reportUnreadable(path, result, out);
-        return std::nullopt;
-    }
-    return documentOf(records, path, out);
+    const QString why =
+        result == ElfEditorResult::ErrUnsupported
+            ? QStringLiteral("not a firmware image of these units (a 32-bit AVR executable is needed)")
+        : result == ElfEditorResult::ErrOutOfRange
+            ? QStringLiteral(
+                  "a parameter in the image holds a value the editor cannot read (a damaged image, or "
+                  "one for other units)")
+        : result == ElfEditorResult::ErrUnknownSymbol
+            ? QStringLiteral("the image lacks a parameter the editor reads")
+            : QStringLiteral("the image could not be read");
+    out.error(QStringLiteral("%1: %2").arg(path, why));
 }
 
 // What the patch stores: the file's records as a write to a unit of the family would send them,
@@ -220,26 +221,284 @@ QString storeFailureText(ElfEditorResult result) {
         result, QStringLiteral("editor result %1").arg(static_cast<int>(result)));
 }
 
+const char* familyName(Family family) { return family == Family::Rs485 ? "rs485" : "tx330"; }
+QString editorName(Family family) {
+    return family == Family::Rs485 ? QStringLiteral("the RS485 editor (TX-910A/TX-710A, --family rs485)")
+                                   : QStringLiteral("the contact-I/O editor (TX-330, --family tx330)");
+}
+
+// What an image holds for the two editors: its version byte, and the first parameter symbol
+// each editor uses for that version that the image lacks (empty: it holds them all).
+struct ImageFamilies {
+    uint8_t version = 0;
+    std::string missing[2];
+    bool holds(Family family) const { return missing[family == Family::Rs485 ? 0 : 1].empty(); }
+    const std::string& missingFor(Family family) const { return missing[family == Family::Rs485 ? 0 : 1]; }
+};
+
+std::string firstMissing(const QString& image, Domain::Firmware::Family family, uint8_t version) {
+    std::vector<KeptSymbol> symbols;
+    for (const auto& use : ElfEditor::SymbolsUsed(family, version))
+        symbols.push_back({use.symbol, use.width, 0});
+    if (Gui::readImageSymbols(image, symbols)) return {};
+    for (const KeptSymbol& symbol : symbols) {
+        std::vector<KeptSymbol> one{symbol};
+        if (!Gui::readImageSymbols(image, one)) return symbol.name;
+    }
+    return "?";
+}
+
+// Whether the file at `path` is a unit firmware image at all; false after a specific error
+// (no such file, not readable, not an image of these units).
+bool openableImage(const QString& path, Output& out) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        out.error(QStringLiteral("%1: no such file").arg(path));
+        return false;
+    }
+    if (info.isDir()) {
+        out.error(QStringLiteral("%1: is a folder, not a firmware image").arg(path));
+        return false;
+    }
+    ElfEditor editor;
+    ElfEditorResult result = editor.Init();
+    if (result == ElfEditorResult::Success) {
+        editor.FileName(path.toStdString());
+        result = editor.Open();
+        if (result == ElfEditorResult::Success) editor.Close();
+    }
+    editor.End();
+    if (result == ElfEditorResult::Success) return true;
+    if (result == ElfEditorResult::ErrUnsupported) {
+        out.error(
+            QStringLiteral("%1: not a firmware image of these units (a 32-bit AVR executable is needed)")
+                .arg(path));
+    } else if (!info.isReadable()) {
+        out.error(QStringLiteral("%1: cannot be read (permission denied)").arg(path));
+    } else {
+        out.error(QStringLiteral("%1: not a firmware image (not an ELF file, or a damaged one)").arg(path));
+    }
+    return false;
+}
+
+// The editor to use on `path`: the one --family names, else `fileFamily` (a settings file's),
+// else the only one whose parameters the image holds. Both editors read the same parameter
+// block, so an image does not always tell; then the user must. Reports and returns the exit
+// code when there is no editor to use.
+std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const QString& path,
+                                       std::optional<Family> fileFamily, Output& out) {
+    std::optional<Family> named;
+    if (parser.isSet(QStringLiteral("family"))) {
+        named = familyOption(parser, Family::Rs485, out);
+        if (!named) return kExitUsage;
+        if (fileFamily && *named != *fileFamily) {
+            out.error(QStringLiteral("--family %1 does not fit the settings file, which is for %2 units")
+                          .arg(QString::fromLatin1(familyName(*named)),
+                               *fileFamily == Family::Rs485 ? QStringLiteral("RS485 (TX-910A/TX-710A)")
+                                                            : QStringLiteral("contact-I/O (TX-330)")));
+            return kExitUsage;
+        }
+    }
+    if (!openableImage(path, out)) return kExitFileError;
+    ImageFamilies image;
+    std::vector<KeptSymbol> version{{"TormelParamsM$version", 1, 0}};
+    if (!Gui::readImageSymbols(path, version)) {
+        out.error(QStringLiteral("%1: the image has no parameter block (no TormelParamsM$version); it is not "
+                                 "an image this tool can read or patch")
+                      .arg(path));
+        return kExitUnsupported;
+    }
+    image.version = static_cast<uint8_t>(version[0].data);
+    image.missing[0] = firstMissing(path, Domain::Firmware::Family::Rs485, image.version);
+    image.missing[1] = firstMissing(path, Domain::Firmware::Family::Tx330, image.version);
+    Family chosen = Family::Rs485;
+    if (named) {
+        chosen = *named;
+    } else if (image.holds(Family::Rs485) && image.holds(Family::Tx330)) {
+        out.error(
+            QStringLiteral("%1 holds the parameters of both %2 and %3; say which with --family rs485 or "
+                           "--family tx330")
+                .arg(path, editorName(Family::Rs485), editorName(Family::Tx330)));
+        return kExitUsage;
+    } else if (fileFamily) {
+        chosen = *fileFamily;
+    } else if (image.holds(Family::Tx330)) {
+        chosen = Family::Tx330;
+    }
+    if (!image.holds(chosen)) {
+        out.error(QStringLiteral("%1 lacks the parameter %2 that %3 uses with image version %4, so that "
+                                 "editor cannot work on it; nothing was written")
+                      .arg(path, QString::fromStdString(image.missingFor(chosen)), editorName(chosen))
+                      .arg(image.version));
+        return kExitUnsupported;
+    }
+    out.doc.insert(QStringLiteral("editor"), QString::fromLatin1(familyName(chosen)));
+    out.doc.insert(QStringLiteral("imageVersion"), image.version);
+    return chosen;
+}
+
+template <class E>
+QString named(E value, std::initializer_list<std::pair<E, const char*>> names) {
+    for (const auto& [v, n] : names) {
+        if (v == value) return QString::fromLatin1(n);
+    }
+    return QStringLiteral("unknown (%1)").arg(static_cast<int>(value));
+}
+
+QString onOff(int32_t value) {
+    return value == 2 ? QStringLiteral("on") : value == 1 ? QStringLiteral("off") : QString::number(value);
+}
+QString hexByte(uint32_t value) { return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper(); }
+QString format(Domain::Common::ProtocolFormat f) {
+    using Domain::Common::ProtocolFormat;
+    return named(f, {{ProtocolFormat::DecimalNumber, "decimal ASCII"},
+                     {ProtocolFormat::HexadecimalNumber, "hexadecimal ASCII"},
+                     {ProtocolFormat::LittleEndian, "binary little-endian"},
+                     {ProtocolFormat::BigEndian, "binary big-endian"}});
+}
+
+// A loaded parameter as a person reads it, named as in a settings file where it has an element
+// there; nothing for a symbol not listed here.
+std::optional<std::pair<QString, QString>> shownValue(const std::string& symbol,
+                                                      const Gui::Rs485RecordSet& r) {
+    using namespace Domain::Common;
+    const std::string name = symbol.substr(symbol.find('$') + 1);
+    const Communication& c = r.communication;
+    const Nodeinfo& n = r.nodeinfo;
+    const Protocol& p = r.protocol;
+    auto is = [&](const char* s) { return name == s; };
+    if (is("baudrate")) return std::pair{QStringLiteral("BAUDRATE"), QString::number(c.BaudRate)};
+    if (is("databit")) return std::pair{QStringLiteral("DATABITS"), QString::number(c.DataBits)};
+    if (is("parity"))
+        return std::pair{
+            QStringLiteral("PARITY"),
+            named(c.Parity, {{Parity::None, "none"}, {Parity::Odd, "odd"}, {Parity::Even, "even"}})};
+    if (is("stopbit"))
+        return std::pair{QStringLiteral("STOPBITS"),
+                         named(c.StopBits, {{StopBits::One, "1"}, {StopBits::Two, "2"}})};
+    if (is("awt")) return std::pair{QStringLiteral("AWT"), QStringLiteral("%1 ms").arg(c.Awt * 10)};
+    if (is("intfport"))
+        return std::pair{QStringLiteral("INTFPORT"), c.IntfPort == 2   ? QStringLiteral("USB")
+                                                     : c.IntfPort == 1 ? QStringLiteral("RS485")
+                                                                       : QString::number(c.IntfPort)};
+    if (is("flowControl"))
+        return std::pair{QStringLiteral("FLOWCTRL"),
+                         named(c.FlowControl, {{Handshake::None, "none"},
+                                               {Handshake::XOnXOff, "Xon/Xoff"},
+                                               {Handshake::RequestToSend, "hardware"}})};
+    if (is("hundredOrder")) return std::pair{QStringLiteral("IDOFFSET"), QString::number(n.IdOffset)};
+    if (is("syncParams"))
+        return std::pair{QStringLiteral("AUTOSYNC"), onOff(static_cast<int32_t>(n.AutoParamSyncEnable))};
+    if (is("extendedGroup"))
+        return std::pair{QStringLiteral("EXTENDEDGROUP"), onOff(static_cast<int32_t>(n.ExtendedGroup))};
+    if (is("encryptAESEnbl"))
+        return std::pair{QStringLiteral("AESENCRYPTENABLE"), onOff(static_cast<int32_t>(n.AESEncryptEnable))};
+    if (is("Whitening"))
+        return std::pair{QStringLiteral("WHITENING"),
+                         n.WhiteningEnable == NodeinfoWhiteningEnable::Enable ? QStringLiteral("on") : "off"};
+    if (is("encryptEnbl"))
+        return std::pair{QStringLiteral("ENCRYPTENABLE"), onOff(static_cast<int32_t>(n.EncryptEnable))};
+    if (name.rfind("encryptKey", 0) == 0) {
+        const int word = std::stoi(name.substr(10));
+        return std::pair{
+            QStringLiteral("ENCRYPTKEY%1").arg(word),
+            QStringLiteral("%1").arg(n.*kEncryptKeyFields[word - 1], 4, 16, QLatin1Char('0')).toUpper()};
+    }
+    if (is("throughMode"))
+        return std::pair{QStringLiteral("THROUGH"),
+                         named(p.ThroughMode, {{ProtocolThrough::Mark, "packet marks"},
+                                               {ProtocolThrough::Time, "silent time"},
+                                               {ProtocolThrough::Size, "packet size"}})};
+    if (is("silentChar")) return std::pair{QStringLiteral("SILENTCHAR"), QString::number(p.SilentChar)};
+    if (is("fmt2Enbl"))
+        return std::pair{QStringLiteral("FMT2ENABLE"), onOff(static_cast<int32_t>(p.Fmt2Enable))};
+    if (is("stxChar")) return std::pair{QStringLiteral("P-STARTCODE"), hexByte(p.PacketStartCode)};
+    if (is("etxChar")) return std::pair{QStringLiteral("P-ENDCODE"), hexByte(p.PacketEndCode)};
+    if (is("offsetAfterEtx")) return std::pair{QStringLiteral("P-OFFSET"), QString::number(p.PacketOffset)};
+    if (is("stxChar2")) return std::pair{QStringLiteral("P-STARTCODE2ND"), hexByte(p.PacketStartCode2nd)};
+    if (is("etxChar2")) return std::pair{QStringLiteral("P-ENDCODE2ND"), hexByte(p.PacketEndCode2nd)};
+    if (is("offsetAfterEtx2"))
+        return std::pair{QStringLiteral("P-OFFSET2ND"), QString::number(p.PacketOffset2nd)};
+    if (is("devIdEnable"))
+        return std::pair{QStringLiteral("S-DEVIENABLE"),
+                         named(p.DeviEnable, {{ProtocolDeviEnable::Disable, "off"},
+                                              {ProtocolDeviEnable::Enable, "from the packet"},
+                                              {ProtocolDeviEnable::Fix, "fixed"}})};
+    if (is("offsetToDevId")) return std::pair{QStringLiteral("S-OFFSET"), QString::number(p.AddressOffset)};
+    if (is("devIdLen")) return std::pair{QStringLiteral("S-LENGTH"), QString::number(p.AddressLength)};
+    if (is("devIdFormat")) return std::pair{QStringLiteral("S-FORM"), format(p.AddressFormat)};
+    if (is("offsetToDevId2"))
+        return std::pair{QStringLiteral("S-OFFSET2ND"), QString::number(p.AddressOffset2nd)};
+    if (is("devIdLen2")) return std::pair{QStringLiteral("S-LENGTH2ND"), QString::number(p.AddressLength2nd)};
+    if (is("devIdFormat2")) return std::pair{QStringLiteral("S-FORM2ND"), format(p.AddressFormat2nd)};
+    if (is("bcastAddr"))
+        return std::pair{QStringLiteral("S-BCASTADDR"),
+                         QStringLiteral("%1").arg(p.BcastAddr, 4, 16, QLatin1Char('0')).toUpper()};
+    if (is("chkType"))
+        return std::pair{QStringLiteral("C-CHECK"), named(p.CheckMethod, {{ProtocolMethod::None, "none"},
+                                                                          {ProtocolMethod::Bcc, "BCC"},
+                                                                          {ProtocolMethod::Crc, "CRC"},
+                                                                          {ProtocolMethod::Sum, "SUM"}})};
+    if (is("chkIncludeStx"))
+        return std::pair{QStringLiteral("C-STARTCODE"),
+                         p.CheckCode == ProtocolCheckCode::StartCode ? QStringLiteral("true") : "false"};
+    if (is("offsetToChkCode")) return std::pair{QStringLiteral("C-OFFSET"), QString::number(p.CheckOffset)};
+    if (is("chkCodeLen")) return std::pair{QStringLiteral("C-LENGTH"), QString::number(p.CheckLength)};
+    if (is("chkCodeFormat")) return std::pair{QStringLiteral("C-FORM"), format(p.CheckFormat)};
+    if (is("bindType"))
+        return std::pair{
+            QStringLiteral("BINDTYPE"),
+            named(r.binding.BindType, {{BindingType::Group, "group"}, {BindingType::Each, "each"}})};
+    return std::nullopt;
+}
+
 int show(const QCommandLineParser& parser, Output& out) {
     const QStringList pos = parser.positionalArguments();
-    if (pos.size() != 2) {
+    if (pos.size() != 2 || pos[1].isEmpty()) {
         out.error(QStringLiteral("firmware show needs one image"));
         return out.finish(kExitUsage);
     }
-    const auto family = familyOption(parser, Family::Rs485, out);
-    if (!family) return out.finish(kExitUsage);
-    const auto config = loadImage(pos[1], *family, out);
-    if (!config) return out.finish(kExitFileError);
-    const QJsonObject fields = unitFieldsJson(*config);
-    for (auto it = fields.begin(); it != fields.end(); ++it)
-        out.line(QStringLiteral("%1=%2").arg(it.key(), it.value().toString()));
+    const auto editor = chooseEditor(parser, pos[1], std::nullopt, out);
+    if (const int* code = std::get_if<int>(&editor)) return out.finish(*code);
+    const Family family = std::get<Family>(editor);
+    AnyRecords records;
+    if (const ElfEditorResult r = loadRecords(pos[1].toStdString(), family, records);
+        r != ElfEditorResult::Success) {
+        reportUnreadable(pos[1], r, out);
+        return out.finish(kExitFileError);
+    }
+    // What the chosen editor loaded, in the order it loads it, as values.
+    Gui::Rs485RecordSet values;
+    if (const auto* rs485 = std::get_if<Gui::Rs485RecordSet>(&records)) {
+        values = *rs485;
+    } else {
+        const auto& tx330 = std::get<Gui::Tx330RecordSet>(records);
+        values.communication = tx330.communication;
+        values.nodeinfo = tx330.nodeinfo;
+    }
+    const int version = out.doc.value(QStringLiteral("imageVersion")).toInt();
+    out.line(QStringLiteral("editor: %1").arg(editorName(family)));
+    out.line(QStringLiteral("VERSION=%1").arg(version));
+    QJsonObject fields;
+    QJsonArray order;
+    const auto domainFamily =
+        family == Family::Rs485 ? Domain::Firmware::Family::Rs485 : Domain::Firmware::Family::Tx330;
+    for (const auto& use : ElfEditor::SymbolsUsed(domainFamily, static_cast<uint8_t>(version))) {
+        if (!use.loaded) continue;
+        const auto shown = shownValue(use.symbol, values);
+        if (!shown || fields.contains(shown->first)) continue;
+        fields.insert(shown->first, shown->second);
+        order.append(shown->first);
+        out.line(QStringLiteral("%1=%2").arg(shown->first, shown->second));
+    }
     out.doc.insert(QStringLiteral("parameters"), fields);
+    out.doc.insert(QStringLiteral("order"), order);
     return out.finish(kExitOk);
 }
 
 int patch(const QCommandLineParser& parser, Output& out) {
     const QStringList pos = parser.positionalArguments();
-    if (pos.size() != 3) {
+    if (pos.size() != 3 || pos[1].isEmpty() || pos[2].isEmpty()) {
         out.error(QStringLiteral("firmware patch needs an image and a settings file"));
         return out.finish(kExitUsage);
     }
@@ -249,7 +508,7 @@ int patch(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitUsage);
     }
     const auto choice = keyOption == u"keep" ? Gui::AesKeyChoice::NotChange : Gui::AesKeyChoice::Change;
-    const QString imagePath = pos[1];
+    const QString& imagePath = pos[1];
     const auto file = loadSettingsFile(pos[2], out);
     if (!file) return out.finish(kExitFileError);
     // The record check the window's Set runs; its AES part only when the file's key goes in.
@@ -261,7 +520,10 @@ int patch(const QCommandLineParser& parser, Output& out) {
         for (const QString& m : messages().take()) out.error(pos[2] + QStringLiteral(": ") + m);
         return out.finish(kExitFileError);
     }
-    const Family family = familyOf(*file);
+    const auto editor = chooseEditor(parser, imagePath, familyOf(*file), out);
+    if (const int* code = std::get_if<int>(&editor)) return out.finish(*code);
+    const Family family = std::get<Family>(editor);
+    out.line(QStringLiteral("editor: %1").arg(editorName(family)));
     // The image must be one of this family, and readable, before anything is touched.
     AnyRecords original;
     if (const auto r = loadRecords(imagePath.toStdString(), family, original);
@@ -274,11 +536,15 @@ int patch(const QCommandLineParser& parser, Output& out) {
     const AnyRecords records = recordsToStore(*file, choice, original);
     std::vector<KeptSymbol> kept = keptSymbols(family, choice);
     ElfEditorResult stored = ElfEditorResult::Success;
-    const Gui::FirmwareReplaceResult replaced =
-        Gui::replaceFirmwareImage(imagePath, [&](const QString& workCopy) {
+    // An earlier patch's backup holds the true original: it is never overwritten.
+    QString backup;
+    const Gui::FirmwareReplaceResult replaced = Gui::replaceFirmwareImage(
+        imagePath,
+        [&](const QString& workCopy) {
             stored = storeImage(workCopy.toStdString(), records, kept);
             return stored == ElfEditorResult::Success;
-        });
+        },
+        true, &backup);
     if (replaced != Gui::FirmwareReplaceResult::Success) {
         const QString failed = texts().getString(Gui::Msg::FirmwareWriteFailed);
         const Gui::FirmwareWorkFiles files = Gui::firmwareWorkFiles(imagePath);
@@ -300,7 +566,8 @@ int patch(const QCommandLineParser& parser, Output& out) {
                                        .arg(storeFailureText(stored)));
                 break;
             case Gui::FirmwareReplaceResult::BackupFailed:
-                out.error(failed + QStringLiteral(" (the backup %1 could not be made)").arg(files.backup));
+                out.error(failed +
+                          QStringLiteral(" (the backup beside %1 could not be made)").arg(files.backup));
                 break;
             default:
                 out.error(failed + QStringLiteral(" (the image could not be replaced)"));
@@ -314,7 +581,7 @@ int patch(const QCommandLineParser& parser, Output& out) {
     // stored records, every field the image holds must come back as it was stored, and the kept
     // symbols must hold what they held before.
     const QString target = QFileInfo(imagePath).canonicalFilePath();
-    const fs::path bak = Gui::firmwareWorkFiles(target).backup.toStdString();
+    const fs::path bak = backup.toStdString();
     Output quiet;
     quiet.json = true;
     std::vector<FieldDifference> mismatches;
@@ -356,14 +623,21 @@ int patch(const QCommandLineParser& parser, Output& out) {
                            : QStringLiteral("verification failed; the original image was put back"));
         return out.finish(kExitWriteFailed);
     }
-    out.line(texts().getString(Gui::Msg::SettingCompleted) + QStringLiteral(" (backup: ") +
-             QString::fromStdString(bak.string()) + QStringLiteral(")"));
+    out.line(texts().getString(Gui::Msg::SettingCompleted) +
+             QStringLiteral(" (the original image is kept as ") + QString::fromStdString(bak.string()) +
+             QStringLiteral(")"));
     out.doc.insert(QStringLiteral("backup"), QString::fromStdString(bak.string()));
     return out.finish(kExitOk);
 }
 
 void addFirmwareOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("show|patch"), QStringLiteral("What to do."));
+    parser.addOption(
+        {QStringLiteral("family"),
+         QStringLiteral("The editor: rs485 (TX-910A/TX-710A) or tx330 (TX-330). Needed when the "
+                        "image holds the parameters of both; otherwise the settings file's family, "
+                        "or the only one the image holds."),
+         QStringLiteral("rs485|tx330")});
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the image's AES key."),
                       QStringLiteral("keep|change"), QStringLiteral("keep")});
 }
@@ -381,12 +655,17 @@ int runFirmware(const QCommandLineParser& parser, Output& out) {
 const Subcommand kFirmwareCommand{
     "firmware",
     QStringLiteral(
-        "firmware show IMAGE [--family rs485|tx330]: the parameters stored in a firmware image.\n"
-        "firmware patch IMAGE FILE.xml [--aes-key keep|change]: store a settings file into the image (the "
-        "original "
-        "is kept as IMAGE.bak), then load the image again and compare every stored field; on a mismatch the "
-        "original is put back.\n"
-        "Exit codes: 0 success, 2 usage, 5 the patch failed, 6 file error."),
-    kFamilyOption, addFirmwareOptions, runFirmware};
+        "firmware show IMAGE [--family rs485|tx330]: the image's version and the parameters the editor "
+        "loads, as values.\n"
+        "firmware patch IMAGE FILE.xml [--family rs485|tx330] [--aes-key keep|change]: store a settings file "
+        "into the image. The original is kept as IMAGE's name with .bak in place of its extension "
+        "(image.elf: "
+        "image.bak); an existing backup is never overwritten, the next one is image.1.bak, image.2.bak and "
+        "so "
+        "on. The image is then loaded again and every stored field compared; on a mismatch the original is "
+        "put back.\n"
+        "Exit codes: 0 success, 2 usage (also: the image holds both editors' parameters and no --family), "
+        "4 the image lacks a parameter the editor needs, 5 the patch failed, 6 file error."),
+    kNoSharedOptions, addFirmwareOptions, runFirmware};
 
 }  // namespace Tormel::Cli

@@ -31,6 +31,8 @@ std::string readAttribute(const fs::path& file) {
     return value;
 }
 
+}  // namespace
+
 // The USB device a tty hangs off, if any: the nearest folder above the tty's device that
 // carries a vendor id.
 QJsonObject usbAttributes(const std::string& device) {
@@ -54,6 +56,8 @@ QJsonObject usbAttributes(const std::string& device) {
     }
     return o;
 }
+
+namespace {
 
 int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     applyTimingFromEnvironment();
@@ -141,7 +145,7 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
     const QJsonObject o = list.first().toObject();
     const QString outcome = o.value(QStringLiteral("outcome")).toString();
     for (PortOutcome candidate : {PortOutcome::Answered, PortOutcome::Silent, PortOutcome::Garbage,
-                                  PortOutcome::Refused, PortOutcome::Busy}) {
+                                  PortOutcome::Refused, PortOutcome::Busy, PortOutcome::HungUp}) {
         if (outcomeName(candidate) == outcome) r.outcome = candidate;
     }
     r.reason = o.value(QStringLiteral("reason")).toString();
@@ -214,6 +218,7 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
 
     std::vector<PortReport> reports;
+    int scanned = kExitNoUnit;
     if (parser.isSet(QStringLiteral("parallel"))) {
         std::vector<std::string> ports = Command::ListPorts();
         ports.resize(std::min(ports.size(), Command::Timing().MaxPorts));
@@ -230,10 +235,13 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     } else {
         Output quiet;
         quiet.json = true;
-        connectUnit(*family, false, quiet, &reports);
+        quiet.quiet = true;
+        scanned = connectUnit(*family, false, quiet, &reports);
+        // A unit of the other family is named as such; the per-port lines say where.
+        if (scanned == kExitUnsupported) out.error(quiet.doc.value(QStringLiteral("error")).toString());
         link.closeQuietly();
     }
-    int code = kExitNoUnit;
+    int code = scanned == kExitUnsupported ? kExitUnsupported : kExitNoUnit;
     for (const PortReport& r : reports) {
         out.line(describe(r));
         if (r.outcome == PortOutcome::Answered) {
@@ -248,7 +256,8 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     }
     if (reports.empty()) out.line(QStringLiteral("no serial port to scan"));
     out.doc.insert(QStringLiteral("ports"), toJson(reports));
-    if (code == kExitNoUnit) out.line(texts().getString(Gui::Msg::ReadFailed));
+    // Once, on stderr (and in the document), as every failure.
+    if (code == kExitNoUnit) out.error(texts().getString(Gui::Msg::ReadFailed));
     return out.finish(code);
 }
 
@@ -263,7 +272,8 @@ const Subcommand kScanCommand{
     "scan",
     QStringLiteral(
         "Scans the ports for a unit, as Connect does, and tells what answered on each port tried.\n"
-        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support."),
+        "Exit code 0: a supported unit answered; 3: no unit; 4: a unit this tool does not support, or one of "
+        "the other family (the message names the --family to use)."),
     kPortOption | kFamilyOption | kLineOptions, addScanOptions, runScan};
 
 }  // namespace Tormel::Cli

@@ -3,6 +3,8 @@
 
 #include <QJsonObject>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "domain/modem/Command.h"
 #include "domain/modem/TX330Command.h"
@@ -32,6 +34,43 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
     return out;
 }
 
+namespace {
+
+QString unitKind(Family family) {
+    return family == Family::Rs485 ? QStringLiteral("an RS485 unit (TX-910A/TX-710A)")
+                                   : QStringLiteral("a contact-I/O unit (TX-330)");
+}
+
+// A unit of the other family on one of the ports where something answered, named: the scan
+// of one family takes the other's replies for garbage or for an unknown unit.
+std::optional<std::pair<std::string, std::string>> otherFamilyUnit(Family family,
+                                                                   const std::vector<PortReport>& tried) {
+    const Domain::Modem::PortLister lister = Command::CurrentPortLister();
+    std::optional<std::pair<std::string, std::string>> found;
+    for (const PortReport& r : tried) {
+        if (r.outcome != PortOutcome::Garbage && r.outcome != PortOutcome::Answered) continue;
+        if (r.outcome == PortOutcome::Answered && r.supported) continue;
+        const std::string port = r.port;
+        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
+        const CommandResult result = family == Family::Rs485 ? TX330Command::Connect() : Command::Connect();
+        const std::string name = family == Family::Rs485 ? TX330Command::m_nodeinfo.SoftwareName
+                                                         : Command::m_nodeinfo.SoftwareName;
+        try {
+            Command::Close();
+        } catch (...) {
+            // the port is gone either way
+        }
+        if (result == CommandResult::Success) {
+            found = std::pair{port, name};
+            break;
+        }
+    }
+    Command::SetPortLister(lister);
+    return found;
+}
+
+}  // namespace
+
 int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* reports) {
     const std::vector<std::string> ports = Command::ListPorts();
     TraceRecorder recorder;
@@ -42,7 +81,34 @@ int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* 
     } else {
         result = read ? TX330Command::ConnectAndRead() : TX330Command::Connect();
     }
-    const std::vector<PortReport> tried = classifyScan(ports, result, recorder.entries());
+    std::vector<PortReport> tried = classifyScan(ports, result, recorder.entries());
+    if (result != CommandResult::Success) {
+        const std::string unitPort = Command::m_portName;
+        const Domain::Common::Nodeinfo unitNode = Command::m_nodeinfo;
+        if (const auto other = otherFamilyUnit(family, tried)) {
+            const Family otherFamily = family == Family::Rs485 ? Family::Tx330 : Family::Rs485;
+            for (PortReport& r : tried) {
+                if (r.port != other->first) continue;
+                r.outcome = PortOutcome::Refused;
+                r.reason = QStringLiteral("%1 answered (%2), not %3; use --family %4")
+                               .arg(unitKind(otherFamily), printable(other->second), unitKind(family),
+                                    otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
+            }
+            if (reports) *reports = tried;
+            out.doc.insert(QStringLiteral("scan"), toJson(tried));
+            // diff and write take the family from the settings file: for them the fix is a file
+            // of the unit's family.
+            out.error(
+                QStringLiteral("%1 answered on %2 (%3), not %4; use --family %5, or with diff and write a "
+                               "settings file of that unit's family")
+                    .arg(unitKind(otherFamily), QString::fromStdString(other->first),
+                         printable(other->second), unitKind(family),
+                         otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330"));
+            return kExitUnsupported;
+        }
+        Command::m_portName = unitPort;
+        Command::m_nodeinfo = unitNode;
+    }
     if (reports) *reports = tried;
     if (result == CommandResult::Success) return kExitOk;
     out.doc.insert(QStringLiteral("scan"), toJson(tried));
@@ -55,7 +121,7 @@ int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* 
         return kExitUnsupported;
     }
     out.error(texts().getString(Gui::Msg::ReadFailed));
-    if (!out.json) {
+    if (!out.json && !out.quiet) {
         for (const PortReport& r : tried)
             std::fprintf(stderr, "  %s\n", describe(r).toLocal8Bit().constData());
         if (tried.empty()) std::fprintf(stderr, "  no serial port to scan\n");

@@ -5,6 +5,8 @@
 // The classification and its texts are the settings model's, shared with the windows.
 
 #include <QJsonArray>
+#include <QJsonObject>
+#include <string>
 #include <vector>
 
 #include "cli/CliSupport.h"
@@ -21,6 +23,10 @@ using Gui::PortOutcome;
 using Gui::PortReport;
 
 QJsonArray toJson(const std::vector<PortReport>& reports);
+
+// The USB adapter behind a serial port (vendor and product id, manufacturer, product, serial
+// number), as sysfs tells it; empty for a port that is not on USB.
+QJsonObject usbAttributes(const std::string& device);
 
 // Runs a scan for a unit of `family` with `read` (ConnectAndRead) or without; prints the
 // per-port report when nothing was found. Returns kExitOk, kExitNoUnit or kExitUnsupported.

@@ -2,8 +2,15 @@
 #include "cli/SettingsDocument.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
+#include <QMap>
+#include <QXmlStreamReader>
+#include <functional>
+#include <initializer_list>
+#include <type_traits>
 
+#include "settings/ChoiceLists.h"
 #include "settings/Config.h"
 #include "settings/Config_TX330.h"
 
@@ -39,13 +46,60 @@ QString fieldText(const Gui::SettingsXml::Field<Doc>& f, const Doc& constDoc) {
     return {};
 }
 
+// A value as the form shows it: a bit rate rather than its position in the list, names for
+// choices and switches; texts (codes, offsets) stay as the file holds them.
+QString shown(const QString& element, const QString& text, bool with76800, bool tx330) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok) return text;
+    const auto pick = [&](std::initializer_list<const char*> names, int first) {
+        const int at = v - first;
+        if (at < 0 || at >= static_cast<int>(names.size())) return text;
+        return QString::fromLatin1(*(names.begin() + at));
+    };
+    if (element == u"BAUDRATE") {
+        const auto rate = Gui::ChoiceLists::baudRateAt(v, with76800);
+        return rate ? QString::number(*rate) : text;
+    }
+    if (element == u"DATABITS") return pick({"8", "7"}, 0);
+    if (element == u"PARITY") return pick({"none", "odd", "even"}, 0);
+    if (element == u"STOPBITS") return pick({"1", "2"}, 0);
+    if (element == u"INTFPORT") return pick({"RS485", "USB"}, 0);
+    if (element == u"FLOWCTRL") return pick({"none", "Xon/Xoff", "hardware"}, 0);
+    if (element == u"WHITENING") return pick({"off", "on"}, 0);
+    if (element == u"EXTENDEDGROUP" || element == u"AESENCRYPTENABLE" || element == u"ENCRYPTENABLE" ||
+        element == u"FMT2ENABLE")
+        return pick({"off", "on"}, 1);
+    if (element == u"ENCRYPTTYPE") return pick({"AES128", "AES256"}, 1);
+    if (element == u"THROUGH") return pick({"packet marks", "silent interval"}, 1);
+    if (element == u"S-DEVIENABLE") return pick({"off", "from the packet", "fixed"}, 1);
+    if (element == u"S-FORM" || element == u"S-FORM2ND" || element == u"C-FORM")
+        return pick({"decimal ASCII", "hexadecimal ASCII", "binary little-endian", "binary big-endian"}, 0);
+    if (element == u"C-CHECK") return pick({"none", "BCC", "CRC", "SUM"}, 0);
+    if (element == u"BINDTYPE") return pick({"group", "each"}, 1);
+    if (element == u"GROUP")
+        return pick({"none", "2 groups", "4 groups", "7 groups", "13 groups", "25 groups"}, 0);
+    if (tx330) {
+        if (element == u"AWT") return QStringLiteral("%1 ms").arg(v * 10);
+        if (element == u"OPMODE") return pick({"FSK", "LoRa"}, 0);
+        if (element.startsWith(u"BINDDO")) return pick({"DI1", "DI2", "DI3"}, 0);
+        if (element.startsWith(u"CONTACTDO")) return pick({"a contact", "b contact"}, 0);
+        if (element == u"KEEPSIGNAL") return pick({"off", "on"}, 0);
+    }
+    return text;
+}
+
 template <class Doc>
 void compare(const Doc& unit, const Doc& file, std::vector<FieldDifference>& out) {
+    constexpr bool tx330 = std::is_same_v<Doc, Gui::ApplicationConfig_TX330>;
+    bool with76800 = true;
+    if constexpr (!tx330) with76800 = Gui::ChoiceLists::offers76800(unit.m_moduletype);
     for (const auto& f : Doc::xmlTable()) {
         if (!isUnitElement(f.name)) continue;
         const QString a = fieldText(f, unit);
         const QString b = fieldText(f, file);
-        if (a != b) out.push_back({f.name, a, b});
+        if (a != b)
+            out.push_back({f.name, shown(f.name, a, with76800, tx330), shown(f.name, b, with76800, tx330)});
     }
 }
 
@@ -56,6 +110,191 @@ QJsonObject fields(const Doc& doc) {
         if (isUnitElement(f.name)) o.insert(f.name, fieldText(f, doc));
     }
     return o;
+}
+
+// Every element of the document as name -> text, as the file holds it.
+template <class Doc>
+QMap<QString, QString> allFields(const Doc& doc) {
+    QMap<QString, QString> values;
+    for (const auto& f : Doc::xmlTable()) values.insert(f.name, fieldText(f, doc));
+    return values;
+}
+
+std::optional<long long> number(const QString& text, int base) {
+    if (text.isEmpty() || text.size() > 6 || text.startsWith(QLatin1Char('+'))) return std::nullopt;
+    bool ok = false;
+    const long long value = text.toLongLong(&ok, base);
+    if (!ok) return std::nullopt;
+    return value;
+}
+
+// What one element may hold, in the words a refusal shows after "ELEMENT value: ".
+struct ValueRule {
+    QString element;  // a trailing '#' stands for the numbers 1 to `count`
+    int count;
+    std::function<bool(const QString& text, const QMap<QString, QString>& doc)> ok;
+    QString allowed;
+};
+
+ValueRule listRule(const QString& element, int lo, int hi) {
+    return {element, 0,
+            [lo, hi](const QString& t, const QMap<QString, QString>&) {
+                const auto v = number(t, 10);
+                return v && *v >= lo && *v <= hi;
+            },
+            QStringLiteral("%1 to %2").arg(lo).arg(hi)};
+}
+ValueRule decimalRule(const QString& element, int lo, int hi, int count = 0, bool emptyOk = false) {
+    return {element, count,
+            [lo, hi, emptyOk](const QString& t, const QMap<QString, QString>&) {
+                if (t.isEmpty()) return emptyOk;
+                const auto v = number(t, 10);
+                return v && *v >= lo && *v <= hi;
+            },
+            QStringLiteral("%1%2 to %3 (decimal)")
+                .arg(emptyOk ? QStringLiteral("empty or ") : QString())
+                .arg(lo)
+                .arg(hi)};
+}
+ValueRule hexRule(const QString& element, int digits, int count = 0) {
+    return {element, count,
+            [digits](const QString& t, const QMap<QString, QString>&) {
+                return t.size() >= 1 && t.size() <= digits && number(t, 16).has_value();
+            },
+            QStringLiteral("%1 to %2 (hexadecimal)")
+                .arg(QString(digits, QLatin1Char('0')), QString(digits, QLatin1Char('F')))};
+}
+// A packet mark: two hexadecimal digits, neither 00 nor 7E (the unit's command character),
+// and not the other mark of its format.
+ValueRule markRule(const QString& element, const QString& other) {
+    return {element, 0,
+            [other](const QString& t, const QMap<QString, QString>& doc) {
+                const auto v = number(t, 16);
+                return t.size() == 2 && v && *v != 0 && *v != 0x7E &&
+                       t.compare(doc.value(other), Qt::CaseInsensitive) != 0;
+            },
+            QStringLiteral("01 to FF (hexadecimal), not 7E, and not the same as %1").arg(other)};
+}
+
+const std::vector<ValueRule>& rs485Rules() {
+    static const std::vector<ValueRule> rules{
+        listRule(QStringLiteral("TARGET"), 0, 1),
+        listRule(QStringLiteral("TABSELECT"), 0, 3),
+        {QStringLiteral("BAUDRATE"), 0,
+         [](const QString& t, const QMap<QString, QString>& doc) {
+             const auto v = number(t, 10);
+             return v && *v >= 0 && *v <= (doc.value(QStringLiteral("TYPE")) == u"2" ? 7 : 6);
+         },
+         QStringLiteral("0 to 7 (a position in the bit-rate list; 0 to 6 when TYPE is not 2)")},
+        listRule(QStringLiteral("DATABITS"), 0, 1),
+        listRule(QStringLiteral("PARITY"), 0, 2),
+        listRule(QStringLiteral("STOPBITS"), 0, 1),
+        listRule(QStringLiteral("INTFPORT"), 0, 1),
+        listRule(QStringLiteral("FLOWCTRL"), 0, 2),
+        decimalRule(QStringLiteral("IDOFFSET"), 0, 9999),
+        listRule(QStringLiteral("EXTENDEDGROUP"), 1, 2),
+        listRule(QStringLiteral("WHITENING"), 0, 1),
+        listRule(QStringLiteral("ENCRYPTENABLE"), 1, 2),
+        {QStringLiteral("ENCRYPTKEY#"), 8,
+         [](const QString& t, const QMap<QString, QString>&) {
+             return t.size() == 4 && number(t, 16).has_value();
+         },
+         QStringLiteral("four hexadecimal digits, 0000 to FFFF")},
+        listRule(QStringLiteral("THROUGH"), 1, 2),
+        decimalRule(QStringLiteral("SILENTCHAR"), 4, 100),
+        listRule(QStringLiteral("FMT2ENABLE"), 1, 2),
+        markRule(QStringLiteral("P-STARTCODE"), QStringLiteral("P-ENDCODE")),
+        markRule(QStringLiteral("P-ENDCODE"), QStringLiteral("P-STARTCODE")),
+        decimalRule(QStringLiteral("P-OFFSET"), 0, 9),
+        markRule(QStringLiteral("P-STARTCODE2ND"), QStringLiteral("P-ENDCODE2ND")),
+        markRule(QStringLiteral("P-ENDCODE2ND"), QStringLiteral("P-STARTCODE2ND")),
+        decimalRule(QStringLiteral("P-OFFSET2ND"), 0, 9),
+        listRule(QStringLiteral("S-DEVIENABLE"), 1, 3),
+        decimalRule(QStringLiteral("S-OFFSET"), 0, 99),
+        decimalRule(QStringLiteral("S-LENGTH"), 0, 6),
+        listRule(QStringLiteral("S-FORM"), 0, 3),
+        decimalRule(QStringLiteral("S-OFFSET2ND"), 0, 99),
+        decimalRule(QStringLiteral("S-LENGTH2ND"), 0, 6),
+        listRule(QStringLiteral("S-FORM2ND"), 0, 3),
+        hexRule(QStringLiteral("S-BCASTADDR"), 4),
+        listRule(QStringLiteral("C-CHECK"), 0, 3),
+        decimalRule(QStringLiteral("C-OFFSET"), -99, 99),
+        decimalRule(QStringLiteral("C-LENGTH"), 0, 4),
+        listRule(QStringLiteral("C-FORM"), 0, 3),
+        listRule(QStringLiteral("BINDTYPE"), 1, 2),
+        listRule(QStringLiteral("GROUP"), 0, 5),
+        decimalRule(QStringLiteral("MODEMID#"), 0, 99, 25, true),
+        decimalRule(QStringLiteral("UNIT#"), 0, 99, 99, true),
+    };
+    return rules;
+}
+
+const std::vector<ValueRule>& tx330Rules() {
+    static const std::vector<ValueRule> rules{
+        listRule(QStringLiteral("TARGET"), 0, 1),
+        listRule(QStringLiteral("TABSELECT"), 0, 3),
+        listRule(QStringLiteral("BAUDRATE"), 0, 7),
+        listRule(QStringLiteral("DATABITS"), 0, 1),
+        listRule(QStringLiteral("PARITY"), 0, 2),
+        listRule(QStringLiteral("STOPBITS"), 0, 1),
+        listRule(QStringLiteral("INTFPORT"), 0, 1),
+        listRule(QStringLiteral("AWT"), 0, 25),
+        listRule(QStringLiteral("FLOWCTRL"), 0, 2),
+        listRule(QStringLiteral("CHMODE"), 0, 1),
+        listRule(QStringLiteral("OPMODE"), 0, 1),
+        {QStringLiteral("CH"), 0,
+         [](const QString& t, const QMap<QString, QString>& doc) {
+             const bool low =
+                 doc.value(QStringLiteral("CHMODE")) == u"0" && doc.value(QStringLiteral("OPMODE")) == u"1";
+             const auto v = number(t, 10);
+             return v && *v >= (low ? 24 : 33) && *v <= (low ? 37 : 60);
+         },
+         QStringLiteral("33 to 60 (24 to 37 with CHMODE 0 and OPMODE 1)")},
+        listRule(QStringLiteral("NODEID"), 0, 99),
+        listRule(QStringLiteral("GRPID"), 0, 65534),
+        listRule(QStringLiteral("BINDDO1"), 0, 2),
+        listRule(QStringLiteral("BINDDO2"), 0, 2),
+        listRule(QStringLiteral("BINDDO3"), 0, 2),
+        listRule(QStringLiteral("CONTACTDO1"), 0, 1),
+        listRule(QStringLiteral("CONTACTDO2"), 0, 1),
+        listRule(QStringLiteral("CONTACTDO3"), 0, 1),
+        listRule(QStringLiteral("OFFDELAY"), 0, 1200),
+        listRule(QStringLiteral("ONDELAY"), 0, 1200),
+        {QStringLiteral("KEEP"), 0,
+         [](const QString& t, const QMap<QString, QString>&) {
+             const auto v = number(t, 10);
+             return v && (*v == 0 || (*v >= 30 && *v <= 3600));
+         },
+         QStringLiteral("0 (no timer) or 30 to 3600")},
+        listRule(QStringLiteral("KEEPSIGNAL"), 0, 1),
+        listRule(QStringLiteral("DIDELAY"), 0, 100),
+    };
+    return rules;
+}
+
+std::optional<QString> firstOutOfRange(const QMap<QString, QString>& doc,
+                                       const std::vector<ValueRule>& rules) {
+    for (const ValueRule& rule : rules) {
+        QStringList names;
+        if (rule.count == 0) {
+            names << rule.element;
+        } else {
+            const QString stem = rule.element.chopped(1);
+            for (int i = 1; i <= rule.count; ++i) {
+                // Numbered elements are written with as many digits as their last number has.
+                names << stem + QString::number(i)
+                      << stem + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+            }
+        }
+        for (const QString& name : names) {
+            if (!doc.contains(name)) continue;
+            const QString text = doc.value(name);
+            if (!rule.ok(text, doc))
+                return QStringLiteral("%1 %2: %3")
+                    .arg(name, text.isEmpty() ? QStringLiteral("(empty)") : text, rule.allowed);
+        }
+    }
+    return std::nullopt;
 }
 
 // The document as one family reads it, if it is that family's (`recognised`); empty when it is
@@ -70,12 +309,58 @@ std::optional<AnyConfig> checkedDocument(const QString& path, const QByteArray& 
         for (const QString& m : messages().take()) out.error(QStringLiteral("%1: %2").arg(path, m));
         return std::nullopt;
     }
+    // No form stands between a file and the unit here: every value is held to what the unit
+    // can take, and a refusal names the element, its value and what it may hold.
+    if (const auto wrong = valueOutOfRange(AnyConfig(doc))) {
+        // The window's own words for the field, where it has them, follow.
+        messages().take();
+        doc.checkConfigData(true, false);
+        const QStringList window = messages().take();
+        out.error(QStringLiteral("%1: %2").arg(path, *wrong) +
+                  (window.isEmpty() ? QString() : QStringLiteral(". ") + window.first()));
+        return std::nullopt;
+    }
     return AnyConfig(doc);
 }
 
 }  // namespace
 
+std::optional<QString> valueOutOfRange(const AnyConfig& config) {
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&config))
+        return firstOutOfRange(allFields(*rs485), rs485Rules());
+    return firstOutOfRange(allFields(std::get<Gui::ApplicationConfig_TX330>(config)), tx330Rules());
+}
+
+// Why bytes that neither family reads are not a settings file, in a shell user's terms.
+QString notASettingsFile(const QByteArray& bytes) {
+    if (bytes.size() > Gui::SettingsXml::kMaxDocumentBytes)
+        return QStringLiteral("too large for a settings file (more than %1 bytes)")
+            .arg(Gui::SettingsXml::kMaxDocumentBytes);
+    QXmlStreamReader xml(bytes);
+    QString root;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && root.isEmpty()) root = xml.name().toString();
+    }
+    if (xml.hasError()) {
+        QString why = xml.errorString();
+        if (why.endsWith(QLatin1Char('.'))) why.chop(1);
+        return QStringLiteral("damaged XML at line %1, column %2: %3; not a settings file")
+            .arg(xml.lineNumber())
+            .arg(xml.columnNumber())
+            .arg(why);
+    }
+    return QStringLiteral(
+               "not a settings file of these units (its root element is <%1>, not <ApplicationConfig> "
+               "or <ApplicationConfig_TX330>); pelnix-cli read -o FILE.xml writes one")
+        .arg(root);
+}
+
 std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
+    if (QFileInfo(path).isDir()) {
+        out.error(QStringLiteral("%1: is a folder, not a settings file").arg(path));
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         out.error(QStringLiteral("%1: %2").arg(path, file.errorString()));
@@ -90,7 +375,7 @@ std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out) {
             checkedDocument<Gui::Config_TX330, Gui::ApplicationConfig_TX330>(path, bytes, out, recognised);
         recognised)
         return tx330;
-    out.error(QStringLiteral("%1: %2").arg(path, texts().getString(Gui::Msg::SettingsFileMismatch)));
+    out.error(QStringLiteral("%1: %2").arg(path, notASettingsFile(bytes)));
     return std::nullopt;
 }
 

@@ -24,6 +24,11 @@ inline Family familyOf(const AnyConfig& config) {
 // On failure the reason is reported on `out` and nothing is returned.
 std::optional<AnyConfig> loadSettingsFile(const QString& path, Output& out);
 
+// The first element whose value a unit cannot take, as "ELEMENT value: what it may hold";
+// nothing when every value fits. Stricter than the window's record check, whose form keeps
+// most of these values within bounds as they are typed.
+std::optional<QString> valueOutOfRange(const AnyConfig& config);
+
 // Writes the document atomically, exactly as the windows write it; false after an error.
 bool saveSettingsFile(const QString& path, const AnyConfig& config, Output& out);
 

@@ -2,14 +2,21 @@
 // `read`, `diff`, `write` and `reset`: a unit against a settings file, through the same
 // conversions and record checks as the windows.
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "cli/Commands.h"
@@ -18,6 +25,7 @@
 #include "domain/modem/DidoCommand.h"
 #include "domain/modem/TX330Command.h"
 #include "domain/modem/WirelessCommand.h"
+#include "settings/ChoiceLists.h"
 #include "settings/RecordConversion.h"
 
 namespace Tormel::Cli {
@@ -33,7 +41,8 @@ namespace {
 
 const char* const kExitCodes =
     "Exit codes: 0 success, 1 differences (diff), 2 usage, 3 no unit found, 4 unit not supported\n"
-    "(or values this tool cannot take), 5 write or reset failed, 6 file error.";
+    "(or of the other family, or values this tool cannot take), 5 write or reset failed, 6 file error\n"
+    "(also when a report could not be saved after a write; the message says the unit was written).";
 
 bool aesEnabledForUnit(Family family) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
@@ -47,7 +56,8 @@ void reportMessages(Output& out) {
 
 // False (the usage error reported) unless exactly one settings file was named for `command`.
 bool oneSettingsFile(const QCommandLineParser& parser, const char* command, Output& out) {
-    if (parser.positionalArguments().size() == 1) return true;
+    if (parser.positionalArguments().size() == 1 && !parser.positionalArguments().first().isEmpty())
+        return true;
     out.error(QString::fromLatin1(command) + QStringLiteral(" needs one settings file"));
     return false;
 }
@@ -82,6 +92,68 @@ std::optional<AnyConfig> unitDocument(Family family, Output& out) {
     const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
                                       WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
     return checkedUnitDocument(Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed), aes, out);
+}
+
+// The file as a write to the connected unit takes it, once it passed the record check the
+// window's Set runs against this very unit; nothing when the check refuses it, its messages
+// then on `out` with the file's name (and in `why`).
+std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& filePath, Output& out,
+                                        QStringList* why = nullptr) {
+    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
+    std::optional<AnyConfig> checked;
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
+        Gui::ApplicationConfig candidate = *rs485;
+        candidate.m_version = version;
+        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
+        candidate.m_target = 0;
+        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Rs485))) checked = AnyConfig(candidate);
+    } else {
+        Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
+        candidate.m_version = version;
+        candidate.m_target = 0;
+        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Tx330))) checked = AnyConfig(candidate);
+    }
+    QStringList messagesShown = messages().take();
+    // The window's check refuses some values without a message; its form has a field to
+    // highlight, the command line has not.
+    if (!checked && messagesShown.isEmpty()) {
+        const auto wrong = valueOutOfRange(file);
+        messagesShown << (wrong ? *wrong
+                                : QStringLiteral(
+                                      "a value this unit (%1 version %2) cannot take; the AES settings "
+                                      "(AESENCRYPTENABLE, ENCRYPTTYPE) depend on the unit")
+                                      .arg(printable(Command::m_nodeinfo.SoftwareName), version));
+    }
+    if (!checked) {
+        for (const QString& m : messagesShown) out.error(QStringLiteral("%1: %2").arg(filePath, m));
+        if (why) *why = messagesShown;
+    }
+    return checked;
+}
+
+// The serial line a settings file sets: where a unit written with it, or just moved to it,
+// answers. Nothing when the file's bit rate is not one of the list's.
+std::optional<Domain::Common::Communication> fileLine(const AnyConfig& file) {
+    const bool with76800 = std::visit(
+        [](const auto& doc) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(doc)>, Gui::ApplicationConfig>)
+                return Gui::ChoiceLists::offers76800(doc.m_moduletype);
+            return true;
+        },
+        file);
+    const Gui::UnitDocument& doc =
+        std::visit([](const auto& d) -> const Gui::UnitDocument& { return d; }, file);
+    const auto baud = Gui::ChoiceLists::baudRateAt(doc.m_baudrate, with76800);
+    const auto dataBits = Gui::ChoiceLists::dataBitsAt(doc.m_databits);
+    const auto parity = Gui::ChoiceLists::parityAt(doc.m_parity);
+    const auto stopBits = Gui::ChoiceLists::stopBitsAt(doc.m_stopbits);
+    if (!baud || !dataBits || !parity || !stopBits) return std::nullopt;
+    Domain::Common::Communication line{};
+    line.BaudRate = *baud;
+    line.DataBits = *dataBits;
+    line.Parity = *parity;
+    line.StopBits = *stopBits;
+    return line;
 }
 
 // The file's document as the unit would hold it once written: through the records and back,
@@ -145,9 +217,14 @@ void addReadOptions(QCommandLineParser& parser) {
 }
 
 int runRead(const QCommandLineParser& parser, Output& out) {
-    if (!parser.isSet(QStringLiteral("output"))) {
+    if (parser.value(QStringLiteral("output")).isEmpty()) {
         out.error(QStringLiteral("read needs -o FILE.xml"));
         return out.finish(kExitUsage);
+    }
+    // A read that cannot be saved is wasted, and the unit is not even asked.
+    if (const auto why = cannotCreate(parser.value(QStringLiteral("output")))) {
+        out.error(QStringLiteral("-o %1: %2").arg(parser.value(QStringLiteral("output")), *why));
+        return out.finish(kExitFileError);
     }
     Link link;
     Family family = Family::Rs485;
@@ -170,23 +247,30 @@ void addDiffOptions(QCommandLineParser& parser) {
 
 int runDiff(const QCommandLineParser& parser, Output& out) {
     if (!oneSettingsFile(parser, "diff", out)) return out.finish(kExitUsage);
-    const auto file = loadSettingsFile(parser.positionalArguments().first(), out);
+    const QString filePath = parser.positionalArguments().first();
+    const auto file = loadSettingsFile(filePath, out);
     if (!file) return out.finish(kExitFileError);
     Link link;
-    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+    const auto line = fileLine(*file);
+    if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
     const Family family = familyOf(*file);
     if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
     describeUnit(out);
     link.closeQuietly();
+    // The file passes what a write would check against this unit, or is refused as a write
+    // refuses it: a difference against a file that can never be written would mislead.
+    const auto checked = checkedForUnit(*file, filePath, out);
+    if (!checked) return out.finish(kExitFileError);
     const auto unit = unitDocument(family, out);
     if (!unit) return out.finish(kExitUnsupported);
     // Both sides as a write would send them: values that a write fixes (the verification
     // code's fields when it is off, for one) do not count as differences.
     const auto unitWritten = asWritten(*unit);
-    const auto written = asWritten(*file);
+    const auto written = asWritten(*checked);
     if (!unitWritten) return out.finish(kExitUnsupported);
     if (!written) {
-        out.error(QStringLiteral("the file holds values that cannot be written to this unit"));
+        out.error(
+            QStringLiteral("%1: the file holds values that cannot be written to this unit").arg(filePath));
         return out.finish(kExitFileError);
     }
     const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *written);
@@ -211,6 +295,27 @@ void onInterrupt(int) {
     }
 }
 
+// The settings the unit confirmed before a write stopped: each set request ("~NAME=...") that
+// was answered and followed by a further request, named without its values.
+QStringList confirmedSettings(const std::vector<TraceEntry>& dialogue) {
+    QStringList confirmed;
+    const auto lastSent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
+        return e.direction == TraceDirection::Sent;
+    });
+    if (lastSent == dialogue.rend()) return confirmed;
+    const auto end = std::prev(lastSent.base());
+    for (auto it = dialogue.begin(); it != end; ++it) {
+        if (it->direction != TraceDirection::Sent) continue;
+        const auto eq = it->line.find('=');
+        const auto next = std::next(it);
+        if (eq == std::string::npos || next == dialogue.end() || next->direction != TraceDirection::Received)
+            continue;
+        const QString name = QString::fromStdString(it->line.substr(0, eq + 1));
+        if (!confirmed.contains(name)) confirmed.append(name);
+    }
+    return confirmed;
+}
+
 struct WriteOutcome {
     int code = kExitOk;
     QJsonObject report;
@@ -224,6 +329,13 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     TraceRecorder trace;
     QJsonObject& report = result.report;
     report.insert(QStringLiteral("file"), filePath);
+    report.insert(QStringLiteral("toolVersion"), QCoreApplication::applicationVersion());
+    report.insert(QStringLiteral("fileAbsolutePath"), QFileInfo(filePath).absoluteFilePath());
+    if (QFile source(filePath); source.open(QIODevice::ReadOnly)) {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        hash.addData(&source);
+        report.insert(QStringLiteral("fileSha256"), QString::fromLatin1(hash.result().toHex()));
+    }
     report.insert(QStringLiteral("family"), family == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
     report.insert(QStringLiteral("time"), isoTime(trace.startedAt()));
     auto finish = [&](int code, const QString& what) {
@@ -241,48 +353,33 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         return finish(code, QStringLiteral("no unit"));
     }
     describeUnit(out);
+    QStringList why;
     report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
     report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
     report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+    if (const QJsonObject adapter = usbAttributes(Command::m_portName); !adapter.isEmpty())
+        report.insert(QStringLiteral("adapter"), adapter);
 
-    // The file passes the record check the window's Set runs, against this very unit.
-    const bool aes = aesEnabledForUnit(family);
-    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
-    bool passed = false;
-    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
-        Gui::ApplicationConfig candidate = *rs485;
-        candidate.m_version = version;
-        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
-        candidate.m_target = 0;
-        passed = candidate.checkConfigData(true, aes);
-        if (passed) {
-            const auto records =
-                Gui::rs485RecordsFromConfig(candidate, candidate.m_moduletype, Command::m_nodeinfo, choice);
-            Command::m_communication = records.communication;
-            Command::m_nodeinfo = records.nodeinfo;
-            Command::m_protocol = records.protocol;
-            Command::m_binding = records.binding;
-            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
-        }
-    } else {
-        Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
-        candidate.m_version = version;
-        candidate.m_target = 0;
-        passed = candidate.checkConfigData(true, aes);
-        if (passed) {
-            const auto records = Gui::tx330RecordsFromConfig(candidate, TX330Command::m_nodeinfo, choice);
-            TX330Command::m_communication = records.communication;
-            TX330Command::m_nodeinfo = records.nodeinfo;
-            WirelessCommand::WirelessinfoConfig(records.wireless);
-            DidoCommand::DidoinfoConfig(records.dido);
-            report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
-        }
-    }
-    if (!passed) {
-        QStringList why = messages().take();
-        for (const QString& m : why) out.error(QStringLiteral("%1: %2").arg(filePath, m));
+    const auto candidate = checkedForUnit(file, filePath, out, &why);
+    if (!candidate) {
         report.insert(QStringLiteral("checkFailed"), why.join(QStringLiteral("; ")));
         return finish(kExitFileError, QStringLiteral("file refused by the checks; nothing written"));
+    }
+    report.insert(QStringLiteral("values"), unitFieldsJson(*candidate));
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&*candidate)) {
+        const auto records =
+            Gui::rs485RecordsFromConfig(*rs485, rs485->m_moduletype, Command::m_nodeinfo, choice);
+        Command::m_communication = records.communication;
+        Command::m_nodeinfo = records.nodeinfo;
+        Command::m_protocol = records.protocol;
+        Command::m_binding = records.binding;
+    } else {
+        const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate),
+                                                         TX330Command::m_nodeinfo, choice);
+        TX330Command::m_communication = records.communication;
+        TX330Command::m_nodeinfo = records.nodeinfo;
+        WirelessCommand::WirelessinfoConfig(records.wireless);
+        DidoCommand::DidoinfoConfig(records.dido);
     }
     report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
                                             : choice == Gui::AesKeyChoice::Change  ? QStringLiteral("change")
@@ -305,45 +402,67 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     }
     // Where the write stopped: the last request and whether anything answered it.
     const std::vector<TraceEntry> dialogue = trace.entries();
+    QString stoppedAt;
+    std::optional<QString> refusedWith;
     for (auto it = dialogue.rbegin(); it != dialogue.rend(); ++it) {
         if (it->direction != TraceDirection::Sent) continue;
-        const bool answered = std::next(it.base(), 0) != dialogue.end() &&
-                              std::any_of(it.base(), dialogue.end(), [](const TraceEntry& e) {
-                                  return e.direction == TraceDirection::Received;
-                              });
+        const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
+            return e.direction == TraceDirection::Received;
+        });
+        const bool answered = reply != dialogue.end();
         QJsonObject where;
-        where.insert(QStringLiteral("request"), printable(it->line));
+        where.insert(QStringLiteral("request"), traceLine(it->line));
         where.insert(QStringLiteral("ms"), it->ms);
         where.insert(QStringLiteral("answered"), answered);
-        if (answered) {
-            const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
-                return e.direction == TraceDirection::Received;
-            });
-            where.insert(QStringLiteral("reply"), printable(reply->line));
-        }
+        if (answered) where.insert(QStringLiteral("reply"), traceLine(reply->line));
         report.insert(QStringLiteral("stoppedAt"), where);
         out.error(QStringLiteral("the write stopped at \"%1\" (%2)")
-                      .arg(printable(it->line),
+                      .arg(traceLine(it->line),
                            answered ? QStringLiteral("the reply was refused") : QStringLiteral("no reply")));
+        stoppedAt = traceLine(it->line);
+        if (answered) refusedWith = traceLine(reply->line);
         break;
     }
     QString message;
-    if (written == CommandResult::ErrConnect) {
+    if (written == CommandResult::ErrConnect && stoppedAt.isEmpty()) {
         message = texts().getString(Gui::Msg::WriteNotConnected);
     } else if (written == CommandResult::Err7DataBitNonParity) {
         message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
+    } else if (refusedWith) {
+        message = QStringLiteral("the unit refused \"%1\": it answered %2 instead of confirming it")
+                      .arg(stoppedAt, refusedWith->isEmpty() ? QStringLiteral("an empty line")
+                                                             : QStringLiteral("\"%1\"").arg(*refusedWith));
     } else {
-        message =
-            QStringLiteral("%1 (last reply \"%2\")").arg(resultName(written), printable(Command::Result()));
+        message = QStringLiteral("the unit stopped answering at \"%1\"; check the cable and the unit's power")
+                      .arg(stoppedAt);
     }
     out.error(message);
+    // Nothing is rolled back: the unit keeps what it confirmed, and a technician must know.
+    const QStringList confirmed = confirmedSettings(dialogue);
+    report.insert(QStringLiteral("confirmedBeforeStop"), QJsonArray::fromStringList(confirmed));
+    if (confirmed.isEmpty()) {
+        out.error(
+            QStringLiteral("no setting was confirmed by the unit before the stop; it may still have "
+                           "taken the last request. Write the file again."));
+    } else {
+        out.error(
+            QStringLiteral("the unit is half-written: %1 setting(s) were confirmed before the stop (%2) "
+                           "and stay as written; nothing was rolled back. Write the file again.")
+                .arg(confirmed.size())
+                .arg(confirmed.join(QStringLiteral(", "))));
+    }
     return finish(kExitWriteFailed, QStringLiteral("failed: ") + message);
 }
 
+// The report holds the unit's whole dialogue: for its owner's eyes only, whatever the umask.
 bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        out.error(QStringLiteral("%1: the report could not be written: not a plain file").arg(path));
+        return false;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(report).toJson()) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 ||
+        file.write(QJsonDocument(report).toJson()) < 0 || !file.commit()) {
         out.error(QStringLiteral("%1: the report could not be written: %2").arg(path, file.errorString()));
         return false;
     }
@@ -372,9 +491,12 @@ void addWriteOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
                       QStringLiteral("keep|change|init"), QStringLiteral("keep")});
-    parser.addOption({QStringLiteral("report"),
-                      QStringLiteral("Write a JSON report: unit, values, every request and reply, result."),
-                      QStringLiteral("R.json")});
+    parser.addOption(
+        {QStringLiteral("report"),
+         QStringLiteral("Write a JSON report: tool, file and its SHA-256, adapter, unit, values, every "
+                        "request and reply (AES key bytes left out), result. Mode 0600; checked "
+                        "before the unit is touched."),
+         QStringLiteral("R.json")});
     parser.addOption({QStringLiteral("each-unit"),
                       QStringLiteral("Production bench: write every unit that appears, until Ctrl+C.")});
     parser.addOption({QStringLiteral("report-dir"),
@@ -395,22 +517,54 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     const auto file = loadSettingsFile(filePath, out);
     if (!file) return out.finish(kExitFileError);
     Link link;
-    if (!link.configure(parser, out)) return out.finish(kExitUsage);
+    const auto line = fileLine(*file);
+    if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
 
     if (!eachUnit) {
+        const bool reporting = parser.isSet(QStringLiteral("report"));
+        const QString reportPath = parser.value(QStringLiteral("report"));
+        // The record must have a place before the unit is touched.
+        if (reporting && reportPath.isEmpty()) {
+            out.error(QStringLiteral("--report needs a file name"));
+            return out.finish(kExitUsage);
+        }
+        if (reporting && QFileInfo(reportPath).absoluteFilePath() == QFileInfo(filePath).absoluteFilePath()) {
+            out.error(
+                QStringLiteral("--report %1 is the settings file itself; give the report a name of its own")
+                    .arg(reportPath));
+            return out.finish(kExitUsage);
+        }
+        if (reporting) {
+            if (const auto why = cannotCreate(reportPath)) {
+                out.error(QStringLiteral("--report %1: %2; nothing was written").arg(reportPath, *why));
+                return out.finish(kExitFileError);
+            }
+        }
         WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out);
         link.closeQuietly();
-        if (parser.isSet(QStringLiteral("report")) &&
-            !saveReport(parser.value(QStringLiteral("report")), outcome.report, out) &&
-            outcome.code == kExitOk)
-            outcome.code = kExitFileError;
         out.doc.insert(QStringLiteral("report"), outcome.report);
+        if (reporting && !saveReport(reportPath, outcome.report, out)) {
+            const bool touched = outcome.report.contains(QStringLiteral("commandResult"));
+            // The record is not lost: it goes to standard error, and the unit's state is told.
+            out.error(outcome.code == kExitOk ? QStringLiteral("the unit WAS written; its report follows on "
+                                                               "standard error")
+                      : touched
+                          ? QStringLiteral("the write failed and the unit may be half-written; the report "
+                                           "follows on standard error")
+                          : QStringLiteral("nothing was written; the report follows on standard error"));
+            std::fputs(QJsonDocument(outcome.report).toJson().constData(), stderr);
+            if (outcome.code == kExitOk) outcome.code = kExitFileError;
+        }
         return out.finish(outcome.code);
     }
 
     const QString dir = parser.value(QStringLiteral("report-dir"));
     if (!QDir().mkpath(dir)) {
         out.error(QStringLiteral("%1: the report folder cannot be created").arg(dir));
+        return out.finish(kExitFileError);
+    }
+    if (const auto why = cannotCreate(QDir(dir).filePath(QStringLiteral("report.json")))) {
+        out.error(QStringLiteral("--report-dir %1: %2; nothing was written").arg(dir, *why));
         return out.finish(kExitFileError);
     }
     struct sigaction action {};
@@ -462,22 +616,99 @@ void addResetOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("yes"), QStringLiteral("Confirm the factory reset.")});
 }
 
+// Shows, on a terminal, what the reset waits for and for how long already: a unit takes up to
+// minutes to answer a factory reset, and a silent wait looks like a hang.
+class ResetProgress {
+  public:
+    explicit ResetProgress(const QString& port) {
+        if (::isatty(STDERR_FILENO) != 1) return;
+        const auto& timing = Command::Timing();
+        const long long limit = static_cast<long long>(timing.ResetTries) * timing.ReadTimeout.count() / 1000;
+        m_thread = std::thread([this, port, limit] {
+            const auto start = std::chrono::steady_clock::now();
+            std::unique_lock lock(m_mutex);
+            while (!m_done) {
+                const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                    std::chrono::steady_clock::now() - start);
+                std::fprintf(stderr,
+                             "\rwaiting for the unit on %s to confirm the factory reset: %lld s (gives up "
+                             "after %lld s)",
+                             port.toLocal8Bit().constData(), static_cast<long long>(seconds.count()), limit);
+                std::fflush(stderr);
+                m_wake.wait_for(lock, std::chrono::seconds(1));
+            }
+            std::fputc('\n', stderr);
+        });
+    }
+    ~ResetProgress() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    ResetProgress(const ResetProgress&) = delete;
+    ResetProgress& operator=(const ResetProgress&) = delete;
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
 int runReset(const QCommandLineParser& parser, Output& out) {
     if (!parser.isSet(QStringLiteral("yes"))) {
-        out.error(texts().getString(Gui::Msg::FactoryShipmentQuestion) +
-                  QStringLiteral(" (confirm with --yes)"));
+        out.error(
+            QStringLiteral("a factory reset returns every setting of the unit to its factory value; "
+                           "confirm it with --yes"));
         return out.finish(kExitUsage);
     }
     Link link;
     Family family = Family::Rs485;
     if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
         return out.finish(code);
-    const CommandResult result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    const QString port = QString::fromStdString(Command::m_portName);
+    CommandResult result;
+    TraceRecorder trace;
+    {
+        const ResetProgress progress(port);
+        result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+    }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));
     if (result != CommandResult::Success) {
-        out.error(result == CommandResult::ErrConnect ? texts().getString(Gui::Msg::WriteNotConnected)
-                                                      : resultName(result));
+        // The last request, and the unit's answer to it if any, tell what went wrong.
+        const std::vector<TraceEntry> dialogue = trace.entries();
+        const auto sent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
+            return e.direction == TraceDirection::Sent;
+        });
+        const auto reply = sent == dialogue.rend()
+                               ? dialogue.end()
+                               : std::find_if(sent.base(), dialogue.end(), [](const TraceEntry& e) {
+                                     return e.direction == TraceDirection::Received;
+                                 });
+        QString why;
+        if (sent == dialogue.rend()) {
+            why = texts().getString(Gui::Msg::WriteNotConnected);
+        } else if (reply == dialogue.end()) {
+            why = QStringLiteral(
+                      "the unit on %1 did not answer \"%2\" in time, so the factory reset is not "
+                      "confirmed: the unit may or may not have been reset. Check its power and "
+                      "cable, then run pelnix-cli read to see what it holds, or reset it again.")
+                      .arg(port, traceLine(sent->line));
+        } else {
+            const QString answer = traceLine(reply->line);
+            why = QStringLiteral(
+                      "the unit on %1 refused \"%2\" (it answered %3), so the factory reset is not "
+                      "done. Run pelnix-cli read to see what it holds.")
+                      .arg(port, traceLine(sent->line),
+                           answer.isEmpty() ? QStringLiteral("an empty line")
+                                            : QStringLiteral("\"%1\"").arg(answer));
+        }
+        out.error(why);
         return out.finish(kExitWriteFailed);
     }
     out.line(texts().getString(Gui::Msg::SettingCompleted));
@@ -507,8 +738,11 @@ const Subcommand kWriteCommand{
         kExitCodes,
     kPortOption | kLineOptions, addWriteOptions, runWrite};
 
-const Subcommand kResetCommand{"reset",
-                               QStringLiteral("Factory reset of a unit (needs --yes).\n") + kExitCodes,
-                               kPortOption | kFamilyOption | kLineOptions, addResetOptions, runReset};
+const Subcommand kResetCommand{
+    "reset",
+    QStringLiteral("Factory reset of a unit (needs --yes). On a terminal the wait for the unit's "
+                   "confirmation is shown.\n") +
+        kExitCodes,
+    kPortOption | kFamilyOption | kLineOptions, addResetOptions, runReset};
 
 }  // namespace Tormel::Cli

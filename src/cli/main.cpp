@@ -62,5 +62,13 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "pelnix-cli: unknown command \"%s\"\n\n%s", command.toLocal8Bit().constData(),
                  kUsage);
+    // A script that asked for JSON gets its one document even here.
+    if (args.contains(QStringLiteral("--json"))) {
+        Tormel::Cli::Output out;
+        out.json = true;
+        out.quiet = true;
+        out.error(QStringLiteral("unknown command \"%1\"").arg(command));
+        return out.finish(Tormel::Cli::kExitUsage);
+    }
     return Tormel::Cli::kExitUsage;
 }

@@ -91,7 +91,8 @@ FirmwareWorkFiles firmwareWorkFiles(const QString& imagePath) {
 }
 
 FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
-                                           const std::function<bool(const QString& workCopy)>& store) {
+                                           const std::function<bool(const QString& workCopy)>& store,
+                                           bool keepEarlierBackup, QString* backupMade) {
     const QFileInfo image(imagePath);
     if (imagePath.isEmpty() || !image.isFile()) {
         return FirmwareReplaceResult::NoImage;
@@ -111,7 +112,14 @@ FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
         QFile::remove(files.workCopy);
         return FirmwareReplaceResult::StoreFailed;
     }
-    if (!copyDurably(target, files.backup)) {
+    QString backup = files.backup;
+    if (keepEarlierBackup) {
+        const QFileInfo info(target);
+        const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+        for (int n = 1; QFileInfo::exists(backup) || QFileInfo(backup).isSymLink(); ++n)
+            backup = QStringLiteral("%1.%2.bak").arg(base).arg(n);
+    }
+    if (!copyDurably(target, backup)) {
         QFile::remove(files.workCopy);
         return FirmwareReplaceResult::BackupFailed;
     }
@@ -123,6 +131,7 @@ FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
     // The image has been replaced either way; a folder that cannot be synced only leaves the
     // old name's survival of a power cut to the file system.
     syncFile(QFileInfo(target).absolutePath());
+    if (backupMade != nullptr) *backupMade = backup;
     return FirmwareReplaceResult::Success;
 }
 

@@ -32,8 +32,13 @@ FirmwareWorkFiles firmwareWorkFiles(const QString& imagePath);
 // and only then the work copy is renamed over the image (one step, in the same folder). When any
 // step fails the image is untouched and no work copy is left behind. `store` gets the work
 // copy's path and returns whether it wrote everything.
+//
+// With `keepEarlierBackup` a ".bak" that is already there (an earlier patch's original) is left
+// as it is and the backup goes to the first free "<name>.<n>.bak" instead. `backupMade`, when
+// given, receives the backup's path on success.
 FirmwareReplaceResult replaceFirmwareImage(const QString& imagePath,
-                                           const std::function<bool(const QString& workCopy)>& store);
+                                           const std::function<bool(const QString& workCopy)>& store,
+                                           bool keepEarlierBackup = false, QString* backupMade = nullptr);
 
 // A parameter symbol of an image, read or written as raw bytes past the image editor.
 struct ImageSymbol {

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace Tormel::Gui {
@@ -114,19 +115,22 @@ class Nodeinfo {
 
     void setAesEncryptKey(int word, const QString& v) {
         if (word >= 1 && word <= 16) {
-            m_aesEncryptStructure.m_aesEncryptKey[word - 1] = v;
+            m_aesEncryptStructure.m_aesEncryptKey[static_cast<std::size_t>(word - 1)] = v;
         }
     }
     QString getAesEncryptKey(int word) const {
-        return word >= 1 && word <= 16 ? m_aesEncryptStructure.m_aesEncryptKey[word - 1] : emptyText();
+        return word >= 1 && word <= 16
+                   ? m_aesEncryptStructure.m_aesEncryptKey[static_cast<std::size_t>(word - 1)]
+                   : emptyText();
     }
     void setEncryptKey(int word, const QString& v) {
         if (word >= 1 && word <= 8) {
-            m_encryptStructure.m_encryptKey[word - 1] = v;
+            m_encryptStructure.m_encryptKey[static_cast<std::size_t>(word - 1)] = v;
         }
     }
     QString getEncryptKey(int word) const {
-        return word >= 1 && word <= 8 ? m_encryptStructure.m_encryptKey[word - 1] : emptyText();
+        return word >= 1 && word <= 8 ? m_encryptStructure.m_encryptKey[static_cast<std::size_t>(word - 1)]
+                                      : emptyText();
     }
 
     PELNIX_KEY_ACCESSORS(setAesEncryptKey, getAesEncryptKey, m_aesEncryptStructure.m_aesEncryptKey, 1)

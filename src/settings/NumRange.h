@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -32,7 +33,7 @@ inline constexpr std::array<Grouping, 5> kGroupings{{
 
 // The grouping of index 1 to 5, or nullptr for any other index (0 = no grouping).
 inline const Grouping* groupingOf(int32_t groupIdx) {
-    return groupIdx >= 1 && groupIdx <= 5 ? &kGroupings[groupIdx - 1] : nullptr;
+    return groupIdx >= 1 && groupIdx <= 5 ? &kGroupings[static_cast<std::size_t>(groupIdx - 1)] : nullptr;
 }
 
 inline constexpr int kNotUsedLabel = 68;  // "Not Used": first item of every range list

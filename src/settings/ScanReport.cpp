@@ -2,6 +2,7 @@
 #include "settings/ScanReport.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "domain/modem/Command.h"
 #include "settings/NameTable.h"
@@ -40,6 +42,15 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
     std::vector<PortReport> tried;
     PortReport* current = nullptr;
     const std::string busyText = std::strerror(EBUSY);
+    // Ports where a unit answered the handshake: what follows there is the unit's, not garbage.
+    std::vector<std::string> handshaken;
+    std::map<std::string, std::string> afterHandshake;  // the first reply after it, by port
+    const auto shookHands = [&](const std::string& port) {
+        return std::find(handshaken.begin(), handshaken.end(), port) != handshaken.end();
+    };
+    const QString hungUp = QStringLiteral(
+        "a unit answered, then the port went away; check the cable and the "
+        "unit's power");
     for (const TraceEntry& e : trace) {
         if (e.direction == TraceDirection::Event) {
             if (startsWith(e.line, "opened ")) {
@@ -57,8 +68,11 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
                     }
                 }
                 PortReport& r = reportFor(tried, port);
-                if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
-                    r.outcome == PortOutcome::Busy) {
+                if (shookHands(port) && r.outcome != PortOutcome::Answered) {
+                    r.outcome = PortOutcome::HungUp;
+                    r.reason = hungUp;
+                } else if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
+                           r.outcome == PortOutcome::Busy) {
                     const bool refused =
                         std::any_of(Command::m_refusedPorts.begin(), Command::m_refusedPorts.end(),
                                     [&](const auto& x) { return x.PortName == port; });
@@ -78,8 +92,15 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
             }
             continue;
         }
+        if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
+            !shookHands(current->port))
+            handshaken.push_back(current->port);
         if (e.direction == TraceDirection::Received && current != nullptr &&
             current->outcome == PortOutcome::Silent) {
+            if (e.line != "ok" && shookHands(current->port)) {
+                if (!afterHandshake.contains(current->port)) afterHandshake.emplace(current->port, e.line);
+                continue;
+            }
             if (e.line != "ok") {
                 current->outcome = PortOutcome::Garbage;
                 current->firstReply = e.line;
@@ -88,6 +109,23 @@ std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, Comm
                    current->outcome == PortOutcome::Garbage) {
             // A stale first reply followed by a good one: the unit answered after all.
             current->outcome = PortOutcome::Silent;
+        }
+    }
+    // A unit that answered beyond the handshake and then failed: gone, or not this dialogue's.
+    for (PortReport& r : tried) {
+        const auto talked = afterHandshake.find(r.port);
+        if (talked == afterHandshake.end() ||
+            (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage))
+            continue;
+        r.firstReply = talked->second;
+        std::error_code gone;
+        if (!fs::exists(r.port, gone)) {
+            r.outcome = PortOutcome::HungUp;
+            r.reason = hungUp;
+        } else {
+            // Something that knows the handshake, but not the rest of this dialogue.
+            r.outcome = PortOutcome::Garbage;
+            r.reason = QStringLiteral("answered the handshake, then not as expected");
         }
     }
     // A port that gave no usable answer while another program holds it open is that program's.
@@ -122,7 +160,8 @@ QString outcomeName(PortOutcome outcome) {
                                 {PortOutcome::Silent, QStringLiteral("silent")},
                                 {PortOutcome::Garbage, QStringLiteral("garbage")},
                                 {PortOutcome::Refused, QStringLiteral("refused")},
-                                {PortOutcome::Busy, QStringLiteral("busy")}},
+                                {PortOutcome::Busy, QStringLiteral("busy")},
+                                {PortOutcome::HungUp, QStringLiteral("hung up")}},
                                outcome, QStringLiteral("not tried"));
 }
 
@@ -134,9 +173,13 @@ QString describe(const PortReport& r) {
                 .arg(port, printable(r.name), printable(r.version),
                      r.supported ? QStringLiteral("supported") : QStringLiteral("not supported"));
         case PortOutcome::Garbage:
+            if (!r.reason.isEmpty())
+                return QStringLiteral("%1: garbage: %2 (first reply after it \"%3\")")
+                    .arg(port, r.reason, printable(r.firstReply));
             return QStringLiteral("%1: garbage (first reply \"%2\")").arg(port, printable(r.firstReply));
         case PortOutcome::Refused:
         case PortOutcome::Busy:
+        case PortOutcome::HungUp:
             return QStringLiteral("%1: %2 (%3)").arg(port, outcomeName(r.outcome), r.reason);
         default:
             return QStringLiteral("%1: %2").arg(port, outcomeName(r.outcome));
@@ -151,10 +194,23 @@ QString permissionFix(const std::string& device) {
         return QStringLiteral("the device is gone");
     QString group = QString::number(st.st_gid);
     if (const struct group* g = ::getgrgid(st.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
+    // Joining a group helps only when the group may read and write the device, and joining
+    // root is never the answer.
+    const bool groupMayOpen = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMayOpen && st.st_gid != 0)
+        return QStringLiteral(
+                   "the device belongs to group \"%1\", which may open it; add your user to it (sudo usermod "
+                   "-aG %1 $USER) and log in again")
+            .arg(group);
+    QString owner = QString::number(st.st_uid);
+    if (const struct passwd* p = ::getpwuid(st.st_uid)) owner = QString::fromLocal8Bit(p->pw_name);
     return QStringLiteral(
-               "the device belongs to group \"%1\"; add your user to it (sudo usermod -aG %1 $USER) "
-               "and log in again")
-        .arg(group);
+               "the device belongs to user \"%1\" and group \"%2\" with mode %3, so joining a group does not "
+               "help; a udev rule that gives it a group of yours can (for example GROUP=\"dialout\", "
+               "MODE=\"0660\" in a file of /etc/udev/rules.d), or TAG+=\"uaccess\" for whoever is logged in "
+               "at "
+               "the seat")
+        .arg(owner, group, QStringLiteral("%1").arg(st.st_mode & 0777, 4, 8, QLatin1Char('0')));
 }
 
 namespace {
@@ -221,7 +277,8 @@ QString describeScan(const std::vector<PortReport>& reports) {
 
 QString printable(const std::string& line) {
     QString out;
-    for (const unsigned char c : line) {
+    for (const char raw : line) {
+        const auto c = static_cast<unsigned char>(raw);
         if (c >= 0x20 && c < 0x7f) {
             out += QLatin1Char(static_cast<char>(c));
         } else {

@@ -15,7 +15,9 @@
 
 namespace Tormel::Gui {
 
-enum class PortOutcome { Answered, Silent, Garbage, Refused, Busy, NotTried };
+// HungUp: a unit answered the handshake, then its port went away (unplugged, powered off, or
+// the line dropped) before the scan or the read was done.
+enum class PortOutcome { Answered, Silent, Garbage, Refused, Busy, NotTried, HungUp };
 
 struct PortReport {
     std::string port;

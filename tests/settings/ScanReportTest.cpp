@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The scan report told from a link trace: what each port did, in the order the scan tried them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -92,6 +94,11 @@ TEST_F(ScanReportTest, RefusedPortsCarryTheFixAndAnsweringUnitsTheirReplies) {
     ASSERT_TRUE(folder.isValid());
     const std::string denied = folder.filePath(QStringLiteral("ttyUSB0")).toStdString();
     { QFile(QString::fromStdString(denied)).open(QIODevice::WriteOnly); }
+    // A group that may read and write it, and not root's: then joining that group is the fix.
+    ASSERT_EQ(::chmod(denied.c_str(), 0660), 0);
+    if (::getegid() == 0) {
+        ASSERT_EQ(::chown(denied.c_str(), static_cast<uid_t>(-1), 5), 0);
+    }
     const std::string unit = "/nonexistent/ttyUSB1";
     Command::m_refusedPorts = {RefusedPort{denied, "Permission denied"}};
     Command::m_portName = unit;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/firmware/ElfEditorBase.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -294,6 +295,26 @@ const std::vector<Parameter>& Parameters() {
 }
 
 }  // namespace
+
+std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version) {
+    std::vector<SymbolUse> used;
+    for (const Parameter& parameter : Parameters()) {
+        const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+        const bool loaded = use.load.Includes(version);
+        const bool stored = use.store.Includes(version);
+        if (!loaded && !stored) continue;
+        // Whitening has a row for each direction; one entry names it.
+        const auto seen = std::find_if(used.begin(), used.end(),
+                                       [&](const SymbolUse& u) { return u.symbol == parameter.symbol; });
+        if (seen != used.end()) {
+            seen->loaded = seen->loaded || loaded;
+            seen->stored = seen->stored || stored;
+            continue;
+        }
+        used.push_back({parameter.symbol, parameter.width, loaded, stored});
+    }
+    return used;
+}
 
 template <typename Steps>
 ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {

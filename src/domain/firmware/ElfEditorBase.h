@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "domain/common/Binding.h"
 #include "domain/common/Communication.h"
@@ -24,6 +25,14 @@ struct ImageRecords {
     Common::Nodeinfo nodeinfo{};
     Common::Protocol protocol{};
     Common::Binding binding{};
+};
+
+// A parameter symbol one editor uses in an image of a given version.
+struct SymbolUse {
+    std::string symbol;  // the full symbol name
+    int32_t width;       // in bytes
+    bool loaded;         // Load reads it
+    bool stored;         // Store writes it
 };
 
 // What both firmware editors share: the symbol-layer handle, the image's file name, opening an
@@ -54,6 +63,10 @@ class ElfEditorBase {
     // version (no interface port up to 36, no flow control or check code from 37), so without
     // this a field the image lacks would keep the value of the image loaded before it.
     void ForgetRecords() { m_records = {}; }
+
+    // The parameter symbols `family`'s Load or Store uses in an image of `version`, in the order
+    // they run; the version symbol itself is not listed.
+    static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
 
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }

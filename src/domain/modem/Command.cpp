@@ -80,6 +80,8 @@ CommandTiming& Command::Timing() {
 
 void Command::SetPortLister(PortLister lister) { PortListerSlot() = std::move(lister); }
 
+PortLister Command::CurrentPortLister() { return PortListerSlot(); }
+
 std::vector<std::string> Command::ListPorts() {
     if (const PortLister& lister = PortListerSlot()) return lister();
     return Platform::ListSerialPortNames();

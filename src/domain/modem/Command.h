@@ -99,6 +99,7 @@ class Command {
     static CommandTiming& Timing();
     // Replaces the port lister (empty: the system's list of serial ports).
     static void SetPortLister(PortLister lister);
+    static PortLister CurrentPortLister();
     static std::vector<std::string> ListPorts();
     // Opt-in trace of the dialogue (empty: off).
     static void SetTraceSink(TraceSink sink);

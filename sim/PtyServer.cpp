@@ -283,7 +283,11 @@ void PtyServer::HandleLine(const std::string& line) {
                 handled = true;
             }
             if (!handled) {
+                bool keep = false;
+                for (const auto& prefix : m_faults.keepOn) keep = keep || StartsWith(line, prefix);
+                const UnitState before = m_unit.State();
                 replies = m_unit.Handle(line);
+                if (keep) m_unit.Restore(before);
                 if (line == "~CONNECT?") m_connectSeen = true;
                 for (const auto& prefix : m_faults.emptyReplyOn) {
                     if (!handled && StartsWith(line, prefix)) {
@@ -300,7 +304,15 @@ void PtyServer::HandleLine(const std::string& line) {
             }
         }
     }
+    int lateMs = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [prefix, ms] : m_faults.slowReply) {
+            if (lateMs == 0 && StartsWith(line, prefix)) lateMs = ms;
+        }
+    }
     AddLog(kind, line);
+    if (!replies.empty() && lateMs > 0 && !Pause(lateMs)) return;
     if (hangUp) {
         HangUpNow();
         return;

@@ -33,6 +33,8 @@ const char kUsage[] =
     "  --empty PREFIX           answer requests starting with PREFIX with an empty line\n"
     "  --wrong PREFIX LINE      answer requests starting with PREFIX with LINE\n"
     "  --garbage-connect        answer the first ~CONNECT? with garbage\n"
+    "  --keep PREFIX            confirm requests starting with PREFIX but keep the old value\n"
+    "  --slow PREFIX MS         answer requests starting with PREFIX MS milliseconds late\n"
     "  --hangup-after N         hang up after N received lines (the program ends then)\n";
 
 // Shows control bytes of a logged line, so garbage on the line stays readable.
@@ -93,6 +95,15 @@ int main(int argc, char** argv) {
             faults.emptyReplyOn.push_back(*v);
         } else if (arg == "--wrong" && i + 2 < argc) {
             faults.wrongReply.emplace_back(argv[i + 1], argv[i + 2]);
+            i += 2;
+        } else if (arg == "--keep" && (v = value("prefix"))) {
+            faults.keepOn.push_back(*v);
+        } else if (arg == "--slow" && i + 2 < argc) {
+            char* end = nullptr;
+            const long ms = std::strtol(argv[i + 2], &end, 10);
+            if (end == argv[i + 2] || *end != '\0' || ms < 0 || ms > 600000)
+                return Fail("--slow needs a delay from 0 to 600000 ms");
+            faults.slowReply.emplace_back(argv[i + 1], static_cast<int>(ms));
             i += 2;
         } else if (arg == "--hangup-after" && (v = value("count"))) {
             char* end = nullptr;

@@ -130,6 +130,7 @@ void PtyServer::SetFaults(Faults faults) {
     // towards a hang-up; only switching those on (or changing the count) does.
     if (faults.garbageFirstConnect && !m_faults.garbageFirstConnect) m_connectSeen = false;
     if (faults.hangUpAfterLines != m_faults.hangUpAfterLines) m_linesSinceFaults = 0;
+    if (faults.lateFirstReplyMs != m_faults.lateFirstReplyMs) m_firstReplySent = false;
     m_faults = std::move(faults);
 }
 
@@ -309,6 +310,10 @@ void PtyServer::HandleLine(const std::string& line) {
         std::lock_guard lock(m_mutex);
         for (const auto& [prefix, ms] : m_faults.slowReply) {
             if (lateMs == 0 && StartsWith(line, prefix)) lateMs = ms;
+        }
+        if (!replies.empty() && !m_firstReplySent) {
+            m_firstReplySent = true;
+            lateMs += m_faults.lateFirstReplyMs;
         }
     }
     AddLog(kind, line);

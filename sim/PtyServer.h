@@ -31,6 +31,9 @@ struct Faults {
     // Requests whose replies come this many milliseconds late (a slow or busy unit); the
     // unit reads nothing else meanwhile.
     std::vector<std::pair<std::string, int>> slowReply;
+    // The first reply after this was set comes this many milliseconds late (a unit still
+    // starting up, or starved of time), on top of any slowReply.
+    int lateFirstReplyMs = 0;
     // The first "~CONNECT?" after this was switched on is answered with a garbage line.
     bool garbageFirstConnect = false;
     // After this many received lines (counted from when this count was set) the unit hangs
@@ -128,6 +131,7 @@ class PtyServer {
     Faults m_faults;
     int m_linesSinceFaults = 0;
     bool m_connectSeen = false;
+    bool m_firstReplySent = false;
     bool m_hungUp = false;
     bool m_linked = false;
     std::vector<LogEntry> m_log;

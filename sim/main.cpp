@@ -35,6 +35,7 @@ const char kUsage[] =
     "  --garbage-connect        answer the first ~CONNECT? with garbage\n"
     "  --keep PREFIX            confirm requests starting with PREFIX but keep the old value\n"
     "  --slow PREFIX MS         answer requests starting with PREFIX MS milliseconds late\n"
+    "  --late-first MS          send the first reply MS milliseconds late\n"
     "  --hangup-after N         hang up after N received lines (the program ends then)\n";
 
 // Shows control bytes of a logged line, so garbage on the line stays readable.
@@ -105,6 +106,12 @@ int main(int argc, char** argv) {
                 return Fail("--slow needs a delay from 0 to 600000 ms");
             faults.slowReply.emplace_back(argv[i + 1], static_cast<int>(ms));
             i += 2;
+        } else if (arg == "--late-first" && (v = value("ms"))) {
+            char* end = nullptr;
+            const long ms = std::strtol(v->c_str(), &end, 10);
+            if (end == v->c_str() || *end != '\0' || ms < 0 || ms > 600000)
+                return Fail("--late-first needs a delay from 0 to 600000 ms");
+            faults.lateFirstReplyMs = static_cast<int>(ms);
         } else if (arg == "--hangup-after" && (v = value("count"))) {
             char* end = nullptr;
             const long n = std::strtol(v->c_str(), &end, 10);

@@ -102,6 +102,12 @@ void SimPty::SlowReplyTo(const std::string& requestPrefix, int delayMs) {
     m_server->SetFaults(std::move(faults));
 }
 
+void SimPty::LateFirstReply(int delayMs) {
+    auto faults = m_server->GetFaults();
+    faults.lateFirstReplyMs = delayMs;
+    m_server->SetFaults(std::move(faults));
+}
+
 void SimPty::GarbageOnFirstConnect() {
     auto faults = m_server->GetFaults();
     faults.garbageFirstConnect = true;

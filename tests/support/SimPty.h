@@ -64,6 +64,7 @@ class SimPty {
     void GarbageOnFirstConnect();
     void KeepOn(const std::string& requestPrefix);
     void SlowReplyTo(const std::string& requestPrefix, int delayMs);
+    void LateFirstReply(int delayMs);
     void HangUpAfterLines(int lines);
     void SetFaults(const Sim::Faults& faults);
     void ClearFaults();

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +14,10 @@
 
 namespace Tormel::Cli {
 
-std::optional<ChildWork> ChildWork::start(const std::string& port, const std::function<QByteArray()>& work) {
+std::optional<ChildWork> ChildWork::start(const std::string& port,
+                                          const std::function<QByteArray(int)>& work) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return std::nullopt;
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t pid = ::fork();
@@ -32,7 +34,7 @@ std::optional<ChildWork> ChildWork::start(const std::string& port, const std::fu
             ::dup2(devNull, STDOUT_FILENO);
             ::dup2(devNull, STDERR_FILENO);
         }
-        const QByteArray bytes = work();
+        const QByteArray bytes = work(fds[1]);
         qsizetype sent = 0;
         while (sent < bytes.size()) {
             const ssize_t n =
@@ -74,6 +76,19 @@ ChildWork& ChildWork::operator=(ChildWork&& other) noexcept {
 }
 
 ChildWork::~ChildWork() { stop(); }
+
+bool ChildWork::answer(const QByteArray& bytes) const {
+    if (m_done || m_fd < 0) return false;
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n =
+            ::send(m_fd, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return false;
+        sent += n;
+    }
+    return true;
+}
 
 void ChildWork::signal(int signal) const {
     if (m_pid > 0 && !m_done) ::kill(m_pid, signal);

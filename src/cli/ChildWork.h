@@ -3,7 +3,8 @@
 
 // Work on one port in a child process of its own. The command link is one per process, so
 // ports are talked to side by side by processes; each child hands its result back as bytes
-// on a pipe and ends. The parent waits for any of them, and can stop those it no longer needs.
+// on a socket and ends, and may ask the parent something on the way (the same socket carries
+// the answer). The parent waits for any of them, and can stop those it no longer needs.
 
 #include <sys/types.h>
 
@@ -19,8 +20,10 @@ namespace Tormel::Cli {
 class ChildWork {
   public:
     // Forks and runs `work` in the child, whose stdout and stderr go to /dev/null; what it
-    // returns is the result. Nothing when the system refuses a process or a pipe.
-    static std::optional<ChildWork> start(const std::string& port, const std::function<QByteArray()>& work);
+    // returns is the result. `work` gets the child's end of the socket, to ask the parent on
+    // the way. Nothing when the system refuses a process or a socket.
+    static std::optional<ChildWork> start(const std::string& port,
+                                          const std::function<QByteArray(int)>& work);
 
     ChildWork(ChildWork&& other) noexcept;
     ChildWork& operator=(ChildWork&& other) noexcept;
@@ -36,6 +39,8 @@ class ChildWork {
     // The child ran to its end and handed back its whole result.
     bool exitedCleanly() const { return m_done && m_cleanExit; }
 
+    // Writes an answer to a child still running; false if it cannot be delivered.
+    bool answer(const QByteArray& bytes) const;
     // Sends `signal` to a child still running.
     void signal(int signal) const;
     // Kills a child still running and waits for it; done() afterwards.

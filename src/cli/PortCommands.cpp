@@ -15,6 +15,7 @@
 
 #include "cli/ChildWork.h"
 #include "cli/Commands.h"
+#include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "domain/modem/Command.h"
 
@@ -31,6 +32,8 @@ std::string readAttribute(const fs::path& file) {
     std::getline(in, value);
     return value;
 }
+
+}  // namespace
 
 // The USB device a tty hangs off, if any: the nearest folder above the tty's device that
 // carries a vendor id.
@@ -55,6 +58,8 @@ QJsonObject usbAttributes(const std::string& device) {
     }
     return o;
 }
+
+namespace {
 
 int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     applyTimingFromEnvironment();
@@ -153,7 +158,7 @@ std::vector<PortReport> parallelScan(Family family, const std::vector<std::strin
     std::vector<std::optional<ChildWork>> probes;  // in scan order: the last listed port first
     for (std::size_t i = ports.size(); i-- > 0;) {
         const std::string port = ports[i];
-        probes.push_back(ChildWork::start(port, [family, port] {
+        probes.push_back(ChildWork::start(port, [family, port](int /*parent*/) {
             Command::SetPortLister([port] { return std::vector<std::string>{port}; });
             Output quiet;
             quiet.json = true;

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "cli/SettingsDocument.h"
 #include "domain/modem/DidoCommand.h"
@@ -216,10 +217,45 @@ struct WriteOutcome {
     QJsonObject report;
 };
 
+// After a confirmed write: the unit read back on the same line and compared with what was
+// sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
+// the write a failure that names it. Returns why it failed (empty: verified); the report gets
+// the read-back.
+QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out) {
+    report.insert(QStringLiteral("verified"), false);
+    const CommandResult read = Command::RunFrame([family] {
+        if (family == Family::Rs485) {
+            Command::GetAllParam();
+        } else {
+            TX330Command::GetAllParam();
+        }
+    });
+    const auto unit = read == CommandResult::Success ? unitDocument(family, out) : std::nullopt;
+    const auto unitWritten = unit ? asWritten(*unit) : std::nullopt;
+    const auto sentWritten = asWritten(sent);
+    if (!unitWritten || !sentWritten) {
+        out.error(QStringLiteral("the write was confirmed, but the unit could not be read back (%1)")
+                      .arg(resultName(read)));
+        report.insert(QStringLiteral("readBackResult"), resultName(read));
+        return QStringLiteral("failed: the unit could not be read back");
+    }
+    report.insert(QStringLiteral("readBack"), unitFieldsJson(*unit));
+    const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *sentWritten);
+    if (!differences.empty()) {
+        report.insert(QStringLiteral("mismatches"), differencesJson(differences, QStringLiteral("unit")));
+        for (const FieldDifference& d : differences)
+            out.error(QStringLiteral("read back: ") + differenceText(d, QStringLiteral("unit")));
+        return QStringLiteral("failed: the unit keeps other values than written");
+    }
+    report.insert(QStringLiteral("verified"), true);
+    return {};
+}
+
 // One unit: connect, check the file against it, write, and build the report.
-WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::AesKeyChoice choice,
-                          Output& out) {
+WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::AesKeyChoice choice,
+                          Output& out, const UnitExtras& extras = {}) {
     WriteOutcome result;
+    AnyConfig file = given;
     const Family family = familyOf(file);
     TraceRecorder trace;
     QJsonObject& report = result.report;
@@ -238,17 +274,34 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     std::vector<PortReport> scan;
     if (const int code = connectUnit(family, false, out, &scan); code != kExitOk) {
         report.insert(QStringLiteral("scan"), toJson(scan));
-        return finish(code, QStringLiteral("no unit"));
+        if (code != kExitUnsupported) return finish(code, QStringLiteral("no unit"));
+        report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
+        report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+        return finish(code, QStringLiteral("failed: a unit this tool does not support"));
     }
     describeUnit(out);
     report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
     report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
     report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+    if (extras.unitAnswered) extras.unitAnswered();
+    if (extras.takeValue) {
+        // The value is taken once a unit has answered: a port without one uses up nothing.
+        const std::optional<int> value = extras.takeValue();
+        if (!value)
+            return finish(kExitUsage, QStringLiteral("no sequence value given (the sequence has ended, or "
+                                                     "the bench is stopping); nothing written"));
+        setSequenceValue(file, *value);
+        QJsonObject sequence;
+        sequence.insert(QStringLiteral("field"), sequenceField(familyOf(file)));
+        sequence.insert(QStringLiteral("value"), *value);
+        report.insert(QStringLiteral("sequence"), sequence);
+    }
 
     // The file passes the record check the window's Set runs, against this very unit.
     const bool aes = aesEnabledForUnit(family);
     const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
     bool passed = false;
+    AnyConfig sent = file;
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
         Gui::ApplicationConfig candidate = *rs485;
         candidate.m_version = version;
@@ -263,6 +316,7 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
             Command::m_protocol = records.protocol;
             Command::m_binding = records.binding;
             report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
+            sent = candidate;
         }
     } else {
         Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
@@ -276,6 +330,7 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
             WirelessCommand::WirelessinfoConfig(records.wireless);
             DidoCommand::DidoinfoConfig(records.dido);
             report.insert(QStringLiteral("values"), unitFieldsJson(candidate));
+            sent = candidate;
         }
     }
     if (!passed) {
@@ -300,6 +355,10 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     g_writing = false;
     report.insert(QStringLiteral("commandResult"), resultName(written));
     if (written == CommandResult::Success) {
+        if (extras.verify) {
+            const QString failed = verifyWritten(family, sent, report, out);
+            if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
+        }
         out.line(texts().getString(Gui::Msg::SettingCompleted));
         return finish(kExitOk, QStringLiteral("written"));
     }
@@ -350,24 +409,6 @@ bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
     return true;
 }
 
-// Waits until `port` is no longer there (the unit was unplugged), or an interrupt.
-void waitUntilGone(const std::string& port) {
-    while (g_interrupts.load() == 0) {
-        std::error_code ec;
-        if (!std::filesystem::exists(port, ec)) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-// Waits until at least one port is listed, or an interrupt.
-bool waitForPort() {
-    while (g_interrupts.load() == 0) {
-        if (!Command::ListPorts().empty()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 void addWriteOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
@@ -378,8 +419,18 @@ void addWriteOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("each-unit"),
                       QStringLiteral("Production bench: write every unit that appears, until Ctrl+C.")});
     parser.addOption({QStringLiteral("report-dir"),
-                      QStringLiteral("Folder for one report per unit (--each-unit)."),
+                      QStringLiteral("Folder for one report per unit and summary.csv (--each-unit)."),
                       QStringLiteral("DIR")});
+    parser.addOption(
+        {QStringLiteral("verify"),
+         QStringLiteral("Read the unit back after the write and compare (default with --each-unit).")});
+    parser.addOption(
+        {QStringLiteral("no-verify"), QStringLiteral("Do not read the unit back after the write.")});
+    parser.addOption(
+        {QStringLiteral("sequence"),
+         QStringLiteral("--each-unit: give each unit the next value of IDOFFSET (RS485) or NODEID "
+                        "(contact-I/O), continued across runs in the report folder."),
+         QStringLiteral("FIELD=START[:STEP]")});
 }
 
 int runWrite(const QCommandLineParser& parser, Output& out) {
@@ -387,6 +438,16 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     const bool eachUnit = parser.isSet(QStringLiteral("each-unit"));
     if (eachUnit && !parser.isSet(QStringLiteral("report-dir"))) {
         out.error(QStringLiteral("--each-unit needs --report-dir DIR"));
+        return out.finish(kExitUsage);
+    }
+    if (parser.isSet(QStringLiteral("verify")) && parser.isSet(QStringLiteral("no-verify"))) {
+        out.error(QStringLiteral("--verify and --no-verify exclude each other"));
+        return out.finish(kExitUsage);
+    }
+    const bool verify =
+        parser.isSet(QStringLiteral("verify")) || (eachUnit && !parser.isSet(QStringLiteral("no-verify")));
+    if (!eachUnit && parser.isSet(QStringLiteral("sequence"))) {
+        out.error(QStringLiteral("--sequence needs --each-unit"));
         return out.finish(kExitUsage);
     }
     const auto choice = keyChoice(parser, out, true);
@@ -398,7 +459,7 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     if (!link.configure(parser, out)) return out.finish(kExitUsage);
 
     if (!eachUnit) {
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out);
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out, UnitExtras{verify, {}, {}});
         link.closeQuietly();
         if (parser.isSet(QStringLiteral("report")) &&
             !saveReport(parser.value(QStringLiteral("report")), outcome.report, out) &&
@@ -408,54 +469,31 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         return out.finish(outcome.code);
     }
 
-    const QString dir = parser.value(QStringLiteral("report-dir"));
-    if (!QDir().mkpath(dir)) {
-        out.error(QStringLiteral("%1: the report folder cannot be created").arg(dir));
-        return out.finish(kExitFileError);
+    ProductionLineSetup setup;
+    setup.reportDir = parser.value(QStringLiteral("report-dir"));
+    if (parser.isSet(QStringLiteral("sequence"))) {
+        setup.sequence = parseSequence(parser.value(QStringLiteral("sequence")), familyOf(*file), out);
+        if (!setup.sequence) return out.finish(kExitUsage);
     }
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
     out.json = false;  // one line per unit as it happens; the reports carry the detail
-    int written = 0;
-    int failed = 0;
-    while (g_interrupts.load() == 0) {
-        Output::progress(QStringLiteral("waiting for a unit..."));
-        if (!waitForPort()) break;
+    setup.writeUnit = [&](const std::string& port, UnitExtras extras) {
+        // In the unit's own process: a stop from the bench lets a write that has begun finish.
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaction(SIGTERM, &action, nullptr);
+        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
         Output quiet;
         quiet.json = true;
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet);
+        extras.verify = verify;
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet, extras);
         link.closeQuietly();
-        if (outcome.code == kExitNoUnit && g_interrupts.load() != 0) break;
-        if (outcome.code == kExitNoUnit) {
-            // A port without a unit yet (still starting, or not one of ours): look again.
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            continue;
-        }
-        const QString port = outcome.report.value(QStringLiteral("port")).toString();
-        if (outcome.report.value(QStringLiteral("interrupted")).toBool()) {
-            std::printf("interrupted before writing to %s; nothing written\n",
-                        port.toLocal8Bit().constData());
-            break;
-        }
-        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-        const QString name = QStringLiteral("%1/%2-%3.json").arg(dir, stamp, QFileInfo(port).fileName());
-        saveReport(name, outcome.report, out);
-        (outcome.code == kExitOk ? written : failed) += 1;
-        std::printf("%s: %s (report %s)\n", port.toLocal8Bit().constData(),
-                    outcome.report.value(QStringLiteral("result")).toString().toLocal8Bit().constData(),
-                    name.toLocal8Bit().constData());
-        std::fflush(stdout);
-        if (g_interrupts.load() != 0) {
-            std::printf("interrupted after the write to %s had ended\n", port.toLocal8Bit().constData());
-            break;
-        }
-        waitUntilGone(port.toStdString());
-    }
-    std::printf("units written: %d, failed: %d\n", written, failed);
-    return out.finish(failed == 0 ? kExitOk : kExitWriteFailed);
+        QJsonObject report = outcome.report;
+        if (quiet.doc.contains(QStringLiteral("errors")))
+            report.insert(QStringLiteral("errors"), quiet.doc.value(QStringLiteral("errors")));
+        return UnitRun{outcome.code, report};
+    };
+    return runProductionLine(setup, out);
 }
 
 void addResetOptions(QCommandLineParser& parser) {

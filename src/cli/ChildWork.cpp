@@ -10,7 +10,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <utility>
+
+#include "domain/modem/Command.h"
+#include "platform/SerialPort.h"
 
 namespace Tormel::Cli {
 
@@ -34,6 +38,12 @@ std::optional<ChildWork> ChildWork::start(const std::string& port,
             ::dup2(devNull, STDOUT_FILENO);
             ::dup2(devNull, STDERR_FILENO);
         }
+        // The serial port object came along from the parent with the wake-up event its Close
+        // signals, and so did every other child: one child closing its port would wake the
+        // read another child is waiting in, and that read would fail as if cancelled. The
+        // child talks through a port object of its own.
+        const std::unique_ptr<Platform::ISerialPort> own = Platform::CreateSerialPort();
+        Domain::Modem::Command::SerialPort(own.get());
         const QByteArray bytes = work(fds[1]);
         qsizetype sent = 0;
         while (sent < bytes.size()) {

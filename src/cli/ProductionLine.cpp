@@ -155,7 +155,7 @@ class Summary {
     // line break, and a text that would start a formula (a unit's name is the unit's to choose)
     // kept as text.
     static QByteArray field(const QString& text) {
-        QString t = text;
+        QString t = text.simplified();  // one row per unit, whatever a message spans
         if (!t.isEmpty() && QStringLiteral("=+-@").contains(t.front())) t.prepend(QLatin1Char('\''));
         if (t.contains(QLatin1Char(',')) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n')) ||
             t.contains(QLatin1Char('\r')) || t.startsWith(QLatin1Char(' ')))
@@ -348,7 +348,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         } else if (!untouched) {
             ++failed;
         }
-        const QString result = run.report.value(QStringLiteral("result")).toString();
+        const QString result = run.report.value(QStringLiteral("result")).toString().simplified();
         const bool verified = run.report.value(QStringLiteral("verified")).toBool();
         const QString value = worker.value ? QString::number(*worker.value) : QString();
         if (!summary.append({run.report.value(QStringLiteral("time")).toString(),
@@ -369,7 +369,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         text += QStringLiteral(" (report %1)").arg(name);
         std::printf("%s\n", text.toLocal8Bit().constData());
         for (const QJsonValue& e : run.report.value(QStringLiteral("errors")).toArray())
-            std::printf("  %s\n", e.toString().toLocal8Bit().constData());
+            std::printf("  %s\n", e.toString().simplified().toLocal8Bit().constData());
         std::fflush(stdout);
     };
 
@@ -378,12 +378,16 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         const int stops = g_stops.load();
         if (stops >= 1 && stopsSeen == 0) {
             stopsSeen = 1;
-            for (auto& [port, w] : running) w.child.signal(SIGTERM);
-            if (!running.empty()) {
+            std::size_t units = 0;
+            for (auto& [port, w] : running) {
+                w.child.signal(SIGTERM);
+                units += w.unit ? 1 : 0;
+            }
+            if (units != 0) {
                 status.clear();
                 std::printf(
                     "stopping: %zu unit(s) being written are let finish (Ctrl+C again cuts them short)\n",
-                    running.size());
+                    units);
                 std::fflush(stdout);
             }
         }

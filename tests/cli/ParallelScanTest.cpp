@@ -79,6 +79,23 @@ TEST_F(ParallelScanTest, ALateReplyNeverMakesAUnitUnsupported) {
     }
 }
 
+// Probes end at different moments, each closing its port; a probe that ends must not cut the
+// read of another that is still waiting for its unit's reply.
+TEST_F(ParallelScanTest, AProbeThatEndsDoesNotCutAnotherProbesWait) {
+    std::vector<std::unique_ptr<SimPty>> ports;
+    for (const char* name : {"g1", "g2", "g3", "g4"}) {
+        ports.push_back(Unit(name));
+        applyKind(*ports.back(), Kind::Garbage);
+    }
+    auto unit = Unit("z-unit");  // last in the list: the first the scan tries
+    unit->SlowReplyTo("~", 300);
+    for (int round = 0; round < 3; ++round) {
+        const Verdict parallel = Scan(true);
+        EXPECT_EQ(parallel.code, 0);
+        EXPECT_EQ(parallel.port, unit->PortPath());
+    }
+}
+
 // Property: whatever the ports hold and in whatever order, the parallel scan names the unit the
 // sequential scan names, and both name the first port in scan order where a unit answered in
 // time (the scan tries the listed ports from the last to the first).

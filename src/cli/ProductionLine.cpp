@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -207,6 +208,33 @@ class StatusLine {
     QString m_shown;
 };
 
+// What tells one plugging of a port from the next: the link or node itself and the device it
+// leads to, each made anew when a unit is plugged in.
+struct PortIdentity {
+    ino_t node = 0;
+    long long nodeChanged = 0;  // ns; an inode number is soon given to the next file
+    ino_t device = 0;
+    long long deviceChanged = 0;
+    dev_t rdev = 0;
+    bool operator==(const PortIdentity&) const = default;
+};
+
+PortIdentity identityOf(const std::string& port) {
+    PortIdentity id;
+    struct stat st {};
+    auto ns = [](const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; };
+    if (::lstat(port.c_str(), &st) == 0) {
+        id.node = st.st_ino;
+        id.nodeChanged = ns(st.st_ctim);
+    }
+    if (::stat(port.c_str(), &st) == 0) {
+        id.device = st.st_ino;
+        id.deviceChanged = ns(st.st_ctim);
+        id.rdev = st.st_rdev;
+    }
+    return id;
+}
+
 // Asks the parent for the next sequence value over the worker's socket.
 std::optional<int> askForValue(int parent) {
     if (::send(parent, "take\n", 5, MSG_NOSIGNAL) != 5) return std::nullopt;
@@ -305,7 +333,10 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
 
     StatusLine status;
     std::map<std::string, Worker> running;
-    std::set<std::string> handled;  // ports worked on, until they disappear (the unit unplugged)
+    // Ports worked on, with the identity of their device node then: a port stays done until
+    // it disappears or its node is made anew (a unit unplugged and the next one plugged in
+    // under the same name between two looks).
+    std::map<std::string, PortIdentity> handled;
     int written = 0;
     int failed = 0;
     int stopsSeen = 0;
@@ -411,11 +442,14 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         if (accepting) {
             std::vector<std::string> listed = Command::ListPorts();
             listed.resize(std::min(listed.size(), Command::Timing().MaxPorts));
-            const std::set<std::string> present(listed.begin(), listed.end());
+            std::map<std::string, PortIdentity> present;
+            for (const std::string& port : listed) present.emplace(port, identityOf(port));
             for (auto it = handled.begin(); it != handled.end();) {
-                it = present.count(*it) == 0 && running.count(*it) == 0 ? handled.erase(it) : std::next(it);
+                const auto now = present.find(it->first);
+                const bool same = now != present.end() && now->second == it->second;
+                it = !same && running.count(it->first) == 0 ? handled.erase(it) : std::next(it);
             }
-            for (const std::string& port : listed) {
+            for (const auto& [port, identity] : present) {
                 if (handled.count(port) != 0) continue;
                 std::optional<ChildWork> child = ChildWork::start(port, [&setup, port](int parent) {
                     // The bench's Ctrl+C reaches every process of the terminal; the parent
@@ -431,7 +465,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
                     return QByteArray("result ") + QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
                 });
                 if (!child) continue;  // no process to be had now: tried again on the next look
-                handled.insert(port);
+                handled.emplace(port, identity);
                 const QJsonObject usb = usbAttributes(port);
                 running.emplace(
                     port, Worker{std::move(*child), usb.value(QStringLiteral("serialNumber")).toString(),

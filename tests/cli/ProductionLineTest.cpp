@@ -151,6 +151,20 @@ TEST_F(ProductionLineTest, SeveralUnitsAtOnceEachWrittenVerifiedAndRecorded) {
     EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
 }
 
+// The next unit on the same adapter gets the same port name; swapped between two looks for
+// ports, it is still a new unit and is written.
+TEST_F(ProductionLineTest, TheNextUnitUnderTheSamePortNameIsWrittenToo) {
+    const Running bench = Bench();
+    auto unit = Unit("usb0");
+    ASSERT_TRUE(WaitForReports(1));
+    unit.reset();
+    unit = Unit("usb0");
+    EXPECT_TRUE(WaitForReports(2));
+    const CliRun run = Stop(bench);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("units written: 2, failed: 0"), std::string::npos) << run.out;
+}
+
 // Each unit gets the next node-ID offset; a failed write gives its value to the next unit; a
 // restart goes on from the folder; the value past the field's range ends the run before the
 // unit behind it is written.

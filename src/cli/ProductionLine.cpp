@@ -404,7 +404,6 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         std::fflush(stdout);
     };
 
-    Output::progress(QStringLiteral("waiting for units; Ctrl+C ends"));
     for (;;) {
         const int stops = g_stops.load();
         if (stops >= 1 && stopsSeen == 0) {
@@ -516,6 +515,17 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
             if (w.child.exitedCleanly() && o.contains(QStringLiteral("code"))) {
                 run.code = o.value(QStringLiteral("code")).toInt();
                 run.report = o.value(QStringLiteral("report")).toObject();
+            } else if (stopsSeen != 0) {
+                // Told to stop before it had begun to write: nothing was written.
+                if (!w.unit) {
+                    it = running.erase(it);
+                    continue;
+                }
+                run.code = kExitWriteFailed;
+                run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));
+                run.report.insert(QStringLiteral("result"),
+                                  QStringLiteral("not written: the bench stopped before the write"));
+                run.report.insert(QStringLiteral("interrupted"), true);
             } else {
                 run.code = kExitWriteFailed;
                 run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));

@@ -41,7 +41,8 @@ const char kUsage[] =
 // Shows control bytes of a logged line, so garbage on the line stays readable.
 std::string Printable(const std::string& line) {
     std::string out;
-    for (unsigned char c : line) {
+    for (const char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c < 0x7f) {
             out += static_cast<char>(c);
         } else {
@@ -179,7 +180,7 @@ int main(int argc, char** argv) {
     }
 
     // Run until told to stop, or until the unit hung up (nothing is left to serve then).
-    const timespec tick{0, 200 * 1000 * 1000};
+    const timespec tick{0, 200L * 1000 * 1000};
     while (!server->HungUp()) {
         const int sig = sigtimedwait(&stopSignals, nullptr, &tick);
         if (sig > 0) break;

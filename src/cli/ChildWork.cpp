@@ -143,7 +143,7 @@ void ChildWork::readAvailable() {
     }
 }
 
-void ChildWork::waitAny(std::vector<ChildWork*> running, std::chrono::milliseconds within) {
+void ChildWork::waitAny(const std::vector<ChildWork*>& running, std::chrono::milliseconds within) {
     std::vector<pollfd> fds;
     std::vector<ChildWork*> polled;
     for (ChildWork* child : running) {

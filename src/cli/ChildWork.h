@@ -48,7 +48,7 @@ class ChildWork {
 
     // Waits until at least one of `running` has ended, or the time is up, or a signal came
     // in; reads what the children sent meanwhile. The ones that ended are done() afterwards.
-    static void waitAny(std::vector<ChildWork*> running, std::chrono::milliseconds within);
+    static void waitAny(const std::vector<ChildWork*>& running, std::chrono::milliseconds within);
 
   private:
     ChildWork() = default;

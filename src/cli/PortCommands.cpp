@@ -157,7 +157,7 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
 std::vector<PortReport> parallelScan(Family family, const std::vector<std::string>& ports) {
     std::vector<std::optional<ChildWork>> probes;  // in scan order: the last listed port first
     for (std::size_t i = ports.size(); i-- > 0;) {
-        const std::string port = ports[i];
+        const std::string& port = ports[i];
         probes.push_back(ChildWork::start(port, [family, port](int /*parent*/) {
             Command::SetPortLister([port] { return std::vector<std::string>{port}; });
             Output quiet;

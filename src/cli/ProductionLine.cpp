@@ -54,7 +54,7 @@ class SequenceState {
             out.error(QStringLiteral("%1: %2").arg(m_path, file.errorString()));
             return false;
         }
-        const QJsonObject o = QJsonDocument::fromJson(file.read(64 * 1024)).object();
+        const QJsonObject o = QJsonDocument::fromJson(file.read(qint64{64} * 1024)).object();
         const QJsonValue last = o.value(QStringLiteral("last"));
         if (o.value(QStringLiteral("field")).toString() != spec.field || !last.isDouble()) {
             out.error(QStringLiteral("%1 holds no sequence of %2 (another field, or damaged); name another "
@@ -63,7 +63,7 @@ class SequenceState {
             return false;
         }
         m_last = last.toInt();
-        for (const QJsonValue& v : o.value(QStringLiteral("unused")).toArray()) {
+        for (const auto& v : o.value(QStringLiteral("unused")).toArray()) {
             if (v.isDouble() && inRange(v.toInt())) m_unused.push_back(v.toInt());
         }
         out.line(QStringLiteral("continuing the sequence of %1 from %2: last value handed out %3")
@@ -399,7 +399,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         if (worker.value) text += QStringLiteral(", %1 %2").arg(sequence->spec().field, value);
         text += QStringLiteral(" (report %1)").arg(name);
         std::printf("%s\n", text.toLocal8Bit().constData());
-        for (const QJsonValue& e : run.report.value(QStringLiteral("errors")).toArray())
+        for (const auto& e : run.report.value(QStringLiteral("errors")).toArray())
             std::printf("  %s\n", e.toString().simplified().toLocal8Bit().constData());
         std::fflush(stdout);
     };
@@ -448,7 +448,8 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
                 const bool same = now != present.end() && now->second == it->second;
                 it = !same && running.count(it->first) == 0 ? handled.erase(it) : std::next(it);
             }
-            for (const auto& [port, identity] : present) {
+            for (const auto& [listedPort, identity] : present) {
+                const std::string port = listedPort;  // a copy the worker's function can keep
                 if (handled.count(port) != 0) continue;
                 std::optional<ChildWork> child = ChildWork::start(port, [&setup, port](int parent) {
                     // The bench's Ctrl+C reaches every process of the terminal; the parent
@@ -481,6 +482,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
                         .arg(stops == 0 ? QStringLiteral("; Ctrl+C ends") : QStringLiteral("; stopping")));
 
         std::vector<ChildWork*> children;
+        children.reserve(running.size());
         for (auto& [port, w] : running) children.push_back(&w.child);
         ChildWork::waitAny(children, std::chrono::milliseconds(50));
 
@@ -499,6 +501,16 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
                 w.consumed = end + 1;
                 std::optional<int> value;
                 if (sequence && g_stops.load() == 0 && !sequenceEnded && !w.value) value = sequence->take();
+                if (value && sequence->saveFailed()) {
+                    // A value the folder does not know of could be handed out again after a
+                    // restart: no unit is numbered from here on.
+                    value.reset();
+                    sequenceEnded = true;
+                    status.clear();
+                    out.error(
+                        QStringLiteral("%1/sequence.json could not be written; no more units are written")
+                            .arg(dir));
+                }
                 if (value) w.value = value;
                 w.refused = !value;
                 w.child.answer(value ? QByteArray("value ") + QByteArray::number(*value) + '\n'
@@ -537,10 +549,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         }
     }
     status.clear();
-    if (sequence && sequence->saveFailed()) {
-        out.error(QStringLiteral("%1/sequence.json could not be written").arg(dir));
-        recordFailed = true;
-    }
+    if (sequence && sequence->saveFailed()) recordFailed = true;
     std::printf("units written: %d, failed: %d\n", written, failed);
     std::fflush(stdout);
     if (failed != 0) return out.finish(kExitWriteFailed);

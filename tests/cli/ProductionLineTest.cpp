@@ -30,6 +30,7 @@ class ProductionLineTest : public CliTest {
                 paths.push_back(it->path().string());
         std::sort(paths.begin(), paths.end());
         std::vector<QJsonObject> reports;
+        reports.reserve(paths.size());
         for (const std::string& p : paths)
             reports.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(readFile(p))).object());
         return reports;

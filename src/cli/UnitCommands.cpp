@@ -199,7 +199,7 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
 }
 
 std::atomic<int> g_interrupts{0};
-std::atomic<bool> g_writing{false};
+std::atomic<bool> g_writing{false};  // a write has begun in this process: its worker sees it to the end
 
 // A unit's worker told to stop by the bench: one that has not begun to write ends at once
 // (nothing was written, and a scan may be waiting seconds for a silent port); a write in
@@ -341,7 +341,8 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
                                                                                    : QStringLiteral("init"));
 
     Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(Command::m_portName)));
-    // From here a Ctrl+C waits for the write's end; one that came before it means no write.
+    // From here a stop waits for the write's end, its read-back and its report; one that came
+    // before it means no write.
     g_writing = true;
     if (g_interrupts.load() != 0) {
         g_writing = false;
@@ -349,13 +350,11 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         return finish(kExitWriteFailed, QStringLiteral("interrupted before the write; nothing written"));
     }
     const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
-    g_writing = false;
     report.insert(QStringLiteral("commandResult"), resultName(written));
     if (written == CommandResult::Success) {
-        if (extras.verify) {
-            const QString failed = verifyWritten(family, sent, report, out);
-            if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
-        }
+        // The read-back belongs to the write: a stop waits for it too.
+        const QString failed = extras.verify ? verifyWritten(family, sent, report, out) : QString();
+        if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
         out.line(texts().getString(Gui::Msg::SettingCompleted));
         return finish(kExitOk, QStringLiteral("written"));
     }

@@ -25,13 +25,6 @@
 #include "fixtures/FixtureImage.h"
 #include "support/SimPty.h"
 
-using namespace std::chrono_literals;
-using Pelnix::Sim::UnitFamily;
-using Pelnix::Sim::UnitState;
-using Pelnix::Test::SimPty;
-using Pelnix::Test::TempFolder;
-namespace fs = std::filesystem;
-
 namespace {
 
 TEST_F(CliTest, ExitCodesOfUsageAndFileErrors) {

@@ -60,16 +60,21 @@ class ParallelScanTest : public CliTest {
 // and the late "ok" then answers the next request, so that the next "ok" arrives where the
 // name is awaited. That must not read as a unit this tool does not support; the unit is found.
 TEST_F(ParallelScanTest, ALateReplyNeverMakesAUnitUnsupported) {
+    // The unit must be found here, so the waits leave a starved simulated unit (the stress
+    // step runs this beside a build) 2 s a reply; its first reply comes later still.
+    const std::string timing = m_timing;
+    m_timing = "read=1000,tries=2,pause=0,reopen=20,radio=20,reset=20";
     for (const bool parallel : {false, true}) {
         SCOPED_TRACE(parallel ? "parallel" : "sequential");
         auto unit = Unit("late");
         unit->SlowReplyTo("~", 100);
-        unit->LateFirstReply(kLateMs);
+        unit->LateFirstReply(2500);
         const Verdict verdict = Scan(parallel);
         EXPECT_EQ(verdict.code, 0);
         EXPECT_EQ(verdict.port, unit->PortPath());
     }
     // Replies that never come in time make no unit at all, and not an unsupported one.
+    m_timing = timing;
     for (const Kind kind : {Kind::LateName, Kind::LateVersion}) {
         SCOPED_TRACE(static_cast<int>(kind));
         auto unit = Unit("late");

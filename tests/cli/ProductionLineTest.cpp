@@ -152,6 +152,22 @@ TEST_F(ProductionLineTest, SeveralUnitsAtOnceEachWrittenVerifiedAndRecorded) {
     EXPECT_LT(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
 }
 
+// A unit's name is the unit's to choose: with a separator, quotes and a leading "=" it stays
+// one field of text in summary.csv, not a formula of the spreadsheet that opens it.
+TEST_F(ProductionLineTest, AUnitsNameStaysOneFieldOfTextInTheSummary) {
+    UnitState odd;
+    odd.name = "=Tarvic2(920MHz) \"TX-910A\", Ver1.7";
+    const Running bench = Bench({"--no-verify"});
+    auto unit = Unit("odd", odd);
+    ASSERT_TRUE(WaitForReports(1));
+    EXPECT_EQ(Stop(bench).code, 0);
+    const auto summary = Summary();
+    ASSERT_EQ(summary.size(), 2u);
+    ASSERT_EQ(summary[1].size(), 9u);
+    EXPECT_EQ(summary[1][3], "'" + odd.name);
+    EXPECT_EQ(summary[1][7], "");  // not read back
+}
+
 // The next unit on the same adapter gets the same port name; swapped between two looks for
 // ports, it is still a new unit and is written.
 TEST_F(ProductionLineTest, TheNextUnitUnderTheSamePortNameIsWrittenToo) {

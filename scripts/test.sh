@@ -58,6 +58,9 @@ step "stress: threaded and pty tests repeated"
 repeat=${PELNIX_STRESS_REPEAT:-20}
 ctest --test-dir build/release -j"$jobs" -L threaded --repeat until-fail:"$repeat" --output-on-failure
 ctest --test-dir build/release -j"$jobs" -L pty --repeat until-fail:"$repeat" --output-on-failure
+# The parallel scan's verdict against the sequential scan's, two runs side by side for load.
+ctest --test-dir build/release -j"$jobs" -R 'ScanTellsEachPortsOutcome|ALateReplyNeverMakesAUnitUnsupported|AProbeThatEndsDoesNotCut' \
+  --repeat until-fail:"$((repeat / 2))" --output-on-failure
 
 step "address and undefined-behaviour sanitizers"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELNIX_SANITIZE=address,undefined \

@@ -130,6 +130,7 @@ void PtyServer::SetFaults(Faults faults) {
     // towards a hang-up; only switching those on (or changing the count) does.
     if (faults.garbageFirstConnect && !m_faults.garbageFirstConnect) m_connectSeen = false;
     if (faults.hangUpAfterLines != m_faults.hangUpAfterLines) m_linesSinceFaults = 0;
+    if (faults.lateFirstReplyMs != m_faults.lateFirstReplyMs) m_firstReplySent = false;
     m_faults = std::move(faults);
 }
 
@@ -283,7 +284,11 @@ void PtyServer::HandleLine(const std::string& line) {
                 handled = true;
             }
             if (!handled) {
+                bool keep = false;
+                for (const auto& prefix : m_faults.keepOn) keep = keep || StartsWith(line, prefix);
+                const UnitState before = m_unit.State();
                 replies = m_unit.Handle(line);
+                if (keep) m_unit.Restore(before);
                 if (line == "~CONNECT?") m_connectSeen = true;
                 for (const auto& prefix : m_faults.emptyReplyOn) {
                     if (!handled && StartsWith(line, prefix)) {
@@ -300,7 +305,19 @@ void PtyServer::HandleLine(const std::string& line) {
             }
         }
     }
+    int lateMs = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [prefix, ms] : m_faults.slowReply) {
+            if (lateMs == 0 && StartsWith(line, prefix)) lateMs = ms;
+        }
+        if (!replies.empty() && !m_firstReplySent) {
+            m_firstReplySent = true;
+            lateMs += m_faults.lateFirstReplyMs;
+        }
+    }
     AddLog(kind, line);
+    if (!replies.empty() && lateMs > 0 && !Pause(lateMs)) return;
     if (hangUp) {
         HangUpNow();
         return;

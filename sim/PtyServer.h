@@ -25,6 +25,15 @@ struct Faults {
     std::vector<std::string> emptyReplyOn;
     // Requests the unit carries out but answers with the given line instead of its reply.
     std::vector<std::pair<std::string, std::string>> wrongReply;
+    // Requests the unit confirms as if it had taken the new value but does not store: the
+    // confirmation says what was asked, a later query tells what the unit really keeps.
+    std::vector<std::string> keepOn;
+    // Requests whose replies come this many milliseconds late (a slow or busy unit); the
+    // unit reads nothing else meanwhile.
+    std::vector<std::pair<std::string, int>> slowReply;
+    // The first reply after this was set comes this many milliseconds late (a unit still
+    // starting up, or starved of time), on top of any slowReply.
+    int lateFirstReplyMs = 0;
     // The first "~CONNECT?" after this was switched on is answered with a garbage line.
     bool garbageFirstConnect = false;
     // After this many received lines (counted from when this count was set) the unit hangs
@@ -122,6 +131,7 @@ class PtyServer {
     Faults m_faults;
     int m_linesSinceFaults = 0;
     bool m_connectSeen = false;
+    bool m_firstReplySent = false;
     bool m_hungUp = false;
     bool m_linked = false;
     std::vector<LogEntry> m_log;

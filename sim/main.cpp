@@ -33,12 +33,16 @@ const char kUsage[] =
     "  --empty PREFIX           answer requests starting with PREFIX with an empty line\n"
     "  --wrong PREFIX LINE      answer requests starting with PREFIX with LINE\n"
     "  --garbage-connect        answer the first ~CONNECT? with garbage\n"
+    "  --keep PREFIX            confirm requests starting with PREFIX but keep the old value\n"
+    "  --slow PREFIX MS         answer requests starting with PREFIX MS milliseconds late\n"
+    "  --late-first MS          send the first reply MS milliseconds late\n"
     "  --hangup-after N         hang up after N received lines (the program ends then)\n";
 
 // Shows control bytes of a logged line, so garbage on the line stays readable.
 std::string Printable(const std::string& line) {
     std::string out;
-    for (unsigned char c : line) {
+    for (const char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c < 0x7f) {
             out += static_cast<char>(c);
         } else {
@@ -94,6 +98,21 @@ int main(int argc, char** argv) {
         } else if (arg == "--wrong" && i + 2 < argc) {
             faults.wrongReply.emplace_back(argv[i + 1], argv[i + 2]);
             i += 2;
+        } else if (arg == "--keep" && (v = value("prefix"))) {
+            faults.keepOn.push_back(*v);
+        } else if (arg == "--slow" && i + 2 < argc) {
+            char* end = nullptr;
+            const long ms = std::strtol(argv[i + 2], &end, 10);
+            if (end == argv[i + 2] || *end != '\0' || ms < 0 || ms > 600000)
+                return Fail("--slow needs a delay from 0 to 600000 ms");
+            faults.slowReply.emplace_back(argv[i + 1], static_cast<int>(ms));
+            i += 2;
+        } else if (arg == "--late-first" && (v = value("ms"))) {
+            char* end = nullptr;
+            const long ms = std::strtol(v->c_str(), &end, 10);
+            if (end == v->c_str() || *end != '\0' || ms < 0 || ms > 600000)
+                return Fail("--late-first needs a delay from 0 to 600000 ms");
+            faults.lateFirstReplyMs = static_cast<int>(ms);
         } else if (arg == "--hangup-after" && (v = value("count"))) {
             char* end = nullptr;
             const long n = std::strtol(v->c_str(), &end, 10);
@@ -161,7 +180,7 @@ int main(int argc, char** argv) {
     }
 
     // Run until told to stop, or until the unit hung up (nothing is left to serve then).
-    const timespec tick{0, 200 * 1000 * 1000};
+    const timespec tick{0, 200L * 1000 * 1000};
     while (!server->HungUp()) {
         const int sig = sigtimedwait(&stopSignals, nullptr, &tick);
         if (sig > 0) break;

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // pelnix-cli as a technician runs it, timed as a whole process against simulated units on
-// pseudo-terminals. The scan: eight silent ports ahead of one unit, sequential against
-// parallel, both against one silent port alone. read, write and diff at the real timing against
-// the protocol's floor on the lines actually exchanged: the pause after each received line and
-// the delay of each reopen of the port. write --each-unit as a production bench runs it: a
-// unit's port appears while the program waits, timed until that unit's report is there.
-// Usage: bench_cli [rounds, default 3] [scan|read-write|each-unit ...]
+// pseudo-terminals, with the machine's own serial ports in the list as on a bench PC (where the
+// machine has none, one simulated port that never answers stands in for it). The scan: eight
+// silent ports ahead of one unit, sequential against parallel, both against one silent port
+// alone; and the PC alone (its own ports and the unit) at the real timing. read, write, a
+// verified write and diff at the real timing against the protocol's floor on the lines
+// actually exchanged: the pause after each received line and the delay of each reopen of the
+// port. write --each-unit as a production bench runs it: a unit's port appears while the
+// program waits, timed until that unit's report is there; and eight units plugged at once.
+// Usage: bench_cli [rounds, default 3] [scan|pc-scan|read-write|each-unit|eight-units ...]
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/SerialPort.h"
 #include "sim/PtyServer.h"
 #include "sim/Rs485Unit.h"
 
@@ -118,6 +122,28 @@ bool EditForWrite(const std::string& file) {
     return true;
 }
 
+// The report files in `dir` not in `seen`.
+std::vector<std::string> NewReports(const std::string& dir, const std::set<std::string>& seen) {
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().string();
+        if (entry.path().extension() == ".json" && entry.path().filename() != "sequence.json" &&
+            seen.count(name) == 0)
+            found.push_back(name);
+    }
+    return found;
+}
+
+std::unique_ptr<PtyServer> SilentPort(const std::string& folder, const std::string& name) {
+    auto port = std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
+                                            PtyServerOptions{folder, name, {}});
+    Pelnix::Sim::Faults faults;
+    faults.silentOn.push_back("~");
+    port->SetFaults(faults);
+    return port;
+}
+
 int ReplyCount(const PtyServer& unit) {
     const auto log = unit.Log();
     return static_cast<int>(
@@ -129,7 +155,7 @@ int ReplyCount(const PtyServer& unit) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     std::set<std::string> parts(argv + std::min(argc, 2), argv + argc);
-    if (parts.empty()) parts = {"scan", "read-write", "each-unit"};
+    if (parts.empty()) parts = {"scan", "pc-scan", "read-write", "each-unit", "eight-units"};
     char pattern[] = "/tmp/pelnix-bench-cli-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return 1;
     const std::string root = pattern;
@@ -137,22 +163,26 @@ int main(int argc, char** argv) {
     fs::create_directories(ports);
     for (const std::string& d : {root + "/rt", root + "/rt/pelnix-config", ports})
         fs::permissions(d, fs::perms::owner_all, fs::perm_options::replace);
-    fs::create_directories(root + "/nosys");
     ::setenv("XDG_RUNTIME_DIR", (root + "/rt").c_str(), 1);
-    ::setenv("PELNIX_SYSFS_TTY", (root + "/nosys").c_str(), 1);
+    ::unsetenv("PELNIX_SYSFS_TTY");  // the machine's own serial ports stay in the list
     ::setenv("LANG", "C", 1);
 
-    // The unit first in the list (the scan reaches it last), eight silent ports after it.
+    // The machine's own ports, as a bench PC has them; where it has none, one port that never
+    // answers, first in the list (the scan reaches it last), stands in for a built-in one.
+    const std::vector<std::string> machinePorts = Tormel::Platform::ListSerialPortNames();
+    std::unique_ptr<PtyServer> builtIn;
+    if (machinePorts.empty()) builtIn = SilentPort(ports, "0-builtin");
+    std::printf("the machine's own serial ports: ");
+    for (const auto& p : machinePorts) std::printf("%s ", p.c_str());
+    std::printf("%s\n", machinePorts.empty() ? "none (a simulated silent port stands in)" : "");
+
+    // The unit after the machine's ports in the list (the scan reaches it before them), eight
+    // silent ports after it (the scan reaches them first).
     auto unit = std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
                                             PtyServerOptions{ports, "a-unit", {}});
     std::vector<std::unique_ptr<PtyServer>> silent;
-    for (int i = 1; i <= 8; ++i) {
-        silent.push_back(std::make_unique<PtyServer>(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
-                                                     PtyServerOptions{ports, "s" + std::to_string(i), {}}));
-        Pelnix::Sim::Faults faults;
-        faults.silentOn.push_back("~");
-        silent.back()->SetFaults(faults);
-    }
+    for (int i = 1; i <= 8 && parts.count("scan") != 0; ++i)
+        silent.push_back(SilentPort(ports, "s" + std::to_string(i)));
 
     std::vector<double> one, sequential, parallel;
     for (int round = 0; round < rounds && parts.count("scan") != 0; ++round) {
@@ -165,7 +195,8 @@ int main(int argc, char** argv) {
         parallel.push_back(ms);
     }
     if (parts.count("scan") != 0) {
-        std::printf("scan, 8 silent ports ahead of one unit (%d rounds, %s)\n", rounds, kScanTiming);
+        std::printf("scan, 8 silent ports ahead of one unit, the machine's ports after it (%d rounds, %s)\n",
+                    rounds, kScanTiming);
         std::printf("  one silent port alone   %8.1f ms\n", Median(one));
         std::printf("  sequential scan         %8.1f ms\n", Median(sequential));
         std::printf(
@@ -174,11 +205,31 @@ int main(int argc, char** argv) {
     }
     silent.clear();
 
-    // read, write and diff at the real timing, on the unit's port only.
+    // The PC alone at the real timing: its own ports and the unit, which the scan reaches first.
+    std::vector<double> pcSequential, pcParallel, pcRatio;
+    for (int round = 0; round < rounds && parts.count("pc-scan") != 0; ++round) {
+        double seqMs = 0;
+        double parMs = 0;
+        if (Run({"scan"}, nullptr, seqMs) != 0) return 2;
+        if (Run({"scan", "--parallel"}, nullptr, parMs) != 0) return 2;
+        pcSequential.push_back(seqMs);
+        pcParallel.push_back(parMs);
+        pcRatio.push_back(parMs / seqMs);
+    }
+    if (parts.count("pc-scan") != 0) {
+        std::printf("scan of the PC alone (its own ports and the unit), real timing (%d rounds)\n", rounds);
+        std::printf(
+            "  sequential %8.1f ms, parallel %8.1f ms: parallel / sequential median %.3f, worst %.3f\n",
+            Median(pcSequential), Median(pcParallel), Median(pcRatio),
+            *std::max_element(pcRatio.begin(), pcRatio.end()));
+    }
+
+    // read, write, a verified write and diff at the real timing, on the unit's port only.
     const std::string file = root + "/unit.xml";
     const std::string report = root + "/report.json";
-    std::vector<double> readRatio, writeRatio, diffRatio, readMs, writeMs, diffMs;
-    double readFloor = 0, writeFloor = 0, diffFloor = 0;
+    std::vector<double> readRatio, writeRatio, verifyRatio, diffRatio, readMs, writeMs, verifyMs, diffMs,
+        verifyOver;
+    double readFloor = 0, writeFloor = 0, verifyFloor = 0, diffFloor = 0;
     for (int round = 0; round < rounds && parts.count("read-write") != 0; ++round) {
         unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
         double ms = 0;
@@ -200,29 +251,46 @@ int main(int argc, char** argv) {
         writeFloor = WriteFloor(report);
         writeMs.push_back(ms);
         writeRatio.push_back(ms / writeFloor);
+
+        // The same write verified, from the factory values again: the write's floor and the
+        // read-back's, both in the report's dialogue.
+        unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
+        if (Run({"write", file, "--port", unit->PortPath(), "--verify", "--report", report}, nullptr, ms) !=
+            0)
+            return 5;
+        verifyFloor = WriteFloor(report);
+        verifyMs.push_back(ms);
+        verifyRatio.push_back(ms / verifyFloor);
+        verifyOver.push_back(ms - verifyFloor);
     }
     auto show = [](const char* what, const std::vector<double>& wall, double floor,
                    const std::vector<double>& ratio) {
-        std::printf("  %-6s %8.1f ms, floor %6.0f ms, ratio median %.4f, worst %.4f\n", what, Median(wall),
+        std::printf("  %-14s %8.1f ms, floor %6.0f ms, ratio median %.4f, worst %.4f\n", what, Median(wall),
                     floor, Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
     };
     if (parts.count("read-write") != 0) {
         std::printf("read, write and diff of an RS485 unit at the real timing (%d rounds)\n", rounds);
         show("read", readMs, readFloor, readRatio);
         show("write", writeMs, writeFloor, writeRatio);
+        show("write --verify", verifyMs, verifyFloor, verifyRatio);
+        std::printf(
+            "  %-14s over the write and read floors: median %.1f ms, worst %.1f ms (goal <= 100 ms)\n", "",
+            Median(verifyOver), *std::max_element(verifyOver.begin(), verifyOver.end()));
         show("diff", diffMs, diffFloor, diffRatio);
     }
 
-    if (parts.count("each-unit") != 0) {
+    if (parts.count("each-unit") != 0 || parts.count("eight-units") != 0) {
         // The file to write: read from the unit, then edited as for write above.
         unit->ResetUnit(Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"));
         double ms = 0;
         if (Run({"read", "--port", unit->PortPath(), "-o", file}, nullptr, ms) != 0) return 3;
         if (!EditForWrite(file)) return 4;
-        unit.reset();  // the bench is empty when the program starts
+    }
+    unit.reset();  // the bench is empty when the program starts
 
+    if (parts.count("each-unit") != 0) {
         const std::string reports = root + "/reports";
-        const pid_t bench = Start({"write", file, "--each-unit", "--report-dir", reports});
+        const pid_t bench = Start({"write", file, "--each-unit", "--no-verify", "--report-dir", reports});
         std::this_thread::sleep_for(std::chrono::seconds(1));  // the program is waiting for a unit
         std::vector<double> total, floors, overhead, detect;
         std::set<std::string> seen;
@@ -234,11 +302,8 @@ int main(int argc, char** argv) {
                                             PtyServerOptions{ports, "bench" + std::to_string(round), {}});
             std::string found;
             while (found.empty() && Clock::now() - start < std::chrono::seconds(60)) {
-                std::error_code ec;
-                for (const auto& entry : fs::directory_iterator(reports, ec)) {
-                    const std::string name = entry.path().string();
-                    if (entry.path().extension() == ".json" && seen.count(name) == 0) found = name;
-                }
+                const auto fresh = NewReports(reports, seen);
+                if (!fresh.empty()) found = fresh.front();
                 if (found.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             const auto end = Clock::now();
@@ -277,7 +342,70 @@ int main(int argc, char** argv) {
             *std::max_element(overhead.begin(), overhead.end()));
         std::printf("  port appears -> the unit's first request: median %.1f ms\n", Median(detect));
     }
-    unit.reset();
+
+    if (parts.count("eight-units") != 0) {
+        // Verified writes (the default), one unit alone and then eight plugged at once, in the
+        // same program run; each round with fresh units under names of their own.
+        const std::string reports = root + "/reports8";
+        const pid_t bench = Start({"write", file, "--each-unit", "--report-dir", reports});
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::set<std::string> seen;
+        int serial = 0;
+        // Plugs `count` units at once; the time from the first port to the last report.
+        auto plug = [&](int count) -> double {
+            const auto start = Clock::now();
+            std::vector<std::unique_ptr<PtyServer>> units;
+            for (int i = 0; i < count; ++i)
+                units.push_back(std::make_unique<PtyServer>(
+                    Pelnix::Sim::Rs485FactoryState("2.6", true, "1.7"),
+                    PtyServerOptions{ports, "hub" + std::to_string(++serial), {}}));
+            std::vector<std::string> found;
+            while (static_cast<int>(found.size()) < count &&
+                   Clock::now() - start < std::chrono::seconds(60)) {
+                for (const auto& r : NewReports(reports, seen)) {
+                    seen.insert(r);
+                    found.push_back(r);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            const double took = Ms(Clock::now() - start);
+            for (const auto& r : found) {
+                const QJsonObject o =
+                    QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(r))).object();
+                if (o.value("result").toString() != QStringLiteral("written") ||
+                    !o.value("verified").toBool())
+                    return -1;
+            }
+            units.clear();  // all unplugged
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return static_cast<int>(found.size()) == count ? took : -1;
+        };
+        std::vector<double> alone, eight, ratio;
+        for (int round = 0; round < rounds; ++round) {
+            const double a = plug(1);
+            const double e = plug(8);
+            if (a < 0 || e < 0) {
+                ::kill(bench, SIGINT);
+                ::waitpid(bench, nullptr, 0);
+                return 8;
+            }
+            alone.push_back(a);
+            eight.push_back(e);
+            ratio.push_back(e / a);
+            std::printf("  round %d: one unit %8.1f ms, eight at once %8.1f ms, ratio %.3f\n", round + 1, a,
+                        e, e / a);
+        }
+        ::kill(bench, SIGINT);
+        int status = 0;
+        ::waitpid(bench, &status, 0);
+        std::printf("write --each-unit, verified, eight units plugged at once (%d rounds, program exit %d)\n",
+                    rounds, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        std::printf(
+            "  one unit: median %.1f ms; eight: median %.1f ms; eight / one median %.3f, worst %.3f "
+            "(goal <= 1.1)\n",
+            Median(alone), Median(eight), Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
+    }
+    builtIn.reset();
     fs::remove_all(root);
     return 0;
 }

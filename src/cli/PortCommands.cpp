@@ -13,7 +13,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cli/ChildWork.h"
 #include "cli/Commands.h"
+#include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "domain/modem/Command.h"
 
@@ -129,15 +131,6 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     return out.finish(kExitOk);
 }
 
-// One port probed in a child process of its own, with the very scan the windows run limited
-// to that port; the child hands its report back as one JSON line.
-struct Probe {
-    pid_t pid = -1;
-    int fd = -1;
-    std::string port;
-    QByteArray reply;
-};
-
 PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
     PortReport r{port, PortOutcome::NotTried, {}, {}, {}, false, {}};
     const QJsonArray list = QJsonDocument::fromJson(bytes).array();
@@ -153,56 +146,73 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
     r.version = o.value(QStringLiteral("version")).toString().toStdString();
     r.supported = o.value(QStringLiteral("supported")).toBool();
     r.firstReply = o.value(QStringLiteral("firstReply")).toString().toStdString();
+    r.otherFamily = o.value(QStringLiteral("otherFamily")).toBool();
     return r;
 }
 
+// Every port probed at once, each in a child process of its own with the very scan the
+// windows run limited to that port. The answer is the sequential scan's: the first port in
+// scan order where anything answered. It is known as soon as that port and every port before
+// it have been decided; the probes still running then are stopped, so a silent port after
+// the unit (a PC's own serial port) costs nothing.
 std::vector<PortReport> parallelScan(Family family, const std::vector<std::string>& ports) {
-    std::vector<Probe> probes;
-    std::fflush(stdout);
-    std::fflush(stderr);
-    for (const std::string& port : ports) {
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0) continue;
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::close(pipeFds[0]);
-            // The parent tells the outcome; the probe's own messages would only interleave.
-            const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-            if (devNull >= 0) ::dup2(devNull, STDERR_FILENO);
+    std::vector<std::optional<ChildWork>> probes;  // in scan order: the last listed port first
+    for (std::size_t i = ports.size(); i-- > 0;) {
+        const std::string& port = ports[i];
+        probes.push_back(ChildWork::start(port, [family, port](int /*parent*/) {
             Command::SetPortLister([port] { return std::vector<std::string>{port}; });
             Output quiet;
             quiet.json = true;
             std::vector<PortReport> reports;
             connectUnit(family, false, quiet, &reports);
-            const QByteArray bytes = QJsonDocument(toJson(reports)).toJson(QJsonDocument::Compact);
-            const ssize_t written = ::write(pipeFds[1], bytes.constData(), static_cast<size_t>(bytes.size()));
-            ::_exit(written == bytes.size() ? 0 : 1);
-        }
-        ::close(pipeFds[1]);
-        if (pid < 0) {
-            ::close(pipeFds[0]);
-            continue;
-        }
-        probes.push_back(Probe{pid, pipeFds[0], port, {}});
+            return QJsonDocument(toJson(reports)).toJson(QJsonDocument::Compact);
+        }));
     }
-    for (Probe& p : probes) {
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = ::read(p.fd, chunk, sizeof chunk);
-            if (n > 0) {
-                p.reply.append(chunk, static_cast<qsizetype>(n));
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                break;
-            }
+    auto decided = [&](std::size_t i) { return !probes[i] || probes[i]->done(); };
+    // A unit of either family ends the scan there, as it ends the sequential scan.
+    auto unitAt = [](const PortReport& r) { return r.outcome == PortOutcome::Answered || r.otherFamily; };
+    auto report = [&](std::size_t i) {
+        const std::string& port = ports[ports.size() - 1 - i];
+        if (!probes[i])
+            return PortReport{
+                port, PortOutcome::NotTried, QStringLiteral("no process for the probe"), {}, {}, false, {}};
+        if (!probes[i]->exitedCleanly())
+            return PortReport{port,
+                              PortOutcome::NotTried,
+                              QStringLiteral("the probe ended without a result"),
+                              {},
+                              {},
+                              false,
+                              {}};
+        return reportFromJson(port, probes[i]->result());
+    };
+    for (;;) {
+        std::size_t i = 0;
+        while (i < probes.size() && decided(i) && !unitAt(report(i))) ++i;
+        if (i == probes.size() || decided(i)) break;  // no unit anywhere, or the answer is known
+        std::vector<ChildWork*> running;
+        for (auto& p : probes) {
+            if (p && !p->done()) running.push_back(&*p);
         }
-        ::close(p.fd);
-        ::waitpid(p.pid, nullptr, 0);
+        ChildWork::waitAny(running, std::chrono::milliseconds(1000));
     }
     std::vector<PortReport> reports;
-    for (std::size_t i = probes.size(); i-- > 0;)
-        reports.push_back(reportFromJson(probes[i].port, probes[i].reply));
+    bool found = false;
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        if (found) {
+            if (probes[i]) probes[i]->stop();
+            reports.push_back(PortReport{probes[i] ? probes[i]->port() : ports[ports.size() - 1 - i],
+                                         PortOutcome::NotTried,
+                                         {},
+                                         {},
+                                         {},
+                                         false,
+                                         {}});
+            continue;
+        }
+        reports.push_back(report(i));
+        found = unitAt(reports.back());
+    }
     return reports;
 }
 
@@ -223,15 +233,6 @@ int runScan(const QCommandLineParser& parser, Output& out) {
         std::vector<std::string> ports = Command::ListPorts();
         ports.resize(std::min(ports.size(), Command::Timing().MaxPorts));
         reports = parallelScan(*family, ports);
-        // The sequential scan stops at the first port, in its order, where anything answered.
-        bool found = false;
-        for (PortReport& r : reports) {
-            if (found) {
-                r = PortReport{r.port, PortOutcome::NotTried, {}, {}, {}, false, {}};
-            } else if (r.outcome == PortOutcome::Answered) {
-                found = true;
-            }
-        }
     } else {
         Output quiet;
         quiet.json = true;
@@ -244,6 +245,10 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     int code = scanned == kExitUnsupported ? kExitUnsupported : kExitNoUnit;
     for (const PortReport& r : reports) {
         out.line(describe(r));
+        if (r.otherFamily && scanned != kExitUnsupported) {
+            code = kExitUnsupported;
+            out.error(QStringLiteral("%1: %2").arg(QString::fromStdString(r.port), r.reason));
+        }
         if (r.outcome == PortOutcome::Answered) {
             code = r.supported ? kExitOk : kExitUnsupported;
             QJsonObject unit;

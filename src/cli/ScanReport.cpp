@@ -29,6 +29,7 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
         }
         if (r.outcome == PortOutcome::Garbage)
             o.insert(QStringLiteral("firstReply"), printable(r.firstReply));
+        if (r.otherFamily) o.insert(QStringLiteral("otherFamily"), true);
         out.append(o);
     }
     return out;
@@ -90,6 +91,7 @@ int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* 
             for (PortReport& r : tried) {
                 if (r.port != other->first) continue;
                 r.outcome = PortOutcome::Refused;
+                r.otherFamily = true;
                 r.reason = QStringLiteral("%1 answered (%2), not %3; use --family %4")
                                .arg(unitKind(otherFamily), printable(other->second), unitKind(family),
                                     otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330");

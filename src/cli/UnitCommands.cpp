@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "cli/SettingsDocument.h"
 #include "domain/modem/DidoCommand.h"
@@ -282,17 +283,14 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
 }
 
 std::atomic<int> g_interrupts{0};
-std::atomic<bool> g_writing{false};
+std::atomic<bool> g_writing{false};  // a write has begun in this process: its worker sees it to the end
 
+// A unit's worker told to stop by the bench: one that has not begun to write ends at once
+// (nothing was written, and a scan may be waiting seconds for a silent port); a write in
+// progress is finished.
 void onInterrupt(int) {
-    const int seen = g_interrupts.fetch_add(1);
-    // While waiting for a unit, the scan gives up at once; a write in progress is finished.
-    if (!g_writing.load()) Command::RequestStop();
-    if (seen >= 1) {
-        // A second Ctrl+C insists.
-        ::signal(SIGINT, SIG_DFL);
-        ::raise(SIGINT);
-    }
+    g_interrupts.fetch_add(1);
+    if (!g_writing.load()) ::_exit(kExitNoUnit);
 }
 
 // The settings the unit confirmed before a write stopped: each set request ("~NAME=...") that
@@ -321,10 +319,45 @@ struct WriteOutcome {
     QJsonObject report;
 };
 
+// After a confirmed write: the unit read back on the same line and compared with what was
+// sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
+// the write a failure that names it. Returns why it failed (empty: verified); the report gets
+// the read-back.
+QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out) {
+    report.insert(QStringLiteral("verified"), false);
+    const CommandResult read = Command::RunFrame([family] {
+        if (family == Family::Rs485) {
+            Command::GetAllParam();
+        } else {
+            TX330Command::GetAllParam();
+        }
+    });
+    const auto unit = read == CommandResult::Success ? unitDocument(family, out) : std::nullopt;
+    const auto unitWritten = unit ? asWritten(*unit) : std::nullopt;
+    const auto sentWritten = asWritten(sent);
+    if (!unitWritten || !sentWritten) {
+        out.error(QStringLiteral("the write was confirmed, but the unit could not be read back (%1)")
+                      .arg(resultName(read)));
+        report.insert(QStringLiteral("readBackResult"), resultName(read));
+        return QStringLiteral("failed: the unit could not be read back");
+    }
+    report.insert(QStringLiteral("readBack"), unitFieldsJson(*unit));
+    const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *sentWritten);
+    if (!differences.empty()) {
+        report.insert(QStringLiteral("mismatches"), differencesJson(differences, QStringLiteral("unit")));
+        for (const FieldDifference& d : differences)
+            out.error(QStringLiteral("read back: ") + differenceText(d, QStringLiteral("unit")));
+        return QStringLiteral("failed: the unit keeps other values than written");
+    }
+    report.insert(QStringLiteral("verified"), true);
+    return {};
+}
+
 // One unit: connect, check the file against it, write, and build the report.
-WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::AesKeyChoice choice,
-                          Output& out) {
+WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::AesKeyChoice choice,
+                          Output& out, const UnitExtras& extras = {}) {
     WriteOutcome result;
+    AnyConfig file = given;
     const Family family = familyOf(file);
     TraceRecorder trace;
     QJsonObject& report = result.report;
@@ -350,7 +383,10 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     std::vector<PortReport> scan;
     if (const int code = connectUnit(family, false, out, &scan); code != kExitOk) {
         report.insert(QStringLiteral("scan"), toJson(scan));
-        return finish(code, QStringLiteral("no unit"));
+        if (code != kExitUnsupported) return finish(code, QStringLiteral("no unit"));
+        report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
+        report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+        return finish(code, QStringLiteral("failed: a unit this tool does not support"));
     }
     describeUnit(out);
     QStringList why;
@@ -359,6 +395,19 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
     report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
     if (const QJsonObject adapter = usbAttributes(Command::m_portName); !adapter.isEmpty())
         report.insert(QStringLiteral("adapter"), adapter);
+    if (extras.unitAnswered) extras.unitAnswered();
+    if (extras.takeValue) {
+        // The value is taken once a unit has answered: a port without one uses up nothing.
+        const std::optional<int> value = extras.takeValue();
+        if (!value)
+            return finish(kExitUsage, QStringLiteral("no sequence value given (the sequence has ended, or "
+                                                     "the bench is stopping); nothing written"));
+        setSequenceValue(file, *value);
+        QJsonObject sequence;
+        sequence.insert(QStringLiteral("field"), sequenceField(familyOf(file)));
+        sequence.insert(QStringLiteral("value"), *value);
+        report.insert(QStringLiteral("sequence"), sequence);
+    }
 
     const auto candidate = checkedForUnit(file, filePath, out, &why);
     if (!candidate) {
@@ -386,7 +435,8 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
                                                                                    : QStringLiteral("init"));
 
     Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(Command::m_portName)));
-    // From here a Ctrl+C waits for the write's end; one that came before it means no write.
+    // From here a stop waits for the write's end, its read-back and its report; one that came
+    // before it means no write.
     g_writing = true;
     if (g_interrupts.load() != 0) {
         g_writing = false;
@@ -394,9 +444,11 @@ WriteOutcome writeOneUnit(const AnyConfig& file, const QString& filePath, Gui::A
         return finish(kExitWriteFailed, QStringLiteral("interrupted before the write; nothing written"));
     }
     const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
-    g_writing = false;
     report.insert(QStringLiteral("commandResult"), resultName(written));
     if (written == CommandResult::Success) {
+        // The read-back belongs to the write: a stop waits for it too.
+        const QString failed = extras.verify ? verifyWritten(family, *candidate, report, out) : QString();
+        if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
         out.line(texts().getString(Gui::Msg::SettingCompleted));
         return finish(kExitOk, QStringLiteral("written"));
     }
@@ -469,24 +521,6 @@ bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
     return true;
 }
 
-// Waits until `port` is no longer there (the unit was unplugged), or an interrupt.
-void waitUntilGone(const std::string& port) {
-    while (g_interrupts.load() == 0) {
-        std::error_code ec;
-        if (!std::filesystem::exists(port, ec)) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-// Waits until at least one port is listed, or an interrupt.
-bool waitForPort() {
-    while (g_interrupts.load() == 0) {
-        if (!Command::ListPorts().empty()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 void addWriteOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("FILE.xml"), QStringLiteral("The settings file to write."));
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the unit's AES key."),
@@ -500,8 +534,18 @@ void addWriteOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("each-unit"),
                       QStringLiteral("Production bench: write every unit that appears, until Ctrl+C.")});
     parser.addOption({QStringLiteral("report-dir"),
-                      QStringLiteral("Folder for one report per unit (--each-unit)."),
+                      QStringLiteral("Folder for one report per unit and summary.csv (--each-unit)."),
                       QStringLiteral("DIR")});
+    parser.addOption(
+        {QStringLiteral("verify"),
+         QStringLiteral("Read the unit back after the write and compare (default with --each-unit).")});
+    parser.addOption(
+        {QStringLiteral("no-verify"), QStringLiteral("Do not read the unit back after the write.")});
+    parser.addOption(
+        {QStringLiteral("sequence"),
+         QStringLiteral("--each-unit: give each unit the next value of IDOFFSET (RS485) or NODEID "
+                        "(contact-I/O), continued across runs in the report folder."),
+         QStringLiteral("FIELD=START[:STEP]")});
 }
 
 int runWrite(const QCommandLineParser& parser, Output& out) {
@@ -509,6 +553,16 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
     const bool eachUnit = parser.isSet(QStringLiteral("each-unit"));
     if (eachUnit && !parser.isSet(QStringLiteral("report-dir"))) {
         out.error(QStringLiteral("--each-unit needs --report-dir DIR"));
+        return out.finish(kExitUsage);
+    }
+    if (parser.isSet(QStringLiteral("verify")) && parser.isSet(QStringLiteral("no-verify"))) {
+        out.error(QStringLiteral("--verify and --no-verify exclude each other"));
+        return out.finish(kExitUsage);
+    }
+    const bool verify =
+        parser.isSet(QStringLiteral("verify")) || (eachUnit && !parser.isSet(QStringLiteral("no-verify")));
+    if (!eachUnit && parser.isSet(QStringLiteral("sequence"))) {
+        out.error(QStringLiteral("--sequence needs --each-unit"));
         return out.finish(kExitUsage);
     }
     const auto choice = keyChoice(parser, out, true);
@@ -540,7 +594,7 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
                 return out.finish(kExitFileError);
             }
         }
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out);
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out, UnitExtras{verify, {}, {}});
         link.closeQuietly();
         out.doc.insert(QStringLiteral("report"), outcome.report);
         if (reporting && !saveReport(reportPath, outcome.report, out)) {
@@ -558,58 +612,40 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         return out.finish(outcome.code);
     }
 
-    const QString dir = parser.value(QStringLiteral("report-dir"));
-    if (!QDir().mkpath(dir)) {
-        out.error(QStringLiteral("%1: the report folder cannot be created").arg(dir));
+    ProductionLineSetup setup;
+    setup.reportDir = parser.value(QStringLiteral("report-dir"));
+    if (parser.isSet(QStringLiteral("sequence"))) {
+        setup.sequence = parseSequence(parser.value(QStringLiteral("sequence")), familyOf(*file), out);
+        if (!setup.sequence) return out.finish(kExitUsage);
+    }
+    // The reports must have a place before the first unit is touched.
+    if (!QDir().mkpath(setup.reportDir)) {
+        out.error(QStringLiteral("%1: the report folder cannot be created").arg(setup.reportDir));
         return out.finish(kExitFileError);
     }
-    if (const auto why = cannotCreate(QDir(dir).filePath(QStringLiteral("report.json")))) {
-        out.error(QStringLiteral("--report-dir %1: %2; nothing was written").arg(dir, *why));
+    if (const auto why = cannotCreate(QDir(setup.reportDir).filePath(QStringLiteral("report.json")))) {
+        out.error(QStringLiteral("--report-dir %1: %2; nothing was written").arg(setup.reportDir, *why));
         return out.finish(kExitFileError);
     }
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
     out.json = false;  // one line per unit as it happens; the reports carry the detail
-    int written = 0;
-    int failed = 0;
-    while (g_interrupts.load() == 0) {
-        Output::progress(QStringLiteral("waiting for a unit..."));
-        if (!waitForPort()) break;
+    setup.writeUnit = [&](const std::string& port, UnitExtras extras) {
+        // In the unit's own process: a stop from the bench lets a write that has begun finish.
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaction(SIGTERM, &action, nullptr);
+        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
         Output quiet;
         quiet.json = true;
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet);
+        extras.verify = verify;
+        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet, extras);
         link.closeQuietly();
-        if (outcome.code == kExitNoUnit && g_interrupts.load() != 0) break;
-        if (outcome.code == kExitNoUnit) {
-            // A port without a unit yet (still starting, or not one of ours): look again.
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            continue;
-        }
-        const QString port = outcome.report.value(QStringLiteral("port")).toString();
-        if (outcome.report.value(QStringLiteral("interrupted")).toBool()) {
-            std::printf("interrupted before writing to %s; nothing written\n",
-                        port.toLocal8Bit().constData());
-            break;
-        }
-        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-        const QString name = QStringLiteral("%1/%2-%3.json").arg(dir, stamp, QFileInfo(port).fileName());
-        saveReport(name, outcome.report, out);
-        (outcome.code == kExitOk ? written : failed) += 1;
-        std::printf("%s: %s (report %s)\n", port.toLocal8Bit().constData(),
-                    outcome.report.value(QStringLiteral("result")).toString().toLocal8Bit().constData(),
-                    name.toLocal8Bit().constData());
-        std::fflush(stdout);
-        if (g_interrupts.load() != 0) {
-            std::printf("interrupted after the write to %s had ended\n", port.toLocal8Bit().constData());
-            break;
-        }
-        waitUntilGone(port.toStdString());
-    }
-    std::printf("units written: %d, failed: %d\n", written, failed);
-    return out.finish(failed == 0 ? kExitOk : kExitWriteFailed);
+        QJsonObject report = outcome.report;
+        if (quiet.doc.contains(QStringLiteral("errors")))
+            report.insert(QStringLiteral("errors"), quiet.doc.value(QStringLiteral("errors")));
+        return UnitRun{outcome.code, report};
+    };
+    return runProductionLine(setup, out);
 }
 
 void addResetOptions(QCommandLineParser& parser) {

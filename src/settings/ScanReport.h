@@ -22,11 +22,12 @@ enum class PortOutcome { Answered, Silent, Garbage, Refused, Busy, NotTried, Hun
 struct PortReport {
     std::string port;
     PortOutcome outcome = PortOutcome::NotTried;
-    QString reason;          // refused or busy: the system's text and the fix
-    std::string name;        // answered: the unit's name reply
-    std::string version;     // answered: its version reply
-    bool supported = false;  // answered: a unit this tool configures
-    std::string firstReply;  // garbage: the first line that came back
+    QString reason;            // refused or busy: the system's text and the fix
+    std::string name;          // answered: the unit's name reply
+    std::string version;       // answered: its version reply
+    bool supported = false;    // answered: a unit this tool configures
+    std::string firstReply;    // garbage: the first line that came back
+    bool otherFamily = false;  // refused: a unit of the other family answered there
 };
 
 // `ports` in list order (as the scan was given them); the result and the trace of one

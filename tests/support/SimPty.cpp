@@ -90,6 +90,24 @@ void SimPty::WrongReplyTo(const std::string& requestPrefix, const std::string& l
     m_server->SetFaults(std::move(faults));
 }
 
+void SimPty::KeepOn(const std::string& requestPrefix) {
+    auto faults = m_server->GetFaults();
+    faults.keepOn.push_back(requestPrefix);
+    m_server->SetFaults(std::move(faults));
+}
+
+void SimPty::SlowReplyTo(const std::string& requestPrefix, int delayMs) {
+    auto faults = m_server->GetFaults();
+    faults.slowReply.emplace_back(requestPrefix, delayMs);
+    m_server->SetFaults(std::move(faults));
+}
+
+void SimPty::LateFirstReply(int delayMs) {
+    auto faults = m_server->GetFaults();
+    faults.lateFirstReplyMs = delayMs;
+    m_server->SetFaults(std::move(faults));
+}
+
 void SimPty::GarbageOnFirstConnect() {
     auto faults = m_server->GetFaults();
     faults.garbageFirstConnect = true;

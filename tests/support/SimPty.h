@@ -62,6 +62,9 @@ class SimPty {
     void EmptyReplyTo(const std::string& requestPrefix);
     void WrongReplyTo(const std::string& requestPrefix, const std::string& line);
     void GarbageOnFirstConnect();
+    void KeepOn(const std::string& requestPrefix);
+    void SlowReplyTo(const std::string& requestPrefix, int delayMs);
+    void LateFirstReply(int delayMs);
     void HangUpAfterLines(int lines);
     void SetFaults(const Sim::Faults& faults);
     void ClearFaults();

@@ -204,6 +204,7 @@ std::string Command::Receive(unsigned timeout_num) {
         // A port closed under us (a cancel) cannot deliver anything more; the remaining
         // attempts would each fail at once, so stop here.
         if (read.status == SerialStatus::Closed || read.status == SerialStatus::NotOpen) break;
+        m_replyMissed = true;
     }
     Fail(CommandResult::ErrConnect);
 }
@@ -313,6 +314,7 @@ CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
     const std::size_t count = std::min(ports.size(), Timing().MaxPorts);
 
     for (std::size_t index = count; index-- > 0;) {
+        m_replyMissed = false;
         for (int attempt = 1; attempt <= 2; ++attempt) {
             if (StopRequested()) {
                 Trace(TraceDirection::Event, "scan stopped");
@@ -332,7 +334,21 @@ CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
                     CloseQuietly();
                     return CommandResult::ErrConnect;
                 }
-                if (const std::optional<CommandResult> result = step()) {
+                std::optional<CommandResult> result = step();
+                if (result == CommandResult::ErrUnsupported && m_replyMissed) {
+                    // A unit that answered late has its later replies read as answers to the
+                    // next requests (its "ok" taken for its name): that proves nothing about
+                    // the unit. Once the line is quiet the same questions are asked again, and
+                    // only a verdict reached without a late reply stands.
+                    LetLineGoQuiet();
+                    m_replyMissed = false;
+                    result = step();
+                    if (result == CommandResult::ErrUnsupported && m_replyMissed) {
+                        Trace(TraceDirection::Event, "replies out of step on " + m_portName);
+                        result.reset();
+                    }
+                }
+                if (result) {
                     if (attempt == 1) {
                         // The port stays open at 9600 8N1, and that is where the unit answered:
                         // a later reopen (after a line-setting change) must start from there,
@@ -353,6 +369,14 @@ CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
     }
     CloseQuietly();
     return CommandResult::ErrConnect;
+}
+
+void Command::LetLineGoQuiet() {
+    for (int dropped = 0; dropped < 64; ++dropped) {
+        std::string line;
+        if (!m_port->ReadLine(line).ok()) return;
+        Trace(TraceDirection::Event, "late reply dropped: " + line);
+    }
 }
 
 CommandResult Command::Connect() {

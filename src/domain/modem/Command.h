@@ -275,6 +275,11 @@ class Command {
   private:
     static void OpenWith(const Tormel::Platform::SerialSettings& settings);
     static CommandResult ScanPortsOnce(const AttemptStep& step);
+    // Reads and drops whatever the unit still sends until the line stays quiet for one read.
+    static void LetLineGoQuiet();
+    // Set when a read attempt on the port being scanned ended without a line: a reply that
+    // comes after that may answer an earlier request.
+    static inline bool m_replyMissed = false;
     static inline std::atomic<bool> m_stopRequested{false};
 };
 

@@ -158,19 +158,23 @@ bool MainGUI::firmwareWrite() {
     const bool changeKey = keySetting == 2;
     const bool autoSync = chkAutoParamSync->isChecked();
     const bool with76800 = baudListHas76800();
-    const FirmwareReplaceResult result = replaceFirmwareImage(m_imagePath, [&](const QString& workCopy) {
-        // The image keeps its own AES key unless a new one is asked for: the records carry no
-        // key read from an image, so its bytes are put back as they were after the store.
-        std::vector<ImageSymbol> key = aesKeySymbols();
-        const bool keepKey = !changeKey && readImageSymbols(workCopy, key);
-        m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
-        m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
-        m_app->ProtocolConfig(Rs485Records::protocol(form));
-        if (m_app->Store(workCopy.toStdString()) != AppResult::Success) {
-            return false;
-        }
-        return !keepKey || writeImageSymbols(workCopy, key);
-    });
+    const FirmwareReplaceResult result = replaceFirmwareImage(
+        m_imagePath,
+        [&](const QString& workCopy) {
+            // The image keeps its own AES key unless a new one is asked for: the records carry no
+            // key read from an image, so its bytes are put back as they were after the store.
+            std::vector<ImageSymbol> key = aesKeySymbols();
+            const bool keepKey = !changeKey && readImageSymbols(workCopy, key);
+            m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
+            m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
+            m_app->ProtocolConfig(Rs485Records::protocol(form));
+            if (m_app->Store(workCopy.toStdString()) != AppResult::Success) {
+                return false;
+            }
+            return !keepKey || writeImageSymbols(workCopy, key);
+        },
+        // The first original is what a technician goes back to: a later patch never replaces it.
+        true);
     m_app->NodeinfoConfig(unit);
     if (result != FirmwareReplaceResult::Success) {
         showError(Msg::FirmwareWriteFailed);

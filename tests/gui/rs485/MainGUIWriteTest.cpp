@@ -268,6 +268,12 @@ TEST_F(FirmwareTargetTest, SetReplacesTheImageKeepsABackupAndItsKey) {
     EXPECT_EQ(aesKey(), original);  // no new key asked for
     EXPECT_EQ(pelnix::test::ReadBytes(m_folder / "rs485_v37.bak"), before);
     EXPECT_FALSE(std::filesystem::exists(m_folder / "rs485_v37.tmp"));
+    // A second Set keeps the first original and backs up the patched image beside it.
+    const pelnix::test::Bytes patched = pelnix::test::ReadBytes(m_image);
+    child<QLineEdit>("txtNodeIDOffset")->setText(QStringLiteral("124"));
+    EXPECT_EQ(set(), m_st.getString(Msg::SettingCompleted));
+    EXPECT_EQ(pelnix::test::ReadBytes(m_folder / "rs485_v37.bak"), before);
+    EXPECT_EQ(pelnix::test::ReadBytes(m_folder / "rs485_v37.1.bak"), patched);
 }
 
 TEST_F(FirmwareTargetTest, AFailedStepLeavesTheImageAsItWas) {
@@ -278,8 +284,6 @@ TEST_F(FirmwareTargetTest, AFailedStepLeavesTheImageAsItWas) {
     const Case cases[] = {
         // The image went bad after it was chosen: the settings cannot go into its copy.
         {"store", [&] { std::filesystem::resize_file(m_image, 200); }},
-        // A folder where the backup goes: the image may not be replaced without one.
-        {"backup", [&] { std::filesystem::create_directory(m_folder / "rs485_v37.bak"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include "gui/ChoseForm.h"
-#include "gui/MainWindowPlaceholder.h"
 #include "gui/Startup.h"
 #include "gui/rs485/MainGUI.h"
 

@@ -14,7 +14,6 @@
 #include <functional>
 
 #include "gui/ChoseForm.h"
-#include "gui/MainWindowPlaceholder.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/MainGUI.h"
 #include "gui/support/ToolkitRecorder.h"

@@ -14,9 +14,9 @@ void attachLiveFilter(QLineEdit* box, ErrCheck& check, const LiveFilter& filter)
     box->setMaxLength(filter.width);
     const QString allowed = QString::fromLatin1(filter.allowed);
     const int slot = filter.slot;
-    QObject::connect(box, &QLineEdit::textEdited, box, [box, &check, allowed, slot](const QString& text) {
+    QObject::connect(box, &QLineEdit::textEdited, box, [box, &check, allowed, slot] {
         if (box->isModified()) {
-            check.checkTextBox(box, text, allowed, slot);
+            filterUserEdit(*box, check, allowed, slot);
         }
     });
     // setText clears the modified mark, so this sees only what the program put in.
@@ -26,6 +26,16 @@ void attachLiveFilter(QLineEdit* box, ErrCheck& check, const LiveFilter& filter)
         }
     });
     check.setRememberedText(slot, box->text());
+}
+
+void filterUserEdit(QLineEdit& box, ErrCheck& check, const QString& allowed, int slot) {
+    if (!check.checkTextBox(box.text(), allowed, slot)) {
+        const QString kept = check.rememberedText(slot);
+        box.setText(kept);
+        box.deselect();
+        box.setCursorPosition(static_cast<int>(kept.size()));
+    }
+    box.setModified(false);
 }
 
 void DigitKeyFilter::install(QLineEdit& box) { box.installEventFilter(new DigitKeyFilter(&box)); }

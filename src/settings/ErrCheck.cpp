@@ -77,6 +77,17 @@ QString ErrCheck::checkCodeDigit(const QString& str) {
     return str.size() == 1 ? QStringLiteral("0") + str : str;
 }
 
+bool ErrCheck::checkTextBox(const QString& text, const QString& aryCheck, int idx) {
+    if (idx < 0 || idx >= kSlots) {
+        return true;
+    }
+    if (!allIn(text, aryCheck)) {
+        return false;
+    }
+    m_oldStrList[idx] = text;
+    return true;
+}
+
 QString ErrCheck::rememberedText(int idx) const {
     return idx >= 0 && idx < kSlots ? m_oldStrList[idx] : emptyText();
 }

@@ -5,8 +5,6 @@
 #include <array>
 #include <cstdint>
 
-class QLineEdit;
-
 namespace Tormel::Gui {
 
 // Character-set tests by position, the RF modem ID rule with its firmware-version gate, the
@@ -42,12 +40,11 @@ class ErrCheck {
     // A one-character code gets a leading "0"; anything else is returned unchanged.
     static QString checkCodeDigit(const QString& str);
 
-    // The live filter of one box, run whenever the user has changed its text: a text made only
-    // of allowed characters is remembered in slot `idx`; any other text is replaced by the
-    // slot's remembered text with the caret at its end. The box's modified mark is reset
-    // either way so that the next edit is noticed again. Slots outside 0 to 169 are ignored.
-    // Defined with the widgets (ErrCheckTextBox.cpp in the window library).
-    void checkTextBox(QLineEdit* textBox, const QString& text, const QString& aryCheck, int idx);
+    // The live filter's rule for one box, run whenever the user has changed its text: a text
+    // made only of allowed characters is remembered in slot `idx` and kept (true); any other is
+    // refused (false), and the box goes back to the slot's remembered text. Slots outside 0 to
+    // 169 keep every text. The window library applies the answer to the box.
+    bool checkTextBox(const QString& text, const QString& aryCheck, int idx);
     QString rememberedText(int idx) const;
     // Texts the program puts into a box (defaults, a loaded file, a unit's values) do not pass
     // through the filter; a window calls this after setting a box so that a rejected keystroke

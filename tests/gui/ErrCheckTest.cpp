@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "gui/LiveFilterWiring.h"
 #include "settings/ErrCheck.h"
 
 using namespace Tormel::Gui;
@@ -91,7 +92,7 @@ namespace {
 void userTypes(ErrCheck& check, QLineEdit& box, const QString& text, const QString& allowed, int slot) {
     box.setText(text);
     box.setModified(true);
-    check.checkTextBox(&box, box.text(), allowed, slot);
+    filterUserEdit(box, check, allowed, slot);
 }
 }  // namespace
 
@@ -132,7 +133,7 @@ TEST(ErrCheckLiveFilter, RejectedEditRestoresTheLastAcceptedText) {
     userTypes(check, key, QStringLiteral("Z"), kHex, 170);
     userTypes(check, key, QStringLiteral("Z"), kHex, -1);
     EXPECT_EQ(key.text(), QStringLiteral("Z"));
-    check.checkTextBox(nullptr, QStringLiteral("Z"), kHex, 1);
+    EXPECT_FALSE(check.checkTextBox(QStringLiteral("Z"), kHex, 1));
 }
 
 TEST(ErrCheckLiveFilter, SlotsOfOneWindowAreDistinct) {

@@ -283,7 +283,11 @@ void PtyServer::HandleLine(const std::string& line) {
                 handled = true;
             }
             if (!handled) {
+                bool keep = false;
+                for (const auto& prefix : m_faults.keepOn) keep = keep || StartsWith(line, prefix);
+                const UnitState before = m_unit.State();
                 replies = m_unit.Handle(line);
+                if (keep) m_unit.Restore(before);
                 if (line == "~CONNECT?") m_connectSeen = true;
                 for (const auto& prefix : m_faults.emptyReplyOn) {
                     if (!handled && StartsWith(line, prefix)) {

@@ -25,6 +25,9 @@ struct Faults {
     std::vector<std::string> emptyReplyOn;
     // Requests the unit carries out but answers with the given line instead of its reply.
     std::vector<std::pair<std::string, std::string>> wrongReply;
+    // Requests the unit confirms as if it had taken the new value but does not store: the
+    // confirmation says what was asked, a later query tells what the unit really keeps.
+    std::vector<std::string> keepOn;
     // The first "~CONNECT?" after this was switched on is answered with a garbage line.
     bool garbageFirstConnect = false;
     // After this many received lines (counted from when this count was set) the unit hangs

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/UnitState.h"
@@ -27,6 +28,9 @@ class SimUnit {
     // The line settings the unit's UART runs at now; a request sent at other settings is
     // not understood.
     const UnitState& State() const { return m_state; }
+    // Puts the unit's settings back as they were (a unit that forgot a change); the factory
+    // state stays.
+    void Restore(UnitState state) { m_state = std::move(state); }
 
   private:
     UnitState m_state;

@@ -42,33 +42,34 @@ double Worst(const std::vector<double>& values) {
 // Prints one family's figures; false when a goal is missed.
 bool Summarise(Family family, const Report& report) {
     bool met = !report.aborted;
-    std::array<std::vector<double>, kFaultCount> ms, over;
+    std::array<std::vector<double>, kFaultCount> ms, share;
     std::array<int, kFaultCount> wrong{};
     int outOfBound = 0;
     for (const Cycle& cycle : report.cycles) {
         const auto f = static_cast<std::size_t>(cycle.fault);
         ms[f].push_back(cycle.ms);
-        over[f].push_back(cycle.ms - cycle.waitsMs);
+        const double bound = cycle.waitsMs + kMarginMsPerOperation * cycle.operations;
+        share[f].push_back(cycle.ms / bound);
         if (!cycle.failures.empty()) {
             ++wrong[f];
             for (const auto& failure : cycle.failures)
                 std::printf("  cycle %d (%s): %s\n", cycle.index, Name(cycle.fault), failure.c_str());
         }
-        if (cycle.ms > cycle.waitsMs + kMarginMsPerOperation * cycle.operations) {
+        if (cycle.ms > bound) {
             ++outOfBound;
             std::printf("  cycle %d (%s): %.1f ms, bound %.1f ms\n", cycle.index, Name(cycle.fault), cycle.ms,
-                        cycle.waitsMs + kMarginMsPerOperation * cycle.operations);
+                        bound);
         }
     }
     std::printf("%s: %zu cycles\n", Name(family), report.cycles.size());
-    std::printf("  %-22s %6s %6s %10s %10s %12s\n", "fault", "cycles", "wrong", "median ms", "worst ms",
-                "worst over waits ms");
+    std::printf("  %-22s %6s %6s %10s %10s %13s\n", "fault", "cycles", "wrong", "median ms", "worst ms",
+                "worst / bound");
     int wrongTotal = 0;
     for (int f = 0; f < kFaultCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
         wrongTotal += wrong[i];
-        std::printf("  %-22s %6zu %6d %10.1f %10.1f %12.1f\n", Name(static_cast<Fault>(f)), ms[i].size(),
-                    wrong[i], Median(ms[i]), Worst(ms[i]), Worst(over[i]));
+        std::printf("  %-22s %6zu %6d %10.1f %10.1f %13.3f\n", Name(static_cast<Fault>(f)), ms[i].size(),
+                    wrong[i], Median(ms[i]), Worst(ms[i]), Worst(share[i]));
     }
     double total = 0;
     for (const Cycle& cycle : report.cycles) total += cycle.ms;

@@ -204,11 +204,13 @@ class Soaker {
         return now;
     }
 
-    double Waits() const {
+    // An operation that failed on the line may have waited out one more read than the
+    // attempts it gave up; a refusal or an unsupported unit was answered.
+    double Waits(AppCompletedCode code) const {
         const auto& t = m_options.timing;
         const double read = static_cast<double>(t.ReadTimeout.count()) * t.Tries;
-        return static_cast<double>(m_counts.received * t.LinePause.count()) +
-               (m_counts.abandoned + 1) * read +
+        const int failedReads = m_counts.abandoned + (code == AppCompletedCode::ConnectError ? 1 : 0);
+        return static_cast<double>(m_counts.received * t.LinePause.count()) + failedReads * read +
                static_cast<double>(m_counts.radioChanges * t.RadioChangeDelay.count());
     }
 
@@ -231,7 +233,7 @@ class Soaker {
             return std::nullopt;
         }
         m_app->Completed(*code);
-        cycle.waitsMs += Waits();
+        cycle.waitsMs += Waits(*code);
         // Every open in a write is a reopen after a line-setting change, after its delay.
         if (writing)
             cycle.waitsMs += static_cast<double>(m_counts.opened * m_options.timing.ReopenDelay.count());

@@ -47,8 +47,8 @@ struct Cycle {
     int operations = 0;  // background operations the cycle ran (1 to 3)
     double ms = 0;       // from the first call to the last completion handled
     // What the timing record lets the link wait on this cycle's dialogue: the pause after
-    // every received line, one full read (all tries) per attempt given up and per failed
-    // operation, the reopen delay of every reopen in a write and the radio change delays.
+    // every received line, one full read (all tries) per attempt given up and per
+    // operation that lost the unit, the reopen delay of every reopen in a write and the radio change delays.
     double waitsMs = 0;
     Resources after;  // at the end of the cycle, the controller idle
 };

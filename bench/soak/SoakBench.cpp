@@ -96,6 +96,10 @@ bool Summarise(Family family, const Report& report) {
             "  resident memory: %ld KiB before, %ld KiB after cycle %d, %ld KiB at the end (%+ld KiB), "
             "peak %ld KiB\n",
             report.start.rssKiB, warm, kWarmUpCycles, end, end - warm, peak);
+        const long heapWarm = report.cycles[kWarmUpCycles - 1].after.heapKiB;
+        std::printf("  heap in use: %ld KiB before, %ld KiB after cycle %d, %ld KiB at the end (%+ld KiB)\n",
+                    report.start.heapKiB, heapWarm, kWarmUpCycles, report.end.heapKiB,
+                    report.end.heapKiB - heapWarm);
         met = met && end - warm < kGrowthLimitKiB;
     }
     return met;
@@ -134,8 +138,9 @@ int main(int argc, char** argv) {
         options.timing.RadioChangeDelay = 2ms;
         options.onCycle = [](const Cycle& cycle) {
             if ((cycle.index + 1) % 100 == 0)
-                std::fprintf(stderr, "cycle %d: %d descriptors, %d threads, %ld KiB\n", cycle.index + 1,
-                             cycle.after.fds, cycle.after.threads, cycle.after.rssKiB);
+                std::fprintf(stderr, "cycle %d: %d descriptors, %d threads, %ld KiB resident, %ld KiB heap\n",
+                             cycle.index + 1, cycle.after.fds, cycle.after.threads, cycle.after.rssKiB,
+                             cycle.after.heapKiB);
         };
         const Report report = RunCycles(options);
         std::printf("port list:");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/app/Soak.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -170,6 +171,8 @@ class Soaker {
     Report Run() {
         Report report;
         report.ports = Command::ListPorts();
+        // Reserved ahead, so that the report's own growth does not count as the program's.
+        report.cycles.reserve(static_cast<std::size_t>(m_options.cycles));
         report.start = Measure();
         for (int index = 0; index < m_options.cycles && !report.aborted; ++index) {
             Fault fault = static_cast<Fault>(m_rng() % kFaultCount);
@@ -454,6 +457,7 @@ Resources Measure() {
         }
         status.ignore(1 << 16, '\n');
     }
+    now.heapKiB = static_cast<long>(::mallinfo2().uordblks / 1024);
     return now;
 }
 

@@ -31,11 +31,13 @@ inline constexpr int kFaultCount = 11;
 const char* Name(Fault fault);
 const char* Name(Family family);
 
-// What the process holds: open descriptors, threads, resident memory.
+// What the process holds: open descriptors, threads, resident memory, and the part of the
+// heap in use (what the program holds, apart from pages the allocator keeps for reuse).
 struct Resources {
     int fds = 0;
     int threads = 0;
     long rssKiB = 0;
+    long heapKiB = 0;
 };
 Resources Measure();
 

@@ -122,7 +122,8 @@ class Soaker {
   public:
     using App = typename F::App;
 
-    explicit Soaker(const Options& options) : m_options(options), m_rng(options.seed) {
+    explicit Soaker(const Options& options)
+        : m_options(options), m_rng(options.seed), m_app(m_queue.Dispatcher()) {
         char pattern[] = "/tmp/pelnix-soak-XXXXXX";
         if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
         m_folder = pattern;
@@ -150,12 +151,11 @@ class Soaker {
                 (line.starts_with("~CHMODE=") || line.starts_with("~OPMODE=")))
                 ++m_counts.radioChanges;
         });
-        m_app = std::make_unique<App>(m_queue.Dispatcher());
-        m_app->Init();
+        m_app.Init();
     }
 
     ~Soaker() {
-        m_app.reset();
+        m_app.End();
         m_queue.PumpPending();
         Command::SetTraceSink({});
         Command::SetPortLister({});
@@ -230,12 +230,12 @@ class Soaker {
         ++cycle.operations;
         if (!m_queue.PumpUntil([&] { return code.has_value(); }, m_options.hangLimit)) {
             cycle.failures.push_back("no completion within the hang limit");
-            m_app->Disconnect();
+            m_app.Disconnect();
             if (!m_queue.PumpUntil([&] { return code.has_value(); }, m_options.hangLimit)) m_aborted = true;
-            if (code) m_app->Completed(*code);
+            if (code) m_app.Completed(*code);
             return std::nullopt;
         }
-        m_app->Completed(*code);
+        m_app.Completed(*code);
         cycle.waitsMs += Waits(*code);
         // Every open in a write is a reopen after a line-setting change, after its delay.
         if (writing)
@@ -248,15 +248,15 @@ class Soaker {
         if (!got) return false;
         if (*got == wanted) return true;
         cycle.failures.push_back(std::string(what) + ": " + CodeName(*got) + " instead of " +
-                                 CodeName(wanted) + " (last reply \"" + m_app->Result() + "\")");
+                                 CodeName(wanted) + " (last reply \"" + m_app.Result() + "\")");
         return false;
     }
 
     void ExpectState(Cycle& cycle, const char* what, AppStatus wanted, bool portOpen) {
-        if (m_app->Status() != wanted || m_app->port().IsOpen() != portOpen)
+        if (m_app.Status() != wanted || m_app.port().IsOpen() != portOpen)
             cycle.failures.push_back(std::string(what) + ": state " +
-                                     std::to_string(static_cast<int>(m_app->Status())) +
-                                     (m_app->port().IsOpen() ? ", port open" : ", port closed"));
+                                     std::to_string(static_cast<int>(m_app.Status())) +
+                                     (m_app.port().IsOpen() ? ", port open" : ", port closed"));
     }
 
     std::string Pick(const std::vector<std::string>& from) { return from[m_rng() % from.size()]; }
@@ -341,14 +341,14 @@ class Soaker {
         cycle.fault = fault;
         const auto start = Clock::now();
         // The form holds the unit's own bit rate, as after the window's last read.
-        auto line = m_app->CommunicationConfig();
+        auto line = m_app.CommunicationConfig();
         line.BaudRate = m_unit->State().line.BaudRate;
-        m_app->CommunicationConfig(line);
+        m_app.CommunicationConfig(line);
 
         m_unit->ClearLog();
         m_unit->SetFaults(ReadFaults(fault));
         const auto read =
-            Operate(cycle, false, [this](auto handler) { return m_app->ConnectAndRead(handler); });
+            Operate(cycle, false, [this](auto handler) { return m_app.ConnectAndRead(handler); });
         m_unit->SetFaults({});
         const bool readOk = Expect(cycle, "connect-and-read", read, ReadCode(fault));
         if (readOk && *read != AppCompletedCode::Success)
@@ -358,24 +358,24 @@ class Soaker {
             WriteStep(cycle, fault);
         }
         if (m_unit->HungUp()) PlugIn(m_unit->State());
-        if (m_app->Status() == AppStatus::Active) m_app->Disconnect();
+        if (m_app.Status() == AppStatus::Active) m_app.Disconnect();
         ExpectState(cycle, "at the end of the cycle", AppStatus::Idle, false);
         cycle.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         return cycle;
     }
 
     void WriteStep(Cycle& cycle, Fault fault) {
-        const int before = F::Value(*m_app);
+        const int before = F::Value(m_app);
         const int wanted =
             (before + 1 + static_cast<int>(m_rng() % static_cast<unsigned>(F::Range() - 1))) % F::Range();
-        F::SetValue(*m_app, wanted);
-        auto line = m_app->CommunicationConfig();
+        F::SetValue(m_app, wanted);
+        auto line = m_app.CommunicationConfig();
         line.BaudRate = line.BaudRate == 9600 ? 19200 : 9600;
-        m_app->CommunicationConfig(line);
+        m_app.CommunicationConfig(line);
 
         m_unit->ClearLog();
         m_unit->SetFaults(WriteFaults(fault));
-        const auto written = Operate(cycle, true, [this](auto handler) { return m_app->Write(handler); });
+        const auto written = Operate(cycle, true, [this](auto handler) { return m_app.Write(handler); });
         m_unit->SetFaults({});
         if (!Expect(cycle, "write", written, WriteCode(fault))) return;
         if (fault == Fault::None) {
@@ -387,8 +387,8 @@ class Soaker {
         }
         if (*written != AppCompletedCode::Success) {
             ExpectState(cycle, "after the failed write", AppStatus::Idle, false);
-            if (fault == Fault::RefusalInWrite && m_app->Result() != "invalid parameter")
-                cycle.failures.push_back("the refused write reports \"" + m_app->Result() + "\"");
+            if (fault == Fault::RefusalInWrite && m_app.Result() != "invalid parameter")
+                cycle.failures.push_back("the refused write reports \"" + m_app.Result() + "\"");
             return;
         }
         ExpectState(cycle, "after the write", AppStatus::Active, true);
@@ -401,10 +401,10 @@ class Soaker {
         if (fault != Fault::KeepsOldValue) return;
         // The unit confirmed what it did not keep; a read shows what it holds.
         const auto again =
-            Operate(cycle, false, [this](auto handler) { return m_app->ConnectAndRead(handler); });
+            Operate(cycle, false, [this](auto handler) { return m_app.ConnectAndRead(handler); });
         if (Expect(cycle, "read after the kept write", again, AppCompletedCode::Success) &&
-            F::Value(*m_app) != before)
-            cycle.failures.push_back("the read shows " + std::to_string(F::Value(*m_app)) +
+            F::Value(m_app) != before)
+            cycle.failures.push_back("the read shows " + std::to_string(F::Value(m_app)) +
                                      ", the unit keeps " + std::to_string(before));
     }
 
@@ -414,7 +414,7 @@ class Soaker {
     Domain::Modem::CommandTiming m_savedTiming;
     TaskQueue m_queue;
     std::unique_ptr<PtyServer> m_unit;
-    std::unique_ptr<App> m_app;
+    App m_app;  // the window's controller, kept for all cycles
     DialogueCounts m_counts;
     bool m_aborted = false;
     // Learned from the last cycle without faults: what a read asks and what a write sends.

@@ -217,9 +217,12 @@ class Soaker {
                static_cast<double>(m_counts.radioChanges * t.RadioChangeDelay.count());
     }
 
-    // Runs one background operation to its handled completion; nullopt when it hung.
+    // Runs one background operation to its handled completion; nullopt when it hung. With
+    // stopAfter, the user presses Disconnect that long after the start, unless it ended first.
     template <class Start>
-    std::optional<AppCompletedCode> Operate(Cycle& cycle, bool writing, Start start) {
+    std::optional<AppCompletedCode> Operate(
+        Cycle& cycle, bool writing, Start start,
+        std::optional<std::chrono::milliseconds> stopAfter = std::nullopt) {
         m_counts.Reset();
         std::optional<AppCompletedCode> code;
         const AppResult started = start([&code](AppCompletedCode c) { code = c; });
@@ -228,6 +231,11 @@ class Soaker {
             return std::nullopt;
         }
         ++cycle.operations;
+        if (stopAfter && !m_queue.PumpUntil([&] { return code.has_value(); }, *stopAfter)) {
+            if (m_app.Disconnect() != AppResult::Pendding || m_app.Status() != AppStatus::Canceling ||
+                m_app.port().IsOpen())
+                cycle.failures.push_back("Disconnect did not stop the running operation");
+        }
         if (!m_queue.PumpUntil([&] { return code.has_value(); }, m_options.hangLimit)) {
             cycle.failures.push_back("no completion within the hang limit");
             m_app.Disconnect();
@@ -375,8 +383,16 @@ class Soaker {
 
         m_unit->ClearLog();
         m_unit->SetFaults(WriteFaults(fault));
-        const auto written = Operate(cycle, true, [this](auto handler) { return m_app.Write(handler); });
+        std::optional<std::chrono::milliseconds> stopAfter;
+        if (fault == Fault::StoppedInWrite) stopAfter = std::chrono::milliseconds(m_rng() % 300);
+        const auto written = Operate(
+            cycle, true, [this](auto handler) { return m_app.Write(handler); }, stopAfter);
         m_unit->SetFaults({});
+        if (fault == Fault::StoppedInWrite) {
+            // Stopped or not, the write ends with its completion, and the cycle with the
+            // controller idle and the port closed.
+            return;
+        }
         if (!Expect(cycle, "write", written, WriteCode(fault))) return;
         if (fault == Fault::None) {
             const auto requests = m_unit->Requests();
@@ -438,6 +454,7 @@ const char* Name(Fault fault) {
         "refusal in write",
         "hang-up in write",
         "keeps old value",
+        "stopped in write",
     };
     return names[static_cast<int>(fault)];
 }

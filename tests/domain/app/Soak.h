@@ -26,8 +26,9 @@ enum class Fault {
     RefusalInWrite,     // one request of the write answered "invalid parameter"
     HangUpInWrite,      // the unit vanishes after a random number of lines of the write
     KeepsOldValue,      // the unit confirms the changed value but keeps the old one
+    StoppedInWrite,     // the user stops the write at a random moment (Disconnect)
 };
-inline constexpr int kFaultCount = 11;
+inline constexpr int kFaultCount = 12;
 const char* Name(Fault fault);
 const char* Name(Family family);
 

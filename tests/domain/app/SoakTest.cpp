@@ -20,9 +20,10 @@ Options Short(Family family, int cycles, unsigned seed) {
     options.family = family;
     options.cycles = cycles;
     options.seed = seed;
-    // Long enough that a loaded machine under a sanitizer does not miss a reply that came.
+    // Long enough that a loaded machine under a sanitizer does not miss a reply that came: a
+    // reply has 450 ms.
     options.timing.ReadTimeout = 150ms;
-    options.timing.Tries = 2;
+    options.timing.Tries = 3;
     options.timing.LinePause = 1ms;
     options.timing.ReopenDelay = 10ms;
     options.timing.RadioChangeDelay = 1ms;

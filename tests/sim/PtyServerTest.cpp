@@ -147,6 +147,19 @@ TEST(PtyServer, FaultsSilenceEmptyWrongAndGarbage) {
     EXPECT_EQ(tool.Ask("~CONNECT?"), "ok");
 }
 
+TEST(PtyServer, AKeptRequestIsConfirmedButTheUnitKeepsItsOldValue) {
+    SimPty sim;
+    Tool tool(sim.PortPath());
+    Pelnix::Sim::Faults faults;
+    faults.keepOn = {"~HODR="};
+    sim.SetFaults(faults);
+    EXPECT_EQ(tool.Ask("~HODR=1234"), "hundred order is 1234");
+    EXPECT_EQ(sim.State().rs485.idOffset, 0);
+    // Only the named request is kept; the next one is taken as usual.
+    EXPECT_EQ(tool.Ask("~SLNT=20"), "silent interval length is 20");
+    EXPECT_EQ(sim.State().rs485.silent, 20);
+}
+
 TEST(PtyServer, HangUpAfterLinesTakesThePortAway) {
     SimPty sim;
     Tool tool(sim.PortPath(), 9600, StopBits::One, 3000);

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "domain/modem/CommandTiming.h"
+#include "settings/ChoiceLists.h"
 #include "settings/NameTable.h"
 
 namespace Tormel::Cli {
@@ -224,8 +225,12 @@ bool Link::configure(const QCommandLineParser& parser, Output& out,
     if (parser.isSet(QStringLiteral("baud"))) {
         const QString baud = parser.value(QStringLiteral("baud"));
         wanted.BaudRate = baud.toInt(&ok);
-        if (!ok || wanted.BaudRate <= 0) {
-            out.error(QStringLiteral("--baud %1: needs a positive bit rate, for example 19200").arg(baud));
+        // Only the rates the units have: any other would be a scan that cannot find a unit.
+        if (!ok || !Gui::ChoiceLists::baudRateIndex(wanted.BaudRate, true)) {
+            out.error(QStringLiteral("--baud %1: the units take %2 bit/s")
+                          .arg(baud, Gui::ChoiceLists::baudRateItems(true)
+                                         .join(QStringLiteral(", "))
+                                         .remove(QStringLiteral("bps"))));
             return false;
         }
     }

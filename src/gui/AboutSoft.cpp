@@ -27,7 +27,7 @@ void applySmallDialogStyle(QDialog& dialog) {
 AboutSoft::AboutSoft(QWidget* parent) : QDialog(parent) {
     const StringTable strings;
     setObjectName(QStringLiteral("AboutSoft"));
-    setWindowTitle(strings.getString(242));
+    setWindowTitle(strings.getString(Msg::AboutTitle));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
@@ -39,10 +39,10 @@ AboutSoft::AboutSoft(QWidget* parent) : QDialog(parent) {
         label->setObjectName(QString::fromLatin1(name));
         return label;
     };
-    layout->addWidget(addLabel("lblModem", strings.getString(244)), 0, 0, 1, 2);
+    layout->addWidget(addLabel("lblModem", strings.getString(Msg::AboutProductName)), 0, 0, 1, 2);
     layout->addWidget(addLabel("lblVer", QStringLiteral("Version")), 1, 0);
-    layout->addWidget(addLabel("lblVerNum", strings.getString(3)), 1, 1);
-    layout->addWidget(addLabel("lblEditNum", strings.getString(4)), 2, 0, 1, 2);
+    layout->addWidget(addLabel("lblVerNum", strings.getString(Msg::ToolVersion)), 1, 1);
+    layout->addWidget(addLabel("lblEditNum", strings.getString(Msg::PartNumber)), 2, 0, 1, 2);
     layout->setColumnMinimumWidth(1, 120);
 
     applySmallDialogStyle(*this);

@@ -19,7 +19,7 @@ ErrMsg::ErrMsg(QWidget* parent, Msg caption) : QDialog(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 18, 20, 14);
-    auto* lblMsg = new QLabel(strings.getString(243), this);
+    auto* lblMsg = new QLabel(strings.getString(Msg::UnsavedQuestion), this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setWordWrap(true);
     lblMsg->setMinimumWidth(320);
@@ -27,10 +27,10 @@ ErrMsg::ErrMsg(QWidget* parent, Msg caption) : QDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* btnOK = new QPushButton(strings.getString(245), this);
+    auto* btnOK = new QPushButton(strings.getString(Msg::QuitWithoutSaving), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setAutoDefault(false);
-    auto* btnCancel = new QPushButton(strings.getString(246), this);
+    auto* btnCancel = new QPushButton(strings.getString(Msg::DoNotQuit), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setDefault(true);
     buttons->addWidget(btnOK);

@@ -15,7 +15,8 @@ bool refuseSecondInstance(const std::vector<std::string>& processNames, const st
         return false;
     }
     const StringTable strings;
-    toolkit().messageBox(strings.getString(14), strings.getString(1), MessageBoxButtons::OK,
+    toolkit().messageBox(strings.getString(Msg::SecondInstanceRefused),
+                         strings.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
                          MessageBoxIcon::Warning);
     return true;
 }

@@ -153,7 +153,7 @@ QStringList bindTypeItems(const StringTable& st) { return messages(st, {223, 224
 QStringList formatItems(const StringTable& st) { return messages(st, {192, 193, 194, 195}); }
 
 QStringList cCheckItems(const StringTable& st) {
-    return {st.getString(159), QStringLiteral("BCC"), QStringLiteral("CRC"), QStringLiteral("SUM")};
+    return {st.getString(Msg::None), QStringLiteral("BCC"), QStringLiteral("CRC"), QStringLiteral("SUM")};
 }
 
 QStringList groupItems(const StringTable& st, bool withTwentyFiveGroups) {

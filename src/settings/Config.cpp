@@ -31,8 +31,8 @@ bool saveSettingsFile(const ApplicationConfig& candidate, const QString& path, b
         candidate, false, aesEnFlg, parent, [&](const ApplicationConfig& c) { writeSettingsFile(path, c); });
     if (!passed) {
         StringTable st;
-        toolkit().messageBox(st.getString(65), st.getString(1), MessageBoxButtons::OK, MessageBoxIcon::Error,
-                             parent);
+        toolkit().messageBox(st.getString(Msg::InvalidParametersLoaded), st.getString(Msg::Rs485ToolTitle),
+                             MessageBoxButtons::OK, MessageBoxIcon::Error, parent);
     }
     return passed;
 }

@@ -27,7 +27,7 @@ QString programDir() {
 }
 
 QString settingsFileName() {
-    const QString name = StringTable().getString(146);
+    const QString name = StringTable().getString(Msg::DefaultSettingsFileName);
     return name.isEmpty() ? QStringLiteral("config.xml") : name;
 }
 

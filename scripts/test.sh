@@ -86,7 +86,11 @@ for dir in fuzz/*/; do
   [ -x "$bin" ] || continue
   work=$(mktemp -d)
   cp -r "$dir/corpus/." "$work/" 2>/dev/null || true
-  "$bin" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "$work" >"$work.log" 2>&1 || {
+  dict=()
+  [ -f "$dir/$name.dict" ] && dict=(-dict="$dir/$name.dict")
+  # -close_fd_mask=3: the target's own printing (pelnix-cli's texts) stays out of the log.
+  "$bin" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 "${dict[@]}" \
+    "$work" >"$work.log" 2>&1 || {
     tail -n 40 "$work.log"; echo "fuzz target $name failed"; exit 1; }
   echo "fuzz target $name: $(grep -c . "$work.log" >/dev/null; tail -n 1 "$work.log")"
   rm -rf "$work" "$work.log"

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <cstdio>
-#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -18,8 +17,8 @@
 #include "cli/SettingsDocument.h"
 #include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
+#include "domain/firmware/ImagePatch.h"
 #include "domain/firmware/SymbolData.h"
-#include "settings/FirmwareImageFile.h"
 #include "settings/NameTable.h"
 #include "settings/RecordConversion.h"
 
@@ -28,7 +27,6 @@ namespace Tormel::Cli {
 using Domain::Firmware::ElfEditor;
 using Domain::Firmware::ElfEditor_TX330;
 using Domain::Firmware::ElfEditorResult;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -145,62 +143,50 @@ AnyRecords recordsToStore(const AnyConfig& file, Gui::AesKeyChoice choice, const
     return r;
 }
 
-// The raw value of a parameter symbol that a patch must leave as the image had it.
-using KeptSymbol = Gui::ImageSymbol;
-
-bool accessSymbols(const std::string& path, std::vector<KeptSymbol>& symbols, bool write) {
-    const QString image = QString::fromStdString(path);
-    return write ? Gui::writeImageSymbols(image, symbols) : Gui::readImageSymbols(image, symbols);
-}
+using Domain::Firmware::ImageSymbol;
 
 // What a patch leaves untouched although the editor writes it on every store: the AES key
 // words, unless the key is to be changed; and the contact-I/O unit's interface port, which its
 // settings file does not carry and older images hold without the editor reading it.
-std::vector<KeptSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
-    std::vector<KeptSymbol> kept;
-    if (choice != Gui::AesKeyChoice::Change) kept = Gui::aesKeySymbols();
+std::vector<ImageSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
+    std::vector<ImageSymbol> kept;
+    if (choice != Gui::AesKeyChoice::Change) kept = Domain::Firmware::AesKeySymbols();
     if (family == Family::Tx330) kept.push_back({"TormelParamsM$intfport", 1, 0});
     return kept;
 }
 
-// Stores `records` into the image at `path` (a work copy) and puts the kept symbols back.
-ElfEditorResult storeImage(const std::string& path, const AnyRecords& records,
-                           std::vector<KeptSymbol>& kept) {
-    if (!accessSymbols(path, kept, false)) return ElfEditorResult::ErrUnknownSymbol;
-    ElfEditorResult result;
+// Stores `records` into the image at `path` (the patch's work copy).
+ElfEditorResult storeImage(const std::string& path, const AnyRecords& records) {
     if (const auto* rs485 = std::get_if<Gui::Rs485RecordSet>(&records)) {
         // Not the binding record: the image's own bind type (from the load) is written back.
-        result = withImage<ElfEditor>(
+        return withImage<ElfEditor>(
             path, true, [](ElfEditor&) {},
             [&](ElfEditor& e) {
                 e.CommunicationConfig(rs485->communication);
                 e.NodeinfoConfig(rs485->nodeinfo);
                 e.ProtocolConfig(rs485->protocol);
             });
-    } else {
-        const auto& tx330 = std::get<Gui::Tx330RecordSet>(records);
-        result = withImage<ElfEditor_TX330>(
-            path, true, [](ElfEditor_TX330&) {},
-            [&](ElfEditor_TX330& e) {
-                auto communication = tx330.communication;
-                // The store needs an interface port it can encode; the image's own byte is put
-                // back below.
-                if (communication.IntfPort != 1 && communication.IntfPort != 2) communication.IntfPort = 1;
-                e.CommunicationConfig(communication);
-                e.NodeinfoConfig(tx330.nodeinfo);
-                e.WirelessinfoConfig(tx330.wireless);
-                e.DidoinfoConfig(tx330.dido);
-            });
     }
-    if (result != ElfEditorResult::Success) return result;
-    return accessSymbols(path, kept, true) ? ElfEditorResult::Success : ElfEditorResult::ErrFileWrite;
+    const auto& tx330 = std::get<Gui::Tx330RecordSet>(records);
+    return withImage<ElfEditor_TX330>(
+        path, true, [](ElfEditor_TX330&) {},
+        [&](ElfEditor_TX330& e) {
+            auto communication = tx330.communication;
+            // The store needs an interface port it can encode; the
+            // image's own byte is kept.
+            if (communication.IntfPort != 1 && communication.IntfPort != 2) communication.IntfPort = 1;
+            e.CommunicationConfig(communication);
+            e.NodeinfoConfig(tx330.nodeinfo);
+            e.WirelessinfoConfig(tx330.wireless);
+            e.DidoinfoConfig(tx330.dido);
+        });
 }
 
 // The firmware reports its AES switch from another symbol than the one it is set by, so a load
 // never shows what a store wrote there; the written symbol itself is read into `records`.
 bool readAesSwitch(const std::string& path, AnyRecords& records) {
-    std::vector<KeptSymbol> written{{"TormelParamsM$aesEncryptEnbl", 1, 0}};
-    if (!accessSymbols(path, written, false)) return false;
+    std::vector<ImageSymbol> written{{"TormelParamsM$aesEncryptEnbl", 1, 0}};
+    if (!Domain::Firmware::ReadImageSymbols(path, written)) return false;
     const auto value = Domain::Firmware::SymbolDataToAESEncryptEnable(written[0].data);
     if (!value) return false;
     std::visit([&](auto& r) { r.nodeinfo.AESEncryptEnable = *value; }, records);
@@ -237,13 +223,14 @@ struct ImageFamilies {
 };
 
 std::string firstMissing(const QString& image, Domain::Firmware::Family family, uint8_t version) {
-    std::vector<KeptSymbol> symbols;
+    const std::string path = image.toStdString();
+    std::vector<ImageSymbol> symbols;
     for (const auto& use : ElfEditor::SymbolsUsed(family, version))
         symbols.push_back({use.symbol, use.width, 0});
-    if (Gui::readImageSymbols(image, symbols)) return {};
-    for (const KeptSymbol& symbol : symbols) {
-        std::vector<KeptSymbol> one{symbol};
-        if (!Gui::readImageSymbols(image, one)) return symbol.name;
+    if (Domain::Firmware::ReadImageSymbols(path, symbols)) return {};
+    for (const ImageSymbol& symbol : symbols) {
+        std::vector<ImageSymbol> one{symbol};
+        if (!Domain::Firmware::ReadImageSymbols(path, one)) return symbol.name;
     }
     return "?";
 }
@@ -301,8 +288,8 @@ std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const Q
     }
     if (!openableImage(path, out)) return kExitFileError;
     ImageFamilies image;
-    std::vector<KeptSymbol> version{{"TormelParamsM$version", 1, 0}};
-    if (!Gui::readImageSymbols(path, version)) {
+    std::vector<ImageSymbol> version{{"TormelParamsM$version", 1, 0}};
+    if (!Domain::Firmware::ReadImageSymbols(path.toStdString(), version)) {
         out.error(QStringLiteral("%1: the image has no parameter block (no TormelParamsM$version); it is not "
                                  "an image this tool can read or patch")
                       .arg(path));
@@ -534,40 +521,57 @@ int patch(const QCommandLineParser& parser, Output& out) {
     if (!documentOf(original, imagePath, out)) return out.finish(kExitFileError);
 
     const AnyRecords records = recordsToStore(*file, choice, original);
-    std::vector<KeptSymbol> kept = keptSymbols(family, choice);
-    ElfEditorResult stored = ElfEditorResult::Success;
-    // An earlier patch's backup holds the true original: it is never overwritten.
-    QString backup;
-    const Gui::FirmwareReplaceResult replaced = Gui::replaceFirmwareImage(
-        imagePath,
-        [&](const QString& workCopy) {
-            stored = storeImage(workCopy.toStdString(), records, kept);
-            return stored == ElfEditorResult::Success;
-        },
-        true, &backup);
-    if (replaced != Gui::FirmwareReplaceResult::Success) {
+    // Through a link the file behind it is patched; that is the one checked. Loaded over the
+    // stored records, every field the image holds must come back as it was stored.
+    std::vector<FieldDifference> mismatches;
+    Domain::Firmware::ImagePatch request;
+    request.kept = keptSymbols(family, choice);
+    request.store = [&](const std::string& workCopy) { return storeImage(workCopy, records); };
+    request.verify = [&](const std::string& target) {
+        Output quiet;
+        quiet.json = true;
+        const QString shown = QString::fromStdString(target);
+        AnyRecords reloaded;
+        const auto want = documentOf(records, shown, quiet);
+        std::optional<AnyConfig> got;
+        if (loadRecords(target, family, reloaded, &records) == ElfEditorResult::Success &&
+            readAesSwitch(target, reloaded))
+            got = documentOf(reloaded, shown, quiet);
+        if (!want || !got) {
+            mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
+        } else {
+            mismatches = compareUnitFields(*got, *want);
+        }
+        return mismatches.empty();
+    };
+    const Domain::Firmware::PatchOutcome outcome =
+        Domain::Firmware::PatchImage(imagePath.toStdString(), request);
+    using Domain::Firmware::PatchResult;
+    const QString bak = QString::fromStdString(outcome.backup);
+    if (outcome.result != PatchResult::Success && outcome.result != PatchResult::Mismatch &&
+        outcome.result != PatchResult::MismatchNotRestored) {
         const QString failed = texts().getString(Gui::Msg::FirmwareWriteFailed);
-        const Gui::FirmwareWorkFiles files = Gui::firmwareWorkFiles(imagePath);
-        switch (replaced) {
-            case Gui::FirmwareReplaceResult::NoImage:
+        const Domain::Firmware::ImageWorkFiles files = Domain::Firmware::WorkFilesOf(imagePath.toStdString());
+        switch (outcome.result) {
+            case PatchResult::NoImage:
                 out.error(imagePath + QStringLiteral(": no such image"));
                 return out.finish(kExitFileError);
-            case Gui::FirmwareReplaceResult::RefusedName:
+            case PatchResult::RefusedName:
                 out.error(failed +
                           QStringLiteral(" (%1 is named like a work copy or a backup; rename it first)")
                               .arg(imagePath));
                 return out.finish(kExitFileError);
-            case Gui::FirmwareReplaceResult::CopyFailed:
-                out.error(failed +
-                          QStringLiteral(" (the work copy %1 could not be made)").arg(files.workCopy));
+            case PatchResult::CopyFailed:
+                out.error(failed + QStringLiteral(" (the work copy %1 could not be made)")
+                                       .arg(QString::fromStdString(files.workCopy)));
                 break;
-            case Gui::FirmwareReplaceResult::StoreFailed:
+            case PatchResult::StoreFailed:
                 out.error(failed + QStringLiteral(" (the parameters could not be stored: %1)")
-                                       .arg(storeFailureText(stored)));
+                                       .arg(storeFailureText(outcome.storeResult)));
                 break;
-            case Gui::FirmwareReplaceResult::BackupFailed:
-                out.error(failed +
-                          QStringLiteral(" (the backup beside %1 could not be made)").arg(files.backup));
+            case PatchResult::BackupFailed:
+                out.error(failed + QStringLiteral(" (the backup beside %1 could not be made)")
+                                       .arg(QString::fromStdString(files.backup)));
                 break;
             default:
                 out.error(failed + QStringLiteral(" (the image could not be replaced)"));
@@ -576,57 +580,21 @@ int patch(const QCommandLineParser& parser, Output& out) {
         out.error(imagePath + QStringLiteral(": the image was not changed"));
         return out.finish(kExitWriteFailed);
     }
-
-    // Through a link the file behind it was patched; that is the one to check. Loaded over the
-    // stored records, every field the image holds must come back as it was stored, and the kept
-    // symbols must hold what they held before.
-    const QString target = QFileInfo(imagePath).canonicalFilePath();
-    const fs::path bak = backup.toStdString();
-    Output quiet;
-    quiet.json = true;
-    std::vector<FieldDifference> mismatches;
-    AnyRecords reloaded;
-    std::vector<KeptSymbol> keptNow = kept;
-    const auto want = documentOf(records, target, quiet);
-    std::optional<AnyConfig> got;
-    if (loadRecords(target.toStdString(), family, reloaded, &records) == ElfEditorResult::Success &&
-        readAesSwitch(target.toStdString(), reloaded))
-        got = documentOf(reloaded, target, quiet);
-    if (!want || !got || !accessSymbols(target.toStdString(), keptNow, false)) {
-        mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
-    } else {
-        mismatches = compareUnitFields(*got, *want);
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (keptNow[i].data != kept[i].data)
-                mismatches.push_back({QString::fromStdString(kept[i].name),
-                                      QString::number(keptNow[i].data, 16),
-                                      QString::number(kept[i].data, 16)});
-        }
-    }
+    for (const auto& changed : outcome.keptChanged)
+        mismatches.push_back({QString::fromStdString(changed.name), QString::number(changed.found, 16),
+                              QString::number(changed.kept, 16)});
     const QString source = QStringLiteral("image");
     out.doc.insert(QStringLiteral("mismatches"), differencesJson(mismatches, source));
-    if (!mismatches.empty()) {
+    if (outcome.result != PatchResult::Success) {
         for (const FieldDifference& d : mismatches) out.error(differenceText(d, source));
-        // Put the original back, in one step as well.
-        std::error_code ec;
-        const fs::path image = target.toStdString();
-        fs::path restore = image;
-        restore += ".restore";
-        bool putBack = fs::copy_file(bak, restore, fs::copy_options::overwrite_existing, ec);
-        if (putBack) {
-            fs::rename(restore, image, ec);
-            putBack = !ec;
-        }
-        if (!putBack) fs::remove(restore, ec);
-        out.error(!putBack ? QStringLiteral("the original could not be put back; it is in ") +
-                                 QString::fromStdString(bak.string())
-                           : QStringLiteral("verification failed; the original image was put back"));
+        out.error(outcome.result == PatchResult::MismatchNotRestored
+                      ? QStringLiteral("the original could not be put back; it is in ") + bak
+                      : QStringLiteral("verification failed; the original image was put back"));
         return out.finish(kExitWriteFailed);
     }
     out.line(texts().getString(Gui::Msg::SettingCompleted) +
-             QStringLiteral(" (the original image is kept as ") + QString::fromStdString(bak.string()) +
-             QStringLiteral(")"));
-    out.doc.insert(QStringLiteral("backup"), QString::fromStdString(bak.string()));
+             QStringLiteral(" (the original image is kept as ") + bak + QStringLiteral(")"));
+    out.doc.insert(QStringLiteral("backup"), bak);
     return out.finish(kExitOk);
 }
 

@@ -133,4 +133,54 @@ FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes
     return file.commit();
 }
 
+FileResult CopyFileDurably(const std::string& from, const std::string& to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return Failure(errno, from);
+    struct stat st {};
+    if (::fstat(in, &st) != 0) {
+        const int error = errno;
+        ::close(in);
+        return Failure(error, from);
+    }
+    ::unlink(to.c_str());
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return Failure(error, to);
+    }
+    FileResult result;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) result = Failure(errno, from);
+        if (got <= 0) break;
+        for (ssize_t done = 0; done < got && result.ok();) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                result = Failure(put < 0 ? errno : ENOSPC, to);
+                break;
+            }
+            done += put;
+        }
+        if (!result.ok()) break;
+    }
+    if (::fsync(out) != 0 && result.ok()) result = Failure(errno, to);
+    if (::close(out) != 0 && result.ok()) result = Failure(errno, to);
+    ::close(in);
+    if (!result.ok()) ::unlink(to.c_str());
+    return result;
+}
+
+FileResult SyncPath(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Failure(errno, path);
+    FileResult result;
+    if (::fsync(fd) != 0) result = Failure(errno, path);
+    ::close(fd);
+    return result;
+}
+
 }  // namespace Tormel::Platform

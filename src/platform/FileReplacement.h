@@ -48,4 +48,13 @@ class FileReplacement {
 // The whole replacement in one call.
 FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Copies `from` to `to` (replacing it) with the source's permission bits, and forces the bytes
+// to the disk before returning, so that a later rename cannot publish a file whose data was
+// lost. A copy that fails is removed again.
+FileResult CopyFileDurably(const std::string& from, const std::string& to);
+
+// Forces a file's bytes to the disk; for a folder, the names in it, so that a rename into it
+// survives a power cut.
+FileResult SyncPath(const std::string& path);
+
 }  // namespace Tormel::Platform

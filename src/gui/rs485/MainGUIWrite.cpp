@@ -12,11 +12,11 @@
 #include <optional>
 #include <vector>
 
+#include "domain/firmware/ImagePatch.h"
 #include "domain/modem/Command.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/MainGUI.h"
 #include "settings/Config.h"
-#include "settings/FirmwareImageFile.h"
 #include "settings/RecordConversion.h"
 #include "settings/Rs485Records.h"
 
@@ -155,28 +155,25 @@ bool MainGUI::firmwareWrite() {
     const ApplicationConfig form = storeForm();
     const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
     const int32_t keySetting = aesKeySettingFromForm();
-    const bool changeKey = keySetting == 2;
     const bool autoSync = chkAutoParamSync->isChecked();
     const bool with76800 = baudListHas76800();
-    const FirmwareReplaceResult result = replaceFirmwareImage(
-        m_imagePath,
-        [&](const QString& workCopy) {
-            // The image keeps its own AES key unless a new one is asked for: the records carry no
-            // key read from an image, so its bytes are put back as they were after the store.
-            std::vector<ImageSymbol> key = aesKeySymbols();
-            const bool keepKey = !changeKey && readImageSymbols(workCopy, key);
-            m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
-            m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
-            m_app->ProtocolConfig(Rs485Records::protocol(form));
-            if (m_app->Store(workCopy.toStdString()) != AppResult::Success) {
-                return false;
-            }
-            return !keepKey || writeImageSymbols(workCopy, key);
-        },
-        // The first original is what a technician goes back to: a later patch never replaces it.
-        true);
+    Domain::Firmware::ImagePatch patch;
+    // The image keeps its own AES key unless a new one is asked for: the records carry no key
+    // read from an image.
+    if (keySetting != 2) {
+        patch.kept = Domain::Firmware::AesKeySymbols();
+    }
+    patch.store = [&](const std::string& workCopy) {
+        m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
+        m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
+        m_app->ProtocolConfig(Rs485Records::protocol(form));
+        return m_app->Store(workCopy) == AppResult::Success ? Domain::Firmware::ElfEditorResult::Success
+                                                            : Domain::Firmware::ElfEditorResult::ErrFileWrite;
+    };
+    const Domain::Firmware::PatchOutcome outcome =
+        Domain::Firmware::PatchImage(m_imagePath.toStdString(), patch);
     m_app->NodeinfoConfig(unit);
-    if (result != FirmwareReplaceResult::Success) {
+    if (outcome.result != Domain::Firmware::PatchResult::Success) {
         showError(Msg::FirmwareWriteFailed);
         return false;
     }

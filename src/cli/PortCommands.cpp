@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: MIT
 // `ports` and `scan`: which ports the tool sees, whether this user may open them, and what
 // answers on each.
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -18,6 +11,7 @@
 #include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "domain/modem/Command.h"
+#include "platform/DeviceAccess.h"
 
 namespace Tormel::Cli {
 
@@ -84,33 +78,38 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
         }
         QString access;
         QString detail;
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            // A tty opens for anyone unless its holder asked for it alone; another program
-            // holding it open still makes it useless for a unit.
-            const QStringList holders = holdersOf(path);
-            if (holders.isEmpty()) {
-                access = QStringLiteral("ok");
-            } else {
-                access = QStringLiteral("busy");
-                detail = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+        const Platform::DeviceOpenResult opened = Platform::TryOpen(path);
+        switch (opened.status) {
+            case Platform::DeviceOpenStatus::Opens: {
+                // A tty opens for anyone unless its holder asked for it alone; another program
+                // holding it open still makes it useless for a unit.
+                const QStringList holders = holdersOf(path);
+                if (holders.isEmpty()) {
+                    access = QStringLiteral("ok");
+                } else {
+                    access = QStringLiteral("busy");
+                    detail = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+                }
+                break;
             }
-        } else {
-            const int error = errno;
-            if (error == EACCES || error == EPERM) {
+            case Platform::DeviceOpenStatus::PermissionDenied:
                 access = QStringLiteral("permission denied");
                 detail = permissionFix(path);
-            } else if (error == EBUSY) {
+                break;
+            case Platform::DeviceOpenStatus::Busy: {
                 access = QStringLiteral("busy");
                 const QStringList holders = holdersOf(path);
                 detail = holders.isEmpty() ? QStringLiteral("held exclusively by another program")
                                            : QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
-            } else if (error == ENOENT || error == ENODEV || error == ENXIO) {
-                access = QStringLiteral("gone");
-            } else {
-                access = QString::fromLocal8Bit(std::strerror(error));
+                break;
             }
+            case Platform::DeviceOpenStatus::Gone:
+                access = QStringLiteral("gone");
+                break;
+            case Platform::DeviceOpenStatus::NotSerial:
+            case Platform::DeviceOpenStatus::Failed:
+                access = QString::fromLocal8Bit(opened.message.c_str());
+                break;
         }
         o.insert(QStringLiteral("access"), access);
         if (!detail.isEmpty()) o.insert(QStringLiteral("fix"), detail);

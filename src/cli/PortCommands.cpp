@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <filesystem>
-#include <fstream>
 
 #include "cli/ChildWork.h"
 #include "cli/Commands.h"
@@ -18,37 +17,18 @@ namespace Tormel::Cli {
 using Domain::Modem::Command;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readAttribute(const fs::path& file) {
-    std::ifstream in(file);
-    std::string value;
-    std::getline(in, value);
-    return value;
-}
-
-}  // namespace
-
-// The USB device a tty hangs off, if any: the nearest folder above the tty's device that
-// carries a vendor id.
 QJsonObject usbAttributes(const std::string& device) {
     QJsonObject o;
-    std::error_code ec;
-    const std::string name = fs::path(device).filename().string();
-    fs::path dir = fs::canonical(fs::path("/sys/class/tty") / name / "device", ec);
-    if (ec) return o;
-    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (!fs::exists(dir / "idVendor", ec)) continue;
-        static const char* const kKeys[][2] = {{"idVendor", "vendorId"},
-                                               {"idProduct", "productId"},
-                                               {"manufacturer", "manufacturer"},
-                                               {"product", "product"},
-                                               {"serial", "serialNumber"}};
-        for (const auto& key : kKeys) {
-            if (fs::exists(dir / key[0], ec))
-                o.insert(QString::fromLatin1(key[1]), QString::fromStdString(readAttribute(dir / key[0])));
-        }
-        break;
+    const std::optional<Platform::UsbAdapter> usb = Platform::UsbAdapterOf(device);
+    if (!usb) return o;
+    const std::pair<const char*, const std::optional<std::string>&> kKeys[] = {
+        {"vendorId", usb->VendorId},
+        {"productId", usb->ProductId},
+        {"manufacturer", usb->Manufacturer},
+        {"product", usb->Product},
+        {"serialNumber", usb->SerialNumber}};
+    for (const auto& [key, value] : kKeys) {
+        if (value) o.insert(QString::fromLatin1(key), QString::fromStdString(*value));
     }
     return o;
 }

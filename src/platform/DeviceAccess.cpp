@@ -88,6 +88,16 @@ bool HoldsOpen(const fs::path& procDir, const fs::path& target) {
     return false;
 }
 
+// One sysfs attribute's first line; empty where the file is there but cannot be read.
+std::optional<std::string> FirstLine(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return std::nullopt;
+    std::ifstream in(file);
+    std::string value;
+    std::getline(in, value);
+    return value;
+}
+
 }  // namespace
 
 std::optional<DeviceOwnership> OwnershipOf(const std::string& device) {
@@ -159,6 +169,21 @@ PortIdentity IdentityOf(const std::string& port) {
         id.DeviceNumber = st.st_rdev;
     }
     return id;
+}
+
+std::optional<UsbAdapter> UsbAdapterOf(const std::string& device, const std::string& sysfsTtyRoot) {
+    const std::string name = fs::path(device).filename().string();
+    if (name.empty() || name == "." || name == "..") return std::nullopt;
+    std::error_code ec;
+    fs::path dir = fs::canonical(fs::path(sysfsTtyRoot) / name / "device", ec);
+    if (ec) return std::nullopt;
+    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        if (!fs::exists(dir / "idVendor", ec)) continue;
+        return UsbAdapter{FirstLine(dir / "idVendor"), FirstLine(dir / "idProduct"),
+                          FirstLine(dir / "manufacturer"), FirstLine(dir / "product"),
+                          FirstLine(dir / "serial")};
+    }
+    return std::nullopt;
 }
 
 }  // namespace Tormel::Platform

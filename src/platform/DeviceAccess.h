@@ -74,4 +74,20 @@ struct PortIdentity {
 
 PortIdentity IdentityOf(const std::string& port);
 
+// The USB adapter a serial port hangs off, as sysfs tells it; each attribute as its file holds
+// it (the first line), nothing where the adapter does not publish one.
+struct UsbAdapter {
+    std::optional<std::string> VendorId;
+    std::optional<std::string> ProductId;
+    std::optional<std::string> Manufacturer;
+    std::optional<std::string> Product;
+    std::optional<std::string> SerialNumber;
+};
+
+// The nearest device above the port's tty device that carries a USB vendor id; nothing for a
+// port that is not on USB, a virtual port, or one that is gone. `sysfsTtyRoot` lets a test
+// point it at a tree of its own.
+std::optional<UsbAdapter> UsbAdapterOf(const std::string& device,
+                                       const std::string& sysfsTtyRoot = "/sys/class/tty");
+
 }  // namespace Tormel::Platform

@@ -18,7 +18,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PtyPair.h"
@@ -248,6 +250,35 @@ TEST_F(DeviceAccessTest, IdentityChangesWhenTheLinkOrItsDeviceIsMadeAnew) {
     EXPECT_NE(stale.Node, 0u);
     EXPECT_EQ(stale.Device, 0u);
     EXPECT_EQ(stale.DeviceNumber, 0u);
+}
+
+TEST_F(DeviceAccessTest, UsbAdapterIsTheNearestDeviceAboveTheTtyWithAVendorId) {
+    // A sysfs tree of its own: an FTDI adapter with no product string, and a built-in port.
+    const fs::path adapter = m_dir / "devices/pci0/usb1/1-1";
+    const fs::path ttyDevice = adapter / "1-1:1.0/ttyUSB0";
+    fs::create_directories(ttyDevice);
+    fs::create_directories(m_dir / "devices/platform/serial8250/tty/ttyS0");
+    for (const auto& [name, value] : {std::pair{"idVendor", "0403\n"}, std::pair{"idProduct", "6001\n"},
+                                      std::pair{"manufacturer", "FTDI\n"}, std::pair{"serial", "A1 B2\n"}})
+        std::ofstream(adapter / name) << value;
+    std::ofstream(ttyDevice / "idVendor.bak") << "ffff\n";  // only the attribute's own name counts
+    const fs::path tty = m_dir / "class/tty";
+    for (const char* name : {"ttyUSB0", "ttyS0", "tty1"}) fs::create_directories(tty / name);
+    fs::create_directory_symlink(ttyDevice, tty / "ttyUSB0/device");
+    fs::create_directory_symlink(m_dir / "devices/platform/serial8250/tty/ttyS0", tty / "ttyS0/device");
+
+    const auto usb = UsbAdapterOf("/dev/ttyUSB0", tty.string());
+    ASSERT_TRUE(usb);
+    EXPECT_EQ(usb->VendorId, "0403");
+    EXPECT_EQ(usb->ProductId, "6001");
+    EXPECT_EQ(usb->Manufacturer, "FTDI");
+    EXPECT_EQ(usb->Product, std::nullopt);
+    EXPECT_EQ(usb->SerialNumber, "A1 B2");
+
+    // Not on USB, no device behind it, not a tty at all, or a name that climbs out of the tree.
+    for (const char* port : {"/dev/ttyS0", "/dev/tty1", "/dev/ttyACM7",
+                             "/run/user/0/pelnix-config/ports/unit", "", "/", "/dev/.."})
+        EXPECT_FALSE(UsbAdapterOf(port, tty.string())) << port;
 }
 
 }  // namespace

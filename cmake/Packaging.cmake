@@ -4,13 +4,13 @@
 #   cpack --config build/release/CPackConfig.cmake -B build/package
 include(GNUInstallDirs)
 
-foreach(program pelnix-config pelnix-cli pelnix-unit-sim)
-  if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
+set(programs pelnix-cli pelnix-unit-sim)
+if(PELNIX_BUILD_GUI)
+  list(APPEND programs pelnix-config)
+endif()
+install(TARGETS ${programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-if(TARGET pelnix-config)
+if(PELNIX_BUILD_GUI)
   install(FILES data/pelnix-config.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES data/icons/pelnix-config.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES data/io.github.pelnix.config.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -19,11 +19,11 @@ endif()
 # Manual pages are written once in scdoc and turned into troff at build time.
 find_program(SCDOC scdoc)
 if(SCDOC)
-  file(GLOB man_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/*.scd)
   set(man_pages)
-  foreach(source ${man_sources})
-    get_filename_component(page ${source} NAME_WE)  # pelnix-cli.1.scd -> pelnix-cli
-    get_filename_component(section_file ${source} NAME_WLE)  # pelnix-cli.1
+  # One page per program, installed with its program.
+  foreach(page pelnix-config pelnix-cli pelnix-unit-sim)
+    set(source ${PROJECT_SOURCE_DIR}/docs/man/${page}.1.scd)
+    set(section_file ${page}.1)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/man/${section_file}.gz)
     # Debian keeps manual pages compressed; -n leaves out the time so builds repeat exactly.
     add_custom_command(OUTPUT ${out}
@@ -31,7 +31,7 @@ if(SCDOC)
       COMMAND sh -c "${SCDOC} < '${source}' | gzip -9n > '${out}'"
       DEPENDS ${source} VERBATIM)
     list(APPEND man_pages ${out})
-    if(TARGET ${page})
+    if(page IN_LIST programs)
       install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endif()
   endforeach()

@@ -23,21 +23,13 @@ if(PELNIX_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# pelnix_folder_library(<target> [DEPS <targets...>])
-# One library per source folder. Every .cpp/.c in the folder belongs to it; a folder without
-# sources yet becomes an interface library so that dependents still configure.
+# pelnix_folder_library(<target> SOURCES <files...> [DEPS <targets...>])
+# One static library per source folder, from the sources listed.
 function(pelnix_folder_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
-  if(sources)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
-  else()
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
-  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
 
 # pelnix_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
@@ -76,14 +68,16 @@ function(pelnix_add_fuzzer name)
   endif()
 endfunction()
 
-# pelnix_gtest_folder(<prefix> LIBS <targets...> [LABELS <labels...>] [EXTRA_SOURCES <files...>])
-# Every *Test.cpp of the calling folder becomes a test program <prefix>_<FileName>, so that
-# several people can add test files without touching this list. Files whose name contains
+# pelnix_gtest_folder(<prefix> TESTS <files...> LIBS <targets...> [LABELS <labels...>]
+#                     [EXTRA_SOURCES <files...>])
+# Each listed test file becomes a test program <prefix>_<FileName>. Files whose name contains
 # "Thread" or "Cancel" also carry the label "threaded" (run under thread sanitizer).
 function(pelnix_gtest_folder prefix)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;EXTRA_SOURCES" ${ARGN})
-  file(GLOB test_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
-  foreach(file ${test_files})
+  cmake_parse_arguments(ARG "" "" "TESTS;LIBS;LABELS;EXTRA_SOURCES" ${ARGN})
+  if(NOT ARG_TESTS)
+    message(FATAL_ERROR "pelnix_gtest_folder(${prefix}): no TESTS listed")
+  endif()
+  foreach(file ${ARG_TESTS})
     get_filename_component(stem ${file} NAME_WE)
     set(labels ${ARG_LABELS})
     if(stem MATCHES "Thread|Cancel")

@@ -1,60 +1,34 @@
 // SPDX-License-Identifier: MIT
 // `ports` and `scan`: which ports the tool sees, whether this user may open them, and what
 // answers on each.
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "cli/ChildWork.h"
 #include "cli/Commands.h"
 #include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "domain/modem/Command.h"
+#include "platform/DeviceAccess.h"
 
 namespace Tormel::Cli {
 
 using Domain::Modem::Command;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readAttribute(const fs::path& file) {
-    std::ifstream in(file);
-    std::string value;
-    std::getline(in, value);
-    return value;
-}
-
-}  // namespace
-
-// The USB device a tty hangs off, if any: the nearest folder above the tty's device that
-// carries a vendor id.
 QJsonObject usbAttributes(const std::string& device) {
     QJsonObject o;
-    std::error_code ec;
-    const std::string name = fs::path(device).filename().string();
-    fs::path dir = fs::canonical(fs::path("/sys/class/tty") / name / "device", ec);
-    if (ec) return o;
-    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
-        if (!fs::exists(dir / "idVendor", ec)) continue;
-        static const char* const kKeys[][2] = {{"idVendor", "vendorId"},
-                                               {"idProduct", "productId"},
-                                               {"manufacturer", "manufacturer"},
-                                               {"product", "product"},
-                                               {"serial", "serialNumber"}};
-        for (const auto& key : kKeys) {
-            if (fs::exists(dir / key[0], ec))
-                o.insert(QString::fromLatin1(key[1]), QString::fromStdString(readAttribute(dir / key[0])));
-        }
-        break;
+    const std::optional<Platform::UsbAdapter> usb = Platform::UsbAdapterOf(device);
+    if (!usb) return o;
+    const std::pair<const char*, const std::optional<std::string>&> kKeys[] = {
+        {"vendorId", usb->VendorId},
+        {"productId", usb->ProductId},
+        {"manufacturer", usb->Manufacturer},
+        {"product", usb->Product},
+        {"serialNumber", usb->SerialNumber}};
+    for (const auto& [key, value] : kKeys) {
+        if (value) o.insert(QString::fromLatin1(key), QString::fromStdString(*value));
     }
     return o;
 }
@@ -84,33 +58,38 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
         }
         QString access;
         QString detail;
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            // A tty opens for anyone unless its holder asked for it alone; another program
-            // holding it open still makes it useless for a unit.
-            const QStringList holders = holdersOf(path);
-            if (holders.isEmpty()) {
-                access = QStringLiteral("ok");
-            } else {
-                access = QStringLiteral("busy");
-                detail = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+        const Platform::DeviceOpenResult opened = Platform::TryOpen(path);
+        switch (opened.status) {
+            case Platform::DeviceOpenStatus::Opens: {
+                // A tty opens for anyone unless its holder asked for it alone; another program
+                // holding it open still makes it useless for a unit.
+                const QStringList holders = holdersOf(path);
+                if (holders.isEmpty()) {
+                    access = QStringLiteral("ok");
+                } else {
+                    access = QStringLiteral("busy");
+                    detail = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+                }
+                break;
             }
-        } else {
-            const int error = errno;
-            if (error == EACCES || error == EPERM) {
+            case Platform::DeviceOpenStatus::PermissionDenied:
                 access = QStringLiteral("permission denied");
                 detail = permissionFix(path);
-            } else if (error == EBUSY) {
+                break;
+            case Platform::DeviceOpenStatus::Busy: {
                 access = QStringLiteral("busy");
                 const QStringList holders = holdersOf(path);
                 detail = holders.isEmpty() ? QStringLiteral("held exclusively by another program")
                                            : QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
-            } else if (error == ENOENT || error == ENODEV || error == ENXIO) {
-                access = QStringLiteral("gone");
-            } else {
-                access = QString::fromLocal8Bit(std::strerror(error));
+                break;
             }
+            case Platform::DeviceOpenStatus::Gone:
+                access = QStringLiteral("gone");
+                break;
+            case Platform::DeviceOpenStatus::NotSerial:
+            case Platform::DeviceOpenStatus::Failed:
+                access = QString::fromLocal8Bit(opened.message.c_str());
+                break;
         }
         o.insert(QStringLiteral("access"), access);
         if (!detail.isEmpty()) o.insert(QStringLiteral("fix"), detail);

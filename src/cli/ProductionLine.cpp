@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -24,6 +23,7 @@
 
 #include "cli/ChildWork.h"
 #include "domain/modem/Command.h"
+#include "platform/DeviceAccess.h"
 
 namespace Tormel::Cli {
 
@@ -208,33 +208,6 @@ class StatusLine {
     QString m_shown;
 };
 
-// What tells one plugging of a port from the next: the link or node itself and the device it
-// leads to, each made anew when a unit is plugged in.
-struct PortIdentity {
-    ino_t node = 0;
-    long long nodeChanged = 0;  // ns; an inode number is soon given to the next file
-    ino_t device = 0;
-    long long deviceChanged = 0;
-    dev_t rdev = 0;
-    bool operator==(const PortIdentity&) const = default;
-};
-
-PortIdentity identityOf(const std::string& port) {
-    PortIdentity id;
-    struct stat st {};
-    auto ns = [](const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; };
-    if (::lstat(port.c_str(), &st) == 0) {
-        id.node = st.st_ino;
-        id.nodeChanged = ns(st.st_ctim);
-    }
-    if (::stat(port.c_str(), &st) == 0) {
-        id.device = st.st_ino;
-        id.deviceChanged = ns(st.st_ctim);
-        id.rdev = st.st_rdev;
-    }
-    return id;
-}
-
 // Asks the parent for the next sequence value over the worker's socket.
 std::optional<int> askForValue(int parent) {
     if (::send(parent, "take\n", 5, MSG_NOSIGNAL) != 5) return std::nullopt;
@@ -336,7 +309,7 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
     // Ports worked on, with the identity of their device node then: a port stays done until
     // it disappears or its node is made anew (a unit unplugged and the next one plugged in
     // under the same name between two looks).
-    std::map<std::string, PortIdentity> handled;
+    std::map<std::string, Platform::PortIdentity> handled;
     int written = 0;
     int failed = 0;
     int stopsSeen = 0;
@@ -441,8 +414,8 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         if (accepting) {
             std::vector<std::string> listed = Command::ListPorts();
             listed.resize(std::min(listed.size(), Command::Timing().MaxPorts));
-            std::map<std::string, PortIdentity> present;
-            for (const std::string& port : listed) present.emplace(port, identityOf(port));
+            std::map<std::string, Platform::PortIdentity> present;
+            for (const std::string& port : listed) present.emplace(port, Platform::IdentityOf(port));
             for (auto it = handled.begin(); it != handled.end();) {
                 const auto now = present.find(it->first);
                 const bool same = now != present.end() && now->second == it->second;

@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ScanReport.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "domain/modem/Command.h"
+#include "platform/DeviceAccess.h"
 #include "settings/NameTable.h"
 
 namespace Tormel::Gui {
@@ -187,84 +182,34 @@ QString describe(const PortReport& r) {
 }
 
 QString permissionFix(const std::string& device) {
-    struct stat st {};
-    std::error_code ec;
-    const fs::path resolved = fs::canonical(device, ec);
-    if (::stat((ec ? fs::path(device) : resolved).c_str(), &st) != 0)
-        return QStringLiteral("the device is gone");
-    QString group = QString::number(st.st_gid);
-    if (const struct group* g = ::getgrgid(st.st_gid)) group = QString::fromLocal8Bit(g->gr_name);
+    const std::optional<Platform::DeviceOwnership> owner = Platform::OwnershipOf(device);
+    if (!owner) return QStringLiteral("the device is gone");
+    const auto nameOr = [](const std::string& name, uint32_t id) {
+        return name.empty() ? QString::number(id) : QString::fromLocal8Bit(name.c_str());
+    };
+    const QString group = nameOr(owner->GroupName, owner->GroupId);
     // Joining a group helps only when the group may read and write the device, and joining
     // root is never the answer.
-    const bool groupMayOpen = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-    if (groupMayOpen && st.st_gid != 0)
+    if (owner->GroupMayReadWrite() && owner->GroupId != 0)
         return QStringLiteral(
                    "the device belongs to group \"%1\", which may open it; add your user to it (sudo usermod "
                    "-aG %1 $USER) and log in again")
             .arg(group);
-    QString owner = QString::number(st.st_uid);
-    if (const struct passwd* p = ::getpwuid(st.st_uid)) owner = QString::fromLocal8Bit(p->pw_name);
     return QStringLiteral(
                "the device belongs to user \"%1\" and group \"%2\" with mode %3, so joining a group does not "
                "help; a udev rule that gives it a group of yours can (for example GROUP=\"dialout\", "
                "MODE=\"0660\" in a file of /etc/udev/rules.d), or TAG+=\"uaccess\" for whoever is logged in "
                "at "
                "the seat")
-        .arg(owner, group, QStringLiteral("%1").arg(st.st_mode & 0777, 4, 8, QLatin1Char('0')));
+        .arg(nameOr(owner->UserName, owner->UserId), group,
+             QStringLiteral("%1").arg(owner->Permissions, 4, 8, QLatin1Char('0')));
 }
-
-namespace {
-
-// The pty number of /dev/pts/<n>, or -1 for any other device.
-int ptyIndex(const fs::path& device) {
-    const std::string folder = device.parent_path().string();
-    const std::string name = device.filename().string();
-    if (folder != "/dev/pts" || name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) return -1;
-    return std::stoi(name);
-}
-
-// Whether the process in `procDir` holds the master side of pty `index`: the program on the
-// other end of the line (a terminal, or a simulated unit), not one competing for the port.
-bool holdsPtyMaster(const fs::path& procDir, int index) {
-    std::error_code ec;
-    for (fs::directory_iterator fd(procDir / "fd", ec), end; !ec && fd != end; fd.increment(ec)) {
-        std::error_code linkEc;
-        const fs::path target = fs::read_symlink(fd->path(), linkEc);
-        if (linkEc || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) continue;
-        std::ifstream info(procDir / "fdinfo" / fd->path().filename());
-        std::string line;
-        while (std::getline(info, line)) {
-            if (line.rfind("tty-index:", 0) == 0 && std::atoi(line.c_str() + 10) == index) return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 QStringList holdersOf(const std::string& device) {
     QStringList holders;
-    std::error_code ec;
-    const fs::path target = fs::canonical(device, ec);
-    if (ec) return holders;
-    const int pty = ptyIndex(target);
-    const std::string self = std::to_string(::getpid());
-    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string pid = it->path().filename().string();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit) || pid == self) continue;
-        std::error_code fdEc;
-        bool holds = false;
-        for (fs::directory_iterator fd(it->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd && !holds;
-             fd.increment(fdEc)) {
-            std::error_code linkEc;
-            holds = fs::read_symlink(fd->path(), linkEc) == target;
-        }
-        if (!holds || (pty >= 0 && holdsPtyMaster(it->path(), pty))) continue;
-        std::string comm;
-        std::ifstream(it->path() / "comm") >> comm;
-        holders.append(
-            QStringLiteral("%1 (pid %2)").arg(QString::fromStdString(comm), QString::fromStdString(pid)));
-    }
+    for (const Platform::DeviceHolder& holder : Platform::HoldersOf(device))
+        holders.append(QStringLiteral("%1 (pid %2)")
+                           .arg(QString::fromStdString(holder.Name), QString::number(holder.Pid)));
     return holders;
 }
 

@@ -17,9 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // "<folder>/<name without its last extension>"
-std::string StemPath(const fs::path& image) {
-    return (image.parent_path() / image.stem()).string();
-}
+std::string StemPath(const fs::path& image) { return (image.parent_path() / image.stem()).string(); }
 
 bool NamedLikeWorkFile(const fs::path& image) {
     std::string extension = image.extension().string();
@@ -42,7 +40,9 @@ std::string FreeBackupName(const std::string& stem) {
     return backup;
 }
 
-bool Rename(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+bool Rename(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
 
 // Writes the work copy: the store, then the kept symbols as they were.
 PatchResult StoreIntoWorkCopy(const std::string& image, const std::string& workCopy, const ImagePatch& patch,
@@ -59,11 +59,13 @@ PatchResult StoreIntoWorkCopy(const std::string& image, const std::string& workC
         kept = *held;
     }
     outcome.storeResult = patch.store(workCopy);
-    if (outcome.storeResult == ElfEditorResult::Success && !kept.empty() && !WriteImageSymbols(workCopy, kept)) {
+    if (outcome.storeResult == ElfEditorResult::Success && !kept.empty() &&
+        !WriteImageSymbols(workCopy, kept)) {
         outcome.storeResult = ElfEditorResult::ErrFileWrite;
     }
     if (outcome.storeResult != ElfEditorResult::Success || !Platform::SyncPath(workCopy).ok()) {
-        if (outcome.storeResult == ElfEditorResult::Success) outcome.storeResult = ElfEditorResult::ErrFileWrite;
+        if (outcome.storeResult == ElfEditorResult::Success)
+            outcome.storeResult = ElfEditorResult::ErrFileWrite;
         return PatchResult::StoreFailed;
     }
     return PatchResult::Success;

@@ -47,7 +47,7 @@ struct ImagePatch {
 struct PatchOutcome {
     PatchResult result = PatchResult::NoImage;
     ElfEditorResult storeResult = ElfEditorResult::Success;  // why a store failed
-    std::string backup;                                       // the original's copy, once made
+    std::string backup;                                      // the original's copy, once made
     // Kept symbols whose bytes changed: the name, the bytes found and the bytes kept.
     struct Changed {
         std::string name;

@@ -18,10 +18,10 @@
 #include <QTest>
 
 #include "domain/modem/Command.h"
-#include "gui/SettingsTestSupport.h"
 #include "gui/support/ToolkitRecorder.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "settings/Config_TX330.h"
+#include "settings/support/ScopedCulture.h"
 #include "sim/Tx330Unit.h"
 #include "support/SimPty.h"
 

@@ -9,9 +9,9 @@
 
 #include "SettingsScenarios.h"
 #include "SettingsTestSupport.h"
-#include "gui/support/ToolkitRecorder.h"
 #include "settings/Config.h"
 #include "settings/Config_TX330.h"
+#include "support/BoxRecordingToolkit.h"
 
 using namespace Tormel::Gui;
 using namespace Tormel::Gui::Testing;
@@ -42,7 +42,7 @@ QString q(const char* s) { return QString::fromUtf8(s); }
 template <class Config, class Case>
 void expectCheck(const Config& config, const Case& c, int caption) {
     StringTable st;
-    RecordingToolkit recorder;
+    BoxRecordingToolkit recorder;
     ToolkitOverride use(recorder);
     EXPECT_EQ(config.checkConfigData(false, c.aesEnFlg), c.passes) << c.what;
     EXPECT_TRUE(recorder.boxes.empty()) << c.what << ": a check without messages showed a box";
@@ -172,7 +172,7 @@ TEST(Rs485RecordCheck, EachFieldFailsWithItsMessageInOrder) {
 
 TEST(Rs485RecordCheck, ModelCheckAcceptsThisModelOrNone) {
     ScopedCulture en(kEnglish);
-    RecordingToolkit recorder;
+    BoxRecordingToolkit recorder;
     ToolkitOverride use(recorder);
     ApplicationConfig config;
     EXPECT_TRUE(config.checkSettingToolData(true));
@@ -271,7 +271,7 @@ TEST(Tx330RecordCheck, EachFieldFailsWithItsMessageInOrder) {
 
 TEST(Tx330RecordCheck, ModelCheckRefusesAnEmptyModel) {
     ScopedCulture ja(kJapanese);
-    RecordingToolkit recorder;
+    BoxRecordingToolkit recorder;
     ToolkitOverride use(recorder);
     ApplicationConfig_TX330 config;
     EXPECT_FALSE(config.checkSettingToolData(true));
@@ -309,7 +309,7 @@ class SettingsSequences : public ::testing::Test {
 
     QTemporaryDir m_dir;
     QString m_default;
-    RecordingToolkit m_recorder;
+    BoxRecordingToolkit m_recorder;
     ToolkitOverride m_use{m_recorder};
 };
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Helpers shared by the settings tests: the interface language of the objects a test builds
-// follows the culture set here (every StringTable reads it when it is built).
+// The interface language of the objects a test builds follows the culture set here (every
+// StringTable reads it when it is built).
 
 #include <QByteArray>
-#include <QFile>
-#include <QString>
+#include <QtGlobal>
 
 namespace Tormel::Gui::Testing {
 
@@ -30,14 +29,5 @@ class ScopedCulture {
 
 inline constexpr const char* kJapanese = "ja_JP.UTF-8";
 inline constexpr const char* kEnglish = "en_US.UTF-8";
-
-inline QString goldenPath(const char* name) {
-    return QStringLiteral(PELNIX_TEST_DIR "/golden/") + QLatin1String(name);
-}
-
-inline QByteArray readGolden(const char* name) {
-    QFile f(goldenPath(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 }  // namespace Tormel::Gui::Testing

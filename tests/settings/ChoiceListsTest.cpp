@@ -3,11 +3,11 @@
 // their re-ordering, and the row-addressed holder operations.
 #include <gtest/gtest.h>
 
-#include "SettingsTestSupport.h"
 #include "settings/ApplicationConfig.h"
 #include "settings/ChoiceLists.h"
 #include "settings/CmbSort.h"
 #include "settings/NumRange.h"
+#include "support/ScopedCulture.h"
 
 using namespace Tormel::Gui;
 using Tormel::Gui::Testing::ScopedCulture;

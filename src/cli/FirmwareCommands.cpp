@@ -262,6 +262,11 @@ bool openableImage(const QString& path, Output& out) {
                 .arg(path));
     } else if (!info.isReadable()) {
         out.error(QStringLiteral("%1: cannot be read (permission denied)").arg(path));
+    } else if (result == ElfEditorResult::ErrFileOpen && !info.isWritable()) {
+        // The editor opens an image for reading and writing, also only to show it.
+        out.error(QStringLiteral("%1: cannot be opened for writing (permission denied); the editor needs "
+                                 "write access to the image, also to show it")
+                      .arg(path));
     } else {
         out.error(QStringLiteral("%1: not a firmware image (not an ELF file, or a damaged one)").arg(path));
     }

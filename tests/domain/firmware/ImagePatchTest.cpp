@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -168,8 +169,8 @@ TEST(ImagePatch, AWriteCutShortByTheFileSizeLimitLeavesTheImageIntact) {
 std::vector<uint64_t> KeyWords(const std::string& image) {
     std::vector<ImageSymbol> key = AesKeySymbols();
     EXPECT_TRUE(ReadImageSymbols(image, key));
-    std::vector<uint64_t> words;
-    for (const ImageSymbol& s : key) words.push_back(s.data);
+    std::vector<uint64_t> words(key.size());
+    std::transform(key.begin(), key.end(), words.begin(), [](const ImageSymbol& s) { return s.data; });
     return words;
 }
 

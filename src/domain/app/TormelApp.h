@@ -12,7 +12,7 @@ namespace Tormel::Domain::App {
 // The RS485 window's way to a unit or a firmware image (see Controller), with the packet and
 // binding records, the RS485 command set and firmware editor. A connect-and-read takes back all
 // four records; a firmware load the line, node and packet records, never the bindings.
-class TormelApp : public Controller {
+class TormelApp final : public Controller {
   public:
     explicit TormelApp(Platform::BackgroundWorker::Dispatcher dispatcher);
     // Stops a running operation, closes the port and releases the firmware editor; never

@@ -14,7 +14,7 @@ namespace Tormel::Domain::App {
 // as TormelApp (see Controller), with the radio and contact records in place of the packet and
 // binding ones, and the contact-I/O command set and firmware editor. Its calls report
 // AppResult_TX330, which is AppResult.
-class TormelApp_TX330 : public Controller {
+class TormelApp_TX330 final : public Controller {
   public:
     explicit TormelApp_TX330(Platform::BackgroundWorker::Dispatcher dispatcher);
     ~TormelApp_TX330();

@@ -41,7 +41,7 @@ tidy_files() {
   grep -o '"file": "[^"]*"' build/release/compile_commands.json | sed 's/^"file": "//; s/"$//' \
     | grep -E "^$root/(src|sim|tests|bench|fuzz)/.*\.cpp$" | sed "s|^$root/||" | sort -u || true
 }
-tidy() { nice xargs -P "$jobs" -n 4 clang-tidy -p build/release --quiet --warnings-as-errors='*'; }
+tidy() { nice xargs -d '\n' -P "$jobs" -n 4 clang-tidy -p build/release --quiet --warnings-as-errors='*'; }
 
 if [ "${PELNIX_QUICK:-0}" = 1 ]; then
   step "clang-tidy on the files changed since main"
@@ -64,7 +64,11 @@ fi
 tidy_log=$(mktemp)
 tidy_list=$(mktemp)
 tidy_files >"$tidy_list"
-setsid -w bash -c "nice xargs -a '$tidy_list' -P '$jobs' -n 4 clang-tidy -p build/release --quiet \
+if [ ! -s "$tidy_list" ]; then
+  echo "no C++ file of the tree in build/release/compile_commands.json: nothing for clang-tidy to check"
+  exit 1
+fi
+setsid -w bash -c "nice xargs -d '\n' -a '$tidy_list' -P '$jobs' -n 4 clang-tidy -p build/release --quiet \
   --warnings-as-errors='*'" >"$tidy_log" 2>&1 &
 tidy_pid=$!
 trap 'kill -- -"$tidy_pid" 2>/dev/null || true' EXIT

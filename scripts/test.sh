@@ -58,7 +58,7 @@ if [ "${PELNIX_QUICK:-0}" = 1 ]; then
   exit 0
 fi
 
-# The whole tree takes about 23 minutes on a loaded two-core machine, so it runs beside the
+# The whole tree takes 19 to 23 minutes on a loaded two-core machine, so it runs beside the
 # package and screenshot steps, in a process group of its own that the script ends if it stops
 # early; its verdict and output come after them.
 tidy_log=$(mktemp)

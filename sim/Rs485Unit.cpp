@@ -253,247 +253,291 @@ UnitState Rs485FactoryState(const std::string& version, bool newerModule, const 
     return state;
 }
 
-std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const std::string& request) {
-    Rs485State& s = state.rs485;
-    auto& line = state.line;
-    const Version version = ParseVersion(state.version);
-    const bool over2_5 = version.AtLeast(2, 5);
-    const bool under2_4 = version.AtMost(2, 4);
-    const bool hasBindType = version.AtLeast(2, 2) || s.newerModule;
+namespace {
 
-    if (request == "~CONNECT?") return {{"ok"}};
-    if (request == "~NAME?") return {{state.name}};
-    if (request == "~VER?") return {{state.version}};
-    if (request == "~ALLPARAM?") return Listing(state, version);
-    if (request == "~CMDIF?")
-        return over2_5 ? std::vector<Reply>{{CmdIfReply(s.cmdIf)}} : std::vector<Reply>{{kUnknown}};
-    if (request == "~STX?") return {{StxReply(s, false)}};
-    if (request == "~STX2?") return {{StxReply(s, true)}};
-    if (request == "~ETX?") return {{EtxReply(s, false)}};
-    if (request == "~ETX2?") return {{EtxReply(s, true)}};
-    if (request == "~BTYP?")
-        return hasBindType ? std::vector<Reply>{{BindTypeReply(s.bindType)}} : std::vector<Reply>{{kUnknown}};
-    if (request == "~NETENCENABLE?")
-        return s.networkEncryption ? std::vector<Reply>{{NetEncReply(s.aesEnable)}}
-                                   : std::vector<Reply>{{kUnknown}};
-    if (request == "~AESMODE?")
-        return s.newerModule ? std::vector<Reply>{{AesModeReply(s.aesMode)}} : std::vector<Reply>{{kUnknown}};
-    if (request == "~WHITE?")
-        return s.whiteningCapable ? std::vector<Reply>{{WhiteReply(s.whitening)}}
-                                  : std::vector<Reply>{{kUnknown}};
+using Replies = std::vector<Reply>;
+// A step's answer to a request it handles; nullopt passes the request on to the next step.
+using Handled = std::optional<Replies>;
+
+// One request as the unit's firmware sees it: what its version knows, and for a setter the
+// command up to "=" and its arguments.
+struct Request {
+    UnitState& state;
+    const UnitState& factory;
+    const std::string& text;
+    Version version;
+    bool over2_5;
+    bool under2_4;
+    bool hasBindType;
+    std::string command;
+    std::string_view args;
+    std::vector<std::string_view> fields;
+};
+
+Replies KnownIf(bool known, std::string reply) {
+    return known ? Replies{{std::move(reply)}} : Replies{{kUnknown}};
+}
+
+// The queries and the setters without arguments, matched on the whole request.
+Handled HandleFixedRequest(Request& r) {
+    Rs485State& s = r.state.rs485;
+    const std::string& request = r.text;
+    if (request == "~CONNECT?") return Replies{{"ok"}};
+    if (request == "~NAME?") return Replies{{r.state.name}};
+    if (request == "~VER?") return Replies{{r.state.version}};
+    if (request == "~ALLPARAM?") return Listing(r.state, r.version);
+    if (request == "~CMDIF?") return KnownIf(r.over2_5, CmdIfReply(s.cmdIf));
+    if (request == "~STX?") return Replies{{StxReply(s, false)}};
+    if (request == "~STX2?") return Replies{{StxReply(s, true)}};
+    if (request == "~ETX?") return Replies{{EtxReply(s, false)}};
+    if (request == "~ETX2?") return Replies{{EtxReply(s, true)}};
+    if (request == "~BTYP?") return KnownIf(r.hasBindType, BindTypeReply(s.bindType));
+    if (request == "~NETENCENABLE?") return KnownIf(s.networkEncryption, NetEncReply(s.aesEnable));
+    if (request == "~AESMODE?") return KnownIf(s.newerModule, AesModeReply(s.aesMode));
+    if (request == "~WHITE?") return KnownIf(s.whiteningCapable, WhiteReply(s.whitening));
     if (request == "~ENCREST=") {
-        if (!s.newerModule) return {{kUnknown}};
+        if (!s.newerModule) return Replies{{kUnknown}};
         s.aesKey.clear();
-        return {{"enc reset"}};
+        return Replies{{"enc reset"}};
     }
     if (request == "~INIT=") {
         int delay = s.initDelayMs;
-        state = factory;
-        return {{"node was initialized", delay}};
+        r.state = r.factory;
+        return Replies{{"node was initialized", delay}};
     }
     if (request == "~BIND=%") {
         s.groups.clear();
         s.eachs.clear();
-        return {{"all bind entries are cleared"}};
+        return Replies{{"all bind entries are cleared"}};
     }
+    return std::nullopt;
+}
 
-    const size_t eq = request.find('=');
-    if (eq == std::string::npos || request.empty() || request.front() != '~') return {{kUnknown}};
-    const std::string command = request.substr(0, eq + 1);
-    const std::string_view args = std::string_view(request).substr(eq + 1);
-    const auto fields = Fields(args);
-
-    if (command == "~ENCKEY=" || command == "~ENCR=") {
-        const bool aes = command == "~ENCKEY=";
-        if (aes ? !s.newerModule : s.newerModule) return {{kUnknown}};
-        if (fields.size() != (aes ? 32u : 16u)) return {{kInvalid}};
-        int bytes[32] = {};
-        for (size_t i = 0; i < fields.size(); ++i) {
-            auto b = HexByte(fields[i]);
-            if (!b) return {{kInvalid}};
-            bytes[i] = *b;
-        }
-        if (aes) {
-            s.aesKey = std::string(args);
-            return {{"enc key is set"}};
-        }
-        for (int i = 0; i < 16; ++i) s.encryptKey[i] = bytes[i];
-        return {{"encrypt key is set"}};
+// The AES key (newer module, 32 bytes) or the maker-specific key (older module, 16 bytes).
+Handled HandleKey(Request& r) {
+    Rs485State& s = r.state.rs485;
+    if (r.command != "~ENCKEY=" && r.command != "~ENCR=") return std::nullopt;
+    const bool aes = r.command == "~ENCKEY=";
+    if (aes ? !s.newerModule : s.newerModule) return Replies{{kUnknown}};
+    if (r.fields.size() != (aes ? 32u : 16u)) return Replies{{kInvalid}};
+    int bytes[32] = {};
+    for (size_t i = 0; i < r.fields.size(); ++i) {
+        auto b = HexByte(r.fields[i]);
+        if (!b) return Replies{{kInvalid}};
+        bytes[i] = *b;
     }
-    if (command == "~STX=" || command == "~STX2=") {
-        const bool second = command == "~STX2=";
+    if (aes) {
+        s.aesKey = std::string(r.args);
+        return Replies{{"enc key is set"}};
+    }
+    for (int i = 0; i < 16; ++i) s.encryptKey[i] = bytes[i];
+    return Replies{{"encrypt key is set"}};
+}
+
+// A format's start mark, end mark with its offset, and where its packet carries the address.
+Handled HandlePacketFormat(Request& r) {
+    Rs485State& s = r.state.rs485;
+    const auto& fields = r.fields;
+    if (r.command == "~STX=" || r.command == "~STX2=") {
+        const bool second = r.command == "~STX2=";
         auto mark = fields.size() == 1 ? HexByte(fields[0]) : std::nullopt;
-        if (!mark || !ValidMark(*mark) || *mark == (second ? s.etx2 : s.etx)) return {{kInvalid}};
+        if (!mark || !ValidMark(*mark) || *mark == (second ? s.etx2 : s.etx)) return Replies{{kInvalid}};
         (second ? s.stx2 : s.stx) = *mark;
-        return {{StxReply(s, second)}};
+        return Replies{{StxReply(s, second)}};
     }
-    if (command == "~ETX=" || command == "~ETX2=") {
-        const bool second = command == "~ETX2=";
+    if (r.command == "~ETX=" || r.command == "~ETX2=") {
+        const bool second = r.command == "~ETX2=";
         auto mark = fields.size() == 2 ? HexByte(fields[0]) : std::nullopt;
         auto count = fields.size() == 2 ? Number(fields[1]) : std::nullopt;
         if (!mark || !count || !ValidMark(*mark) || !InRange(*count, 0, 9) ||
             *mark == (second ? s.stx2 : s.stx))
-            return {{kInvalid}};
+            return Replies{{kInvalid}};
         (second ? s.etx2 : s.etx) = *mark;
         (second ? s.offset2 : s.offset) = *count;
-        return {{EtxReply(s, second)}};
+        return Replies{{EtxReply(s, second)}};
     }
-    if (command == "~DEVI=" || command == "~DEVI2=") {
-        const bool second = command == "~DEVI2=";
-        if (fields.size() != 3) return {{kInvalid}};
+    if (r.command == "~DEVI=" || r.command == "~DEVI2=") {
+        const bool second = r.command == "~DEVI2=";
+        if (fields.size() != 3) return Replies{{kInvalid}};
         auto offset = Number(fields[0]), length = Number(fields[1]), format = Number(fields[2]);
         if (!offset || !length || !format || !InRange(*offset, 0, 99) || !InRange(*length, 0, 6) ||
             !FormatWord(*format))
-            return {{kInvalid}};
+            return Replies{{kInvalid}};
         (second ? s.devOffset2 : s.devOffset) = *offset;
         (second ? s.devLength2 : s.devLength) = *length;
         (second ? s.devFormat2 : s.devFormat) = *format;
-        return {{DeviceReply(s, second)}};
+        return Replies{{DeviceReply(s, second)}};
     }
-    if (command == "~BIND=") {
-        if (fields.size() == 3) {
-            auto node = Number(fields[0]);
-            auto mask = HexByte(fields[1]), key = HexByte(fields[2]);
-            if (!node || !mask || !key || !InRange(*node, 0, 99)) return {{kInvalid}};
-            s.groups.push_back({*node, *mask, *key});
-            return {{"added entry for node id " + std::to_string(*node) + ", mask=" + Hex2(*mask) +
-                     " key=" + Hex2(*key)}};
-        }
-        if (fields.size() == 2 && hasBindType) {
-            auto node = Number(fields[0]), unit = Number(fields[1]);
-            if (!node || !unit || !InRange(*node, 0, 99) || !InRange(*unit, 1, 99)) return {{kInvalid}};
-            s.eachs.push_back({*node, *unit});
-            return {
-                {"added entry for node id " + std::to_string(*node) + ", unit id " + std::to_string(*unit)}};
-        }
-        return {{kInvalid}};
-    }
-    if (command == "~CHK=") {
-        if (!under2_4) return {{kUnknown}};
-        if (fields.size() != 5) return {{kInvalid}};
-        auto method = Number(fields[0]), stx = Number(fields[1]), offset = Number(fields[2], true),
-             length = Number(fields[3]), format = Number(fields[4]);
-        if (!method || !stx || !offset || !length || !format || !InRange(*method, 1, 4) ||
-            !InRange(*stx, 1, 2) || !InRange(*offset, -99, 99) || !InRange(*length, 1, 4) ||
-            !FormatWord(*format))
-            return {{kInvalid}};
-        s.chkMethod = *method;
-        s.chkStx = *stx;
-        s.chkOffset = *offset;
-        s.chkLength = *length;
-        s.chkFormat = *format;
-        return {{CheckReply(s)}};
-    }
+    return std::nullopt;
+}
 
-    const auto value = fields.size() == 1 ? Number(args) : std::nullopt;
-    if (!value) return {{kInvalid}};
-    const int v = *value;
+// A binding entry: by group (node, mask, key) or, where the unit has bind types, one by one
+// (node, unit).
+Handled HandleBindEntry(Request& r) {
+    Rs485State& s = r.state.rs485;
+    const auto& fields = r.fields;
+    if (r.command != "~BIND=") return std::nullopt;
+    if (fields.size() == 3) {
+        auto node = Number(fields[0]);
+        auto mask = HexByte(fields[1]), key = HexByte(fields[2]);
+        if (!node || !mask || !key || !InRange(*node, 0, 99)) return Replies{{kInvalid}};
+        s.groups.push_back({*node, *mask, *key});
+        return Replies{{"added entry for node id " + std::to_string(*node) + ", mask=" + Hex2(*mask) +
+                        " key=" + Hex2(*key)}};
+    }
+    if (fields.size() == 2 && r.hasBindType) {
+        auto node = Number(fields[0]), unit = Number(fields[1]);
+        if (!node || !unit || !InRange(*node, 0, 99) || !InRange(*unit, 1, 99)) return Replies{{kInvalid}};
+        s.eachs.push_back({*node, *unit});
+        return Replies{
+            {"added entry for node id " + std::to_string(*node) + ", unit id " + std::to_string(*unit)}};
+    }
+    return Replies{{kInvalid}};
+}
 
-    if (command == "~BAUD=") {
+// The verification code of units up to 2.4: method, start code included, offset, length, format.
+Handled HandleCheckCode(Request& r) {
+    Rs485State& s = r.state.rs485;
+    const auto& fields = r.fields;
+    if (r.command != "~CHK=") return std::nullopt;
+    if (!r.under2_4) return Replies{{kUnknown}};
+    if (fields.size() != 5) return Replies{{kInvalid}};
+    auto method = Number(fields[0]), stx = Number(fields[1]), offset = Number(fields[2], true),
+         length = Number(fields[3]), format = Number(fields[4]);
+    if (!method || !stx || !offset || !length || !format || !InRange(*method, 1, 4) || !InRange(*stx, 1, 2) ||
+        !InRange(*offset, -99, 99) || !InRange(*length, 1, 4) || !FormatWord(*format))
+        return Replies{{kInvalid}};
+    s.chkMethod = *method;
+    s.chkStx = *stx;
+    s.chkOffset = *offset;
+    s.chkLength = *length;
+    s.chkFormat = *format;
+    return Replies{{CheckReply(s)}};
+}
+
+// The serial line's settings; the unit answers at the old ones and changes after its reply.
+Handled HandleLineSetting(Request& r, int v) {
+    auto& line = r.state.line;
+    const bool newerModule = r.state.rs485.newerModule;
+    if (r.command == "~BAUD=") {
         // 76800 bit/s needs the newer radio module.
-        if (!InRange(v, 0, s.newerModule ? 7 : 6)) return {{kInvalid}};
+        if (!InRange(v, 0, newerModule ? 7 : 6)) return Replies{{kInvalid}};
         line.BaudRate = kBaudRates[v];
-        return {{BaudReply(line.BaudRate)}};
+        return Replies{{BaudReply(line.BaudRate)}};
     }
-    if (command == "~DBIT=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
+    if (r.command == "~DBIT=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
         line.DataBits = v == 1 ? 8 : 7;
-        return {{DataBitReply(line.DataBits)}};
+        return Replies{{DataBitReply(line.DataBits)}};
     }
-    if (command == "~SBIT=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
+    if (r.command == "~SBIT=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
         line.StopBits = v == 1 ? StopBits::One : StopBits::Two;
-        return {{StopBitReply(line.StopBits)}};
+        return Replies{{StopBitReply(line.StopBits)}};
     }
-    if (command == "~PARI=") {
-        if (!InRange(v, 1, 3)) return {{kInvalid}};
+    if (r.command == "~PARI=") {
+        if (!InRange(v, 1, 3)) return Replies{{kInvalid}};
         line.Parity = v == 1 ? Parity::None : v == 2 ? Parity::Even : Parity::Odd;
-        return {{ParityReply(line.Parity)}};
+        return Replies{{ParityReply(line.Parity)}};
     }
-    if (command == "~INTF=") {
-        if (!over2_5) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
+    if (r.command == "~INTF=") {
+        if (!r.over2_5) return Replies{{kUnknown}};
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
         line.IntfPort = v;
-        return {{IntfReply(v)}};
+        return Replies{{IntfReply(v)}};
     }
-    if (command == "~FLOW=") {
-        if (!under2_4) return {{kUnknown}};
-        if (!InRange(v, 1, 3)) return {{kInvalid}};
+    if (r.command == "~FLOW=") {
+        if (!r.under2_4) return Replies{{kUnknown}};
+        if (!InRange(v, 1, 3)) return Replies{{kInvalid}};
         line.FlowControl = v == 1 ? Handshake::None : v == 2 ? Handshake::XOnXOff : Handshake::RequestToSend;
-        return {{FlowReply(line.FlowControl)}};
+        return Replies{{FlowReply(line.FlowControl)}};
     }
-    if (command == "~HODR=") {
-        if (!InRange(v, 0, 9999)) return {{kInvalid}};
-        s.idOffset = v;
-        return {{"hundred order is " + std::to_string(v)}};
+    return std::nullopt;
+}
+
+// One number kept in the unit's state: the command, whether this unit knows it, the values it
+// takes, where it is kept and how the unit words its reply.
+struct NumberSetting {
+    const char* command;
+    bool known;
+    int low;
+    int high;
+    int& value;
+    std::string (*reply)(const Rs485State&);
+};
+
+// The radio node's settings and the packet settings that take one number.
+Handled HandleNumberSetting(Request& r, int v) {
+    Rs485State& s = r.state.rs485;
+    const NumberSetting settings[] = {
+        {"~HODR=", true, 0, 9999, s.idOffset,
+         [](const Rs485State& u) { return "hundred order is " + std::to_string(u.idOffset); }},
+        {"~SNCP=", r.over2_5, 1, 2, s.autoSync, [](const Rs485State& u) { return SyncReply(u.autoSync); }},
+        {"~EGRP=", r.hasBindType, 1, 2, s.extendedGroup,
+         [](const Rs485State& u) { return GroupReply(u.extendedGroup); }},
+        {"~NETENCENABLE=", s.networkEncryption, 1, 2, s.aesEnable,
+         [](const Rs485State& u) { return NetEncReply(u.aesEnable); }},
+        {"~AESMODE=", s.newerModule, 1, 2, s.aesMode,
+         [](const Rs485State& u) { return AesModeReply(u.aesMode); }},
+        {"~ENCE=", true, 1, 2, s.encryptEnable, [](const Rs485State& u) { return EncryptReply(u); }},
+        {"~WHITE=", s.whiteningCapable, 0, 1, s.whitening,
+         [](const Rs485State& u) { return WhiteReply(u.whitening); }},
+        {"~THR=", true, 1, 3, s.through, [](const Rs485State& u) { return ThroughReply(u.through); }},
+        {"~SLNT=", true, 0, 100, s.silent,
+         [](const Rs485State& u) { return "silent interval length is " + std::to_string(u.silent); }},
+        {"~FMT2=", true, 1, 2, s.fmt2, [](const Rs485State& u) { return Fmt2Reply(u.fmt2); }},
+        {"~DEVE=", true, 1, 3, s.devi, [](const Rs485State& u) { return DeviReply(u.devi); }},
+        {"~BCAD=", true, 0, 0xFFFF, s.bcast, [](const Rs485State& u) { return BcastReply(u.bcast); }},
+        {"~BTYP=", r.hasBindType, 1, 2, s.bindType,
+         [](const Rs485State& u) { return BindTypeReply(u.bindType); }},
+    };
+    for (const NumberSetting& setting : settings) {
+        if (r.command != setting.command) continue;
+        if (!setting.known) return Replies{{kUnknown}};
+        if (!InRange(v, setting.low, setting.high)) return Replies{{kInvalid}};
+        setting.value = v;
+        return Replies{{setting.reply(s)}};
     }
-    if (command == "~SNCP=") {
-        if (!over2_5) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.autoSync = v;
-        return {{SyncReply(v)}};
+    return std::nullopt;
+}
+
+// The setters with arguments, each step taking the commands it knows. Past the setters with
+// several arguments, an argument that is not one number is refused as invalid before the
+// command is looked up, so an unknown command with such an argument is invalid, not unknown.
+Replies HandleSetter(Request& r) {
+    for (Handled (*step)(Request&) : {HandleKey, HandlePacketFormat, HandleBindEntry, HandleCheckCode}) {
+        if (Handled replies = step(r)) return *replies;
     }
-    if (command == "~EGRP=") {
-        if (!hasBindType) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.extendedGroup = v;
-        return {{GroupReply(v)}};
-    }
-    if (command == "~NETENCENABLE=") {
-        if (!s.networkEncryption) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.aesEnable = v;
-        return {{NetEncReply(v)}};
-    }
-    if (command == "~AESMODE=") {
-        if (!s.newerModule) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.aesMode = v;
-        return {{AesModeReply(v)}};
-    }
-    if (command == "~ENCE=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.encryptEnable = v;
-        return {{EncryptReply(s)}};
-    }
-    if (command == "~WHITE=") {
-        if (!s.whiteningCapable) return {{kUnknown}};
-        if (!InRange(v, 0, 1)) return {{kInvalid}};
-        s.whitening = v;
-        return {{WhiteReply(v)}};
-    }
-    if (command == "~THR=") {
-        if (!InRange(v, 1, 3)) return {{kInvalid}};
-        s.through = v;
-        return {{ThroughReply(v)}};
-    }
-    if (command == "~SLNT=") {
-        if (!InRange(v, 0, 100)) return {{kInvalid}};
-        s.silent = v;
-        return {{"silent interval length is " + std::to_string(v)}};
-    }
-    if (command == "~FMT2=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.fmt2 = v;
-        return {{Fmt2Reply(v)}};
-    }
-    if (command == "~DEVE=") {
-        if (!InRange(v, 1, 3)) return {{kInvalid}};
-        s.devi = v;
-        return {{DeviReply(v)}};
-    }
-    if (command == "~BCAD=") {
-        if (!InRange(v, 0, 0xFFFF)) return {{kInvalid}};
-        s.bcast = v;
-        return {{BcastReply(v)}};
-    }
-    if (command == "~BTYP=") {
-        if (!hasBindType) return {{kUnknown}};
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.bindType = v;
-        return {{BindTypeReply(v)}};
+    const auto value = r.fields.size() == 1 ? Number(r.args) : std::nullopt;
+    if (!value) return {{kInvalid}};
+    for (Handled (*step)(Request&, int) : {HandleLineSetting, HandleNumberSetting}) {
+        if (Handled replies = step(r, *value)) return *replies;
     }
     return {{kUnknown}};
+}
+
+}  // namespace
+
+std::vector<Reply> HandleRs485(UnitState& state, const UnitState& factory, const std::string& request) {
+    const Version version = ParseVersion(state.version);
+    Request r{state,
+              factory,
+              request,
+              version,
+              version.AtLeast(2, 5),
+              version.AtMost(2, 4),
+              version.AtLeast(2, 2) || state.rs485.newerModule,
+              {},
+              {},
+              {}};
+    if (Handled replies = HandleFixedRequest(r)) return *replies;
+
+    const size_t eq = request.find('=');
+    if (eq == std::string::npos || request.empty() || request.front() != '~') return {{kUnknown}};
+    r.command = request.substr(0, eq + 1);
+    r.args = std::string_view(request).substr(eq + 1);
+    r.fields = Fields(r.args);
+    return HandleSetter(r);
 }
 
 }  // namespace Pelnix::Sim

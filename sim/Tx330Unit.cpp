@@ -120,43 +120,179 @@ UnitState Tx330FactoryState() {
     return state;
 }
 
-std::vector<Reply> HandleTx330(UnitState& state, const UnitState& factory, const std::string& request) {
-    Tx330State& s = state.tx330;
-    auto& line = state.line;
+namespace {
 
-    if (request == "~CONNECT?") return {{"ok"}};
-    if (request == "~NAME?") return {{state.name}};
-    if (request == "~VER?") return {{state.version}};
+using Replies = std::vector<Reply>;
+// A step's answer to a request it handles; nullopt passes the request on to the next step.
+using Handled = std::optional<Replies>;
+
+// The queries and the setters without arguments, matched on the whole request.
+Handled HandleFixedRequest(UnitState& state, const UnitState& factory, const std::string& request) {
+    const Tx330State& s = state.tx330;
+    const auto& line = state.line;
+    if (request == "~CONNECT?") return Replies{{"ok"}};
+    if (request == "~NAME?") return Replies{{state.name}};
+    if (request == "~VER?") return Replies{{state.version}};
 
     if (request == "~ALLPARAM?") {
-        return {{BaudReply(line.BaudRate)},    {StopBitReply(line.StopBits)}, {ParityReply(line.Parity)},
-                {DataBitReply(line.DataBits)}, {IntfReply(line.IntfPort)},    {"flowctl is disable"}};
+        return Replies{{BaudReply(line.BaudRate)}, {StopBitReply(line.StopBits)},
+                       {ParityReply(line.Parity)}, {DataBitReply(line.DataBits)},
+                       {IntfReply(line.IntfPort)}, {"flowctl is disable"}};
     }
-    if (request == "~CMDIF?") return {{CmdIfReply(s.cmdIf)}};
-    if (request == "~NETENCENABLE?") return {{AesEnableReply(s.aesEnable)}};
-    if (request == "~AESMODE?") return {{AesModeReply(s.aesMode)}};
-    if (request == "~AWT?") return {{AwtReply(s.awtMs)}};
-    if (request == "~CHMODE?") return {{ChModeReply(s.chMode)}};
-    if (request == "~OPMODE?") return {{OpModeReply(s.opMode)}};
-    if (request == "~CH?") return {{"channel is " + std::to_string(s.ch)}};
-    if (request == "~ID?") return {{"node id is " + std::to_string(s.nodeId)}};
-    if (request == "~GRP?") return {{"group id is " + std::to_string(s.grpId)}};
-    if (request == "~BINDDO?") return {{BindReply(s)}};
-    if (request == "~CONTACT?") return {{ContactReply(s)}};
-    if (request == "~OFFDELAY?") return {{OffDelayReply(s)}};
-    if (request == "~ONDELAY?") return {{OnDelayReply(s)}};
-    if (request == "~KEEP?") return {{KeepReply(s)}};
-    if (request == "~KEEPSIGNAL?") return {{KeepSignalReply(s)}};
-    if (request == "~DIDELAY?") return {{DiDelayReply(s)}};
+    if (request == "~CMDIF?") return Replies{{CmdIfReply(s.cmdIf)}};
+    if (request == "~NETENCENABLE?") return Replies{{AesEnableReply(s.aesEnable)}};
+    if (request == "~AESMODE?") return Replies{{AesModeReply(s.aesMode)}};
+    if (request == "~AWT?") return Replies{{AwtReply(s.awtMs)}};
+    if (request == "~CHMODE?") return Replies{{ChModeReply(s.chMode)}};
+    if (request == "~OPMODE?") return Replies{{OpModeReply(s.opMode)}};
+    if (request == "~CH?") return Replies{{"channel is " + std::to_string(s.ch)}};
+    if (request == "~ID?") return Replies{{"node id is " + std::to_string(s.nodeId)}};
+    if (request == "~GRP?") return Replies{{"group id is " + std::to_string(s.grpId)}};
+    if (request == "~BINDDO?") return Replies{{BindReply(s)}};
+    if (request == "~CONTACT?") return Replies{{ContactReply(s)}};
+    if (request == "~OFFDELAY?") return Replies{{OffDelayReply(s)}};
+    if (request == "~ONDELAY?") return Replies{{OnDelayReply(s)}};
+    if (request == "~KEEP?") return Replies{{KeepReply(s)}};
+    if (request == "~KEEPSIGNAL?") return Replies{{KeepSignalReply(s)}};
+    if (request == "~DIDELAY?") return Replies{{DiDelayReply(s)}};
 
     if (request == "~ENCREST=") {
-        s.aesKey.clear();
-        return {{"enc reset"}};
+        state.tx330.aesKey.clear();
+        return Replies{{"enc reset"}};
     }
     if (request == "~INIT=") {
         state = factory;
-        return {{"node was initialized"}};
+        return Replies{{"node was initialized"}};
     }
+    return std::nullopt;
+}
+
+// The three outputs' bindings to the inputs (1 to 3) or their contact kinds (0 a, 1 b).
+Replies HandleContactBlock(Tx330State& s, const std::string& command, std::string_view args) {
+    const auto values = Numbers(args, 3);
+    const bool bind = command == "~BINDDO=";
+    if (!values) return {{kInvalid}};
+    for (int v : *values) {
+        if (bind ? !InRange(v, 1, 3) : !InRange(v, 0, 1)) return {{kInvalid}};
+    }
+    for (size_t i = 0; i < 3; ++i) (bind ? s.bind : s.invert)[i] = (*values)[i];
+    return {{bind ? BindReply(s) : ContactReply(s)}};
+}
+
+// The serial line's settings and the answer wait time; the unit answers at the old line
+// settings and changes after its reply.
+Handled HandleLineSetting(UnitState& state, const std::string& command, int v) {
+    Tx330State& s = state.tx330;
+    auto& line = state.line;
+    if (command == "~BAUD=") {
+        if (!InRange(v, 0, 7)) return Replies{{kInvalid}};
+        line.BaudRate = kBaudRates[v];
+        return Replies{{BaudReply(line.BaudRate)}};
+    }
+    if (command == "~DBIT=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
+        line.DataBits = v == 1 ? 8 : 7;
+        return Replies{{DataBitReply(line.DataBits)}};
+    }
+    if (command == "~SBIT=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
+        line.StopBits = v == 1 ? StopBits::One : StopBits::Two;
+        return Replies{{StopBitReply(line.StopBits)}};
+    }
+    if (command == "~PARI=") {
+        if (!InRange(v, 1, 3)) return Replies{{kInvalid}};
+        line.Parity = v == 1 ? Parity::None : v == 2 ? Parity::Even : Parity::Odd;
+        return Replies{{ParityReply(line.Parity)}};
+    }
+    if (command == "~AWT=") {
+        if (!InRange(v, 0, 25)) return Replies{{kInvalid}};
+        s.awtMs = v * 10 + s.awtExtraMs;
+        line.Awt = v;
+        return Replies{{AwtReply(s.awtMs)}};
+    }
+    return std::nullopt;
+}
+
+// The radio node: parameter sync, AES, channel plan, modulation, channel, node and group IDs.
+Handled HandleRadioSetting(Tx330State& s, const std::string& command, int v) {
+    if (command == "~SNCP=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
+        s.autoSync = v;
+        return Replies{{SyncReply(v)}};
+    }
+    if (command == "~NETENCENABLE=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
+        s.aesEnable = v;
+        return Replies{{AesEnableReply(v)}};
+    }
+    if (command == "~AESMODE=") {
+        if (!InRange(v, 1, 2)) return Replies{{kInvalid}};
+        s.aesMode = v;
+        return Replies{{AesModeReply(v)}};
+    }
+    if (command == "~CHMODE=") {
+        if (!InRange(v, 0, 1)) return Replies{{kInvalid}};
+        s.chMode = v;
+        return Replies{{ChModeReply(v)}};
+    }
+    if (command == "~OPMODE=") {
+        if (!InRange(v, 0, 1)) return Replies{{kInvalid}};
+        s.opMode = v;
+        return Replies{{OpModeReply(v)}};
+    }
+    if (command == "~CH=") {
+        if (!InRange(v, 24, 60)) return Replies{{kInvalid}};
+        s.ch = v;
+        return Replies{{"channel is " + std::to_string(v)}};
+    }
+    if (command == "~ID=") {
+        if (!InRange(v, 0, 99)) return Replies{{kInvalid}};
+        s.nodeId = v;
+        return Replies{{"node id is " + std::to_string(v)}};
+    }
+    if (command == "~GRP=") {
+        if (!InRange(v, 0, 65534)) return Replies{{kInvalid}};
+        s.grpId = v;
+        return Replies{{"group id is " + std::to_string(v)}};
+    }
+    return std::nullopt;
+}
+
+// The outputs' timing: off and on delays, the hold timer and the signal after it, the input
+// filter.
+Handled HandleOutputTiming(Tx330State& s, const std::string& command, int v) {
+    if (command == "~OFFDELAY=") {
+        if (!InRange(v, 0, 1200)) return Replies{{kInvalid}};
+        s.offDelay = v;
+        return Replies{{OffDelayReply(s)}};
+    }
+    if (command == "~ONDELAY=") {
+        if (!InRange(v, 0, 1200)) return Replies{{kInvalid}};
+        s.onDelay = v;
+        return Replies{{OnDelayReply(s)}};
+    }
+    if (command == "~KEEP=") {
+        if (v != 0 && !InRange(v, 30, 3600)) return Replies{{kInvalid}};
+        s.keepTime = v;
+        return Replies{{KeepReply(s)}};
+    }
+    if (command == "~KEEPSIGNAL=") {
+        if (!InRange(v, 0, 1)) return Replies{{kInvalid}};
+        s.keepSignal = v;
+        return Replies{{KeepSignalReply(s)}};
+    }
+    if (command == "~DIDELAY=") {
+        if (!InRange(v, 0, 100)) return Replies{{kInvalid}};
+        s.diDelayTenths = v;
+        return Replies{{DiDelayReply(s)}};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<Reply> HandleTx330(UnitState& state, const UnitState& factory, const std::string& request) {
+    if (Handled replies = HandleFixedRequest(state, factory, request)) return *replies;
 
     const size_t eq = request.find('=');
     if (eq == std::string::npos || request.front() != '~') return {{"unknown command"}};
@@ -164,115 +300,18 @@ std::vector<Reply> HandleTx330(UnitState& state, const UnitState& factory, const
     const std::string_view args = std::string_view(request).substr(eq + 1);
 
     if (command == "~ENCKEY=") {
-        s.aesKey = std::string(args);
+        state.tx330.aesKey = std::string(args);
         return {{"enc key is set"}};
     }
-    if (command == "~BINDDO=" || command == "~CONTACT=") {
-        const auto values = Numbers(args, 3);
-        const bool bind = command == "~BINDDO=";
-        if (!values) return {{kInvalid}};
-        for (int v : *values) {
-            if (bind ? !InRange(v, 1, 3) : !InRange(v, 0, 1)) return {{kInvalid}};
-        }
-        for (int i = 0; i < 3; ++i) (bind ? s.bind : s.invert)[i] = (*values)[i];
-        return {{bind ? BindReply(s) : ContactReply(s)}};
-    }
+    if (command == "~BINDDO=" || command == "~CONTACT=")
+        return HandleContactBlock(state.tx330, command, args);
 
+    // An argument that is not one number is refused before the command is looked up.
     const auto value = Number(args);
     if (!value) return {{kInvalid}};
-    const int v = *value;
-
-    if (command == "~BAUD=") {
-        if (!InRange(v, 0, 7)) return {{kInvalid}};
-        line.BaudRate = kBaudRates[v];
-        return {{BaudReply(line.BaudRate)}};
-    }
-    if (command == "~DBIT=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        line.DataBits = v == 1 ? 8 : 7;
-        return {{DataBitReply(line.DataBits)}};
-    }
-    if (command == "~SBIT=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        line.StopBits = v == 1 ? StopBits::One : StopBits::Two;
-        return {{StopBitReply(line.StopBits)}};
-    }
-    if (command == "~PARI=") {
-        if (!InRange(v, 1, 3)) return {{kInvalid}};
-        line.Parity = v == 1 ? Parity::None : v == 2 ? Parity::Even : Parity::Odd;
-        return {{ParityReply(line.Parity)}};
-    }
-    if (command == "~AWT=") {
-        if (!InRange(v, 0, 25)) return {{kInvalid}};
-        s.awtMs = v * 10 + s.awtExtraMs;
-        line.Awt = v;
-        return {{AwtReply(s.awtMs)}};
-    }
-    if (command == "~SNCP=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.autoSync = v;
-        return {{SyncReply(v)}};
-    }
-    if (command == "~NETENCENABLE=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.aesEnable = v;
-        return {{AesEnableReply(v)}};
-    }
-    if (command == "~AESMODE=") {
-        if (!InRange(v, 1, 2)) return {{kInvalid}};
-        s.aesMode = v;
-        return {{AesModeReply(v)}};
-    }
-    if (command == "~CHMODE=") {
-        if (!InRange(v, 0, 1)) return {{kInvalid}};
-        s.chMode = v;
-        return {{ChModeReply(v)}};
-    }
-    if (command == "~OPMODE=") {
-        if (!InRange(v, 0, 1)) return {{kInvalid}};
-        s.opMode = v;
-        return {{OpModeReply(v)}};
-    }
-    if (command == "~CH=") {
-        if (!InRange(v, 24, 60)) return {{kInvalid}};
-        s.ch = v;
-        return {{"channel is " + std::to_string(v)}};
-    }
-    if (command == "~ID=") {
-        if (!InRange(v, 0, 99)) return {{kInvalid}};
-        s.nodeId = v;
-        return {{"node id is " + std::to_string(v)}};
-    }
-    if (command == "~GRP=") {
-        if (!InRange(v, 0, 65534)) return {{kInvalid}};
-        s.grpId = v;
-        return {{"group id is " + std::to_string(v)}};
-    }
-    if (command == "~OFFDELAY=") {
-        if (!InRange(v, 0, 1200)) return {{kInvalid}};
-        s.offDelay = v;
-        return {{OffDelayReply(s)}};
-    }
-    if (command == "~ONDELAY=") {
-        if (!InRange(v, 0, 1200)) return {{kInvalid}};
-        s.onDelay = v;
-        return {{OnDelayReply(s)}};
-    }
-    if (command == "~KEEP=") {
-        if (v != 0 && !InRange(v, 30, 3600)) return {{kInvalid}};
-        s.keepTime = v;
-        return {{KeepReply(s)}};
-    }
-    if (command == "~KEEPSIGNAL=") {
-        if (!InRange(v, 0, 1)) return {{kInvalid}};
-        s.keepSignal = v;
-        return {{KeepSignalReply(s)}};
-    }
-    if (command == "~DIDELAY=") {
-        if (!InRange(v, 0, 100)) return {{kInvalid}};
-        s.diDelayTenths = v;
-        return {{DiDelayReply(s)}};
-    }
+    if (Handled replies = HandleLineSetting(state, command, *value)) return *replies;
+    if (Handled replies = HandleRadioSetting(state.tx330, command, *value)) return *replies;
+    if (Handled replies = HandleOutputTiming(state.tx330, command, *value)) return *replies;
     return {{"unknown command"}};
 }
 

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
         options.folder = folder.string();
         options.name = "unit0";
         Pelnix::Sim::PtyServer server(Pelnix::Sim::UnitState{}, options);
-        const std::string path = server.PortPath();
+        const std::string& path = server.PortPath();
         Command::SetPortLister([path] { return std::vector<std::string>{path}; });
 
         int received = 0;
@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
         fs::create_directories(subFolder);
 
         std::vector<std::string> ports;
+        ports.reserve(30);
         for (int i = 0; i < 28; ++i) ports.push_back((folder / ("missing" + std::to_string(i))).string());
         ports.push_back(plainFile.string());
         ports.push_back(subFolder.string());

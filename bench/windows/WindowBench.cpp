@@ -418,6 +418,263 @@ Timed controllerRead(Bench& bench, App& app, const Communication& line) {
     });
 }
 
+// The probe must see a stall it is shown: block the loop for 30 ms once.
+void checkStallProbe() {
+    StallProbe probe;
+    Waiter waiter;
+    probe.start();
+    QTimer::singleShot(20, [] {
+        const Clock::time_point until = Clock::now() + 30ms;
+        while (Clock::now() < until) {
+        }
+    });
+    QTimer::singleShot(100, [&waiter] { waiter.finish(); });
+    waiter.wait();
+    std::printf("stall probe check: a 30 ms block of the loop reads as %.1f ms\n", probe.stop());
+}
+
+void benchRs485Read(Bench& bench, const Communication& line, int rounds) {
+    Pair pair;
+    std::printf("RS485 unit 2.6, Get Values:\n");
+    for (int round = 0; round < rounds; ++round) {
+        Timed w, c;
+        // Alternate which arm goes first, so that a drift of the machine's load meets both.
+        for (int arm = 0; arm < 2; ++arm) {
+            if ((arm + round) % 2 == 0) {
+                w = windowRead<Tormel::Gui::MainGUI>(bench);
+            } else {
+                bench.fresh();
+                QObject context;
+                Tormel::Domain::App::TormelApp app(Tormel::Gui::qtDispatcher(&context));
+                c = controllerRead(bench, app, line);
+                app.Disconnect();
+                app.End();
+            }
+        }
+        pair.add(w, c, "read");
+    }
+    pair.report("RS485 window, Get Values (click to form filled) against TormelApp::ConnectAndRead", 1.02);
+}
+
+void benchRs485Set(Bench& bench, const Communication& line, int rounds) {
+    using Tormel::Domain::App::TormelApp;
+    using Tormel::Gui::MainGUI;
+    // What the window handed its controller for the write; the controller alone writes
+    // the same records. The first round starts with the window for that reason.
+    struct Records {
+        Communication comm;
+        Nodeinfo node;
+        Protocol prot;
+        Binding bind;
+    };
+    std::optional<Records> written;
+    bool pending = false;
+    Pair pair;
+    std::printf("RS485 unit 2.6, full Set after a read:\n");
+    for (int round = 0; round < rounds && !pending; ++round) {
+        Timed w, c;
+        for (int arm = 0; arm < 2 && !pending; ++arm) {
+            if ((arm + round) % 2 == 0) {
+                std::unique_ptr<MainGUI> window;
+                windowRead<MainGUI>(bench, &window);
+                editRs485Form(*window);
+                const std::optional<Timed> timed =
+                    bench.click(*window, "btnSetting", Msg::SettingCompleted, true);
+                if (!timed) {
+                    pending = true;
+                    break;
+                }
+                w = *timed;
+                TormelApp& inner = window->app();
+                written = Records{inner.CommunicationConfig(), inner.NodeinfoConfig(), inner.ProtocolConfig(),
+                                  inner.BindingConfig()};
+            } else {
+                bench.fresh();
+                QObject context;
+                TormelApp app(Tormel::Gui::qtDispatcher(&context));
+                controllerRead(bench, app, line);
+                app.CommunicationConfig(written->comm);
+                app.NodeinfoConfig(written->node);
+                app.ProtocolConfig(written->prot);
+                app.BindingConfig(written->bind);
+                c = bench.controllerOperation(app, [&](auto handler) {
+                    if (app.Write(handler) != Tormel::Domain::App::AppResult::Pendding)
+                        Fail("Write did not start");
+                });
+                app.Disconnect();
+                app.End();
+            }
+        }
+        if (!pending) pair.add(w, c, "set");
+    }
+    if (pending) {
+        std::printf("RS485 window, Set: pending (Set on MainGUI starts no write yet)\n");
+    } else {
+        pair.report("RS485 window, Set (click to completion handled) against TormelApp::Write", 1.02);
+        // The default settings file the window replaces before it starts the write, alone.
+        const Tormel::Gui::ApplicationConfig defaults;
+        std::vector<double> saves;
+        for (int i = 0; i < 20; ++i) {
+            const Clock::time_point start = Clock::now();
+            if (!Tormel::Gui::writeDefaultSettingsFile(defaults)) Fail("config.xml was not written");
+            saves.push_back(Ms(Clock::now() - start));
+        }
+        std::printf(
+            "  the window's default settings file (%s), written alone: median %.1f ms, worst %.1f ms"
+            " (20 writes)\n",
+            Tormel::Gui::defaultSettingsFilePath().toLocal8Bit().constData(), Median(saves), Worst(saves));
+    }
+}
+
+void benchRs485Firmware(Bench& bench, const std::filesystem::path& folder, int rounds) {
+    namespace fs = std::filesystem;
+    // The image in a folder of its own, so that what appears there is the write's alone.
+    const fs::path images = folder / "images";
+    const fs::path source = fs::path(PELNIX_FIXTURE_DIR) / "rs485_v37_256k.elf";
+    const fs::path image = images / "unit.elf";
+    const fs::path copy = images / "copy.elf";
+    const auto imageSize = static_cast<long long>(fs::file_size(source));
+    std::vector<double> windowMs, plainMs, durableMs;
+    long long windowBytes = 0, plainBytes = 0, folderBytes = 0, configBytes = 0;
+    std::string created;
+    std::printf("RS485 window, Set into a firmware image of %lld bytes:\n", imageSize);
+    for (int round = 0; round < rounds; ++round) {
+        fs::remove_all(images);
+        fs::create_directories(images);
+        fs::copy_file(source, image);
+
+        // A plain copy of the image, then the same copy made durable (fsync) as the window's are.
+        long long before = WrittenBytes();
+        Clock::time_point start = Clock::now();
+        fs::copy_file(source, copy);
+        plainMs.push_back(Ms(Clock::now() - start));
+        plainBytes = WrittenBytes() - before;
+        fs::remove(copy);
+        start = Clock::now();
+        fs::copy_file(source, copy);
+        const int fd = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::fsync(fd) != 0) Fail("the copy cannot be synced");
+        ::close(fd);
+        durableMs.push_back(Ms(Clock::now() - start));
+        fs::remove(copy);
+
+        bench.toolkit.clear();
+        Tormel::Gui::MainGUI window;
+        showWindow(window);
+        // The developer view (Ctrl+Shift+D) shows the target selector; choosing it works the same.
+        QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        child<QComboBox>(window, "cmbSetTarget")->setCurrentIndex(1);
+        bench.toolkit.fileAnswers.push_back(QString::fromStdString(image.string()));
+        QTest::mouseClick(child<QPushButton>(window, "btnSelectFile"), Qt::LeftButton);
+        if (!bench.toolkit.boxes.empty() || child<QLineEdit>(window, "txtSelectFile")->text().isEmpty())
+            Fail("the image was not taken");
+
+        std::map<std::string, long long> inFolder;
+        for (const auto& entry : fs::directory_iterator(images))
+            inFolder[entry.path().filename().string()] = static_cast<long long>(entry.file_size());
+        struct stat imageStat {};
+        ::stat(image.c_str(), &imageStat);
+        const ino_t imageNode = imageStat.st_ino;
+        before = WrittenBytes();
+        const Timed timed = *bench.click(window, "btnSetting", Msg::SettingCompleted);
+        windowBytes = WrittenBytes() - before;
+        windowMs.push_back(timed.ms);
+        // What the write left in the folder: every file that is new or was replaced.
+        folderBytes = 0;
+        created.clear();
+        for (const auto& entry : fs::directory_iterator(images)) {
+            const std::string name = entry.path().filename().string();
+            struct stat st {};
+            ::stat(entry.path().c_str(), &st);
+            const bool replaced = name == image.filename().string() && st.st_ino != imageNode;
+            if (inFolder.count(name) == 0 || replaced) {
+                folderBytes += static_cast<long long>(st.st_size);
+                created += (created.empty() ? "" : ", ") + name + (replaced ? " (replaced)" : " (new)") +
+                           " " + std::to_string(st.st_size);
+            }
+        }
+        configBytes =
+            static_cast<long long>(fs::file_size(Tormel::Gui::defaultSettingsFilePath().toStdString()));
+        if (fs::exists(images / "unit.tmp")) Fail("a work copy was left behind");
+        std::printf(
+            "  set %8.2f ms, %lld bytes written; plain copy %6.2f ms, %lld bytes; copy + fsync %6.2f "
+            "ms\n",
+            timed.ms, windowBytes, plainMs.back(), plainBytes, durableMs.back());
+        std::fflush(stdout);
+    }
+    std::printf("RS485 window, Set into the firmware image (%d rounds, medians)\n", rounds);
+    std::printf("  click to \"setting completed\" handled: %.2f ms (worst %.2f ms)\n", Median(windowMs),
+                Worst(windowMs));
+    std::printf("  plain copy of the image: %.2f ms; the same copy synced to the disk: %.2f ms\n",
+                Median(plainMs), Median(durableMs));
+    std::printf("  set / plain copy %.1f, set / synced copy %.1f\n", Median(windowMs) / Median(plainMs),
+                Median(windowMs) / Median(durableMs));
+    std::printf("  bytes written by the set (wchar): %lld = %.2f image sizes; a plain copy: %lld\n",
+                windowBytes, static_cast<double>(windowBytes) / static_cast<double>(imageSize), plainBytes);
+    std::printf(
+        "  files the set left in the image's folder: %s (%lld bytes); default settings file %lld bytes\n",
+        created.c_str(), folderBytes, configBytes);
+}
+
+void benchTx330Read(Bench& bench, const Communication& tx330Line, int rounds) {
+    using Tormel::Domain::App::TormelApp_TX330;
+    using Tormel::Gui::MainGUI_TX_330;
+    Pair pair;
+    std::printf("Contact-I/O unit, Get Values:\n");
+    for (int round = 0; round < rounds; ++round) {
+        Timed w, c;
+        for (int arm = 0; arm < 2; ++arm) {
+            if ((arm + round) % 2 == 0) {
+                w = windowRead<MainGUI_TX_330>(bench);
+            } else {
+                bench.fresh();
+                QObject context;
+                TormelApp_TX330 app(Tormel::Gui::qtDispatcher(&context));
+                c = controllerRead(bench, app, tx330Line);
+                app.Disconnect();
+                app.End();
+            }
+        }
+        pair.add(w, c, "read");
+    }
+    pair.report(
+        "Contact-I/O window, Get Values (click to form filled) against "
+        "TormelApp_TX330::ConnectAndRead",
+        1.02);
+}
+
+void benchTx330Set(Bench& bench, const Communication& tx330Line, int rounds) {
+    using Tormel::Domain::App::TormelApp_TX330;
+    using Tormel::Gui::MainGUI_TX_330;
+    Pair pair;
+    std::printf("Contact-I/O unit, full Set after a read:\n");
+    for (int round = 0; round < rounds; ++round) {
+        Timed w, c;
+        for (int arm = 0; arm < 2; ++arm) {
+            if ((arm + round) % 2 == 0) {
+                std::unique_ptr<MainGUI_TX_330> window;
+                windowRead<MainGUI_TX_330>(bench, &window);
+                editTx330Form(*window);
+                w = *bench.click(*window, "btnSetting", Msg::SettingCompleted);
+            } else {
+                bench.fresh();
+                QObject context;
+                TormelApp_TX330 app(Tormel::Gui::qtDispatcher(&context));
+                controllerRead(bench, app, tx330Line);
+                editTx330Records(app);
+                c = bench.controllerOperation(app, [&](auto handler) {
+                    if (app.Write(handler) != Tormel::Domain::App::AppResult_TX330::Pendding)
+                        Fail("Write did not start");
+                });
+                app.Disconnect();
+                app.End();
+            }
+        }
+        pair.add(w, c, "set");
+    }
+    pair.report("Contact-I/O window, Set (click to completion handled) against TormelApp_TX330::Write", 1.02);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -431,20 +688,7 @@ int main(int argc, char** argv) {
         return std::find(parts.begin(), parts.end(), part) != parts.end();
     };
 
-    {
-        // The probe must see a stall it is shown: block the loop for 30 ms once.
-        StallProbe probe;
-        Waiter waiter;
-        probe.start();
-        QTimer::singleShot(20, [] {
-            const Clock::time_point until = Clock::now() + 30ms;
-            while (Clock::now() < until) {
-            }
-        });
-        QTimer::singleShot(100, [&waiter] { waiter.finish(); });
-        waiter.wait();
-        std::printf("stall probe check: a 30 ms block of the loop reads as %.1f ms\n", probe.stop());
-    }
+    checkStallProbe();
 
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("pelnix-bench-windows-" + std::to_string(getpid()));
@@ -464,191 +708,12 @@ int main(int argc, char** argv) {
         const std::string path = server.PortPath();
         Tormel::Domain::Modem::Command::SetPortLister([path] { return std::vector<std::string>{path}; });
         const Communication line = Tormel::Gui::MainGUI().getCommunicateConfigConvert();
-        if (wanted("rs485-read")) {
-            Pair pair;
-            std::printf("RS485 unit 2.6, Get Values:\n");
-            for (int round = 0; round < rounds; ++round) {
-                Timed w, c;
-                // Alternate which arm goes first, so that a drift of the machine's load meets both.
-                for (int arm = 0; arm < 2; ++arm) {
-                    if ((arm + round) % 2 == 0) {
-                        w = windowRead<Tormel::Gui::MainGUI>(bench);
-                    } else {
-                        bench.fresh();
-                        QObject context;
-                        Tormel::Domain::App::TormelApp app(Tormel::Gui::qtDispatcher(&context));
-                        c = controllerRead(bench, app, line);
-                        app.Disconnect();
-                        app.End();
-                    }
-                }
-                pair.add(w, c, "read");
-            }
-            pair.report("RS485 window, Get Values (click to form filled) against TormelApp::ConnectAndRead",
-                        1.02);
-        }
-        if (wanted("rs485-set")) {
-            using Tormel::Domain::App::TormelApp;
-            using Tormel::Gui::MainGUI;
-            // What the window handed its controller for the write; the controller alone writes
-            // the same records. The first round starts with the window for that reason.
-            struct Records {
-                Communication comm;
-                Nodeinfo node;
-                Protocol prot;
-                Binding bind;
-            };
-            std::optional<Records> written;
-            bool pending = false;
-            Pair pair;
-            std::printf("RS485 unit 2.6, full Set after a read:\n");
-            for (int round = 0; round < rounds && !pending; ++round) {
-                Timed w, c;
-                for (int arm = 0; arm < 2 && !pending; ++arm) {
-                    if ((arm + round) % 2 == 0) {
-                        std::unique_ptr<MainGUI> window;
-                        windowRead<MainGUI>(bench, &window);
-                        editRs485Form(*window);
-                        const std::optional<Timed> timed =
-                            bench.click(*window, "btnSetting", Msg::SettingCompleted, true);
-                        if (!timed) {
-                            pending = true;
-                            break;
-                        }
-                        w = *timed;
-                        TormelApp& inner = window->app();
-                        written = Records{inner.CommunicationConfig(), inner.NodeinfoConfig(),
-                                          inner.ProtocolConfig(), inner.BindingConfig()};
-                    } else {
-                        bench.fresh();
-                        QObject context;
-                        TormelApp app(Tormel::Gui::qtDispatcher(&context));
-                        controllerRead(bench, app, line);
-                        app.CommunicationConfig(written->comm);
-                        app.NodeinfoConfig(written->node);
-                        app.ProtocolConfig(written->prot);
-                        app.BindingConfig(written->bind);
-                        c = bench.controllerOperation(app, [&](auto handler) {
-                            if (app.Write(handler) != Tormel::Domain::App::AppResult::Pendding)
-                                Fail("Write did not start");
-                        });
-                        app.Disconnect();
-                        app.End();
-                    }
-                }
-                if (!pending) pair.add(w, c, "set");
-            }
-            if (pending) {
-                std::printf("RS485 window, Set: pending (Set on MainGUI starts no write yet)\n");
-            } else {
-                pair.report("RS485 window, Set (click to completion handled) against TormelApp::Write", 1.02);
-                // The default settings file the window replaces before it starts the write, alone.
-                const Tormel::Gui::ApplicationConfig defaults;
-                std::vector<double> saves;
-                for (int i = 0; i < 20; ++i) {
-                    const Clock::time_point start = Clock::now();
-                    if (!Tormel::Gui::writeDefaultSettingsFile(defaults)) Fail("config.xml was not written");
-                    saves.push_back(Ms(Clock::now() - start));
-                }
-                std::printf(
-                    "  the window's default settings file (%s), written alone: median %.1f ms, worst %.1f ms"
-                    " (20 writes)\n",
-                    Tormel::Gui::defaultSettingsFilePath().toLocal8Bit().constData(), Median(saves),
-                    Worst(saves));
-            }
-        }
+        if (wanted("rs485-read")) benchRs485Read(bench, line, rounds);
+        if (wanted("rs485-set")) benchRs485Set(bench, line, rounds);
         bench.unit = nullptr;
     }
 
-    if (wanted("rs485-firmware")) {
-        // The image in a folder of its own, so that what appears there is the write's alone.
-        const fs::path images = folder / "images";
-        const fs::path source = fs::path(PELNIX_FIXTURE_DIR) / "rs485_v37_256k.elf";
-        const fs::path image = images / "unit.elf";
-        const fs::path copy = images / "copy.elf";
-        const auto imageSize = static_cast<long long>(fs::file_size(source));
-        std::vector<double> windowMs, plainMs, durableMs;
-        long long windowBytes = 0, plainBytes = 0, folderBytes = 0, configBytes = 0;
-        std::string created;
-        std::printf("RS485 window, Set into a firmware image of %lld bytes:\n", imageSize);
-        for (int round = 0; round < rounds; ++round) {
-            fs::remove_all(images);
-            fs::create_directories(images);
-            fs::copy_file(source, image);
-
-            // A plain copy of the image, then the same copy made durable (fsync) as the window's are.
-            long long before = WrittenBytes();
-            Clock::time_point start = Clock::now();
-            fs::copy_file(source, copy);
-            plainMs.push_back(Ms(Clock::now() - start));
-            plainBytes = WrittenBytes() - before;
-            fs::remove(copy);
-            start = Clock::now();
-            fs::copy_file(source, copy);
-            const int fd = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd < 0 || ::fsync(fd) != 0) Fail("the copy cannot be synced");
-            ::close(fd);
-            durableMs.push_back(Ms(Clock::now() - start));
-            fs::remove(copy);
-
-            bench.toolkit.clear();
-            Tormel::Gui::MainGUI window;
-            showWindow(window);
-            // The developer view (Ctrl+Shift+D) shows the target selector; choosing it works the same.
-            QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
-            child<QComboBox>(window, "cmbSetTarget")->setCurrentIndex(1);
-            bench.toolkit.fileAnswers.push_back(QString::fromStdString(image.string()));
-            QTest::mouseClick(child<QPushButton>(window, "btnSelectFile"), Qt::LeftButton);
-            if (!bench.toolkit.boxes.empty() || child<QLineEdit>(window, "txtSelectFile")->text().isEmpty())
-                Fail("the image was not taken");
-
-            std::map<std::string, long long> inFolder;
-            for (const auto& entry : fs::directory_iterator(images))
-                inFolder[entry.path().filename().string()] = static_cast<long long>(entry.file_size());
-            struct stat imageStat {};
-            ::stat(image.c_str(), &imageStat);
-            const ino_t imageNode = imageStat.st_ino;
-            before = WrittenBytes();
-            const Timed timed = *bench.click(window, "btnSetting", Msg::SettingCompleted);
-            windowBytes = WrittenBytes() - before;
-            windowMs.push_back(timed.ms);
-            // What the write left in the folder: every file that is new or was replaced.
-            folderBytes = 0;
-            created.clear();
-            for (const auto& entry : fs::directory_iterator(images)) {
-                const std::string name = entry.path().filename().string();
-                struct stat st {};
-                ::stat(entry.path().c_str(), &st);
-                const bool replaced = name == image.filename().string() && st.st_ino != imageNode;
-                if (inFolder.count(name) == 0 || replaced) {
-                    folderBytes += static_cast<long long>(st.st_size);
-                    created += (created.empty() ? "" : ", ") + name + (replaced ? " (replaced)" : " (new)") +
-                               " " + std::to_string(st.st_size);
-                }
-            }
-            configBytes =
-                static_cast<long long>(fs::file_size(Tormel::Gui::defaultSettingsFilePath().toStdString()));
-            if (fs::exists(images / "unit.tmp")) Fail("a work copy was left behind");
-            std::printf(
-                "  set %8.2f ms, %lld bytes written; plain copy %6.2f ms, %lld bytes; copy + fsync %6.2f "
-                "ms\n",
-                timed.ms, windowBytes, plainMs.back(), plainBytes, durableMs.back());
-            std::fflush(stdout);
-        }
-        std::printf("RS485 window, Set into the firmware image (%d rounds, medians)\n", rounds);
-        std::printf("  click to \"setting completed\" handled: %.2f ms (worst %.2f ms)\n", Median(windowMs),
-                    Worst(windowMs));
-        std::printf("  plain copy of the image: %.2f ms; the same copy synced to the disk: %.2f ms\n",
-                    Median(plainMs), Median(durableMs));
-        std::printf("  set / plain copy %.1f, set / synced copy %.1f\n", Median(windowMs) / Median(plainMs),
-                    Median(windowMs) / Median(durableMs));
-        std::printf("  bytes written by the set (wchar): %lld = %.2f image sizes; a plain copy: %lld\n",
-                    windowBytes, static_cast<double>(windowBytes) / static_cast<double>(imageSize),
-                    plainBytes);
-        std::printf(
-            "  files the set left in the image's folder: %s (%lld bytes); default settings file %lld bytes\n",
-            created.c_str(), folderBytes, configBytes);
-    }
+    if (wanted("rs485-firmware")) benchRs485Firmware(bench, folder, rounds);
 
     const Communication tx330Line = [] {
         Tormel::Gui::ApplicationConfig_TX330 defaults;
@@ -667,63 +732,8 @@ int main(int argc, char** argv) {
         bench.unit = &server;
         const std::string path = server.PortPath();
         Tormel::Domain::Modem::Command::SetPortLister([path] { return std::vector<std::string>{path}; });
-        using Tormel::Domain::App::TormelApp_TX330;
-        using Tormel::Gui::MainGUI_TX_330;
-
-        if (wanted("tx330-read")) {
-            Pair pair;
-            std::printf("Contact-I/O unit, Get Values:\n");
-            for (int round = 0; round < rounds; ++round) {
-                Timed w, c;
-                for (int arm = 0; arm < 2; ++arm) {
-                    if ((arm + round) % 2 == 0) {
-                        w = windowRead<MainGUI_TX_330>(bench);
-                    } else {
-                        bench.fresh();
-                        QObject context;
-                        TormelApp_TX330 app(Tormel::Gui::qtDispatcher(&context));
-                        c = controllerRead(bench, app, tx330Line);
-                        app.Disconnect();
-                        app.End();
-                    }
-                }
-                pair.add(w, c, "read");
-            }
-            pair.report(
-                "Contact-I/O window, Get Values (click to form filled) against "
-                "TormelApp_TX330::ConnectAndRead",
-                1.02);
-        }
-        if (wanted("tx330-set")) {
-            Pair pair;
-            std::printf("Contact-I/O unit, full Set after a read:\n");
-            for (int round = 0; round < rounds; ++round) {
-                Timed w, c;
-                for (int arm = 0; arm < 2; ++arm) {
-                    if ((arm + round) % 2 == 0) {
-                        std::unique_ptr<MainGUI_TX_330> window;
-                        windowRead<MainGUI_TX_330>(bench, &window);
-                        editTx330Form(*window);
-                        w = *bench.click(*window, "btnSetting", Msg::SettingCompleted);
-                    } else {
-                        bench.fresh();
-                        QObject context;
-                        TormelApp_TX330 app(Tormel::Gui::qtDispatcher(&context));
-                        controllerRead(bench, app, tx330Line);
-                        editTx330Records(app);
-                        c = bench.controllerOperation(app, [&](auto handler) {
-                            if (app.Write(handler) != Tormel::Domain::App::AppResult_TX330::Pendding)
-                                Fail("Write did not start");
-                        });
-                        app.Disconnect();
-                        app.End();
-                    }
-                }
-                pair.add(w, c, "set");
-            }
-            pair.report(
-                "Contact-I/O window, Set (click to completion handled) against TormelApp_TX330::Write", 1.02);
-        }
+        if (wanted("tx330-read")) benchTx330Read(bench, tx330Line, rounds);
+        if (wanted("tx330-set")) benchTx330Set(bench, tx330Line, rounds);
         bench.unit = nullptr;
     }
 

@@ -285,39 +285,39 @@ std::optional<SequenceRule> parseSequence(const QString& text, Family family, Ou
     return rule;
 }
 
-int runProductionLine(const ProductionLineSetup& setup, Output& out) {
-    const QString dir = setup.reportDir;
-    if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
-        out.error(QStringLiteral("%1: the report folder cannot be created or written").arg(dir));
-        return out.finish(kExitFileError);
+namespace {
+
+// One run of the line: the workers on the ports, what has been written and failed, and what
+// the bench's Ctrl+C has asked for so far. The steps of one look at the ports are its members.
+class LineRun {
+  public:
+    LineRun(const ProductionLineSetup& lineSetup, Output& output, std::optional<SequenceState>& lineSequence,
+            Summary& lineSummary)
+        : setup(lineSetup),
+          out(output),
+          dir(lineSetup.reportDir),
+          sequence(lineSequence),
+          summary(lineSummary) {}
+
+    // Looks at the ports until the bench is stopped (or the sequence ends) and every worker has
+    // ended; the run's exit code.
+    int run() {
+        for (;;) {
+            const int stops = g_stops.load();
+            heedStops(stops);
+            const bool accepting = stops == 0 && !sequenceEnded;
+            if (!accepting && running.empty()) break;
+            if (accepting) startWorkersOnNewPorts();
+            showStatus(stops);
+            waitForWorkers();
+            collectWorkers();
+        }
+        return finish();
     }
-    std::optional<SequenceState> sequence;
-    if (setup.sequence) {
-        sequence.emplace();
-        if (!sequence->load(dir, *setup.sequence, out)) return out.finish(kExitFileError);
-    }
-    Summary summary(dir);
 
-    struct sigaction action {};
-    action.sa_handler = onStop;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-
-    StatusLine status;
-    std::map<std::string, Worker> running;
-    // Ports worked on, with the identity of their device node then: a port stays done until
-    // it disappears or its node is made anew (a unit unplugged and the next one plugged in
-    // under the same name between two looks).
-    std::map<std::string, Platform::PortIdentity> handled;
-    int written = 0;
-    int failed = 0;
-    int stopsSeen = 0;
-    bool sequenceEnded = false;
-    bool recordFailed = false;
-
+  private:
     // One unit's end: its report, its line in summary.csv and on the console.
-    auto finishUnit = [&](const std::string& port, Worker& worker, UnitRun run) {
+    void finishUnit(const std::string& port, Worker& worker, UnitRun run) {
         const bool noUnit = run.code == kExitNoUnit && !run.report.contains(QStringLiteral("port"));
         if (worker.value && run.code != kExitOk) sequence->giveBack(*worker.value);
         if (noUnit) return;  // nothing answered there: not a unit of the line
@@ -375,10 +375,10 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
         for (const auto& e : run.report.value(QStringLiteral("errors")).toArray())
             std::printf("  %s\n", e.toString().simplified().toLocal8Bit().constData());
         std::fflush(stdout);
-    };
+    }
 
-    for (;;) {
-        const int stops = g_stops.load();
+    // The first Ctrl+C lets the units being written finish; the second cuts them short.
+    void heedStops(int stops) {
         if (stops >= 1 && stopsSeen == 0) {
             stopsSeen = 1;
             std::size_t units = 0;
@@ -408,44 +408,46 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
             }
             running.clear();
         }
-        const bool accepting = stops == 0 && !sequenceEnded;
-        if (!accepting && running.empty()) break;
+    }
 
-        if (accepting) {
-            std::vector<std::string> listed = Command::ListPorts();
-            listed.resize(std::min(listed.size(), Command::Timing().MaxPorts));
-            std::map<std::string, Platform::PortIdentity> present;
-            for (const std::string& port : listed) present.emplace(port, Platform::IdentityOf(port));
-            for (auto it = handled.begin(); it != handled.end();) {
-                const auto now = present.find(it->first);
-                const bool same = now != present.end() && now->second == it->second;
-                it = !same && running.count(it->first) == 0 ? handled.erase(it) : std::next(it);
-            }
-            for (const auto& [listedPort, identity] : present) {
-                const std::string port = listedPort;  // a copy the worker's function can keep
-                if (handled.count(port) != 0) continue;
-                std::optional<ChildWork> child = ChildWork::start(port, [&setup, port](int parent) {
-                    // The bench's Ctrl+C reaches every process of the terminal; the parent
-                    // decides what it means and tells the worker.
-                    ::signal(SIGINT, SIG_IGN);
-                    UnitExtras extras;
-                    if (setup.sequence) extras.takeValue = [parent] { return askForValue(parent); };
-                    extras.unitAnswered = [parent] { ::send(parent, "unit\n", 5, MSG_NOSIGNAL); };
-                    const UnitRun run = setup.writeUnit(port, extras);
-                    QJsonObject o;
-                    o.insert(QStringLiteral("code"), run.code);
-                    o.insert(QStringLiteral("report"), run.report);
-                    return QByteArray("result ") + QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
-                });
-                if (!child) continue;  // no process to be had now: tried again on the next look
-                handled.emplace(port, identity);
-                const QJsonObject usb = usbAttributes(port);
-                running.emplace(
-                    port, Worker{std::move(*child), usb.value(QStringLiteral("serialNumber")).toString(),
-                                 std::nullopt, 0});
-            }
+    // A worker for each port that appeared, or whose device was made anew, since the last look.
+    void startWorkersOnNewPorts() {
+        std::vector<std::string> listed = Command::ListPorts();
+        listed.resize(std::min(listed.size(), Command::Timing().MaxPorts));
+        std::map<std::string, Platform::PortIdentity> present;
+        for (const std::string& port : listed) present.emplace(port, Platform::IdentityOf(port));
+        for (auto it = handled.begin(); it != handled.end();) {
+            const auto now = present.find(it->first);
+            const bool same = now != present.end() && now->second == it->second;
+            it = !same && running.count(it->first) == 0 ? handled.erase(it) : std::next(it);
         }
+        for (const auto& [listedPort, identity] : present) {
+            const std::string port = listedPort;  // a copy the worker's function can keep
+            if (handled.count(port) != 0) continue;
+            const ProductionLineSetup& lineSetup = setup;
+            std::optional<ChildWork> child = ChildWork::start(port, [&lineSetup, port](int parent) {
+                // The bench's Ctrl+C reaches every process of the terminal; the parent
+                // decides what it means and tells the worker.
+                ::signal(SIGINT, SIG_IGN);
+                UnitExtras extras;
+                if (lineSetup.sequence) extras.takeValue = [parent] { return askForValue(parent); };
+                extras.unitAnswered = [parent] { ::send(parent, "unit\n", 5, MSG_NOSIGNAL); };
+                const UnitRun run = lineSetup.writeUnit(port, extras);
+                QJsonObject o;
+                o.insert(QStringLiteral("code"), run.code);
+                o.insert(QStringLiteral("report"), run.report);
+                return QByteArray("result ") + QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+            });
+            if (!child) continue;  // no process to be had now: tried again on the next look
+            handled.emplace(port, identity);
+            const QJsonObject usb = usbAttributes(port);
+            running.emplace(port,
+                            Worker{std::move(*child), usb.value(QStringLiteral("serialNumber")).toString(),
+                                   std::nullopt, 0});
+        }
+    }
 
+    void showStatus(int stops) {
         std::size_t writing = 0;
         for (const auto& [port, w] : running) writing += w.unit ? 1 : 0;
         status.show(QStringLiteral("waiting for units: %1 being written, %2 written, %3 failed%4")
@@ -453,81 +455,134 @@ int runProductionLine(const ProductionLineSetup& setup, Output& out) {
                         .arg(written)
                         .arg(failed)
                         .arg(stops == 0 ? QStringLiteral("; Ctrl+C ends") : QStringLiteral("; stopping")));
+    }
 
+    void waitForWorkers() {
         std::vector<ChildWork*> children;
         children.reserve(running.size());
         for (auto& [port, w] : running) children.push_back(&w.child);
         ChildWork::waitAny(children, std::chrono::milliseconds(50));
+    }
 
+    // A worker's questions: one line each, answered at once.
+    void answerQuestions(Worker& w) {
+        const QByteArray& bytes = w.child.result();
+        for (qsizetype end; (end = bytes.indexOf('\n', w.consumed)) >= 0;) {
+            const QByteArray line = bytes.mid(w.consumed, end - w.consumed);
+            if (line == "unit") {
+                w.unit = true;
+                w.consumed = end + 1;
+                continue;
+            }
+            if (!line.startsWith("take")) break;
+            w.consumed = end + 1;
+            std::optional<int> value;
+            if (sequence && g_stops.load() == 0 && !sequenceEnded && !w.value) value = sequence->take();
+            if (value && sequence->saveFailed()) {
+                // A value the folder does not know of could be handed out again after a
+                // restart: no unit is numbered from here on.
+                value.reset();
+                sequenceEnded = true;
+                status.clear();
+                out.error(QStringLiteral("%1/sequence.json could not be written; no more units are written")
+                              .arg(dir));
+            }
+            if (value) w.value = value;
+            w.refused = !value;
+            w.child.answer(value ? QByteArray("value ") + QByteArray::number(*value) + '\n'
+                                 : QByteArray("none\n"));
+        }
+    }
+
+    // The result of a worker that ended; nullopt for one told to stop before it found a unit.
+    std::optional<UnitRun> resultOf(Worker& w) {
+        const QByteArray& bytes = w.child.result();
+        UnitRun run;
+        const qsizetype at = bytes.indexOf("result ", w.consumed);
+        const QJsonObject o = at >= 0 ? QJsonDocument::fromJson(bytes.mid(at + 7)).object() : QJsonObject();
+        if (w.child.exitedCleanly() && o.contains(QStringLiteral("code"))) {
+            run.code = o.value(QStringLiteral("code")).toInt();
+            run.report = o.value(QStringLiteral("report")).toObject();
+        } else if (stopsSeen != 0) {
+            // Told to stop before it had begun to write: nothing was written.
+            if (!w.unit) return std::nullopt;
+            run.code = kExitWriteFailed;
+            run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));
+            run.report.insert(QStringLiteral("result"),
+                              QStringLiteral("not written: the bench stopped before the write"));
+            run.report.insert(QStringLiteral("interrupted"), true);
+        } else {
+            run.code = kExitWriteFailed;
+            run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));
+            run.report.insert(QStringLiteral("result"),
+                              QStringLiteral("failed: the unit's worker ended without a result"));
+        }
+        return run;
+    }
+
+    void collectWorkers() {
         for (auto it = running.begin(); it != running.end();) {
             Worker& w = it->second;
-            const QByteArray& bytes = w.child.result();
-            // A worker's questions: one line each, answered at once.
-            for (qsizetype end; (end = bytes.indexOf('\n', w.consumed)) >= 0;) {
-                const QByteArray line = bytes.mid(w.consumed, end - w.consumed);
-                if (line == "unit") {
-                    w.unit = true;
-                    w.consumed = end + 1;
-                    continue;
-                }
-                if (!line.startsWith("take")) break;
-                w.consumed = end + 1;
-                std::optional<int> value;
-                if (sequence && g_stops.load() == 0 && !sequenceEnded && !w.value) value = sequence->take();
-                if (value && sequence->saveFailed()) {
-                    // A value the folder does not know of could be handed out again after a
-                    // restart: no unit is numbered from here on.
-                    value.reset();
-                    sequenceEnded = true;
-                    status.clear();
-                    out.error(
-                        QStringLiteral("%1/sequence.json could not be written; no more units are written")
-                            .arg(dir));
-                }
-                if (value) w.value = value;
-                w.refused = !value;
-                w.child.answer(value ? QByteArray("value ") + QByteArray::number(*value) + '\n'
-                                     : QByteArray("none\n"));
-            }
+            answerQuestions(w);
             if (!w.child.done()) {
                 ++it;
                 continue;
             }
-            UnitRun run;
-            const qsizetype at = bytes.indexOf("result ", w.consumed);
-            const QJsonObject o =
-                at >= 0 ? QJsonDocument::fromJson(bytes.mid(at + 7)).object() : QJsonObject();
-            if (w.child.exitedCleanly() && o.contains(QStringLiteral("code"))) {
-                run.code = o.value(QStringLiteral("code")).toInt();
-                run.report = o.value(QStringLiteral("report")).toObject();
-            } else if (stopsSeen != 0) {
-                // Told to stop before it had begun to write: nothing was written.
-                if (!w.unit) {
-                    it = running.erase(it);
-                    continue;
-                }
-                run.code = kExitWriteFailed;
-                run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));
-                run.report.insert(QStringLiteral("result"),
-                                  QStringLiteral("not written: the bench stopped before the write"));
-                run.report.insert(QStringLiteral("interrupted"), true);
-            } else {
-                run.code = kExitWriteFailed;
-                run.report.insert(QStringLiteral("time"), isoTime(std::chrono::system_clock::now()));
-                run.report.insert(QStringLiteral("result"),
-                                  QStringLiteral("failed: the unit's worker ended without a result"));
-            }
-            finishUnit(it->first, w, std::move(run));
+            if (std::optional<UnitRun> run = resultOf(w)) finishUnit(it->first, w, std::move(*run));
             it = running.erase(it);
         }
     }
-    status.clear();
-    if (sequence && sequence->saveFailed()) recordFailed = true;
-    std::printf("units written: %d, failed: %d\n", written, failed);
-    std::fflush(stdout);
-    if (failed != 0) return out.finish(kExitWriteFailed);
-    if (recordFailed) return out.finish(kExitFileError);
-    return out.finish(sequenceEnded ? kExitUsage : kExitOk);
+
+    int finish() {
+        status.clear();
+        if (sequence && sequence->saveFailed()) recordFailed = true;
+        std::printf("units written: %d, failed: %d\n", written, failed);
+        std::fflush(stdout);
+        if (failed != 0) return out.finish(kExitWriteFailed);
+        if (recordFailed) return out.finish(kExitFileError);
+        return out.finish(sequenceEnded ? kExitUsage : kExitOk);
+    }
+
+    const ProductionLineSetup& setup;
+    Output& out;
+    const QString dir;
+    std::optional<SequenceState>& sequence;
+    Summary& summary;
+    StatusLine status;
+    std::map<std::string, Worker> running;
+    // Ports worked on, with the identity of their device node then: a port stays done until
+    // it disappears or its node is made anew (a unit unplugged and the next one plugged in
+    // under the same name between two looks).
+    std::map<std::string, Platform::PortIdentity> handled;
+    int written = 0;
+    int failed = 0;
+    int stopsSeen = 0;
+    bool sequenceEnded = false;
+    bool recordFailed = false;
+};
+
+}  // namespace
+
+int runProductionLine(const ProductionLineSetup& setup, Output& out) {
+    const QString dir = setup.reportDir;
+    if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
+        out.error(QStringLiteral("%1: the report folder cannot be created or written").arg(dir));
+        return out.finish(kExitFileError);
+    }
+    std::optional<SequenceState> sequence;
+    if (setup.sequence) {
+        sequence.emplace();
+        if (!sequence->load(dir, *setup.sequence, out)) return out.finish(kExitFileError);
+    }
+    Summary summary(dir);
+
+    struct sigaction action {};
+    action.sa_handler = onStop;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    return LineRun(setup, out, sequence, summary).run();
 }
 
 }  // namespace Tormel::Cli

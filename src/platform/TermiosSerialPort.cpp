@@ -25,7 +25,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A reply line longer than this is not a reply: the read fails instead of growing memory.
-constexpr std::size_t kMaxLineBytes = 64 * 1024;
+constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
 
 SerialResult Failure(SerialStatus status, int error, std::string message) {
     return SerialResult{status, error, std::move(message)};

@@ -146,8 +146,7 @@ bool sameCode(const QString& a, const QString& b) {
 // The codes of one packet format may be neither the command character "~" (7E) nor 0, and
 // start and end must differ, or the unit could not find a packet. The message of the first
 // fault, start and end alternating: the command character is looked for before 0.
-std::optional<int32_t> packetCodeFault(const QString& start, const QString& end, int32_t startMsg,
-                                       int32_t endMsg) {
+std::optional<Msg> packetCodeFault(const QString& start, const QString& end, Msg startMsg, Msg endMsg) {
     if (sameCode(start, end)) {
         return endMsg;
     }
@@ -197,7 +196,9 @@ bool addressOffsetOk(const QString& s) {
 const std::vector<Field<AC>>& ApplicationConfig::xmlTable() { return tableBuiltOnce<AC>(buildTable); }
 
 ApplicationConfig::ApplicationConfig()
-    : UnitDocument(1, 5), m_prot(std::make_shared<Protocol>()), m_range(std::make_shared<NumRange>()) {
+    : UnitDocument(Msg::Rs485ToolTitle, Msg::DocumentVersion),
+      m_prot(std::make_shared<Protocol>()),
+      m_range(std::make_shared<NumRange>()) {
     for (auto& list : m_rangeList) {
         list = std::make_shared<QStringList>();
     }
@@ -223,39 +224,40 @@ void ApplicationConfig::setConfigData() {
     }
 }
 
+// The checks run in the form's order, and the first fault ends them: the user is told of one
+// box at a time. A value the form cannot produce (a list position out of range) only comes
+// from a hand-edited file and is refused without a message.
 bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {
-    auto fail = [&](int32_t id) {
-        showError(id, errMsgFlg, parent);
-        return false;
-    };
+    const Refusal refuse(*this, errMsgFlg, parent);
+    return listPositionsInRange() && checkNodeIdOffset(refuse) && checkEncryption(refuse, aesEnFlg) &&
+           checkPacketFormats(refuse) && checkDestinationAddresses(refuse) && checkCheckCode(refuse) &&
+           checkBindings(refuse) && textsFitForm();
+}
 
-    ErrCheck check;
-    if (!m_version.isNull()) {
-        check.setVersion(m_version);
-    }
-
+bool ApplicationConfig::listPositionsInRange() const {
     if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
         return false;
     }
     if (!inRange(m_baudrate, 0, m_moduletype == 2 ? 7 : 6)) {
         return false;
     }
-    if (!inRange(m_databits, 0, 1) || !inRange(m_parity, 0, 2) || !inRange(m_stopbits, 0, 1) ||
-        !inRange(m_intfport, 0, 1) || !inRange(m_flowctrl, 0, 2)) {
-        return false;
-    }
+    return inRange(m_databits, 0, 1) && inRange(m_parity, 0, 2) && inRange(m_stopbits, 0, 1) &&
+           inRange(m_intfport, 0, 1) && inRange(m_flowctrl, 0, 2);
+}
 
+bool ApplicationConfig::checkNodeIdOffset(const Refusal& refuse) const {
     if (m_IdOffset.isEmpty()) {
-        return fail(15);
+        return refuse(Msg::NodeIdOffsetInvalid);
     }
     if (m_IdOffset.size() <= 4 && !ErrCheck::allIn(m_IdOffset, kDigits)) {
-        return fail(15);
+        return refuse(Msg::NodeIdOffsetInvalid);
     }
+    return inRange(m_extendedGroup, 1, 2) && inRange(m_WhiteningEnable, 0, 1);
+}
 
-    if (!inRange(m_extendedGroup, 1, 2) || !inRange(m_WhiteningEnable, 0, 1)) {
-        return false;
-    }
-
+// The AES switch, type and key (only when the caller asks for them), then the maker-specific
+// encryption and its eight key words.
+bool ApplicationConfig::checkEncryption(const Refusal& refuse, bool aesEnFlg) const {
     if (aesEnFlg) {
         if (!inRange(m_aesEncryptEnable, 1, 2)) {
             return false;
@@ -265,7 +267,7 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
                 return false;
             }
             if (!aesKeyWordsOk()) {
-                return fail(17);
+                return refuse(Msg::EncryptKeyInvalid);
             }
         }
     }
@@ -275,17 +277,22 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
     }
     for (const QString& word : m_encryptKey) {
         if (!keyWordOk(word)) {
-            return fail(17);
+            return refuse(Msg::EncryptKeyInvalid);
         }
     }
+    return true;
+}
 
+// How the unit finds the end of a packet: the silent interval, then each format's start code,
+// end code and offset.
+bool ApplicationConfig::checkPacketFormats(const Refusal& refuse) const {
     if (!inRange(m_throughMode, 1, 2)) {
         return false;
     }
 
     // The unit takes a silent interval of 4 to 100 characters, written without leading zeros.
     if (!silentIntervalOk(m_silentChar)) {
-        return fail(38);
+        return refuse(Msg::SilentIntervalInvalid);
     }
 
     if (!inRange(m_fmt2Enable, 1, 2)) {
@@ -296,89 +303,111 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
     struct PacketText {
         const QString& text;
         bool isOffset;
-        int32_t msg;
+        Msg msg;
     };
-    const PacketText packetTexts[] = {{m_pStartCode, false, 40},  {m_pEndCode, false, 41},
-                                      {m_pOffset, true, 42},      {m_pStartCode2nd, false, 43},
-                                      {m_pEndCode2nd, false, 44}, {m_pOffset2nd, true, 45}};
+    const PacketText packetTexts[] = {
+        {m_pStartCode, false, Msg::StartCodeInvalid},   {m_pEndCode, false, Msg::EndCodeInvalid},
+        {m_pOffset, true, Msg::EndOffsetInvalid},       {m_pStartCode2nd, false, Msg::StartCode2ndInvalid},
+        {m_pEndCode2nd, false, Msg::EndCode2ndInvalid}, {m_pOffset2nd, true, Msg::EndOffset2ndInvalid}};
     for (const PacketText& p : packetTexts) {
         if (p.text.isEmpty()) {
-            return fail(p.msg);
+            return refuse(p.msg);
         }
     }
-    if (auto msg = packetCodeFault(m_pStartCode, m_pEndCode, 40, 41)) {
-        return fail(*msg);
+    if (auto msg = packetCodeFault(m_pStartCode, m_pEndCode, Msg::StartCodeInvalid, Msg::EndCodeInvalid)) {
+        return refuse(*msg);
     }
-    if (auto msg = packetCodeFault(m_pStartCode2nd, m_pEndCode2nd, 43, 44)) {
-        return fail(*msg);
+    if (auto msg = packetCodeFault(m_pStartCode2nd, m_pEndCode2nd, Msg::StartCode2ndInvalid,
+                                   Msg::EndCode2ndInvalid)) {
+        return refuse(*msg);
     }
     for (const PacketText& p : packetTexts) {
         if (p.isOffset ? !ErrCheck::checkStrSingle(p.text, kDigits)
                        : !ErrCheck::checkStrDouble(p.text, kHex, kHex)) {
-            return fail(p.msg);
+            return refuse(p.msg);
         }
     }
+    return true;
+}
 
+// Where each format's packet carries the destination address, and the broadcast address.
+bool ApplicationConfig::checkDestinationAddresses(const Refusal& refuse) const {
     if (!inRange(m_deviEnable, 1, 3)) {
         return false;
     }
-    // Where each format's packet carries the destination address; the length message follows
-    // the offset message.
-    auto addressOk = [&](const QString& offset, const QString& length, int32_t form, int32_t offsetMsg) {
-        if (offset.isEmpty()) {
-            return fail(offsetMsg);
+    struct Address {
+        const QString& offset;
+        const QString& length;
+        int32_t form;
+        Msg offsetMsg;
+        Msg lengthMsg;
+    };
+    const Address addresses[] = {
+        {m_sOffset, m_sLength, m_sForm, Msg::AddressOffsetInvalid, Msg::AddressLengthInvalid},
+        {m_sOffset2nd, m_sLength2nd, m_sForm2nd, Msg::AddressOffset2ndInvalid, Msg::AddressLength2ndInvalid},
+    };
+    for (const Address& a : addresses) {
+        if (a.offset.isEmpty()) {
+            return refuse(a.offsetMsg);
         }
-        if (length.isEmpty()) {
-            return fail(offsetMsg + 1);
+        if (a.length.isEmpty()) {
+            return refuse(a.lengthMsg);
         }
-        if (!inRange(form, 0, 3)) {
+        if (!inRange(a.form, 0, 3)) {
             return false;
         }
-        if (!addressOffsetOk(offset)) {
-            return fail(offsetMsg);
+        if (!addressOffsetOk(a.offset)) {
+            return refuse(a.offsetMsg);
         }
-        if (!ErrCheck::checkStrSingle(length, QStringLiteral("0123456"))) {
-            return fail(offsetMsg + 1);
+        if (!ErrCheck::checkStrSingle(a.length, QStringLiteral("0123456"))) {
+            return refuse(a.lengthMsg);
         }
-        return true;
-    };
-    if (!addressOk(m_sOffset, m_sLength, m_sForm, 47) ||
-        !addressOk(m_sOffset2nd, m_sLength2nd, m_sForm2nd, 49)) {
-        return false;
     }
 
     if (m_bcastAddr.isEmpty()) {
-        return fail(51);
+        return refuse(Msg::BroadcastAddressInvalid);
     }
     if (m_bcastAddr.size() <= 4 && !ErrCheck::allIn(m_bcastAddr, kHex)) {
-        return fail(51);
+        return refuse(Msg::BroadcastAddressInvalid);
     }
+    return true;
+}
 
+// The verification code's offset (-99 to 99, no leading zero, no "-0") and length (0 to 4).
+bool ApplicationConfig::checkCheckCode(const Refusal& refuse) const {
     if (m_cOffset.isEmpty()) {
-        return fail(52);
+        return refuse(Msg::CheckOffsetInvalid);
     }
     if (m_cLength.isEmpty()) {
-        return fail(53);
+        return refuse(Msg::CheckLengthInvalid);
     }
     if (!inRange(m_cCheck, 0, 3) || !inRange(m_cForm, 0, 3)) {
         return false;
     }
-    {
-        const QString& s = m_cOffset;
-        bool ok = true;
-        if (s.size() == 1) {
-            ok = ErrCheck::checkStrSingle(s, kDigits);
-        } else if (s.size() == 2) {
-            ok = s != u"-0" && ErrCheck::checkStrDouble(s, QStringLiteral("-123456789"), kDigits);
-        } else if (s.size() == 3) {
-            ok = ErrCheck::checkStrThird(s, QStringLiteral("-"), kNonZero, kDigits);
-        }
-        if (!ok) {
-            return fail(52);
-        }
+    const QString& s = m_cOffset;
+    bool ok = true;
+    if (s.size() == 1) {
+        ok = ErrCheck::checkStrSingle(s, kDigits);
+    } else if (s.size() == 2) {
+        ok = s != u"-0" && ErrCheck::checkStrDouble(s, QStringLiteral("-123456789"), kDigits);
+    } else if (s.size() == 3) {
+        ok = ErrCheck::checkStrThird(s, QStringLiteral("-"), kNonZero, kDigits);
+    }
+    if (!ok) {
+        return refuse(Msg::CheckOffsetInvalid);
     }
     if (!ErrCheck::checkStrSingle(m_cLength, QStringLiteral("01234"))) {
-        return fail(53);
+        return refuse(Msg::CheckLengthInvalid);
+    }
+    return true;
+}
+
+// The bindings of the chosen kind: by group, the modem IDs and range choices; one by one, the
+// unit IDs. Which IDs a unit takes depends on its firmware version.
+bool ApplicationConfig::checkBindings(const Refusal& refuse) const {
+    ErrCheck check;
+    if (!m_version.isNull()) {
+        check.setVersion(m_version);
     }
 
     if (!inRange(m_bindType, 1, 2)) {
@@ -390,7 +419,7 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
         }
         for (const QString& id : m_modem) {
             if (!check.checkModemID(id)) {
-                return fail(54);
+                return refuse(Msg::ModemIdInvalid);
             }
         }
         for (int32_t idx : m_selectIdx) {
@@ -402,13 +431,16 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
     if (m_bindType == 2) {
         for (const QString& id : m_unit) {
             if (!check.checkUnitID(id)) {
-                return fail(54);
+                return refuse(Msg::ModemIdInvalid);
             }
         }
     }
+    return true;
+}
 
-    // Final form check: every text must fit the box that shows it, or the form would show it
-    // cut short. Only a hand-edited file can hold longer texts.
+// Every text must fit the box that shows it, or the form would show it cut short. Only a
+// hand-edited file can hold longer texts.
+bool ApplicationConfig::textsFitForm() const {
     if (m_pStartCode.size() != 2 || m_pEndCode.size() != 2) {
         return false;
     }
@@ -427,7 +459,7 @@ bool ApplicationConfig::checkSettingToolData(bool errMsgFlg, QWidget* parent) co
     if (m_model == kModelName || m_model.isEmpty()) {
         return true;
     }
-    showError(64, errMsgFlg, parent);
+    showError(Msg::SettingsFileOtherFormat, errMsgFlg, parent);
     return false;
 }
 

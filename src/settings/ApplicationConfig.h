@@ -96,6 +96,16 @@ class ApplicationConfig : public UnitDocument {
     static inline const QString kModelName = QStringLiteral("TX-910A");
 
   private:
+    // The steps of checkConfigData, in its order; each answers whether the document passed.
+    bool listPositionsInRange() const;
+    bool checkNodeIdOffset(const Refusal& refuse) const;
+    bool checkEncryption(const Refusal& refuse, bool aesEnFlg) const;
+    bool checkPacketFormats(const Refusal& refuse) const;
+    bool checkDestinationAddresses(const Refusal& refuse) const;
+    bool checkCheckCode(const Refusal& refuse) const;
+    bool checkBindings(const Refusal& refuse) const;
+    bool textsFitForm() const;
+
     std::shared_ptr<Protocol> m_prot;
     std::shared_ptr<NumRange> m_range;
 };

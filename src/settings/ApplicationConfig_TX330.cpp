@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "settings/ApplicationConfig_TX330.h"
 
+#include <optional>
+
 #include "settings/FieldRows.h"
 #include "settings/Tx330FieldRows.h"
 
@@ -48,7 +50,9 @@ std::vector<Field<AC>> buildTable() {
 const std::vector<Field<AC>>& ApplicationConfig_TX330::xmlTable() { return tableBuiltOnce<AC>(buildTable); }
 
 ApplicationConfig_TX330::ApplicationConfig_TX330()
-    : UnitDocument(2, 6), m_wireless(std::make_shared<Wirelessinfo>()), m_dido(std::make_shared<Didoinfo>()) {
+    : UnitDocument(Msg::Tx330ToolTitle, Msg::DocumentRevision),
+      m_wireless(std::make_shared<Wirelessinfo>()),
+      m_dido(std::make_shared<Didoinfo>()) {
     applyDefaults(*this, xmlTable());
 }
 
@@ -67,63 +71,61 @@ void ApplicationConfig_TX330::setConfigData() {
 }
 
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {
-    auto fail = [&](int32_t id) {
-        showError(id, errMsgFlg, parent);
-        return false;
-    };
+    const Refusal refuse(*this, errMsgFlg, parent);
 
     if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
         return false;
     }
     // LoRa on the low band uses channels 24 to 37; every other combination 33 to 60.
     const bool lowBandLoRa = m_ChMode == 0 && m_OpMode == 1;
-    // In the form's order; message 0 refuses without a message.
+    // In the form's order; a rule without a message refuses silently.
     struct Rule {
         int32_t value;
         int32_t lo;
         int32_t hi;
-        int32_t msg;
+        std::optional<Msg> msg;
     };
     const Rule rules[] = {
-        {m_baudrate, 0, 7, 20},
-        {m_databits, 0, 1, 21},
-        {m_parity, 0, 2, 22},
-        {m_stopbits, 0, 1, 23},
-        {m_intfport, 0, 1, 0},
-        {m_awt, 0, 25, 24},
-        {m_flowctrl, 0, 2, 0},
-        {m_ChMode, 0, 1, 25},
-        {m_OpMode, 0, 1, 26},
-        {m_Ch, lowBandLoRa ? 24 : 33, lowBandLoRa ? 37 : 60, 27},
-        {m_NodeId, 0, 99, 28},
-        {m_GrpId, 0, 65534, 29},
-        {m_Do1Bind, 0, 2, 30},
-        {m_Do2Bind, 0, 2, 30},
-        {m_Do3Bind, 0, 2, 30},
-        {m_Do1Invert, 0, 1, 31},
-        {m_Do2Invert, 0, 1, 31},
-        {m_Do3Invert, 0, 1, 31},
-        {m_DoOffDelay, 0, 1200, 32},
-        {m_DoOnDelay, 0, 1200, 33},
-        {m_DoKeepTime == 0 ? 30 : m_DoKeepTime, 30, 3600, 34},  // 0 keeps the output without a timer
-        {m_DoKeepSig, 0, 1, 35},
-        {m_DoDiDelay, 0, 100, 36},
+        {m_baudrate, 0, 7, Msg::BaudRateOutOfRange},
+        {m_databits, 0, 1, Msg::DataBitOutOfRange},
+        {m_parity, 0, 2, Msg::ParityOutOfRange},
+        {m_stopbits, 0, 1, Msg::StopBitOutOfRange},
+        {m_intfport, 0, 1, std::nullopt},
+        {m_awt, 0, 25, Msg::ResponseDelayInvalid},
+        {m_flowctrl, 0, 2, std::nullopt},
+        {m_ChMode, 0, 1, Msg::ChannelRangeOutOfRange},
+        {m_OpMode, 0, 1, Msg::ModulationOutOfRange},
+        {m_Ch, lowBandLoRa ? 24 : 33, lowBandLoRa ? 37 : 60, Msg::ChannelOutOfRange},
+        {m_NodeId, 0, 99, Msg::NodeIdInvalid},
+        {m_GrpId, 0, 65534, Msg::GroupIdInvalid},
+        {m_Do1Bind, 0, 2, Msg::DoBindOutOfRange},
+        {m_Do2Bind, 0, 2, Msg::DoBindOutOfRange},
+        {m_Do3Bind, 0, 2, Msg::DoBindOutOfRange},
+        {m_Do1Invert, 0, 1, Msg::SignalInversionOutOfRange},
+        {m_Do2Invert, 0, 1, Msg::SignalInversionOutOfRange},
+        {m_Do3Invert, 0, 1, Msg::SignalInversionOutOfRange},
+        {m_DoOffDelay, 0, 1200, Msg::DoOffDelayInvalid},
+        {m_DoOnDelay, 0, 1200, Msg::DoOnDelayInvalid},
+        // 0 keeps the output without a timer
+        {m_DoKeepTime == 0 ? 30 : m_DoKeepTime, 30, 3600, Msg::HoldTimeInvalid},
+        {m_DoKeepSig, 0, 1, Msg::SignalAfterHoldOutOfRange},
+        {m_DoDiDelay, 0, 100, Msg::DiDelayInvalid},
     };
     for (const Rule& r : rules) {
         if (!inRange(r.value, r.lo, r.hi)) {
-            return r.msg == 0 ? false : fail(r.msg);
+            return r.msg ? refuse(*r.msg) : false;
         }
     }
 
     if (aesEnFlg) {
         if (!inRange(m_aesEncryptEnable, 1, 2)) {
-            return fail(18);
+            return refuse(Msg::EncryptEnableOutOfRange);
         }
         if (!inRange(m_aesEncryptType, 1, 2)) {
-            return fail(19);
+            return refuse(Msg::AesTypeOutOfRange);
         }
         if (!aesKeyWordsOk()) {
-            return fail(17);
+            return refuse(Msg::EncryptKeyInvalid);
         }
     }
     return aesKeyWordsFitForm();
@@ -133,7 +135,7 @@ bool ApplicationConfig_TX330::checkSettingToolData(bool errMsgFlg, QWidget* pare
     if (m_model == kModelName) {
         return true;
     }
-    showError(64, errMsgFlg, parent);
+    showError(Msg::SettingsFileOtherFormat, errMsgFlg, parent);
     return false;
 }
 

@@ -16,9 +16,9 @@ namespace {
 constexpr std::array<int32_t, 8> kBaudRates{2400, 4800, 9600, 19200, 38400, 57600, 76800, 115200};
 constexpr int32_t k76800 = 76800;
 
-QStringList messages(const StringTable& st, std::initializer_list<int32_t> ids) {
+QStringList messages(const StringTable& st, std::initializer_list<Msg> ids) {
     QStringList items;
-    for (int32_t id : ids) {
+    for (Msg id : ids) {
         items.append(st.getString(id));
     }
     return items;
@@ -37,7 +37,9 @@ constexpr int32_t kHighCount = 28;
 
 }  // namespace
 
-QStringList setTargetItems(const StringTable& st) { return messages(st, {148, 241}); }
+QStringList setTargetItems(const StringTable& st) {
+    return messages(st, {Msg::TargetUnit, Msg::TargetFirmware});
+}
 
 bool offers76800(int32_t moduleType) { return moduleType == 2; }
 
@@ -73,7 +75,7 @@ std::optional<int32_t> baudRateIndex(int32_t bitsPerSecond, bool with76800) {
     return std::nullopt;
 }
 
-QStringList dataBitItems(const StringTable& st) { return messages(st, {157, 158}); }
+QStringList dataBitItems(const StringTable& st) { return messages(st, {Msg::DataBits8, Msg::DataBits7}); }
 std::optional<int32_t> dataBitsAt(int32_t index) {
     if (index == 0) {
         return 8;
@@ -84,7 +86,9 @@ std::optional<int32_t> dataBitsAt(int32_t index) {
     return std::nullopt;
 }
 
-QStringList parityItems(const StringTable& st) { return messages(st, {159, 160, 161}); }
+QStringList parityItems(const StringTable& st) {
+    return messages(st, {Msg::None, Msg::ParityOdd, Msg::ParityEven});
+}
 std::optional<Parity> parityAt(int32_t index) {
     if (index < 0 || index > 2) {
         return std::nullopt;
@@ -92,7 +96,7 @@ std::optional<Parity> parityAt(int32_t index) {
     return static_cast<Parity>(index);  // None 0, Odd 1, Even 2
 }
 
-QStringList stopBitItems(const StringTable& st) { return messages(st, {162, 163}); }
+QStringList stopBitItems(const StringTable& st) { return messages(st, {Msg::StopBits1, Msg::StopBits2}); }
 std::optional<StopBits> stopBitsAt(int32_t index) {
     if (index == 0) {
         return StopBits::One;
@@ -103,7 +107,9 @@ std::optional<StopBits> stopBitsAt(int32_t index) {
     return std::nullopt;
 }
 
-QStringList intfPortItems(const StringTable& st) { return messages(st, {164, 165}); }
+QStringList intfPortItems(const StringTable& st) {
+    return messages(st, {Msg::InterfaceRs485, Msg::InterfaceUsb});
+}
 std::optional<int32_t> intfPortIndex(int32_t code, InterfacePort port) {
     if (code == 0 && port == InterfacePort::MayBeAbsent) {
         return 0;
@@ -114,7 +120,9 @@ std::optional<int32_t> intfPortIndex(int32_t code, InterfacePort port) {
     return std::nullopt;
 }
 
-QStringList flowCtrlItems(const StringTable& st) { return messages(st, {159, 166, 167}); }
+QStringList flowCtrlItems(const StringTable& st) {
+    return messages(st, {Msg::None, Msg::FlowXonXoff, Msg::FlowHardware});
+}
 std::optional<Handshake> flowControlAt(int32_t index) {
     switch (index) {
         case 0:
@@ -147,17 +155,26 @@ std::optional<int32_t> flowControlIndex(Handshake handshake) {
     return positionOf(flowControlAt, 3, handshake);
 }
 
-QStringList pTypeItems(const StringTable& st) { return messages(st, {205, 206}); }
-QStringList sTypeItems(const StringTable& st) { return messages(st, {214, 215, 216}); }
-QStringList bindTypeItems(const StringTable& st) { return messages(st, {223, 224}); }
-QStringList formatItems(const StringTable& st) { return messages(st, {192, 193, 194, 195}); }
+QStringList pTypeItems(const StringTable& st) {
+    return messages(st, {Msg::PacketTermMarker, Msg::PacketTermSilent});
+}
+QStringList sTypeItems(const StringTable& st) {
+    return messages(st, {Msg::DestinationBroadcast, Msg::DestinationFromPacket, Msg::DestinationFixed});
+}
+QStringList bindTypeItems(const StringTable& st) {
+    return messages(st, {Msg::BindTypeGroup, Msg::BindTypeEach});
+}
+QStringList formatItems(const StringTable& st) {
+    return messages(st, {Msg::FormatAsciiDec, Msg::FormatAsciiHex, Msg::FormatLeBinary, Msg::FormatBeBinary});
+}
 
 QStringList cCheckItems(const StringTable& st) {
     return {st.getString(Msg::None), QStringLiteral("BCC"), QStringLiteral("CRC"), QStringLiteral("SUM")};
 }
 
 QStringList groupItems(const StringTable& st, bool withTwentyFiveGroups) {
-    QStringList items = messages(st, {159, 228, 229, 230, 231, 232});
+    QStringList items =
+        messages(st, {Msg::None, Msg::Groups2, Msg::Groups4, Msg::Groups7, Msg::Groups13, Msg::Groups25});
     if (!withTwentyFiveGroups) {
         items.removeLast();
     }

@@ -12,7 +12,8 @@ std::optional<ApplicationConfig> loadStartupSettings() {
 
 OpenSettingsOutcome openSettingsFile(const QString& path, bool aesEnFlg, QWidget* parent,
                                      const std::function<void()>& loadDefaults) {
-    return Detail::openAndCheck<Config, OpenSettingsOutcome>(path, aesEnFlg, parent, 1, loadDefaults);
+    return Detail::openAndCheck<Config, OpenSettingsOutcome>(path, aesEnFlg, parent, Msg::Rs485ToolTitle,
+                                                             loadDefaults);
 }
 
 bool writeDefaultSettingsFile(const ApplicationConfig& config) {

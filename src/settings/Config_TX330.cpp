@@ -12,8 +12,8 @@ std::optional<ApplicationConfig_TX330> loadStartupSettings_TX330() {
 
 OpenSettingsOutcome_TX330 openSettingsFile_TX330(const QString& path, bool aesEnFlg, QWidget* parent,
                                                  const std::function<void()>& loadDefaults) {
-    return Detail::openAndCheck<Config_TX330, OpenSettingsOutcome_TX330>(path, aesEnFlg, parent, 2,
-                                                                         loadDefaults);
+    return Detail::openAndCheck<Config_TX330, OpenSettingsOutcome_TX330>(path, aesEnFlg, parent,
+                                                                         Msg::Tx330ToolTitle, loadDefaults);
 }
 
 bool writeSettingsFile_TX330(const QString& path, const ApplicationConfig_TX330& config) {

@@ -36,7 +36,7 @@ inline const Grouping* groupingOf(int32_t groupIdx) {
     return groupIdx >= 1 && groupIdx <= 5 ? &kGroupings[static_cast<std::size_t>(groupIdx - 1)] : nullptr;
 }
 
-inline constexpr int kNotUsedLabel = 68;  // "Not Used": first item of every range list
+inline constexpr Msg kNotUsedLabel = Msg::RangeNotUsed;  // first item of every range list
 inline constexpr int kBindingRows = 25;
 inline constexpr int kBindingUnits = 99;
 

@@ -34,18 +34,18 @@ std::optional<Record> loadStartup() {
 // opened file turns out not to be a document (the form then shows its defaults), before the
 // messages of the checks that follow.
 template <class File, class Outcome>
-Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_t captionId,
+Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, Msg captionId,
                      const std::function<void()>& unreadable = {}) {
     using Result = decltype(Outcome::result);
     using Record = decltype(Outcome::config);
     StringTable st;
-    auto show = [&](int32_t id) {
+    auto show = [&](Msg id) {
         toolkit().messageBox(st.getString(id), st.getString(captionId), MessageBoxButtons::OK,
                              MessageBoxIcon::Error, parent);
     };
     File file;
     if (!file.fileOpenSpecify(path)) {
-        show(60);
+        show(Msg::SettingsFileMismatch);
         return {Result::NotOpened, Record()};
     }
     Record config;
@@ -56,7 +56,7 @@ Outcome openAndCheck(const QString& path, bool aesEnFlg, QWidget* parent, int32_
         return {Result::Refused, Record()};
     }
     if (!config.checkConfigData(false, aesEnFlg, parent)) {
-        show(65);
+        show(Msg::InvalidParametersLoaded);
         return {Result::Refused, Record()};
     }
     return {Result::Loaded, config};

@@ -9,7 +9,7 @@
 
 namespace Tormel::Gui {
 
-UnitDocument::UnitDocument(int32_t captionId, int32_t fileVersionId)
+UnitDocument::UnitDocument(Msg captionId, Msg fileVersionId)
     : m_com(std::make_shared<Communication>()),
       m_node(std::make_shared<Nodeinfo>()),
       m_captionId(captionId),
@@ -53,7 +53,7 @@ void UnitDocument::copySharedHolders(const QString& modelName) {
     }
 }
 
-void UnitDocument::showError(int32_t id, bool errMsgFlg, QWidget* parent) const {
+void UnitDocument::showError(Msg id, bool errMsgFlg, QWidget* parent) const {
     if (errMsgFlg) {
         toolkit().messageBox(m_st.getString(id), m_st.getString(m_captionId), MessageBoxButtons::OK,
                              MessageBoxIcon::Error, parent);

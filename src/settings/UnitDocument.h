@@ -69,7 +69,7 @@ class UnitDocument {
   protected:
     // captionId: the message that captions this window's error boxes; fileVersionId: the
     // message whose text is stamped as the file version.
-    UnitDocument(int32_t captionId, int32_t fileVersionId);
+    UnitDocument(Msg captionId, Msg fileVersionId);
 
     // A document kind's element table, built by `build` on first use and kept from then on.
     template <class Doc>
@@ -90,7 +90,24 @@ class UnitDocument {
     // Copies the serial line, group and AES fields from the holders and stamps the model and
     // the file version.
     void copySharedHolders(const QString& modelName);
-    void showError(int32_t id, bool errMsgFlg, QWidget* parent) const;
+    void showError(Msg id, bool errMsgFlg, QWidget* parent) const;
+
+    // A check's refusal: shows the message that names the fault when the caller wants messages,
+    // and answers false, so that a check reads `return refuse(Msg::...)`.
+    class Refusal {
+      public:
+        Refusal(const UnitDocument& doc, bool errMsgFlg, QWidget* parent)
+            : m_doc(doc), m_errMsgFlg(errMsgFlg), m_parent(parent) {}
+        bool operator()(Msg id) const {
+            m_doc.showError(id, m_errMsgFlg, m_parent);
+            return false;
+        }
+
+      private:
+        const UnitDocument& m_doc;
+        bool m_errMsgFlg;
+        QWidget* m_parent;
+    };
 
     static bool inRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
     // A key word must have at least four characters, the first four hex digits.
@@ -116,8 +133,8 @@ class UnitDocument {
     template <class Doc>
     static SettingsXml::Field<Doc> textRow(const char* name, QString UnitDocument::*member, bool absent);
 
-    int32_t m_captionId;
-    int32_t m_fileVersionId;
+    Msg m_captionId;
+    Msg m_fileVersionId;
 };
 
 template <class Doc>

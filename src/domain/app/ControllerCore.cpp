@@ -66,8 +66,9 @@ ControllerCore::~ControllerCore() {
     ClosePort();
     if (!joined) {
         // The worker did not end within its grace and may still reach the port through the
-        // link: keep the port object alive for the rest of the process.
-        new std::shared_ptr<Platform::ISerialPort>(m_port);
+        // link: keep the port object alive for the rest of the process. Running out of memory
+        // here ends the program, which is right: the port must not be freed under that worker.
+        new std::shared_ptr<Platform::ISerialPort>(m_port);  // NOLINT(bugprone-unhandled-exception-at-new)
         return;
     }
     if (Command::m_port == m_port.get()) {

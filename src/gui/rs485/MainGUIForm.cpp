@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <iterator>
 
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
@@ -470,15 +471,28 @@ void MainGUI::setApplicationDefault() {
     blank.fill(emptyText());
     grpAESSecure->setKeyWords(blank);
     chkSecureKey1->setChecked(false);
-    for (int word = 1; word <= 8; ++word) {
-        setText(txtSecureKey[word - 1], m_st.getString(121 + word));
+    constexpr Msg kSecureKeyDefaults[] = {
+        Msg::DefaultSecureKey1, Msg::DefaultSecureKey2, Msg::DefaultSecureKey3, Msg::DefaultSecureKey4,
+        Msg::DefaultSecureKey5, Msg::DefaultSecureKey6, Msg::DefaultSecureKey7, Msg::DefaultSecureKey8};
+    for (size_t word = 0; word < std::size(kSecureKeyDefaults); ++word) {
+        setText(txtSecureKey[word], m_st.getString(kSecureKeyDefaults[word]));
     }
     cmbPType->setCurrentIndex(1);
-    const std::pair<QLineEdit*, int> texts[] = {
-        {txtPStartCode, 133},  {txtPEndCode, 134},   {txtPOffset, 135},        {txtPStartCode2nd, 136},
-        {txtPEndCode2nd, 137}, {txtPOffset2nd, 138}, {txtSilentInterval, 131}, {txtSOffset, 139},
-        {txtSLength, 140},     {txtSOffset2nd, 141}, {txtSLength2nd, 142},     {txtSBcastAddr, 143},
-        {txtCOffset, 144},     {txtCLength, 145},
+    const std::pair<QLineEdit*, Msg> texts[] = {
+        {txtPStartCode, Msg::DefaultStartCode},
+        {txtPEndCode, Msg::DefaultEndCode},
+        {txtPOffset, Msg::DefaultEndOffset},
+        {txtPStartCode2nd, Msg::DefaultStartCode2nd},
+        {txtPEndCode2nd, Msg::DefaultEndCode2nd},
+        {txtPOffset2nd, Msg::DefaultEndOffset2nd},
+        {txtSilentInterval, Msg::DefaultSilentInterval},
+        {txtSOffset, Msg::DefaultAddressOffset},
+        {txtSLength, Msg::DefaultAddressLength},
+        {txtSOffset2nd, Msg::DefaultAddressOffset2nd},
+        {txtSLength2nd, Msg::DefaultAddressLength2nd},
+        {txtSBcastAddr, Msg::DefaultBroadcastAddress},
+        {txtCOffset, Msg::DefaultCheckOffset},
+        {txtCLength, Msg::DefaultCheckLength},
     };
     for (const auto& [box, id] : texts) {
         setText(box, m_st.getString(id));

@@ -81,7 +81,7 @@ Common::Binding MarkedBinding() {
 }
 
 std::filesystem::path TextFile(const TempFolder& folder) {
-    const auto path = folder / "notes.txt";
+    auto path = folder / "notes.txt";
     std::ofstream(path) << "not a firmware image\n";
     return path;
 }

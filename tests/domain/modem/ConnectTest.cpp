@@ -109,6 +109,7 @@ TEST_F(ConnectScan, OnlyTheFirstThirtyPortsAreScannedFromTheThirtiethDown) {
     }
     std::sort(firstHeard.begin(), firstHeard.end());
     std::vector<int> order;
+    order.reserve(firstHeard.size());
     for (const auto& [time, index] : firstHeard) order.push_back(index);
     std::vector<int> expected;
     for (int i = 29; i >= 0; --i) expected.push_back(i);

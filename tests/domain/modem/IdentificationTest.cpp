@@ -128,12 +128,12 @@ TEST(Identification, NameTests) {
 TEST(Identification, HugeRepliesNeitherCrashNorMatchAtTheCut) {
     // A line of tens of kilobytes (noise on the line, a wrong bit rate) must give a plain
     // answer; the regex engine would otherwise run out of stack.
-    const std::string digits = "2." + std::string(64 * 1024, '5');
+    const std::string digits = "2." + std::string(std::size_t{64} * 1024, '5');
     Command::m_nodeinfo.SoftwareVersion = digits;
     EXPECT_FALSE(Command::IsVersionOver2_5());  // the line does not end where it is cut
     EXPECT_FALSE(Command::IsVersion2_5());
 
-    const std::string noisyName = "Tarvi" + std::string(64 * 1024, 'c');
+    const std::string noisyName = "Tarvi" + std::string(std::size_t{64} * 1024, 'c');
     Command::m_nodeinfo.SoftwareName = noisyName;
     Command::m_NameSoft = noisyName;
     EXPECT_TRUE(Command::checkFirmWareName());
@@ -141,10 +141,10 @@ TEST(Identification, HugeRepliesNeitherCrashNorMatchAtTheCut) {
     EXPECT_FALSE(Command::IsFirmVersionOver1_4());
 
     // The contact-I/O unit's family word ends in the same kind of repeatable letter.
-    TX330Command::m_nodeinfo.SoftwareName = "Brenlo" + std::string(64 * 1024, 'w');
+    TX330Command::m_nodeinfo.SoftwareName = "Brenlo" + std::string(std::size_t{64} * 1024, 'w');
     EXPECT_TRUE(TX330Command::checkFirmWareName());
 
-    const std::string verRun = std::string(64 * 1024, '_') + "Ver1.7";
+    const std::string verRun = std::string(std::size_t{64} * 1024, '_') + "Ver1.7";
     Command::m_NameSoft = verRun;
     EXPECT_TRUE(Command::IsFirmVersionOverCheck(17));
 }

@@ -177,7 +177,7 @@ TEST(Replies, RequestsCarryCodesInDecimalAndMarksAndKeysInTwoUpperCaseHexDigits)
     node.AESEncryptKey16 = 0xFFFF;
     auto aes = AESKeyRequest(node);
     ASSERT_TRUE(aes);
-    EXPECT_EQ(aes->size(), std::string("~ENCKEY=").size() + 32 * 4 + 31);
+    EXPECT_EQ(aes->size(), std::string("~ENCKEY=").size() + std::size_t{32} * 4 + 31);
     EXPECT_EQ(aes->substr(aes->size() - 9), "0xFF,0xFF");
     node.AESEncryptKey3 = 0x10000;
     EXPECT_FALSE(AESKeyRequest(node));

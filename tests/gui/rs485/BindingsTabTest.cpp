@@ -173,7 +173,7 @@ class BindingRecordTest : public ::testing::Test {
     }
     // The form after the record went to a unit and came back.
     Tormel::Domain::Common::Binding roundTrip() {
-        const Tormel::Domain::Common::Binding sent = Records::binding(m_window->storeForm());
+        Tormel::Domain::Common::Binding sent = Records::binding(m_window->storeForm());
         const Tormel::Domain::Common::Communication comm =
             Records::communication(m_window->storeForm(), true);
         const Tormel::Domain::Common::Nodeinfo node = Records::nodeinfo(m_window->storeForm(), 1, false, {});

@@ -385,7 +385,7 @@ TEST_F(MainGUISimTest, NoUnitFoundSaysWhatEachPortDidInTheBoxDetails) {
     first.SilentOn("");
     last.SilentOn("");
     garbage.WrongReplyTo("~CONNECT", "#?garbage");
-    const std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
+    std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
     Tormel::Domain::Modem::Command::SetPortLister([ports] { return ports; });
     // The scan runs from the last port to the first.
     const QString expected =

@@ -360,7 +360,7 @@ TEST_F(MainGuiTx330, NoUnitFoundSaysWhatEachPortDidInTheBoxDetails) {
     first.SilentOn("");
     last.SilentOn("");
     garbage.WrongReplyTo("~CONNECT", "#?garbage");
-    const std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
+    std::vector<std::string> ports = {first.PortPath(), garbage.PortPath(), last.PortPath()};
     Command::SetPortLister([ports] { return ports; });
     // The scan runs from the last port to the first.
     const QString expected =

@@ -35,6 +35,12 @@ const Scratch& scratch() {
         std::string pattern = (fs::temp_directory_path() / "pelnix-cli-fuzz-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         Scratch s{fs::path(pattern) / "work", fs::path(pattern) / "sysfs"};
+        // Nothing of the runs is left in the temporary folder once the fuzzer or replay ends.
+        static const fs::path root(pattern);
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(root, ec);
+        });
         fs::create_directories(s.folder);
         fs::create_directories(s.emptySysfs);
         // No real port is ever tried, and every wait is short should a name open anyway.

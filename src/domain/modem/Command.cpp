@@ -219,7 +219,10 @@ bool Command::IsConnect() {
     Send("~CONNECT?");
     if (Receive() == "ok") return true;
     // A unit that has just been powered or switched may answer the first query with stale
-    // bytes; one more query tells.
+    // bytes; one more query tells. What came first may also be a late reply to an earlier
+    // request, and then this query's own "ok" is still on its way and would be read as the
+    // answer to the next request: the replies may be out of step from here on.
+    m_replyMissed = true;
     Send("~CONNECT?");
     return Receive() == "ok";
 }

@@ -34,6 +34,8 @@ enum ExitCode : int {
     kExitUnsupported = 4,
     kExitWriteFailed = 5,
     kExitFileError = 6,
+    kExitSequenceEnded = 7,  // write --each-unit: the sequence ran past its field's range
+    kExitInterrupted = 130,  // stopped by Ctrl+C, SIGTERM or a hang-up (128 + SIGINT)
 };
 
 enum class Family { Rs485, Tx330 };

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "cli/CliSupport.h"
+#include "cli/LineRecord.h"
 #include "cli/SettingsDocument.h"
 
 namespace Tormel::Cli {
@@ -33,14 +34,6 @@ struct UnitExtras {
 QString sequenceField(Family family);
 void setSequenceValue(AnyConfig& config, int value);
 
-// --sequence FIELD=START[:STEP], checked against the field's range.
-struct SequenceRule {
-    QString field;
-    int start = 0;
-    int step = 1;
-    int min = 0;
-    int max = 0;
-};
 // The sequence `text` names for units of `family`; nothing (after an error on `out`) when it
 // is malformed, names another field or starts outside the field's range.
 std::optional<SequenceRule> parseSequence(const QString& text, Family family, Output& out);
@@ -53,13 +46,15 @@ struct UnitRun {
 
 struct ProductionLineSetup {
     QString reportDir;
+    QString holder;  // who runs the bench, for a second one on the same folder
     std::optional<SequenceRule> sequence;
     // Writes the unit on `port` (run in the port's own process) with these extras (the
     // sequence and the notice that a unit answered go to the bench).
     std::function<UnitRun(const std::string& port, const UnitExtras& extras)> writeUnit;
 };
 
-// Runs the bench until Ctrl+C (or the sequence's end); returns the exit code.
+// Runs the bench until Ctrl+C, SIGTERM or a hang-up (or the sequence's end); returns the exit
+// code.
 int runProductionLine(const ProductionLineSetup& setup, Output& out);
 
 // The USB device a tty hangs off, if any: vendorId, productId, manufacturer, product and

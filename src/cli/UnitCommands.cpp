@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QSysInfo>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -26,6 +26,8 @@
 #include "domain/modem/DidoCommand.h"
 #include "domain/modem/TX330Command.h"
 #include "domain/modem/WirelessCommand.h"
+#include "domain/modem/WriteFacts.h"
+#include "platform/ChildProcess.h"
 #include "settings/ChoiceLists.h"
 #include "settings/RecordConversion.h"
 
@@ -43,7 +45,9 @@ namespace {
 const char* const kExitCodes =
     "Exit codes: 0 success, 1 differences (diff), 2 usage, 3 no unit found, 4 unit not supported\n"
     "(or of the other family, or values this tool cannot take), 5 write or reset failed, 6 file error\n"
-    "(also when a report could not be saved after a write; the message says the unit was written).";
+    "(also when a report could not be saved after a write; the message says the unit was written),\n"
+    "7 the sequence of write --each-unit has run past its field's range, 130 stopped by Ctrl+C,\n"
+    "SIGTERM or a hang-up (the unit's state and the report are still told).";
 
 bool aesEnabledForUnit(Family family) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
@@ -285,33 +289,19 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
 std::atomic<int> g_interrupts{0};
 std::atomic<bool> g_writing{false};  // a write has begun in this process: its worker sees it to the end
 
-// A unit's worker told to stop by the bench: one that has not begun to write ends at once
-// (nothing was written, and a scan may be waiting seconds for a silent port); a write in
-// progress is finished.
-void onInterrupt(int) {
+// A unit's worker told by the bench that it is stopping: one that has not begun to write ends
+// at once (nothing was written, and a scan may be waiting seconds for a silent port); a write
+// in progress is finished.
+void onBenchStopping(int) {
     g_interrupts.fetch_add(1);
     if (!g_writing.load()) ::_exit(kExitNoUnit);
 }
 
-// The settings the unit confirmed before a write stopped: each set request ("~NAME=...") that
-// was answered and followed by a further request, named without its values.
-QStringList confirmedSettings(const std::vector<TraceEntry>& dialogue) {
-    QStringList confirmed;
-    const auto lastSent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
-        return e.direction == TraceDirection::Sent;
-    });
-    if (lastSent == dialogue.rend()) return confirmed;
-    const auto end = std::prev(lastSent.base());
-    for (auto it = dialogue.begin(); it != end; ++it) {
-        if (it->direction != TraceDirection::Sent) continue;
-        const auto eq = it->line.find('=');
-        const auto next = std::next(it);
-        if (eq == std::string::npos || next == dialogue.end() || next->direction != TraceDirection::Received)
-            continue;
-        const QString name = QString::fromStdString(it->line.substr(0, eq + 1));
-        if (!confirmed.contains(name)) confirmed.append(name);
-    }
-    return confirmed;
+// Ctrl+C, SIGTERM or a hang-up during a single write, or the bench's second stop: the write
+// ends at the next request boundary and says what the unit confirmed by then.
+void onStopNow(int) {
+    g_interrupts.fetch_add(1);
+    Command::RequestStop();
 }
 
 struct WriteOutcome {
@@ -319,12 +309,27 @@ struct WriteOutcome {
     QJsonObject report;
 };
 
+// The sequence value's fate on the unit, for the bench: only a unit that certainly does not
+// hold its value gives it back.
+void noteHeld(QJsonObject& report, ValueHeld held) {
+    if (!report.contains(QStringLiteral("sequence"))) return;
+    QJsonObject sequence = report.value(QStringLiteral("sequence")).toObject();
+    sequence.insert(QStringLiteral("held"), heldName(held));
+    report.insert(QStringLiteral("sequence"), sequence);
+}
+
 // After a confirmed write: the unit read back on the same line and compared with what was
 // sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
 // the write a failure that names it. Returns why it failed (empty: verified); the report gets
-// the read-back.
-QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out) {
+// the read-back, and `held` whether the unit holds the sequence's value.
+QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out,
+                      ValueHeld* held) {
     report.insert(QStringLiteral("verified"), false);
+    if (Command::StopRequested()) {
+        out.error(
+            QStringLiteral("the write was confirmed; the read-back was not done, as the bench was stopped"));
+        return QStringLiteral("failed: written and confirmed, but not read back (stopped)");
+    }
     const CommandResult read = Command::RunFrame([family] {
         if (family == Family::Rs485) {
             Command::GetAllParam();
@@ -343,6 +348,10 @@ QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report,
     }
     report.insert(QStringLiteral("readBack"), unitFieldsJson(*unit));
     const std::vector<FieldDifference> differences = compareUnitFields(*unitWritten, *sentWritten);
+    const QString field = sequenceField(family);
+    if (std::any_of(differences.begin(), differences.end(),
+                    [&](const FieldDifference& d) { return d.element == field; }))
+        *held = ValueHeld::No;  // the unit shows another value: it does not hold the one sent
     if (!differences.empty()) {
         report.insert(QStringLiteral("mismatches"), differencesJson(differences, QStringLiteral("unit")));
         for (const FieldDifference& d : differences)
@@ -351,6 +360,72 @@ QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report,
     }
     report.insert(QStringLiteral("verified"), true);
     return {};
+}
+
+// Where a write stopped, in the command line's words, with what the unit confirmed before;
+// on `out` and in the report. Returns the one-line cause.
+QString stopMessage(CommandResult written, const Domain::Modem::WriteFacts& facts, QJsonObject& report,
+                    Output& out) {
+    using Domain::Modem::WriteStopKind;
+    const Domain::Modem::WriteStop stop = facts.stop.value_or(Domain::Modem::WriteStop{});
+    const QString request = traceLine(stop.request);
+    if (stop.kind != WriteStopKind::NothingSent) {
+        QJsonObject where;
+        where.insert(QStringLiteral("request"), request);
+        where.insert(QStringLiteral("answered"), stop.kind == WriteStopKind::Refused);
+        where.insert(QStringLiteral("sent"),
+                     stop.kind != WriteStopKind::NotSent && stop.kind != WriteStopKind::Stopped);
+        if (stop.kind == WriteStopKind::Refused) where.insert(QStringLiteral("reply"), traceLine(stop.reply));
+        report.insert(QStringLiteral("stoppedAt"), where);
+        const char* how = stop.kind == WriteStopKind::Refused   ? "the reply was refused"
+                          : stop.kind == WriteStopKind::NoReply ? "no reply"
+                          : stop.kind == WriteStopKind::HungUp  ? "the port went away"
+                          : stop.kind == WriteStopKind::NotSent ? "not sent"
+                                                                : "stopped before sending";
+        out.error(QStringLiteral("the write stopped at \"%1\" (%2)").arg(request, QString::fromLatin1(how)));
+    }
+    QString message;
+    if (written == CommandResult::Err7DataBitNonParity) {
+        message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
+    } else if (stop.kind == WriteStopKind::NothingSent) {
+        message = texts().getString(Gui::Msg::WriteNotConnected);
+    } else if (stop.kind == WriteStopKind::NotSent) {
+        message = QStringLiteral("the unit cannot take the value of \"%1\"; it was not sent").arg(request);
+    } else if (stop.kind == WriteStopKind::Stopped) {
+        message =
+            QStringLiteral("cut short by a stop (Ctrl+C, SIGTERM or a hang-up) before \"%1\"").arg(request);
+    } else if (stop.kind == WriteStopKind::HungUp) {
+        message = QStringLiteral(
+                      "the unit's port went away after \"%1\" (%2): the unit was unplugged or lost "
+                      "power")
+                      .arg(request, QString::fromLocal8Bit(stop.reason.c_str()));
+    } else if (stop.kind == WriteStopKind::Refused) {
+        const QString reply = traceLine(stop.reply);
+        message = QStringLiteral("the unit refused \"%1\": it answered %2 instead of confirming it")
+                      .arg(request, reply.isEmpty() ? QStringLiteral("an empty line")
+                                                    : QStringLiteral("\"%1\"").arg(reply));
+    } else {
+        message = QStringLiteral("the unit stopped answering at \"%1\"; check the cable and the unit's power")
+                      .arg(request);
+    }
+    out.error(message);
+    // Nothing is rolled back: the unit keeps what it confirmed, and a technician must know.
+    QStringList confirmed;
+    for (const std::string& name : facts.confirmed) confirmed << QString::fromStdString(name);
+    report.insert(QStringLiteral("confirmedBeforeStop"), QJsonArray::fromStringList(confirmed));
+    if (stop.kind == WriteStopKind::NothingSent) return message;
+    if (confirmed.isEmpty()) {
+        out.error(
+            QStringLiteral("no setting was confirmed by the unit before the stop; it may still have "
+                           "taken the last request. Write the file again."));
+    } else {
+        out.error(
+            QStringLiteral("the unit is half-written: %1 setting(s) were confirmed before the stop (%2) "
+                           "and stay as written; nothing was rolled back. Write the file again.")
+                .arg(confirmed.size())
+                .arg(confirmed.join(QStringLiteral(", "))));
+    }
+    return message;
 }
 
 // One unit: connect, check the file against it, write, and build the report.
@@ -383,12 +458,24 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     std::vector<PortReport> scan;
     if (const int code = connectUnit(family, false, out, &scan); code != kExitOk) {
         report.insert(QStringLiteral("scan"), toJson(scan));
+        if (g_interrupts.load() != 0) {
+            report.insert(QStringLiteral("interrupted"), true);
+            return finish(kExitInterrupted,
+                          QStringLiteral("interrupted before a unit was found; nothing written"));
+        }
         if (code != kExitUnsupported) return finish(code, QStringLiteral("no unit"));
+        const auto other =
+            std::find_if(scan.begin(), scan.end(), [](const PortReport& r) { return r.otherFamily; });
+        if (other != scan.end()) {
+            report.insert(QStringLiteral("otherFamily"), true);
+            return finish(code, QStringLiteral("failed: a unit of the other family: %1").arg(other->reason));
+        }
         report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
         report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
         return finish(code, QStringLiteral("failed: a unit this tool does not support"));
     }
     describeUnit(out);
+    std::fflush(stdout);  // the unit's line is kept, whatever ends the program
     QStringList why;
     report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
     report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
@@ -400,8 +487,9 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         // The value is taken once a unit has answered: a port without one uses up nothing.
         const std::optional<int> value = extras.takeValue();
         if (!value)
-            return finish(kExitUsage, QStringLiteral("no sequence value given (the sequence has ended, or "
-                                                     "the bench is stopping); nothing written"));
+            return finish(kExitSequenceEnded,
+                          QStringLiteral("no sequence value given (the sequence has "
+                                         "ended, or the bench is stopping); nothing written"));
         setSequenceValue(file, *value);
         QJsonObject sequence;
         sequence.insert(QStringLiteral("field"), sequenceField(familyOf(file)));
@@ -412,6 +500,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     const auto candidate = checkedForUnit(file, filePath, out, &why);
     if (!candidate) {
         report.insert(QStringLiteral("checkFailed"), why.join(QStringLiteral("; ")));
+        noteHeld(report, ValueHeld::No);
         return finish(kExitFileError, QStringLiteral("file refused by the checks; nothing written"));
     }
     report.insert(QStringLiteral("values"), unitFieldsJson(*candidate));
@@ -441,84 +530,33 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     if (g_interrupts.load() != 0) {
         g_writing = false;
         report.insert(QStringLiteral("interrupted"), true);
-        return finish(kExitWriteFailed, QStringLiteral("interrupted before the write; nothing written"));
+        noteHeld(report, ValueHeld::No);
+        return finish(kExitInterrupted, QStringLiteral("interrupted before the write; nothing written"));
     }
+    Domain::Modem::WriteFollower follower;
+    follower.start();
     const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
+    follower.stop();
     report.insert(QStringLiteral("commandResult"), resultName(written));
+    const Domain::Modem::WriteFacts facts = follower.facts(written == CommandResult::Success);
+    const std::string valueRequest = family == Family::Rs485 ? "~HODR=" : "~ID=";
     if (written == CommandResult::Success) {
         // The read-back belongs to the write: a stop waits for it too.
-        const QString failed = extras.verify ? verifyWritten(family, *candidate, report, out) : QString();
+        ValueHeld held = ValueHeld::Yes;
+        const QString failed =
+            extras.verify ? verifyWritten(family, *candidate, report, out, &held) : QString();
+        noteHeld(report, held);
         if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
         out.line(texts().getString(Gui::Msg::SettingCompleted));
         return finish(kExitOk, QStringLiteral("written"));
     }
-    // Where the write stopped: the last request and whether anything answered it.
-    const std::vector<TraceEntry> dialogue = trace.entries();
-    QString stoppedAt;
-    std::optional<QString> refusedWith;
-    for (auto it = dialogue.rbegin(); it != dialogue.rend(); ++it) {
-        if (it->direction != TraceDirection::Sent) continue;
-        const auto reply = std::find_if(it.base(), dialogue.end(), [](const TraceEntry& e) {
-            return e.direction == TraceDirection::Received;
-        });
-        const bool answered = reply != dialogue.end();
-        QJsonObject where;
-        where.insert(QStringLiteral("request"), traceLine(it->line));
-        where.insert(QStringLiteral("ms"), it->ms);
-        where.insert(QStringLiteral("answered"), answered);
-        if (answered) where.insert(QStringLiteral("reply"), traceLine(reply->line));
-        report.insert(QStringLiteral("stoppedAt"), where);
-        out.error(QStringLiteral("the write stopped at \"%1\" (%2)")
-                      .arg(traceLine(it->line),
-                           answered ? QStringLiteral("the reply was refused") : QStringLiteral("no reply")));
-        stoppedAt = traceLine(it->line);
-        if (answered) refusedWith = traceLine(reply->line);
-        break;
-    }
-    QString message;
-    if (written == CommandResult::ErrConnect && stoppedAt.isEmpty()) {
-        message = texts().getString(Gui::Msg::WriteNotConnected);
-    } else if (written == CommandResult::Err7DataBitNonParity) {
-        message = texts().getString(Gui::Msg::DataBit7NoParityUnsupported);
-    } else if (refusedWith) {
-        message = QStringLiteral("the unit refused \"%1\": it answered %2 instead of confirming it")
-                      .arg(stoppedAt, refusedWith->isEmpty() ? QStringLiteral("an empty line")
-                                                             : QStringLiteral("\"%1\"").arg(*refusedWith));
-    } else {
-        message = QStringLiteral("the unit stopped answering at \"%1\"; check the cable and the unit's power")
-                      .arg(stoppedAt);
-    }
-    out.error(message);
-    // Nothing is rolled back: the unit keeps what it confirmed, and a technician must know.
-    const QStringList confirmed = confirmedSettings(dialogue);
-    report.insert(QStringLiteral("confirmedBeforeStop"), QJsonArray::fromStringList(confirmed));
-    if (confirmed.isEmpty()) {
-        out.error(
-            QStringLiteral("no setting was confirmed by the unit before the stop; it may still have "
-                           "taken the last request. Write the file again."));
-    } else {
-        out.error(
-            QStringLiteral("the unit is half-written: %1 setting(s) were confirmed before the stop (%2) "
-                           "and stay as written; nothing was rolled back. Write the file again.")
-                .arg(confirmed.size())
-                .arg(confirmed.join(QStringLiteral(", "))));
-    }
-    return finish(kExitWriteFailed, QStringLiteral("failed: ") + message);
-}
-
-// The report holds the unit's whole dialogue: for its owner's eyes only, whatever the umask.
-bool saveReport(const QString& path, const QJsonObject& report, Output& out) {
-    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        out.error(QStringLiteral("%1: the report could not be written: not a plain file").arg(path));
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 ||
-        file.write(QJsonDocument(report).toJson()) < 0 || !file.commit()) {
-        out.error(QStringLiteral("%1: the report could not be written: %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+    noteHeld(report, facts.mayHaveTaken(valueRequest)
+                         ? (facts.wasConfirmed(valueRequest) ? ValueHeld::Yes : ValueHeld::Maybe)
+                         : ValueHeld::No);
+    const QString message = stopMessage(written, facts, report, out);
+    const bool interrupted = facts.stop && facts.stop->kind == Domain::Modem::WriteStopKind::Stopped;
+    return finish(interrupted ? kExitInterrupted : kExitWriteFailed,
+                  (interrupted ? QStringLiteral("interrupted: ") : QStringLiteral("failed: ")) + message);
 }
 
 void addWriteOptions(QCommandLineParser& parser) {
@@ -594,6 +632,9 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
                 return out.finish(kExitFileError);
             }
         }
+        // Ctrl+C, SIGTERM or a hang-up stops the write between two requests; the report and
+        // the unit's state are still told.
+        Platform::HandleStopSignals(onStopNow);
         WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out, UnitExtras{verify, {}, {}});
         link.closeQuietly();
         out.doc.insert(QStringLiteral("report"), outcome.report);
@@ -612,28 +653,33 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         return out.finish(outcome.code);
     }
 
+    for (const char* alone : {"json", "report"}) {
+        if (!parser.isSet(QString::fromLatin1(alone))) continue;
+        out.json = false;
+        out.error(
+            QStringLiteral("--%1 does not go with --each-unit: the bench prints one line per unit and keeps "
+                           "each unit's report, and summary.csv, in --report-dir")
+                .arg(QString::fromLatin1(alone)));
+        return out.finish(kExitUsage);
+    }
     ProductionLineSetup setup;
     setup.reportDir = parser.value(QStringLiteral("report-dir"));
     if (parser.isSet(QStringLiteral("sequence"))) {
         setup.sequence = parseSequence(parser.value(QStringLiteral("sequence")), familyOf(*file), out);
         if (!setup.sequence) return out.finish(kExitUsage);
     }
-    // The reports must have a place before the first unit is touched.
-    if (!QDir().mkpath(setup.reportDir)) {
-        out.error(QStringLiteral("%1: the report folder cannot be created").arg(setup.reportDir));
-        return out.finish(kExitFileError);
-    }
-    if (const auto why = cannotCreate(QDir(setup.reportDir).filePath(QStringLiteral("report.json")))) {
-        out.error(QStringLiteral("--report-dir %1: %2; nothing was written").arg(setup.reportDir, *why));
-        return out.finish(kExitFileError);
-    }
-    out.json = false;  // one line per unit as it happens; the reports carry the detail
+    setup.holder = QStringLiteral("pelnix-cli write --each-unit, process %1 on %2 (user %3), started %4%5")
+                       .arg(QCoreApplication::applicationPid())
+                       .arg(QSysInfo::machineHostName(), QString::fromLocal8Bit(qgetenv("USER")),
+                            isoTime(std::chrono::system_clock::now()),
+                            parser.isSet(QStringLiteral("port"))
+                                ? QStringLiteral(", --port %1").arg(parser.value(QStringLiteral("port")))
+                                : QString());
     setup.writeUnit = [&](const std::string& port, UnitExtras extras) {
-        // In the unit's own process: a stop from the bench lets a write that has begun finish.
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        ::sigemptyset(&action.sa_mask);
-        ::sigaction(SIGTERM, &action, nullptr);
+        // In the unit's own process: the bench's first stop lets a write that has begun
+        // finish; its second stops the write at the next request.
+        Platform::HandleSignal(SIGTERM, onBenchStopping);
+        Platform::HandleSignal(SIGUSR1, onStopNow);
         Command::SetPortLister([port] { return std::vector<std::string>{port}; });
         Output quiet;
         quiet.json = true;

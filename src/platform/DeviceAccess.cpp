@@ -161,11 +161,13 @@ PortIdentity IdentityOf(const std::string& port) {
     if (port.empty()) return id;
     if (::lstat(port.c_str(), &st) == 0) {
         id.Node = st.st_ino;
-        id.NodeChangedNs = Nanoseconds(st.st_ctim);
+        // A link is made anew with each plugging, and a freed inode number is soon given to
+        // the next one: its change time tells them apart. A device node's own change time
+        // moves with every chmod or chown (udev, a seat manager), which is no new unit.
+        if (S_ISLNK(st.st_mode)) id.NodeChangedNs = Nanoseconds(st.st_ctim);
     }
     if (::stat(port.c_str(), &st) == 0) {
         id.Device = st.st_ino;
-        id.DeviceChangedNs = Nanoseconds(st.st_ctim);
         id.DeviceNumber = st.st_rdev;
     }
     return id;
@@ -179,9 +181,10 @@ std::optional<UsbAdapter> UsbAdapterOf(const std::string& device, const std::str
     if (ec) return std::nullopt;
     for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
         if (!fs::exists(dir / "idVendor", ec)) continue;
-        return UsbAdapter{FirstLine(dir / "idVendor"), FirstLine(dir / "idProduct"),
+        return UsbAdapter{FirstLine(dir / "idVendor"),     FirstLine(dir / "idProduct"),
                           FirstLine(dir / "manufacturer"), FirstLine(dir / "product"),
-                          FirstLine(dir / "serial")};
+                          FirstLine(dir / "serial"),       FirstLine(dir / "busnum"),
+                          FirstLine(dir / "devnum")};
     }
     return std::nullopt;
 }

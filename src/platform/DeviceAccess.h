@@ -61,13 +61,13 @@ struct DeviceHolder {
 std::vector<DeviceHolder> HoldersOf(const std::string& device);
 
 // What tells one plugging of a port from the next: the link or node at the path and the
-// device it leads to, each made anew when a unit is plugged in. The change times count too:
-// a freed inode number is soon given to the next file. All zero for a missing part.
+// device it leads to, each made anew when a unit is plugged in; a link's change time too, as a
+// freed inode number is soon given to the next link. A change of the device's owner or mode
+// changes nothing here. All zero for a missing part.
 struct PortIdentity {
     uint64_t Node = 0;
-    int64_t NodeChangedNs = 0;
+    int64_t NodeChangedNs = 0;  // of a link only
     uint64_t Device = 0;
-    int64_t DeviceChangedNs = 0;
     uint64_t DeviceNumber = 0;  // major and minor of the device the path leads to
     bool operator==(const PortIdentity&) const = default;
 };
@@ -82,6 +82,10 @@ struct UsbAdapter {
     std::optional<std::string> Manufacturer;
     std::optional<std::string> Product;
     std::optional<std::string> SerialNumber;
+    // The bus and the address the adapter got when it was plugged in: a new address is a new
+    // plugging, even of the same adapter.
+    std::optional<std::string> BusNumber;
+    std::optional<std::string> DeviceAddress;
 };
 
 // The nearest device above the port's tty device that carries a USB vendor id; nothing for a

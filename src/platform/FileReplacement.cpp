@@ -42,7 +42,7 @@ std::string ResolveTarget(const std::string& path) {
 
 FileReplacement::~FileReplacement() { discard(); }
 
-FileResult FileReplacement::begin(const std::string& path) {
+FileResult FileReplacement::begin(const std::string& path, bool ownerOnly) {
     discard();
     m_failure = {};
     if (path.empty()) return FileResult{ENOENT, "No file name given"};
@@ -64,8 +64,17 @@ FileResult FileReplacement::begin(const std::string& path) {
             if (errno == EEXIST || errno == EINTR) continue;
             return Failure(errno, path);
         }
-        // A replaced file keeps its permissions.
-        if (exists) (void)::fchmod(fd, existing.st_mode & 07777);
+        // A replaced file keeps its permissions, unless its content is for its owner alone.
+        if (ownerOnly) {
+            if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+                const int error = errno;
+                ::close(fd);
+                ::unlink(candidate.c_str());
+                return Failure(error, path);
+            }
+        } else if (exists) {
+            (void)::fchmod(fd, existing.st_mode & 07777);
+        }
         m_fd = fd;
         m_target = target;
         m_temporary = candidate;
@@ -126,9 +135,9 @@ void FileReplacement::discard() {
     }
 }
 
-FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly) {
     FileReplacement file;
-    if (FileResult r = file.begin(path); !r.ok()) return r;
+    if (FileResult r = file.begin(path, ownerOnly); !r.ok()) return r;
     if (FileResult r = file.write(bytes); !r.ok()) return r;
     return file.commit();
 }

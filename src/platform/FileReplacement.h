@@ -27,8 +27,9 @@ class FileReplacement {
     FileReplacement& operator=(const FileReplacement&) = delete;
 
     // Creates the temporary file. Fails when the folder cannot be written or the target
-    // exists and is not a regular file.
-    FileResult begin(const std::string& path);
+    // exists and is not a regular file. `ownerOnly`: the file is readable by its owner only,
+    // whatever the umask or the mode of the file it replaces.
+    FileResult begin(const std::string& path, bool ownerOnly = false);
     // Appends bytes; the first failure sticks and makes commit() fail.
     FileResult write(std::string_view bytes);
     // Syncs the temporary file and renames it over the target; on any failure removes it.
@@ -46,7 +47,7 @@ class FileReplacement {
 };
 
 // The whole replacement in one call.
-FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly = false);
 
 // Copies `from` to `to` (replacing it) with the source's permission bits, and forces the bytes
 // to the disk before returning, so that a later rename cannot publish a file whose data was

@@ -181,19 +181,30 @@ void Command::Restart() {
     }
 }
 
+void Command::FailPort(const Platform::SerialResult& result) {
+    if (result.status == SerialStatus::HungUp || result.status == SerialStatus::Error)
+        Trace(TraceDirection::Event, std::string(kPortFailedEvent) + result.message);
+    Fail(CommandResult::ErrConnect);
+}
+
 void Command::Send(const std::string& request) {
     if (m_port == nullptr || !m_port->IsOpen()) Fail(CommandResult::ErrConnect);
-    if (!m_port->DiscardInBuffer().ok()) Fail(CommandResult::ErrConnect);
-    if (!m_port->DiscardOutBuffer().ok()) Fail(CommandResult::ErrConnect);
+    if (StopRequested()) {
+        Trace(TraceDirection::Event, std::string(kStoppedEvent) + request);
+        Fail(CommandResult::ErrConnect);
+    }
+    if (const auto r = m_port->DiscardInBuffer(); !r.ok()) FailPort(r);
+    if (const auto r = m_port->DiscardOutBuffer(); !r.ok()) FailPort(r);
     Trace(TraceDirection::Sent, request);
-    if (!m_port->WriteLine(request).ok()) Fail(CommandResult::ErrConnect);
+    if (const auto r = m_port->WriteLine(request); !r.ok()) FailPort(r);
 }
 
 std::string Command::Receive(unsigned timeout_num) {
     if (m_port == nullptr || !m_port->IsOpen()) Fail(CommandResult::ErrConnect);
+    Platform::SerialResult read;
     for (unsigned attempt = 0; attempt < timeout_num; ++attempt) {
         std::string line;
-        const Platform::SerialResult read = m_port->ReadLine(line);
+        read = m_port->ReadLine(line);
         if (read.ok()) {
             m_result = line;
             Trace(TraceDirection::Received, line);
@@ -204,9 +215,11 @@ std::string Command::Receive(unsigned timeout_num) {
         // A port closed under us (a cancel) cannot deliver anything more; the remaining
         // attempts would each fail at once, so stop here.
         if (read.status == SerialStatus::Closed || read.status == SerialStatus::NotOpen) break;
+        // A device that went away will not come back within this request's tries.
+        if (read.status == SerialStatus::HungUp) FailPort(read);
         m_replyMissed = true;
     }
-    Fail(CommandResult::ErrConnect);
+    FailPort(read);
 }
 
 void Command::Pause(std::chrono::milliseconds duration) {

@@ -32,6 +32,12 @@ enum class TraceDirection : int32_t {
 // The event that a value was refused before anything was sent for it, followed by the request
 // it would have made ("not sent: ~SLNT=101").
 inline constexpr std::string_view kNotSentEvent = "not sent: ";
+// The event that a stop was asked for (a cancel, Ctrl+C) and the operation ended before the
+// request that follows, which was not sent.
+inline constexpr std::string_view kStoppedEvent = "stopped before: ";
+// The event that the port itself failed (the device went away: unplugged, powered off), with
+// the system's reason.
+inline constexpr std::string_view kPortFailedEvent = "port failed: ";
 
 // Receives every traced line with the moment it passed the link.
 using TraceSink = std::function<void(TraceDirection direction, std::string_view line,
@@ -122,6 +128,8 @@ class Command {
     static void OpenDefault();  // with 9600 8N1; ErrConnect on failure
     static void Close();        // if open; ErrConnect on failure
     static void Restart();      // Close, wait the reopen delay, Open
+    // Sends one request line; a stop asked for ends the operation before the request instead
+    // (kStoppedEvent), so that a write stopped on purpose ends between two requests.
     static void Send(const std::string& request);
     // Ends the operation with ErrOutOfRange for a value refused before anything was sent for
     // it; the trace names the request the value would have made (kNotSentEvent).
@@ -271,6 +279,9 @@ class Command {
 
   protected:
     static void Trace(TraceDirection direction, std::string_view line);
+    // Ends the operation with ErrConnect after a failed port call; a device that went away is
+    // traced (kPortFailedEvent), so that a report can tell an unplug from a refusal.
+    [[noreturn]] static void FailPort(const Tormel::Platform::SerialResult& result);
 
   private:
     static void OpenWith(const Tormel::Platform::SerialSettings& settings);

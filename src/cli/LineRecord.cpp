@@ -187,7 +187,7 @@ bool LineRecord::saveSequence() {
     o.insert(QStringLiteral("unused"), unused);
     m_saveFailed = !Platform::ReplaceFileAtomically(
                         QFile::encodeName(path(QStringLiteral("sequence.json"))).toStdString(),
-                        QJsonDocument(o).toJson().toStdString())
+                        QJsonDocument(o).toJson().toStdString(), true)
                         .ok();
     return !m_saveFailed;
 }

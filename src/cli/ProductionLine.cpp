@@ -206,6 +206,11 @@ class LineRun {
     // One unit's end: its report, its line in summary.csv and on the console.
     void finishUnit(const std::string& port, Worker& worker, UnitRun run) {
         const QString portName = QString::fromStdString(port);
+        // A unit that answered but is not one to write (another family, unsupported) is
+        // recorded all the same: the technician must find it in the summary.
+        if (worker.reportName.isEmpty() && (run.report.contains(QStringLiteral("unitName")) ||
+                                            run.report.contains(QStringLiteral("otherFamily"))))
+            worker.reportName = record.begin(portName, worker.usbSerial);
         if (worker.reportName.isEmpty()) {
             // Nothing answered there: not a unit of the line, but a port the technician may
             // want to know about.

@@ -167,8 +167,16 @@ std::optional<AnyConfig> asWritten(const AnyConfig& file) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
         const int32_t moduleType = Gui::rs485ModuleType(name);
-        const auto records = Gui::rs485RecordsFromConfig(*rs485, moduleType, Command::m_nodeinfo,
-                                                         Gui::AesKeyChoice::NotChange);
+        auto records = Gui::rs485RecordsFromConfig(*rs485, moduleType, Command::m_nodeinfo,
+                                                   Gui::AesKeyChoice::NotChange);
+        // A newer module has one encryption, the AES one: the write sends no encryption switch
+        // of its own, and the unit reports the AES switch as that one too.
+        if (Command::IsFirmForQRM500()) {
+            records.nodeinfo.EncryptEnable =
+                records.nodeinfo.AESEncryptEnable == Domain::Common::NodeinfoAESEncryptEnable::Enable
+                    ? Domain::Common::NodeinfoEncryptEnable::Enable
+                    : Domain::Common::NodeinfoEncryptEnable::Disable;
+        }
         auto back = Gui::rs485ConfigFromRecords(records, moduleType, Gui::Msg::ReadFailed, true);
         messages().take();
         if (!back) return std::nullopt;

@@ -2,6 +2,9 @@
 // write --each-unit as a production bench runs it: units plugged in while the program waits,
 // with a silent port of the PC's own present all along; several units at once, the sequence
 // of node numbers across restarts, the read-back after each write and the line's record.
+#include <random>
+#include <set>
+
 #include "cli/CliFixture.h"
 
 namespace {
@@ -305,6 +308,224 @@ TEST_F(ProductionLineTest, CtrlCLetsARunningWriteFinishAndASecondOneCutsItShort)
         EXPECT_NE(run.out.find(insist ? "cut short" : ": written"), std::string::npos) << run.out;
         EXPECT_FALSE(WroteSomething(*late));
     }
+}
+
+// The line's promise over random orders of events, checked against a small model: units
+// plugged and unplugged, each with a fault (a value confirmed but not kept, a hang-up in the
+// middle, slow replies), a permission change on a plugged unit, the bench stopped by Ctrl+C, a
+// hang-up or SIGKILL and restarted (a restart with another rule is refused), and a second bench
+// on the same folder (refused). Whatever the order: no node number is held by two units, every
+// number sent to a unit has its row in summary.csv, a plugged unit is written once per bench
+// run whatever happens to its device's mode, and every report is its owner's alone.
+TEST_F(ProductionLineTest, NoNumberOnTwoUnitsAndEveryUnitRecordedWhateverTheOrderOfEvents) {
+    struct Plugging {
+        std::string port;
+        std::unique_ptr<SimPty> unit;  // null once unplugged
+        std::vector<std::string> requests;
+        int held = 0;
+        int runs = 0;  // bench runs that saw it plugged: each may write it once
+    };
+    const auto sentValues = [](const std::vector<std::string>& requests) {
+        std::set<int> values;
+        for (const std::string& r : requests)
+            if (r.rfind("~HODR=", 0) == 0) values.insert(std::stoi(r.substr(6)));
+        return values;
+    };
+    for (const unsigned seed : {7u, 11u, 23u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const auto chance = [&random](int percent) { return static_cast<int>(random() % 100) < percent; };
+        m_dir = File("line-" + std::to_string(seed));
+        const std::vector<std::string> rule{"--no-verify", "--sequence", "IDOFFSET=5:1"};
+        std::vector<Plugging> pluggings;
+        Running bench = Bench({"--sequence", "IDOFFSET=5:1"});
+        const auto unplug = [](Plugging& p) {
+            p.requests = p.unit->Requests();
+            p.held = p.unit->State().rs485.idOffset;
+            p.unit.reset();
+        };
+        const auto restart = [&](int signal) {
+            ::kill(bench.pid, signal);
+            const CliRun ended = Finish(bench, 30s);
+            if (signal != SIGKILL) {
+                EXPECT_TRUE(ended.code == 0 || ended.code == 5) << ended.out << ended.err;
+            }
+            if (chance(30)) {
+                const CliRun other = Cli(
+                    {"write", m_file, "--each-unit", "--report-dir", m_dir, "--sequence", "IDOFFSET=100:-1"});
+                EXPECT_EQ(other.code, 6) << other.err;
+                EXPECT_NE(other.err.find("Continue with --sequence IDOFFSET=5:1"), std::string::npos)
+                    << other.err;
+            }
+            bench = Bench({"--sequence", "IDOFFSET=5:1"});
+            for (Plugging& p : pluggings) p.runs += p.unit ? 1 : 0;
+        };
+        for (int step = 0; step < 14; ++step) {
+            const int event = static_cast<int>(random() % 100);
+            std::vector<Plugging*> present;
+            for (Plugging& p : pluggings)
+                if (p.unit) present.push_back(&p);
+            if (event < 40 || present.empty()) {
+                Plugging p;
+                p.port = "u" + std::to_string(random() % 4);  // a name comes back now and then
+                if (std::any_of(present.begin(), present.end(),
+                                [&](Plugging* q) { return q->port.find("/" + p.port) != std::string::npos; }))
+                    continue;
+                p.unit = Unit(p.port);
+                p.port = p.unit->PortPath();
+                p.runs = 1;
+                switch (random() % 5) {
+                    case 0:
+                        p.unit->KeepOn("~HODR");
+                        break;
+                    case 1:
+                        p.unit->KeepOn("~SLNT");
+                        break;
+                    case 2:
+                        p.unit->HangUpAfterLines(8 + static_cast<int>(random() % 30));
+                        break;
+                    case 3:
+                        p.unit->SlowReplyTo("~", 15);
+                        break;
+                    default:
+                        break;
+                }
+                pluggings.push_back(std::move(p));
+            } else if (event < 60) {
+                unplug(*present[random() % present.size()]);
+            } else if (event < 70) {
+                // What udev or a seat manager does to a unit still plugged.
+                const std::string port = present[random() % present.size()]->port;
+                ::chmod(port.c_str(), 0600);
+                ::chmod(port.c_str(), 0666);
+            } else if (event < 90) {
+                restart(std::array{SIGINT, SIGHUP, SIGKILL, SIGTERM}[random() % 4]);
+            } else {
+                const CliRun second = Cli(
+                    {"write", m_file, "--each-unit", "--report-dir", m_dir, "--sequence", "IDOFFSET=5:1"});
+                EXPECT_EQ(second.code, 6) << second.err;
+                EXPECT_NE(second.err.find("in use by another bench"), std::string::npos) << second.err;
+            }
+            ::poll(nullptr, 0, static_cast<int>(random() % 400));
+        }
+        // A last clean stop; a killed bench's units in flight are recorded by the next start.
+        ::poll(nullptr, 0, 1500);
+        ::kill(bench.pid, SIGINT);
+        Finish(bench, 30s);
+        for (Plugging& p : pluggings)
+            if (p.unit) unplug(p);
+        bench = Bench(rule);
+        ::poll(nullptr, 0, 300);
+        EXPECT_EQ(Stop(bench).code, 0);
+
+        std::map<int, std::string> holder;
+        std::set<std::pair<std::string, std::string>> rows;
+        for (const auto& row : Summary())
+            if (row.size() == 9) rows.insert({row[1], row[5]});
+        for (const Plugging& p : pluggings) {
+            const std::set<int> sent = sentValues(p.requests);
+            EXPECT_LE(sent.size(), static_cast<std::size_t>(p.runs)) << p.port << " written again";
+            for (const int v : sent)
+                EXPECT_EQ(rows.count({p.port, std::to_string(v)}), 1u)
+                    << p.port << " got " << v << " unrecorded";
+            if (sent.count(p.held) == 0) continue;
+            EXPECT_TRUE(holder.emplace(p.held, p.port).second)
+                << p.held << " on " << p.port << " and on " << holder[p.held];
+        }
+        for (const auto& entry : fs::directory_iterator(m_dir)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() != ".json" && name != "summary.csv") continue;
+            EXPECT_EQ(fs::status(entry.path()).permissions() & (fs::perms::group_all | fs::perms::others_all),
+                      fs::perms::none)
+                << name;
+        }
+    }
+}
+
+// What the line refuses before any unit is touched, what it says of the ports it skips and of
+// units that are not what they seem, and a single write stopped by Ctrl+C.
+TEST_F(ProductionLineTest, RefusalsSkipsAndStopsAreEachSaidPlainly) {
+    auto unit = Unit("u1");
+    fs::create_directories(File("csv-folder/summary.csv"));
+    const std::string mixed = File("mixed.xml");
+    writeFile(mixed, replaced(readFile(m_file), "<AESENCRYPTENABLE>1</AESENCRYPTENABLE>",
+                              "<AESENCRYPTENABLE>2</AESENCRYPTENABLE>"));
+    const struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* text;
+    } cases[] = {
+        {{"write", m_file, "--each-unit", "--report-dir", m_dir, "--json"}, 2, "--json does not go with"},
+        {{"write", m_file, "--each-unit", "--report-dir", m_dir, "--report", File("r.json")},
+         2,
+         "--report does"},
+        {{"write", m_file, "--each-unit", "--report-dir", File("csv-folder")}, 6, "summary.csv"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = Cli(c.args, false, 3s);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.text), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(WroteSomething(*unit));
+    // A newer module has one encryption: a file with AES on and the older switch off is
+    // written, read back and compared as the unit holds it.
+    const CliRun verified = Cli({"write", mixed, "--verify"});
+    EXPECT_EQ(verified.code, 0) << verified.err;
+    EXPECT_EQ(Cli({"diff", mixed}).code, 0);
+
+    // A single write stopped by Ctrl+C ends between two requests, says what the unit holds
+    // and keeps its report, even with its output in a pipe.
+    unit->ClearLog();
+    unit->SlowReplyTo("~", 40);
+    const std::string report = File("stopped.json");
+    const Running write = Start({"write", m_file, "--report", report});
+    for (auto deadline = std::chrono::steady_clock::now() + 10s;
+         !WroteSomething(*unit) && std::chrono::steady_clock::now() < deadline;)
+        ::poll(nullptr, 0, 10);
+    ::kill(write.pid, SIGINT);
+    const CliRun stopped = Finish(write, 20s);
+    EXPECT_EQ(stopped.code, 130) << stopped.err;
+    EXPECT_NE(stopped.out.find("unit: "), std::string::npos) << stopped.out;
+    EXPECT_NE(stopped.err.find("half-written"), std::string::npos) << stopped.err;
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(readFile(report)))
+                    .object()
+                    .value("result")
+                    .toString()
+                    .startsWith("interrupted"))
+        << readFile(report);
+    EXPECT_EQ(fs::status(report).permissions() & fs::perms::others_all, fs::perms::none);
+    unit.reset();
+
+    // On the bench: a port another program holds is named once with why; a unit unplugged in
+    // the middle and a unit of the other family are called what they are.
+    auto held = Unit("held");
+    held->SilentOn("~");
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open(held->PortPath().c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(1);
+        ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::poll(nullptr, 0, 300);
+    m_dir = File("bench2");
+    const Running bench = Bench({"--no-verify"});
+    auto unplugged = Unit("gone");
+    unplugged->HangUpAfterLines(12);
+    auto other = Unit("other", Tx330());
+    ASSERT_TRUE(WaitForReports(2));
+    ::poll(nullptr, 0, 5000);  // the held port is busy once its scan has waited for a reply
+    const CliRun run = Stop(bench);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_EQ(run.code, 5) << run.out << run.err;
+    const std::string skipped = held->PortPath() + ": skipped, busy";
+    EXPECT_NE(run.out.find(skipped), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(skipped), run.out.rfind(skipped)) << run.out;
+    const std::string csv = readFile(m_dir + "/summary.csv");
+    EXPECT_NE(csv.find("unplugged"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("other family"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("--family tx330"), std::string::npos) << csv;
 }
 
 }  // namespace

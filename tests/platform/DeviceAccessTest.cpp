@@ -236,6 +236,10 @@ TEST_F(DeviceAccessTest, IdentityChangesWhenTheLinkOrItsDeviceIsMadeAnew) {
     EXPECT_NE(before.Device, 0u);
     EXPECT_NE(before.DeviceNumber, 0u);
     EXPECT_EQ(IdentityOf(port), before);  // looking does not change it
+    // A new owner or mode (udev, a seat manager) is the same unit still plugged.
+    ASSERT_EQ(::chmod(first.SlavePath().c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(first.SlavePath().c_str(), 0620), 0);
+    EXPECT_EQ(IdentityOf(port), before);
 
     // The unit unplugged and plugged in again: the same name, a new link to a new device.
     fs::remove(port);

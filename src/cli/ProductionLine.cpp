@@ -204,7 +204,7 @@ class LineRun {
 
   private:
     // One unit's end: its report, its line in summary.csv and on the console.
-    void finishUnit(const std::string& port, Worker& worker, UnitRun run) {
+    void finishUnit(const std::string& port, Worker& worker, const UnitRun& run) {
         const QString portName = QString::fromStdString(port);
         // A unit that answered but is not one to write (another family, unsupported) is
         // recorded all the same: the technician must find it in the summary.

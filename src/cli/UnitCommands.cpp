@@ -512,20 +512,20 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         return finish(kExitFileError, QStringLiteral("file refused by the checks; nothing written"));
     }
     report.insert(QStringLiteral("values"), unitFieldsJson(*candidate));
+    // The records the write sends, made here and handed to the link with the write.
+    std::function<CommandResult()> write;
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&*candidate)) {
         const auto records =
             Gui::rs485RecordsFromConfig(*rs485, rs485->m_moduletype, Command::m_nodeinfo, choice);
-        Command::m_communication = records.communication;
-        Command::m_nodeinfo = records.nodeinfo;
-        Command::m_protocol = records.protocol;
-        Command::m_binding = records.binding;
+        write = [records] {
+            return Command::Write(records.communication, records.nodeinfo, records.protocol, records.binding);
+        };
     } else {
         const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate),
                                                          TX330Command::m_nodeinfo, choice);
-        TX330Command::m_communication = records.communication;
-        TX330Command::m_nodeinfo = records.nodeinfo;
-        WirelessCommand::WirelessinfoConfig(records.wireless);
-        DidoCommand::DidoinfoConfig(records.dido);
+        write = [records] {
+            return TX330Command::Write(records.communication, records.nodeinfo, records.wireless, records.dido);
+        };
     }
     report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
                                             : choice == Gui::AesKeyChoice::Change  ? QStringLiteral("change")
@@ -543,7 +543,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     }
     Domain::Modem::WriteFollower follower;
     follower.start();
-    const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
+    const CommandResult written = write();
     follower.stop();
     report.insert(QStringLiteral("commandResult"), resultName(written));
     const Domain::Modem::WriteFacts facts = follower.facts(written == CommandResult::Success);

@@ -344,6 +344,15 @@ void Command::SetInit() {
 
 // ---- Top level ----
 
+CommandResult Command::Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
+                             const Common::Protocol& protocol, const Common::Binding& binding) {
+    m_communication = communication;
+    m_nodeinfo = nodeinfo;
+    m_protocol = protocol;
+    m_binding = binding;
+    return Write();
+}
+
 CommandResult Command::Write() {
     return RunFrame([] {
         if (IsVersionOver2_5() && m_communication.DataBits == 7 && m_communication.Parity == Parity::None)

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "domain/common/Communication.h"
+#include "domain/common/Didoinfo.h"
 #include "domain/common/Nodeinfo.h"
+#include "domain/common/Wirelessinfo.h"
 #include "domain/modem/Command.h"
 
 namespace Tormel::Domain::Modem {
@@ -25,6 +27,9 @@ class TX330Command : public Command {
     static CommandResult Connect();
     static CommandResult ConnectAndRead();
     static CommandResult Write();
+    // The same with the settings to write handed over here (see Command::Write).
+    static CommandResult Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
+                               const Common::Wirelessinfo& wireless, const Common::Didoinfo& dido);
     static CommandResult InitWrite();
 
     // ---- identification ----

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "domain/modem/Replies.h"
 #include "sim/PtyServer.h"
 #include "sim/Rs485Unit.h"
 #include "sim/Tx330Unit.h"
@@ -53,6 +54,10 @@ std::string Printable(const std::string& line) {
     }
     return out;
 }
+
+// The log may be kept or shown around: a key the tool sent, or the unit's key line, appears
+// as the tool's own trace shows it.
+std::string KeySafe(const std::string& line) { return Tormel::Domain::Modem::Replies::MaskKeyMaterial(line); }
 
 int Fail(const std::string& message) {
     std::cerr << "pelnix-unit-sim: " << message << "\n";
@@ -161,7 +166,8 @@ int main(int argc, char** argv) {
         options.onLog = [&](const LogEntry& entry) {
             const double seconds = std::chrono::duration<double>(entry.time - start).count();
             std::lock_guard lock(printLock);
-            std::printf("%10.3f %-8s %s\n", seconds, ToString(entry.kind), Printable(entry.line).c_str());
+            std::printf("%10.3f %-8s %s\n", seconds, ToString(entry.kind),
+                        Printable(KeySafe(entry.line)).c_str());
             std::fflush(stdout);
         };
     }

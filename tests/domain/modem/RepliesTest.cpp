@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -194,6 +196,48 @@ TEST(Replies, RequestsCarryCodesInDecimalAndMarksAndKeysInTwoUpperCaseHexDigits)
     EXPECT_EQ(MethodCode(ProtocolMethod::None), 1);
     EXPECT_EQ(CheckCodeCode(ProtocolCheckCode::StartCode), 2);
     EXPECT_FALSE(SwitchCode(0, 1, 2));
+}
+
+// Every line that carries a key, as the link sends it, as the unit lists or echoes it, and in
+// the link's events, leaves MaskKeyMaterial without one byte of it, masked once and for all;
+// lines with other hex bytes or key words only stay as they are.
+TEST(Replies, NoLineCarryingKeyBytesKeepsAnyOfThemOnceMasked) {
+    std::mt19937 random(25);
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (int round = 0; round < 300; ++round) {
+        Nodeinfo node;
+        for (auto field : kAESEncryptKeyFields) node.*field = random() % 0x10000;
+        for (auto field : kEncryptKeyFields) node.*field = random() % 0x10000;
+        const std::string request = round % 2 == 0 ? *AESKeyRequest(node) : *EncryptKeyRequest(node);
+        const std::string bytes = request.substr(request.find('=') + 1);
+        const std::pair<std::string, bool> lines[] = {
+            {request, false},
+            {lower(request), false},
+            {"not sent: " + request, false},
+            {request.substr(1), true},  // the name echoed alone
+            {"encrypt key is " + bytes, false},
+            {"late reply dropped: Encrypt Key Is " + lower(bytes), false},
+            {bytes, true},
+            {"ok " + bytes, true},
+        };
+        for (const auto& [line, answersKeyRequest] : lines) {
+            const std::string masked = MaskKeyMaterial(line, answersKeyRequest);
+            SCOPED_TRACE(line + " -> " + masked);
+            EXPECT_EQ(lower(masked).find("0x"), std::string::npos);
+            EXPECT_EQ(MaskKeyMaterial(masked, answersKeyRequest), masked);
+            EXPECT_EQ(MaskKeyMaterial(masked, true), masked);
+        }
+    }
+    EXPECT_EQ(MaskKeyMaterial("~ENCR=0x12,0x34"), "~ENCR=<2 key bytes>");
+    for (const char* plain :
+         {"~BIND=5,0xF0,0x10", "added entry for node id 5, mask=0xF0 key=0x10", "5:m=0xF0:k=0x10",
+          "encrypt key is set", "~ENCREST=", "not sent: ~ENCR", "~STX=0x02", "encrypt is enable"}) {
+        EXPECT_EQ(MaskKeyMaterial(plain), plain);
+    }
+    EXPECT_EQ(MaskKeyMaterial("encrypt key is set", true), "encrypt key is set");
 }
 
 namespace {

@@ -55,9 +55,13 @@ std::string Printable(const std::string& line) {
     return out;
 }
 
-// The log may be kept or shown around: a key the tool sent, or the unit's key line, appears
-// as the tool's own trace shows it.
-std::string KeySafe(const std::string& line) { return Tormel::Domain::Modem::Replies::MaskKeyMaterial(line); }
+// The log may be kept or shown around: a key the tool sent, the unit's key line and the answer
+// to a key request appear as the tool's own trace shows them.
+std::string KeySafe(const LogEntry& entry, bool& answeringKey) {
+    namespace Replies = Tormel::Domain::Modem::Replies;
+    if (entry.kind == LogKind::Request) answeringKey = Replies::KeyMaterialAt(entry.line).has_value();
+    return Replies::MaskKeyMaterial(entry.line, entry.kind == LogKind::Reply && answeringKey);
+}
 
 int Fail(const std::string& message) {
     std::cerr << "pelnix-unit-sim: " << message << "\n";
@@ -162,12 +166,13 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     std::mutex printLock;
+    bool answeringKey = false;  // guarded by printLock
     if (log) {
         options.onLog = [&](const LogEntry& entry) {
             const double seconds = std::chrono::duration<double>(entry.time - start).count();
             std::lock_guard lock(printLock);
             std::printf("%10.3f %-8s %s\n", seconds, ToString(entry.kind),
-                        Printable(KeySafe(entry.line)).c_str());
+                        Printable(KeySafe(entry, answeringKey)).c_str());
             std::fflush(stdout);
         };
     }

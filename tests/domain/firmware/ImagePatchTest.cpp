@@ -11,9 +11,8 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
-#include <type_traits>
+#include <tuple>
 
-#include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
 #include "domain/firmware/ImagePatch.h"
 #include "fixtures/FixtureImage.h"
@@ -227,77 +226,43 @@ TEST(ImagePatch, KeptSymbolsSurviveTheStoreAndAMismatchPutsTheOriginalBack) {
     }
 }
 
-// The check after a patch: an image stored by a family's editor holds what it stored; a byte the
-// store wrote that changed is named with both values; what the store never writes (the
-// contact-I/O unit's flow control and node-ID offset) and the kept symbols may differ.
+// The check after a patch, on an image the contact-I/O editor stored: a byte the store wrote
+// that changed is named with both values; what the store never writes (flow control) and the
+// kept symbols may differ.
 TEST(ImagePatch, TheCheckComparesExactlyWhatTheFamilysStoreWrites) {
-    struct Case {
-        const char* fixture;
-        Family family;
-        const char* poked;  // after the store; nullptr: nothing
-        int32_t width;
-        bool holds;
+    const std::tuple<const char*, int, bool> pokes[] = {
+        {"", 0, true},
+        {"flowControl", 1, true},
+        {"AESencryptKey1", 2, true},
+        {"awt", 2, false},
     };
-    const Case cases[] = {
-        {"rs485_v37.elf", Family::Rs485, nullptr, 0, true},
-        {"rs485_v37.elf", Family::Rs485, "TormelParamsM$baudrate", 2, false},
-        {"rs485_v37.elf", Family::Rs485, "TormelParamsM$aesEncryptEnbl", 1, false},
-        {"rs485_v37.elf", Family::Rs485, "TormelParamsM$AESencryptKey1", 2, true},  // kept
-        {"rs485_v36.elf", Family::Tx330, "TormelParamsM$flowControl", 1, true},
-        {"rs485_v36.elf", Family::Tx330, "TormelParamsM$hundredOrder", 2, true},
-        {"rs485_v36.elf", Family::Tx330, "TormelParamsM$awt", 2, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.fixture) + " " + (c.poked ? c.poked : "as stored"));
+    for (const auto& [poked, width, holds] : pokes) {
+        SCOPED_TRACE(poked);
         Folder dir;
         const std::string image = dir / "unit.elf";
-        fs::copy_file(FixturePath(c.fixture), image);
-        ImageRecords stored;
-        const auto storeWith = [&](auto& editor) {
-            ASSERT_EQ(editor.Init(), ElfEditorResult::Success);
-            editor.FileName(image);
-            ASSERT_EQ(editor.Open(), ElfEditorResult::Success);
-            ASSERT_EQ(editor.Load(), ElfEditorResult::Success);
-            Tormel::Domain::Common::Communication line = editor.CommunicationConfig();
-            line.BaudRate = 19200;
-            if (line.IntfPort == 0) line.IntfPort = 1;  // not read up to version 36, always stored
-            editor.CommunicationConfig(line);
-            // The AES type is never read from an image: the store needs one it can encode.
-            Tormel::Domain::Common::Nodeinfo node = editor.NodeinfoConfig();
-            node.AESEncryptType = Tormel::Domain::Common::NodeinfoAESEncryptType::AES128;
-            editor.NodeinfoConfig(node);
-            ASSERT_EQ(editor.Store(), ElfEditorResult::Success);
-            editor.Close();
-            editor.End();
-            stored.communication = editor.CommunicationConfig();
-            stored.nodeinfo = editor.NodeinfoConfig();
-            if constexpr (std::is_same_v<std::decay_t<decltype(editor)>, ElfEditor>) {
-                stored.protocol = editor.ProtocolConfig();
-                stored.binding = editor.BindingConfig();
-            }
-        };
-        if (c.family == Family::Rs485) {
-            ElfEditor editor;
-            storeWith(editor);
-        } else {
-            ElfEditor_TX330 editor;
-            storeWith(editor);
-        }
-        uint64_t before = 0;
-        if (c.poked != nullptr) {
-            before = Peek(ReadBytes(image), c.poked, c.width);
-            PokeFile(image, c.poked, c.width, before ^ 0x03U);
-        }
+        fs::copy_file(FixturePath("rs485_v36.elf"), image);
+        ElfEditor_TX330 editor;
+        editor.Init();
+        editor.FileName(image);
+        ASSERT_EQ(editor.Open(), ElfEditorResult::Success);
+        ASSERT_EQ(editor.Load(), ElfEditorResult::Success);
+        ImageRecords stored{editor.CommunicationConfig(), editor.NodeinfoConfig()};
+        stored.communication.IntfPort = 1;  // not read up to version 36, always stored
+        stored.nodeinfo.AESEncryptType = Tormel::Domain::Common::NodeinfoAESEncryptType::AES128;
+        editor.CommunicationConfig(stored.communication);
+        editor.NodeinfoConfig(stored.nodeinfo);
+        ASSERT_EQ(editor.Store(), ElfEditorResult::Success);
+        editor.Close();
+        editor.End();
+        const std::string symbol = std::string("TormelParamsM$") + poked;
+        const uint64_t before = *poked ? Peek(ReadBytes(image), symbol, width) : 0;
+        if (*poked) PokeFile(image, symbol, width, before ^ 0x03U);
         std::vector<PatchOutcome::Changed> changed;
-        EXPECT_EQ(HoldsStored(image, c.family, stored, AesKeySymbols(), changed), c.holds);
-        if (c.holds) {
-            EXPECT_TRUE(changed.empty());
-        } else {
-            ASSERT_EQ(changed.size(), 1U);
-            EXPECT_EQ(changed[0].name, c.poked);
-            EXPECT_EQ(changed[0].found, before ^ 0x03U);
-            EXPECT_EQ(changed[0].wanted, before);
-        }
+        EXPECT_EQ(HoldsStored(image, Family::Tx330, stored, AesKeySymbols(), changed), holds);
+        ASSERT_EQ(changed.size(), holds ? 0U : 1U);
+        for (const auto& c : changed)
+            EXPECT_EQ(std::make_tuple(c.name, c.found, c.wanted),
+                      std::make_tuple(symbol, before ^ 0x03U, before));
     }
 }
 

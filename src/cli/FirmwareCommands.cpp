@@ -62,8 +62,7 @@ ElfEditorResult withImage(const std::string& path, bool store, Before&& before, 
     return result;
 }
 
-// The image's records. With `base` the editor starts from those, so every field the image does
-// not hold (for its family and version) keeps base's value.
+// The image's records, from a fresh editor: a field the image does not hold keeps its default.
 template <class Editor, class RecordSet>
 ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, std::string& failed) {
     constexpr bool rs485 = std::is_same_v<RecordSet, Gui::Rs485RecordSet>;

@@ -577,18 +577,17 @@ bool HoldsKeyBytes(std::string_view text) {
 }  // namespace
 
 std::optional<std::size_t> KeyMaterialAt(std::string_view line, bool answersKeyRequest) {
-    // The requests' names as the unit takes them, and the words of its key line.
-    static const std::string markers[] = {"~" + Lower(kAESKeyCommand) + "=",
-                                          "~" + Lower(kEncryptKeyCommand) + "=", "key is "};
+    // The requests' names (without the "~": a unit may echo a name alone) and the words of the
+    // unit's key line.
+    static const std::string markers[] = {Lower(kAESKeyCommand) + "=", Lower(kEncryptKeyCommand) + "=",
+                                          "key is "};
     std::optional<std::size_t> first;
     bool named = false;
     for (const std::string& marker : markers) {
-        // Without the "~": a unit may echo the request's name alone.
-        const std::string_view name = marker.starts_with('~') ? std::string_view(marker).substr(1) : marker;
-        const std::size_t at = FindFolded(line, name);
+        const std::size_t at = FindFolded(line, marker);
         if (at == std::string_view::npos) continue;
         named = true;
-        const std::size_t key = at + name.size();
+        const std::size_t key = at + marker.size();
         if (HoldsKeyBytes(line.substr(key)) && (!first || key < *first)) first = key;
     }
     // A line that names the key says where its bytes are; an answer that does not may be the

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "domain/modem/Replies.h"
 #include "sim/PtyServer.h"
 #include "sim/Rs485Unit.h"
 #include "sim/Tx330Unit.h"
@@ -52,6 +53,14 @@ std::string Printable(const std::string& line) {
         }
     }
     return out;
+}
+
+// The log may be kept or shown around: a key the tool sent, the unit's key line and the answer
+// to a key request appear as the tool's own trace shows them.
+std::string KeySafe(const LogEntry& entry, bool& answeringKey) {
+    namespace Replies = Tormel::Domain::Modem::Replies;
+    if (entry.kind == LogKind::Request) answeringKey = Replies::KeyMaterialAt(entry.line).has_value();
+    return Replies::MaskKeyMaterial(entry.line, entry.kind == LogKind::Reply && answeringKey);
 }
 
 int Fail(const std::string& message) {
@@ -157,11 +166,13 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     std::mutex printLock;
+    bool answeringKey = false;  // guarded by printLock
     if (log) {
         options.onLog = [&](const LogEntry& entry) {
             const double seconds = std::chrono::duration<double>(entry.time - start).count();
             std::lock_guard lock(printLock);
-            std::printf("%10.3f %-8s %s\n", seconds, ToString(entry.kind), Printable(entry.line).c_str());
+            std::printf("%10.3f %-8s %s\n", seconds, ToString(entry.kind),
+                        Printable(KeySafe(entry, answeringKey)).c_str());
             std::fflush(stdout);
         };
     }

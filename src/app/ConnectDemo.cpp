@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "domain/modem/Command.h"
+#include "domain/modem/Replies.h"
 #include "platform/SerialPort.h"
 
 using Tormel::Domain::Modem::Command;
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
             const char* arrow = direction == TraceDirection::Sent       ? "->"
                                 : direction == TraceDirection::Received ? "<-"
                                                                         : "..";
-            std::printf("%9.1f ms %s %s\n", ms, arrow, Printable(line).c_str());
+            std::printf("%9.1f ms %s %s\n", ms, arrow,
+                        Printable(Tormel::Domain::Modem::Replies::MaskKeyMaterial(line)).c_str());
             std::fflush(stdout);
         });
     }

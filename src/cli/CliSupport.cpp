@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "domain/modem/CommandTiming.h"
+#include "domain/modem/Replies.h"
 #include "settings/ChoiceLists.h"
 #include "settings/NameTable.h"
 
@@ -324,12 +325,7 @@ QJsonArray TraceRecorder::toJson() const {
 }
 
 QString traceLine(const std::string& line) {
-    QString text = printable(line);
-    // The AES key is the one secret a unit holds; its request keeps its name, never its bytes.
-    const QString keyRequest = QStringLiteral("ENCKEY=");
-    const qsizetype at = text.indexOf(keyRequest);
-    if (at >= 0) text = text.left(at + keyRequest.size()) + QStringLiteral("<32 key bytes>");
-    return text;
+    return printable(Domain::Modem::Replies::MaskKeyMaterial(line));
 }
 
 std::optional<QString> cannotCreate(const QString& path) {

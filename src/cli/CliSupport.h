@@ -140,7 +140,7 @@ class TraceRecorder : public Domain::Modem::TraceRecorder {
 using Gui::printable;
 QString resultName(Domain::Modem::CommandResult result);
 // A line of the dialogue as a report or the terminal may show it: printable, and without the
-// bytes of an AES key.
+// bytes of any encryption key.
 QString traceLine(const std::string& line);
 // Why a file cannot be created or replaced at `path` (the system's words), or nothing when it
 // can; checked before a unit is touched, so that no result is lost for want of a place.

@@ -18,7 +18,6 @@
 #include "domain/firmware/ElfEditor.h"
 #include "domain/firmware/ElfEditor_TX330.h"
 #include "domain/firmware/ImagePatch.h"
-#include "domain/firmware/SymbolData.h"
 #include "settings/NameTable.h"
 #include "settings/RecordConversion.h"
 
@@ -40,8 +39,10 @@ using AnyRecords = std::variant<Gui::Rs485RecordSet, Gui::Tx330RecordSet>;
 // A store is always preceded by that load: it gives the editor the image's own values of what a
 // settings file does not carry (the bind type above all), and the store writes them back as
 // they were.
+// `failed` gets the symbol a failed Load or Store stopped at.
 template <class Editor, class Before, class After>
-ElfEditorResult withImage(const std::string& path, bool store, Before&& before, After&& after) {
+ElfEditorResult withImage(const std::string& path, bool store, Before&& before, After&& after,
+                          std::string* failed = nullptr) {
     Editor editor;
     if (const auto r = editor.Init(); r != ElfEditorResult::Success) return r;
     editor.FileName(path);
@@ -53,6 +54,7 @@ ElfEditorResult withImage(const std::string& path, bool store, Before&& before, 
             after(editor);
             if (store) result = editor.Store();
         }
+        if (failed != nullptr) *failed = editor.FailedSymbol();
         const ElfEditorResult closed = editor.Close();
         if (result == ElfEditorResult::Success) result = closed;
     }
@@ -60,12 +62,11 @@ ElfEditorResult withImage(const std::string& path, bool store, Before&& before, 
     return result;
 }
 
-// The image's records. With `base` the editor starts from those, so every field the image does
-// not hold (for its family and version) keeps base's value.
+// The image's records, from a fresh editor: a field the image does not hold keeps its default.
 template <class Editor, class RecordSet>
-ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, const AnyRecords* base) {
+ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, std::string& failed) {
     constexpr bool rs485 = std::is_same_v<RecordSet, Gui::Rs485RecordSet>;
-    RecordSet r = base ? std::get<RecordSet>(*base) : RecordSet{};
+    RecordSet r{};
     const ElfEditorResult result = withImage<Editor>(
         path, false,
         [&](Editor& e) {
@@ -80,15 +81,18 @@ ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, cons
                 r.protocol = e.ProtocolConfig();
                 r.binding = e.BindingConfig();
             }
-        });
+        },
+        &failed);
     records = r;
     return result;
 }
 
+// The image's records; `failed` names the symbol a failed load stopped at.
 ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
-                            const AnyRecords* base = nullptr) {
-    return family == Family::Rs485 ? loadRecordSet<ElfEditor, Gui::Rs485RecordSet>(path, records, base)
-                                   : loadRecordSet<ElfEditor_TX330, Gui::Tx330RecordSet>(path, records, base);
+                            std::string& failed) {
+    return family == Family::Rs485
+               ? loadRecordSet<ElfEditor, Gui::Rs485RecordSet>(path, records, failed)
+               : loadRecordSet<ElfEditor_TX330, Gui::Tx330RecordSet>(path, records, failed);
 }
 
 // Records as a settings document; nothing (and the reason on `out`) when a value does not fit.
@@ -110,16 +114,18 @@ std::optional<AnyConfig> documentOf(const AnyRecords& records, const QString& pa
     return document;
 }
 
-void reportUnreadable(const QString& path, ElfEditorResult result, Output& out) {
+void reportUnreadable(const QString& path, ElfEditorResult result, const std::string& failed, Output& out) {
+    const QString symbol = QString::fromStdString(failed);
     const QString why =
         result == ElfEditorResult::ErrUnsupported
             ? QStringLiteral("not a firmware image of these units (a 32-bit AVR executable is needed)")
         : result == ElfEditorResult::ErrOutOfRange
             ? QStringLiteral(
-                  "a parameter in the image holds a value the editor cannot read (a damaged image, or "
-                  "one for other units)")
+                  "the parameter %1 in the image holds a value the editor cannot read (a damaged "
+                  "image, or one for other units)")
+                  .arg(symbol)
         : result == ElfEditorResult::ErrUnknownSymbol
-            ? QStringLiteral("the image lacks a parameter the editor reads")
+            ? QStringLiteral("the image lacks the parameter %1 that the editor reads").arg(symbol)
             : QStringLiteral("the image could not be read");
     out.error(QStringLiteral("%1: %2").arg(path, why));
 }
@@ -155,42 +161,44 @@ std::vector<ImageSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
     return kept;
 }
 
-// Stores `records` into the image at `path` (the patch's work copy).
-ElfEditorResult storeImage(const std::string& path, const AnyRecords& records) {
+// What the family's editor stores of `records`: the RS485 image keeps its own bind type (the
+// settings never carry one), and the contact-I/O store needs an interface port it can encode
+// (the image's own byte is kept).
+Domain::Firmware::ImageRecords imageRecords(const AnyRecords& records, const AnyRecords& image) {
+    Domain::Firmware::ImageRecords stored;
     if (const auto* rs485 = std::get_if<Gui::Rs485RecordSet>(&records)) {
-        // Not the binding record: the image's own bind type (from the load) is written back.
-        return withImage<ElfEditor>(
-            path, true, [](ElfEditor&) {},
-            [&](ElfEditor& e) {
-                e.CommunicationConfig(rs485->communication);
-                e.NodeinfoConfig(rs485->nodeinfo);
-                e.ProtocolConfig(rs485->protocol);
-            });
+        stored.communication = rs485->communication;
+        stored.nodeinfo = rs485->nodeinfo;
+        stored.protocol = rs485->protocol;
+        stored.binding = std::get<Gui::Rs485RecordSet>(image).binding;
+        return stored;
     }
     const auto& tx330 = std::get<Gui::Tx330RecordSet>(records);
-    return withImage<ElfEditor_TX330>(
-        path, true, [](ElfEditor_TX330&) {},
-        [&](ElfEditor_TX330& e) {
-            auto communication = tx330.communication;
-            // The store needs an interface port it can encode; the
-            // image's own byte is kept.
-            if (communication.IntfPort != 1 && communication.IntfPort != 2) communication.IntfPort = 1;
-            e.CommunicationConfig(communication);
-            e.NodeinfoConfig(tx330.nodeinfo);
-            e.WirelessinfoConfig(tx330.wireless);
-            e.DidoinfoConfig(tx330.dido);
+    stored.communication = tx330.communication;
+    stored.nodeinfo = tx330.nodeinfo;
+    if (stored.communication.IntfPort != 1 && stored.communication.IntfPort != 2)
+        stored.communication.IntfPort = 1;
+    return stored;
+}
+
+// Stores `records` into the image at `path` (the patch's work copy).
+template <class Editor>
+ElfEditorResult storeImage(const std::string& path, const Domain::Firmware::ImageRecords& records) {
+    return withImage<Editor>(
+        path, true, [](Editor&) {},
+        [&](Editor& e) {
+            e.CommunicationConfig(records.communication);
+            e.NodeinfoConfig(records.nodeinfo);
+            if constexpr (std::is_same_v<Editor, ElfEditor>) {
+                e.ProtocolConfig(records.protocol);
+                e.BindingConfig(records.binding);
+            }
         });
 }
 
-// The firmware reports its AES switch from another symbol than the one it is set by, so a load
-// never shows what a store wrote there; the written symbol itself is read into `records`.
-bool readAesSwitch(const std::string& path, AnyRecords& records) {
-    std::vector<ImageSymbol> written{{"TormelParamsM$aesEncryptEnbl", 1, 0}};
-    if (!Domain::Firmware::ReadImageSymbols(path, written)) return false;
-    const auto value = Domain::Firmware::SymbolDataToAESEncryptEnable(written[0].data);
-    if (!value) return false;
-    std::visit([&](auto& r) { r.nodeinfo.AESEncryptEnable = *value; }, records);
-    return true;
+// A symbol's bytes as a mismatch shows them; a key word's never.
+QString shownBytes(const std::string& symbol, uint64_t bytes) {
+    return Domain::Firmware::IsKeyWord(symbol) ? QStringLiteral("<key word>") : QString::number(bytes, 16);
 }
 
 QString storeFailureText(ElfEditorResult result) {
@@ -273,9 +281,10 @@ bool openableImage(const QString& path, Output& out) {
     return false;
 }
 
-// The editor to use on `path`: the one --family names, else `fileFamily` (a settings file's),
-// else the only one whose parameters the image holds. Both editors read the same parameter
-// block, so an image does not always tell; then the user must. Reports and returns the exit
+// The editor to use on `path`: the one --family names, else `fileFamily` (a settings file's:
+// it is written for one family), else the only one whose parameters the image holds. Both
+// editors read the same parameter block, so an image alone does not always tell; then the user
+// must. Reports and returns the exit
 // code when there is no editor to use.
 std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const QString& path,
                                        std::optional<Family> fileFamily, Output& out) {
@@ -306,14 +315,14 @@ std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const Q
     Family chosen = Family::Rs485;
     if (named) {
         chosen = *named;
+    } else if (fileFamily) {
+        chosen = *fileFamily;
     } else if (image.holds(Family::Rs485) && image.holds(Family::Tx330)) {
         out.error(
             QStringLiteral("%1 holds the parameters of both %2 and %3; say which with --family rs485 or "
                            "--family tx330")
                 .arg(path, editorName(Family::Rs485), editorName(Family::Tx330)));
         return kExitUsage;
-    } else if (fileFamily) {
-        chosen = *fileFamily;
     } else if (image.holds(Family::Tx330)) {
         chosen = Family::Tx330;
     }
@@ -454,9 +463,10 @@ int show(const QCommandLineParser& parser, Output& out) {
     if (const int* code = std::get_if<int>(&editor)) return out.finish(*code);
     const Family family = std::get<Family>(editor);
     AnyRecords records;
-    if (const ElfEditorResult r = loadRecords(pos[1].toStdString(), family, records);
+    std::string failed;
+    if (const ElfEditorResult r = loadRecords(pos[1].toStdString(), family, records, failed);
         r != ElfEditorResult::Success) {
-        reportUnreadable(pos[1], r, out);
+        reportUnreadable(pos[1], r, failed, out);
         return out.finish(kExitFileError);
     }
     // What the chosen editor loaded, in the order it loads it, as values.
@@ -518,36 +528,32 @@ int patch(const QCommandLineParser& parser, Output& out) {
     out.line(QStringLiteral("editor: %1").arg(editorName(family)));
     // The image must be one of this family, and readable, before anything is touched.
     AnyRecords original;
-    if (const auto r = loadRecords(imagePath.toStdString(), family, original);
+    std::string unreadableSymbol;
+    if (const auto r = loadRecords(imagePath.toStdString(), family, original, unreadableSymbol);
         r != ElfEditorResult::Success) {
-        reportUnreadable(imagePath, r, out);
+        reportUnreadable(imagePath, r, unreadableSymbol, out);
         return out.finish(kExitFileError);
     }
     if (!documentOf(original, imagePath, out)) return out.finish(kExitFileError);
 
-    const AnyRecords records = recordsToStore(*file, choice, original);
-    // Through a link the file behind it is patched; that is the one checked. Loaded over the
-    // stored records, every field the image holds must come back as it was stored.
-    std::vector<FieldDifference> mismatches;
+    const Domain::Firmware::ImageRecords stored =
+        imageRecords(recordsToStore(*file, choice, original), original);
+    // Through a link the file behind it is patched; that is the one checked: it must hold what
+    // the store wrote, byte for byte.
+    const auto editorFamily =
+        family == Family::Rs485 ? Domain::Firmware::Family::Rs485 : Domain::Firmware::Family::Tx330;
+    std::vector<Domain::Firmware::PatchOutcome::Changed> changed;
+    bool unreadable = false;
     Domain::Firmware::ImagePatch request;
     request.kept = keptSymbols(family, choice);
-    request.store = [&](const std::string& workCopy) { return storeImage(workCopy, records); };
+    request.store = [&](const std::string& workCopy) {
+        return family == Family::Rs485 ? storeImage<ElfEditor>(workCopy, stored)
+                                       : storeImage<ElfEditor_TX330>(workCopy, stored);
+    };
     request.verify = [&](const std::string& target) {
-        Output quiet;
-        quiet.json = true;
-        const QString shown = QString::fromStdString(target);
-        AnyRecords reloaded;
-        const auto want = documentOf(records, shown, quiet);
-        std::optional<AnyConfig> got;
-        if (loadRecords(target, family, reloaded, &records) == ElfEditorResult::Success &&
-            readAesSwitch(target, reloaded))
-            got = documentOf(reloaded, shown, quiet);
-        if (!want || !got) {
-            mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
-        } else {
-            mismatches = compareUnitFields(*got, *want);
-        }
-        return mismatches.empty();
+        const bool holds = Domain::Firmware::HoldsStored(target, editorFamily, stored, request.kept, changed);
+        unreadable = !holds && changed.empty();
+        return holds;
     };
     const Domain::Firmware::PatchOutcome outcome =
         Domain::Firmware::PatchImage(imagePath.toStdString(), request);
@@ -585,9 +591,12 @@ int patch(const QCommandLineParser& parser, Output& out) {
         out.error(imagePath + QStringLiteral(": the image was not changed"));
         return out.finish(kExitWriteFailed);
     }
-    for (const auto& changed : outcome.keptChanged)
-        mismatches.push_back({QString::fromStdString(changed.name), QString::number(changed.found, 16),
-                              QString::number(changed.kept, 16)});
+    std::vector<FieldDifference> mismatches;
+    if (unreadable) mismatches.push_back({QStringLiteral("image"), QStringLiteral("unreadable"), QString()});
+    changed.insert(changed.end(), outcome.keptChanged.begin(), outcome.keptChanged.end());
+    for (const auto& c : changed)
+        mismatches.push_back(
+            {QString::fromStdString(c.name), shownBytes(c.name, c.found), shownBytes(c.name, c.wanted)});
     const QString source = QStringLiteral("image");
     out.doc.insert(QStringLiteral("mismatches"), differencesJson(mismatches, source));
     if (outcome.result != PatchResult::Success) {
@@ -607,9 +616,9 @@ void addFirmwareOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("show|patch"), QStringLiteral("What to do."));
     parser.addOption(
         {QStringLiteral("family"),
-         QStringLiteral("The editor: rs485 (TX-910A/TX-710A) or tx330 (TX-330). Needed when the "
-                        "image holds the parameters of both; otherwise the settings file's family, "
-                        "or the only one the image holds."),
+         QStringLiteral("The editor: rs485 (TX-910A/TX-710A) or tx330 (TX-330). Without it, patch "
+                        "uses the settings file's family, and show the only one whose parameters the "
+                        "image holds (an image with both needs it)."),
          QStringLiteral("rs485|tx330")});
     parser.addOption({QStringLiteral("aes-key"), QStringLiteral("What to do with the image's AES key."),
                       QStringLiteral("keep|change"), QStringLiteral("keep")});
@@ -637,7 +646,8 @@ const Subcommand kFirmwareCommand{
         "so "
         "on. The image is then loaded again and every stored field compared; on a mismatch the original is "
         "put back.\n"
-        "Exit codes: 0 success, 2 usage (also: the image holds both editors' parameters and no --family), "
+        "Exit codes: 0 success, 2 usage (also: show of an image that holds both editors' parameters without "
+        "--family), "
         "4 the image lacks a parameter the editor needs, 5 the patch failed, 6 file error."),
     kNoSharedOptions, addFirmwareOptions, runFirmware};
 

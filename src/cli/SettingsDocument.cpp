@@ -30,6 +30,15 @@ bool isUnitElement(const QString& name) {
            !name.startsWith(QStringLiteral("RANGE-LIST"));
 }
 
+// The encryption key words are the secret a unit holds: reports, differences and refusals name
+// them, never with their values.
+bool isKeyElement(const QString& name) {
+    return name.startsWith(QStringLiteral("ENCRYPTKEY")) || name.startsWith(QStringLiteral("AESENCRYPTKEY"));
+}
+QString keySafe(const QString& name, const QString& text) {
+    return isKeyElement(name) && !text.isEmpty() ? QStringLiteral("<key word>") : text;
+}
+
 template <class Doc>
 QString fieldText(const Gui::SettingsXml::Field<Doc>& f, const Doc& constDoc) {
     Doc& doc = const_cast<Doc&>(constDoc);  // the accessors only read here
@@ -99,7 +108,8 @@ void compare(const Doc& unit, const Doc& file, std::vector<FieldDifference>& out
         const QString a = fieldText(f, unit);
         const QString b = fieldText(f, file);
         if (a != b)
-            out.push_back({f.name, shown(f.name, a, with76800, tx330), shown(f.name, b, with76800, tx330)});
+            out.push_back({f.name, keySafe(f.name, shown(f.name, a, with76800, tx330)),
+                           keySafe(f.name, shown(f.name, b, with76800, tx330))});
     }
 }
 
@@ -107,7 +117,7 @@ template <class Doc>
 QJsonObject fields(const Doc& doc) {
     QJsonObject o;
     for (const auto& f : Doc::xmlTable()) {
-        if (isUnitElement(f.name)) o.insert(f.name, fieldText(f, doc));
+        if (isUnitElement(f.name)) o.insert(f.name, keySafe(f.name, fieldText(f, doc)));
     }
     return o;
 }
@@ -291,7 +301,8 @@ std::optional<QString> firstOutOfRange(const QMap<QString, QString>& doc,
             const QString text = doc.value(name);
             if (!rule.ok(text, doc))
                 return QStringLiteral("%1 %2: %3")
-                    .arg(name, text.isEmpty() ? QStringLiteral("(empty)") : text, rule.allowed);
+                    .arg(name, text.isEmpty() ? QStringLiteral("(empty)") : keySafe(name, text),
+                         rule.allowed);
         }
     }
     return std::nullopt;

@@ -4,9 +4,18 @@
 #include <algorithm>
 #include <string>
 
+#include "domain/modem/Replies.h"
 #include "settings/StringTable.h"
 
 namespace Tormel::Gui {
+
+namespace {
+
+QString shown(const std::string& line) {
+    return QString::fromStdString(Domain::Modem::Replies::MaskKeyMaterial(line));
+}
+
+}  // namespace
 
 using Domain::Modem::TraceDirection;
 using Domain::Modem::TraceEntry;
@@ -30,16 +39,15 @@ QString WriteFailureReport::text(const StringTable& strings) const {
     // A value refused before its request went out: the requests before it were accepted.
     if (refusal(*last)) {
         return strings.getString(Msg::WriteValueRefused)
-            .arg(QString::fromStdString(last->line.substr(Domain::Modem::kNotSentEvent.size())));
+            .arg(shown(last->line.substr(Domain::Modem::kNotSentEvent.size())));
     }
-    QString text = strings.getString(Msg::WriteRequestFailed).arg(QString::fromStdString(last->line));
+    QString text = strings.getString(Msg::WriteRequestFailed).arg(shown(last->line));
     // The first line after a request is the unit's answer to it; an empty line says nothing.
     const auto reply = std::find_if(last.base(), dialogue.end(), [](const TraceEntry& e) {
         return e.direction == TraceDirection::Received && !e.line.empty();
     });
     if (reply != dialogue.end()) {
-        text += QLatin1Char('\n') +
-                strings.getString(Msg::WriteRequestReply).arg(QString::fromStdString(reply->line));
+        text += QLatin1Char('\n') + strings.getString(Msg::WriteRequestReply).arg(shown(reply->line));
     }
     return text;
 }

@@ -24,6 +24,7 @@
 
 #include "cli/CliFixture.h"
 #include "fixtures/FixtureImage.h"
+#include "sim/Rs485Unit.h"
 #include "support/SimPty.h"
 
 namespace {
@@ -345,14 +346,16 @@ struct Row {
     unsigned kept;
     std::vector<std::string> sameFiles = {};  // files whose bytes must stay (or stay absent)
     UnitState unit = {};
+    std::string secret = {};  // kNoKeyBytes: the key's first bytes as the request carries them
 };
 
 // The files and unit states the rows name, made by the test before the rows are built; `in`
 // gives a path in the test's folder.
 struct RowFiles {
     std::function<std::string(const std::string&)> in;
-    std::string file, changed, keyed, badOffset, bigSilent, bigOffset, fast, both, rs485Only, patched, report;
-    UnitState at19200, twoStopBits, tx330;
+    std::string file, changed, keyed, badOffset, bigSilent, bigOffset, fast, both, rs485Only, patched, report,
+        olderKeyed;
+    UnitState at19200, twoStopBits, tx330, older;
 };
 
 // Help, reports and output files, the firmware image commands and a second patch.
@@ -377,6 +380,24 @@ std::vector<Row> FileAndImageRows(const RowFiles& f) {
          0,
          "Completed",
          kNoKeyBytes},
+        {"the older encryption's key stays out of a write that stops at it",
+         {"write", f.olderKeyed, "--report", f.report, "--json", "--port", "PORT"},
+         [](SimPty& u) { u.SilentOn("~ENCR"); },
+         5,
+         "~ENCR=<16 key bytes>",
+         kNoKeyBytes,
+         {},
+         f.older,
+         "0xC1,0xA1"},
+        {"a unit that echoes the older key",
+         {"write", f.olderKeyed, "--report", f.report, "--port", "PORT"},
+         [](SimPty& u) { u.WrongReplyTo("~ENCR", "0xC1,0xA1,0xC1,0xA2"); },
+         0,
+         "Completed",
+         kNoKeyBytes,
+         {},
+         f.older,
+         "0xC1,0xA1"},
         {"a report in a missing folder",
          {"write", f.changed, "--report", f.in("missing/r.json"), "--port", "PORT"},
          none,
@@ -396,7 +417,7 @@ std::vector<Row> FileAndImageRows(const RowFiles& f) {
          "does not exist",
          kUnitNotAsked},
         {"an image with both editors' parameters",
-         {"firmware", "patch", f.both, f.in("tx330.xml")},
+         {"firmware", "show", f.both},
          none,
          2,
          "--family rs485 or --family tx330",
@@ -594,6 +615,12 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
             {"<AESENCRYPTKEY" + std::to_string(i) + " />",
              "<AESENCRYPTKEY" + std::to_string(i) + ">A1B2</AESENCRYPTKEY" + std::to_string(i) + ">"});
     const std::string keyed = edited("keyed.xml", keyEdits);
+    std::vector<std::pair<std::string, std::string>> olderKeyEdits{
+        {"<ENCRYPTENABLE>1<", "<ENCRYPTENABLE>2<"}};
+    for (int i = 1; i <= 8; ++i)
+        olderKeyEdits.push_back({"<ENCRYPTKEY" + std::to_string(i) + ">0000<",
+                                 "<ENCRYPTKEY" + std::to_string(i) + ">C1A" + std::to_string(i) + "<"});
+    const std::string olderKeyed = edited("older-keyed.xml", olderKeyEdits);
     const std::string badOffset = edited("bad-offset.xml", {{"<IDOFFSET>0<", "<IDOFFSET>9x<"}});
     const std::string bigSilent = edited("big-silent.xml", {{"<SILENTCHAR>10<", "<SILENTCHAR>9999<"}});
     const std::string fast = edited("fast.xml", {{"<BAUDRATE>2<", "<BAUDRATE>3<"}});
@@ -628,9 +655,11 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
                          rs485Only,
                          patched,
                          report,
+                         olderKeyed,
                          at19200,
                          twoStopBits,
-                         Tx330()};
+                         Tx330(),
+                         Pelnix::Sim::Rs485FactoryState("2.6", false, "1.7")};
     std::vector<Row> rows = FileAndImageRows(files);
     for (Row& row : UnitAndArgumentRows(files)) rows.push_back(std::move(row));
     int n = 0;
@@ -658,12 +687,16 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
             EXPECT_TRUE(!(row.kept & kUnitNotWritten) || r.find('=') == std::string::npos) << r;
         }
         if (row.kept & kNoKeyBytes) {
-            const std::string key = unit->State().rs485.aesKey;  // as the request carried it
+            // As the request carried it; the older key also as the file's words.
+            const std::string key = row.secret.empty() ? unit->State().rs485.aesKey : row.secret;
             ASSERT_GE(key.size(), 9u);
             const std::string saved = readFile(report);
-            EXPECT_NE(saved.find("~ENCKEY=<32 key bytes>"), std::string::npos);
-            for (const std::string* where : {&said, &saved})
+            EXPECT_NE(saved.find(row.secret.empty() ? "~ENCKEY=<32 key bytes>" : "~ENCR=<16 key bytes>"),
+                      std::string::npos);
+            for (const std::string* where : {&said, &saved}) {
                 EXPECT_EQ(where->find(key.substr(0, 9)), std::string::npos) << *where;
+                EXPECT_EQ(where->find("C1A1"), std::string::npos) << *where;
+            }
             struct stat st {};
             ASSERT_EQ(::stat(report.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -719,7 +752,9 @@ TEST_F(CliFirmwareTest, PatchThenShowGivesTheFilesValuesAndKeepsWhatTheFileDoesN
         const char* family;
         const char* aesKey;
         std::vector<std::pair<const char*, const char*>> shown;
-        uint64_t key1;  // the first AES key word afterwards
+        uint64_t key1;            // the first AES key word afterwards
+        bool named = true;        // --family given; else the settings file decides
+        uint8_t flowControl = 0;  // the image's own, when set: the contact-I/O store keeps it
     } cases[] = {
         {"rs485_v37.elf",
          rs485,
@@ -736,18 +771,31 @@ TEST_F(CliFirmwareTest, PatchThenShowGivesTheFilesValuesAndKeepsWhatTheFileDoesN
          {{"AWT", "120 ms"}, {"BAUDRATE", "57600"}, {"INTFPORT", "RS485"}},
          0x0101},
         {"rs485_v36.elf", tx330, "tx330", "keep", {{"AWT", "120 ms"}, {"BAUDRATE", "57600"}}, 0x0101},
+        {"rs485_v37.elf", tx330, "tx330", "keep", {{"AWT", "120 ms"}}, 0x0101, false},
+        {"rs485_v37.elf", rs485, "rs485", "keep", {{"IDOFFSET", "77"}}, 0x0101, false},
+        {"rs485_v36.elf",
+         tx330,
+         "tx330",
+         "keep",
+         {{"AWT", "120 ms"}, {"FLOWCTRL", "Xon/Xoff"}},
+         0x0101,
+         true,
+         2},
     };
     int n = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.fixture) + " " + c.family + " " + c.aesKey);
+        SCOPED_TRACE(std::string(c.fixture) + " " + c.family + " " + c.aesKey + (c.named ? "" : " unnamed"));
         const std::string image = Image(c.fixture, "image" + std::to_string(++n) + ".elf");
-        const std::string original = readFile(image);
         const uint8_t bindType =
             static_cast<uint8_t>(Symbol(image, "version", 1) >= 34 ? Symbol(image, "bindType", 1) : 0);
-        // The test images hold both editors' parameters: the family must be named.
-        const CliRun patch =
-            Cli({"firmware", "patch", image, c.file, "--family", c.family, "--aes-key", c.aesKey, "--json"});
-        ASSERT_EQ(patch.code, 0) << patch.err;
+        if (c.flowControl != 0) pelnix::test::PokeFile(image, "TormelParamsM$flowControl", 1, c.flowControl);
+        const std::string original = readFile(image);
+        // The test images hold both editors' parameters: show needs the family named.
+        std::vector<std::string> args{"firmware", "patch", image, c.file, "--aes-key", c.aesKey, "--json"};
+        if (c.named) args.insert(args.end(), {"--family", c.family});
+        const CliRun patch = Cli(args);
+        EXPECT_EQ(patch.code, 0) << patch.err;
+        if (patch.code != 0) continue;
         EXPECT_TRUE(patch.json().value("mismatches").toArray().isEmpty()) << patch.out;
         EXPECT_EQ(readFile(File("image" + std::to_string(n) + ".bak")), original);
         EXPECT_FALSE(fs::exists(File("image" + std::to_string(n) + ".tmp")));
@@ -790,6 +838,13 @@ TEST_F(CliFirmwareTest, AFailedPatchLeavesTheImageAsItWas) {
          "lacks the parameter TormelParamsM$intfport"},
         {"named like a backup", [&] { return Image("rs485_v37.elf", "named.bak"); }, 6,
          "work copy or a backup"},
+        {"a value the editor cannot read",
+         [&] {
+             std::string image = Image("rs485_v37.elf", "unreadable.elf");
+             pelnix::test::PokeFile(image, "TormelParamsM$baudrate", 2, 0x7777);
+             return image;
+         },
+         6, "the parameter TormelParamsM$baudrate in the image"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -92,6 +92,7 @@ uint64_t ElfEditorBase::ReadSymbol(const char* name, int32_t width) {
     _ElfSymbolInfo info{name, 0, width, 0};
     const int32_t code = ElfApiGetSymbol(m_elfHandle, &info);
     if (code != 0) {
+        m_failedSymbol = name;
         throw StepFailure{ToElfEditorResult(code)};
     }
     return info.data;
@@ -101,6 +102,7 @@ void ElfEditorBase::WriteSymbol(const char* name, int32_t width, uint64_t data) 
     _ElfSymbolInfo info{name, 0, width, data};
     const int32_t code = ElfApiSetSymbol(m_elfHandle, &info);
     if (code != 0) {
+        m_failedSymbol = name;
         throw StepFailure{ToElfEditorResult(code)};
     }
 }
@@ -316,6 +318,19 @@ std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version
     return used;
 }
 
+std::optional<std::vector<ImageSymbol>> ElfEditorBase::StoredSymbols(Family family, uint8_t version,
+                                                                     const ImageRecords& records) {
+    std::vector<ImageSymbol> stored;
+    for (const Parameter& parameter : Parameters()) {
+        const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+        if (!use.store.Includes(version)) continue;
+        const std::optional<uint64_t> data = parameter.encode(records);
+        if (!data) return std::nullopt;
+        stored.push_back({parameter.symbol, parameter.width, *data});
+    }
+    return stored;
+}
+
 template <typename Steps>
 ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {
     try {
@@ -327,19 +342,22 @@ ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {
 }
 
 // The unit could not tell where a packet ends if both marks were the same byte.
-void ElfEditorBase::RequireDistinctMarks() const {
+void ElfEditorBase::RequireDistinctMarks() {
     if (m_family == Family::Rs485 && m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
+        m_failedSymbol = "TormelParamsM$stxChar and TormelParamsM$etxChar";
         throw StepFailure{ElfEditorResult::ErrOutOfRange};
     }
 }
 
 ElfEditorResult ElfEditorBase::Load() {
+    m_failedSymbol.clear();
     return RunSteps([this] {
         const uint8_t version = GetVersion();
         for (const Parameter& parameter : Parameters()) {
             const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
             if (!use.load.Includes(version)) continue;
             if (!parameter.decode(m_records, ReadSymbol(parameter.symbol.c_str(), parameter.width))) {
+                m_failedSymbol = parameter.symbol;
                 throw StepFailure{ElfEditorResult::ErrOutOfRange};
             }
         }
@@ -348,6 +366,7 @@ ElfEditorResult ElfEditorBase::Load() {
 }
 
 ElfEditorResult ElfEditorBase::Store() {
+    m_failedSymbol.clear();
     return RunSteps([this] {
         const uint8_t version = GetVersion();
         RequireDistinctMarks();
@@ -356,6 +375,7 @@ ElfEditorResult ElfEditorBase::Store() {
             if (!use.store.Includes(version)) continue;
             const std::optional<uint64_t> data = parameter.encode(m_records);
             if (!data) {
+                m_failedSymbol = parameter.symbol;
                 throw StepFailure{ElfEditorResult::ErrOutOfRange};
             }
             WriteSymbol(parameter.symbol.c_str(), parameter.width, *data);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Protocol.h"
 #include "domain/firmware/ElfEditorResult.h"
+#include "domain/firmware/ImageSymbols.h"
 
 struct ElfApiHandle;
 
@@ -58,6 +60,9 @@ class ElfEditorBase {
     // compares them after every value is loaded, Store before anything is written.
     ElfEditorResult Load();
     ElfEditorResult Store();
+    // The symbol the last Load or Store stopped at, missing or holding a value without meaning
+    // or encoding (both packet marks' when they were the same byte); empty after a success.
+    const std::string& FailedSymbol() const { return m_failedSymbol; }
 
     // Back to the records of a fresh editor. A Load reads only the symbols of its image's
     // version (no interface port up to 36, no flow control or check code from 37), so without
@@ -67,6 +72,11 @@ class ElfEditorBase {
     // The parameter symbols `family`'s Load or Store uses in an image of `version`, in the order
     // they run; the version symbol itself is not listed.
     static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
+    // The symbols `family`'s Store writes in an image of `version`, each with the bytes it
+    // writes there for `records`, in the order it writes them; nothing when a value has no
+    // encoding (the Store would refuse it).
+    static std::optional<std::vector<ImageSymbol>> StoredSymbols(Family family, uint8_t version,
+                                                                 const ImageRecords& records);
 
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }
@@ -93,11 +103,12 @@ class ElfEditorBase {
     ElfEditorResult RunSteps(Steps&& steps);
 
     uint8_t GetVersion();
-    void RequireDistinctMarks() const;
+    void RequireDistinctMarks();
     uint64_t ReadSymbol(const char* name, int32_t width);
     void WriteSymbol(const char* name, int32_t width, uint64_t data);
 
     Family m_family;
+    std::string m_failedSymbol;
     ElfApiHandle* m_elfHandle = nullptr;
     std::string m_fileName;
 };

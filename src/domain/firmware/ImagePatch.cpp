@@ -161,4 +161,26 @@ PatchOutcome PatchImage(const std::string& imagePath, const ImagePatch& patch) {
     return outcome;
 }
 
+bool HoldsStored(const std::string& image, Family family, const ImageRecords& records,
+                 const std::vector<ImageSymbol>& kept, std::vector<PatchOutcome::Changed>& changed) {
+    std::vector<ImageSymbol> version{{"TormelParamsM$version", 1, 0}};
+    if (!ReadImageSymbols(image, version)) return false;
+    std::optional<std::vector<ImageSymbol>> stored =
+        ElfEditorBase::StoredSymbols(family, static_cast<uint8_t>(version[0].data), records);
+    if (!stored) return false;
+    std::erase_if(*stored, [&](const ImageSymbol& symbol) {
+        return std::any_of(kept.begin(), kept.end(),
+                           [&](const ImageSymbol& k) { return k.name == symbol.name; });
+    });
+    std::vector<ImageSymbol> found = *stored;
+    if (!ReadImageSymbols(image, found)) return false;
+    bool same = true;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (found[i].data == (*stored)[i].data) continue;
+        changed.push_back({found[i].name, found[i].data, (*stored)[i].data});
+        same = false;
+    }
+    return same;
+}
+
 }  // namespace Tormel::Domain::Firmware

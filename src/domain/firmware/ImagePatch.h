@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "domain/firmware/ElfEditorBase.h"
 #include "domain/firmware/ElfEditorResult.h"
 #include "domain/firmware/ImageSymbols.h"
 
@@ -52,7 +53,7 @@ struct PatchOutcome {
     struct Changed {
         std::string name;
         uint64_t found;
-        uint64_t kept;
+        uint64_t wanted;
     };
     std::vector<Changed> keptChanged;
 };
@@ -65,5 +66,15 @@ struct PatchOutcome {
 // back, in one step as well. Through a symbolic link the file behind it is patched. When a step
 // before the rename fails the image is untouched and no work copy is left behind.
 PatchOutcome PatchImage(const std::string& imagePath, const ImagePatch& patch);
+
+// The check of a patch whose store was `family`'s editor storing `records` (its `verify`):
+// the image holds, byte for byte, every symbol that editor's Store writes in an image of its
+// version, as the records encode it. Only what the store writes is compared: a parameter the
+// family reads but never writes (the contact-I/O unit's flow control) may differ from the
+// records. The `kept` symbols are skipped, as the patch compares them itself. Each symbol
+// found different goes into `changed` (bytes found, bytes stored); an image that cannot be
+// read, or records the store could not encode, fail with nothing in `changed`.
+bool HoldsStored(const std::string& image, Family family, const ImageRecords& records,
+                 const std::vector<ImageSymbol>& kept, std::vector<PatchOutcome::Changed>& changed);
 
 }  // namespace Tormel::Domain::Firmware

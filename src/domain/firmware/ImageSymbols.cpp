@@ -55,6 +55,11 @@ std::vector<ImageSymbol> AesKeySymbols() {
     return key;
 }
 
+bool IsKeyWord(const std::string& symbol) {
+    return symbol.starts_with("TormelParamsM$AESencryptKey") ||
+           symbol.starts_with("TormelParamsM$encryptKey");
+}
+
 bool ReadImageSymbols(const std::string& imagePath, std::vector<ImageSymbol>& symbols) {
     return AccessSymbols(imagePath, symbols, Access::Read);
 }

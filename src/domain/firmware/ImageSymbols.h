@@ -19,6 +19,9 @@ struct ImageSymbol {
 // The 16 AES key words. No record taken from an image carries the key, so a store that is not
 // to change it keeps these.
 std::vector<ImageSymbol> AesKeySymbols();
+// Whether the symbol is a key word (AES or the older encryption): its bytes are the unit's
+// secret, never shown.
+bool IsKeyWord(const std::string& symbol);
 
 // Reads every symbol's bytes into `symbols` (or writes them); false at the first symbol the
 // image lacks or when the image cannot be opened or closed. A write reaches the file only

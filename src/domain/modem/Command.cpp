@@ -2,10 +2,13 @@
 #include "domain/modem/Command.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <regex>
 #include <thread>
 #include <utility>
+
+#include "domain/modem/Replies.h"
 
 namespace Tormel::Domain::Modem {
 
@@ -26,6 +29,9 @@ TraceSink& TraceSinkSlot() {
     static TraceSink sink;
     return sink;
 }
+
+// The lines read now answer a key request: the unit may echo the key in them.
+std::atomic<bool> g_answeringKeyRequest{false};
 
 // Patterns are compiled once, on first use, and shared by every test that needs them.
 #define PELNIX_PATTERN(name, text)                                      \
@@ -91,7 +97,7 @@ void Command::SetTraceSink(TraceSink sink) { TraceSinkSlot() = std::move(sink); 
 
 void Command::Trace(TraceDirection direction, std::string_view line) {
     const TraceSink& sink = TraceSinkSlot();
-    if (sink) sink(direction, line, std::chrono::steady_clock::now());
+    if (sink) sink(direction, Replies::MaskKeyMaterial(line), std::chrono::steady_clock::now());
 }
 
 void Command::RefuseUnsent(std::string_view request) {
@@ -195,6 +201,7 @@ void Command::Send(const std::string& request) {
     }
     if (const auto r = m_port->DiscardInBuffer(); !r.ok()) FailPort(r);
     if (const auto r = m_port->DiscardOutBuffer(); !r.ok()) FailPort(r);
+    g_answeringKeyRequest.store(Replies::KeyMaterialAt(request).has_value());
     Trace(TraceDirection::Sent, request);
     if (const auto r = m_port->WriteLine(request); !r.ok()) FailPort(r);
 }
@@ -206,8 +213,8 @@ std::string Command::Receive(unsigned timeout_num) {
         std::string line;
         read = m_port->ReadLine(line);
         if (read.ok()) {
-            m_result = line;
-            Trace(TraceDirection::Received, line);
+            m_result = Replies::MaskKeyMaterial(line, g_answeringKeyRequest.load());
+            Trace(TraceDirection::Received, m_result);
             Pause(Timing().LinePause);
             if (line.empty()) Fail(CommandResult::ErrConnect);
             return line;

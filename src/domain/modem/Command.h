@@ -107,7 +107,8 @@ class Command {
     static void SetPortLister(PortLister lister);
     static PortLister CurrentPortLister();
     static std::vector<std::string> ListPorts();
-    // Opt-in trace of the dialogue (empty: off).
+    // Opt-in trace of the dialogue (empty: off). Key bytes never reach it, nor m_result:
+    // they are masked as Replies::MaskKeyMaterial does.
     static void SetTraceSink(TraceSink sink);
     // Asks a running scan to give up before its next attempt, and a running write not to
     // reopen a port that was closed under it (any thread). The request holds until its owner

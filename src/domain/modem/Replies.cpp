@@ -132,6 +132,18 @@ const Word<ProtocolMethod> kMethodWords[] = {{"chk is disable", ProtocolMethod::
 const Word<ProtocolCheckCode> kCheckCodeWords[] = {{"stx is not included", ProtocolCheckCode::None},
                                                    {"stx is included", ProtocolCheckCode::StartCode}};
 
+// The names of the two key requests.
+constexpr std::string_view kAESKeyCommand = "ENCKEY";
+constexpr std::string_view kEncryptKeyCommand = "ENCR";
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return Lower(c); });
+    return lower;
+}
+
 std::string Hex2(unsigned value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
@@ -525,11 +537,72 @@ std::string VerifyRequest(int methodCode, int checkCodeCode, int offset, int len
 }
 
 std::optional<std::string> AESKeyRequest(const Common::Nodeinfo& node) {
-    return KeyRequest<32>("ENCKEY", node, Common::kAESEncryptKeyFields);
+    return KeyRequest<32>(kAESKeyCommand, node, Common::kAESEncryptKeyFields);
 }
 
 std::optional<std::string> EncryptKeyRequest(const Common::Nodeinfo& node) {
-    return KeyRequest<16>("ENCR", node, Common::kEncryptKeyFields);
+    return KeyRequest<16>(kEncryptKeyCommand, node, Common::kEncryptKeyFields);
+}
+
+// ---- Key material.
+
+namespace {
+
+constexpr std::string_view kMaskEnd = "key bytes>";
+
+// "<key bytes>" or "<N key bytes>": what MaskKeyMaterial leaves.
+bool IsMask(std::string_view text) {
+    if (!text.starts_with('<') || !text.ends_with(kMaskEnd)) return false;
+    std::string_view count = text.substr(1, text.size() - 1 - kMaskEnd.size());
+    if (count.empty()) return true;
+    if (!count.ends_with(' ')) return false;
+    count.remove_suffix(1);
+    return !count.empty() &&
+           std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Where `marker` (lower case) first appears in `line`, whatever the case of its letters.
+std::size_t FindFolded(std::string_view line, std::string_view marker) {
+    const auto at = std::search(line.begin(), line.end(), marker.begin(), marker.end(),
+                                [](char a, char b) { return Lower(a) == b; });
+    return at == line.end() ? std::string_view::npos : static_cast<std::size_t>(at - line.begin());
+}
+
+// Words only ("set", "invalid parameter") hold no key; nor does a key already masked.
+bool HoldsKeyBytes(std::string_view text) {
+    if (IsMask(text)) return false;
+    return std::any_of(text.begin(), text.end(), [](char c) { return !(c >= 'a' && c <= 'z') && c != ' '; });
+}
+
+}  // namespace
+
+std::optional<std::size_t> KeyMaterialAt(std::string_view line, bool answersKeyRequest) {
+    // The requests' names (without the "~": a unit may echo a name alone) and the words of the
+    // unit's key line.
+    static const std::string markers[] = {Lower(kAESKeyCommand) + "=", Lower(kEncryptKeyCommand) + "=",
+                                          "key is "};
+    std::optional<std::size_t> first;
+    bool named = false;
+    for (const std::string& marker : markers) {
+        const std::size_t at = FindFolded(line, marker);
+        if (at == std::string_view::npos) continue;
+        named = true;
+        const std::size_t key = at + marker.size();
+        if (HoldsKeyBytes(line.substr(key)) && (!first || key < *first)) first = key;
+    }
+    // A line that names the key says where its bytes are; an answer that does not may be the
+    // bytes alone.
+    if (!named && answersKeyRequest && HoldsKeyBytes(line)) return 0;
+    return first;
+}
+
+std::string MaskKeyMaterial(std::string_view line, bool answersKeyRequest) {
+    const std::optional<std::size_t> at = KeyMaterialAt(line, answersKeyRequest);
+    if (!at) return std::string(line);
+    const std::string_view key = line.substr(*at);
+    const auto bytes = std::count(key.begin(), key.end(), ',') + 1;
+    return std::string(line.substr(0, *at)) + (bytes > 1 ? "<" + std::to_string(bytes) + " " : "<") +
+           std::string(kMaskEnd);
 }
 
 // ---- The listing.

@@ -178,6 +178,17 @@ std::string VerifyRequest(int methodCode, int checkCodeCode, int offset, int len
 std::optional<std::string> AESKeyRequest(const Common::Nodeinfo& node);
 std::optional<std::string> EncryptKeyRequest(const Common::Nodeinfo& node);
 
+// ---- Key material: the encryption keys are the secret a unit holds, and no line of the
+// ---- dialogue leaves the link with their bytes.
+// Where `line` carries key bytes: from the first byte of the key to the end of the line. A key
+// request ("~ENCKEY=", "~ENCR=") and the unit's key line ("encrypt key is ...") carry them
+// wherever they stand in the line, in any letter case. `answersKeyRequest` says the line is the
+// unit's answer to a key request, which may echo the key in any form: then the whole line
+// counts. A plain answer in words ("encrypt key is set") and a key already masked carry none.
+std::optional<std::size_t> KeyMaterialAt(std::string_view line, bool answersKeyRequest = false);
+// The line with its key material replaced by "<N key bytes>" (N: the bytes the key had).
+std::string MaskKeyMaterial(std::string_view line, bool answersKeyRequest = false);
+
 // ---- The "~ALLPARAM?" listing.
 // Which parts of the listing the unit sends, from its version and module generation.
 struct ListingGates {

@@ -163,12 +163,20 @@ bool MainGUI::firmwareWrite() {
     if (keySetting != 2) {
         patch.kept = Domain::Firmware::AesKeySymbols();
     }
+    Domain::Firmware::ImageRecords stored;
     patch.store = [&](const std::string& workCopy) {
         m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
         m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
         m_app->ProtocolConfig(Rs485Records::protocol(form));
+        stored = {m_app->CommunicationConfig(), m_app->NodeinfoConfig(), m_app->ProtocolConfig(),
+                  m_app->BindingConfig()};
         return m_app->Store(workCopy) == AppResult::Success ? Domain::Firmware::ElfEditorResult::Success
                                                             : Domain::Firmware::ElfEditorResult::ErrFileWrite;
+    };
+    std::vector<Domain::Firmware::PatchOutcome::Changed> changed;
+    patch.verify = [&](const std::string& image) {
+        return Domain::Firmware::HoldsStored(image, Domain::Firmware::Family::Rs485, stored, patch.kept,
+                                             changed);
     };
     const Domain::Firmware::PatchOutcome outcome =
         Domain::Firmware::PatchImage(m_imagePath.toStdString(), patch);

@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <string>
+#include <tuple>
 
+#include "domain/firmware/ElfEditor_TX330.h"
 #include "domain/firmware/ImagePatch.h"
 #include "fixtures/FixtureImage.h"
 
@@ -220,6 +223,46 @@ TEST(ImagePatch, KeptSymbolsSurviveTheStoreAndAMismatchPutsTheOriginalBack) {
         } else {
             EXPECT_EQ(KeyWords(image) == key, c.keepKey);
         }
+    }
+}
+
+// The check after a patch, on an image the contact-I/O editor stored: a byte the store wrote
+// that changed is named with both values; what the store never writes (flow control) and the
+// kept symbols may differ.
+TEST(ImagePatch, TheCheckComparesExactlyWhatTheFamilysStoreWrites) {
+    const std::tuple<const char*, int, bool> pokes[] = {
+        {"", 0, true},
+        {"flowControl", 1, true},
+        {"AESencryptKey1", 2, true},
+        {"awt", 2, false},
+    };
+    for (const auto& [poked, width, holds] : pokes) {
+        SCOPED_TRACE(poked);
+        Folder dir;
+        const std::string image = dir / "unit.elf";
+        fs::copy_file(FixturePath("rs485_v36.elf"), image);
+        ElfEditor_TX330 editor;
+        editor.Init();
+        editor.FileName(image);
+        ASSERT_EQ(editor.Open(), ElfEditorResult::Success);
+        ASSERT_EQ(editor.Load(), ElfEditorResult::Success);
+        ImageRecords stored{editor.CommunicationConfig(), editor.NodeinfoConfig()};
+        stored.communication.IntfPort = 1;  // not read up to version 36, always stored
+        stored.nodeinfo.AESEncryptType = Tormel::Domain::Common::NodeinfoAESEncryptType::AES128;
+        editor.CommunicationConfig(stored.communication);
+        editor.NodeinfoConfig(stored.nodeinfo);
+        ASSERT_EQ(editor.Store(), ElfEditorResult::Success);
+        editor.Close();
+        editor.End();
+        const std::string symbol = std::string("TormelParamsM$") + poked;
+        const uint64_t before = *poked ? Peek(ReadBytes(image), symbol, width) : 0;
+        if (*poked) PokeFile(image, symbol, width, before ^ 0x03U);
+        std::vector<PatchOutcome::Changed> changed;
+        EXPECT_EQ(HoldsStored(image, Family::Tx330, stored, AesKeySymbols(), changed), holds);
+        ASSERT_EQ(changed.size(), holds ? 0U : 1U);
+        for (const auto& c : changed)
+            EXPECT_EQ(std::make_tuple(c.name, c.found, c.wanted),
+                      std::make_tuple(symbol, before ^ 0x03U, before));
     }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,36 @@ TEST(Replies, RequestsCarryCodesInDecimalAndMarksAndKeysInTwoUpperCaseHexDigits)
     EXPECT_EQ(MethodCode(ProtocolMethod::None), 1);
     EXPECT_EQ(CheckCodeCode(ProtocolCheckCode::StartCode), 2);
     EXPECT_FALSE(SwitchCode(0, 1, 2));
+}
+
+// Every line that carries a key, as the link sends it, as the unit lists or echoes it, and in
+// the link's events, leaves MaskKeyMaterial without one byte of it, masked once and for all;
+// lines with other hex bytes or key words only stay as they are.
+TEST(Replies, NoLineCarryingKeyBytesKeepsAnyOfThemOnceMasked) {
+    std::mt19937 random(25);
+    for (int round = 0; round < 300; ++round) {
+        Nodeinfo node;
+        for (auto field : kAESEncryptKeyFields) node.*field = random() % 0x10000;
+        for (auto field : kEncryptKeyFields) node.*field = random() % 0x10000;
+        const std::string request = round % 2 == 0 ? *AESKeyRequest(node) : *EncryptKeyRequest(node);
+        const std::string bytes = request.substr(request.find('=') + 1);
+        // As sent, refused, echoed by name or alone, and listed by the unit in any letter case.
+        const std::pair<std::string, bool> lines[] = {{request, false},
+                                                      {"not sent: " + request, false},
+                                                      {"~enckey=" + bytes, false},
+                                                      {request.substr(1), true},
+                                                      {"late reply dropped: Encrypt Key Is " + bytes, false},
+                                                      {"ok " + bytes, true}};
+        for (const auto& [line, answer] : lines) {
+            const std::string masked = MaskKeyMaterial(line, answer);
+            EXPECT_EQ(masked.find("0x"), std::string::npos) << line;
+            EXPECT_EQ(MaskKeyMaterial(masked, true), masked) << line;
+        }
+    }
+    EXPECT_EQ(MaskKeyMaterial("~ENCR=0x12,0x34"), "~ENCR=<2 key bytes>");
+    for (const char* plain : {"~BIND=5,0xF0,0x10", "added entry for node id 5, mask=0xF0 key=0x10",
+                              "encrypt key is set", "~ENCREST=", "not sent: ~ENCR"})
+        EXPECT_EQ(MaskKeyMaterial(plain), plain);
 }
 
 namespace {

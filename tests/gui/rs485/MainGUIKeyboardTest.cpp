@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -121,6 +123,59 @@ TEST_F(MainGUIKeyboardTest, EnterInATextBoxPressesNoButtonAndEscapeAsksBeforeLos
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     EXPECT_EQ(m_tk.windows.size(), 1u) << "the unsaved-changes question";
     EXPECT_TRUE(m_window->isVisible());
+}
+
+// Every keystroke, paste and deletion in a filtered box passes the filter, however many wrong
+// keys follow one another: each row types at the end of the box as the row before left it.
+TEST_F(MainGUIKeyboardTest, TheLiveFilterRefusesEveryWrongKeyNotEveryOther) {
+    const struct {
+        const char* box;
+        const char* keys;  // "" empties the box, "^V" pastes `paste`, "<" is Backspace
+        const char* paste;
+        const char* expected;
+    } rows[] = {
+        {"txtNodeIDOffset", "", nullptr, ""},
+        {"txtNodeIDOffset", "abcd", nullptr, ""},
+        {"txtNodeIDOffset", "123ab", nullptr, "123"},
+        {"txtNodeIDOffset", "^V", "x4", "123"},
+        {"txtNodeIDOffset", "xx<", nullptr, "12"},
+        {"txtNodeIDOffset", "^V", "34", "1234"},
+        {"txtSBcastAddr", "", nullptr, ""},
+        {"txtSBcastAddr", "1AGgZ", nullptr, "1A"},
+        {"txtSBcastAddr", "G<G", nullptr, "1"},
+        {"txtSilentInterval", "", nullptr, ""},
+        {"txtSilentInterval", "x9y9z", nullptr, "99"},
+    };
+    auto* tabs = child<QTabWidget>("tabConfig");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.box) + " after " + r.keys);
+        auto* box = child<QLineEdit>(r.box);
+        ASSERT_NE(box, nullptr);
+        for (int page = 0; page < tabs->count(); ++page) {
+            if (tabs->widget(page)->isAncestorOf(box)) {
+                tabs->setCurrentIndex(page);
+            }
+        }
+        ASSERT_TRUE(box->isVisible() && box->isEnabled());
+        box->setFocus();
+        if (*r.keys == 0) {
+            box->selectAll();
+            QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        box->end(false);
+        for (const char* k = r.keys; *k != 0; ++k) {
+            if (*k == '^') {
+                QGuiApplication::clipboard()->setText(QString::fromLatin1(r.paste));
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+                ++k;
+            } else if (*k == '<') {
+                QTest::keyClick(box, Qt::Key_Backspace);
+            } else {
+                QTest::keyClick(box, *k);
+            }
+        }
+        EXPECT_EQ(box->text().toStdString(), r.expected);
+    }
 }
 
 // A connect still running when the target turns to the firmware image is abandoned: its

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -53,4 +54,34 @@ TEST(ChoseFormRun, EveryWayOutEndsTheLoop) {
     pressWhenShown<Tormel::ChoseForm>("button1");
     pressWhenShown<Tormel::Gui::MainGUI>("btnStop");
     EXPECT_EQ(Tormel::Gui::runChooser(), 0);
+}
+
+// --help and --version answer on the terminal and end, without a display and without opening
+// the chooser (which would keep the program running here).
+TEST(ChoseFormRun, HelpAndVersionPrintAndEnd) {
+    const struct {
+        const char* arg;
+        const char* printed;
+    } rows[] = {{"--help", "--version"}, {"-h", "--help"}, {"--version", "pelnix-config 5.2.1\n"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.arg);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(PELNIX_CONFIG), {QString::fromLatin1(r.arg)});
+        if (!program.waitForFinished(5000)) {
+            program.kill();
+            program.waitForFinished();
+            ADD_FAILURE() << "still running: the chooser opened";
+            continue;
+        }
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(
+            QString::fromLocal8Bit(program.readAllStandardOutput()).contains(QString::fromLatin1(r.printed)));
+    }
 }

@@ -3,12 +3,14 @@
 // the real controls over a control that showed something else before.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "fixtures/FixtureImage.h"
 #include "gui/support/Rs485WindowTest.h"
@@ -26,17 +28,38 @@ using Tormel::Gui::MessageBoxIcon;
 using Tormel::Gui::Msg;
 using Tormel::Gui::StringTable;
 
+struct Image {
+    const char* symbol;  // poked into an RS485 image before it is chosen
+    uint64_t held;
+    uint64_t written;  // after an unedited Set
+};
+
 struct Row {
     const char* what;
     bool tx330;
-    bool image;  // an RS485 firmware image holding the unit's protocol values
+    std::optional<Image> image;  // an RS485 firmware image instead of a unit
     std::function<void(UnitState&)> unit;
-    const char* control;                            // the list that shows the value
-    int before;                                     // its item before the load
-    int shown;                                      // and after
-    std::vector<const char*> named;                 // in the one message: field, value held, value Set writes
+    const char* control;             // the control that shows the value (a check box as 0 or 1)
+    int before;                      // what it showed before the load
+    int shown;                       // and after
+    std::vector<const char*> named;  // in the one message: field, value held, value Set writes
     std::function<bool(const UnitState&)> written;  // the unit after an unedited Set
 };
+
+int shownBy(QWidget* control) {
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        return box->isChecked() ? 1 : 0;
+    }
+    return qobject_cast<QComboBox*>(control)->currentIndex();
+}
+
+void show(QWidget* control, int value) {
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        box->setChecked(value != 0);
+    } else {
+        qobject_cast<QComboBox*>(control)->setCurrentIndex(value);
+    }
+}
 
 class UnshownValuesTest : public Tormel::Gui::Rs485WindowTest {
   protected:
@@ -68,80 +91,40 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
     const auto silentInterval = [](const UnitState& u) {
         return u.rs485.through == 2 && u.rs485.silent == 10;
     };
-    const Row rows[] = {
-        {"unit in packet-size mode",
-         false,
-         false,
-         [](UnitState& u) { u.rs485.through = 3; },
-         "cmbPType",
-         0,
-         1,
-         {"Packet Format", "Packet Size", "Silent Interval"},
-         silentInterval},
-        {"unit with a silent interval",
-         false,
-         false,
-         [](UnitState& u) { u.rs485.through = 2; },
-         "cmbPType",
-         0,
-         1,
-         {},
-         silentInterval},
-        {"image in packet-size mode",
-         false,
-         true,
-         nullptr,
-         "cmbPType",
-         0,
-         1,
-         {"Packet Format", "Packet Size", "Silent Interval"},
-         nullptr},
-        {"group ID below the digits",
-         true,
-         false,
-         [](UnitState& u) { u.tx330.grpId = 0; },
-         "cmbGrpId",
-         5,
-         0,
-         {"グループID", "0", "0 (100)"},
-         [](const UnitState& u) { return u.tx330.grpId == 100; }},
-        {"group ID above the digits",
-         true,
-         false,
-         [](UnitState& u) { u.tx330.grpId = 500; },
-         "cmbGrpId",
-         5,
-         15,
-         {"グループID", "500", "F (115)"},
-         [](const UnitState& u) { return u.tx330.grpId == 115; }},
-        {"group ID on a digit",
-         true,
-         false,
-         [](UnitState& u) { u.tx330.grpId = 107; },
-         "cmbGrpId",
-         5,
-         7,
-         {},
-         [](const UnitState& u) { return u.tx330.grpId == 107; }},
-        {"LoRa channel 32",
-         true,
-         false,
-         [](UnitState& u) { u.tx330.chMode = 0, u.tx330.opMode = 1, u.tx330.ch = 32, u.tx330.grpId = 100; },
-         "comboBox1",
-         3,
-         8,
-         {"無線チャンネル", "32CH", "08 (33/34CH)"},
-         [](const UnitState& u) { return u.tx330.opMode == 1 && u.tx330.chMode == 0 && u.tx330.ch == 33; }},
-        {"FSK on the lower channel plan",
-         true,
-         false,
-         [](UnitState& u) { u.tx330.chMode = 0, u.tx330.opMode = 0, u.tx330.ch = 40, u.tx330.grpId = 100; },
-         "comboBox2",
-         0,
-         7,
-         {"無線チャンネル選択", "FSK (24CH-38CH)", "FSK (33CH-61CH)"},
-         [](const UnitState& u) { return u.tx330.opMode == 0 && u.tx330.chMode == 1 && u.tx330.ch == 40; }},
+    const auto grp = [](int id) { return [id](UnitState& u) { u.tx330.grpId = id; }; };
+    const auto grpWritten = [](int id) { return [id](const UnitState& u) { return u.tx330.grpId == id; }; };
+    const auto channel = [](int chMode, int opMode, int ch) {
+        return [=](UnitState& u) {
+            u.tx330.chMode = chMode, u.tx330.opMode = opMode, u.tx330.ch = ch, u.tx330.grpId = 100;
+        };
     };
+    const auto channelWritten = [](int chMode, int opMode, int ch) {
+        return [=](const UnitState& u) {
+            return u.tx330.chMode == chMode && u.tx330.opMode == opMode && u.tx330.ch == ch;
+        };
+    };
+    const Image sizeImage{"TormelParamsM$throughMode", 3, 2};
+    const Image syncImage{"TormelParamsM$syncParams", 2, 2};
+    // clang-format off
+    const Row rows[] = {
+        {"unit in packet-size mode", false, {}, [](UnitState& u) { u.rs485.through = 3; }, "cmbPType", 0, 1,
+         {"Packet Format", "Packet Size", "Silent Interval"}, silentInterval},
+        {"unit with a silent interval", false, {}, [](UnitState& u) { u.rs485.through = 2; }, "cmbPType", 0, 1,
+         {}, silentInterval},
+        {"image in packet-size mode", false, sizeImage, nullptr, "cmbPType", 0, 1,
+         {"Packet Format", "Packet Size", "Silent Interval"}, nullptr},
+        {"image with parameter sync on", false, syncImage, nullptr, "chkAutoParamSync", 0, 1, {}, nullptr},
+        {"group ID below the digits", true, {}, grp(0), "cmbGrpId", 5, 0, {"グループID", "0", "0 (100)"},
+         grpWritten(100)},
+        {"group ID above the digits", true, {}, grp(500), "cmbGrpId", 5, 15, {"グループID", "500", "F (115)"},
+         grpWritten(115)},
+        {"group ID on a digit", true, {}, grp(107), "cmbGrpId", 5, 7, {}, grpWritten(107)},
+        {"LoRa channel 32", true, {}, channel(0, 1, 32), "comboBox1", 3, 8,
+         {"無線チャンネル", "32CH", "08 (33/34CH)"}, channelWritten(0, 1, 33)},
+        {"FSK on the lower channel plan", true, {}, channel(0, 0, 40), "comboBox2", 0, 7,
+         {"無線チャンネル選択", "FSK (24CH-38CH)", "FSK (33CH-61CH)"}, channelWritten(1, 0, 40)},
+    };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         m_tk.clear();
@@ -151,9 +134,9 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
         } else {
             window = std::make_unique<Tormel::Gui::MainGUI>();
         }
-        auto* list = window->findChild<QComboBox*>(QString::fromLatin1(r.control));
-        ASSERT_NE(list, nullptr);
-        list->setCurrentIndex(r.before);
+        auto* control = window->findChild<QWidget*>(QString::fromLatin1(r.control));
+        ASSERT_NE(control, nullptr);
+        show(control, r.before);
 
         UnitState state = r.tx330 ? Pelnix::Sim::Tx330FactoryState() : Pelnix::Sim::Rs485FactoryState();
         if (r.unit) {
@@ -165,7 +148,7 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
         const std::filesystem::path image = folder.Copy("rs485_v37.elf");
         if (r.image) {
             click(*window, "btnConnectRead", true);  // Set writes an image once a unit has answered
-            pelnix::test::PokeFile(image, "TormelParamsM$throughMode", 1, 3);
+            pelnix::test::PokeFile(image, r.image->symbol, 1, r.image->held);
             window->findChild<QComboBox*>(QStringLiteral("cmbSetTarget"))->setCurrentIndex(1);
             m_tk.clear();
             m_tk.fileAnswers.push_back(QString::fromStdString(image.string()));
@@ -177,8 +160,8 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
             click(*window, "btnConnectRead", true);
         }
 
-        EXPECT_EQ(list->currentIndex(), r.shown);
-        const auto boxes = loadBoxes(r.image);
+        EXPECT_EQ(shownBy(control), r.shown);
+        const auto boxes = loadBoxes(r.image.has_value());
         if (r.named.empty()) {
             EXPECT_TRUE(boxes.empty()) << boxes.front().Text.toStdString();
         } else {
@@ -192,11 +175,12 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
         }
 
         m_tk.clear();
-        click(*window, "btnSetting", !r.image);
+        click(*window, "btnSetting", !r.image.has_value());
         EXPECT_EQ(m_tk.boxes.empty() ? QString() : m_tk.boxes.back().Text,
                   m_st.getString(Msg::SettingCompleted));
         if (r.image) {
-            EXPECT_EQ(pelnix::test::Peek(pelnix::test::ReadBytes(image), "TormelParamsM$throughMode", 1), 2u);
+            EXPECT_EQ(pelnix::test::Peek(pelnix::test::ReadBytes(image), r.image->symbol, 1),
+                      r.image->written);
         } else {
             EXPECT_TRUE(r.written(sim.State()));
         }

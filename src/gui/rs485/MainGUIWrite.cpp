@@ -146,6 +146,9 @@ void MainGUI::SelectFile_Click() {
         showError(Msg::FirmwareVersionMismatch);
         return;
     }
+    // No settings document carries the image's parameter sync switch; Set writes the box back.
+    chkAutoParamSync->setChecked(node.AutoParamSyncEnable ==
+                                 Domain::Common::NodeinfoAutoParamSyncEnable::Enable);
     m_imagePath = chosen.absoluteFilePath();
     txtSelectFile->setText(chosen.fileName());
     setImageAccepted(true);

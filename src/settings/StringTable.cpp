@@ -263,7 +263,7 @@ constexpr Entry kJapanese[] = {
      "が書き込まれます。\n%1"},
     {311, "%1: %2 → 設定で書き込む値: %3"},
     {312, "パケットサイズ"},
-    {313, "ELFイメージ(*.elf)|*.elf"},
+    {313, "ELFイメージ|*.elf"},
     {314,
      "使い方: %1 [--help] [--version]\n"
      "RS485無線化ユニットと接点入出力無線化ユニットの設定ツールです。引数なしで起動すると機器選択画面を表示し"
@@ -509,7 +509,7 @@ constexpr Entry kEnglish[] = {
      "that value:\n%1"},
     {311, "%1: %2 -> Set writes %3"},
     {312, "Packet Size"},
-    {313, "ELF images (*.elf)|*.elf"},
+    {313, "ELF images|*.elf"},
     {314,
      "Usage: %1 [--help] [--version]\n"
      "Configures the RS485 and the contact-input/output wireless units. Without arguments it opens the "

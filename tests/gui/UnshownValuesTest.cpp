@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "fixtures/FixtureImage.h"
+#include "gui/Toolkit.h"
 #include "gui/support/Rs485WindowTest.h"
 #include "gui/tx330/MainGUI_TX_330.h"
 #include "settings/StringTable.h"
@@ -154,8 +155,8 @@ TEST_F(UnshownValuesTest, AValueTheFormCannotShowIsNamedShownDefinedAndWrittenAs
             m_tk.fileAnswers.push_back(QString::fromStdString(image.string()));
             window->findChild<QPushButton*>(QStringLiteral("btnSelectFile"))->click();
             ASSERT_FALSE(m_tk.fileDialogs.empty());
-            EXPECT_TRUE(
-                m_tk.fileDialogs.back().Options.Filter.endsWith(QStringLiteral("|ELF images (*.elf)|*.elf")));
+            EXPECT_TRUE(Tormel::Gui::toQtFileFilter(m_tk.fileDialogs.back().Options.Filter)
+                            .endsWith(QStringLiteral(";;ELF images (*.elf)")));
         } else {
             click(*window, "btnConnectRead", true);
         }

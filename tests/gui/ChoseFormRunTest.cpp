@@ -59,29 +59,21 @@ TEST(ChoseFormRun, EveryWayOutEndsTheLoop) {
 // --help and --version answer on the terminal and end, without a display and without opening
 // the chooser (which would keep the program running here).
 TEST(ChoseFormRun, HelpAndVersionPrintAndEnd) {
-    const struct {
-        const char* arg;
-        const char* printed;
-    } rows[] = {{"--help", "--version"}, {"-h", "--help"}, {"--version", "pelnix-config 5.2.1\n"}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.arg);
+    for (const auto& [arg, printed] :
+         {std::pair{"--help", "--version"}, {"-h", "--help"}, {"--version", "pelnix-config 5.2.1\n"}}) {
+        SCOPED_TRACE(arg);
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
         program.setProcessEnvironment(env);
-        program.start(QStringLiteral(PELNIX_CONFIG), {QString::fromLatin1(r.arg)});
+        program.start(QStringLiteral(PELNIX_CONFIG), {QString::fromLatin1(arg)});
         if (!program.waitForFinished(5000)) {
             program.kill();
             program.waitForFinished();
             ADD_FAILURE() << "still running: the chooser opened";
-            continue;
         }
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
-        EXPECT_TRUE(
-            QString::fromLocal8Bit(program.readAllStandardOutput()).contains(QString::fromLatin1(r.printed)));
+        EXPECT_TRUE(program.readAllStandardOutput().contains(printed));
     }
 }

@@ -36,7 +36,7 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ost
                                                       strings.getString(Msg::ToolVersion) + QLatin1Char('\n')
                                                 : strings.getString(Msg::CommandLineUsage).arg(name);
         out << text.toLocal8Bit().toStdString() << std::flush;
-        return 0;
+        return out ? 0 : 1;  // a closed or full output is a failure, as for any Unix tool
     }
     return std::nullopt;
 }

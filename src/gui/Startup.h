@@ -15,7 +15,8 @@ bool refuseSecondInstance(const std::vector<std::string>& processNames, const st
 
 // What a desktop program on Linux answers without opening a window: "--help" (or "-h") prints
 // the usage and "--version" the program's name and version to `out`, and the program ends
-// with the returned code. nullopt for any other argument list, which Qt then reads.
+// with the returned code (1 when the text could not be written). nullopt for any other argument
+// list, which Qt then reads.
 std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ostream& out);
 
 // The chooser and the window loop until the chooser closes, whichever way. Always returns 0.

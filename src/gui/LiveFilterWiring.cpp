@@ -19,10 +19,13 @@ void attachLiveFilter(QLineEdit* box, ErrCheck& check, const LiveFilter& filter)
             filterUserEdit(*box, check, allowed, slot);
         }
     });
-    // setText clears the modified mark, so this sees only what the program put in.
-    QObject::connect(box, &QLineEdit::textChanged, box, [box, &check, slot](const QString& text) {
+    // setText clears the modified mark, so this sees only what the program put in. The box's
+    // own text is remembered, not the signal's: a refused edit is undone by a setText inside
+    // textEdited, and the edit's own textChanged still follows with the refused text, which
+    // would otherwise become the text the next refusal brings back.
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, &check, slot] {
         if (!box->isModified()) {
-            check.setRememberedText(slot, text);
+            check.setRememberedText(slot, box->text());
         }
     });
     check.setRememberedText(slot, box->text());

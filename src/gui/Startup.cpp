@@ -2,6 +2,7 @@
 #include "gui/Startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "gui/ChoseForm.h"
 #include "gui/Toolkit.h"
@@ -19,6 +20,25 @@ bool refuseSecondInstance(const std::vector<std::string>& processNames, const st
                          strings.getString(Msg::Rs485ToolTitle), MessageBoxButtons::OK,
                          MessageBoxIcon::Warning);
     return true;
+}
+
+std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ostream& out) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg != "--help" && arg != "-h" && arg != "--version") {
+            continue;
+        }
+        const StringTable strings;
+        const QString name = argv[0] != nullptr && *argv[0] != 0
+                                 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
+                                 : QStringLiteral("pelnix-config");
+        const QString text = arg == "--version" ? name + QLatin1Char(' ') +
+                                                      strings.getString(Msg::ToolVersion) + QLatin1Char('\n')
+                                                : strings.getString(Msg::CommandLineUsage).arg(name);
+        out << text.toLocal8Bit().toStdString() << std::flush;
+        return out ? 0 : 1;  // a closed or full output is a failure, as for any Unix tool
+    }
+    return std::nullopt;
 }
 
 int runChooser() {

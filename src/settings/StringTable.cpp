@@ -258,6 +258,18 @@ constexpr Entry kJapanese[] = {
     {301, "無線化ユニットの応答: %1"},
     {302, "接続中の無線化ユニットは、この紐付け設定(25グループまたは個別紐付け)に対応していません。"},
     {303, "設定の書込みに失敗しました。無線化ユニットが受け付けない値のため、次の要求は送信していません: %1"},
+    {310,
+     "読み込んだ値のうち、次の値は画面に表示できません。画面には代わりの値を表示しており、設定を行うとその値"
+     "が書き込まれます。\n%1"},
+    {311, "%1: %2 → 設定で書き込む値: %3"},
+    {312, "パケットサイズ"},
+    {313, "ELFイメージ|*.elf"},
+    {314,
+     "使い方: %1 [--help] [--version]\n"
+     "RS485無線化ユニットと接点入出力無線化ユニットの設定ツールです。引数なしで起動すると機器選択画面を表示し"
+     "ます。\n"
+     "  --help     この説明を表示して終了します\n"
+     "  --version  バージョンを表示して終了します\n"},
 };
 
 constexpr Entry kEnglish[] = {
@@ -492,6 +504,18 @@ constexpr Entry kEnglish[] = {
     {302,
      "The connected RS485 wireless unit does not support this binding (25 groups or individual binding)."},
     {303, "Writing the settings failed: the unit cannot take this value, so its request was not sent: %1"},
+    {310,
+     "The form cannot show these values read. It shows another value in their place, and Set writes "
+     "that value:\n%1"},
+    {311, "%1: %2 -> Set writes %3"},
+    {312, "Packet Size"},
+    {313, "ELF images|*.elf"},
+    {314,
+     "Usage: %1 [--help] [--version]\n"
+     "Configures the RS485 and the contact-input/output wireless units. Without arguments it opens the "
+     "window that chooses the unit family.\n"
+     "  --help     print this text and exit\n"
+     "  --version  print the version and exit\n"},
 };
 
 template <std::size_t N>

@@ -219,6 +219,16 @@ enum class Msg : int32_t {
     BindingNotForUnit = 302,
     // A write that failed on a value refused before its request was sent (%1: that request).
     WriteValueRefused = 303,
+    // Values a unit or an image holds that the form has no place for (%1: one line per value),
+    // one such line (%1 field, %2 value held, %3 what the form shows and Set writes), and the
+    // RS485 unit's third packet end, by packet size, which the packet format list lacks.
+    ValuesNotShown = 310,
+    ValueNotShownLine = 311,
+    PacketTermSize = 312,
+    // The firmware dialog's filter for Linux images, after those of message 238.
+    FirmwareElfFilter = 313,
+    // What `pelnix-config --help` prints (%1: the program's name).
+    CommandLineUsage = 314,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

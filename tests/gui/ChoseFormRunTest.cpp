@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -53,4 +54,26 @@ TEST(ChoseFormRun, EveryWayOutEndsTheLoop) {
     pressWhenShown<Tormel::ChoseForm>("button1");
     pressWhenShown<Tormel::Gui::MainGUI>("btnStop");
     EXPECT_EQ(Tormel::Gui::runChooser(), 0);
+}
+
+// --help and --version answer on the terminal and end, without a display and without opening
+// the chooser (which would keep the program running here).
+TEST(ChoseFormRun, HelpAndVersionPrintAndEnd) {
+    for (const auto& [arg, printed] :
+         {std::pair{"--help", "--version"}, {"-h", "--help"}, {"--version", "pelnix-config 5.2.1\n"}}) {
+        SCOPED_TRACE(arg);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(PELNIX_CONFIG), {QString::fromLatin1(arg)});
+        if (!program.waitForFinished(5000)) {
+            program.kill();
+            program.waitForFinished();
+            ADD_FAILURE() << "still running: the chooser opened";
+        }
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(program.readAllStandardOutput().contains(printed));
+    }
 }

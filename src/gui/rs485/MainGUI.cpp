@@ -21,6 +21,7 @@
 #include "gui/rs485/BindingsTab.h"
 #include "settings/Config.h"
 #include "settings/Rs485Records.h"
+#include "settings/UnshownValues.h"
 
 namespace Tormel::Gui {
 
@@ -235,6 +236,7 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
     config.m_aesEncryptKey = grpAESSecure->keyWords();
     config.setVersion(QString::fromStdString(node.SoftwareVersion));
     config.setModuleType(m_com->getModuleType());
+    const std::vector<UnshownValue> unshown = fitRs485Form(config, m_st);
     if (!config.checkConfigData(false, checkFirmVersion())) {
         readRefused(Msg::ReadFailed);
         return;
@@ -244,6 +246,9 @@ void MainGUI::connectReadCompleted(AppCompletedCode code) {
         return;
     }
     loadIntoForm(config);
+    if (!unshown.empty()) {
+        showBox(unshownValuesText(unshown, m_st), MessageBoxIcon::Warning);
+    }
 }
 
 // ---- files, revert, close ----

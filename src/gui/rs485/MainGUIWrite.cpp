@@ -19,6 +19,7 @@
 #include "settings/Config.h"
 #include "settings/RecordConversion.h"
 #include "settings/Rs485Records.h"
+#include "settings/UnshownValues.h"
 
 namespace Tormel::Gui {
 
@@ -104,7 +105,9 @@ void MainGUI::FactoryShipment(bool ask) {
 void MainGUI::SelectFile_Click() {
     FileDialogOptions options;
     options.Title = m_st.getString(Msg::SelectFileTitle);
-    options.Filter = m_st.getString(Msg::FirmwareFileFilter);
+    // Linux images end in .elf; they follow the two filters of the message table.
+    options.Filter =
+        m_st.getString(Msg::FirmwareFileFilter) + QLatin1Char('|') + m_st.getString(Msg::FirmwareElfFilter);
     if (toolkit().openFileDialog(options, this) != DialogResult::OK) {
         return;
     }
@@ -138,13 +141,20 @@ void MainGUI::SelectFile_Click() {
     // An image holds a bit rate, not a list position: it is shown with the list that offers
     // every rate an image can hold, so it is written back as it was.
     from.config->setModuleType(kImageModuleType);
+    const std::vector<UnshownValue> unshown = fitRs485Form(*from.config, m_st);
     if (!setApplicationComProt(*from.config, false)) {
         showError(Msg::FirmwareVersionMismatch);
         return;
     }
+    // No settings document carries the image's parameter sync switch; Set writes the box back.
+    chkAutoParamSync->setChecked(node.AutoParamSyncEnable ==
+                                 Domain::Common::NodeinfoAutoParamSyncEnable::Enable);
     m_imagePath = chosen.absoluteFilePath();
     txtSelectFile->setText(chosen.fileName());
     setImageAccepted(true);
+    if (!unshown.empty()) {
+        showBox(unshownValuesText(unshown, m_st), MessageBoxIcon::Warning);
+    }
 }
 
 bool MainGUI::firmwareWrite() {

@@ -17,6 +17,7 @@
 #include "gui/tx330/Tx330Form.h"
 #include "settings/ChoiceLists.h"
 #include "settings/RecordConversion.h"
+#include "settings/UnshownValues.h"
 
 namespace Tormel::Gui {
 
@@ -158,8 +159,12 @@ void MainGUI_TX_330::selectStoredTab(int32_t tab) {
 }
 
 void MainGUI_TX_330::setApplication(ApplicationConfig_TX330& config, bool isinit) {
+    const std::vector<UnshownValue> unshown = fitTx330Form(config);
     setApplicationComProt(config, isinit);
     selectStoredTab(config.getTabSelect());
+    if (!unshown.empty()) {
+        showBox(unshownValuesText(unshown, m_st), MessageBoxIcon::Warning);
+    }
 }
 
 void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool isinit) {
@@ -203,8 +208,7 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
     selectNodeRole(config.m_NodeId == 0);
     setBoxText(textBox4, LiveFilters::textBox4NodeId.slot, nodeId);
 
-    config.m_GrpId = Tx330Form::clampedGroupId(config.m_GrpId);
-    setIndex(cmbGrpId, config.m_GrpId - 100);
+    setIndex(cmbGrpId, Tx330Form::clampedGroupId(config.m_GrpId) - 100);
 
     const int32_t binds[3] = {config.m_Do1Bind, config.m_Do2Bind, config.m_Do3Bind};
     const int32_t inverts[3] = {config.m_Do1Invert, config.m_Do2Invert, config.m_Do3Invert};

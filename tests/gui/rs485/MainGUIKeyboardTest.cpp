@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -121,6 +123,48 @@ TEST_F(MainGUIKeyboardTest, EnterInATextBoxPressesNoButtonAndEscapeAsksBeforeLos
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     EXPECT_EQ(m_tk.windows.size(), 1u) << "the unsaved-changes question";
     EXPECT_TRUE(m_window->isVisible());
+}
+
+// Every keystroke, paste and deletion in a filtered box passes the filter, however many wrong
+// keys follow one another: each row types at the end of the box as the row before left it.
+TEST_F(MainGUIKeyboardTest, TheLiveFilterRefusesEveryWrongKeyNotEveryOther) {
+    // Keys typed at the end of the box: "<" is Backspace, "^" pastes the rest; "" empties the box.
+    const std::pair<const char*, const char*> rows[][2] = {
+        {{"", ""}, {"abcd", ""}},    {{"123ab", "123"}, {"^x4", "123"}}, {{"xx<", "12"}, {"^34", "1234"}},
+        {{"", ""}, {"1AGgZ", "1A"}}, {{"G<G", "1"}, {"^Q1", "1"}},
+    };
+    auto* tabs = child<QTabWidget>("tabConfig");
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        auto* box = child<QLineEdit>(i < 3 ? "txtNodeIDOffset" : "txtSBcastAddr");
+        for (int page = 0; page < tabs->count(); ++page) {
+            if (tabs->widget(page)->isAncestorOf(box)) {
+                tabs->setCurrentIndex(page);
+            }
+        }
+        ASSERT_TRUE(box->isVisible() && box->isEnabled());
+        box->setFocus();
+        for (const auto& [keys, expected] : rows[i]) {
+            SCOPED_TRACE(keys);
+            if (*keys == 0) {
+                box->selectAll();
+                QTest::keyClick(box, Qt::Key_Backspace);
+            }
+            box->end(false);
+            for (const char* k = keys; *k != 0; ++k) {
+                if (*k == '^') {
+                    QGuiApplication::clipboard()->setText(QString::fromLatin1(k + 1));
+                    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+                    break;
+                }
+                if (*k == '<') {
+                    QTest::keyClick(box, Qt::Key_Backspace);
+                } else {
+                    QTest::keyClick(box, *k);
+                }
+            }
+            EXPECT_EQ(box->text().toStdString(), expected);
+        }
+    }
 }
 
 // A connect still running when the target turns to the firmware image is abandoned: its

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliSupport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -20,6 +17,8 @@
 
 #include "domain/modem/CommandTiming.h"
 #include "domain/modem/Replies.h"
+#include "platform/ChildProcess.h"
+#include "platform/FileReplacement.h"
 #include "settings/ChoiceLists.h"
 #include "settings/NameTable.h"
 
@@ -78,7 +77,7 @@ void Output::line(const QString& text) const {
 }
 
 void Output::progress(const QString& text) {
-    if (::isatty(STDERR_FILENO) == 1) writeErr(text);
+    if (Platform::StderrIsTerminal()) writeErr(text);
 }
 
 void Output::error(const QString& text) {
@@ -337,21 +336,17 @@ std::optional<QString> cannotCreate(const QString& path) {
     // replaced by a plain file, never written.
     if (file.exists() && !file.isFile())
         return QStringLiteral("not a plain file (a device, a pipe or a socket)");
-    const QByteArray name = QFile::encodeName(path);
     if (file.exists()) {
-        const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd < 0) return reason(errno);
-        ::close(fd);
+        if (const int error = Platform::WritableFileError(QFile::encodeName(path).toStdString()))
+            return reason(error);
     }
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists()) return QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
     if (!folder.isDir()) return QStringLiteral("%1 is not a folder").arg(folder.filePath());
     // What the save does first: a new file in that folder.
-    QByteArray probe = QFile::encodeName(file.absoluteFilePath()) + ".XXXXXX";
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) return QStringLiteral("%1: %2").arg(folder.filePath(), reason(errno));
-    ::close(fd);
-    ::unlink(probe.constData());
+    if (const int error = Platform::NewFileError(QFile::encodeName(folder.absoluteFilePath()).toStdString(),
+                                                 QFile::encodeName(file.fileName()).toStdString()))
+        return QStringLiteral("%1: %2").arg(folder.filePath(), reason(error));
     return std::nullopt;
 }
 

@@ -2,7 +2,6 @@
 #include "cli/ProductionLine.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -40,7 +39,7 @@ void onStop(int) { g_stops.fetch_add(1); }
 // all when stderr is a log or a pipe.
 class StatusLine {
   public:
-    StatusLine() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+    StatusLine() : m_terminal(Platform::StderrIsTerminal()) {}
     void show(const QString& text) {
         if (!m_terminal || text == m_shown) return;
         m_shown = text;

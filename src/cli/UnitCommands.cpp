@@ -2,8 +2,6 @@
 // `read`, `diff`, `write` and `reset`: a unit against a settings file, through the same
 // conversions and record checks as the windows.
 #include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -302,7 +300,7 @@ std::atomic<bool> g_writing{false};  // a write has begun in this process: its w
 // in progress is finished.
 void onBenchStopping(int) {
     g_interrupts.fetch_add(1);
-    if (!g_writing.load()) ::_exit(kExitNoUnit);
+    if (!g_writing.load()) Platform::EndProcessNow(kExitNoUnit);
 }
 
 // Ctrl+C, SIGTERM or a hang-up during a single write, or the bench's second stop: the write
@@ -524,7 +522,8 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate),
                                                          TX330Command::m_nodeinfo, choice);
         write = [records] {
-            return TX330Command::Write(records.communication, records.nodeinfo, records.wireless, records.dido);
+            return TX330Command::Write(records.communication, records.nodeinfo, records.wireless,
+                                       records.dido);
         };
     }
     report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
@@ -711,7 +710,7 @@ void addResetOptions(QCommandLineParser& parser) {
 class ResetProgress {
   public:
     explicit ResetProgress(const QString& port) {
-        if (::isatty(STDERR_FILENO) != 1) return;
+        if (!Platform::StderrIsTerminal()) return;
         const auto& timing = Command::Timing();
         const long long limit = static_cast<long long>(timing.ResetTries) * timing.ReadTimeout.count() / 1000;
         m_thread = std::thread([this, port, limit] {

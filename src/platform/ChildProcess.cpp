@@ -172,6 +172,10 @@ void ChildProcess::Tell(int socket, const std::string& notice) {
     (void)SendAll(socket, notice.data(), notice.size());
 }
 
+void EndProcessNow(int code) { ::_exit(code); }
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 void HandleSignal(int signal, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;

@@ -74,6 +74,10 @@ class ChildProcess {
 void HandleStopSignals(void (*onStop)(int));
 // In a child: the stop signals left to the parent, which decides what they mean.
 void IgnoreStopSignals();
+// Ends this process at once with `code`, from a signal handler too (no exit handlers run).
+[[noreturn]] void EndProcessNow(int code);
+// Whether standard error is a terminal (a status line may be drawn there).
+bool StderrIsTerminal();
 // Sets `signal` to call `handler`.
 void HandleSignal(int signal, void (*handler)(int));
 

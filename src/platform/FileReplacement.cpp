@@ -192,4 +192,20 @@ FileResult SyncPath(const std::string& path) {
     return result;
 }
 
+int WritableFileError(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return errno;
+    ::close(fd);
+    return 0;
+}
+
+int NewFileError(const std::string& folder, const std::string& stem) {
+    std::string probe = folder + "/" + stem + ".XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
 }  // namespace Tormel::Platform

@@ -54,6 +54,11 @@ FileResult ReplaceFileAtomically(const std::string& path, std::string_view bytes
 // lost. A copy that fails is removed again.
 FileResult CopyFileDurably(const std::string& from, const std::string& to);
 
+// Whether this user may open an existing file for writing (errno 0) or the system's reason.
+int WritableFileError(const std::string& path);
+// Whether a new file can be made in `folder` now (errno 0): one is made and removed again.
+int NewFileError(const std::string& folder, const std::string& stem);
+
 // Forces a file's bytes to the disk; for a folder, the names in it, so that a rename into it
 // survives a power cut.
 FileResult SyncPath(const std::string& path);

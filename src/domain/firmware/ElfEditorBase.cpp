@@ -318,12 +318,13 @@ std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version
     return used;
 }
 
-std::optional<std::vector<ImageSymbol>> ElfEditorBase::StoredSymbols(Family family, uint8_t version,
-                                                                     const ImageRecords& records) {
+std::optional<std::vector<ImageSymbol>> ElfEditorBase::StoredSymbols(
+    Family family, uint8_t version, const ImageRecords& records, const std::vector<std::string>& leaving) {
     std::vector<ImageSymbol> stored;
     for (const Parameter& parameter : Parameters()) {
         const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
         if (!use.store.Includes(version)) continue;
+        if (std::find(leaving.begin(), leaving.end(), parameter.symbol) != leaving.end()) continue;
         const std::optional<uint64_t> data = parameter.encode(records);
         if (!data) return std::nullopt;
         stored.push_back({parameter.symbol, parameter.width, *data});

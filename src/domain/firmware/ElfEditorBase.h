@@ -74,9 +74,11 @@ class ElfEditorBase {
     static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
     // The symbols `family`'s Store writes in an image of `version`, each with the bytes it
     // writes there for `records`, in the order it writes them; nothing when a value has no
-    // encoding (the Store would refuse it).
-    static std::optional<std::vector<ImageSymbol>> StoredSymbols(Family family, uint8_t version,
-                                                                 const ImageRecords& records);
+    // encoding (the Store would refuse it). The symbols named in `leaving` are left out (a
+    // caller that does not give them, whose image keeps its own).
+    static std::optional<std::vector<ImageSymbol>> StoredSymbols(
+        Family family, uint8_t version, const ImageRecords& records,
+        const std::vector<std::string>& leaving = {});
 
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }

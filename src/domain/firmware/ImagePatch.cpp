@@ -165,13 +165,11 @@ bool HoldsStored(const std::string& image, Family family, const ImageRecords& re
                  const std::vector<ImageSymbol>& kept, std::vector<PatchOutcome::Changed>& changed) {
     std::vector<ImageSymbol> version{{"TormelParamsM$version", 1, 0}};
     if (!ReadImageSymbols(image, version)) return false;
+    std::vector<std::string> keptNames;
+    for (const ImageSymbol& k : kept) keptNames.push_back(k.name);
     std::optional<std::vector<ImageSymbol>> stored =
-        ElfEditorBase::StoredSymbols(family, static_cast<uint8_t>(version[0].data), records);
+        ElfEditorBase::StoredSymbols(family, static_cast<uint8_t>(version[0].data), records, keptNames);
     if (!stored) return false;
-    std::erase_if(*stored, [&](const ImageSymbol& symbol) {
-        return std::any_of(kept.begin(), kept.end(),
-                           [&](const ImageSymbol& k) { return k.name == symbol.name; });
-    });
     std::vector<ImageSymbol> found = *stored;
     if (!ReadImageSymbols(image, found)) return false;
     bool same = true;

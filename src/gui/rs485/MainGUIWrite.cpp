@@ -173,6 +173,8 @@ bool MainGUI::firmwareWrite() {
     if (keySetting != 2) {
         patch.kept = Domain::Firmware::AesKeySymbols();
     }
+    // Nor does the window store its bindings into an image: the image keeps its bind type.
+    patch.kept.push_back({"TormelParamsM$bindType", 1, 0});
     Domain::Firmware::ImageRecords stored;
     patch.store = [&](const std::string& workCopy) {
         m_app->CommunicationConfig(Rs485Records::communication(form, with76800));

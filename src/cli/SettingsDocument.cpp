@@ -397,8 +397,8 @@ std::vector<FieldDifference> compareUnitFields(const AnyConfig& unit, const AnyC
     std::vector<FieldDifference> out;
     if (unit.index() != file.index()) {
         out.push_back({QStringLiteral("MODEL"),
-                       familyOf(unit) == Family::Rs485 ? QStringLiteral("TX-910A") : "TX-330",
-                       familyOf(file) == Family::Rs485 ? QStringLiteral("TX-910A") : "TX-330"});
+                       familyOf(unit) == UnitFamily::Rs485 ? QStringLiteral("TX-910A") : "TX-330",
+                       familyOf(file) == UnitFamily::Rs485 ? QStringLiteral("TX-910A") : "TX-330"});
         return out;
     }
     if (const auto* a = std::get_if<Gui::ApplicationConfig>(&unit)) {

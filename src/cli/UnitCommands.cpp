@@ -45,10 +45,10 @@ const char* const kExitCodes =
     "(or of the other family, or values this tool cannot take), 5 write or reset failed, 6 file error\n"
     "(also when a report could not be saved after a write; the message says the unit was written).";
 
-bool aesEnabledForUnit(Family family) {
+bool aesEnabledForUnit(UnitFamily family) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
-    return family == Family::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
-                                   : Gui::tx330AesEnabled(name);
+    return family == UnitFamily::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
+                                       : Gui::tx330AesEnabled(name);
 }
 
 void reportMessages(Output& out) {
@@ -80,10 +80,10 @@ std::optional<AnyConfig> checkedUnitDocument(std::optional<Config> config, bool 
 
 // The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
 // the windows' message) when the unit reported a value the document cannot take.
-std::optional<AnyConfig> unitDocument(Family family, Output& out) {
+std::optional<AnyConfig> unitDocument(UnitFamily family, Output& out) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
     const bool aes = aesEnabledForUnit(family);
-    if (family == Family::Rs485) {
+    if (family == UnitFamily::Rs485) {
         const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
                                           Command::m_binding};
         return checkedUnitDocument(
@@ -107,12 +107,14 @@ std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& fi
         candidate.m_version = version;
         candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Rs485))) checked = AnyConfig(candidate);
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Rs485)))
+            checked = AnyConfig(candidate);
     } else {
         Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
         candidate.m_version = version;
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Tx330))) checked = AnyConfig(candidate);
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Tx330)))
+            checked = AnyConfig(candidate);
     }
     QStringList messagesShown = messages().take();
     // The window's check refuses some values without a message; its form has a field to
@@ -192,8 +194,9 @@ void describeUnit(Output& out) {
 
 // Sets the link up from the options and connects to a unit of the family they name (`read`:
 // with every record read), described on `out`. kExitOk with `family` set, or the exit code.
-int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
-    const auto named = familyOption(parser, Family::Rs485, out);
+int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out,
+                       UnitFamily& family) {
+    const auto named = familyOption(parser, UnitFamily::Rs485, out);
     if (!named || !link.configure(parser, out)) return kExitUsage;
     family = *named;
     if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
@@ -228,7 +231,7 @@ int runRead(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitFileError);
     }
     Link link;
-    Family family = Family::Rs485;
+    UnitFamily family = UnitFamily::Rs485;
     if (const int code = connectFromOptions(parser, link, true, out, family); code != kExitOk)
         return out.finish(code);
     link.closeQuietly();
@@ -254,7 +257,7 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
     Link link;
     const auto line = fileLine(*file);
     if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
-    const Family family = familyOf(*file);
+    const UnitFamily family = familyOf(*file);
     if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
     describeUnit(out);
     link.closeQuietly();
@@ -323,10 +326,10 @@ struct WriteOutcome {
 // sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
 // the write a failure that names it. Returns why it failed (empty: verified); the report gets
 // the read-back.
-QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out) {
+QString verifyWritten(UnitFamily family, const AnyConfig& sent, QJsonObject& report, Output& out) {
     report.insert(QStringLiteral("verified"), false);
     const CommandResult read = Command::RunFrame([family] {
-        if (family == Family::Rs485) {
+        if (family == UnitFamily::Rs485) {
             Command::GetAllParam();
         } else {
             TX330Command::GetAllParam();
@@ -358,7 +361,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
                           Output& out, const UnitExtras& extras = {}) {
     WriteOutcome result;
     AnyConfig file = given;
-    const Family family = familyOf(file);
+    const UnitFamily family = familyOf(file);
     TraceRecorder trace;
     QJsonObject& report = result.report;
     report.insert(QStringLiteral("file"), filePath);
@@ -369,7 +372,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         hash.addData(&source);
         report.insert(QStringLiteral("fileSha256"), QString::fromLatin1(hash.result().toHex()));
     }
-    report.insert(QStringLiteral("family"), family == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
+    report.insert(QStringLiteral("family"), family == UnitFamily::Rs485 ? QStringLiteral("rs485") : "tx330");
     report.insert(QStringLiteral("time"), isoTime(trace.startedAt()));
     auto finish = [&](int code, const QString& what) {
         result.code = code;
@@ -443,7 +446,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         report.insert(QStringLiteral("interrupted"), true);
         return finish(kExitWriteFailed, QStringLiteral("interrupted before the write; nothing written"));
     }
-    const CommandResult written = family == Family::Rs485 ? Command::Write() : TX330Command::Write();
+    const CommandResult written = family == UnitFamily::Rs485 ? Command::Write() : TX330Command::Write();
     report.insert(QStringLiteral("commandResult"), resultName(written));
     if (written == CommandResult::Success) {
         // The read-back belongs to the write: a stop waits for it too.
@@ -703,7 +706,7 @@ int runReset(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitUsage);
     }
     Link link;
-    Family family = Family::Rs485;
+    UnitFamily family = UnitFamily::Rs485;
     if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
         return out.finish(code);
     const QString port = QString::fromStdString(Command::m_portName);
@@ -711,7 +714,7 @@ int runReset(const QCommandLineParser& parser, Output& out) {
     TraceRecorder trace;
     {
         const ResetProgress progress(port);
-        result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+        result = family == UnitFamily::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
     }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));

@@ -296,10 +296,10 @@ const std::vector<Parameter>& Parameters() {
 
 }  // namespace
 
-std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version) {
+std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(UnitFamily family, uint8_t version) {
     std::vector<SymbolUse> used;
     for (const Parameter& parameter : Parameters()) {
-        const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+        const Use& use = family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
         const bool loaded = use.load.Includes(version);
         const bool stored = use.store.Includes(version);
         if (!loaded && !stored) continue;
@@ -328,7 +328,8 @@ ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {
 
 // The unit could not tell where a packet ends if both marks were the same byte.
 void ElfEditorBase::RequireDistinctMarks() const {
-    if (m_family == Family::Rs485 && m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
+    if (m_family == UnitFamily::Rs485 &&
+        m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
         throw StepFailure{ElfEditorResult::ErrOutOfRange};
     }
 }
@@ -337,7 +338,7 @@ ElfEditorResult ElfEditorBase::Load() {
     return RunSteps([this] {
         const uint8_t version = GetVersion();
         for (const Parameter& parameter : Parameters()) {
-            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            const Use& use = m_family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
             if (!use.load.Includes(version)) continue;
             if (!parameter.decode(m_records, ReadSymbol(parameter.symbol.c_str(), parameter.width))) {
                 throw StepFailure{ElfEditorResult::ErrOutOfRange};
@@ -352,7 +353,7 @@ ElfEditorResult ElfEditorBase::Store() {
         const uint8_t version = GetVersion();
         RequireDistinctMarks();
         for (const Parameter& parameter : Parameters()) {
-            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            const Use& use = m_family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
             if (!use.store.Includes(version)) continue;
             const std::optional<uint64_t> data = parameter.encode(m_records);
             if (!data) {

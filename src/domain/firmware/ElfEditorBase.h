@@ -9,6 +9,7 @@
 #include "domain/common/Communication.h"
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Protocol.h"
+#include "domain/common/UnitFamily.h"
 #include "domain/firmware/ElfEditorResult.h"
 
 struct ElfApiHandle;
@@ -16,7 +17,7 @@ struct ElfApiHandle;
 namespace Tormel::Domain::Firmware {
 
 // The unit families whose firmware images the editors set up.
-enum class Family { Rs485, Tx330 };
+using Common::UnitFamily;
 
 // The settings records whose fields a firmware image holds. The RS485 editor uses all four;
 // the contact-I/O editor the serial line and the node.
@@ -66,7 +67,7 @@ class ElfEditorBase {
 
     // The parameter symbols `family`'s Load or Store uses in an image of `version`, in the order
     // they run; the version symbol itself is not listed.
-    static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
+    static std::vector<SymbolUse> SymbolsUsed(UnitFamily family, uint8_t version);
 
     const std::string& FileName() const { return m_fileName; }
     void FileName(const std::string& fileName) { m_fileName = fileName; }
@@ -77,7 +78,7 @@ class ElfEditorBase {
     void NodeinfoConfig(const Common::Nodeinfo& config) { m_records.nodeinfo = config; }
 
   protected:
-    explicit ElfEditorBase(Family family) : m_family(family) {}
+    explicit ElfEditorBase(UnitFamily family) : m_family(family) {}
     // Releases a handle the owner forgot to End, so that no descriptor outlives the editor.
     ~ElfEditorBase();
 
@@ -97,7 +98,7 @@ class ElfEditorBase {
     uint64_t ReadSymbol(const char* name, int32_t width);
     void WriteSymbol(const char* name, int32_t width, uint64_t data);
 
-    Family m_family;
+    UnitFamily m_family;
     ElfApiHandle* m_elfHandle = nullptr;
     std::string m_fileName;
 };

@@ -28,7 +28,7 @@ QJsonObject usbAttributes(const std::string& device) {
         {"product", usb->Product},
         {"serialNumber", usb->SerialNumber}};
     for (const auto& [key, value] : kKeys) {
-        if (value) o.insert(QString::fromLatin1(key), printable(*value));
+        if (value) o.insert(QString::fromLatin1(key), printableText(*value));
     }
     return o;
 }
@@ -46,12 +46,12 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     for (std::size_t i = count; i-- > 0;) {
         const std::string& path = listed[i];
         QJsonObject o;
-        o.insert(QStringLiteral("path"), printable(path));
+        o.insert(QStringLiteral("path"), printableText(path));
         std::error_code ec;
         const fs::path resolved = fs::canonical(path, ec);
         const bool isVirtual = fs::path(path).parent_path() == fs::path(virtualFolder);
         o.insert(QStringLiteral("virtual"), isVirtual);
-        if (!ec) o.insert(QStringLiteral("device"), printable(resolved.string()));
+        if (!ec) o.insert(QStringLiteral("device"), printableText(resolved.string()));
         if (!isVirtual) {
             const QJsonObject usb = usbAttributes(path);
             for (auto it = usb.begin(); it != usb.end(); ++it) o.insert(it.key(), it.value());
@@ -88,14 +88,14 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
                 break;
             case Platform::DeviceOpenStatus::NotSerial:
             case Platform::DeviceOpenStatus::Failed:
-                access = printable(opened.message);
+                access = printableText(QString::fromLocal8Bit(opened.message.c_str()));
                 break;
         }
         o.insert(QStringLiteral("access"), access);
         if (!detail.isEmpty()) o.insert(QStringLiteral("fix"), detail);
         ports.append(o);
 
-        QString text = printable(path);
+        QString text = printableText(path);
         if (isVirtual) text += QStringLiteral("  (virtual)");
         for (const char* key : {"vendorId", "productId", "manufacturer", "product", "serialNumber"}) {
             const QString k = QString::fromLatin1(key);
@@ -221,12 +221,12 @@ int runScan(const QCommandLineParser& parser, Output& out) {
         out.line(describe(r));
         if (r.otherFamily && scanned != kExitUnsupported) {
             code = kExitUnsupported;
-            out.error(QStringLiteral("%1: %2").arg(printable(r.port), r.reason));
+            out.error(QStringLiteral("%1: %2").arg(printableText(r.port), r.reason));
         }
         if (r.held) {
             code = r.supported ? kExitOk : kExitUnsupported;
             QJsonObject unit;
-            unit.insert(QStringLiteral("port"), printable(r.port));
+            unit.insert(QStringLiteral("port"), printableText(r.port));
             unit.insert(QStringLiteral("name"), printable(r.name));
             unit.insert(QStringLiteral("version"), printable(r.version));
             unit.insert(QStringLiteral("supported"), r.supported);

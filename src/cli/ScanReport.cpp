@@ -20,7 +20,7 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
     QJsonArray out;
     for (const PortReport& r : reports) {
         QJsonObject o;
-        o.insert(QStringLiteral("port"), printable(r.port));
+        o.insert(QStringLiteral("port"), printableText(r.port));
         o.insert(QStringLiteral("outcome"), outcomeName(r.outcome));
         if (!r.reason.isEmpty()) o.insert(QStringLiteral("reason"), r.reason);
         if (r.outcome == PortOutcome::Answered && r.held) {
@@ -89,7 +89,7 @@ int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortRepor
             out.error(
                 QStringLiteral("%1 answered on %2 (%3), not %4; use --family %5, or with diff and write a "
                                "settings file of that unit's family")
-                    .arg(unitKind(otherFamily), printable(other->first), printable(other->second),
+                    .arg(unitKind(otherFamily), printableText(other->first), printable(other->second),
                          unitKind(family),
                          otherFamily == UnitFamily::Rs485 ? QStringLiteral("rs485") : "tx330"));
             return kExitUnsupported;
@@ -105,7 +105,7 @@ int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortRepor
         const PortReport& held = unit != tried.end() ? *unit : none;
         out.error(texts().getString(Gui::Msg::UnitNotSupported) +
                   QStringLiteral(" (%1: %2 %3)")
-                      .arg(printable(held.port), printable(held.name), printable(held.version)));
+                      .arg(printableText(held.port), printable(held.name), printable(held.version)));
         return kExitUnsupported;
     }
     out.error(texts().getString(Gui::Msg::ReadFailed));

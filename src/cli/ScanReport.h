@@ -21,6 +21,7 @@ using Gui::outcomeName;
 using Gui::permissionFix;
 using Gui::PortOutcome;
 using Gui::PortReport;
+using Gui::printableText;
 using Gui::reportScan;
 
 QJsonArray toJson(const std::vector<PortReport>& reports);

@@ -111,7 +111,7 @@ QString outcomeName(PortOutcome outcome) {
 }
 
 QString describe(const PortReport& r) {
-    const QString port = printable(r.port);
+    const QString port = printableText(r.port);
     switch (r.outcome) {
         case PortOutcome::Answered:
             if (!r.held)
@@ -161,7 +161,7 @@ QStringList holdersOf(const std::string& device) {
     QStringList holders;
     for (const Platform::DeviceHolder& holder : Platform::HoldersOf(device))
         holders.append(
-            QStringLiteral("%1 (pid %2)").arg(printable(holder.Name), QString::number(holder.Pid)));
+            QStringLiteral("%1 (pid %2)").arg(printableText(holder.Name), QString::number(holder.Pid)));
     return holders;
 }
 
@@ -172,7 +172,22 @@ QString describeScan(const std::vector<PortReport>& reports) {
     return lines.join(QLatin1Char('\n'));
 }
 
-QString printable(const QString& text) { return printable(text.toStdString()); }
+QString printableText(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Other_Format) {
+            out += c;
+        } else if (c.unicode() < 0x100) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}
+
+QString printableText(const std::string& text) { return printableText(QString::fromUtf8(text)); }
 
 QString printable(const std::string& line) {
     QString out;

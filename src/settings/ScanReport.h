@@ -47,11 +47,14 @@ QString permissionFix(const std::string& device);
 // The processes other than this one that hold `device` open: "ModemManager (pid 812)".
 QStringList holdersOf(const std::string& device);
 
-// A reply line, port name or device string fit for a terminal or a message box: control
-// bytes (and any byte outside printable ASCII) as \xNN, so that no device can put escape
-// sequences on the screen.
+// A reply line fit for a terminal or a message box: control bytes (and any byte outside
+// printable ASCII: units answer in ASCII) as \xNN, so that no device can put escape sequences
+// on the screen.
 QString printable(const std::string& line);
-QString printable(const QString& text);
+// A port name, device string or system text (UTF-8, possibly localised) with its control and
+// format characters escaped (\xNN, \uNNNN) and the rest kept.
+QString printableText(const QString& text);
+QString printableText(const std::string& text);
 
 // Follows one scan (Connect or Connect and read) so that a scan that found no unit can say
 // what each port did: start() before the operation is started, stop() once its completion has

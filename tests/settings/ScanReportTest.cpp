@@ -61,8 +61,9 @@ TEST(ScanReport, EachPortsFactsGetTheirOutcomeAndLine) {
          QString::fromStdString(a + ": hung up (a unit answered, then the port went away; check the cable "
                                     "and the unit's power)")},
         {"the escape sequences of a port name are shown, not played",
-         port(a + "\x1b[2J", PortVerdict::Garbage, {{}}, "\x1b]0;owned\x07"), PortOutcome::Garbage,
-         QString::fromStdString(a + "\\x1b[2J: garbage (first reply \"\\x1b]0;owned\\x07\")")},
+         port(a + "\x1b[2J\xe2\x80\xae", PortVerdict::Garbage, {{}}, "\x1b]0;owned\x07"),
+         PortOutcome::Garbage,
+         QString::fromStdString(a + "\\x1b[2J\\u202e: garbage (first reply \"\\x1b]0;owned\\x07\")")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

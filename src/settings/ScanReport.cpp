@@ -31,7 +31,8 @@ const QString& hungUpReason() {
 // the fix when this user lacks the permission.
 void reportFailedOpen(const PortFacts& facts, PortReport& r) {
     const Domain::Modem::OpenAttempt* failed = facts.FailedOpen();
-    const QString reason = QString::fromStdString(failed != nullptr ? failed->Error : std::string());
+    // The system's text names the device, whose name may hold control characters.
+    const QString reason = printableText(failed != nullptr ? failed->Error : std::string());
     const int error = failed != nullptr ? failed->ErrorNumber : 0;
     if (error == EBUSY) {
         r.outcome = PortOutcome::Busy;

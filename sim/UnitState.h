@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "domain/common/Communication.h"
+#include "domain/common/UnitFamily.h"
 
 namespace Pelnix::Sim {
 
-enum class UnitFamily { Rs485, Tx330 };
+using Tormel::Domain::Common::UnitFamily;
 
 // The contact-I/O unit's own settings, kept as the codes its commands carry on the wire
 // (binding 1-3, contact form 0 = a / 1 = b, input delay in tenths). Owned by Tx330Unit.

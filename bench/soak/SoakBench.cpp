@@ -40,7 +40,7 @@ double Worst(const std::vector<double>& values) {
 }
 
 // Prints one family's figures; false when a goal is missed.
-bool Summarise(Family family, const Report& report) {
+bool Summarise(UnitFamily family, const Report& report) {
     bool met = !report.aborted;
     std::array<std::vector<double>, kFaultCount> ms, share;
     std::array<int, kFaultCount> wrong{};
@@ -124,8 +124,8 @@ int main(int argc, char** argv) {
     if (parts.empty()) parts = {"rs485", "tx330"};
 
     bool met = true;
-    for (const Family family : {Family::Rs485, Family::Tx330}) {
-        if (parts.count(family == Family::Rs485 ? "rs485" : "tx330") == 0) continue;
+    for (const UnitFamily family : {UnitFamily::Rs485, UnitFamily::Tx330}) {
+        if (parts.count(family == UnitFamily::Rs485 ? "rs485" : "tx330") == 0) continue;
         Options options;
         options.family = family;
         options.cycles = cycles;

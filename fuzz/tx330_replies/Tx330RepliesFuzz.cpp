@@ -48,7 +48,6 @@ class ScriptedPort : public Platform::ISerialPort {
         line = m_lines[m_next++];
         return {};
     }
-    SerialResult LastOpenError() const override { return {}; }
 
   private:
     std::vector<std::string> m_lines;

@@ -170,11 +170,11 @@ int runSubcommand(const Subcommand& command, const QStringList& args) {
     return command.run(parser, out);
 }
 
-std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out) {
+std::optional<UnitFamily> familyOption(const QCommandLineParser& parser, UnitFamily fallback, Output& out) {
     if (!parser.isSet(QStringLiteral("family"))) return fallback;
     const QString value = parser.value(QStringLiteral("family")).toLower();
-    if (value == u"rs485") return Family::Rs485;
-    if (value == u"tx330") return Family::Tx330;
+    if (value == u"rs485") return UnitFamily::Rs485;
+    if (value == u"tx330") return UnitFamily::Tx330;
     out.error(QStringLiteral("--family must be rs485 or tx330, not \"%1\"").arg(value));
     return std::nullopt;
 }

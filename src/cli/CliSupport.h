@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "domain/common/UnitFamily.h"
 #include "domain/modem/Command.h"
 #include "domain/modem/TraceRecorder.h"
 #include "platform/SerialPort.h"
@@ -38,7 +39,7 @@ enum ExitCode : int {
     kExitInterrupted = 130,  // stopped by Ctrl+C, SIGTERM or a hang-up (128 + SIGINT)
 };
 
-enum class Family { Rs485, Tx330 };
+using Domain::Common::UnitFamily;
 
 // The settings model's message boxes, kept as text: a program without windows prints them.
 class CapturingToolkit final : public Gui::Toolkit {
@@ -102,7 +103,7 @@ struct Subcommand {
 // otherwise returns what the command's body returns.
 int runSubcommand(const Subcommand& command, const QStringList& args);
 
-std::optional<Family> familyOption(const QCommandLineParser& parser, Family fallback, Output& out);
+std::optional<UnitFamily> familyOption(const QCommandLineParser& parser, UnitFamily fallback, Output& out);
 
 // The serial port, the port list (just --port when given), the protocol's waits and the
 // second attempt's line settings (--baud ...). Returns false (after an error) on a bad value.

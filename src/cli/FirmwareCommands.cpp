@@ -88,9 +88,9 @@ ElfEditorResult loadRecordSet(const std::string& path, AnyRecords& records, std:
 }
 
 // The image's records; `failed` names the symbol a failed load stopped at.
-ElfEditorResult loadRecords(const std::string& path, Family family, AnyRecords& records,
+ElfEditorResult loadRecords(const std::string& path, UnitFamily family, AnyRecords& records,
                             std::string& failed) {
-    return family == Family::Rs485
+    return family == UnitFamily::Rs485
                ? loadRecordSet<ElfEditor, Gui::Rs485RecordSet>(path, records, failed)
                : loadRecordSet<ElfEditor_TX330, Gui::Tx330RecordSet>(path, records, failed);
 }
@@ -154,10 +154,10 @@ using Domain::Firmware::ImageSymbol;
 // What a patch leaves untouched although the editor writes it on every store: the AES key
 // words, unless the key is to be changed; and the contact-I/O unit's interface port, which its
 // settings file does not carry and older images hold without the editor reading it.
-std::vector<ImageSymbol> keptSymbols(Family family, Gui::AesKeyChoice choice) {
+std::vector<ImageSymbol> keptSymbols(UnitFamily family, Gui::AesKeyChoice choice) {
     std::vector<ImageSymbol> kept;
     if (choice != Gui::AesKeyChoice::Change) kept = Domain::Firmware::AesKeySymbols();
-    if (family == Family::Tx330) kept.push_back({"TormelParamsM$intfport", 1, 0});
+    if (family == UnitFamily::Tx330) kept.push_back({"TormelParamsM$intfport", 1, 0});
     return kept;
 }
 
@@ -215,10 +215,10 @@ QString storeFailureText(ElfEditorResult result) {
         result, QStringLiteral("editor result %1").arg(static_cast<int>(result)));
 }
 
-const char* familyName(Family family) { return family == Family::Rs485 ? "rs485" : "tx330"; }
-QString editorName(Family family) {
-    return family == Family::Rs485 ? QStringLiteral("the RS485 editor (TX-910A/TX-710A, --family rs485)")
-                                   : QStringLiteral("the contact-I/O editor (TX-330, --family tx330)");
+const char* familyName(UnitFamily family) { return family == UnitFamily::Rs485 ? "rs485" : "tx330"; }
+QString editorName(UnitFamily family) {
+    return family == UnitFamily::Rs485 ? QStringLiteral("the RS485 editor (TX-910A/TX-710A, --family rs485)")
+                                       : QStringLiteral("the contact-I/O editor (TX-330, --family tx330)");
 }
 
 // What an image holds for the two editors: its version byte, and the first parameter symbol
@@ -226,11 +226,13 @@ QString editorName(Family family) {
 struct ImageFamilies {
     uint8_t version = 0;
     std::string missing[2];
-    bool holds(Family family) const { return missing[family == Family::Rs485 ? 0 : 1].empty(); }
-    const std::string& missingFor(Family family) const { return missing[family == Family::Rs485 ? 0 : 1]; }
+    bool holds(UnitFamily family) const { return missing[family == UnitFamily::Rs485 ? 0 : 1].empty(); }
+    const std::string& missingFor(UnitFamily family) const {
+        return missing[family == UnitFamily::Rs485 ? 0 : 1];
+    }
 };
 
-std::string firstMissing(const QString& image, Domain::Firmware::Family family, uint8_t version) {
+std::string firstMissing(const QString& image, UnitFamily family, uint8_t version) {
     const std::string path = image.toStdString();
     std::vector<ImageSymbol> symbols;
     for (const auto& use : ElfEditor::SymbolsUsed(family, version))
@@ -286,17 +288,17 @@ bool openableImage(const QString& path, Output& out) {
 // editors read the same parameter block, so an image alone does not always tell; then the user
 // must. Reports and returns the exit
 // code when there is no editor to use.
-std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const QString& path,
-                                       std::optional<Family> fileFamily, Output& out) {
-    std::optional<Family> named;
+std::variant<UnitFamily, int> chooseEditor(const QCommandLineParser& parser, const QString& path,
+                                           std::optional<UnitFamily> fileFamily, Output& out) {
+    std::optional<UnitFamily> named;
     if (parser.isSet(QStringLiteral("family"))) {
-        named = familyOption(parser, Family::Rs485, out);
+        named = familyOption(parser, UnitFamily::Rs485, out);
         if (!named) return kExitUsage;
         if (fileFamily && *named != *fileFamily) {
             out.error(QStringLiteral("--family %1 does not fit the settings file, which is for %2 units")
                           .arg(QString::fromLatin1(familyName(*named)),
-                               *fileFamily == Family::Rs485 ? QStringLiteral("RS485 (TX-910A/TX-710A)")
-                                                            : QStringLiteral("contact-I/O (TX-330)")));
+                               *fileFamily == UnitFamily::Rs485 ? QStringLiteral("RS485 (TX-910A/TX-710A)")
+                                                                : QStringLiteral("contact-I/O (TX-330)")));
             return kExitUsage;
         }
     }
@@ -310,21 +312,21 @@ std::variant<Family, int> chooseEditor(const QCommandLineParser& parser, const Q
         return kExitUnsupported;
     }
     image.version = static_cast<uint8_t>(version[0].data);
-    image.missing[0] = firstMissing(path, Domain::Firmware::Family::Rs485, image.version);
-    image.missing[1] = firstMissing(path, Domain::Firmware::Family::Tx330, image.version);
-    Family chosen = Family::Rs485;
+    image.missing[0] = firstMissing(path, UnitFamily::Rs485, image.version);
+    image.missing[1] = firstMissing(path, UnitFamily::Tx330, image.version);
+    UnitFamily chosen = UnitFamily::Rs485;
     if (named) {
         chosen = *named;
     } else if (fileFamily) {
         chosen = *fileFamily;
-    } else if (image.holds(Family::Rs485) && image.holds(Family::Tx330)) {
+    } else if (image.holds(UnitFamily::Rs485) && image.holds(UnitFamily::Tx330)) {
         out.error(
             QStringLiteral("%1 holds the parameters of both %2 and %3; say which with --family rs485 or "
                            "--family tx330")
-                .arg(path, editorName(Family::Rs485), editorName(Family::Tx330)));
+                .arg(path, editorName(UnitFamily::Rs485), editorName(UnitFamily::Tx330)));
         return kExitUsage;
-    } else if (image.holds(Family::Tx330)) {
-        chosen = Family::Tx330;
+    } else if (image.holds(UnitFamily::Tx330)) {
+        chosen = UnitFamily::Tx330;
     }
     if (!image.holds(chosen)) {
         out.error(QStringLiteral("%1 lacks the parameter %2 that %3 uses with image version %4, so that "
@@ -461,7 +463,7 @@ int show(const QCommandLineParser& parser, Output& out) {
     }
     const auto editor = chooseEditor(parser, pos[1], std::nullopt, out);
     if (const int* code = std::get_if<int>(&editor)) return out.finish(*code);
-    const Family family = std::get<Family>(editor);
+    const UnitFamily family = std::get<UnitFamily>(editor);
     AnyRecords records;
     std::string failed;
     if (const ElfEditorResult r = loadRecords(pos[1].toStdString(), family, records, failed);
@@ -484,7 +486,7 @@ int show(const QCommandLineParser& parser, Output& out) {
     QJsonObject fields;
     QJsonArray order;
     const auto domainFamily =
-        family == Family::Rs485 ? Domain::Firmware::Family::Rs485 : Domain::Firmware::Family::Tx330;
+        family == UnitFamily::Rs485 ? UnitFamily::Rs485 : Domain::Firmware::UnitFamily::Tx330;
     for (const auto& use : ElfEditor::SymbolsUsed(domainFamily, static_cast<uint8_t>(version))) {
         if (!use.loaded) continue;
         const auto shown = shownValue(use.symbol, values);
@@ -524,7 +526,7 @@ int patch(const QCommandLineParser& parser, Output& out) {
     }
     const auto editor = chooseEditor(parser, imagePath, familyOf(*file), out);
     if (const int* code = std::get_if<int>(&editor)) return out.finish(*code);
-    const Family family = std::get<Family>(editor);
+    const UnitFamily family = std::get<UnitFamily>(editor);
     out.line(QStringLiteral("editor: %1").arg(editorName(family)));
     // The image must be one of this family, and readable, before anything is touched.
     AnyRecords original;
@@ -540,18 +542,16 @@ int patch(const QCommandLineParser& parser, Output& out) {
         imageRecords(recordsToStore(*file, choice, original), original);
     // Through a link the file behind it is patched; that is the one checked: it must hold what
     // the store wrote, byte for byte.
-    const auto editorFamily =
-        family == Family::Rs485 ? Domain::Firmware::Family::Rs485 : Domain::Firmware::Family::Tx330;
     std::vector<Domain::Firmware::PatchOutcome::Changed> changed;
     bool unreadable = false;
     Domain::Firmware::ImagePatch request;
     request.kept = keptSymbols(family, choice);
     request.store = [&](const std::string& workCopy) {
-        return family == Family::Rs485 ? storeImage<ElfEditor>(workCopy, stored)
-                                       : storeImage<ElfEditor_TX330>(workCopy, stored);
+        return family == UnitFamily::Rs485 ? storeImage<ElfEditor>(workCopy, stored)
+                                           : storeImage<ElfEditor_TX330>(workCopy, stored);
     };
     request.verify = [&](const std::string& target) {
-        const bool holds = Domain::Firmware::HoldsStored(target, editorFamily, stored, request.kept, changed);
+        const bool holds = Domain::Firmware::HoldsStored(target, family, stored, request.kept, changed);
         unreadable = !holds && changed.empty();
         return holds;
     };

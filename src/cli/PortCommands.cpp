@@ -28,7 +28,7 @@ QJsonObject usbAttributes(const std::string& device) {
         {"product", usb->Product},
         {"serialNumber", usb->SerialNumber}};
     for (const auto& [key, value] : kKeys) {
-        if (value) o.insert(QString::fromLatin1(key), QString::fromStdString(*value));
+        if (value) o.insert(QString::fromLatin1(key), printableText(*value));
     }
     return o;
 }
@@ -46,12 +46,12 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     for (std::size_t i = count; i-- > 0;) {
         const std::string& path = listed[i];
         QJsonObject o;
-        o.insert(QStringLiteral("path"), QString::fromStdString(path));
+        o.insert(QStringLiteral("path"), printableText(path));
         std::error_code ec;
         const fs::path resolved = fs::canonical(path, ec);
         const bool isVirtual = fs::path(path).parent_path() == fs::path(virtualFolder);
         o.insert(QStringLiteral("virtual"), isVirtual);
-        if (!ec) o.insert(QStringLiteral("device"), QString::fromStdString(resolved.string()));
+        if (!ec) o.insert(QStringLiteral("device"), printableText(resolved.string()));
         if (!isVirtual) {
             const QJsonObject usb = usbAttributes(path);
             for (auto it = usb.begin(); it != usb.end(); ++it) o.insert(it.key(), it.value());
@@ -88,14 +88,14 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
                 break;
             case Platform::DeviceOpenStatus::NotSerial:
             case Platform::DeviceOpenStatus::Failed:
-                access = QString::fromLocal8Bit(opened.message.c_str());
+                access = printableText(QString::fromLocal8Bit(opened.message.c_str()));
                 break;
         }
         o.insert(QStringLiteral("access"), access);
         if (!detail.isEmpty()) o.insert(QStringLiteral("fix"), detail);
         ports.append(o);
 
-        QString text = QString::fromStdString(path);
+        QString text = printableText(path);
         if (isVirtual) text += QStringLiteral("  (virtual)");
         for (const char* key : {"vendorId", "productId", "manufacturer", "product", "serialNumber"}) {
             const QString k = QString::fromLatin1(key);
@@ -110,8 +110,15 @@ int runPorts(const QCommandLineParser& /*parser*/, Output& out) {
     return out.finish(kExitOk);
 }
 
+PortReport notTried(const std::string& port, const QString& reason = {}) {
+    PortReport r;
+    r.port = port;
+    r.reason = reason;
+    return r;
+}
+
 PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
-    PortReport r{port, PortOutcome::NotTried, {}, {}, {}, false, {}};
+    PortReport r = notTried(port);
     const QJsonArray list = QJsonDocument::fromJson(bytes).array();
     if (list.isEmpty()) return r;
     const QJsonObject o = list.first().toObject();
@@ -124,6 +131,8 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
     r.name = o.value(QStringLiteral("name")).toString().toStdString();
     r.version = o.value(QStringLiteral("version")).toString().toStdString();
     r.supported = o.value(QStringLiteral("supported")).toBool();
+    // Only the unit the scan ended on carries its name, version and whether it is supported.
+    r.held = r.outcome == PortOutcome::Answered && o.contains(QStringLiteral("supported"));
     r.firstReply = o.value(QStringLiteral("firstReply")).toString().toStdString();
     r.otherFamily = o.value(QStringLiteral("otherFamily")).toBool();
     return r;
@@ -134,7 +143,7 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
 // scan order where anything answered. It is known as soon as that port and every port before
 // it have been decided; the probes still running then are stopped, so a silent port after
 // the unit (a PC's own serial port) costs nothing.
-std::vector<PortReport> parallelScan(Family family, const std::vector<std::string>& ports) {
+std::vector<PortReport> parallelScan(UnitFamily family, const std::vector<std::string>& ports) {
     std::vector<std::optional<ChildWork>> probes;  // in scan order: the last listed port first
     for (std::size_t i = ports.size(); i-- > 0;) {
         const std::string& port = ports[i];
@@ -149,20 +158,12 @@ std::vector<PortReport> parallelScan(Family family, const std::vector<std::strin
     }
     auto decided = [&](std::size_t i) { return !probes[i] || probes[i]->done(); };
     // A unit of either family ends the scan there, as it ends the sequential scan.
-    auto unitAt = [](const PortReport& r) { return r.outcome == PortOutcome::Answered || r.otherFamily; };
+    auto unitAt = [](const PortReport& r) { return r.held || r.otherFamily; };
     auto report = [&](std::size_t i) {
         const std::string& port = ports[ports.size() - 1 - i];
-        if (!probes[i])
-            return PortReport{
-                port, PortOutcome::NotTried, QStringLiteral("no process for the probe"), {}, {}, false, {}};
+        if (!probes[i]) return notTried(port, QStringLiteral("no process for the probe"));
         if (!probes[i]->exitedCleanly())
-            return PortReport{port,
-                              PortOutcome::NotTried,
-                              QStringLiteral("the probe ended without a result"),
-                              {},
-                              {},
-                              false,
-                              {}};
+            return notTried(port, QStringLiteral("the probe ended without a result"));
         return reportFromJson(port, probes[i]->result());
     };
     for (;;) {
@@ -180,13 +181,7 @@ std::vector<PortReport> parallelScan(Family family, const std::vector<std::strin
     for (std::size_t i = 0; i < probes.size(); ++i) {
         if (found) {
             if (probes[i]) probes[i]->stop();
-            reports.push_back(PortReport{probes[i] ? probes[i]->port() : ports[ports.size() - 1 - i],
-                                         PortOutcome::NotTried,
-                                         {},
-                                         {},
-                                         {},
-                                         false,
-                                         {}});
+            reports.push_back(notTried(probes[i] ? probes[i]->port() : ports[ports.size() - 1 - i]));
             continue;
         }
         reports.push_back(report(i));
@@ -203,7 +198,7 @@ void addScanOptions(QCommandLineParser& parser) {
 
 int runScan(const QCommandLineParser& parser, Output& out) {
     Link link;
-    const auto family = familyOption(parser, Family::Rs485, out);
+    const auto family = familyOption(parser, UnitFamily::Rs485, out);
     if (!family || !link.configure(parser, out)) return out.finish(kExitUsage);
 
     std::vector<PortReport> reports;
@@ -226,12 +221,12 @@ int runScan(const QCommandLineParser& parser, Output& out) {
         out.line(describe(r));
         if (r.otherFamily && scanned != kExitUnsupported) {
             code = kExitUnsupported;
-            out.error(QStringLiteral("%1: %2").arg(QString::fromStdString(r.port), r.reason));
+            out.error(QStringLiteral("%1: %2").arg(printableText(r.port), r.reason));
         }
-        if (r.outcome == PortOutcome::Answered) {
+        if (r.held) {
             code = r.supported ? kExitOk : kExitUnsupported;
             QJsonObject unit;
-            unit.insert(QStringLiteral("port"), QString::fromStdString(r.port));
+            unit.insert(QStringLiteral("port"), printableText(r.port));
             unit.insert(QStringLiteral("name"), printable(r.name));
             unit.insert(QStringLiteral("version"), printable(r.version));
             unit.insert(QStringLiteral("supported"), r.supported);

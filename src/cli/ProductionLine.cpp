@@ -96,8 +96,8 @@ struct Worker {
 
 }  // namespace
 
-QString sequenceField(Family family) {
-    return family == Family::Rs485 ? QStringLiteral("IDOFFSET") : QStringLiteral("NODEID");
+QString sequenceField(UnitFamily family) {
+    return family == UnitFamily::Rs485 ? QStringLiteral("IDOFFSET") : QStringLiteral("NODEID");
 }
 
 void setSequenceValue(AnyConfig& config, int value) {
@@ -108,10 +108,10 @@ void setSequenceValue(AnyConfig& config, int value) {
     }
 }
 
-std::optional<SequenceRule> parseSequence(const QString& text, Family family, Output& out) {
+std::optional<SequenceRule> parseSequence(const QString& text, UnitFamily family, Output& out) {
     SequenceRule rule;
     rule.field = sequenceField(family);
-    rule.max = family == Family::Rs485 ? kIdOffsetMax : kNodeIdMax;
+    rule.max = family == UnitFamily::Rs485 ? kIdOffsetMax : kNodeIdMax;
     const qsizetype eq = text.indexOf(QLatin1Char('='));
     const QString field = text.left(eq).trimmed().toUpper();
     const QStringList numbers = eq < 0 ? QStringList() : text.mid(eq + 1).split(QLatin1Char(':'));

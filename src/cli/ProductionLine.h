@@ -31,12 +31,12 @@ struct UnitExtras {
 
 // The field a sequence numbers for units of `family`: the RS485 node-ID offset or the
 // contact-I/O node ID.
-QString sequenceField(Family family);
+QString sequenceField(UnitFamily family);
 void setSequenceValue(AnyConfig& config, int value);
 
 // The sequence `text` names for units of `family`; nothing (after an error on `out`) when it
 // is malformed, names another field or starts outside the field's range.
-std::optional<SequenceRule> parseSequence(const QString& text, Family family, Output& out);
+std::optional<SequenceRule> parseSequence(const QString& text, UnitFamily family, Output& out);
 
 // The outcome of one unit's worker: the exit code of its write and its report.
 struct UnitRun {

@@ -2,6 +2,7 @@
 #include "cli/ScanReport.h"
 
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -19,15 +20,15 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
     QJsonArray out;
     for (const PortReport& r : reports) {
         QJsonObject o;
-        o.insert(QStringLiteral("port"), QString::fromStdString(r.port));
+        o.insert(QStringLiteral("port"), printableText(r.port));
         o.insert(QStringLiteral("outcome"), outcomeName(r.outcome));
         if (!r.reason.isEmpty()) o.insert(QStringLiteral("reason"), r.reason);
-        if (r.outcome == PortOutcome::Answered) {
+        if (r.outcome == PortOutcome::Answered && r.held) {
             o.insert(QStringLiteral("name"), printable(r.name));
             o.insert(QStringLiteral("version"), printable(r.version));
             o.insert(QStringLiteral("supported"), r.supported);
         }
-        if (r.outcome == PortOutcome::Garbage)
+        if (r.outcome == PortOutcome::Garbage || (r.outcome == PortOutcome::Answered && !r.held))
             o.insert(QStringLiteral("firstReply"), printable(r.firstReply));
         if (r.otherFamily) o.insert(QStringLiteral("otherFamily"), true);
         out.append(o);
@@ -37,64 +38,49 @@ QJsonArray toJson(const std::vector<PortReport>& reports) {
 
 namespace {
 
-QString unitKind(Family family) {
-    return family == Family::Rs485 ? QStringLiteral("an RS485 unit (TX-910A/TX-710A)")
-                                   : QStringLiteral("a contact-I/O unit (TX-330)");
+QString unitKind(UnitFamily family) {
+    return family == UnitFamily::Rs485 ? QStringLiteral("an RS485 unit (TX-910A/TX-710A)")
+                                       : QStringLiteral("a contact-I/O unit (TX-330)");
 }
 
 // A unit of the other family on one of the ports where something answered, named: the scan
 // of one family takes the other's replies for garbage or for an unknown unit.
-std::optional<std::pair<std::string, std::string>> otherFamilyUnit(Family family,
+std::optional<std::pair<std::string, std::string>> otherFamilyUnit(UnitFamily family,
                                                                    const std::vector<PortReport>& tried) {
-    const Domain::Modem::PortLister lister = Command::CurrentPortLister();
-    std::optional<std::pair<std::string, std::string>> found;
+    const UnitFamily other = family == UnitFamily::Rs485 ? UnitFamily::Tx330 : UnitFamily::Rs485;
     for (const PortReport& r : tried) {
         if (r.outcome != PortOutcome::Garbage && r.outcome != PortOutcome::Answered) continue;
         if (r.outcome == PortOutcome::Answered && r.supported) continue;
-        const std::string port = r.port;
-        Command::SetPortLister([port] { return std::vector<std::string>{port}; });
-        const CommandResult result = family == Family::Rs485 ? TX330Command::Connect() : Command::Connect();
-        const std::string name = family == Family::Rs485 ? TX330Command::m_nodeinfo.SoftwareName
-                                                         : Command::m_nodeinfo.SoftwareName;
-        try {
-            Command::Close();
-        } catch (...) {
-            // the port is gone either way
-        }
-        if (result == CommandResult::Success) {
-            found = std::pair{port, name};
-            break;
-        }
+        if (std::optional<std::string> name = Command::ProbeFamilyOn(r.port, other))
+            return std::pair{r.port, std::move(*name)};
     }
-    Command::SetPortLister(lister);
-    return found;
+    return std::nullopt;
 }
 
 }  // namespace
 
-int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* reports) {
+int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortReport>* reports) {
     const std::vector<std::string> ports = Command::ListPorts();
-    TraceRecorder recorder;
     Output::progress(QStringLiteral("scanning %1 port(s)...").arg(ports.size()));
     CommandResult result;
-    if (family == Family::Rs485) {
+    if (family == UnitFamily::Rs485) {
         result = read ? Command::ConnectAndRead() : Command::Connect();
     } else {
         result = read ? TX330Command::ConnectAndRead() : TX330Command::Connect();
     }
-    std::vector<PortReport> tried = classifyScan(ports, result, recorder.entries());
+    std::vector<PortReport> tried = reportScan(Command::LastScan());
     if (result != CommandResult::Success) {
-        const std::string unitPort = Command::m_portName;
-        const Domain::Common::Nodeinfo unitNode = Command::m_nodeinfo;
         if (const auto other = otherFamilyUnit(family, tried)) {
-            const Family otherFamily = family == Family::Rs485 ? Family::Tx330 : Family::Rs485;
+            const UnitFamily otherFamily =
+                family == UnitFamily::Rs485 ? UnitFamily::Tx330 : UnitFamily::Rs485;
             for (PortReport& r : tried) {
                 if (r.port != other->first) continue;
                 r.outcome = PortOutcome::Refused;
                 r.otherFamily = true;
+                r.held = false;
                 r.reason = QStringLiteral("%1 answered (%2), not %3; use --family %4")
                                .arg(unitKind(otherFamily), printable(other->second), unitKind(family),
-                                    otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
+                                    otherFamily == UnitFamily::Rs485 ? QStringLiteral("rs485") : "tx330");
             }
             if (reports) *reports = tried;
             out.doc.insert(QStringLiteral("scan"), toJson(tried));
@@ -103,23 +89,23 @@ int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* 
             out.error(
                 QStringLiteral("%1 answered on %2 (%3), not %4; use --family %5, or with diff and write a "
                                "settings file of that unit's family")
-                    .arg(unitKind(otherFamily), QString::fromStdString(other->first),
-                         printable(other->second), unitKind(family),
-                         otherFamily == Family::Rs485 ? QStringLiteral("rs485") : "tx330"));
+                    .arg(unitKind(otherFamily), printableText(other->first), printable(other->second),
+                         unitKind(family),
+                         otherFamily == UnitFamily::Rs485 ? QStringLiteral("rs485") : "tx330"));
             return kExitUnsupported;
         }
-        Command::m_portName = unitPort;
-        Command::m_nodeinfo = unitNode;
     }
     if (reports) *reports = tried;
     if (result == CommandResult::Success) return kExitOk;
     out.doc.insert(QStringLiteral("scan"), toJson(tried));
     if (result == CommandResult::ErrUnsupported) {
+        const auto unit =
+            std::find_if(tried.begin(), tried.end(), [](const PortReport& r) { return r.held; });
+        const PortReport none;
+        const PortReport& held = unit != tried.end() ? *unit : none;
         out.error(texts().getString(Gui::Msg::UnitNotSupported) +
                   QStringLiteral(" (%1: %2 %3)")
-                      .arg(QString::fromStdString(Command::m_portName),
-                           printable(Command::m_nodeinfo.SoftwareName),
-                           printable(Command::m_nodeinfo.SoftwareVersion)));
+                      .arg(printableText(held.port), printable(held.name), printable(held.version)));
         return kExitUnsupported;
     }
     out.error(texts().getString(Gui::Msg::ReadFailed));

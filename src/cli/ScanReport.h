@@ -2,7 +2,8 @@
 #pragma once
 
 // The scan report as the command-line program gives it: per-port lines on stderr, or JSON.
-// The classification and its texts are the settings model's, shared with the windows.
+// The report and its texts are the settings model's, shared with the windows; port names,
+// device strings and replies are escaped (printable) in text and JSON alike.
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,13 +15,14 @@
 
 namespace Tormel::Cli {
 
-using Gui::classifyScan;
 using Gui::describe;
 using Gui::holdersOf;
 using Gui::outcomeName;
 using Gui::permissionFix;
 using Gui::PortOutcome;
 using Gui::PortReport;
+using Gui::printableText;
+using Gui::reportScan;
 
 QJsonArray toJson(const std::vector<PortReport>& reports);
 
@@ -30,6 +32,6 @@ QJsonObject usbAttributes(const std::string& device);
 
 // Runs a scan for a unit of `family` with `read` (ConnectAndRead) or without; prints the
 // per-port report when nothing was found. Returns kExitOk, kExitNoUnit or kExitUnsupported.
-int connectUnit(Family family, bool read, Output& out, std::vector<PortReport>* reports = nullptr);
+int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortReport>* reports = nullptr);
 
 }  // namespace Tormel::Cli

@@ -55,45 +55,21 @@ QString fieldText(const Gui::SettingsXml::Field<Doc>& f, const Doc& constDoc) {
     return {};
 }
 
-// A value as the form shows it: a bit rate rather than its position in the list, names for
-// choices and switches; texts (codes, offsets) stay as the file holds them.
-QString shown(const QString& element, const QString& text, bool with76800, bool tx330) {
+// A value as the form shows it: a bit rate rather than its position in the list, the choice
+// names of the field's row; texts (codes, offsets) stay as the file holds them.
+template <class Doc>
+QString shown(const Gui::SettingsXml::Field<Doc>& f, const QString& text, bool with76800) {
+    constexpr bool tx330 = std::is_same_v<Doc, Gui::ApplicationConfig_TX330>;
     bool ok = false;
     const int v = text.toInt(&ok);
     if (!ok) return text;
-    const auto pick = [&](std::initializer_list<const char*> names, int first) {
-        const int at = v - first;
-        if (at < 0 || at >= static_cast<int>(names.size())) return text;
-        return QString::fromLatin1(*(names.begin() + at));
-    };
-    if (element == u"BAUDRATE") {
+    if (f.name == u"BAUDRATE") {
         const auto rate = Gui::ChoiceLists::baudRateAt(v, with76800);
         return rate ? QString::number(*rate) : text;
     }
-    if (element == u"DATABITS") return pick({"8", "7"}, 0);
-    if (element == u"PARITY") return pick({"none", "odd", "even"}, 0);
-    if (element == u"STOPBITS") return pick({"1", "2"}, 0);
-    if (element == u"INTFPORT") return pick({"RS485", "USB"}, 0);
-    if (element == u"FLOWCTRL") return pick({"none", "Xon/Xoff", "hardware"}, 0);
-    if (element == u"WHITENING") return pick({"off", "on"}, 0);
-    if (element == u"EXTENDEDGROUP" || element == u"AESENCRYPTENABLE" || element == u"ENCRYPTENABLE" ||
-        element == u"FMT2ENABLE")
-        return pick({"off", "on"}, 1);
-    if (element == u"ENCRYPTTYPE") return pick({"AES128", "AES256"}, 1);
-    if (element == u"THROUGH") return pick({"packet marks", "silent interval"}, 1);
-    if (element == u"S-DEVIENABLE") return pick({"off", "from the packet", "fixed"}, 1);
-    if (element == u"S-FORM" || element == u"S-FORM2ND" || element == u"C-FORM")
-        return pick({"decimal ASCII", "hexadecimal ASCII", "binary little-endian", "binary big-endian"}, 0);
-    if (element == u"C-CHECK") return pick({"none", "BCC", "CRC", "SUM"}, 0);
-    if (element == u"BINDTYPE") return pick({"group", "each"}, 1);
-    if (element == u"GROUP")
-        return pick({"none", "2 groups", "4 groups", "7 groups", "13 groups", "25 groups"}, 0);
-    if (tx330) {
-        if (element == u"AWT") return QStringLiteral("%1 ms").arg(v * 10);
-        if (element == u"OPMODE") return pick({"FSK", "LoRa"}, 0);
-        if (element.startsWith(u"BINDDO")) return pick({"DI1", "DI2", "DI3"}, 0);
-        if (element.startsWith(u"CONTACTDO")) return pick({"a contact", "b contact"}, 0);
-        if (element == u"KEEPSIGNAL") return pick({"off", "on"}, 0);
+    if (tx330 && f.name == u"AWT") return QStringLiteral("%1 ms").arg(v * 10);
+    if (f.rule) {
+        if (const std::optional<QString> name = f.rule->nameOf(v)) return *name;
     }
     return text;
 }
@@ -108,8 +84,8 @@ void compare(const Doc& unit, const Doc& file, std::vector<FieldDifference>& out
         const QString a = fieldText(f, unit);
         const QString b = fieldText(f, file);
         if (a != b)
-            out.push_back({f.name, keySafe(f.name, shown(f.name, a, with76800, tx330)),
-                           keySafe(f.name, shown(f.name, b, with76800, tx330))});
+            out.push_back(
+                {f.name, keySafe(f.name, shown(f, a, with76800)), keySafe(f.name, shown(f, b, with76800))});
     }
 }
 
@@ -146,14 +122,6 @@ struct ValueRule {
     QString allowed;
 };
 
-ValueRule listRule(const QString& element, int lo, int hi) {
-    return {element, 0,
-            [lo, hi](const QString& t, const QMap<QString, QString>&) {
-                const auto v = number(t, 10);
-                return v && *v >= lo && *v <= hi;
-            },
-            QStringLiteral("%1 to %2").arg(lo).arg(hi)};
-}
 ValueRule decimalRule(const QString& element, int lo, int hi, int count = 0, bool emptyOk = false) {
     return {element, count,
             [lo, hi, emptyOk](const QString& t, const QMap<QString, QString>&) {
@@ -186,126 +154,81 @@ ValueRule markRule(const QString& element, const QString& other) {
             QStringLiteral("01 to FF (hexadecimal), not 7E, and not the same as %1").arg(other)};
 }
 
-const std::vector<ValueRule>& rs485Rules() {
+// The rules of the RS485 text fields; the number fields' rules are their rows' in the table.
+const std::vector<ValueRule>& rs485TextRules() {
     static const std::vector<ValueRule> rules{
-        listRule(QStringLiteral("TARGET"), 0, 1),
-        listRule(QStringLiteral("TABSELECT"), 0, 3),
-        {QStringLiteral("BAUDRATE"), 0,
-         [](const QString& t, const QMap<QString, QString>& doc) {
-             const auto v = number(t, 10);
-             return v && *v >= 0 && *v <= (doc.value(QStringLiteral("TYPE")) == u"2" ? 7 : 6);
-         },
-         QStringLiteral("0 to 7 (a position in the bit-rate list; 0 to 6 when TYPE is not 2)")},
-        listRule(QStringLiteral("DATABITS"), 0, 1),
-        listRule(QStringLiteral("PARITY"), 0, 2),
-        listRule(QStringLiteral("STOPBITS"), 0, 1),
-        listRule(QStringLiteral("INTFPORT"), 0, 1),
-        listRule(QStringLiteral("FLOWCTRL"), 0, 2),
         decimalRule(QStringLiteral("IDOFFSET"), 0, 9999),
-        listRule(QStringLiteral("EXTENDEDGROUP"), 1, 2),
-        listRule(QStringLiteral("WHITENING"), 0, 1),
-        listRule(QStringLiteral("ENCRYPTENABLE"), 1, 2),
         {QStringLiteral("ENCRYPTKEY#"), 8,
          [](const QString& t, const QMap<QString, QString>&) {
              return t.size() == 4 && number(t, 16).has_value();
          },
          QStringLiteral("four hexadecimal digits, 0000 to FFFF")},
-        listRule(QStringLiteral("THROUGH"), 1, 2),
         decimalRule(QStringLiteral("SILENTCHAR"), 4, 100),
-        listRule(QStringLiteral("FMT2ENABLE"), 1, 2),
         markRule(QStringLiteral("P-STARTCODE"), QStringLiteral("P-ENDCODE")),
         markRule(QStringLiteral("P-ENDCODE"), QStringLiteral("P-STARTCODE")),
         decimalRule(QStringLiteral("P-OFFSET"), 0, 9),
         markRule(QStringLiteral("P-STARTCODE2ND"), QStringLiteral("P-ENDCODE2ND")),
         markRule(QStringLiteral("P-ENDCODE2ND"), QStringLiteral("P-STARTCODE2ND")),
         decimalRule(QStringLiteral("P-OFFSET2ND"), 0, 9),
-        listRule(QStringLiteral("S-DEVIENABLE"), 1, 3),
         decimalRule(QStringLiteral("S-OFFSET"), 0, 99),
         decimalRule(QStringLiteral("S-LENGTH"), 0, 6),
-        listRule(QStringLiteral("S-FORM"), 0, 3),
         decimalRule(QStringLiteral("S-OFFSET2ND"), 0, 99),
         decimalRule(QStringLiteral("S-LENGTH2ND"), 0, 6),
-        listRule(QStringLiteral("S-FORM2ND"), 0, 3),
         hexRule(QStringLiteral("S-BCASTADDR"), 4),
-        listRule(QStringLiteral("C-CHECK"), 0, 3),
         decimalRule(QStringLiteral("C-OFFSET"), -99, 99),
         decimalRule(QStringLiteral("C-LENGTH"), 0, 4),
-        listRule(QStringLiteral("C-FORM"), 0, 3),
-        listRule(QStringLiteral("BINDTYPE"), 1, 2),
-        listRule(QStringLiteral("GROUP"), 0, 5),
         decimalRule(QStringLiteral("MODEMID#"), 0, 99, 25, true),
         decimalRule(QStringLiteral("UNIT#"), 0, 99, 99, true),
     };
     return rules;
 }
 
-const std::vector<ValueRule>& tx330Rules() {
-    static const std::vector<ValueRule> rules{
-        listRule(QStringLiteral("TARGET"), 0, 1),
-        listRule(QStringLiteral("TABSELECT"), 0, 3),
-        listRule(QStringLiteral("BAUDRATE"), 0, 7),
-        listRule(QStringLiteral("DATABITS"), 0, 1),
-        listRule(QStringLiteral("PARITY"), 0, 2),
-        listRule(QStringLiteral("STOPBITS"), 0, 1),
-        listRule(QStringLiteral("INTFPORT"), 0, 1),
-        listRule(QStringLiteral("AWT"), 0, 25),
-        listRule(QStringLiteral("FLOWCTRL"), 0, 2),
-        listRule(QStringLiteral("CHMODE"), 0, 1),
-        listRule(QStringLiteral("OPMODE"), 0, 1),
-        {QStringLiteral("CH"), 0,
-         [](const QString& t, const QMap<QString, QString>& doc) {
-             const bool low =
-                 doc.value(QStringLiteral("CHMODE")) == u"0" && doc.value(QStringLiteral("OPMODE")) == u"1";
-             const auto v = number(t, 10);
-             return v && *v >= (low ? 24 : 33) && *v <= (low ? 37 : 60);
-         },
-         QStringLiteral("33 to 60 (24 to 37 with CHMODE 0 and OPMODE 1)")},
-        listRule(QStringLiteral("NODEID"), 0, 99),
-        listRule(QStringLiteral("GRPID"), 0, 65534),
-        listRule(QStringLiteral("BINDDO1"), 0, 2),
-        listRule(QStringLiteral("BINDDO2"), 0, 2),
-        listRule(QStringLiteral("BINDDO3"), 0, 2),
-        listRule(QStringLiteral("CONTACTDO1"), 0, 1),
-        listRule(QStringLiteral("CONTACTDO2"), 0, 1),
-        listRule(QStringLiteral("CONTACTDO3"), 0, 1),
-        listRule(QStringLiteral("OFFDELAY"), 0, 1200),
-        listRule(QStringLiteral("ONDELAY"), 0, 1200),
-        {QStringLiteral("KEEP"), 0,
-         [](const QString& t, const QMap<QString, QString>&) {
-             const auto v = number(t, 10);
-             return v && (*v == 0 || (*v >= 30 && *v <= 3600));
-         },
-         QStringLiteral("0 (no timer) or 30 to 3600")},
-        listRule(QStringLiteral("KEEPSIGNAL"), 0, 1),
-        listRule(QStringLiteral("DIDELAY"), 0, 100),
-    };
-    return rules;
+// The text rule for the element `name`, if one covers it.
+const ValueRule* textRuleFor(const QString& name, const std::vector<ValueRule>& rules) {
+    for (const ValueRule& rule : rules) {
+        if (rule.count == 0) {
+            if (rule.element == name) return &rule;
+            continue;
+        }
+        const QString stem = rule.element.chopped(1);
+        if (!name.startsWith(stem)) continue;
+        // Numbered elements are written with as many digits as their last number has.
+        bool ok = false;
+        const int n = name.mid(stem.size()).toInt(&ok);
+        if (ok && n >= 1 && n <= rule.count) return &rule;
+    }
+    return nullptr;
 }
 
-std::optional<QString> firstOutOfRange(const QMap<QString, QString>& doc,
-                                       const std::vector<ValueRule>& rules) {
-    for (const ValueRule& rule : rules) {
-        QStringList names;
-        if (rule.count == 0) {
-            names << rule.element;
-        } else {
-            const QString stem = rule.element.chopped(1);
-            for (int i = 1; i <= rule.count; ++i) {
-                // Numbered elements are written with as many digits as their last number has.
-                names << stem + QString::number(i)
-                      << stem + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
-            }
+// The first field, in `order`, whose value the unit cannot take: number fields by their row's
+// rule (the ones the window checks without the AES settings), texts by `textRules`.
+template <class Doc>
+std::optional<QString> firstOutOfRange(const Doc& doc, const QStringList& order,
+                                       const std::vector<ValueRule>& textRules) {
+    const QMap<QString, QString> values = allFields(doc);
+    for (const QString& name : order) {
+        const auto& row = Gui::SettingsXml::rowNamed(Doc::xmlTable(), name);
+        const QString text = values.value(name);
+        if (row.rule) {
+            if (!row.rule->checked || row.rule->onlyWithAes) continue;
+            if (!row.rule->accepts(row.intAt(const_cast<Doc&>(doc)), doc))  // the accessor only reads
+                return QStringLiteral("%1 %2: %3").arg(name, keySafe(name, text), row.rule->allowedText());
+            continue;
         }
-        for (const QString& name : names) {
-            if (!doc.contains(name)) continue;
-            const QString text = doc.value(name);
-            if (!rule.ok(text, doc))
-                return QStringLiteral("%1 %2: %3")
-                    .arg(name, text.isEmpty() ? QStringLiteral("(empty)") : keySafe(name, text),
-                         rule.allowed);
-        }
+        const ValueRule* rule = textRuleFor(name, textRules);
+        if (rule != nullptr && !rule->ok(text, values))
+            return QStringLiteral("%1 %2: %3")
+                .arg(name, text.isEmpty() ? QStringLiteral("(empty)") : keySafe(name, text), rule->allowed);
     }
     return std::nullopt;
+}
+
+// Every element of the table, in its order.
+template <class Doc>
+QStringList tableOrder() {
+    QStringList names;
+    for (const auto& f : Doc::xmlTable()) names.append(f.name);
+    return names;
 }
 
 // The document as one family reads it, if it is that family's (`recognised`); empty when it is
@@ -337,9 +260,13 @@ std::optional<AnyConfig> checkedDocument(const QString& path, const QByteArray& 
 }  // namespace
 
 std::optional<QString> valueOutOfRange(const AnyConfig& config) {
-    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&config))
-        return firstOutOfRange(allFields(*rs485), rs485Rules());
-    return firstOutOfRange(allFields(std::get<Gui::ApplicationConfig_TX330>(config)), tx330Rules());
+    if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&config)) {
+        static const QStringList order = tableOrder<Gui::ApplicationConfig>();
+        return firstOutOfRange(*rs485, order, rs485TextRules());
+    }
+    // The contact-I/O unit's fields are all numbers, checked in the window's order.
+    return firstOutOfRange(std::get<Gui::ApplicationConfig_TX330>(config),
+                           Gui::ApplicationConfig_TX330::checkedFields(), {});
 }
 
 // Why bytes that neither family reads are not a settings file, in a shell user's terms.
@@ -408,8 +335,8 @@ std::vector<FieldDifference> compareUnitFields(const AnyConfig& unit, const AnyC
     std::vector<FieldDifference> out;
     if (unit.index() != file.index()) {
         out.push_back({QStringLiteral("MODEL"),
-                       familyOf(unit) == Family::Rs485 ? QStringLiteral("TX-910A") : "TX-330",
-                       familyOf(file) == Family::Rs485 ? QStringLiteral("TX-910A") : "TX-330"});
+                       familyOf(unit) == UnitFamily::Rs485 ? QStringLiteral("TX-910A") : "TX-330",
+                       familyOf(file) == UnitFamily::Rs485 ? QStringLiteral("TX-910A") : "TX-330"});
         return out;
     }
     if (const auto* a = std::get_if<Gui::ApplicationConfig>(&unit)) {

@@ -16,8 +16,8 @@ namespace Tormel::Cli {
 
 using AnyConfig = std::variant<Gui::ApplicationConfig, Gui::ApplicationConfig_TX330>;
 
-inline Family familyOf(const AnyConfig& config) {
-    return std::holds_alternative<Gui::ApplicationConfig>(config) ? Family::Rs485 : Family::Tx330;
+inline UnitFamily familyOf(const AnyConfig& config) {
+    return std::holds_alternative<Gui::ApplicationConfig>(config) ? UnitFamily::Rs485 : UnitFamily::Tx330;
 }
 
 // Reads a settings file of either family and checks that it is for this tool's models.

@@ -47,10 +47,10 @@ const char* const kExitCodes =
     "7 the sequence of write --each-unit has run past its field's range, 130 stopped by Ctrl+C,\n"
     "SIGTERM or a hang-up (the unit's state and the report are still told).";
 
-bool aesEnabledForUnit(Family family) {
+bool aesEnabledForUnit(UnitFamily family) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
-    return family == Family::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
-                                   : Gui::tx330AesEnabled(name);
+    return family == UnitFamily::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
+                                       : Gui::tx330AesEnabled(name);
 }
 
 void reportMessages(Output& out) {
@@ -82,10 +82,10 @@ std::optional<AnyConfig> checkedUnitDocument(std::optional<Config> config, bool 
 
 // The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
 // the windows' message) when the unit reported a value the document cannot take.
-std::optional<AnyConfig> unitDocument(Family family, Output& out) {
+std::optional<AnyConfig> unitDocument(UnitFamily family, Output& out) {
     const std::string& name = Command::m_nodeinfo.SoftwareName;
     const bool aes = aesEnabledForUnit(family);
-    if (family == Family::Rs485) {
+    if (family == UnitFamily::Rs485) {
         const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
                                           Command::m_binding};
         return checkedUnitDocument(
@@ -109,12 +109,14 @@ std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& fi
         candidate.m_version = version;
         candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Rs485))) checked = AnyConfig(candidate);
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Rs485)))
+            checked = AnyConfig(candidate);
     } else {
         Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
         candidate.m_version = version;
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(Family::Tx330))) checked = AnyConfig(candidate);
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Tx330)))
+            checked = AnyConfig(candidate);
     }
     QStringList messagesShown = messages().take();
     // The window's check refuses some values without a message; its form has a field to
@@ -202,8 +204,9 @@ void describeUnit(Output& out) {
 
 // Sets the link up from the options and connects to a unit of the family they name (`read`:
 // with every record read), described on `out`. kExitOk with `family` set, or the exit code.
-int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out, Family& family) {
-    const auto named = familyOption(parser, Family::Rs485, out);
+int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, Output& out,
+                       UnitFamily& family) {
+    const auto named = familyOption(parser, UnitFamily::Rs485, out);
     if (!named || !link.configure(parser, out)) return kExitUsage;
     family = *named;
     if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
@@ -238,7 +241,7 @@ int runRead(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitFileError);
     }
     Link link;
-    Family family = Family::Rs485;
+    UnitFamily family = UnitFamily::Rs485;
     if (const int code = connectFromOptions(parser, link, true, out, family); code != kExitOk)
         return out.finish(code);
     link.closeQuietly();
@@ -264,7 +267,7 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
     Link link;
     const auto line = fileLine(*file);
     if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
-    const Family family = familyOf(*file);
+    const UnitFamily family = familyOf(*file);
     if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
     describeUnit(out);
     link.closeQuietly();
@@ -328,7 +331,7 @@ void noteHeld(QJsonObject& report, ValueHeld held) {
 // sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
 // the write a failure that names it. Returns why it failed (empty: verified); the report gets
 // the read-back, and `held` whether the unit holds the sequence's value.
-QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report, Output& out,
+QString verifyWritten(UnitFamily family, const AnyConfig& sent, QJsonObject& report, Output& out,
                       ValueHeld* held) {
     report.insert(QStringLiteral("verified"), false);
     if (Command::StopRequested()) {
@@ -337,7 +340,7 @@ QString verifyWritten(Family family, const AnyConfig& sent, QJsonObject& report,
         return QStringLiteral("failed: written and confirmed, but not read back (stopped)");
     }
     const CommandResult read = Command::RunFrame([family] {
-        if (family == Family::Rs485) {
+        if (family == UnitFamily::Rs485) {
             Command::GetAllParam();
         } else {
             TX330Command::GetAllParam();
@@ -439,7 +442,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
                           Output& out, const UnitExtras& extras = {}) {
     WriteOutcome result;
     AnyConfig file = given;
-    const Family family = familyOf(file);
+    const UnitFamily family = familyOf(file);
     TraceRecorder trace;
     QJsonObject& report = result.report;
     report.insert(QStringLiteral("file"), filePath);
@@ -450,7 +453,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         hash.addData(&source);
         report.insert(QStringLiteral("fileSha256"), QString::fromLatin1(hash.result().toHex()));
     }
-    report.insert(QStringLiteral("family"), family == Family::Rs485 ? QStringLiteral("rs485") : "tx330");
+    report.insert(QStringLiteral("family"), family == UnitFamily::Rs485 ? QStringLiteral("rs485") : "tx330");
     report.insert(QStringLiteral("time"), isoTime(trace.startedAt()));
     auto finish = [&](int code, const QString& what) {
         result.code = code;
@@ -546,7 +549,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     follower.stop();
     report.insert(QStringLiteral("commandResult"), resultName(written));
     const Domain::Modem::WriteFacts facts = follower.facts(written == CommandResult::Success);
-    const std::string valueRequest = family == Family::Rs485 ? "~HODR=" : "~ID=";
+    const std::string valueRequest = family == UnitFamily::Rs485 ? "~HODR=" : "~ID=";
     if (written == CommandResult::Success) {
         // The read-back belongs to the write: a stop waits for it too.
         ValueHeld held = ValueHeld::Yes;
@@ -756,7 +759,7 @@ int runReset(const QCommandLineParser& parser, Output& out) {
         return out.finish(kExitUsage);
     }
     Link link;
-    Family family = Family::Rs485;
+    UnitFamily family = UnitFamily::Rs485;
     if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
         return out.finish(code);
     const QString port = QString::fromStdString(Command::m_portName);
@@ -764,7 +767,7 @@ int runReset(const QCommandLineParser& parser, Output& out) {
     TraceRecorder trace;
     {
         const ResetProgress progress(port);
-        result = family == Family::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+        result = family == UnitFamily::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
     }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));

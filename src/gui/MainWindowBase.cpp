@@ -236,9 +236,9 @@ void MainWindowBase::showBox(const QString& text, MessageBoxIcon icon) {
 void MainWindowBase::showConnectFailure(AppCompletedCode code) {
     if (code == AppCompletedCode::ConnectError) {
         // No port gave a unit: the box says what each one did.
-        toolkit().messageBoxWithDetails(
-            m_st.getString(Msg::ReadFailed), m_scanReport.text(Domain::Modem::CommandResult::ErrConnect),
-            m_st.getString(m_title), MessageBoxButtons::OK, MessageBoxIcon::Error, this);
+        toolkit().messageBoxWithDetails(m_st.getString(Msg::ReadFailed), m_scanReport.text(),
+                                        m_st.getString(m_title), MessageBoxButtons::OK, MessageBoxIcon::Error,
+                                        this);
     } else {
         showBox(
             m_st.getString(code == AppCompletedCode::Unsupported ? Msg::UnitNotSupported : Msg::ReadFailed),

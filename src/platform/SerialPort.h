@@ -67,9 +67,6 @@ class ISerialPort {
     virtual SerialResult WriteLine(std::string_view text) = 0;
     // Reads up to the line terminator (not included) within the read time-out.
     virtual SerialResult ReadLine(std::string& line) = 0;
-
-    // The reason of the last failed Open (for example permission denied on a device).
-    virtual SerialResult LastOpenError() const = 0;
 };
 
 // The termios implementation of the service.

@@ -68,9 +68,7 @@ class TermiosSerialPort final : public ISerialPort {
     SerialResult Open(const SerialSettings& settings) override {
         std::unique_lock lock(m_mutex);
         CloseLocked(lock);
-        SerialResult result = OpenLocked(settings);
-        if (!result.ok()) m_lastOpenError = result;
-        return result;
+        return OpenLocked(settings);
     }
 
     SerialResult Close() override {
@@ -161,11 +159,6 @@ class TermiosSerialPort final : public ISerialPort {
                 return FromErrno(errno);
             }
         }
-    }
-
-    SerialResult LastOpenError() const override {
-        std::lock_guard lock(m_mutex);
-        return m_lastOpenError;
     }
 
   private:
@@ -307,7 +300,6 @@ class TermiosSerialPort final : public ISerialPort {
     bool m_exclusive = false;
     bool m_closing = false;
     SerialSettings m_settings;
-    SerialResult m_lastOpenError;
     // Only the one reading thread touches these.
     std::string m_buffer;
     bool m_skipToNewLine = false;

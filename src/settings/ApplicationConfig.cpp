@@ -19,9 +19,25 @@ const QString kDigits = ErrCheck::kDigits;
 const QString kHex = ErrCheck::kHexDigits;
 const QString kNonZero = QStringLiteral("123456789");
 
-#define INT_FIELD(name, member, def) \
-    intField<AC>(                    \
-        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
+// A number field: element name, member, default, and its rule (range and choice names), if any.
+#define INT_FIELD(name, member, def, ...) \
+    intField<AC>(                         \
+        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def, ##__VA_ARGS__)
+
+using Rule = IntRule<AC>;
+const QStringList kOffOn{QStringLiteral("off"), QStringLiteral("on")};
+const QStringList kForms{QStringLiteral("decimal ASCII"), QStringLiteral("hexadecimal ASCII"),
+                         QStringLiteral("binary little-endian"), QStringLiteral("binary big-endian")};
+
+AC::FamilyRules<AC> familyRules() {
+    Rule baudRate{0, 7};
+    // The 76800 bit rate is offered by module type 2 only.
+    baudRate.rangeIn = [](const AC& c) {
+        return std::pair<int32_t, int32_t>{0, c.m_moduletype == 2 ? 7 : 6};
+    };
+    baudRate.allowed = QStringLiteral("0 to 7 (a position in the bit-rate list; 0 to 6 when TYPE is not 2)");
+    return {baudRate, std::nullopt, Rule{1, 2, kOffOn}};
+}
 #define TEXT_FIELD(name, member) \
     textField<AC>(QStringLiteral(name), [](AC& c) -> QString& { return c.member; })
 
@@ -29,40 +45,43 @@ std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
     AC::appendVersionRow(t);
     t.push_back(INT_FIELD("TYPE", m_moduletype, 0));
-    AC::appendSerialLineRows(t);
+    const AC::FamilyRules<AC> rules = familyRules();
+    AC::appendSerialLineRows(t, rules);
     t.push_back(TEXT_FIELD("IDOFFSET", m_IdOffset));
-    AC::appendAesModeRows(t);
-    t.push_back(INT_FIELD("WHITENING", m_WhiteningEnable, 0));
+    AC::appendAesModeRows(t, rules);
+    t.push_back(INT_FIELD("WHITENING", m_WhiteningEnable, 0, Rule{0, 1, kOffOn}));
     AC::appendAesKeyRows(t);
-    t.push_back(INT_FIELD("ENCRYPTENABLE", m_encryptEnable, 0));
+    t.push_back(INT_FIELD("ENCRYPTENABLE", m_encryptEnable, 0, Rule{1, 2, kOffOn}));
     for (int i = 0; i < 8; ++i) {
         t.push_back(textField<AC>(numbered("ENCRYPTKEY", i + 1),
                                   [i](AC& c) -> QString& { return c.m_encryptKey[i]; }));
     }
-    t.push_back(INT_FIELD("THROUGH", m_throughMode, 0));
+    t.push_back(INT_FIELD("THROUGH", m_throughMode, 0, Rule{1, 2, {"packet marks", "silent interval"}}));
     t.push_back(TEXT_FIELD("SILENTCHAR", m_silentChar));
-    t.push_back(INT_FIELD("FMT2ENABLE", m_fmt2Enable, 0));
+    t.push_back(INT_FIELD("FMT2ENABLE", m_fmt2Enable, 0, Rule{1, 2, kOffOn}));
     t.push_back(TEXT_FIELD("P-STARTCODE", m_pStartCode));
     t.push_back(TEXT_FIELD("P-ENDCODE", m_pEndCode));
     t.push_back(TEXT_FIELD("P-OFFSET", m_pOffset));
     t.push_back(TEXT_FIELD("P-STARTCODE2ND", m_pStartCode2nd));
     t.push_back(TEXT_FIELD("P-ENDCODE2ND", m_pEndCode2nd));
     t.push_back(TEXT_FIELD("P-OFFSET2ND", m_pOffset2nd));
-    t.push_back(INT_FIELD("S-DEVIENABLE", m_deviEnable, 0));
+    t.push_back(INT_FIELD("S-DEVIENABLE", m_deviEnable, 0, Rule{1, 3, {"off", "from the packet", "fixed"}}));
     t.push_back(TEXT_FIELD("S-OFFSET", m_sOffset));
     t.push_back(TEXT_FIELD("S-LENGTH", m_sLength));
-    t.push_back(INT_FIELD("S-FORM", m_sForm, 0));
+    t.push_back(INT_FIELD("S-FORM", m_sForm, 0, Rule{0, 3, kForms}));
     t.push_back(TEXT_FIELD("S-OFFSET2ND", m_sOffset2nd));
     t.push_back(TEXT_FIELD("S-LENGTH2ND", m_sLength2nd));
-    t.push_back(INT_FIELD("S-FORM2ND", m_sForm2nd, 0));
+    t.push_back(INT_FIELD("S-FORM2ND", m_sForm2nd, 0, Rule{0, 3, kForms}));
     t.push_back(TEXT_FIELD("S-BCASTADDR", m_bcastAddr));
-    t.push_back(INT_FIELD("C-CHECK", m_cCheck, 0));
+    t.push_back(INT_FIELD("C-CHECK", m_cCheck, 0, Rule{0, 3, {"none", "BCC", "CRC", "SUM"}}));
     t.push_back(boolField<AC>(QStringLiteral("C-STARTCODE"), [](AC& c) -> bool& { return c.m_cStartCode; }));
     t.push_back(TEXT_FIELD("C-OFFSET", m_cOffset));
     t.push_back(TEXT_FIELD("C-LENGTH", m_cLength));
-    t.push_back(INT_FIELD("C-FORM", m_cForm, 0));
-    t.push_back(INT_FIELD("BINDTYPE", m_bindType, 1));
-    t.push_back(INT_FIELD("GROUP", m_group, 0));
+    t.push_back(INT_FIELD("C-FORM", m_cForm, 0, Rule{0, 3, kForms}));
+    t.push_back(INT_FIELD("BINDTYPE", m_bindType, 1, Rule{1, 2, {"group", "each"}}));
+    t.push_back(
+        INT_FIELD("GROUP", m_group, 0,
+                  Rule{0, 5, {"none", "2 groups", "4 groups", "7 groups", "13 groups", "25 groups"}}));
     for (int i = 0; i < kBindingRows; ++i) {
         t.push_back(
             textField<AC>(numbered("MODEMID", i + 1), [i](AC& c) -> QString& { return c.m_modem[i]; }));
@@ -161,6 +180,9 @@ std::optional<Msg> packetCodeFault(const QString& start, const QString& end, Msg
     return std::nullopt;
 }
 
+// The document's value of a number field within what its row allows.
+bool fits(const AC& doc, const char* name) { return fieldFits(doc, QString::fromLatin1(name)); }
+
 template <class Texts>
 bool allFit(const Texts& texts, qsizetype width) {
     return std::all_of(texts.begin(), texts.end(), [width](const QString& t) { return t.size() <= width; });
@@ -235,14 +257,13 @@ bool ApplicationConfig::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* 
 }
 
 bool ApplicationConfig::listPositionsInRange() const {
-    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
-        return false;
+    for (const char* name :
+         {"TARGET", "TABSELECT", "BAUDRATE", "DATABITS", "PARITY", "STOPBITS", "INTFPORT", "FLOWCTRL"}) {
+        if (!fits(*this, name)) {
+            return false;
+        }
     }
-    if (!inRange(m_baudrate, 0, m_moduletype == 2 ? 7 : 6)) {
-        return false;
-    }
-    return inRange(m_databits, 0, 1) && inRange(m_parity, 0, 2) && inRange(m_stopbits, 0, 1) &&
-           inRange(m_intfport, 0, 1) && inRange(m_flowctrl, 0, 2);
+    return true;
 }
 
 bool ApplicationConfig::checkNodeIdOffset(const Refusal& refuse) const {
@@ -252,18 +273,18 @@ bool ApplicationConfig::checkNodeIdOffset(const Refusal& refuse) const {
     if (m_IdOffset.size() <= 4 && !ErrCheck::allIn(m_IdOffset, kDigits)) {
         return refuse(Msg::NodeIdOffsetInvalid);
     }
-    return inRange(m_extendedGroup, 1, 2) && inRange(m_WhiteningEnable, 0, 1);
+    return fits(*this, "EXTENDEDGROUP") && fits(*this, "WHITENING");
 }
 
 // The AES switch, type and key (only when the caller asks for them), then the maker-specific
 // encryption and its eight key words.
 bool ApplicationConfig::checkEncryption(const Refusal& refuse, bool aesEnFlg) const {
     if (aesEnFlg) {
-        if (!inRange(m_aesEncryptEnable, 1, 2)) {
+        if (!fits(*this, "AESENCRYPTENABLE")) {
             return false;
         }
         if (m_moduletype == 2) {
-            if (!inRange(m_aesEncryptType, 1, 2)) {
+            if (!fits(*this, "ENCRYPTTYPE")) {
                 return false;
             }
             if (!aesKeyWordsOk()) {
@@ -272,7 +293,7 @@ bool ApplicationConfig::checkEncryption(const Refusal& refuse, bool aesEnFlg) co
         }
     }
 
-    if (!inRange(m_encryptEnable, 1, 2)) {
+    if (!fits(*this, "ENCRYPTENABLE")) {
         return false;
     }
     for (const QString& word : m_encryptKey) {
@@ -286,7 +307,7 @@ bool ApplicationConfig::checkEncryption(const Refusal& refuse, bool aesEnFlg) co
 // How the unit finds the end of a packet: the silent interval, then each format's start code,
 // end code and offset.
 bool ApplicationConfig::checkPacketFormats(const Refusal& refuse) const {
-    if (!inRange(m_throughMode, 1, 2)) {
+    if (!fits(*this, "THROUGH")) {
         return false;
     }
 
@@ -295,7 +316,7 @@ bool ApplicationConfig::checkPacketFormats(const Refusal& refuse) const {
         return refuse(Msg::SilentIntervalInvalid);
     }
 
-    if (!inRange(m_fmt2Enable, 1, 2)) {
+    if (!fits(*this, "FMT2ENABLE")) {
         return false;
     }
 
@@ -332,19 +353,19 @@ bool ApplicationConfig::checkPacketFormats(const Refusal& refuse) const {
 
 // Where each format's packet carries the destination address, and the broadcast address.
 bool ApplicationConfig::checkDestinationAddresses(const Refusal& refuse) const {
-    if (!inRange(m_deviEnable, 1, 3)) {
+    if (!fits(*this, "S-DEVIENABLE")) {
         return false;
     }
     struct Address {
         const QString& offset;
         const QString& length;
-        int32_t form;
+        const char* form;
         Msg offsetMsg;
         Msg lengthMsg;
     };
     const Address addresses[] = {
-        {m_sOffset, m_sLength, m_sForm, Msg::AddressOffsetInvalid, Msg::AddressLengthInvalid},
-        {m_sOffset2nd, m_sLength2nd, m_sForm2nd, Msg::AddressOffset2ndInvalid, Msg::AddressLength2ndInvalid},
+        {m_sOffset, m_sLength, "S-FORM", Msg::AddressOffsetInvalid, Msg::AddressLengthInvalid},
+        {m_sOffset2nd, m_sLength2nd, "S-FORM2ND", Msg::AddressOffset2ndInvalid, Msg::AddressLength2ndInvalid},
     };
     for (const Address& a : addresses) {
         if (a.offset.isEmpty()) {
@@ -353,7 +374,7 @@ bool ApplicationConfig::checkDestinationAddresses(const Refusal& refuse) const {
         if (a.length.isEmpty()) {
             return refuse(a.lengthMsg);
         }
-        if (!inRange(a.form, 0, 3)) {
+        if (!fits(*this, a.form)) {
             return false;
         }
         if (!addressOffsetOk(a.offset)) {
@@ -381,7 +402,7 @@ bool ApplicationConfig::checkCheckCode(const Refusal& refuse) const {
     if (m_cLength.isEmpty()) {
         return refuse(Msg::CheckLengthInvalid);
     }
-    if (!inRange(m_cCheck, 0, 3) || !inRange(m_cForm, 0, 3)) {
+    if (!fits(*this, "C-CHECK") || !fits(*this, "C-FORM")) {
         return false;
     }
     const QString& s = m_cOffset;
@@ -410,11 +431,11 @@ bool ApplicationConfig::checkBindings(const Refusal& refuse) const {
         check.setVersion(m_version);
     }
 
-    if (!inRange(m_bindType, 1, 2)) {
+    if (!fits(*this, "BINDTYPE")) {
         return false;
     }
     if (m_bindType == 1) {
-        if (!inRange(m_group, 0, 5)) {
+        if (!fits(*this, "GROUP")) {
             return false;
         }
         for (const QString& id : m_modem) {

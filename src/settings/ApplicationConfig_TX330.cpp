@@ -13,31 +13,67 @@ using namespace SettingsXml;
 
 namespace {
 
-#define INT_FIELD(name, member, def) \
-    intField<AC>(                    \
-        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def)
+// A number field: element name, member, default, and its rule (range, choice names and the
+// message of the window's check).
+#define INT_FIELD(name, member, def, ...) \
+    intField<AC>(                         \
+        QStringLiteral(name), [](AC& c) -> int32_t& { return c.member; }, def, ##__VA_ARGS__)
+
+using Rule = IntRule<AC>;
+const QStringList kBind{QStringLiteral("DI1"), QStringLiteral("DI2"), QStringLiteral("DI3")};
+const QStringList kContact{QStringLiteral("a contact"), QStringLiteral("b contact")};
+
+Rule keepTime() {
+    Rule keep{30, 3600, {}, Msg::HoldTimeInvalid};
+    keep.zeroAlso = true;  // 0 keeps the output without a timer
+    keep.allowed = QStringLiteral("0 (no timer) or 30 to 3600");
+    return keep;
+}
+
+Rule channel() {
+    Rule ch{33, 60, {}, Msg::ChannelOutOfRange};
+    // LoRa on the low band uses channels 24 to 37; every other combination 33 to 60.
+    ch.rangeIn = [](const AC& c) {
+        const bool lowBandLoRa = c.m_ChMode == 0 && c.m_OpMode == 1;
+        return std::pair<int32_t, int32_t>{lowBandLoRa ? 24 : 33, lowBandLoRa ? 37 : 60};
+    };
+    ch.allowed = QStringLiteral("33 to 60 (24 to 37 with CHMODE 0 and OPMODE 1)");
+    return ch;
+}
+
+AC::FamilyRules<AC> familyRules() {
+    Rule extendedGroup{1, 2, {QStringLiteral("off"), QStringLiteral("on")}};
+    extendedGroup.checked = false;
+    return {Rule{0, 7, {}, Msg::BaudRateOutOfRange}, Rule{0, 25, {}, Msg::ResponseDelayInvalid},
+            extendedGroup};
+}
 
 std::vector<Field<AC>> buildTable() {
     std::vector<Field<AC>> t;
     AC::appendVersionRow(t);
-    AC::appendSerialLineRows(t);
-    AC::appendAesModeRows(t);
-    t.push_back(INT_FIELD("KEEP", m_DoKeepTime, 0));
-    t.push_back(INT_FIELD("KEEPSIGNAL", m_DoKeepSig, 0));
-    t.push_back(INT_FIELD("BINDDO1", m_Do1Bind, 0));
-    t.push_back(INT_FIELD("BINDDO2", m_Do2Bind, 0));
-    t.push_back(INT_FIELD("BINDDO3", m_Do3Bind, 0));
-    t.push_back(INT_FIELD("CONTACTDO1", m_Do1Invert, 0));
-    t.push_back(INT_FIELD("CONTACTDO2", m_Do2Invert, 0));
-    t.push_back(INT_FIELD("CONTACTDO3", m_Do3Invert, 0));
-    t.push_back(INT_FIELD("OFFDELAY", m_DoOffDelay, 0));
-    t.push_back(INT_FIELD("ONDELAY", m_DoOnDelay, 0));
-    t.push_back(INT_FIELD("DIDELAY", m_DoDiDelay, 0));
-    t.push_back(INT_FIELD("CH", m_Ch, 0));
-    t.push_back(INT_FIELD("GRPID", m_GrpId, 0));
-    t.push_back(INT_FIELD("NODEID", m_NodeId, 0));
-    t.push_back(INT_FIELD("CHMODE", m_ChMode, 0));
-    t.push_back(INT_FIELD("OPMODE", m_OpMode, 0));
+    const AC::FamilyRules<AC> rules = familyRules();
+    AC::appendSerialLineRows(t, rules);
+    AC::appendAesModeRows(t, rules);
+    t.push_back(INT_FIELD("KEEP", m_DoKeepTime, 0, keepTime()));
+    t.push_back(
+        INT_FIELD("KEEPSIGNAL", m_DoKeepSig, 0, Rule{0, 1, {"off", "on"}, Msg::SignalAfterHoldOutOfRange}));
+    t.push_back(INT_FIELD("BINDDO1", m_Do1Bind, 0, Rule{0, 2, kBind, Msg::DoBindOutOfRange}));
+    t.push_back(INT_FIELD("BINDDO2", m_Do2Bind, 0, Rule{0, 2, kBind, Msg::DoBindOutOfRange}));
+    t.push_back(INT_FIELD("BINDDO3", m_Do3Bind, 0, Rule{0, 2, kBind, Msg::DoBindOutOfRange}));
+    t.push_back(
+        INT_FIELD("CONTACTDO1", m_Do1Invert, 0, Rule{0, 1, kContact, Msg::SignalInversionOutOfRange}));
+    t.push_back(
+        INT_FIELD("CONTACTDO2", m_Do2Invert, 0, Rule{0, 1, kContact, Msg::SignalInversionOutOfRange}));
+    t.push_back(
+        INT_FIELD("CONTACTDO3", m_Do3Invert, 0, Rule{0, 1, kContact, Msg::SignalInversionOutOfRange}));
+    t.push_back(INT_FIELD("OFFDELAY", m_DoOffDelay, 0, Rule{0, 1200, {}, Msg::DoOffDelayInvalid}));
+    t.push_back(INT_FIELD("ONDELAY", m_DoOnDelay, 0, Rule{0, 1200, {}, Msg::DoOnDelayInvalid}));
+    t.push_back(INT_FIELD("DIDELAY", m_DoDiDelay, 0, Rule{0, 100, {}, Msg::DiDelayInvalid}));
+    t.push_back(INT_FIELD("CH", m_Ch, 0, channel()));
+    t.push_back(INT_FIELD("GRPID", m_GrpId, 0, Rule{0, 65534, {}, Msg::GroupIdInvalid}));
+    t.push_back(INT_FIELD("NODEID", m_NodeId, 0, Rule{0, 99, {}, Msg::NodeIdInvalid}));
+    t.push_back(INT_FIELD("CHMODE", m_ChMode, 0, Rule{0, 1, {}, Msg::ChannelRangeOutOfRange}));
+    t.push_back(INT_FIELD("OPMODE", m_OpMode, 0, Rule{0, 1, {"FSK", "LoRa"}, Msg::ModulationOutOfRange}));
     AC::appendAesKeyRows(t);
     AC::appendStampRows(t);
     return t;
@@ -70,59 +106,36 @@ void ApplicationConfig_TX330::setConfigData() {
     FieldRows::copyFromHolders(*this, Tx330FieldRows::kFields, *m_wireless, *m_dido);
 }
 
+const QStringList& ApplicationConfig_TX330::checkedFields() {
+    static const QStringList order{
+        QStringLiteral("TARGET"),     QStringLiteral("TABSELECT"),  QStringLiteral("BAUDRATE"),
+        QStringLiteral("DATABITS"),   QStringLiteral("PARITY"),     QStringLiteral("STOPBITS"),
+        QStringLiteral("INTFPORT"),   QStringLiteral("AWT"),        QStringLiteral("FLOWCTRL"),
+        QStringLiteral("CHMODE"),     QStringLiteral("OPMODE"),     QStringLiteral("CH"),
+        QStringLiteral("NODEID"),     QStringLiteral("GRPID"),      QStringLiteral("BINDDO1"),
+        QStringLiteral("BINDDO2"),    QStringLiteral("BINDDO3"),    QStringLiteral("CONTACTDO1"),
+        QStringLiteral("CONTACTDO2"), QStringLiteral("CONTACTDO3"), QStringLiteral("OFFDELAY"),
+        QStringLiteral("ONDELAY"),    QStringLiteral("KEEP"),       QStringLiteral("KEEPSIGNAL"),
+        QStringLiteral("DIDELAY")};
+    return order;
+}
+
 bool ApplicationConfig_TX330::checkConfigData(bool errMsgFlg, bool aesEnFlg, QWidget* parent) const {
     const Refusal refuse(*this, errMsgFlg, parent);
-
-    if (!inRange(m_target, 0, 1) || !inRange(m_tabSelect, 0, 3)) {
-        return false;
-    }
-    // LoRa on the low band uses channels 24 to 37; every other combination 33 to 60.
-    const bool lowBandLoRa = m_ChMode == 0 && m_OpMode == 1;
-    // In the form's order; a rule without a message refuses silently.
-    struct Rule {
-        int32_t value;
-        int32_t lo;
-        int32_t hi;
-        std::optional<Msg> msg;
+    // In the form's order; a field whose row has no message is refused silently.
+    const auto fitsOrRefuse = [&](QStringView name) {
+        const Field<AC>& row = rowNamed(xmlTable(), name);
+        if (row.rule->accepts(row.intAt(const_cast<AC&>(*this)), *this)) return true;  // only reads
+        return row.rule->refusal ? refuse(*row.rule->refusal) : false;
     };
-    const Rule rules[] = {
-        {m_baudrate, 0, 7, Msg::BaudRateOutOfRange},
-        {m_databits, 0, 1, Msg::DataBitOutOfRange},
-        {m_parity, 0, 2, Msg::ParityOutOfRange},
-        {m_stopbits, 0, 1, Msg::StopBitOutOfRange},
-        {m_intfport, 0, 1, std::nullopt},
-        {m_awt, 0, 25, Msg::ResponseDelayInvalid},
-        {m_flowctrl, 0, 2, std::nullopt},
-        {m_ChMode, 0, 1, Msg::ChannelRangeOutOfRange},
-        {m_OpMode, 0, 1, Msg::ModulationOutOfRange},
-        {m_Ch, lowBandLoRa ? 24 : 33, lowBandLoRa ? 37 : 60, Msg::ChannelOutOfRange},
-        {m_NodeId, 0, 99, Msg::NodeIdInvalid},
-        {m_GrpId, 0, 65534, Msg::GroupIdInvalid},
-        {m_Do1Bind, 0, 2, Msg::DoBindOutOfRange},
-        {m_Do2Bind, 0, 2, Msg::DoBindOutOfRange},
-        {m_Do3Bind, 0, 2, Msg::DoBindOutOfRange},
-        {m_Do1Invert, 0, 1, Msg::SignalInversionOutOfRange},
-        {m_Do2Invert, 0, 1, Msg::SignalInversionOutOfRange},
-        {m_Do3Invert, 0, 1, Msg::SignalInversionOutOfRange},
-        {m_DoOffDelay, 0, 1200, Msg::DoOffDelayInvalid},
-        {m_DoOnDelay, 0, 1200, Msg::DoOnDelayInvalid},
-        // 0 keeps the output without a timer
-        {m_DoKeepTime == 0 ? 30 : m_DoKeepTime, 30, 3600, Msg::HoldTimeInvalid},
-        {m_DoKeepSig, 0, 1, Msg::SignalAfterHoldOutOfRange},
-        {m_DoDiDelay, 0, 100, Msg::DiDelayInvalid},
-    };
-    for (const Rule& r : rules) {
-        if (!inRange(r.value, r.lo, r.hi)) {
-            return r.msg ? refuse(*r.msg) : false;
+    for (const QString& name : checkedFields()) {
+        if (!fitsOrRefuse(name)) {
+            return false;
         }
     }
-
     if (aesEnFlg) {
-        if (!inRange(m_aesEncryptEnable, 1, 2)) {
-            return refuse(Msg::EncryptEnableOutOfRange);
-        }
-        if (!inRange(m_aesEncryptType, 1, 2)) {
-            return refuse(Msg::AesTypeOutOfRange);
+        if (!fitsOrRefuse(u"AESENCRYPTENABLE") || !fitsOrRefuse(u"ENCRYPTTYPE")) {
+            return false;
         }
         if (!aesKeyWordsOk()) {
             return refuse(Msg::EncryptKeyInvalid);

@@ -49,6 +49,9 @@ class ApplicationConfig_TX330 : public UnitDocument {
     bool checkSettingToolData(bool errMsgFlg, QWidget* parent = nullptr) const;
 
     static const std::vector<SettingsXml::Field<ApplicationConfig_TX330>>& xmlTable();
+    // The number fields checkConfigData checks, in the form's order (the AES fields follow when
+    // asked for); each field's range and message are its row's in xmlTable.
+    static const QStringList& checkedFields();
     static inline const QString kRootElement = QStringLiteral("ApplicationConfig_TX330");
     static inline const QString kModelName = QStringLiteral("TX-330");
 

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <map>
 
 #include "domain/modem/Command.h"
 #include "platform/DeviceAccess.h"
@@ -15,139 +13,92 @@ namespace Tormel::Gui {
 
 using Domain::Modem::Command;
 using Domain::Modem::CommandResult;
-using Domain::Modem::TraceDirection;
-using Domain::Modem::TraceEntry;
+using Domain::Modem::PortFacts;
+using Domain::Modem::PortVerdict;
+using Domain::Modem::ScanFacts;
 namespace fs = std::filesystem;
 
 namespace {
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+const QString& hungUpReason() {
+    static const QString text = QStringLiteral(
+        "a unit answered, then the port went away; check the cable and the "
+        "unit's power");
+    return text;
+}
 
-PortReport& reportFor(std::vector<PortReport>& tried, const std::string& port) {
-    auto it = std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == port; });
-    if (it != tried.end()) return *it;
-    tried.push_back(PortReport{port, PortOutcome::Silent, {}, {}, {}, false, {}});
-    return tried.back();
+// A port that could not be opened: busy (another program has it exclusively) or refused, with
+// the fix when this user lacks the permission.
+void reportFailedOpen(const PortFacts& facts, PortReport& r) {
+    const Domain::Modem::OpenAttempt* failed = facts.FailedOpen();
+    // The system's text names the device, whose name may hold control characters.
+    const QString reason = printableText(failed != nullptr ? failed->Error : std::string());
+    const int error = failed != nullptr ? failed->ErrorNumber : 0;
+    if (error == EBUSY) {
+        r.outcome = PortOutcome::Busy;
+        const QStringList holders = holdersOf(facts.PortName);
+        r.reason =
+            reason + (holders.isEmpty() ? QString() : QStringLiteral(", held by ") + holders.join(", "));
+        return;
+    }
+    r.outcome = PortOutcome::Refused;
+    r.reason = reason;
+    if (error == EACCES || error == EPERM) r.reason += QStringLiteral("; ") + permissionFix(facts.PortName);
+}
+
+PortReport reportPort(const PortFacts& facts) {
+    PortReport r;
+    r.port = facts.PortName;
+    switch (facts.Verdict) {
+        case PortVerdict::NotTried:
+            return r;
+        case PortVerdict::OpenFailed:
+            reportFailedOpen(facts, r);
+            return r;
+        case PortVerdict::HungUp:
+            r.outcome = PortOutcome::HungUp;
+            r.reason = hungUpReason();
+            return r;
+        case PortVerdict::Answered:
+            r.outcome = PortOutcome::Answered;
+            r.held = facts.Result.has_value();
+            if (r.held) {
+                r.name = facts.Name;
+                r.version = facts.Version;
+                r.supported = facts.Result == CommandResult::Success;
+                return r;
+            }
+            r.firstReply = facts.FirstReply;
+            // A unit that answered and then fell silent may have gone with its port.
+            if (std::error_code gone; !fs::exists(facts.PortName, gone)) {
+                r.outcome = PortOutcome::HungUp;
+                r.reason = hungUpReason();
+            }
+            return r;
+        case PortVerdict::Garbage:
+            r.outcome = PortOutcome::Garbage;
+            r.firstReply = facts.FirstReply;
+            break;
+        case PortVerdict::Silent:
+            r.outcome = PortOutcome::Silent;
+            break;
+    }
+    // A port that gave no usable answer while another program holds it open is that program's.
+    const QStringList holders = holdersOf(facts.PortName);
+    if (!holders.isEmpty()) {
+        r.outcome = PortOutcome::Busy;
+        r.reason = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
+    }
+    return r;
 }
 
 }  // namespace
 
-std::vector<PortReport> classifyScan(const std::vector<std::string>& ports, CommandResult result,
-                                     const std::vector<TraceEntry>& trace) {
-    std::vector<PortReport> tried;
-    PortReport* current = nullptr;
-    const std::string busyText = std::strerror(EBUSY);
-    // Ports where a unit answered the handshake: what follows there is the unit's, not garbage.
-    std::vector<std::string> handshaken;
-    std::map<std::string, std::string> afterHandshake;  // the first reply after it, by port
-    const auto shookHands = [&](const std::string& port) {
-        return std::find(handshaken.begin(), handshaken.end(), port) != handshaken.end();
-    };
-    const QString hungUp = QStringLiteral(
-        "a unit answered, then the port went away; check the cable and the "
-        "unit's power");
-    for (const TraceEntry& e : trace) {
-        if (e.direction == TraceDirection::Event) {
-            if (startsWith(e.line, "opened ")) {
-                const std::string rest = e.line.substr(7);
-                current = &reportFor(tried, rest.substr(0, rest.rfind(" at ")));
-            } else if (startsWith(e.line, "open failed: ")) {
-                const std::string rest = e.line.substr(13);
-                // "<port>: <reason>"; a port name may itself hold ": ", so match the known names.
-                std::string port = rest;
-                std::string reason;
-                for (const std::string& p : ports) {
-                    if (startsWith(rest, p + ": ")) {
-                        port = p;
-                        reason = rest.substr(p.size() + 2);
-                    }
-                }
-                PortReport& r = reportFor(tried, port);
-                if (shookHands(port) && r.outcome != PortOutcome::Answered) {
-                    r.outcome = PortOutcome::HungUp;
-                    r.reason = hungUp;
-                } else if (r.outcome == PortOutcome::Silent || r.outcome == PortOutcome::Refused ||
-                           r.outcome == PortOutcome::Busy) {
-                    const bool refused =
-                        std::any_of(Command::m_refusedPorts.begin(), Command::m_refusedPorts.end(),
-                                    [&](const auto& x) { return x.PortName == port; });
-                    if (reason == busyText) {
-                        r.outcome = PortOutcome::Busy;
-                        const QStringList holders = holdersOf(port);
-                        r.reason = QString::fromStdString(reason) +
-                                   (holders.isEmpty() ? QString()
-                                                      : QStringLiteral(", held by ") + holders.join(", "));
-                    } else {
-                        r.outcome = PortOutcome::Refused;
-                        r.reason = QString::fromStdString(reason);
-                        if (refused) r.reason += QStringLiteral("; ") + permissionFix(port);
-                    }
-                }
-                current = nullptr;
-            }
-            continue;
-        }
-        if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
-            !shookHands(current->port))
-            handshaken.push_back(current->port);
-        if (e.direction == TraceDirection::Received && current != nullptr &&
-            current->outcome == PortOutcome::Silent) {
-            if (e.line != "ok" && shookHands(current->port)) {
-                if (!afterHandshake.contains(current->port)) afterHandshake.emplace(current->port, e.line);
-                continue;
-            }
-            if (e.line != "ok") {
-                current->outcome = PortOutcome::Garbage;
-                current->firstReply = e.line;
-            }
-        } else if (e.direction == TraceDirection::Received && current != nullptr && e.line == "ok" &&
-                   current->outcome == PortOutcome::Garbage) {
-            // A stale first reply followed by a good one: the unit answered after all.
-            current->outcome = PortOutcome::Silent;
-        }
-    }
-    // A unit that answered beyond the handshake and then failed: gone, or not this dialogue's.
-    for (PortReport& r : tried) {
-        const auto talked = afterHandshake.find(r.port);
-        if (talked == afterHandshake.end() ||
-            (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage))
-            continue;
-        r.firstReply = talked->second;
-        std::error_code gone;
-        if (!fs::exists(r.port, gone)) {
-            r.outcome = PortOutcome::HungUp;
-            r.reason = hungUp;
-        } else {
-            // Something that knows the handshake, but not the rest of this dialogue.
-            r.outcome = PortOutcome::Garbage;
-            r.reason = QStringLiteral("answered the handshake, then not as expected");
-        }
-    }
-    // A port that gave no usable answer while another program holds it open is that program's.
-    for (PortReport& r : tried) {
-        if (r.outcome != PortOutcome::Silent && r.outcome != PortOutcome::Garbage) continue;
-        const QStringList holders = holdersOf(r.port);
-        if (holders.isEmpty()) continue;
-        r.outcome = PortOutcome::Busy;
-        r.reason = QStringLiteral("held by ") + holders.join(QStringLiteral(", "));
-    }
-    if (result != CommandResult::ErrConnect && !Command::m_portName.empty()) {
-        PortReport& r = reportFor(tried, Command::m_portName);
-        r.outcome = PortOutcome::Answered;
-        r.name = Command::m_nodeinfo.SoftwareName;
-        r.version = Command::m_nodeinfo.SoftwareVersion;
-        r.supported = result == CommandResult::Success;
-    }
-    // The scan tries the ports from the last of its window to the first.
-    const std::size_t count = std::min(ports.size(), Command::Timing().MaxPorts);
-    std::vector<PortReport> ordered;
-    for (std::size_t i = count; i-- > 0;) {
-        auto it =
-            std::find_if(tried.begin(), tried.end(), [&](const PortReport& r) { return r.port == ports[i]; });
-        ordered.push_back(
-            it != tried.end() ? *it : PortReport{ports[i], PortOutcome::NotTried, {}, {}, {}, false, {}});
-    }
-    return ordered;
+std::vector<PortReport> reportScan(const ScanFacts& facts) {
+    std::vector<PortReport> reports;
+    reports.reserve(facts.Ports.size());
+    for (const PortFacts& port : facts.Ports) reports.push_back(reportPort(port));
+    return reports;
 }
 
 QString outcomeName(PortOutcome outcome) {
@@ -161,16 +112,18 @@ QString outcomeName(PortOutcome outcome) {
 }
 
 QString describe(const PortReport& r) {
-    const QString port = QString::fromStdString(r.port);
+    const QString port = printableText(r.port);
     switch (r.outcome) {
         case PortOutcome::Answered:
+            if (!r.held)
+                return QStringLiteral(
+                           "%1: answered, but its replies came late or out of step (first reply after "
+                           "the handshake \"%2\")")
+                    .arg(port, printable(r.firstReply));
             return QStringLiteral("%1: answered: %2, version %3 (%4)")
                 .arg(port, printable(r.name), printable(r.version),
                      r.supported ? QStringLiteral("supported") : QStringLiteral("not supported"));
         case PortOutcome::Garbage:
-            if (!r.reason.isEmpty())
-                return QStringLiteral("%1: garbage: %2 (first reply after it \"%3\")")
-                    .arg(port, r.reason, printable(r.firstReply));
             return QStringLiteral("%1: garbage (first reply \"%2\")").arg(port, printable(r.firstReply));
         case PortOutcome::Refused:
         case PortOutcome::Busy:
@@ -208,8 +161,8 @@ QString permissionFix(const std::string& device) {
 QStringList holdersOf(const std::string& device) {
     QStringList holders;
     for (const Platform::DeviceHolder& holder : Platform::HoldersOf(device))
-        holders.append(QStringLiteral("%1 (pid %2)")
-                           .arg(QString::fromStdString(holder.Name), QString::number(holder.Pid)));
+        holders.append(
+            QStringLiteral("%1 (pid %2)").arg(printableText(holder.Name), QString::number(holder.Pid)));
     return holders;
 }
 
@@ -219,6 +172,23 @@ QString describeScan(const std::vector<PortReport>& reports) {
     for (const PortReport& r : reports) lines.append(describe(r));
     return lines.join(QLatin1Char('\n'));
 }
+
+QString printableText(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Other_Format) {
+            out += c;
+        } else if (c.unicode() < 0x100) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return out;
+}
+
+QString printableText(const std::string& text) { return printableText(QString::fromUtf8(text)); }
 
 QString printable(const std::string& line) {
     QString out;
@@ -233,22 +203,15 @@ QString printable(const std::string& line) {
     return out;
 }
 
-void ScanFollower::start() {
-    // The list the scan is about to be given; it lists again itself, a moment later.
-    try {
-        m_ports = Command::ListPorts();
-    } catch (...) {
-        m_ports.clear();  // the scan then finds no port either
-    }
-    m_trace.start();
+void ScanFollower::start() { m_before = Command::LastScan().Sequence; }
+
+void ScanFollower::stop() {
+    Domain::Modem::ScanFacts facts = Command::LastScan();
+    m_facts = facts.Sequence != m_before ? std::move(facts) : Domain::Modem::ScanFacts{};
 }
 
-void ScanFollower::stop() { m_trace.stop(); }
+std::vector<PortReport> ScanFollower::reports() const { return reportScan(m_facts); }
 
-std::vector<PortReport> ScanFollower::reports(CommandResult result) const {
-    return classifyScan(m_ports, result, m_trace.entries());
-}
-
-QString ScanFollower::text(CommandResult result) const { return describeScan(reports(result)); }
+QString ScanFollower::text() const { return describeScan(reports()); }
 
 }  // namespace Tormel::Gui

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// What happened on each port of a scan, told from the link's trace: the scan itself is the
-// command layer's, so its order and timing stay exactly as they are. The command-line program
-// prints it; the windows show it as the details of their "no unit found" box.
+// What happened on each port of a scan, told from the facts the scan returns (Command::LastScan)
+// and what the system says of each device now (gone, held by another program, whose group).
+// The command-line program prints it; the windows show it as the details of their "no unit
+// found" box.
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "domain/modem/CommandResult.h"
-#include "domain/modem/TraceRecorder.h"
+#include "domain/modem/ScanFacts.h"
 
 namespace Tormel::Gui {
 
@@ -26,17 +27,14 @@ struct PortReport {
     std::string name;          // answered: the unit's name reply
     std::string version;       // answered: its version reply
     bool supported = false;    // answered: a unit this tool configures
-    std::string firstReply;    // garbage: the first line that came back
+    std::string firstReply;    // garbage: the first line that came back; answered late: the
+                               // first line after the handshake
     bool otherFamily = false;  // refused: a unit of the other family answered there
+    bool held = false;         // answered: the scan ended here with this unit
 };
 
-// `ports` in list order (as the scan was given them); the result and the trace of one
-// Connect/ConnectAndRead, read together with the link's state after it (the ports refused for
-// lack of permission, the port and the replies of a unit that answered). Returns the ports in
-// the order they were tried.
-std::vector<PortReport> classifyScan(const std::vector<std::string>& ports,
-                                     Domain::Modem::CommandResult result,
-                                     const std::vector<Domain::Modem::TraceEntry>& trace);
+// One report per port of the scan, in the order the scan took them.
+std::vector<PortReport> reportScan(const Domain::Modem::ScanFacts& facts);
 
 QString outcomeName(PortOutcome outcome);
 // One line: "<port>: <outcome>" with what there is to say about it.
@@ -49,8 +47,14 @@ QString permissionFix(const std::string& device);
 // The processes other than this one that hold `device` open: "ModemManager (pid 812)".
 QStringList holdersOf(const std::string& device);
 
-// A reply line fit for a terminal or a message box: control bytes as \xNN.
+// A reply line fit for a terminal or a message box: control bytes (and any byte outside
+// printable ASCII: units answer in ASCII) as \xNN, so that no device can put escape sequences
+// on the screen.
 QString printable(const std::string& line);
+// A port name, device string or system text (UTF-8, possibly localised) with its control and
+// format characters escaped (\xNN, \uNNNN) and the rest kept.
+QString printableText(const QString& text);
+QString printableText(const std::string& text);
 
 // Follows one scan (Connect or Connect and read) so that a scan that found no unit can say
 // what each port did: start() before the operation is started, stop() once its completion has
@@ -59,13 +63,13 @@ class ScanFollower {
   public:
     void start();
     void stop();
-    // The report of the scan followed; `result` is the scan's result.
-    std::vector<PortReport> reports(Domain::Modem::CommandResult result) const;
-    QString text(Domain::Modem::CommandResult result) const;
+    // The report of the scan followed (nothing when the operation ran no scan).
+    std::vector<PortReport> reports() const;
+    QString text() const;
 
   private:
-    std::vector<std::string> m_ports;
-    Domain::Modem::TraceRecorder m_trace;
+    uint64_t m_before = 0;
+    Domain::Modem::ScanFacts m_facts;
 };
 
 }  // namespace Tormel::Gui

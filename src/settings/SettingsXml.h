@@ -12,15 +12,50 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <vector>
 
 #include "settings/Holders.h"
+#include "settings/StringTable.h"
 
 namespace Tormel::Gui::SettingsXml {
 
 enum class Kind { Int, Text, Bool, List };
+
+// What a number field may hold, the names of its choices and the window's word for a refusal.
+// The window's checks, the command line's refusals and its display all read it from the
+// field's row, so a range or a choice is written once.
+template <class Doc>
+struct IntRule {
+    int32_t lo = 0;
+    int32_t hi = 0;
+    QStringList names{};           // the choices lo, lo + 1, ... as the form names them; empty: a number
+    std::optional<Msg> refusal{};  // the message of a window check that refuses the value
+    bool zeroAlso = false;         // 0 (switched off) besides lo to hi
+    bool onlyWithAes = false;      // checked only where the AES settings are (aesEnFlg)
+    bool checked = true;           // false: the choices are named, but no check takes the field
+    // A range that depends on other fields of the document (the bit rates of a module type,
+    // the channels of a band) replaces lo and hi.
+    std::function<std::pair<int32_t, int32_t>(const Doc&)> rangeIn{};
+    QString allowed{};  // what a refusal says the field may hold; empty: "lo to hi"
+
+    bool accepts(int32_t value, const Doc& doc) const {
+        if (zeroAlso && value == 0) return true;
+        const auto [low, high] = rangeIn ? rangeIn(doc) : std::pair{lo, hi};
+        return value >= low && value <= high;
+    }
+    QString allowedText() const {
+        return allowed.isEmpty() ? QStringLiteral("%1 to %2").arg(lo).arg(hi) : allowed;
+    }
+    // The choice's name, or nothing for a value without one.
+    std::optional<QString> nameOf(int32_t value) const {
+        const qsizetype at = static_cast<qsizetype>(value) - lo;
+        if (at < 0 || at >= names.size()) return std::nullopt;
+        return names[at];
+    }
+};
 
 template <class Doc>
 struct Field {
@@ -31,14 +66,32 @@ struct Field {
     std::function<bool&(Doc&)> boolAt;
     std::function<QStringList&(Doc&)> listAt;
     int32_t intDefault = 0;
-    bool textAbsent = false;  // the default is a null text, which is not written
+    bool textAbsent = false;             // the default is a null text, which is not written
+    std::optional<IntRule<Doc>> rule{};  // a number field's range and choices, where it has them
 };
 
 template <class Doc>
-Field<Doc> intField(QString name, std::function<int32_t&(Doc&)> at, int32_t def = 0) {
+Field<Doc> intField(QString name, std::function<int32_t&(Doc&)> at, int32_t def = 0,
+                    std::optional<IntRule<Doc>> rule = std::nullopt) {
     Field<Doc> f{std::move(name), Kind::Int, std::move(at), {}, {}, {}};
     f.intDefault = def;
+    f.rule = std::move(rule);
     return f;
+}
+
+// The row of the element `name` in a document's table; the table must hold it.
+template <class Doc>
+const Field<Doc>& rowNamed(const std::vector<Field<Doc>>& table, QStringView name) {
+    for (const Field<Doc>& f : table)
+        if (f.name == name) return f;
+    std::abort();  // a check names an element its own table does not have: a programming error
+}
+
+// Whether the document's value of the number field `name` is one its row's rule accepts.
+template <class Doc>
+bool fieldFits(const Doc& doc, QStringView name) {
+    const Field<Doc>& f = rowNamed(Doc::xmlTable(), name);
+    return f.rule->accepts(f.intAt(const_cast<Doc&>(doc)), doc);  // the accessor only reads here
 }
 template <class Doc>
 Field<Doc> textField(QString name, std::function<QString&(Doc&)> at, bool absent = false) {

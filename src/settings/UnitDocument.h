@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -57,10 +58,18 @@ class UnitDocument {
     // opens a document, the model and the file version close it.
     template <class Doc>
     static void appendVersionRow(std::vector<SettingsXml::Field<Doc>>& t);
+    // The rules of the shared rows that differ by family: the bit-rate positions, the response
+    // delay and the extended group (none: the family neither checks nor names the field).
     template <class Doc>
-    static void appendSerialLineRows(std::vector<SettingsXml::Field<Doc>>& t);
+    struct FamilyRules {
+        SettingsXml::IntRule<Doc> baudRate;
+        std::optional<SettingsXml::IntRule<Doc>> responseDelay;
+        std::optional<SettingsXml::IntRule<Doc>> extendedGroup;
+    };
     template <class Doc>
-    static void appendAesModeRows(std::vector<SettingsXml::Field<Doc>>& t);
+    static void appendSerialLineRows(std::vector<SettingsXml::Field<Doc>>& t, const FamilyRules<Doc>& rules);
+    template <class Doc>
+    static void appendAesModeRows(std::vector<SettingsXml::Field<Doc>>& t, const FamilyRules<Doc>& rules);
     template <class Doc>
     static void appendAesKeyRows(std::vector<SettingsXml::Field<Doc>>& t);
     template <class Doc>
@@ -123,13 +132,16 @@ class UnitDocument {
     StringTable m_st;
 
   private:
+    template <class Doc>
     struct IntRow {
         const char* name;
         int32_t UnitDocument::*member;
         int32_t def;
+        std::optional<SettingsXml::IntRule<Doc>> rule;
     };
     template <class Doc>
-    static void appendIntRows(std::vector<SettingsXml::Field<Doc>>& t, std::initializer_list<IntRow> rows);
+    static void appendIntRows(std::vector<SettingsXml::Field<Doc>>& t,
+                              std::initializer_list<IntRow<Doc>> rows);
     template <class Doc>
     static SettingsXml::Field<Doc> textRow(const char* name, QString UnitDocument::*member, bool absent);
 
@@ -139,10 +151,11 @@ class UnitDocument {
 
 template <class Doc>
 void UnitDocument::appendIntRows(std::vector<SettingsXml::Field<Doc>>& t,
-                                 std::initializer_list<IntRow> rows) {
-    for (const IntRow& row : rows) {
+                                 std::initializer_list<IntRow<Doc>> rows) {
+    for (const IntRow<Doc>& row : rows) {
         t.push_back(SettingsXml::intField<Doc>(
-            QString::fromLatin1(row.name), [m = row.member](Doc& c) -> int32_t& { return c.*m; }, row.def));
+            QString::fromLatin1(row.name), [m = row.member](Doc& c) -> int32_t& { return c.*m; }, row.def,
+            row.rule));
     }
 }
 
@@ -153,23 +166,32 @@ SettingsXml::Field<Doc> UnitDocument::textRow(const char* name, QString UnitDocu
 }
 
 template <class Doc>
-void UnitDocument::appendSerialLineRows(std::vector<SettingsXml::Field<Doc>>& t) {
-    appendIntRows(t, {{"TARGET", &UnitDocument::m_target, 0},
-                      {"TABSELECT", &UnitDocument::m_tabSelect, 0},
-                      {"BAUDRATE", &UnitDocument::m_baudrate, 0},
-                      {"DATABITS", &UnitDocument::m_databits, 0},
-                      {"PARITY", &UnitDocument::m_parity, 0},
-                      {"STOPBITS", &UnitDocument::m_stopbits, 0},
-                      {"AWT", &UnitDocument::m_awt, 0},
-                      {"INTFPORT", &UnitDocument::m_intfport, 0},
-                      {"FLOWCTRL", &UnitDocument::m_flowctrl, 0}});
+void UnitDocument::appendSerialLineRows(std::vector<SettingsXml::Field<Doc>>& t,
+                                        const FamilyRules<Doc>& rules) {
+    using Rule = SettingsXml::IntRule<Doc>;
+    appendIntRows<Doc>(
+        t,
+        {{"TARGET", &UnitDocument::m_target, 0, Rule{0, 1}},
+         {"TABSELECT", &UnitDocument::m_tabSelect, 0, Rule{0, 3}},
+         {"BAUDRATE", &UnitDocument::m_baudrate, 0, rules.baudRate},
+         {"DATABITS", &UnitDocument::m_databits, 0, Rule{0, 1, {"8", "7"}, Msg::DataBitOutOfRange}},
+         {"PARITY", &UnitDocument::m_parity, 0, Rule{0, 2, {"none", "odd", "even"}, Msg::ParityOutOfRange}},
+         {"STOPBITS", &UnitDocument::m_stopbits, 0, Rule{0, 1, {"1", "2"}, Msg::StopBitOutOfRange}},
+         {"AWT", &UnitDocument::m_awt, 0, rules.responseDelay},
+         {"INTFPORT", &UnitDocument::m_intfport, 0, Rule{0, 1, {"RS485", "USB"}}},
+         {"FLOWCTRL", &UnitDocument::m_flowctrl, 0, Rule{0, 2, {"none", "Xon/Xoff", "hardware"}}}});
 }
 
 template <class Doc>
-void UnitDocument::appendAesModeRows(std::vector<SettingsXml::Field<Doc>>& t) {
-    appendIntRows(t, {{"EXTENDEDGROUP", &UnitDocument::m_extendedGroup, 1},
-                      {"AESENCRYPTENABLE", &UnitDocument::m_aesEncryptEnable, 1},
-                      {"ENCRYPTTYPE", &UnitDocument::m_aesEncryptType, 1}});
+void UnitDocument::appendAesModeRows(std::vector<SettingsXml::Field<Doc>>& t, const FamilyRules<Doc>& rules) {
+    using Rule = SettingsXml::IntRule<Doc>;
+    Rule enable{1, 2, {"off", "on"}, Msg::EncryptEnableOutOfRange};
+    enable.onlyWithAes = true;
+    Rule type{1, 2, {"AES128", "AES256"}, Msg::AesTypeOutOfRange};
+    type.onlyWithAes = true;
+    appendIntRows<Doc>(t, {{"EXTENDEDGROUP", &UnitDocument::m_extendedGroup, 1, rules.extendedGroup},
+                           {"AESENCRYPTENABLE", &UnitDocument::m_aesEncryptEnable, 1, enable},
+                           {"ENCRYPTTYPE", &UnitDocument::m_aesEncryptType, 1, type}});
 }
 
 template <class Doc>

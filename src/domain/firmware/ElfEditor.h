@@ -15,7 +15,7 @@ namespace Tormel::Domain::Firmware {
 // and Store, then Close; End once. A Store is not atomic: store into a copy of the user's image.
 class ElfEditor : public ElfEditorBase {
   public:
-    ElfEditor() : ElfEditorBase(Family::Rs485) {}
+    ElfEditor() : ElfEditorBase(UnitFamily::Rs485) {}
 
     // Load, Store and the serial-line and node records are the base's.
     Common::Protocol ProtocolConfig() const { return m_records.protocol; }

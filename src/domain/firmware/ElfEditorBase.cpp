@@ -298,10 +298,10 @@ const std::vector<Parameter>& Parameters() {
 
 }  // namespace
 
-std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version) {
+std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(UnitFamily family, uint8_t version) {
     std::vector<SymbolUse> used;
     for (const Parameter& parameter : Parameters()) {
-        const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+        const Use& use = family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
         const bool loaded = use.load.Includes(version);
         const bool stored = use.store.Includes(version);
         if (!loaded && !stored) continue;
@@ -319,10 +319,11 @@ std::vector<SymbolUse> ElfEditorBase::SymbolsUsed(Family family, uint8_t version
 }
 
 std::optional<std::vector<ImageSymbol>> ElfEditorBase::StoredSymbols(
-    Family family, uint8_t version, const ImageRecords& records, const std::vector<std::string>& leaving) {
+    UnitFamily family, uint8_t version, const ImageRecords& records,
+    const std::vector<std::string>& leaving) {
     std::vector<ImageSymbol> stored;
     for (const Parameter& parameter : Parameters()) {
-        const Use& use = family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+        const Use& use = family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
         if (!use.store.Includes(version)) continue;
         if (std::find(leaving.begin(), leaving.end(), parameter.symbol) != leaving.end()) continue;
         const std::optional<uint64_t> data = parameter.encode(records);
@@ -344,7 +345,8 @@ ElfEditorResult ElfEditorBase::RunSteps(Steps&& steps) {
 
 // The unit could not tell where a packet ends if both marks were the same byte.
 void ElfEditorBase::RequireDistinctMarks() {
-    if (m_family == Family::Rs485 && m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
+    if (m_family == UnitFamily::Rs485 &&
+        m_records.protocol.PacketStartCode == m_records.protocol.PacketEndCode) {
         m_failedSymbol = "TormelParamsM$stxChar and TormelParamsM$etxChar";
         throw StepFailure{ElfEditorResult::ErrOutOfRange};
     }
@@ -355,7 +357,7 @@ ElfEditorResult ElfEditorBase::Load() {
     return RunSteps([this] {
         const uint8_t version = GetVersion();
         for (const Parameter& parameter : Parameters()) {
-            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            const Use& use = m_family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
             if (!use.load.Includes(version)) continue;
             if (!parameter.decode(m_records, ReadSymbol(parameter.symbol.c_str(), parameter.width))) {
                 m_failedSymbol = parameter.symbol;
@@ -372,7 +374,7 @@ ElfEditorResult ElfEditorBase::Store() {
         const uint8_t version = GetVersion();
         RequireDistinctMarks();
         for (const Parameter& parameter : Parameters()) {
-            const Use& use = m_family == Family::Rs485 ? parameter.rs485 : parameter.tx330;
+            const Use& use = m_family == UnitFamily::Rs485 ? parameter.rs485 : parameter.tx330;
             if (!use.store.Includes(version)) continue;
             const std::optional<uint64_t> data = parameter.encode(m_records);
             if (!data) {

@@ -10,6 +10,7 @@
 #include "domain/common/Communication.h"
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Protocol.h"
+#include "domain/common/UnitFamily.h"
 #include "domain/firmware/ElfEditorResult.h"
 #include "domain/firmware/ImageSymbols.h"
 
@@ -18,7 +19,7 @@ struct ElfApiHandle;
 namespace Tormel::Domain::Firmware {
 
 // The unit families whose firmware images the editors set up.
-enum class Family { Rs485, Tx330 };
+using Common::UnitFamily;
 
 // The settings records whose fields a firmware image holds. The RS485 editor uses all four;
 // the contact-I/O editor the serial line and the node.
@@ -71,13 +72,13 @@ class ElfEditorBase {
 
     // The parameter symbols `family`'s Load or Store uses in an image of `version`, in the order
     // they run; the version symbol itself is not listed.
-    static std::vector<SymbolUse> SymbolsUsed(Family family, uint8_t version);
+    static std::vector<SymbolUse> SymbolsUsed(UnitFamily family, uint8_t version);
     // The symbols `family`'s Store writes in an image of `version`, each with the bytes it
     // writes there for `records`, in the order it writes them; nothing when a value has no
     // encoding (the Store would refuse it). The symbols named in `leaving` are left out (a
     // caller that does not give them, whose image keeps its own).
     static std::optional<std::vector<ImageSymbol>> StoredSymbols(
-        Family family, uint8_t version, const ImageRecords& records,
+        UnitFamily family, uint8_t version, const ImageRecords& records,
         const std::vector<std::string>& leaving = {});
 
     const std::string& FileName() const { return m_fileName; }
@@ -89,7 +90,7 @@ class ElfEditorBase {
     void NodeinfoConfig(const Common::Nodeinfo& config) { m_records.nodeinfo = config; }
 
   protected:
-    explicit ElfEditorBase(Family family) : m_family(family) {}
+    explicit ElfEditorBase(UnitFamily family) : m_family(family) {}
     // Releases a handle the owner forgot to End, so that no descriptor outlives the editor.
     ~ElfEditorBase();
 
@@ -109,7 +110,7 @@ class ElfEditorBase {
     uint64_t ReadSymbol(const char* name, int32_t width);
     void WriteSymbol(const char* name, int32_t width, uint64_t data);
 
-    Family m_family;
+    UnitFamily m_family;
     std::string m_failedSymbol;
     ElfApiHandle* m_elfHandle = nullptr;
     std::string m_fileName;

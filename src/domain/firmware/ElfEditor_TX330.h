@@ -13,7 +13,7 @@ namespace Tormel::Domain::Firmware {
 // radio and contact records are carried for the caller, never imaged.
 class ElfEditor_TX330 : public ElfEditorBase {
   public:
-    ElfEditor_TX330() : ElfEditorBase(Family::Tx330) {}
+    ElfEditor_TX330() : ElfEditorBase(UnitFamily::Tx330) {}
 
     // Load and Store (their ElfEditorResult_TX330 is ElfEditorResult) and the serial-line and
     // node records are the base's.

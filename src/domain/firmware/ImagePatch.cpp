@@ -161,7 +161,7 @@ PatchOutcome PatchImage(const std::string& imagePath, const ImagePatch& patch) {
     return outcome;
 }
 
-bool HoldsStored(const std::string& image, Family family, const ImageRecords& records,
+bool HoldsStored(const std::string& image, UnitFamily family, const ImageRecords& records,
                  const std::vector<ImageSymbol>& kept, std::vector<PatchOutcome::Changed>& changed) {
     std::vector<ImageSymbol> version{{"TormelParamsM$version", 1, 0}};
     if (!ReadImageSymbols(image, version)) return false;

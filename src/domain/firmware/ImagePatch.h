@@ -74,7 +74,7 @@ PatchOutcome PatchImage(const std::string& imagePath, const ImagePatch& patch);
 // records. The `kept` symbols are skipped, as the patch compares them itself. Each symbol
 // found different goes into `changed` (bytes found, bytes stored); an image that cannot be
 // read, or records the store could not encode, fail with nothing in `changed`.
-bool HoldsStored(const std::string& image, Family family, const ImageRecords& records,
+bool HoldsStored(const std::string& image, UnitFamily family, const ImageRecords& records,
                  const std::vector<ImageSymbol>& kept, std::vector<PatchOutcome::Changed>& changed);
 
 }  // namespace Tormel::Domain::Firmware

@@ -126,6 +126,15 @@ bool Command::SearchReply(std::string_view line, const std::regex& pattern) {
 void Command::OpenWith(const SerialSettings& settings) {
     if (m_port == nullptr) Fail(CommandResult::ErrConnect);
     const Platform::SerialResult opened = m_port->Open(settings);
+    if (m_scanning != nullptr) {
+        Communication line{};
+        line.BaudRate = settings.BaudRate;
+        line.DataBits = settings.DataBits;
+        line.Parity = settings.Parity;
+        line.StopBits = settings.StopBits;
+        m_scanning->Attempts.push_back({line, opened.ok(), opened.errorNumber, opened.message});
+        if (!opened.ok() && m_scanning->Handshake) m_notes.OpenFailedAfterHandshake = true;
+    }
     if (!opened.ok()) {
         Trace(TraceDirection::Event, "open failed: " + settings.PortName + ": " + opened.message);
         if (opened.errorNumber == EACCES || opened.errorNumber == EPERM) {
@@ -214,6 +223,7 @@ std::string Command::Receive(unsigned timeout_num) {
         read = m_port->ReadLine(line);
         if (read.ok()) {
             m_result = Replies::MaskKeyMaterial(line, g_answeringKeyRequest.load());
+            if (m_scanning != nullptr) NoteReply(line);
             Trace(TraceDirection::Received, m_result);
             Pause(Timing().LinePause);
             if (line.empty()) Fail(CommandResult::ErrConnect);
@@ -317,10 +327,13 @@ CommandResult Command::ScanPorts(const AttemptStep& step) {
     } catch (...) {
         // Only bookkeeping outside an attempt can get here (a trace sink that throws, memory
         // exhausted): the scan is over without a unit.
+        m_scanning = nullptr;
         CloseQuietly();
         return CommandResult::ErrConnect;
     }
 }
+
+ScanFacts Command::LastScan() { return m_lastScan; }
 
 CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
     m_result.clear();
@@ -335,63 +348,113 @@ CommandResult Command::ScanPortsOnce(const AttemptStep& step) {
         ports.clear();
     }
     const std::size_t count = std::min(ports.size(), Timing().MaxPorts);
-
+    m_lastScan = ScanFacts{m_lastScan.Sequence + 1, {}};
     for (std::size_t index = count; index-- > 0;) {
-        m_replyMissed = false;
-        for (int attempt = 1; attempt <= 2; ++attempt) {
-            if (StopRequested()) {
-                Trace(TraceDirection::Event, "scan stopped");
-                CloseQuietly();
-                return CommandResult::ErrConnect;
-            }
-            m_portName = ports[index];
-            try {
-                if (attempt == 1)
-                    OpenDefault();
-                else
-                    Open();
-                // A cancel that closed the port while it was being opened would otherwise be
-                // undone by this open, and the attempt would wait out all its tries.
-                if (StopRequested()) {
-                    Trace(TraceDirection::Event, "scan stopped");
-                    CloseQuietly();
-                    return CommandResult::ErrConnect;
-                }
-                std::optional<CommandResult> result = step();
-                if (result == CommandResult::ErrUnsupported && m_replyMissed) {
-                    // A unit that answered late has its later replies read as answers to the
-                    // next requests (its "ok" taken for its name): that proves nothing about
-                    // the unit. Once the line is quiet the same questions are asked again, and
-                    // only a verdict reached without a late reply stands.
-                    LetLineGoQuiet();
-                    m_replyMissed = false;
-                    result = step();
-                    if (result == CommandResult::ErrUnsupported && m_replyMissed) {
-                        Trace(TraceDirection::Event, "replies out of step on " + m_portName);
-                        result.reset();
-                    }
-                }
-                if (result) {
-                    if (attempt == 1) {
-                        // The port stays open at 9600 8N1, and that is where the unit answered:
-                        // a later reopen (after a line-setting change) must start from there,
-                        // not from the settings the caller guessed.
-                        m_current.BaudRate = 9600;
-                        m_current.DataBits = 8;
-                        m_current.Parity = Parity::None;
-                        m_current.StopBits = StopBits::One;
-                    }
-                    return *result;
-                }
-                CloseQuietly();
-            } catch (...) {
-                Trace(TraceDirection::Event, "attempt abandoned on " + m_portName);
-                CloseQuietly();
-            }
-        }
+        PortFacts facts;
+        facts.PortName = ports[index];
+        m_lastScan.Ports.push_back(std::move(facts));
+    }
+
+    for (PortFacts& facts : m_lastScan.Ports) {
+        m_portName = facts.PortName;
+        m_scanning = &facts;
+        m_notes = {};
+        const std::optional<CommandResult> result = ScanPort(step);
+        m_scanning = nullptr;
+        facts.Verdict = Decide(facts);
+        if (result) return *result;
     }
     CloseQuietly();
     return CommandResult::ErrConnect;
+}
+
+std::optional<CommandResult> Command::ScanPort(const AttemptStep& step) {
+    m_replyMissed = false;
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        if (StopRequested()) {
+            Trace(TraceDirection::Event, "scan stopped");
+            CloseQuietly();
+            return CommandResult::ErrConnect;
+        }
+        try {
+            if (std::optional<CommandResult> result = RunAttempt(step, attempt)) return result;
+            CloseQuietly();
+        } catch (...) {
+            Trace(TraceDirection::Event, "attempt abandoned on " + m_portName);
+            CloseQuietly();
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<CommandResult> Command::RunAttempt(const AttemptStep& step, int attempt) {
+    if (attempt == 1)
+        OpenDefault();
+    else
+        Open();
+    // A cancel that closed the port while it was being opened would otherwise be undone by
+    // this open, and the attempt would wait out all its tries.
+    if (StopRequested()) {
+        Trace(TraceDirection::Event, "scan stopped");
+        CloseQuietly();
+        return CommandResult::ErrConnect;
+    }
+    std::optional<CommandResult> result = step();
+    if (result == CommandResult::ErrUnsupported && m_replyMissed) {
+        // A unit that answered late has its later replies read as answers to the next
+        // requests (its "ok" taken for its name): that proves nothing about the unit. Once
+        // the line is quiet the same questions are asked again, and only a verdict reached
+        // without a late reply stands.
+        LetLineGoQuiet();
+        m_replyMissed = false;
+        result = step();
+        if (result == CommandResult::ErrUnsupported && m_replyMissed) {
+            Trace(TraceDirection::Event, "replies out of step on " + m_portName);
+            result.reset();
+        }
+    }
+    if (!result) return std::nullopt;
+    if (attempt == 1) {
+        // The port stays open at 9600 8N1, and that is where the unit answered: a later
+        // reopen (after a line-setting change) must start from there, not from the settings
+        // the caller guessed.
+        m_current.BaudRate = 9600;
+        m_current.DataBits = 8;
+        m_current.Parity = Parity::None;
+        m_current.StopBits = StopBits::One;
+    }
+    m_scanning->Result = *result;
+    m_scanning->Name = m_nodeinfo.SoftwareName;
+    m_scanning->Version = m_nodeinfo.SoftwareVersion;
+    return result;
+}
+
+void Command::NoteReply(const std::string& line) {
+    PortFacts& facts = *m_scanning;
+    if (line == "ok") {
+        // Stale bytes followed by the handshake: the line was only not yet quiet.
+        facts.Handshake = true;
+        m_notes.Garbage = false;
+        return;
+    }
+    if (facts.Handshake) {
+        // What a unit says after the handshake is its own, even when it comes late (its name
+        // read where the next "ok" was awaited): it is not garbage.
+        if (!m_notes.AfterHandshake) facts.FirstReply = line;
+        m_notes.AfterHandshake = true;
+        return;
+    }
+    if (!m_notes.Garbage) facts.FirstReply = line;
+    m_notes.Garbage = true;
+}
+
+PortVerdict Command::Decide(const PortFacts& facts) {
+    if (facts.Result) return PortVerdict::Answered;
+    if (facts.Handshake && m_notes.OpenFailedAfterHandshake) return PortVerdict::HungUp;
+    if (facts.Handshake && m_notes.AfterHandshake) return PortVerdict::Answered;
+    if (m_notes.Garbage) return PortVerdict::Garbage;
+    if (facts.FailedOpen() != nullptr) return PortVerdict::OpenFailed;
+    return facts.Attempts.empty() ? PortVerdict::NotTried : PortVerdict::Silent;
 }
 
 void Command::LetLineGoQuiet() {

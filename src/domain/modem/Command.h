@@ -16,8 +16,10 @@
 #include "domain/common/Communication.h"
 #include "domain/common/Nodeinfo.h"
 #include "domain/common/Protocol.h"
+#include "domain/common/UnitFamily.h"
 #include "domain/modem/CommandResult.h"
 #include "domain/modem/CommandTiming.h"
+#include "domain/modem/ScanFacts.h"
 #include "platform/SerialPort.h"
 
 namespace Tormel::Domain::Modem {
@@ -59,6 +61,14 @@ struct RefusedPort {
     std::string Reason;  // the system's text, e.g. "Permission denied"
 
     bool operator==(const RefusedPort&) const = default;
+};
+
+// What the replies on the port being scanned have shown so far; the scan decides the port's
+// verdict from it.
+struct ScanReplyNotes {
+    bool Garbage = false;         // a first reply that was not the handshake's, no "ok" since
+    bool AfterHandshake = false;  // a line other than "ok" came after the handshake
+    bool OpenFailedAfterHandshake = false;
 };
 
 // Supplies the serial port names to scan, in the system's order.
@@ -199,6 +209,13 @@ class Command {
     // m_communication into m_current, then tries the first ports last to first, each at
     // 9600 8N1 and at m_current. Never throws.
     static CommandResult ScanPorts(const AttemptStep& step);
+    // What the last scan found on each port. A copy: the next scan starts a new record.
+    static ScanFacts LastScan();
+    // Asks the one port whether a unit of `family` answers there, as that family's Connect
+    // would, and puts the link state back as it was (the unit held, its records, the last
+    // scan's facts); the port is left closed. The unit's name reply when one of that family
+    // answered. Defined with the contact-I/O commands (FamilyProbe.cpp).
+    static std::optional<std::string> ProbeFamilyOn(const std::string& port, Common::UnitFamily family);
 
     // ---- RS485 parameter commands (CommandRs485.cpp) ----
     // Each writer checks its value (ErrOutOfRange, nothing sent), sends it and requires the
@@ -291,11 +308,21 @@ class Command {
   private:
     static void OpenWith(const Tormel::Platform::SerialSettings& settings);
     static CommandResult ScanPortsOnce(const AttemptStep& step);
+    // Both attempts on one port; a value ends the scan (a unit answered, or a stop request).
+    static std::optional<CommandResult> ScanPort(const AttemptStep& step);
+    static std::optional<CommandResult> RunAttempt(const AttemptStep& step, int attempt);
+    // Notes a reply of the port being scanned in its facts.
+    static void NoteReply(const std::string& line);
+    static PortVerdict Decide(const PortFacts& facts);
     // Reads and drops whatever the unit still sends until the line stays quiet for one read.
     static void LetLineGoQuiet();
     // Set when a read attempt on the port being scanned ended without a line: a reply that
     // comes after that may answer an earlier request.
     static inline bool m_replyMissed = false;
+    static inline ScanFacts m_lastScan;
+    // The port the running scan is on (null outside a scan) and what its replies showed so far.
+    static inline PortFacts* m_scanning = nullptr;
+    static inline ScanReplyNotes m_notes;
     static inline std::atomic<bool> m_stopRequested{false};
 };
 

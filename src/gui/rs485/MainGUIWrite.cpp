@@ -187,7 +187,7 @@ bool MainGUI::firmwareWrite() {
     };
     std::vector<Domain::Firmware::PatchOutcome::Changed> changed;
     patch.verify = [&](const std::string& image) {
-        return Domain::Firmware::HoldsStored(image, Domain::Firmware::Family::Rs485, stored, patch.kept,
+        return Domain::Firmware::HoldsStored(image, Domain::Common::UnitFamily::Rs485, stored, patch.kept,
                                              changed);
     };
     const Domain::Firmware::PatchOutcome outcome =

@@ -459,7 +459,7 @@ const char* Name(Fault fault) {
     return names[static_cast<int>(fault)];
 }
 
-const char* Name(Family family) { return family == Family::Rs485 ? "RS485" : "TX-330"; }
+const char* Name(UnitFamily family) { return family == UnitFamily::Rs485 ? "RS485" : "TX-330"; }
 
 Resources Measure() {
     Resources now;
@@ -479,7 +479,7 @@ Resources Measure() {
 }
 
 Report RunCycles(const Options& options) {
-    if (options.family == Family::Rs485) return Soaker<Rs485Family>(options).Run();
+    if (options.family == UnitFamily::Rs485) return Soaker<Rs485Family>(options).Run();
     return Soaker<Tx330Family>(options).Run();
 }
 

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "domain/common/UnitFamily.h"
 #include "domain/modem/CommandTiming.h"
 
 namespace Tormel::Testing::Soak {
 
-enum class Family { Rs485, Tx330 };
+using Tormel::Domain::Common::UnitFamily;
 
 // What the simulated unit does wrong in one cycle. Each cycle is a connect-and-read and, when
 // that succeeds, a write of a changed value and the bit rate toggled between 9600 and 19200.
@@ -30,7 +31,7 @@ enum class Fault {
 };
 inline constexpr int kFaultCount = 12;
 const char* Name(Fault fault);
-const char* Name(Family family);
+const char* Name(UnitFamily family);
 
 // What the process holds: open descriptors, threads, resident memory, and the part of the
 // heap in use (what the program holds, apart from pages the allocator keeps for reuse).
@@ -57,7 +58,7 @@ struct Cycle {
 };
 
 struct Options {
-    Family family = Family::Rs485;
+    UnitFamily family = UnitFamily::Rs485;
     int cycles = 100;
     unsigned seed = 1;
     Domain::Modem::CommandTiming timing;

@@ -15,7 +15,7 @@ using namespace Tormel::Testing::Soak;
 
 namespace {
 
-Options Short(Family family, int cycles, unsigned seed) {
+Options Short(UnitFamily family, int cycles, unsigned seed) {
     Options options;
     options.family = family;
     options.cycles = cycles;
@@ -49,11 +49,11 @@ void ExpectSound(const Report& report, int cycles) {
 }  // namespace
 
 TEST(Soak, Rs485CyclesUnderRandomFaultsEndRightAndLeaveNothingBehind) {
-    const Report report = RunCycles(Short(Family::Rs485, 60, 21));
+    const Report report = RunCycles(Short(UnitFamily::Rs485, 60, 21));
     ExpectSound(report, 60);
 }
 
 TEST(Soak, Tx330CyclesUnderRandomFaultsEndRightAndLeaveNothingBehind) {
-    const Report report = RunCycles(Short(Family::Tx330, 40, 21));
+    const Report report = RunCycles(Short(UnitFamily::Tx330, 40, 21));
     ExpectSound(report, 40);
 }

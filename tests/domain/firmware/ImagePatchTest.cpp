@@ -258,7 +258,9 @@ TEST(ImagePatch, TheCheckComparesExactlyWhatTheFamilysStoreWrites) {
         const uint64_t before = *poked ? Peek(ReadBytes(image), symbol, width) : 0;
         if (*poked) PokeFile(image, symbol, width, before ^ 0x03U);
         std::vector<PatchOutcome::Changed> changed;
-        EXPECT_EQ(HoldsStored(image, Family::Tx330, stored, AesKeySymbols(), changed), holds);
+        EXPECT_EQ(
+            HoldsStored(image, Tormel::Domain::Common::UnitFamily::Tx330, stored, AesKeySymbols(), changed),
+            holds);
         ASSERT_EQ(changed.size(), holds ? 0U : 1U);
         for (const auto& c : changed)
             EXPECT_EQ(std::make_tuple(c.name, c.found, c.wanted),

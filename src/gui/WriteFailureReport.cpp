@@ -2,6 +2,7 @@
 #include "gui/WriteFailureReport.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "settings/StringTable.h"
@@ -42,6 +43,42 @@ QString WriteFailureReport::text(const StringTable& strings) const {
                 strings.getString(Msg::WriteRequestReply).arg(QString::fromStdString(reply->line));
     }
     return text;
+}
+
+QStringList WriteFailureReport::confirmedSettings() const {
+    const std::vector<TraceEntry> dialogue = m_trace.entries();
+    const auto lastSent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
+        return e.direction == TraceDirection::Sent;
+    });
+    QStringList confirmed;
+    if (lastSent == dialogue.rend()) {
+        return confirmed;
+    }
+    // Every request before the last one was answered, or the write would have stopped there.
+    const auto end = std::prev(lastSent.base());
+    for (auto it = dialogue.begin(); it != end; ++it) {
+        const std::size_t eq = it->line.find('=');
+        const auto next = std::next(it);
+        if (it->direction != TraceDirection::Sent || eq == std::string::npos ||
+            next->direction != TraceDirection::Received) {
+            continue;
+        }
+        const QString name = QString::fromStdString(it->line.substr(0, eq + 1));
+        if (!confirmed.contains(name)) {
+            confirmed.append(name);
+        }
+    }
+    return confirmed;
+}
+
+QString WriteFailureReport::halfWrittenText(const StringTable& strings) const {
+    const QStringList confirmed = confirmedSettings();
+    if (confirmed.isEmpty()) {
+        return {};
+    }
+    return strings.getString(Msg::UnitHalfWritten)
+        .arg(confirmed.size())
+        .arg(confirmed.join(QStringLiteral(", ")));
 }
 
 }  // namespace Tormel::Gui

@@ -258,6 +258,11 @@ constexpr Entry kJapanese[] = {
     {301, "無線化ユニットの応答: %1"},
     {302, "接続中の無線化ユニットは、この紐付け設定(25グループまたは個別紐付け)に対応していません。"},
     {303, "設定の書込みに失敗しました。無線化ユニットが受け付けない値のため、次の要求は送信していません: %1"},
+    {310, "設定ファイルを保存できませんでした: %1"},
+    {311, "既定の設定ファイルを保存できませんでした: %1"},
+    {312,
+     "無線化ユニットは書込みの途中で止まっています。停止までに %1 件の設定 (%2) "
+     "を受け付け、そのまま保持しています(元には戻していません)。もう一度設定してください。"},
 };
 
 constexpr Entry kEnglish[] = {
@@ -492,6 +497,11 @@ constexpr Entry kEnglish[] = {
     {302,
      "The connected RS485 wireless unit does not support this binding (25 groups or individual binding)."},
     {303, "Writing the settings failed: the unit cannot take this value, so its request was not sent: %1"},
+    {310, "The settings file could not be saved: %1"},
+    {311, "The default settings file could not be saved: %1"},
+    {312,
+     "The unit is half-written: it confirmed %1 setting(s) before the stop (%2) and keeps them; nothing "
+     "was rolled back. Set the settings again."},
 };
 
 template <std::size_t N>

@@ -219,6 +219,14 @@ enum class Msg : int32_t {
     BindingNotForUnit = 302,
     // A write that failed on a value refused before its request was sent (%1: that request).
     WriteValueRefused = 303,
+    // A settings file that could not be written (%1: its path and the system's reason).
+    SettingsFileNotSaved = 310,
+    // After a write: the default settings file could not be written (%1: where it was tried and
+    // the system's reason).
+    DefaultSettingsFileNotSaved = 311,
+    // Below a failed write's text: the unit confirmed %1 settings (%2: their requests) before the
+    // write stopped and keeps them.
+    UnitHalfWritten = 312,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

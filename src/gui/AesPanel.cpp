@@ -91,17 +91,21 @@ AesPanel::AesPanel(const StringTable& strings, ErrCheck& check, const Titles& ti
 bool AesPanel::encryptionOn() const { return chkAESSecure->isChecked(); }
 void AesPanel::setEncryptionOn(bool on) { chkAESSecure->setChecked(on); }
 
-int32_t AesPanel::aesType() const { return radAES256->isChecked() ? 2 : 1; }
-void AesPanel::setAesType(int32_t type) { (type == 2 ? radAES256 : radAES128)->setChecked(true); }
-
-int32_t AesPanel::keyChoice() const {
-    return radAESKeyInit->isChecked() ? kResetKey : radAESKeyChange->isChecked() ? kChangeKey : kKeepKey;
+AesType AesPanel::aesType() const { return radAES256->isChecked() ? AesType::AES256 : AesType::AES128; }
+void AesPanel::setAesType(AesType type) {
+    (type == AesType::AES256 ? radAES256 : radAES128)->setChecked(true);
 }
 
-void AesPanel::setKeyChoice(int32_t choice) {
-    QRadioButton* button = choice == kResetKey    ? radAESKeyInit
-                           : choice == kChangeKey ? radAESKeyChange
-                                                  : radAESKeyNotChange;
+AesKeySetting AesPanel::keyChoice() const {
+    return radAESKeyInit->isChecked()     ? AesKeySetting::Init
+           : radAESKeyChange->isChecked() ? AesKeySetting::Change
+                                          : AesKeySetting::NotChange;
+}
+
+void AesPanel::setKeyChoice(AesKeySetting choice) {
+    QRadioButton* button = choice == AesKeySetting::Init     ? radAESKeyInit
+                           : choice == AesKeySetting::Change ? radAESKeyChange
+                                                             : radAESKeyNotChange;
     button->setChecked(true);
 }
 

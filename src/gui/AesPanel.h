@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "domain/common/Nodeinfo.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -15,6 +17,10 @@ namespace Tormel::Gui {
 
 class ErrCheck;
 class StringTable;
+
+// The panel's choices as the node record carries them.
+using AesType = Domain::Common::NodeinfoAESEncryptType;
+using AesKeySetting = Domain::Common::NodeinfoAESEncryptKeySetting;
 
 // The radio's AES encryption as both main windows offer it (the group grpAESSecure): on or off,
 // AES128 or AES256, and whether the unit keeps its key, takes the sixteen words in the boxes, or
@@ -29,22 +35,17 @@ class AesPanel : public QGroupBox {
         QString typeGroup;
         QString keyGroup;
     };
-    // Key setting values as the records carry them.
-    static constexpr int32_t kKeepKey = 1;
-    static constexpr int32_t kChangeKey = 2;
-    static constexpr int32_t kResetKey = 3;
 
     AesPanel(const StringTable& strings, ErrCheck& check, const Titles& titles, Arrangement arrangement,
              QWidget* parent);
 
     bool encryptionOn() const;
     void setEncryptionOn(bool on);
-    // 1 AES128, 2 AES256.
-    int32_t aesType() const;
-    void setAesType(int32_t type);
-    // kKeepKey, kChangeKey or kResetKey as chosen, whether or not the choice is usable.
-    int32_t keyChoice() const;
-    void setKeyChoice(int32_t choice);
+    AesType aesType() const;
+    void setAesType(AesType type);
+    // The key choice, whether or not it is usable.
+    AesKeySetting keyChoice() const;
+    void setKeyChoice(AesKeySetting choice);
     std::array<QString, 16> keyWords() const;
     void setKeyWords(const std::array<QString, 16>& words);
 

@@ -15,6 +15,7 @@
 #include "gui/AboutSoft.h"
 #include "gui/ErrMsg.h"
 #include "gui/MenuCommands.h"
+#include "settings/ChoiceLists.h"
 
 namespace Tormel::Gui {
 
@@ -35,7 +36,7 @@ void MainWindowBase::preferJapaneseFonts(const QStringList& more) {
     setFont(japanese);
 }
 
-QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
+void MainWindowBase::buildMenus(QMenuBar& bar) {
     QMenu* file =
         addMnemonicMenu(bar, m_st.getString(Msg::MenuFile), QLatin1Char('F'), "ファイルFToolStripMenuItem");
     SetFileOpen_MenuItem = addMenuCommand(*this, *file, m_st.getString(Msg::MenuOpenConfig),
@@ -64,8 +65,7 @@ QMenu* MainWindowBase::buildMenus(QMenuBar& bar) {
     QMenu* help = addPlainMenu(bar, m_st.getString(Msg::MenuHelp), "Help_MenuItem");  // no Alt letter
     Version_MenuItem = addMenuCommand(*this, *help, m_st.getString(Msg::MenuAbout), "Version_MenuItem",
                                       QKeySequence(Qt::ALT | Qt::Key_A));
-
-    return edit;
+    m_editMenu = edit;
 }
 
 void MainWindowBase::addCommonCommands() {
@@ -81,6 +81,7 @@ void MainWindowBase::addCommonCommands() {
     m_commands.add(WindowCommand::Revert, Revert_MenuItem);
     m_commands.add(WindowCommand::SettingsFiles, SetFileOpen_MenuItem);
     m_commands.add(WindowCommand::SettingsFiles, SetFileSave_MenuItem);
+    m_commands.add(WindowCommand::EditMenu, m_editMenu->menuAction());
     m_commands.apply(m_state);
 }
 
@@ -185,6 +186,7 @@ void MainWindowBase::readRefused(Msg why) {
 }
 
 bool MainWindowBase::beginWrite(bool init) {
+    m_defaultFileNote.clear();
     m_writeReport.start();
     auto done = [this](AppCompletedCode code) { writeCompleted(code); };
     const AppResult started = init ? controller().InitWrite(done) : controller().Write(done);
@@ -204,7 +206,7 @@ void MainWindowBase::writeCompleted(AppCompletedCode code) {
     writeEnded(code == AppCompletedCode::Success);
     if (code == AppCompletedCode::Success) {
         showStatus(ConnectionState::Connected);
-        showBox(m_st.getString(Msg::SettingCompleted), MessageBoxIcon::Information);
+        showBox(completedText(), MessageBoxIcon::Information);
         return;
     }
     QString text;
@@ -223,8 +225,65 @@ void MainWindowBase::writeCompleted(AppCompletedCode code) {
             text = m_st.getString(Msg::WriteNotConnected);  // never an empty box
         }
     }
+    // Nothing is rolled back: what the unit confirmed before the stop, it keeps.
+    for (const QString& more : {m_writeReport.halfWrittenText(m_st), m_defaultFileNote}) {
+        if (!more.isEmpty()) {
+            text += QLatin1Char('\n') + more;
+        }
+    }
     showBox(text, MessageBoxIcon::Error);
     showStatus(ConnectionState::Disconnected);
+}
+
+void MainWindowBase::noteDefaultFileNotSaved(const QString& failure) {
+    m_defaultFileNote = m_st.getString(Msg::DefaultSettingsFileNotSaved).arg(failure);
+}
+
+void MainWindowBase::clearDefaultFileNote() { m_defaultFileNote.clear(); }
+
+QString MainWindowBase::completedText() const {
+    QString text = m_st.getString(Msg::SettingCompleted);
+    if (!m_defaultFileNote.isEmpty()) {
+        text += QLatin1Char('\n') + m_defaultFileNote;
+    }
+    return text;
+}
+
+void MainWindowBase::storeLine(Communication& holder) const {
+    const SerialLine line = m_line->line();
+    holder.setBaudRate(ChoiceLists::baudRateIndex(line.bitRate, m_line->offers76800()).value_or(-1));
+    holder.setDataBits(ChoiceLists::dataBitsIndex(line.dataBits).value_or(0));
+    holder.setParity(ChoiceLists::parityIndex(line.parity).value_or(0));
+    holder.setStopBits(ChoiceLists::stopBitsIndex(line.stopBits).value_or(0));
+}
+
+Domain::Common::Communication MainWindowBase::lineRecord() const {
+    const SerialLine line = m_line->line();
+    Domain::Common::Communication record;
+    record.BaudRate = line.bitRate;
+    record.DataBits = line.dataBits;
+    record.Parity = line.parity;
+    record.StopBits = line.stopBits;
+    return record;
+}
+
+void MainWindowBase::showLine(std::optional<int32_t> bitRate, const UnitDocument& document) {
+    SerialLine line = m_line->line();
+    line.bitRate = bitRate.value_or(line.bitRate);
+    line.dataBits = ChoiceLists::dataBitsAt(document.m_databits).value_or(line.dataBits);
+    line.parity = ChoiceLists::parityAt(document.m_parity).value_or(line.parity);
+    line.stopBits = ChoiceLists::stopBitsAt(document.m_stopbits).value_or(line.stopBits);
+    m_line->setLine(line);
+}
+
+void MainWindowBase::storeAes(Nodeinfo& holder, AesType type, AesKeySetting keySetting) const {
+    holder.setAESEncryptEnable(grpAESSecure->encryptionOn() ? 2 : 1);
+    holder.setAESEncryptType(static_cast<int32_t>(type));
+    holder.serAESEncryptKeySetting(static_cast<int32_t>(keySetting));
+    const std::array<QString, 16> key = grpAESSecure->keyWords();
+    for (int word = 1; word <= 16; ++word) {
+        holder.setAesEncryptKey(word, key[static_cast<std::size_t>(word - 1)]);
+    }
 }
 
 QString MainWindowBase::unexplainedWriteFailure() const { return m_st.getString(Msg::WriteNotConnected); }

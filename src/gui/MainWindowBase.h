@@ -20,6 +20,7 @@
 #include "settings/ScanReport.h"
 #include "settings/StringTable.h"
 #include "settings/Toolkit.h"
+#include "settings/UnitDocument.h"
 
 class QAction;
 class QCheckBox;
@@ -36,10 +37,11 @@ class QTabWidget;
 namespace Tormel::Gui {
 
 // What both main windows do alike: the status boxes and the busy set, the command buttons and
-// menus every unit family offers, the serial line and security controls both forms hold, the
-// connect and write sequences and how their completions are shown, the boxes shown under the
-// window's own title, the settings-file dialog, and closing through the question whether unsaved
-// changes may be lost.
+// menus every unit family offers, the serial line and security panels both forms hold (to and
+// from the settings as values), the connect and write sequences and how their completions are
+// shown, the boxes shown under the window's own title, the settings-file dialog, and closing
+// through the question whether unsaved changes may be lost. What needs the family's settings
+// document (the commands themselves) is FamilyWindow.
 class MainWindowBase : public QDialog {
     Q_OBJECT
   public:
@@ -55,6 +57,8 @@ class MainWindowBase : public QDialog {
 
     // True when closing would lose nothing: the form stores exactly the committed settings.
     virtual bool checkConfig() = 0;
+    // Whether the AES part of the record check applies to the unit at hand.
+    virtual bool checkFirmVersion() const = 0;
     // Creates the window's controller, its completions delivered on this window's thread, and
     // makes it the window's way to its unit. The window owns it and must keep it while it lives.
     template <class App>
@@ -85,15 +89,16 @@ class MainWindowBase : public QDialog {
     // system a fallback search per character. `more` follows the common Japanese families.
     void preferJapaneseFonts(const QStringList& more = {});
     // The File, Edit and Help menus with their commands, those that need a unit not offered
-    // yet; returns the Edit menu.
-    QMenu* buildMenus(QMenuBar& bar);
+    // yet.
+    void buildMenus(QMenuBar& bar);
 
     // Stop and the Exit command: closing without the question.
     void quit();
     void showAbout();
     // Shows the connection state and moves the window's state with it, so every command follows.
     void showStatus(ConnectionState state);
-    // The controls of the commands both windows have; each window adds its own to m_commands.
+    // The controls of the commands both windows have (the whole Edit menu too, which waits
+    // while an operation runs); each window adds its own to m_commands.
     void addCommonCommands();
     void setWriteTarget(WriteTarget target);
     void setImageAccepted(bool accepted);
@@ -113,9 +118,29 @@ class MainWindowBase : public QDialog {
     void readRefused(Msg why);
     // Starts writing the records already handed to the controller (`init`: the write of a
     // factory reset), following the dialogue so that a failure can name the request the unit
-    // refused. The window is to show "Writing" and be busy already; a write that cannot start
-    // is reported and ends both. True when the write started.
+    // refused and the settings it confirmed. The window is to show "Writing" and be busy
+    // already; a write that cannot start is reported and ends both. True when the write started.
     bool beginWrite(bool init);
+    // The default settings file could not be written (`failure`: where it was tried and the
+    // system's reason): said below the message that ends the write.
+    void noteDefaultFileNotSaved(const QString& failure);
+    void clearDefaultFileNote();
+    // "Completed", with what went wrong beside the unit's write.
+    QString completedText() const;
+
+    // ---- the shared panels to and from the settings ----
+    // The serial line into the holder as a settings document keeps it (list positions of the
+    // values shown).
+    void storeLine(Communication& holder) const;
+    // The serial line as the records carry it; the family adds its own fields.
+    Domain::Common::Communication lineRecord() const;
+    // Shows a settings document's serial line: `bitRate` what its baud position means (nothing:
+    // the list stays), the other positions read from `document`; a position outside its list
+    // leaves that list as it was.
+    void showLine(std::optional<int32_t> bitRate, const UnitDocument& document);
+    // The AES panel into the holder: on or off and the key words as shown, `type` and
+    // `keySetting` as they apply to the unit at hand.
+    void storeAes(Nodeinfo& holder, AesType type, AesKeySetting keySetting) const;
     void showBox(const QString& text, MessageBoxIcon icon);
     // A connect or read that gave no unit: says why (with what every port did when none gave a
     // unit) and shows the window disconnected.
@@ -164,11 +189,13 @@ class MainWindowBase : public QDialog {
     QAction* Set_MenuItem = nullptr;
     QAction* FactoryShipmentSet_MenuItem = nullptr;
     QAction* Version_MenuItem = nullptr;
+    QMenu* m_editMenu = nullptr;
 
   private:
     void writeCompleted(Domain::App::AppCompletedCode code);
 
     Domain::App::Controller* m_controller = nullptr;
+    QString m_defaultFileNote;
 };
 
 }  // namespace Tormel::Gui

@@ -18,9 +18,9 @@ namespace {
 
 const QString k76800 = QStringLiteral("76800bps");
 
-void select(QComboBox* box, int32_t index) {
-    if (index >= 0 && index < box->count()) {
-        box->setCurrentIndex(index);
+void select(QComboBox* box, std::optional<int32_t> index) {
+    if (index && *index >= 0 && *index < box->count()) {
+        box->setCurrentIndex(*index);
     }
 }
 
@@ -85,18 +85,21 @@ std::optional<int32_t> SerialLinePanel::bitRate() const {
     return ChoiceLists::baudRateAt(cmbBaudrate->currentIndex(), offers76800());
 }
 
-LinePositions SerialLinePanel::positions() const {
-    return {cmbBaudrate->currentIndex(), cmbDataBit->currentIndex(), cmbParity->currentIndex(),
-            cmbStopBit->currentIndex()};
+SerialLine SerialLinePanel::line() const {
+    const SerialLine defaults;
+    return {bitRate().value_or(0),
+            ChoiceLists::dataBitsAt(cmbDataBit->currentIndex()).value_or(defaults.dataBits),
+            ChoiceLists::parityAt(cmbParity->currentIndex()).value_or(defaults.parity),
+            ChoiceLists::stopBitsAt(cmbStopBit->currentIndex()).value_or(defaults.stopBits)};
 }
 
-void SerialLinePanel::setPositions(const LinePositions& line) {
-    select(cmbBaudrate, line.baudrate);
-    select(cmbDataBit, line.databits);
-    select(cmbParity, line.parity);
-    select(cmbStopBit, line.stopbits);
+void SerialLinePanel::setLine(const SerialLine& line) {
+    select(cmbBaudrate, ChoiceLists::baudRateIndex(line.bitRate, offers76800()));
+    select(cmbDataBit, ChoiceLists::dataBitsIndex(line.dataBits));
+    select(cmbParity, ChoiceLists::parityIndex(line.parity));
+    select(cmbStopBit, ChoiceLists::stopBitsIndex(line.stopBits));
 }
 
-void SerialLinePanel::setDefaults() { setPositions(LinePositions{}); }
+void SerialLinePanel::setDefaults() { setLine(SerialLine{}); }
 
 }  // namespace Tormel::Gui

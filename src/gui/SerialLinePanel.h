@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "domain/common/SerialLine.h"
+
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -14,13 +16,14 @@ namespace Tormel::Gui {
 
 class StringTable;
 
-// The list positions a settings document keeps for the serial line. The bit rate's position
-// means a rate only together with the list it was taken from (with or without 76800 bit/s).
-struct LinePositions {
-    int32_t baudrate = 2;  // 9600 bit/s in either list
-    int32_t databits = 0;
-    int32_t parity = 0;
-    int32_t stopbits = 0;
+// The serial line as the panel shows it and a connect uses it: values, not list positions.
+struct SerialLine {
+    int32_t bitRate = 9600;  // 0 while the bit-rate list has no choice
+    int32_t dataBits = 8;
+    Domain::Common::Parity parity = Domain::Common::Parity::None;
+    Domain::Common::StopBits stopBits = Domain::Common::StopBits::One;
+
+    bool operator==(const SerialLine&) const = default;
 };
 
 // The serial line between a unit and the equipment it serves, as both main windows offer it:
@@ -40,9 +43,9 @@ class SerialLinePanel {
     void offer76800(bool with76800);
     std::optional<int32_t> bitRate() const;
 
-    LinePositions positions() const;
-    // Positions outside their list leave that list as it was.
-    void setPositions(const LinePositions& line);
+    SerialLine line() const;
+    // Shows `line`; a value its list does not offer leaves that list as it was.
+    void setLine(const SerialLine& line);
     // 9600 bit/s, 8 data bits, no parity, 1 stop bit.
     void setDefaults();
 

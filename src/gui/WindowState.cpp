@@ -20,12 +20,14 @@ struct Rule {
     bool (*enabled)(const S&);
 };
 
-// Nothing starts while an operation runs. A write needs what it writes to: the connected unit, or
-// an image whose settings were read. The Set menu item stays offered once a unit has answered
-// and says why it cannot write; a factory reset, which asks nothing from the menu, is offered
-// only with a unit to reset.
+// Nothing starts while an operation runs. Connect and Get Values need the unit as the target:
+// with the firmware image they would fit the image's form to a unit and hold the controller that
+// the image's load and store need. A write needs what it writes to: the connected unit, or an
+// image whose settings were read. The Set menu item stays offered once a unit has answered and
+// says why it cannot write; a factory reset, which asks nothing from the menu, is offered only
+// with a unit to reset.
 constexpr Rule kRules[] = {
-    {WindowCommand::Connect, idle},
+    {WindowCommand::Connect, [](const S& s) { return idle(s) && onUnit(s); }},
     {WindowCommand::SetButton,
      [](const S& s) { return idle(s) && s.unitSeen && (onUnit(s) ? unitHeld(s) : s.imageAccepted); }},
     {WindowCommand::SetMenu, [](const S& s) { return idle(s) && s.unitSeen; }},

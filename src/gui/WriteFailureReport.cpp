@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "gui/WriteFailureReport.h"
 
-#include <algorithm>
 #include <string>
 
 #include "domain/modem/Replies.h"
+#include "domain/modem/WriteFacts.h"
 #include "settings/StringTable.h"
 
 namespace Tormel::Gui {
@@ -17,39 +17,45 @@ QString shown(const std::string& line) {
 
 }  // namespace
 
-using Domain::Modem::TraceDirection;
-using Domain::Modem::TraceEntry;
-
 void WriteFailureReport::start() { m_trace.start(); }
 
 void WriteFailureReport::stop() { m_trace.stop(); }
 
+// Where the write stopped and what the unit confirmed are the domain's facts; this only puts
+// them in the window's words.
 QString WriteFailureReport::text(const StringTable& strings) const {
-    const std::vector<TraceEntry> dialogue = m_trace.entries();
-    const auto refusal = [](const TraceEntry& e) {
-        return e.direction == TraceDirection::Event && e.line.rfind(Domain::Modem::kNotSentEvent, 0) == 0;
-    };
-    const auto isRequest = [&](const TraceEntry& e) {
-        return e.direction == TraceDirection::Sent || refusal(e);
-    };
-    const auto last = std::find_if(dialogue.rbegin(), dialogue.rend(), isRequest);
-    if (last == dialogue.rend()) {
+    using Domain::Modem::WriteStopKind;
+    const Domain::Modem::WriteFacts facts = Domain::Modem::WriteFactsOf(m_trace.entries(), false);
+    if (!facts.stop || facts.stop->kind == WriteStopKind::NothingSent) {
         return {};
     }
     // A value refused before its request went out: the requests before it were accepted.
-    if (refusal(*last)) {
-        return strings.getString(Msg::WriteValueRefused)
-            .arg(shown(last->line.substr(Domain::Modem::kNotSentEvent.size())));
+    if (facts.stop->kind == WriteStopKind::NotSent) {
+        return strings.getString(Msg::WriteValueRefused).arg(shown(facts.stop->request));
     }
-    QString text = strings.getString(Msg::WriteRequestFailed).arg(shown(last->line));
-    // The first line after a request is the unit's answer to it; an empty line says nothing.
-    const auto reply = std::find_if(last.base(), dialogue.end(), [](const TraceEntry& e) {
-        return e.direction == TraceDirection::Received && !e.line.empty();
-    });
-    if (reply != dialogue.end()) {
-        text += QLatin1Char('\n') + strings.getString(Msg::WriteRequestReply).arg(shown(reply->line));
+    QString text = strings.getString(Msg::WriteRequestFailed).arg(shown(facts.stop->request));
+    if (facts.stop->kind == WriteStopKind::Refused) {
+        text += QLatin1Char('\n') + strings.getString(Msg::WriteRequestReply).arg(shown(facts.stop->reply));
     }
     return text;
+}
+
+QStringList WriteFailureReport::confirmedSettings() const {
+    QStringList confirmed;
+    for (const std::string& name : Domain::Modem::WriteFactsOf(m_trace.entries(), false).confirmed) {
+        confirmed.append(QString::fromStdString(name));
+    }
+    return confirmed;
+}
+
+QString WriteFailureReport::halfWrittenText(const StringTable& strings) const {
+    const QStringList confirmed = confirmedSettings();
+    if (confirmed.isEmpty()) {
+        return {};
+    }
+    return strings.getString(Msg::UnitHalfWritten)
+        .arg(confirmed.size())
+        .arg(confirmed.join(QStringLiteral(", ")));
 }
 
 }  // namespace Tormel::Gui

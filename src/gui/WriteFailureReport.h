@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include "domain/modem/TraceRecorder.h"
@@ -28,6 +29,13 @@ class WriteFailureReport {
     // answer on a second line; for a value refused before its request was sent, that value
     // ("... was not sent: ~SLNT=101"); empty when no request was sent.
     QString text(const StringTable& strings) const;
+
+    // The settings the unit confirmed before the write stopped (the requests "~IDOFFSET=", ...,
+    // in the order sent), which it keeps: nothing is rolled back.
+    QStringList confirmedSettings() const;
+    // "The unit is half-written: it confirmed 2 setting(s) ..." naming them; empty when the
+    // unit confirmed none.
+    QString halfWrittenText(const StringTable& strings) const;
 
   private:
     Domain::Modem::TraceRecorder m_trace;

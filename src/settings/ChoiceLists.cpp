@@ -149,6 +149,7 @@ std::optional<int32_t> positionOf(std::optional<T> (*at)(int32_t), int32_t count
 }
 }  // namespace
 
+std::optional<int32_t> dataBitsIndex(int32_t dataBits) { return positionOf(dataBitsAt, 2, dataBits); }
 std::optional<int32_t> parityIndex(Parity parity) { return positionOf(parityAt, 3, parity); }
 std::optional<int32_t> stopBitsIndex(StopBits stopBits) { return positionOf(stopBitsAt, 2, stopBits); }
 std::optional<int32_t> flowControlIndex(Handshake handshake) {

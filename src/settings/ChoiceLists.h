@@ -40,6 +40,7 @@ std::optional<int32_t> intfPortIndex(int32_t code, InterfacePort port);  // 1 = 
 QStringList flowCtrlItems(const StringTable& st);                        // none, Xon/off, hardware
 std::optional<Domain::Common::Handshake> flowControlAt(int32_t index);
 // The list positions of record values; nothing for a value the lists do not offer.
+std::optional<int32_t> dataBitsIndex(int32_t dataBits);
 std::optional<int32_t> parityIndex(Domain::Common::Parity parity);
 std::optional<int32_t> stopBitsIndex(Domain::Common::StopBits stopBits);
 std::optional<int32_t> flowControlIndex(Domain::Common::Handshake handshake);

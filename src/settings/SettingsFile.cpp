@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <system_error>
 
 #include "platform/FileReplacement.h"
 #include "settings/SettingsXml.h"
@@ -87,13 +89,19 @@ bool SettingsFileAccess::fileOpenSpecify(const QString& path) {
 
 bool SettingsFileAccess::fileCreateSpecify(const QString& path) {
     m_wfs.reset();
+    m_failure.clear();
+    m_writePath = path;
     // The replacement is renamed over the target, which must therefore be a regular file.
     const QFileInfo info(path);
     if (path.isEmpty() || (info.exists() && !info.isFile())) {
+        m_failure = path + QStringLiteral(": ") +
+                    QString::fromStdString(std::system_category().message(info.isDir() ? EISDIR : EINVAL));
         return false;
     }
     auto file = std::make_unique<Platform::FileReplacement>();
-    if (!file->begin(QFile::encodeName(path).toStdString()).ok()) {
+    const Platform::FileResult begun = file->begin(QFile::encodeName(path).toStdString());
+    if (!begun.ok()) {
+        m_failure = QFile::decodeName(QByteArray::fromStdString(begun.message));
         return false;
     }
     m_wfs = std::move(file);
@@ -122,18 +130,25 @@ std::optional<QByteArray> SettingsFileAccess::readAllAndClose() {
 bool SettingsFileAccess::writeAndCommit(const std::optional<QByteArray>& document) {
     std::unique_ptr<Platform::FileReplacement> file = std::move(m_wfs);
     if (!file) {
-        return false;
+        return false;  // the create failed and said why
     }
+    const auto failed = [this](const Platform::FileResult& result) {
+        m_failure = QFile::decodeName(QByteArray::fromStdString(result.message));
+        return false;
+    };
     if (!document) {
         file->discard();
+        m_failure = m_writePath + QStringLiteral(": a text of the settings has no form in a settings file");
         return false;
     }
-    if (!file->write(std::string_view(document->constData(), static_cast<std::size_t>(document->size())))
-             .ok()) {
+    const Platform::FileResult written =
+        file->write(std::string_view(document->constData(), static_cast<std::size_t>(document->size())));
+    if (!written.ok()) {
         file->discard();
-        return false;
+        return failed(written);
     }
-    return file->commit().ok();
+    const Platform::FileResult committed = file->commit();
+    return committed.ok() || failed(committed);
 }
 
 }  // namespace Tormel::Gui

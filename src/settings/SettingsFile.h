@@ -50,6 +50,10 @@ class SettingsFileAccess {
     bool fileCreateSpecify(const QString& path);
     bool fileDeleteSpecify(const QString& path);
 
+    // Why the last write or create failed: the file's path and the system's reason
+    // ("/home/u/x.xml: Permission denied"); empty after one that succeeded.
+    const QString& failure() const { return m_failure; }
+
   protected:
     // The whole content of the read stream, which is closed; nothing when no stream is open,
     // it cannot be read or it is far too large for a settings file.
@@ -62,6 +66,8 @@ class SettingsFileAccess {
   private:
     std::unique_ptr<QFile> m_rfs;
     std::unique_ptr<Platform::FileReplacement> m_wfs;
+    QString m_writePath;
+    QString m_failure;
 };
 
 // A settings document over the file side: `Record` names its root element (kRootElement) and
@@ -91,5 +97,31 @@ class SettingsDocumentFile : public SettingsFileAccess {
         return true;
     }
 };
+
+// Where a settings document was written, and why not when it was not.
+struct SettingsFileWrite {
+    QString path;
+    QString failure;  // the path and the system's reason; empty: written
+
+    bool ok() const { return failure.isEmpty(); }
+};
+
+// Writes `config` to `path`, or to the default settings file (its folder made first).
+template <class Record>
+SettingsFileWrite writeSettingsDocument(const QString& path, const Record& config) {
+    SettingsDocumentFile<Record> file;
+    if (file.fileCreateSpecify(path) && file.saveXML(config)) {
+        return {path, {}};
+    }
+    return {path, file.failure()};
+}
+template <class Record>
+SettingsFileWrite writeDefaultSettingsDocument(const Record& config) {
+    SettingsDocumentFile<Record> file;
+    if (file.fileCreate() && file.saveXML(config)) {
+        return {defaultSettingsFilePath(), {}};
+    }
+    return {defaultSettingsFilePath(), file.failure()};
+}
 
 }  // namespace Tormel::Gui

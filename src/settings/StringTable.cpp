@@ -270,6 +270,11 @@ constexpr Entry kJapanese[] = {
      "ます。\n"
      "  --help     この説明を表示して終了します\n"
      "  --version  バージョンを表示して終了します\n"},
+    {315, "設定ファイルを保存できませんでした: %1"},
+    {316, "既定の設定ファイルを保存できませんでした: %1"},
+    {317,
+     "無線化ユニットは書込みの途中で止まっています。停止までに %1 件の設定 (%2) "
+     "を受け付け、そのまま保持しています(元には戻していません)。もう一度設定してください。"},
 };
 
 constexpr Entry kEnglish[] = {
@@ -516,6 +521,11 @@ constexpr Entry kEnglish[] = {
      "window that chooses the unit family.\n"
      "  --help     print this text and exit\n"
      "  --version  print the version and exit\n"},
+    {315, "The settings file could not be saved: %1"},
+    {316, "The default settings file could not be saved: %1"},
+    {317,
+     "The unit is half-written: it confirmed %1 setting(s) before the stop (%2) and keeps them; nothing "
+     "was rolled back. Set the settings again."},
 };
 
 template <std::size_t N>

@@ -229,6 +229,14 @@ enum class Msg : int32_t {
     FirmwareElfFilter = 313,
     // What `pelnix-config --help` prints (%1: the program's name).
     CommandLineUsage = 314,
+    // A settings file that could not be written (%1: its path and the system's reason).
+    SettingsFileNotSaved = 315,
+    // After a write: the default settings file could not be written (%1: where it was tried and
+    // the system's reason).
+    DefaultSettingsFileNotSaved = 316,
+    // Below a failed write's text: the unit confirmed %1 settings (%2: their requests) before the
+    // write stopped and keeps them.
+    UnitHalfWritten = 317,
 };
 
 // Every user-visible text that differs between the Japanese and the English interface, keyed by

@@ -40,14 +40,21 @@ TEST(WindowStateTest, EachReachableStateOffersItsCommands) {
     const Row rows[] = {
         {Link::NoUnit, false, WriteTarget::Unit, false, "CRTE"},   // no files before a unit
         {Link::NoUnit, true, WriteTarget::Unit, false, "CsROTE"},  // the unit was let go of
-        {Link::NoUnit, false, WriteTarget::Image, false, "CRTIE"},
-        {Link::NoUnit, false, WriteTarget::Image, true, "CRTIE"},  // Set waits for a first unit
-        {Link::NoUnit, true, WriteTarget::Image, false, "CsROTIE"},
-        {Link::NoUnit, true, WriteTarget::Image, true, "CSsROTIE"},
         {Link::Connecting, false, WriteTarget::Unit, false, ""},
         {Link::Connecting, true, WriteTarget::Unit, false, "O"},
         {Link::UnitHeld, true, WriteTarget::Unit, false, "CSsFROTE"},
         {Link::Writing, true, WriteTarget::Unit, false, "O"},
+        // The firmware image as the target: no connect, whatever the link (a Connect or Get
+        // Values would rebuild the image's lists for a unit and take the controller from it).
+        {Link::NoUnit, false, WriteTarget::Image, false, "RTIE"},
+        {Link::NoUnit, false, WriteTarget::Image, true, "RTIE"},  // Set waits for a first unit
+        {Link::NoUnit, true, WriteTarget::Image, false, "sROTIE"},
+        {Link::NoUnit, true, WriteTarget::Image, true, "SsROTIE"},
+        {Link::Connecting, false, WriteTarget::Image, false, ""},  // a connect overtaken by the target
+        {Link::Connecting, true, WriteTarget::Image, true, "O"},
+        {Link::UnitHeld, true, WriteTarget::Image, false, "sROTIE"},  // no Factory Shipment either
+        {Link::UnitHeld, true, WriteTarget::Image, true, "SsROTIE"},
+        {Link::Writing, true, WriteTarget::Image, true, "O"},
     };
     for (const Row& row : rows) {
         const WindowState state{row.link, row.unitSeen, row.target, row.imageAccepted};

@@ -228,12 +228,14 @@ TEST(ChoiceLists, LocalisedItemsFollowTheTable) {
 // offers (mark parity, 1.5 stop bits, combined handshakes) has no position.
 TEST(ChoiceListPositions, RecordValuesFindTheirListPositionAndOthersNone) {
     using namespace Tormel::Domain::Common;
+    EXPECT_EQ(ChoiceLists::dataBitsIndex(7), 1);
     EXPECT_EQ(ChoiceLists::parityIndex(Parity::None), 0);
     EXPECT_EQ(ChoiceLists::parityIndex(Parity::Even), 2);
     EXPECT_EQ(ChoiceLists::stopBitsIndex(StopBits::One), 0);
     EXPECT_EQ(ChoiceLists::stopBitsIndex(StopBits::Two), 1);
     EXPECT_EQ(ChoiceLists::flowControlIndex(Handshake::XOnXOff), 1);
     EXPECT_EQ(ChoiceLists::flowControlIndex(Handshake::RequestToSend), 2);
+    EXPECT_FALSE(ChoiceLists::dataBitsIndex(6));
     EXPECT_FALSE(ChoiceLists::parityIndex(Parity::Mark));
     EXPECT_FALSE(ChoiceLists::stopBitsIndex(StopBits::OnePointFive));
     EXPECT_FALSE(ChoiceLists::flowControlIndex(Handshake::RequestToSendXOnXOff));

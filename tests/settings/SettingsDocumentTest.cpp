@@ -252,6 +252,16 @@ TEST(SettingsFiles, AFailedWriteIsReportedAndKeepsThePreviousFile) {
             return file.fileCreateSpecify(path) && file.saveXML(ApplicationConfig_TX330());
         },
         [](const QString&) { return writeDefaultSettingsFile(ApplicationConfig()); },
+        // What the windows show: the file and the system's reason.
+        [](const QString& path) {
+            const SettingsFileWrite written = writeSettingsDocument(path, ApplicationConfig_TX330());
+            return written.ok() || written.failure != path + QStringLiteral(": File too large");
+        },
+        [](const QString& path) {
+            const SettingsFileWrite written = writeDefaultSettingsDocument(ApplicationConfig());
+            return written.ok() || written.path != path ||
+                   written.failure != path + QStringLiteral(": File too large");
+        },
     };
     for (rlim_t limit : {rlim_t{0}, rlim_t{1000}}) {
         for (std::size_t i = 0; i < std::size(saves); ++i) {

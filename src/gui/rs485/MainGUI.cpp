@@ -19,16 +19,15 @@
 #include "gui/QtDispatcher.h"
 #include "gui/Toolkit.h"
 #include "gui/rs485/BindingsTab.h"
+#include "settings/ChoiceLists.h"
 #include "settings/Config.h"
 #include "settings/Rs485Records.h"
 #include "settings/UnshownValues.h"
 
 namespace Tormel::Gui {
 
-using Domain::App::AppCompletedCode;
-
 MainGUI::MainGUI(QWidget* parent)
-    : MainWindowBase(Msg::Rs485ToolTitle, parent),
+    : FamilyWindow({Msg::Rs485ToolTitle, /*keepsDefaultSettingsFile=*/true}, parent),
       m_com(std::make_shared<Communication>()),
       m_node(std::make_shared<Nodeinfo>()),
       m_prot(std::make_shared<Protocol>()),
@@ -51,21 +50,7 @@ MainGUI::MainGUI(QWidget* parent)
 
     attachInputChecks();
     connectDependencies();
-    connect(btnConnect, &QPushButton::clicked, this, [this] { Connect_Click(); });
-    connect(Connect_MenuItem, &QAction::triggered, this, [this] { Connect_Click(); });
-    connect(btnConnectRead, &QPushButton::clicked, this, [this] { ConnectRead_Click(); });
-    connect(ConnectRead_MenuItem, &QAction::triggered, this, [this] { ConnectRead_Click(); });
-    connect(btnReturnSetting, &QPushButton::clicked, this, [this] { ReturnSetting_Click(); });
-    connect(Revert_MenuItem, &QAction::triggered, this, [this] { ReturnSetting_Click(); });
-    connect(btnStop, &QPushButton::clicked, this, [this] { Stop_Click(); });
-    connect(SettingToolExit_MenuItem, &QAction::triggered, this, [this] { Stop_Click(); });
-    connect(SetFileOpen_MenuItem, &QAction::triggered, this, [this] { SetFileOpen_Click(); });
-    connect(SetFileSave_MenuItem, &QAction::triggered, this, [this] { SetFileSave_Click(); });
-    connect(Version_MenuItem, &QAction::triggered, this, [this] { Version_Click(); });
-    connect(btnSetting, &QPushButton::clicked, this, [this] { Setting(false); });
-    connect(Set_MenuItem, &QAction::triggered, this, [this] { Setting(false); });
-    connect(btnFactoryShipment, &QPushButton::clicked, this, [this] { FactoryShipment(true); });
-    connect(FactoryShipmentSet_MenuItem, &QAction::triggered, this, [this] { FactoryShipment(false); });
+    wireCommonCommands();
     connect(btnSelectFile, &QPushButton::clicked, this, [this] { SelectFile_Click(); });
     connect(cmbSetTarget, &QComboBox::currentIndexChanged, this,
             [this](int index) { setTargetChanged(index); });
@@ -120,8 +105,6 @@ void MainGUI::showError(Msg id) { showError(m_st.getString(id)); }
 
 void MainGUI::showError(const QString& text) { showBox(text, MessageBoxIcon::Error); }
 
-void MainGUI::showInformation(Msg id) { showBox(m_st.getString(id), MessageBoxIcon::Information); }
-
 void MainGUI::normaliseCodes() {
     for (QLineEdit* box : {txtPStartCode, txtPStartCode2nd, txtPEndCode, txtPEndCode2nd}) {
         setText(box, ErrCheck::checkCodeDigit(box->text()));
@@ -152,15 +135,17 @@ bool MainGUI::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// ---- connect ----
+// ---- what the shared window code asks of this family ----
 
-void MainGUI::Connect_Click() { startConnect(false); }
-void MainGUI::ConnectRead_Click() { startConnect(true); }
-
-void MainGUI::startConnect(bool read) {
-    m_app->CommunicationConfig(getCommunicateConfigConvert());
-    beginConnect(read);
+Domain::Common::Communication MainGUI::connectLine() const {
+    Domain::Common::Communication line = lineRecord();
+    line.IntfPort = cmbIntfPort->currentIndex() + 1;
+    line.FlowControl =
+        ChoiceLists::flowControlAt(cmbFlowCtrl->currentIndex()).value_or(Domain::Common::Handshake::None);
+    return line;
 }
+
+int MainGUI::shownTab() const { return tabConfig->currentIndex(); }
 
 void MainGUI::applyOldUnitLayout() {
     lblIntfPort->hide();
@@ -171,14 +156,27 @@ void MainGUI::applyOldUnitLayout() {
     grpSecure->setEnabled(true);
 }
 
-void MainGUI::connectCompleted(AppCompletedCode code) {
-    if (!connectSucceeded(code)) {
-        return;
-    }
+void MainGUI::unitConnected(bool read) {
+    const bool had76800 = m_line->bitRate() == 76800;
+    // The module type of the unit decides its baud list and AES choices, whatever its
+    // generation: values read are shown against that list.
+    const bool newUnit = showUnitCapability();
     checkTormelType();
     setObjectSetting();
-    if (showUnitCapability()) {
+    if (newUnit) {
         showAesGroup();
+        if (read && m_app->NodeinfoConfig().EncryptEnable == Domain::Common::NodeinfoEncryptEnable::Enable) {
+            grpSecure->show();
+            grpSecure->setEnabled(true);
+        } else if (read && !m_shiftKeyFlg) {
+            grpSecure->hide();
+            grpSecure->setEnabled(false);
+        }
+    }
+    // A read shows the unit's own rate; a plain connect keeps the form's, unless the unit's
+    // list lacks it.
+    if (!read && had76800 && !baudListHas76800()) {
+        showError(Msg::Baud76800NotSupported);
     }
 }
 
@@ -200,89 +198,76 @@ void MainGUI::showAesGroup() {
     grpAESSecure->setEnabled(aes);
 }
 
-void MainGUI::connectReadCompleted(AppCompletedCode code) {
-    if (!connectSucceeded(code)) {
-        return;
-    }
-    const Domain::Common::Communication comm = m_app->CommunicationConfig();
+MainGUI::FromUnit MainGUI::settingsFromUnit() {
     const Domain::Common::Nodeinfo node = m_app->NodeinfoConfig();
-    const Domain::Common::Protocol prot = m_app->ProtocolConfig();
     const Domain::Common::Binding bind = m_app->BindingConfig();
-    // The module type of the unit just read decides its baud list and AES choices, whatever its
-    // generation: the values read are shown against that list.
-    const bool newUnit = showUnitCapability();
-    checkTormelType();
-    setObjectSetting();
-    if (newUnit) {
-        showAesGroup();
-        if (node.EncryptEnable == Domain::Common::NodeinfoEncryptEnable::Enable) {
-            grpSecure->show();
-            grpSecure->setEnabled(true);
-        } else if (!m_shiftKeyFlg) {
-            grpSecure->hide();
-            grpSecure->setEnabled(false);
-        }
-    }
-
     Rs485Records::FromRecords from =
-        Rs485Records::configFromRecords(comm, node, prot, &bind, baudListHas76800(), Msg::ReadFailed);
+        Rs485Records::configFromRecords(m_app->CommunicationConfig(), node, m_app->ProtocolConfig(), &bind,
+                                        baudListHas76800(), Msg::ReadFailed);
     if (!from.config) {
-        readRefused(from.failure);
-        return;
+        return {std::nullopt, from.failure, {}};
     }
-    ApplicationConfig& config = *from.config;
-    config.setTarget(0);
-    config.setTabSelect(tabConfig->currentIndex());
-    config.m_aesEncryptKey = grpAESSecure->keyWords();
-    config.setVersion(QString::fromStdString(node.SoftwareVersion));
-    config.setModuleType(m_com->getModuleType());
-    const std::vector<UnshownValue> unshown = fitRs485Form(config, m_st);
-    if (!config.checkConfigData(false, checkFirmVersion())) {
-        readRefused(Msg::ReadFailed);
-        return;
-    }
-    if (!BindingsTab::fitsUnit(config, isVeryOldUnit())) {
-        readRefused(Msg::BindingNotForUnit);
-        return;
-    }
-    loadIntoForm(config);
-    if (!unshown.empty()) {
-        showBox(unshownValuesText(unshown, m_st), MessageBoxIcon::Warning);
-    }
+    from.config->setVersion(QString::fromStdString(node.SoftwareVersion));
+    from.config->setModuleType(m_com->getModuleType());
+    // A value the form has no place for is shown as what Set would write, and said once the
+    // form holds it.
+    const std::vector<UnshownValue> unshown = fitRs485Form(*from.config, m_st);
+    return {from.config, Msg::ReadFailed, unshown.empty() ? QString() : unshownValuesText(unshown, m_st)};
 }
 
-// ---- files, revert, close ----
+std::optional<Msg> MainGUI::refusalFor(const ApplicationConfig& config) const {
+    if (!BindingsTab::fitsUnit(config, isVeryOldUnit())) {
+        return Msg::BindingNotForUnit;
+    }
+    return std::nullopt;
+}
 
-void MainGUI::loadIntoForm(const ApplicationConfig& config) {
+std::optional<ApplicationConfig> MainGUI::formSettings(bool forWrite) {
+    if (forWrite) {
+        normaliseCodes();
+    }
+    return storeForm();
+}
+
+void MainGUI::loadSettings(const ApplicationConfig& config) {
     setApplication(config, false);
     tabPage3->applyCapability(isVeryOldUnit());
 }
 
-void MainGUI::ReturnSetting_Click() {
-    if (!BindingsTab::fitsUnit(m_startSetting, isVeryOldUnit())) {
-        showError(Msg::BindingNotForUnit);
-        return;
-    }
-    loadIntoForm(m_startSetting);
+void MainGUI::loadDefaults() {
+    setApplicationDefault();
+    tabPage3->applyCapability(isVeryOldUnit());
 }
 
-void MainGUI::SetFileOpen_Click() {
+void MainGUI::handOver(const ApplicationConfig& config) {
+    m_app->CommunicationConfig(Rs485Records::communication(config, baudListHas76800()));
+    m_app->NodeinfoConfig(Rs485Records::nodeinfo(config, static_cast<int32_t>(aesKeySettingFromForm()),
+                                                 chkAutoParamSync->isChecked(), m_app->NodeinfoConfig()));
+    m_app->ProtocolConfig(Rs485Records::protocol(config));
+    m_app->BindingConfig(Rs485Records::binding(config));
+}
+
+void MainGUI::openSettings() {
     const std::optional<QString> path = askSettingsFile(false);
     if (!path) {
         return;
     }
-    OpenSettingsOutcome outcome = openSettingsFile(*path, checkFirmVersion(), this, [this] {
-        setApplicationDefault();
-        tabPage3->applyCapability(isVeryOldUnit());
-    });
+    OpenSettingsOutcome outcome =
+        openSettingsFile(*path, checkFirmVersion(), this, [this] { loadDefaults(); });
     if (outcome.result == OpenSettingsResult::Loaded && !Rs485Records::rangeSelections(outcome.config)) {
         // A hand-edited file whose rows share a range or select past their list.
         showError(Msg::InvalidParametersLoaded);
         outcome.result = OpenSettingsResult::Refused;
-    } else if (outcome.result == OpenSettingsResult::Loaded &&
-               !BindingsTab::fitsUnit(outcome.config, isVeryOldUnit())) {
-        showError(Msg::BindingNotForUnit);
-        outcome.result = OpenSettingsResult::Refused;
+    } else if (outcome.result == OpenSettingsResult::Loaded) {
+        if (const std::optional<Msg> refusal = refusalFor(outcome.config)) {
+            showError(*refusal);
+            outcome.result = OpenSettingsResult::Refused;
+        }
+    }
+    // While an operation runs the target stays: a file saved with the firmware image as its
+    // target would otherwise let go of the unit in the middle of a write.
+    if (m_state.busy()) {
+        outcome.config.setTarget(cmbSetTarget->currentIndex());
     }
     if (outcome.result == OpenSettingsResult::Refused) {
         setApplicationDefault();
@@ -291,29 +276,6 @@ void MainGUI::SetFileOpen_Click() {
     }
     tabPage3->applyCapability(isVeryOldUnit());
 }
-
-void MainGUI::SetFileSave_Click() {
-    const std::optional<QString> path = askSettingsFile(true);
-    if (!path) {
-        return;
-    }
-    normaliseCodes();
-    ApplicationConfig candidate = storeForm();
-    candidate.setModelName(ApplicationConfig::kModelName);
-    // The check names the field that is wrong.
-    if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
-        return;
-    }
-    if (!writeSettingsFile(*path, candidate)) {
-        showError(Msg::SettingsFileMismatch);
-        return;
-    }
-    m_setting = candidate;
-}
-
-void MainGUI::Version_Click() { showAbout(); }
-
-void MainGUI::Stop_Click() { quit(); }
 
 void MainGUI::setTargetChanged(int index) {
     const bool firmware = index == 1;

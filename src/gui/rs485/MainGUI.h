@@ -9,7 +9,7 @@
 
 #include "domain/app/AppCompletedCode.h"
 #include "domain/app/TormelApp.h"
-#include "gui/MainWindowBase.h"
+#include "gui/FamilyWindow.h"
 #include "settings/ApplicationConfig.h"
 #include "settings/CmbSort.h"
 #include "settings/Holders.h"
@@ -31,9 +31,11 @@ struct FormatColumns {
 // back, and keeps settings files. The form's controls carry the names the technician's manual
 // and the tests know them by; the bindings tab is its own class.
 //
-// Files: MainGUI.cpp (life cycle, menus, commands), MainGUILayout.cpp (the controls),
-// MainGUIForm.cpp (form <-> configuration, dependencies, presets, module type).
-class MainGUI : public MainWindowBase {
+// The commands both windows share are FamilyWindow's; this class says what is its own.
+// Files: MainGUI.cpp (life cycle, what the shared commands ask of it, opening a settings file),
+// MainGUILayout.cpp (the controls), MainGUIForm.cpp (form <-> configuration, dependencies,
+// presets, module type), MainGUIWrite.cpp (Set into a firmware image).
+class MainGUI : public FamilyWindow<ApplicationConfig> {
     Q_OBJECT
   public:
     explicit MainGUI(QWidget* parent = nullptr);
@@ -56,13 +58,13 @@ class MainGUI : public MainWindowBase {
     void setControlForDevMode(bool devMode);
     void setControlForDevMode2(bool devMode2);
     bool checkTormelType();
-    bool checkFirmVersion() const;
+    bool checkFirmVersion() const override;
     // True when closing would lose nothing: the form stores exactly the committed settings.
     bool checkConfig() override;
 
     // ---- for the next commands and for tests ----
     Domain::App::TormelApp& app() { return *m_app; }
-    const ApplicationConfig& committedSetting() const { return m_setting; }
+    const ApplicationConfig& committedSetting() const { return committedSettings(); }
     int32_t moduleType() const { return m_com->getModuleType(); }
     const QString& firmwareImagePath() const { return m_imagePath; }
 
@@ -101,7 +103,7 @@ class MainGUI : public MainWindowBase {
     // that is what the line can do; otherwise the type the document was written for.
     int32_t moduleTypeToShow(const ApplicationConfig& config) const;
     bool baudListHas76800() const;
-    int32_t aesKeySettingFromForm() const;
+    AesKeySetting aesKeySettingFromForm() const;
     bool unitKnown() const;
     bool isOldUnit() const;
     bool isVeryOldUnit() const;
@@ -109,41 +111,39 @@ class MainGUI : public MainWindowBase {
     // A copy whose range lists belong to it alone, so later stores of the form cannot change it.
     static ApplicationConfig detached(const ApplicationConfig& config);
 
+    // ---- what the shared window code asks of this family (MainGUI.cpp) ----
+    std::optional<ApplicationConfig> formSettings(bool forWrite) override;
+    void loadSettings(const ApplicationConfig& config) override;
+    void loadDefaults() override;
+    // A binding the unit at hand cannot take.
+    std::optional<Msg> refusalFor(const ApplicationConfig& config) const override;
+    void handOver(const ApplicationConfig& config) override;
+    FromUnit settingsFromUnit() override;
+    // The unit's generation and module decide the layout, the baud list and the AES choices; a
+    // plain connect that cannot keep the form's 76800 bit/s says so (message 63).
+    void unitConnected(bool read) override;
+    Domain::Common::Communication connectLine() const override;
+    int shownTab() const override;
+    void openSettings() override;
+
     // ---- commands (MainGUI.cpp) ----
-    void Connect_Click();
-    void ConnectRead_Click();
-    void startConnect(bool read);
-    void connectCompleted(Domain::App::AppCompletedCode code) override;
-    void connectReadCompleted(Domain::App::AppCompletedCode code) override;
     void toggleDevMode(bool second);
     void applyOldUnitLayout();
     // What the connected unit's firmware offers; false for an old unit, laid out as such.
     bool showUnitCapability();
     // The AES group, shown and usable only when the firmware has AES.
     void showAesGroup();
-    // Loads a whole configuration with the range and group lists following it, and the bindings
-    // tab fitted to the unit at hand.
-    void loadIntoForm(const ApplicationConfig& config);
-    void ReturnSetting_Click();
-    void Stop_Click();
-    void SetFileOpen_Click();
-    void SetFileSave_Click();
-    void Version_Click();
     void setTargetChanged(int index);
 
     // ---- writing (MainGUIWrite.cpp) ----
-    // Checks the form and starts writing it to the unit, or stores it into the image; true when
-    // the write started or the image was written.
-    bool Setting(bool init);
-    void writeEnded(bool succeeded) override;
+    // Set: writes the form to the unit, or stores it into the image.
+    void set() override;
     // The controller's own failure text: the last line the unit sent.
     QString unexplainedWriteFailure() const override;
-    void FactoryShipment(bool ask);
     void SelectFile_Click();
     bool firmwareWrite();
     void showError(Msg id);
     void showError(const QString& text);
-    void showInformation(Msg id);
     void normaliseCodes();
 
     // ---- state ----
@@ -153,15 +153,10 @@ class MainGUI : public MainWindowBase {
     std::shared_ptr<NumRange> m_select;
     CmbSort m_sort;
     std::unique_ptr<Domain::App::TormelApp> m_app;
-    ApplicationConfig m_setting;
-    ApplicationConfig m_startSetting;
     bool m_devMode = false;
     bool m_devMode2 = false;
     bool m_shiftKeyFlg = false;
     bool m_creating = false;  // start-up loads report nothing
-    // The settings a running write is sending: they become the committed settings only when the
-    // unit confirmed them.
-    std::optional<ApplicationConfig> m_writing;
     // The firmware image Set writes into: the last one chosen whose records could be read.
     QString m_imagePath;
     // The AES type a loaded configuration asked for while no unit was known; applied once a

@@ -76,7 +76,8 @@ void MainGUI::setModuleType(int32_t type) {
 }
 
 int32_t MainGUI::moduleTypeToShow(const ApplicationConfig& config) const {
-    const bool unitHeld = m_state.link == Link::UnitHeld && m_state.target == WriteTarget::Unit;
+    const bool unitHeld = (m_state.link == Link::UnitHeld || m_state.link == Link::Writing) &&
+                          m_state.target == WriteTarget::Unit;
     if (!unitHeld && (config.m_moduletype == 1 || config.m_moduletype == 2)) {
         return config.m_moduletype;
     }
@@ -88,12 +89,12 @@ void MainGUI::setObjectSetting() {
         grpAESSecure->setChoicesOffered(true);
         setBaudList(true);
         if (m_pendingAesType == 2 && grpAESSecure->encryptionOn()) {
-            grpAESSecure->setAesType(2);
+            grpAESSecure->setAesType(AesType::AES256);
         }
     } else {
         grpAESSecure->setChoicesOffered(false);
-        grpAESSecure->setAesType(1);
-        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+        grpAESSecure->setAesType(AesType::AES128);
+        grpAESSecure->setKeyChoice(AesKeySetting::Init);
         setBaudList(false);
     }
     m_pendingAesType.reset();
@@ -147,10 +148,10 @@ void MainGUI::aesSecureChanged() {
     const bool usable = type2 && grpAESSecure->encryptionOn();
     // Until a unit tells its module, a loaded AES256 stays as the file had it.
     if (!type2 && unitKnown()) {
-        grpAESSecure->setAesType(1);
+        grpAESSecure->setAesType(AesType::AES128);
     }
     if (!usable) {
-        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+        grpAESSecure->setKeyChoice(AesKeySetting::Init);
     }
     grpAESSecure->setChoicesUsable(usable);
 }
@@ -226,9 +227,9 @@ void MainGUI::connectDependencies() {
 
 void MainGUI::setText(QLineEdit* box, const QString& text) { box->setText(text); }
 
-int32_t MainGUI::aesKeySettingFromForm() const {
+AesKeySetting MainGUI::aesKeySettingFromForm() const {
     if (m_com->getModuleType() != 2) {
-        return 1;
+        return AesKeySetting::NotChange;
     }
     return grpAESSecure->keyChoice();
 }
@@ -238,26 +239,16 @@ void MainGUI::saveConfig(ApplicationConfig& config) {
     config.setTarget(cmbSetTarget->currentIndex());
     config.setTabSelect(tabConfig->currentIndex());
 
-    const LinePositions line = m_line->positions();
-    m_com->setBaudRate(line.baudrate);
-    m_com->setDataBits(line.databits);
-    m_com->setParity(line.parity);
-    m_com->setStopBits(line.stopbits);
+    storeLine(*m_com);
     m_com->setIntfPort(cmbIntfPort->currentIndex());
     m_com->setFlowControl(cmbFlowCtrl->currentIndex());
 
     m_node->setIdOffset(txtNodeIDOffset->text());
     m_node->setExtendedGroup(chkExtendedGroup->isChecked() ? 2 : 1);
-    m_node->setAESEncryptEnable(grpAESSecure->encryptionOn() ? 2 : 1);
     m_node->setWhiteningEnable(chkWhitening->isChecked() ? 1U : 0U);
     // The AES type a file asked for is kept while no unit has told its module.
     const bool aesTypeApplies = m_com->getModuleType() == 2 || !unitKnown();
-    m_node->setAESEncryptType(aesTypeApplies && grpAESSecure->aesType() == 2 ? 2 : 1);
-    m_node->serAESEncryptKeySetting(aesKeySettingFromForm());
-    const std::array<QString, 16> key = grpAESSecure->keyWords();
-    for (int word = 1; word <= 16; ++word) {
-        m_node->setAesEncryptKey(word, key[word - 1]);
-    }
+    storeAes(*m_node, aesTypeApplies ? grpAESSecure->aesType() : AesType::AES128, aesKeySettingFromForm());
     m_node->setEncryptEnable(chkSecureKey1->isChecked() ? 2 : 1);
     for (int word = 1; word <= 8; ++word) {
         m_node->setEncryptKey(word, txtSecureKey[word - 1]->text());
@@ -343,7 +334,7 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
     if (type != m_com->getModuleType() || baudListHas76800() != ChoiceLists::offers76800(type)) {
         setModuleType(type);
     }
-    m_line->setPositions({*position, config.m_databits, config.m_parity, config.m_stopbits});
+    showLine(rate, config);
     cmbIntfPort->setCurrentIndex(config.m_intfport);
     cmbFlowCtrl->setCurrentIndex(config.m_flowctrl);
 
@@ -369,12 +360,12 @@ bool MainGUI::setApplicationComProt(ApplicationConfig& config, bool isinit) {
     const bool type2 = m_com->getModuleType() == 2;
     const bool known = unitKnown();
     const bool aes256 = (type2 || !known) && grpAESSecure->encryptionOn() && config.m_aesEncryptType == 2;
-    grpAESSecure->setAesType(aes256 ? 2 : 1);
+    grpAESSecure->setAesType(aes256 ? AesType::AES256 : AesType::AES128);
     if (!known) {
         m_pendingAesType = config.m_aesEncryptType;
     }
     if (isinit) {
-        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+        grpAESSecure->setKeyChoice(AesKeySetting::Init);
     }
     grpAESSecure->setKeyWords(config.m_aesEncryptKey);
     grpAESSecure->setChoicesUsable(type2 && grpAESSecure->encryptionOn());
@@ -464,8 +455,8 @@ void MainGUI::setApplicationDefault() {
     setText(txtNodeIDOffset, m_st.getString(Msg::DefaultNodeIdOffset));
     chkWhitening->setChecked(false);
     grpAESSecure->setEncryptionOn(false);
-    grpAESSecure->setAesType(1);
-    grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+    grpAESSecure->setAesType(AesType::AES128);
+    grpAESSecure->setKeyChoice(AesKeySetting::Init);
     m_pendingAesType.reset();
     std::array<QString, 16> blank;
     blank.fill(emptyText());
@@ -512,21 +503,11 @@ void MainGUI::setApplicationDefault() {
 
 // ---- records ----
 
-Domain::Common::Communication MainGUI::getCommunicateConfigConvert() const {
-    ApplicationConfig indexes;
-    const LinePositions line = m_line->positions();
-    indexes.m_baudrate = line.baudrate;
-    indexes.m_databits = line.databits;
-    indexes.m_parity = line.parity;
-    indexes.m_stopbits = line.stopbits;
-    indexes.m_intfport = cmbIntfPort->currentIndex();
-    indexes.m_flowctrl = cmbFlowCtrl->currentIndex();
-    return Rs485Records::communication(indexes, baudListHas76800());
-}
+Domain::Common::Communication MainGUI::getCommunicateConfigConvert() const { return connectLine(); }
 
 Domain::Common::Nodeinfo MainGUI::getNodeinfoConfigConvert() {
-    return Rs485Records::nodeinfo(storeForm(), aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
-                                  m_app->NodeinfoConfig());
+    return Rs485Records::nodeinfo(storeForm(), static_cast<int32_t>(aesKeySettingFromForm()),
+                                  chkAutoParamSync->isChecked(), m_app->NodeinfoConfig());
 }
 
 Domain::Common::Protocol MainGUI::getProtocolConfigConvert() { return Rs485Records::protocol(storeForm()); }

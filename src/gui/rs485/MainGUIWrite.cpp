@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The RS485 window's writing commands: Set to the unit or into a firmware image, Factory
-// Shipment, and choosing the firmware image.
+// The RS485 window's own part of Set: the firmware image as the target (choosing it, storing the
+// form into it); Set to the unit and Factory Shipment are FamilyWindow's.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,84 +23,30 @@
 
 namespace Tormel::Gui {
 
-using Domain::App::AppCompletedCode;
 using Domain::App::AppResult;
 
-bool MainGUI::Setting(bool init) {
-    // Nothing is checked, stored or written when there is nothing to write to: the Set menu item
-    // stays offered after a unit was let go of.
-    const bool image = cmbSetTarget->currentIndex() == 1;
-    if (image && !m_state.imageAccepted) {
+void MainGUI::set() {
+    if (cmbSetTarget->currentIndex() != 1) {
+        writeToUnit();
+        return;
+    }
+    // Nothing is checked, stored or written without an image whose settings were read.
+    if (!m_state.imageAccepted) {
         showError(Msg::FirmwareWriteFailed);
-        return false;
+        return;
     }
-    if (!image && !unitReadyForWrite()) {
-        return false;
+    const std::optional<ApplicationConfig> form = settingsToWrite();
+    if (!form) {
+        return;
     }
-    normaliseCodes();
-    ApplicationConfig candidate = storeForm();
-    if (grpAESSecure->keyChoice() == AesPanel::kResetKey) {
-        // A key that is being reset is not sent: its words go out as 0.
-        std::array<QString, 16> blank;
-        blank.fill(emptyText());
-        grpAESSecure->setKeyWords(blank);
+    clearDefaultFileNote();
+    saveDefaultSettingsFile(*form);
+    if (firmwareWrite()) {
+        m_setting = *form;
     }
-    if (!candidate.checkConfigData(true, checkFirmVersion(), this)) {
-        return false;
-    }
-    const ApplicationConfig form = storeForm();
-    if (image) {
-        writeDefaultSettingsFile(form);
-        if (!firmwareWrite()) {
-            return false;
-        }
-        m_setting = form;
-        return true;
-    }
-
-    showStatus(ConnectionState::Writing);
-    m_app->CommunicationConfig(Rs485Records::communication(form, baudListHas76800()));
-    m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, aesKeySettingFromForm(), chkAutoParamSync->isChecked(),
-                                                 m_app->NodeinfoConfig()));
-    m_app->ProtocolConfig(Rs485Records::protocol(form));
-    m_app->BindingConfig(Rs485Records::binding(form));
-    m_writing = form;
-    if (!beginWrite(init)) {
-        return false;
-    }
-    // The default settings file follows every write that started, so it holds the form's values
-    // even when the unit then fails; a factory reset starts it afresh.
-    if (init) {
-        Config().fileDelete();
-    }
-    writeDefaultSettingsFile(form);
-    return true;
-}
-
-void MainGUI::writeEnded(bool succeeded) {
-    if (succeeded && m_writing) {
-        m_setting = *m_writing;
-    }
-    m_writing.reset();
 }
 
 QString MainGUI::unexplainedWriteFailure() const { return QString::fromStdString(m_app->Result()); }
-
-void MainGUI::FactoryShipment(bool ask) {
-    // A reset changes the form and the default settings file only once it has started on a held
-    // unit; otherwise the technician's settings stay as they were.
-    if (!commandEnabled(WindowCommand::FactoryShipment, m_state) || !unitReadyForWrite()) {
-        return;
-    }
-    if (ask && !confirmFactoryShipment()) {
-        return;
-    }
-    const ApplicationConfig before = storeForm();
-    setApplicationDefault();
-    if (!Setting(true)) {
-        loadIntoForm(before);
-    }
-}
 
 void MainGUI::SelectFile_Click() {
     FileDialogOptions options;
@@ -164,13 +110,13 @@ bool MainGUI::firmwareWrite() {
     }
     const ApplicationConfig form = storeForm();
     const Domain::Common::Nodeinfo unit = m_app->NodeinfoConfig();
-    const int32_t keySetting = aesKeySettingFromForm();
+    const AesKeySetting keySetting = aesKeySettingFromForm();
     const bool autoSync = chkAutoParamSync->isChecked();
     const bool with76800 = baudListHas76800();
     Domain::Firmware::ImagePatch patch;
     // The image keeps its own AES key unless a new one is asked for: the records carry no key
     // read from an image.
-    if (keySetting != 2) {
+    if (keySetting != AesKeySetting::Change) {
         patch.kept = Domain::Firmware::AesKeySymbols();
     }
     // Nor does the window store its bindings into an image: the image keeps its bind type.
@@ -178,7 +124,7 @@ bool MainGUI::firmwareWrite() {
     Domain::Firmware::ImageRecords stored;
     patch.store = [&](const std::string& workCopy) {
         m_app->CommunicationConfig(Rs485Records::communication(form, with76800));
-        m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, keySetting, autoSync, unit));
+        m_app->NodeinfoConfig(Rs485Records::nodeinfo(form, static_cast<int32_t>(keySetting), autoSync, unit));
         m_app->ProtocolConfig(Rs485Records::protocol(form));
         stored = {m_app->CommunicationConfig(), m_app->NodeinfoConfig(), m_app->ProtocolConfig(),
                   m_app->BindingConfig()};
@@ -197,7 +143,7 @@ bool MainGUI::firmwareWrite() {
         showError(Msg::FirmwareWriteFailed);
         return false;
     }
-    showInformation(Msg::SettingCompleted);
+    showBox(completedText(), MessageBoxIcon::Information);
     return true;
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "domain/app/TormelApp_TX330.h"
-#include "gui/MainWindowBase.h"
+#include "gui/FamilyWindow.h"
 #include "settings/ApplicationConfig_TX330.h"
 #include "settings/Holders.h"
 
@@ -16,16 +16,14 @@ namespace Tormel::Gui {
 // settings into three tab pages, writes them back, restores factory settings and keeps
 // settings files. A base node (ID 0) uses the DI page, a terminal or relay node the DO page.
 //
-// Files: MainGUI_TX_330.cpp (life cycle, commands, closing), MainGUI_TX_330_Layout.cpp (the
-// controls), MainGUI_TX_330_Form.cpp (form <-> configuration and the rules between controls).
-class MainGUI_TX_330 : public MainWindowBase {
+// The commands both windows share are FamilyWindow's; this class says what is its own.
+// Files: MainGUI_TX_330.cpp (life cycle, what the shared commands ask of it), MainGUI_TX_330_Layout.cpp
+// (the controls), MainGUI_TX_330_Form.cpp (form <-> configuration and the rules between controls).
+class MainGUI_TX_330 : public FamilyWindow<ApplicationConfig_TX330> {
     Q_OBJECT
   public:
     explicit MainGUI_TX_330(QWidget* parent = nullptr);
     ~MainGUI_TX_330() override;
-
-    // The committed settings (start-up, last accepted Set, last written Save).
-    const ApplicationConfig_TX330& committedSettings() const { return m_setting; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -49,8 +47,7 @@ class MainGUI_TX_330 : public MainWindowBase {
     // no number; with `showErrors` the box's message is shown then.
     std::optional<ApplicationConfig_TX330> saveConfig(bool showErrors);
     void setObjectSetting();
-    int32_t keySetting() const;
-    bool checkFirmVersion() const;
+    bool checkFirmVersion() const override;
     bool checkConfig() override;
     void selectNodeRole(bool base);
     void nodeIdChanged(const QString& text);
@@ -62,30 +59,24 @@ class MainGUI_TX_330 : public MainWindowBase {
     void setBoxText(QLineEdit* box, int slot, const QString& text);
     void selectStoredTab(int32_t tab);
 
-    // ---- commands (MainGUI_TX_330.cpp) ----
-    void startConnect(bool read);
-    void connectCompleted(Domain::App::AppCompletedCode code) override;
-    void connectReadCompleted(Domain::App::AppCompletedCode code) override;
-    // What the form does once a unit is connected: security is offered.
-    void connectedSteps();
-    // Checks the form and starts writing it; true when the write started.
-    bool Setting(bool init);
-    void writeEnded(bool succeeded) override;
-    void factoryShipment(bool ask);
-    void Revert();
-    void SetFileOpen();
-    void SetFileSave();
+    // ---- what the shared window code asks of this family (MainGUI_TX_330.cpp) ----
+    std::optional<ApplicationConfig_TX330> formSettings(bool forWrite) override;
+    void loadSettings(const ApplicationConfig_TX330& config) override;
+    void loadDefaults() override;
+    void handOver(const ApplicationConfig_TX330& config) override;
+    FromUnit settingsFromUnit() override;
+    // Once a unit is connected, security is offered.
+    void unitConnected(bool read) override;
+    Domain::Common::Communication connectLine() const override;
+    int shownTab() const override;
+    void openSettings() override;
 
     // ---- state ----
     std::unique_ptr<Domain::App::TormelApp_TX330> m_app;
-    ApplicationConfig_TX330 m_setting;
-    ApplicationConfig_TX330 m_startSetting;
     std::shared_ptr<Communication> m_com = std::make_shared<Communication>();
     std::shared_ptr<Nodeinfo> m_node = std::make_shared<Nodeinfo>();
     std::shared_ptr<Wirelessinfo> m_wireless = std::make_shared<Wirelessinfo>();
     std::shared_ptr<Didoinfo> m_dido = std::make_shared<Didoinfo>();
-    // The settings a running write is sending, committed once the unit confirmed them.
-    std::optional<ApplicationConfig_TX330> m_writing;
 
     // ---- controls ----
     QTabWidget* tabControl1 = nullptr;
@@ -114,8 +105,6 @@ class MainGUI_TX_330 : public MainWindowBase {
     QLineEdit* textBox2 = nullptr;               // keep time
     QRadioButton* radioButton7 = nullptr;        // keep signal ON
     QRadioButton* radioButton8 = nullptr;        // keep signal OFF
-
-    QMenu* m_editMenu = nullptr;
 };
 
 }  // namespace Tormel::Gui

@@ -95,12 +95,10 @@ void MainGUI_TX_330::aesSecureChanged() {
     // Every unit of this family offers AES: the choices follow the encryption box alone.
     const bool on = grpAESSecure->encryptionOn();
     if (!on) {
-        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+        grpAESSecure->setKeyChoice(AesKeySetting::Init);
     }
     grpAESSecure->setChoicesUsable(on);
 }
-
-int32_t MainGUI_TX_330::keySetting() const { return grpAESSecure->keyChoice(); }
 
 // ---- leave rules and defaults of the serial line ----
 
@@ -168,7 +166,7 @@ void MainGUI_TX_330::setApplication(ApplicationConfig_TX330& config, bool isinit
 }
 
 void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool isinit) {
-    m_line->setPositions({config.m_baudrate, config.m_databits, config.m_parity, config.m_stopbits});
+    showLine(ChoiceLists::baudRateAt(config.m_baudrate, true), config);
     setBoxText(txtAwt, LiveFilters::txtAwt.slot, QString::number(config.m_awt * 10));
 
     if (config.m_aesEncryptEnable == 0 || config.m_aesEncryptEnable == 1) {
@@ -177,9 +175,9 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
         grpAESSecure->setEncryptionOn(true);
     }
     const bool aes = grpAESSecure->encryptionOn();
-    grpAESSecure->setAesType(aes && config.m_aesEncryptType == 2 ? 2 : 1);
+    grpAESSecure->setAesType(aes && config.m_aesEncryptType == 2 ? AesType::AES256 : AesType::AES128);
     if (isinit) {
-        grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+        grpAESSecure->setKeyChoice(AesKeySetting::Init);
     }
     aesSecureChanged();
     grpAESSecure->setKeyWords(config.m_aesEncryptKey);
@@ -234,8 +232,8 @@ void MainGUI_TX_330::setApplicationComProt(ApplicationConfig_TX330& config, bool
 void MainGUI_TX_330::setApplicationDefault() {
     setLineDefault();
     grpAESSecure->setEncryptionOn(false);
-    grpAESSecure->setAesType(1);
-    grpAESSecure->setKeyChoice(AesPanel::kResetKey);
+    grpAESSecure->setAesType(AesType::AES128);
+    grpAESSecure->setKeyChoice(AesKeySetting::Init);
     aesSecureChanged();
     grpAESSecure->setKeyWords({});
     radioButton2->setChecked(true);
@@ -290,22 +288,12 @@ std::optional<ApplicationConfig_TX330> MainGUI_TX_330::saveConfig(bool showError
     }
 
     m_com->setVersion(QString::fromStdString(m_app->NodeinfoConfig().SoftwareVersion));
-    const LinePositions line = m_line->positions();
-    m_com->setBaudRate(line.baudrate);
-    m_com->setDataBits(line.databits);
-    m_com->setParity(line.parity);
-    m_com->setStopBits(line.stopbits);
+    storeLine(*m_com);
     m_com->setAwt(*awt / 10);
     m_com->setIntfPort(0);
     m_com->setFlowControl(0);
 
-    m_node->setAESEncryptEnable(grpAESSecure->encryptionOn() ? 2 : 1);
-    m_node->setAESEncryptType(grpAESSecure->aesType());
-    m_node->serAESEncryptKeySetting(keySetting());
-    const std::array<QString, 16> key = grpAESSecure->keyWords();
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        m_node->setAesEncryptKey(static_cast<int>(i) + 1, key[i]);
-    }
+    storeAes(*m_node, grpAESSecure->aesType(), grpAESSecure->keyChoice());
 
     Tx330Form::ChannelSelection selection{Tx330Form::ChannelButton::Fsk, comboBox2->currentIndex()};
     if (radioButton1->isChecked()) {

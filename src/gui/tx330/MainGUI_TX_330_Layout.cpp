@@ -38,7 +38,7 @@ void MainGUI_TX_330::buildControls() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menuStrip1"));
     outer->setMenuBar(bar);
-    m_editMenu = buildMenus(*bar);
+    buildMenus(*bar);
 
     auto* top = new QHBoxLayout;
     btnConnect = button(this, "btnConnect", m_st.getString(Msg::Connect), 110);

@@ -43,8 +43,7 @@ class MainGUIKeyboardTest : public Tormel::Gui::Rs485WindowTest {
         m_window->activateWindow();
     }
     bool waitIdle() {
-        auto* read = child<QPushButton>("btnConnectRead");
-        return QTest::qWaitFor([&] { return read->isEnabled(); }, 20000);
+        return QTest::qWaitFor([&] { return !m_window->windowState().busy(); }, 20000);
     }
 
     std::unique_ptr<Pelnix::Test::SimPty> m_sim;

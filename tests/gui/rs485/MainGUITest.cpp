@@ -254,11 +254,15 @@ TEST_F(MainGUITest, SaveCommitsOnlyWhatReachedTheFileAndNamesABadField) {
     const QByteArray before = xml(w.committedSetting());
     type("txtPStartCode", QStringLiteral("A"));
 
-    // A folder that does not exist cannot be written: reported, nothing committed.
+    // A folder that does not exist cannot be written: reported with the system's reason,
+    // nothing committed.
     m_tk.fileAnswers.push_back(file("nowhere/config.xml"));
     QMetaObject::invokeMethod(save, "trigger");
     ASSERT_EQ(m_tk.boxes.size(), 1U);
-    EXPECT_EQ(m_tk.boxes[0].Text, StringTable().getString(Msg::SettingsFileMismatch));
+    EXPECT_EQ(m_tk.boxes[0].Text,
+              StringTable()
+                  .getString(Msg::SettingsFileNotSaved)
+                  .arg(file("nowhere/config.xml") + QStringLiteral(": No such file or directory")));
     EXPECT_EQ(xml(w.committedSetting()), before);
     EXPECT_EQ(child<QLineEdit>("txtPStartCode")->text(), QStringLiteral("0A"));  // code padded
 

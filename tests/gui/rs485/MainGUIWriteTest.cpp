@@ -130,8 +130,13 @@ TEST_F(MainGUIWriteTest, EachWayAWriteEndsHasItsMessage) {
          Tormel::Gui::ConnectionState::Disconnected},
         {"request refused", [](Pelnix::Test::SimPty& s) { s.WrongReplyTo("~BCAD=", "NG"); },
          [&](const QString& t) {
-             return t.startsWith(m_st.getString(Msg::WriteRequestFailed).arg(QStringLiteral("~BCAD="))) &&
-                    t.endsWith(m_st.getString(Msg::WriteRequestReply).arg(QStringLiteral("NG")));
+             // The request, the unit's answer, then what the unit confirmed before it and keeps.
+             const QStringList lines = t.split(QLatin1Char('\n'));
+             return lines.size() == 3 &&
+                    lines[0].startsWith(
+                        m_st.getString(Msg::WriteRequestFailed).arg(QStringLiteral("~BCAD="))) &&
+                    lines[1] == m_st.getString(Msg::WriteRequestReply).arg(QStringLiteral("NG")) &&
+                    lines[2].contains(QStringLiteral("~HODR="));
          },
          Tormel::Gui::ConnectionState::Disconnected},
     };

@@ -417,7 +417,12 @@ TEST_F(MainGuiTx330, SaveOpenRevertAndTheCloseQuestion) {
         m_recorder.clear();
         m_recorder.fileAnswers = {QStringLiteral("/nonexistent-folder/config.xml")};
         item(window, "SetFileSave_MenuItem")->trigger();
-        EXPECT_EQ(m_recorder.boxTexts(), std::vector<QString>{StringTable().getString(60)}) << culture;
+        EXPECT_EQ(m_recorder.boxTexts(),
+                  std::vector<QString>{
+                      StringTable()
+                          .getString(Msg::SettingsFileNotSaved)
+                          .arg(QStringLiteral("/nonexistent-folder/config.xml: No such file or directory"))})
+            << culture;
         m_recorder.clear();
         m_recorder.windowAnswers = {DialogResult::Cancel};
         window.close();

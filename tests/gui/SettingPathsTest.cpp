@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Paths through the two main windows that lost a setting or named a wrong cause (issue 26), as
+// Paths through the two main windows that lost a setting or named a wrong cause, as
 // one table. Each row: the window and its simulated unit, a path of clicks, the unit's fault
 // and the step under test; then what must hold after that step: what the form shows, what
 // config.xml holds, every message box of the step, and what reached the unit (or the image).

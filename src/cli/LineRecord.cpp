@@ -154,11 +154,14 @@ bool LineRecord::loadSequence(const SequenceRule* rule, Output& out) {
         rule && rule->field == field && rule->step == kept.step && rule->start == kept.start;
     if (!sameRule) {
         const QString lastText = last.isDouble() ? QString::number(last.toInt()) : QStringLiteral("none");
+        const QString refused =
+            rule ? QStringLiteral("%1 holds no sequence of %2").arg(file, rule->text())
+                 : QStringLiteral("%1: without --sequence every unit would get the settings file's own %2")
+                       .arg(file, kept.field);
         out.error(
-            QStringLiteral("%1 holds no sequence of %2: this folder numbers units by --sequence %3 (last "
-                           "value handed out %4). Continue with --sequence %3, or name a new report "
-                           "folder for another sequence")
-                .arg(file, rule ? rule->text() : QStringLiteral("(none given)"), kept.text(), lastText));
+            QStringLiteral("%1: this folder numbers units by --sequence %2 (last value handed out %3). "
+                           "Continue with --sequence %2, or name a new report folder for another sequence")
+                .arg(refused, kept.text(), lastText));
         return false;
     }
     m_rule = *rule;

@@ -678,9 +678,11 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         setup.sequence = parseSequence(parser.value(QStringLiteral("sequence")), familyOf(*file), out);
         if (!setup.sequence) return out.finish(kExitUsage);
     }
-    setup.holder = QStringLiteral("pelnix-cli write --each-unit, process %1 on %2 (user %3), started %4%5")
+    const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
+    setup.holder = QStringLiteral("pelnix-cli write --each-unit, process %1 on %2%3, started %4%5")
                        .arg(QCoreApplication::applicationPid())
-                       .arg(QSysInfo::machineHostName(), QString::fromLocal8Bit(qgetenv("USER")),
+                       .arg(QSysInfo::machineHostName(),
+                            user.isEmpty() ? QString() : QStringLiteral(" (user %1)").arg(user),
                             isoTime(std::chrono::system_clock::now()),
                             parser.isSet(QStringLiteral("port"))
                                 ? QStringLiteral(", --port %1").arg(parser.value(QStringLiteral("port")))

@@ -514,7 +514,7 @@ TEST_F(ProductionLineTest, RefusalsSkipsAndStopsAreEachSaidPlainly) {
     unplugged->HangUpAfterLines(12);
     auto other = Unit("other", Tx330());
     EXPECT_TRUE(WaitForReports(2));  // the bench is stopped below either way
-    ::poll(nullptr, 0, 5000);  // the held port is busy once its scan has waited for a reply
+    ::poll(nullptr, 0, 5000);        // the held port is busy once its scan has waited for a reply
     const CliRun run = Stop(bench);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);

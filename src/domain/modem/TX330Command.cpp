@@ -49,8 +49,9 @@ CommandResult TX330Command::ConnectAndRead() {
     return ScanPorts([] { return Identify(true); });
 }
 
-CommandResult TX330Command::Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
-                                  const Common::Wirelessinfo& wireless, const Common::Didoinfo& dido) {
+CommandResult TX330Command::Write(const Common::Communication& communication,
+                                  const Common::Nodeinfo& nodeinfo, const Common::Wirelessinfo& wireless,
+                                  const Common::Didoinfo& dido) {
     m_communication = communication;
     m_nodeinfo = nodeinfo;
     TX330WirelessCommand::WirelessinfoConfig(wireless);

@@ -140,4 +140,25 @@ TEST_F(ParallelScanTest, RandomPortOrdersFaultMixesAndDelaysGiveTheSequentialVer
     }
 }
 
+// A parallel scan ended by SIGTERM (or by anything else) takes its probes with it: the silent
+// ports they were waiting on hear nothing more.
+TEST_F(CliTest, AParallelScanEndedBySigtermLeavesNoProbeBehind) {
+    std::vector<std::unique_ptr<SimPty>> silent;
+    for (const char* name : {"s1", "s2", "s3"}) {
+        silent.push_back(Unit(name));
+        silent.back()->SilentOn("~");
+    }
+    const Running scan = Start({"scan", "--parallel"});
+    ASSERT_TRUE(silent.back()->WaitForRequests(1, 10s));
+    ::kill(scan.pid, SIGTERM);
+    Finish(scan, 10s);
+    ::poll(nullptr, 0, 200);
+    std::size_t heard = 0;
+    for (const auto& unit : silent) heard += unit->Requests().size();
+    ::poll(nullptr, 0, 1500);  // a probe still alive would try again within this time
+    std::size_t later = 0;
+    for (const auto& unit : silent) later += unit->Requests().size();
+    EXPECT_EQ(later, heard);
+}
+
 }  // namespace

@@ -166,6 +166,7 @@ bool HoldsStored(const std::string& image, UnitFamily family, const ImageRecords
     std::vector<ImageSymbol> version{{"TormelParamsM$version", 1, 0}};
     if (!ReadImageSymbols(image, version)) return false;
     std::vector<std::string> keptNames;
+    keptNames.reserve(kept.size());
     for (const ImageSymbol& k : kept) keptNames.push_back(k.name);
     std::optional<std::vector<ImageSymbol>> stored =
         ElfEditorBase::StoredSymbols(family, static_cast<uint8_t>(version[0].data), records, keptNames);

@@ -1,23 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ChildWork.h"
 
-#include <memory>
-
-#include "domain/modem/Command.h"
-#include "platform/SerialPort.h"
-
 namespace Tormel::Cli {
 
 std::optional<ChildWork> ChildWork::start(const std::string& port,
                                           const std::function<QByteArray(int)>& work) {
-    std::optional<Platform::ChildProcess> process = Platform::ChildProcess::Start([&work](int parent) {
-        // The serial port object came along from the parent with the wake-up event its Close
-        // signals, and so did every other child: one child closing its port would wake the
-        // read another child is waiting in, and that read would fail as if cancelled.
-        const std::unique_ptr<Platform::ISerialPort> own = Platform::CreateSerialPort();
-        Domain::Modem::Command::SerialPort(own.get());
-        return work(parent).toStdString();
-    });
+    // The work connects through a Link of its own (see Link::settingsOf): a serial port object
+    // shared with the parent would share the wake-up event its Close signals with every other
+    // child, and one child closing its port would wake the read another child is waiting in.
+    std::optional<Platform::ChildProcess> process = Platform::ChildProcess::Start(
+        [&work](int parent) { return work(parent).toStdString(); });
     if (!process) return std::nullopt;
     return ChildWork(port, std::move(*process));
 }

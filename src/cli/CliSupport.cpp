@@ -179,21 +179,6 @@ std::optional<UnitFamily> familyOption(const QCommandLineParser& parser, UnitFam
     return std::nullopt;
 }
 
-Link::Link() : m_port(Platform::CreateSerialPort()) { Command::SerialPort(m_port.get()); }
-
-Link::~Link() {
-    closeQuietly();
-    Command::SerialPort(nullptr);
-}
-
-void Link::closeQuietly() {
-    try {
-        Command::Close();
-    } catch (...) {
-        // the port is gone either way
-    }
-}
-
 bool Link::configure(const QCommandLineParser& parser, Output& out,
                      const Domain::Common::Communication* fallback) {
     applyTimingFromEnvironment();
@@ -217,8 +202,7 @@ bool Link::configure(const QCommandLineParser& parser, Output& out,
     // line option given replaces its part of it.
     if (fallback != nullptr) wanted = *fallback;
     if ((g_sharedOptions & kLineOptions) == 0) {
-        Command::CommunicationConfig(wanted);
-        Command::ClearStopRequest();
+        m_line = wanted;
         return true;
     }
     bool ok = false;
@@ -263,8 +247,7 @@ bool Link::configure(const QCommandLineParser& parser, Output& out,
         }
         wanted.StopBits = *stop;
     }
-    Command::CommunicationConfig(wanted);
-    Command::ClearStopRequest();
+    m_line = wanted;
     return true;
 }
 

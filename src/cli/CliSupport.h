@@ -12,15 +12,19 @@
 #include <QStringList>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "domain/app/TormelApp.h"
+#include "domain/app/TormelApp_TX330.h"
 #include "domain/common/UnitFamily.h"
 #include "domain/modem/Command.h"
 #include "domain/modem/TraceRecorder.h"
 #include "platform/SerialPort.h"
+#include "settings/RecordConversion.h"
 #include "settings/ScanReport.h"
 #include "settings/StringTable.h"
 #include "settings/Toolkit.h"
@@ -105,8 +109,13 @@ int runSubcommand(const Subcommand& command, const QStringList& args);
 
 std::optional<UnitFamily> familyOption(const QCommandLineParser& parser, UnitFamily fallback, Output& out);
 
-// The serial port, the port list (just --port when given), the protocol's waits and the
-// second attempt's line settings (--baud ...). Returns false (after an error) on a bad value.
+// The command line's way to a unit: the windows' controller of the unit's family, each of
+// its operations driven to its end on this thread. `configure` sets up the port list (just
+// --port when given), the protocol's waits and the line settings of the second attempt
+// (--baud ...); it returns false (after an error) on a bad value.
+//
+// The controller, and with it the serial port, is made at the first connect. A child process
+// makes a Link of its own, with the settings of its parent's (settingsOf).
 class Link {
   public:
     Link();
@@ -117,10 +126,44 @@ class Link {
     // `fallback`: the second attempt's line when no line option was given (a settings file's).
     bool configure(const QCommandLineParser& parser, Output& out,
                    const Domain::Common::Communication* fallback = nullptr);
+
+    // The port list, waits and line of `configured`, with no controller nor port of its own yet.
+    void settingsOf(const Link& configured);
+
+    // A stop that came before an operation began (a Ctrl+C while connecting) must still reach
+    // it: `asked` is looked at once each operation has started, and re-asserts the request.
+    void stopWhen(std::function<bool()> asked) { m_stopAsked = std::move(asked); }
+
+    // Scans for a unit of `family` and connects to it; `read`: with every record read.
+    Domain::Modem::CommandResult connect(UnitFamily family, bool read);
+    // Every record read again from the connected unit, on the same line.
+    Domain::Modem::CommandResult readBack();
+    // The records written to the connected unit, each value confirmed by it.
+    Domain::Modem::CommandResult write(const Gui::Rs485RecordSet& records);
+    Domain::Modem::CommandResult write(const Gui::Tx330RecordSet& records);
+    // The factory reset of the connected unit.
+    Domain::Modem::CommandResult reset();
     void closeQuietly();
 
+    // The connected unit's name and version and its other records, as of the last operation
+    // that succeeded; the port the last operation tried or connected on.
+    Domain::Common::Nodeinfo node() const;
+    std::string portName() const;
+    Gui::Rs485RecordSet rs485Records() const;
+    Gui::Tx330RecordSet tx330Records() const;
+
   private:
-    std::unique_ptr<Platform::ISerialPort> m_port;
+    struct Queue;
+    using Start = std::function<Domain::App::AppResult(Domain::App::CompletedHandler)>;
+    Domain::Modem::CommandResult run(const Start& start);
+    Domain::App::Controller& controllerFor(UnitFamily family);
+
+    std::shared_ptr<Queue> m_queue;
+    std::unique_ptr<Domain::App::TormelApp> m_rs485;
+    std::unique_ptr<Domain::App::TormelApp_TX330> m_tx330;
+    Domain::App::Controller* m_controller = nullptr;
+    Domain::Common::Communication m_line{};
+    std::function<bool()> m_stopAsked;
 };
 
 // Test and bench hook: PELNIX_TIMING="read=100,tries=5,pause=0,reopen=50,radio=50,reset=700"

@@ -143,16 +143,18 @@ PortReport reportFromJson(const std::string& port, const QByteArray& bytes) {
 // scan order where anything answered. It is known as soon as that port and every port before
 // it have been decided; the probes still running then are stopped, so a silent port after
 // the unit (a PC's own serial port) costs nothing.
-std::vector<PortReport> parallelScan(UnitFamily family, const std::vector<std::string>& ports) {
+std::vector<PortReport> parallelScan(Link& link, UnitFamily family, const std::vector<std::string>& ports) {
     std::vector<std::optional<ChildWork>> probes;  // in scan order: the last listed port first
     for (std::size_t i = ports.size(); i-- > 0;) {
         const std::string& port = ports[i];
-        probes.push_back(ChildWork::start(port, [family, port](int /*parent*/) {
+        probes.push_back(ChildWork::start(port, [&link, family, port](int /*parent*/) {
             Command::SetPortLister([port] { return std::vector<std::string>{port}; });
             Output quiet;
             quiet.json = true;
             std::vector<PortReport> reports;
-            connectUnit(family, false, quiet, &reports);
+            Link own;
+            own.settingsOf(link);
+            connectUnit(own, family, false, quiet, &reports);
             return QJsonDocument(toJson(reports)).toJson(QJsonDocument::Compact);
         }));
     }
@@ -206,12 +208,12 @@ int runScan(const QCommandLineParser& parser, Output& out) {
     if (parser.isSet(QStringLiteral("parallel"))) {
         std::vector<std::string> ports = Command::ListPorts();
         ports.resize(std::min(ports.size(), Command::Timing().MaxPorts));
-        reports = parallelScan(*family, ports);
+        reports = parallelScan(link, *family, ports);
     } else {
         Output quiet;
         quiet.json = true;
         quiet.quiet = true;
-        scanned = connectUnit(*family, false, quiet, &reports);
+        scanned = connectUnit(link, *family, false, quiet, &reports);
         // A unit of the other family is named as such; the per-port lines say where.
         if (scanned == kExitUnsupported) out.error(quiet.doc.value(QStringLiteral("error")).toString());
         link.closeQuietly();

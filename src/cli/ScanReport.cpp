@@ -8,13 +8,11 @@
 #include <utility>
 
 #include "domain/modem/Command.h"
-#include "domain/modem/TX330Command.h"
 
 namespace Tormel::Cli {
 
 using Domain::Modem::Command;
 using Domain::Modem::CommandResult;
-using Domain::Modem::TX330Command;
 
 QJsonArray toJson(const std::vector<PortReport>& reports) {
     QJsonArray out;
@@ -59,15 +57,10 @@ std::optional<std::pair<std::string, std::string>> otherFamilyUnit(UnitFamily fa
 
 }  // namespace
 
-int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortReport>* reports) {
+int connectUnit(Link& link, UnitFamily family, bool read, Output& out, std::vector<PortReport>* reports) {
     const std::vector<std::string> ports = Command::ListPorts();
     Output::progress(QStringLiteral("scanning %1 port(s)...").arg(ports.size()));
-    CommandResult result;
-    if (family == UnitFamily::Rs485) {
-        result = read ? Command::ConnectAndRead() : Command::Connect();
-    } else {
-        result = read ? TX330Command::ConnectAndRead() : TX330Command::Connect();
-    }
+    const CommandResult result = link.connect(family, read);
     std::vector<PortReport> tried = reportScan(Command::LastScan());
     if (result != CommandResult::Success) {
         if (const auto other = otherFamilyUnit(family, tried)) {

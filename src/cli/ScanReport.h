@@ -30,8 +30,10 @@ QJsonArray toJson(const std::vector<PortReport>& reports);
 // number), as sysfs tells it; empty for a port that is not on USB.
 QJsonObject usbAttributes(const std::string& device);
 
-// Runs a scan for a unit of `family` with `read` (ConnectAndRead) or without; prints the
-// per-port report when nothing was found. Returns kExitOk, kExitNoUnit or kExitUnsupported.
-int connectUnit(UnitFamily family, bool read, Output& out, std::vector<PortReport>* reports = nullptr);
+// Connects `link` to a unit of `family`, with every record read (`read`) or without, and
+// reports the scan: per port, on stderr when nothing was found, and in `reports`. Returns
+// kExitOk, kExitNoUnit or kExitUnsupported (also for a unit of the other family, named).
+int connectUnit(Link& link, UnitFamily family, bool read, Output& out,
+                std::vector<PortReport>* reports = nullptr);
 
 }  // namespace Tormel::Cli

@@ -21,9 +21,6 @@
 #include "cli/ProductionLine.h"
 #include "cli/ScanReport.h"
 #include "cli/SettingsDocument.h"
-#include "domain/modem/DidoCommand.h"
-#include "domain/modem/TX330Command.h"
-#include "domain/modem/WirelessCommand.h"
 #include "domain/modem/WriteFacts.h"
 #include "platform/ChildProcess.h"
 #include "settings/ChoiceLists.h"
@@ -33,10 +30,7 @@ namespace Tormel::Cli {
 
 using Domain::Modem::Command;
 using Domain::Modem::CommandResult;
-using Domain::Modem::DidoCommand;
 using Domain::Modem::TraceDirection;
-using Domain::Modem::TX330Command;
-using Domain::Modem::WirelessCommand;
 
 namespace {
 
@@ -47,8 +41,7 @@ const char* const kExitCodes =
     "7 the sequence of write --each-unit has run past its field's range, 130 stopped by Ctrl+C,\n"
     "SIGTERM or a hang-up (the unit's state and the report are still told).";
 
-bool aesEnabledForUnit(UnitFamily family) {
-    const std::string& name = Command::m_nodeinfo.SoftwareName;
+bool aesEnabledForUnit(UnitFamily family, const std::string& name) {
     return family == UnitFamily::Rs485 ? Gui::rs485AesEnabled(name, Gui::rs485ModuleType(name))
                                        : Gui::tx330AesEnabled(name);
 }
@@ -80,42 +73,39 @@ std::optional<AnyConfig> checkedUnitDocument(std::optional<Config> config, bool 
     return AnyConfig(*config);
 }
 
-// The connected unit's values as a settings document, after a ConnectAndRead; nothing (and
-// the windows' message) when the unit reported a value the document cannot take.
-std::optional<AnyConfig> unitDocument(UnitFamily family, Output& out) {
-    const std::string& name = Command::m_nodeinfo.SoftwareName;
-    const bool aes = aesEnabledForUnit(family);
+// The connected unit's values as a settings document, after a read; nothing (and the
+// windows' message) when the unit reported a value the document cannot take.
+std::optional<AnyConfig> unitDocument(const Link& link, UnitFamily family, Output& out) {
+    const std::string name = link.node().SoftwareName;
+    const bool aes = aesEnabledForUnit(family, name);
     if (family == UnitFamily::Rs485) {
-        const Gui::Rs485RecordSet records{Command::m_communication, Command::m_nodeinfo, Command::m_protocol,
-                                          Command::m_binding};
-        return checkedUnitDocument(
-            Gui::rs485ConfigFromRecords(records, Gui::rs485ModuleType(name), Gui::Msg::ReadFailed, true), aes,
-            out);
+        return checkedUnitDocument(Gui::rs485ConfigFromRecords(link.rs485Records(), Gui::rs485ModuleType(name),
+                                                               Gui::Msg::ReadFailed, true),
+                                   aes, out);
     }
-    const Gui::Tx330RecordSet records{TX330Command::m_communication, TX330Command::m_nodeinfo,
-                                      WirelessCommand::WirelessinfoConfig(), DidoCommand::DidoinfoConfig()};
-    return checkedUnitDocument(Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed), aes, out);
+    return checkedUnitDocument(Gui::tx330ConfigFromRecords(link.tx330Records(), Gui::Msg::ReadFailed), aes,
+                               out);
 }
 
 // The file as a write to the connected unit takes it, once it passed the record check the
 // window's Set runs against this very unit; nothing when the check refuses it, its messages
 // then on `out` with the file's name (and in `why`).
-std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& filePath, Output& out,
-                                        QStringList* why = nullptr) {
-    const QString version = QString::fromStdString(Command::m_nodeinfo.SoftwareVersion);
+std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const Domain::Common::Nodeinfo& unit,
+                                        const QString& filePath, Output& out, QStringList* why = nullptr) {
+    const QString version = QString::fromStdString(unit.SoftwareVersion);
     std::optional<AnyConfig> checked;
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
         Gui::ApplicationConfig candidate = *rs485;
         candidate.m_version = version;
-        candidate.m_moduletype = Gui::rs485ModuleType(Command::m_nodeinfo.SoftwareName);
+        candidate.m_moduletype = Gui::rs485ModuleType(unit.SoftwareName);
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Rs485)))
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Rs485, unit.SoftwareName)))
             checked = AnyConfig(candidate);
     } else {
         Gui::ApplicationConfig_TX330 candidate = std::get<Gui::ApplicationConfig_TX330>(file);
         candidate.m_version = version;
         candidate.m_target = 0;
-        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Tx330)))
+        if (candidate.checkConfigData(true, aesEnabledForUnit(UnitFamily::Tx330, unit.SoftwareName)))
             checked = AnyConfig(candidate);
     }
     QStringList messagesShown = messages().take();
@@ -127,7 +117,7 @@ std::optional<AnyConfig> checkedForUnit(const AnyConfig& file, const QString& fi
                                 : QStringLiteral(
                                       "a value this unit (%1 version %2) cannot take; the AES settings "
                                       "(AESENCRYPTENABLE, ENCRYPTTYPE) depend on the unit")
-                                      .arg(printable(Command::m_nodeinfo.SoftwareName), version));
+                                      .arg(printable(unit.SoftwareName), version));
     }
     if (!checked) {
         for (const QString& m : messagesShown) out.error(QStringLiteral("%1: %2").arg(filePath, m));
@@ -163,12 +153,10 @@ std::optional<Domain::Common::Communication> fileLine(const AnyConfig& file) {
 
 // The file's document as the unit would hold it once written: through the records and back,
 // so that two files that write the same values compare equal.
-std::optional<AnyConfig> asWritten(const AnyConfig& file) {
-    const std::string& name = Command::m_nodeinfo.SoftwareName;
+std::optional<AnyConfig> asWritten(const AnyConfig& file, const Domain::Common::Nodeinfo& unit) {
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&file)) {
-        const int32_t moduleType = Gui::rs485ModuleType(name);
-        auto records = Gui::rs485RecordsFromConfig(*rs485, moduleType, Command::m_nodeinfo,
-                                                   Gui::AesKeyChoice::NotChange);
+        const int32_t moduleType = Gui::rs485ModuleType(unit.SoftwareName);
+        auto records = Gui::rs485RecordsFromConfig(*rs485, moduleType, unit, Gui::AesKeyChoice::NotChange);
         // A newer module has one encryption, the AES one: the write sends no encryption switch
         // of its own, and the unit reports the AES switch as that one too.
         if (Command::IsFirmForQRM500()) {
@@ -182,24 +170,24 @@ std::optional<AnyConfig> asWritten(const AnyConfig& file) {
         if (!back) return std::nullopt;
         return AnyConfig(*back);
     }
-    const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(file),
-                                                     Command::m_nodeinfo, Gui::AesKeyChoice::NotChange);
+    const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(file), unit,
+                                                     Gui::AesKeyChoice::NotChange);
     auto back = Gui::tx330ConfigFromRecords(records, Gui::Msg::ReadFailed);
     messages().take();
     if (!back) return std::nullopt;
     return AnyConfig(*back);
 }
 
-void describeUnit(Output& out) {
+void describeUnit(const Link& link, Output& out) {
+    const Domain::Common::Nodeinfo node = link.node();
     QJsonObject unit;
-    unit.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
-    unit.insert(QStringLiteral("name"), printable(Command::m_nodeinfo.SoftwareName));
-    unit.insert(QStringLiteral("version"), printable(Command::m_nodeinfo.SoftwareVersion));
+    unit.insert(QStringLiteral("port"), QString::fromStdString(link.portName()));
+    unit.insert(QStringLiteral("name"), printable(node.SoftwareName));
+    unit.insert(QStringLiteral("version"), printable(node.SoftwareVersion));
     out.doc.insert(QStringLiteral("unit"), unit);
     out.line(QStringLiteral("unit: %1 version %2 on %3")
-                 .arg(printable(Command::m_nodeinfo.SoftwareName),
-                      printable(Command::m_nodeinfo.SoftwareVersion),
-                      QString::fromStdString(Command::m_portName)));
+                 .arg(printable(node.SoftwareName), printable(node.SoftwareVersion),
+                      QString::fromStdString(link.portName())));
 }
 
 // Sets the link up from the options and connects to a unit of the family they name (`read`:
@@ -209,8 +197,8 @@ int connectFromOptions(const QCommandLineParser& parser, Link& link, bool read, 
     const auto named = familyOption(parser, UnitFamily::Rs485, out);
     if (!named || !link.configure(parser, out)) return kExitUsage;
     family = *named;
-    if (const int code = connectUnit(family, read, out); code != kExitOk) return code;
-    describeUnit(out);
+    if (const int code = connectUnit(link, family, read, out); code != kExitOk) return code;
+    describeUnit(link, out);
     return kExitOk;
 }
 
@@ -245,7 +233,7 @@ int runRead(const QCommandLineParser& parser, Output& out) {
     if (const int code = connectFromOptions(parser, link, true, out, family); code != kExitOk)
         return out.finish(code);
     link.closeQuietly();
-    const auto config = unitDocument(family, out);
+    const auto config = unitDocument(link, family, out);
     if (!config) return out.finish(kExitUnsupported);
     const QString path = parser.value(QStringLiteral("output"));
     if (!saveSettingsFile(path, *config, out)) return out.finish(kExitFileError);
@@ -268,19 +256,20 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
     const auto line = fileLine(*file);
     if (!link.configure(parser, out, line ? &*line : nullptr)) return out.finish(kExitUsage);
     const UnitFamily family = familyOf(*file);
-    if (const int code = connectUnit(family, true, out); code != kExitOk) return out.finish(code);
-    describeUnit(out);
+    if (const int code = connectUnit(link, family, true, out); code != kExitOk) return out.finish(code);
+    describeUnit(link, out);
     link.closeQuietly();
+    const Domain::Common::Nodeinfo node = link.node();
     // The file passes what a write would check against this unit, or is refused as a write
     // refuses it: a difference against a file that can never be written would mislead.
-    const auto checked = checkedForUnit(*file, filePath, out);
+    const auto checked = checkedForUnit(*file, node, filePath, out);
     if (!checked) return out.finish(kExitFileError);
-    const auto unit = unitDocument(family, out);
+    const auto unit = unitDocument(link, family, out);
     if (!unit) return out.finish(kExitUnsupported);
     // Both sides as a write would send them: values that a write fixes (the verification
     // code's fields when it is off, for one) do not count as differences.
-    const auto unitWritten = asWritten(*unit);
-    const auto written = asWritten(*checked);
+    const auto unitWritten = asWritten(*unit, node);
+    const auto written = asWritten(*checked, node);
     if (!unitWritten) return out.finish(kExitUnsupported);
     if (!written) {
         out.error(
@@ -331,7 +320,7 @@ void noteHeld(QJsonObject& report, ValueHeld held) {
 // sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
 // the write a failure that names it. Returns why it failed (empty: verified); the report gets
 // the read-back, and `held` whether the unit holds the sequence's value.
-QString verifyWritten(UnitFamily family, const AnyConfig& sent, QJsonObject& report, Output& out,
+QString verifyWritten(Link& link, UnitFamily family, const AnyConfig& sent, QJsonObject& report, Output& out,
                       ValueHeld* held) {
     report.insert(QStringLiteral("verified"), false);
     if (Command::StopRequested()) {
@@ -339,16 +328,11 @@ QString verifyWritten(UnitFamily family, const AnyConfig& sent, QJsonObject& rep
             QStringLiteral("the write was confirmed; the read-back was not done, as the bench was stopped"));
         return QStringLiteral("failed: written and confirmed, but not read back (stopped)");
     }
-    const CommandResult read = Command::RunFrame([family] {
-        if (family == UnitFamily::Rs485) {
-            Command::GetAllParam();
-        } else {
-            TX330Command::GetAllParam();
-        }
-    });
-    const auto unit = read == CommandResult::Success ? unitDocument(family, out) : std::nullopt;
-    const auto unitWritten = unit ? asWritten(*unit) : std::nullopt;
-    const auto sentWritten = asWritten(sent);
+    const CommandResult read = link.readBack();
+    const Domain::Common::Nodeinfo node = link.node();
+    const auto unit = read == CommandResult::Success ? unitDocument(link, family, out) : std::nullopt;
+    const auto unitWritten = unit ? asWritten(*unit, node) : std::nullopt;
+    const auto sentWritten = asWritten(sent, node);
     if (!unitWritten || !sentWritten) {
         out.error(QStringLiteral("the write was confirmed, but the unit could not be read back (%1)")
                       .arg(resultName(read)));
@@ -438,8 +422,8 @@ QString stopMessage(CommandResult written, const Domain::Modem::WriteFacts& fact
 }
 
 // One unit: connect, check the file against it, write, and build the report.
-WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::AesKeyChoice choice,
-                          Output& out, const UnitExtras& extras = {}) {
+WriteOutcome writeOneUnit(Link& link, const AnyConfig& given, const QString& filePath,
+                          Gui::AesKeyChoice choice, Output& out, const UnitExtras& extras = {}) {
     WriteOutcome result;
     AnyConfig file = given;
     const UnitFamily family = familyOf(file);
@@ -465,7 +449,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     };
 
     std::vector<PortReport> scan;
-    if (const int code = connectUnit(family, false, out, &scan); code != kExitOk) {
+    if (const int code = connectUnit(link, family, false, out, &scan); code != kExitOk) {
         report.insert(QStringLiteral("scan"), toJson(scan));
         if (g_interrupts.load() != 0) {
             report.insert(QStringLiteral("interrupted"), true);
@@ -479,17 +463,23 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
             report.insert(QStringLiteral("otherFamily"), true);
             return finish(code, QStringLiteral("failed: a unit of the other family: %1").arg(other->reason));
         }
-        report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
-        report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
+        // The unit the scan ended on, as it named itself.
+        const auto held = std::find_if(scan.begin(), scan.end(), [](const PortReport& r) { return r.held; });
+        if (held != scan.end()) {
+            report.insert(QStringLiteral("unitName"), printable(held->name));
+            report.insert(QStringLiteral("unitVersion"), printable(held->version));
+        }
         return finish(code, QStringLiteral("failed: a unit this tool does not support"));
     }
-    describeUnit(out);
+    describeUnit(link, out);
     std::fflush(stdout);  // the unit's line is kept, whatever ends the program
     QStringList why;
-    report.insert(QStringLiteral("port"), QString::fromStdString(Command::m_portName));
-    report.insert(QStringLiteral("unitName"), printable(Command::m_nodeinfo.SoftwareName));
-    report.insert(QStringLiteral("unitVersion"), printable(Command::m_nodeinfo.SoftwareVersion));
-    if (const QJsonObject adapter = usbAttributes(Command::m_portName); !adapter.isEmpty())
+    const Domain::Common::Nodeinfo node = link.node();
+    const std::string port = link.portName();
+    report.insert(QStringLiteral("port"), QString::fromStdString(port));
+    report.insert(QStringLiteral("unitName"), printable(node.SoftwareName));
+    report.insert(QStringLiteral("unitVersion"), printable(node.SoftwareVersion));
+    if (const QJsonObject adapter = usbAttributes(port); !adapter.isEmpty())
         report.insert(QStringLiteral("adapter"), adapter);
     if (extras.unitAnswered) extras.unitAnswered();
     if (extras.takeValue) {
@@ -506,7 +496,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         report.insert(QStringLiteral("sequence"), sequence);
     }
 
-    const auto candidate = checkedForUnit(file, filePath, out, &why);
+    const auto candidate = checkedForUnit(file, node, filePath, out, &why);
     if (!candidate) {
         report.insert(QStringLiteral("checkFailed"), why.join(QStringLiteral("; ")));
         noteHeld(report, ValueHeld::No);
@@ -516,24 +506,18 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
     // The records the write sends, made here and handed to the link with the write.
     std::function<CommandResult()> write;
     if (const auto* rs485 = std::get_if<Gui::ApplicationConfig>(&*candidate)) {
-        const auto records =
-            Gui::rs485RecordsFromConfig(*rs485, rs485->m_moduletype, Command::m_nodeinfo, choice);
-        write = [records] {
-            return Command::Write(records.communication, records.nodeinfo, records.protocol, records.binding);
-        };
+        const auto records = Gui::rs485RecordsFromConfig(*rs485, rs485->m_moduletype, node, choice);
+        write = [&link, records] { return link.write(records); };
     } else {
-        const auto records = Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate),
-                                                         TX330Command::m_nodeinfo, choice);
-        write = [records] {
-            return TX330Command::Write(records.communication, records.nodeinfo, records.wireless,
-                                       records.dido);
-        };
+        const auto records =
+            Gui::tx330RecordsFromConfig(std::get<Gui::ApplicationConfig_TX330>(*candidate), node, choice);
+        write = [&link, records] { return link.write(records); };
     }
     report.insert(QStringLiteral("aesKey"), choice == Gui::AesKeyChoice::NotChange ? QStringLiteral("keep")
                                             : choice == Gui::AesKeyChoice::Change  ? QStringLiteral("change")
                                                                                    : QStringLiteral("init"));
 
-    Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(Command::m_portName)));
+    Output::progress(QStringLiteral("writing to %1...").arg(QString::fromStdString(port)));
     // From here a stop waits for the write's end, its read-back and its report; one that came
     // before it means no write.
     g_writing = true;
@@ -554,7 +538,7 @@ WriteOutcome writeOneUnit(const AnyConfig& given, const QString& filePath, Gui::
         // The read-back belongs to the write: a stop waits for it too.
         ValueHeld held = ValueHeld::Yes;
         const QString failed =
-            extras.verify ? verifyWritten(family, *candidate, report, out, &held) : QString();
+            extras.verify ? verifyWritten(link, family, *candidate, report, out, &held) : QString();
         noteHeld(report, held);
         if (!failed.isEmpty()) return finish(kExitWriteFailed, failed);
         out.line(texts().getString(Gui::Msg::SettingCompleted));
@@ -645,7 +629,8 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         // Ctrl+C, SIGTERM or a hang-up stops the write between two requests; the report and
         // the unit's state are still told.
         Platform::HandleStopSignals(onStopNow);
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, out, UnitExtras{verify, {}, {}});
+        link.stopWhen([] { return g_interrupts.load() != 0; });
+        WriteOutcome outcome = writeOneUnit(link, *file, filePath, *choice, out, UnitExtras{verify, {}, {}});
         link.closeQuietly();
         out.doc.insert(QStringLiteral("report"), outcome.report);
         if (reporting && !saveReport(reportPath, outcome.report, out)) {
@@ -696,8 +681,11 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         Output quiet;
         quiet.json = true;
         extras.verify = verify;
-        WriteOutcome outcome = writeOneUnit(*file, filePath, *choice, quiet, extras);
-        link.closeQuietly();
+        Link own;
+        own.settingsOf(link);
+        own.stopWhen([] { return g_interrupts.load() != 0; });
+        WriteOutcome outcome = writeOneUnit(own, *file, filePath, *choice, quiet, extras);
+        own.closeQuietly();
         QJsonObject report = outcome.report;
         if (quiet.doc.contains(QStringLiteral("errors")))
             report.insert(QStringLiteral("errors"), quiet.doc.value(QStringLiteral("errors")));
@@ -764,12 +752,12 @@ int runReset(const QCommandLineParser& parser, Output& out) {
     UnitFamily family = UnitFamily::Rs485;
     if (const int code = connectFromOptions(parser, link, false, out, family); code != kExitOk)
         return out.finish(code);
-    const QString port = QString::fromStdString(Command::m_portName);
+    const QString port = QString::fromStdString(link.portName());
     CommandResult result;
     TraceRecorder trace;
     {
         const ResetProgress progress(port);
-        result = family == UnitFamily::Rs485 ? Command::InitWrite() : TX330Command::InitWrite();
+        result = link.reset();
     }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));

@@ -74,6 +74,10 @@ AppResult Controller::InitWrite(CompletedHandler handler) {
         Operation::InitWriting, [this] { HandOverAll(); }, m_commands.initWrite, std::move(handler));
 }
 
+AppResult Controller::ReadBack(CompletedHandler handler) {
+    return m_core.Start(Operation::Reading, [] {}, m_commands.readAll, std::move(handler));
+}
+
 // A write and a factory reset give the link every record.
 void Controller::HandOverAll() {
     Command::m_communication = m_communication;
@@ -83,14 +87,14 @@ void Controller::HandOverAll() {
 
 AppResult Controller::Disconnect() { return m_core.Disconnect(); }
 
-// A successful connect-and-read takes back every record but the node's; every successful
+// A successful connect-and-read or read-back takes back every record but the node's; every successful
 // operation takes back the node record (the unit's name and version).
 AppResult Controller::Completed(AppCompletedCode code) {
     const std::optional<Operation> succeeded = m_core.Completed(code);
     if (!succeeded) {
         return AppResult::Success;
     }
-    if (*succeeded == Operation::ConnectingAndReading) {
+    if (*succeeded == Operation::ConnectingAndReading || *succeeded == Operation::Reading) {
         m_communication = Command::m_communication;
         TakeBackOwn();
     }

@@ -34,6 +34,9 @@ class Controller {
     AppResult ConnectAndRead(CompletedHandler handler);
     AppResult Write(CompletedHandler handler);
     AppResult InitWrite(CompletedHandler handler);
+    // Every record read again from the connected unit, on its open line (no scan); its
+    // success takes the records back as a connect-and-read does.
+    AppResult ReadBack(CompletedHandler handler);
     AppResult Disconnect();
     AppResult Completed(AppCompletedCode code);
 
@@ -53,14 +56,17 @@ class Controller {
     Platform::ISerialPort& port() const { return m_core.Port(); }
     // The port the link tried last or is connected on, as of the last completion.
     std::string PortName() const { return m_core.PortName(); }
+    // The link's own result of the last operation, as of its completion.
+    Modem::CommandResult LastCommandResult() const { return m_core.LastCommandResult(); }
 
   protected:
-    // The family's four background operations on the command link.
+    // The family's background operations on the command link.
     struct CommandSet {
         Modem::CommandResult (*connect)();
         Modem::CommandResult (*connectAndRead)();
         Modem::CommandResult (*write)();
         Modem::CommandResult (*initWrite)();
+        Modem::CommandResult (*readAll)();
     };
 
     // dispatcher puts a completion on the window's thread (the event loop, or a test's queue).

@@ -27,6 +27,7 @@ AppCompletedCode CompletedCodeFor(Operation operation, CommandResult result) {
                 return AppCompletedCode::DataBit7NonParityError;
             return AppCompletedCode::CommandError;
         case Operation::InitWriting:
+        case Operation::Reading:
             return result == CommandResult::ErrConnect ? AppCompletedCode::ConnectError
                                                        : AppCompletedCode::CommandError;
     }
@@ -38,6 +39,7 @@ namespace {
 // What the work function hands back across the threads, by value.
 struct Outcome {
     AppCompletedCode code = AppCompletedCode::ConnectError;
+    CommandResult result = CommandResult::ErrStatus;
     std::string reply;
     std::string portName;
 };
@@ -88,8 +90,9 @@ void ControllerCore::Ended() {
 
 AppResult ControllerCore::Start(Operation op, const std::function<void()>& handOver,
                                 std::function<CommandResult()> run, CompletedHandler handler) {
-    const bool writing = op == Operation::Writing || op == Operation::InitWriting;
-    const bool allowed = writing ? m_status == AppStatus::Active
+    // A write, a factory reset and a read-back all need the unit a connect found.
+    const bool onUnit = op == Operation::Writing || op == Operation::InitWriting || op == Operation::Reading;
+    const bool allowed = onUnit ? m_status == AppStatus::Active
                                  : (m_status == AppStatus::Idle || m_status == AppStatus::Active);
     if (!allowed) {
         return AppResult::ErrStatus;
@@ -100,6 +103,7 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
     }
     try {
         m_result.clear();
+        m_commandResult = CommandResult::ErrStatus;
         m_worker.reset();
         // Cleared here, on the window's thread where Disconnect also runs, so that no cancel can
         // fall between clearing and the operation's start.
@@ -118,12 +122,14 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
                 result = CommandResult::ErrStatus;
             }
             outcome->code = CompletedCodeFor(op, result);
+            outcome->result = result;
             outcome->reply = Command::m_result;
             outcome->portName = Command::m_portName;
         };
         auto completed = [this, outcome, handler = std::move(handler)]() {
             m_result = outcome->reply;
             m_portName = outcome->portName;
+            m_commandResult = outcome->result;
             if (handler) {
                 handler(outcome->code);
             } else {
@@ -145,6 +151,7 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
             m_status = AppStatus::Connecting;
             break;
         case Operation::ConnectingAndReading:
+        case Operation::Reading:
             m_status = AppStatus::ConnectingAndReading;
             break;
         case Operation::Writing:

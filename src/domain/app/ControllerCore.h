@@ -19,8 +19,9 @@ namespace Tormel::Domain::App {
 // The window's completion callback: called once per started operation, on the window's thread.
 using CompletedHandler = std::function<void(AppCompletedCode)>;
 
-// The four background operations of both controllers.
-enum class Operation { Connecting, ConnectingAndReading, Writing, InitWriting };
+// The background operations of both controllers. Reading reads every parameter again on the
+// line a connect opened (the read-back after a write); the windows do not use it.
+enum class Operation { Connecting, ConnectingAndReading, Writing, InitWriting, Reading };
 
 // What a unit's answer to an operation means for the window. A scan that found nothing and a
 // broken line both read as a connection error; a write distinguishes the refusal of 7 data
@@ -46,6 +47,9 @@ class ControllerCore {
     const std::string& Result() const { return m_result; }
     // The port the link tried last or is connected on, as the last operation left it.
     const std::string& PortName() const { return m_portName; }
+    // The link's own result of the last operation, finer than its completion code (which unit
+    // refused, which line failed): the command line reports it as it stands.
+    Modem::CommandResult LastCommandResult() const { return m_commandResult; }
     Platform::ISerialPort& Port() const { return *m_port; }
 
     // Invalid -> Idle after the editor was set up.
@@ -76,6 +80,7 @@ class ControllerCore {
     // Copies of the link's last reply and port name, handed over with each completion.
     std::string m_result;
     std::string m_portName;
+    Modem::CommandResult m_commandResult = Modem::CommandResult::ErrStatus;
     std::shared_ptr<Platform::ISerialPort> m_port;
     std::unique_ptr<Platform::BackgroundWorker> m_worker;
     Operation m_running = Operation::Connecting;  // the operation of the last start

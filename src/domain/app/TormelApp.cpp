@@ -11,7 +11,7 @@ using Modem::Command;
 
 TormelApp::TormelApp(Platform::BackgroundWorker::Dispatcher dispatcher)
     : Controller(std::move(dispatcher), m_editor,
-                 {Command::Connect, Command::ConnectAndRead, Command::Write, Command::InitWrite}) {}
+                 {Command::Connect, Command::ConnectAndRead, Command::Write, Command::InitWrite, Command::ReadAll}) {}
 
 TormelApp::~TormelApp() = default;
 

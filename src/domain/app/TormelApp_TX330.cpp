@@ -16,7 +16,7 @@ using Modem::WirelessCommand;
 TormelApp_TX330::TormelApp_TX330(Platform::BackgroundWorker::Dispatcher dispatcher)
     : Controller(std::move(dispatcher), m_editor,
                  {TX330Command::Connect, TX330Command::ConnectAndRead, TX330Command::Write,
-                  TX330Command::InitWrite}) {}
+                  TX330Command::InitWrite, TX330Command::ReadAll}) {}
 
 TormelApp_TX330::~TormelApp_TX330() = default;
 

@@ -185,6 +185,9 @@ class Command {
                                const Common::Protocol& protocol, const Common::Binding& binding);
     static CommandResult InitWrite();
     static bool GetAllParam();
+    // Every parameter read again on the line already open, without a new scan: the read-back
+    // after a write, from the unit that was written and no other.
+    static CommandResult ReadAll();
 
     // ---- helpers for the command sets ----
     // Runs the command sequence of a Write/InitWrite: clears m_result, maps a CommandError

@@ -353,6 +353,10 @@ CommandResult Command::Write(const Common::Communication& communication, const C
     return Write();
 }
 
+CommandResult Command::ReadAll() {
+    return RunFrame([] { GetAllParam(); });
+}
+
 CommandResult Command::Write() {
     return RunFrame([] {
         if (IsVersionOver2_5() && m_communication.DataBits == 7 && m_communication.Parity == Parity::None)

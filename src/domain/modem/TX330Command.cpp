@@ -95,6 +95,10 @@ CommandResult TX330Command::Write() {
     });
 }
 
+CommandResult TX330Command::ReadAll() {
+    return RunFrame([] { GetAllParam(); });
+}
+
 CommandResult TX330Command::InitWrite() {
     return RunFrame([] {
         SetAESEncryptInit();  // "~NETENCENABLE=1" (Command calls this one SetAESEncInit)

@@ -31,6 +31,8 @@ class TX330Command : public Command {
     static CommandResult Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
                                const Common::Wirelessinfo& wireless, const Common::Didoinfo& dido);
     static CommandResult InitWrite();
+    // Every parameter read again on the line already open (see Command::ReadAll).
+    static CommandResult ReadAll();
 
     // ---- identification ----
     // "~NAME?" into m_nodeinfo.SoftwareName and m_NameSoft.

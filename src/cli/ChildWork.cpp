@@ -8,8 +8,8 @@ std::optional<ChildWork> ChildWork::start(const std::string& port,
     // The work connects through a Link of its own (see Link::settingsOf): a serial port object
     // shared with the parent would share the wake-up event its Close signals with every other
     // child, and one child closing its port would wake the read another child is waiting in.
-    std::optional<Platform::ChildProcess> process = Platform::ChildProcess::Start(
-        [&work](int parent) { return work(parent).toStdString(); });
+    std::optional<Platform::ChildProcess> process =
+        Platform::ChildProcess::Start([&work](int parent) { return work(parent).toStdString(); });
     if (!process) return std::nullopt;
     return ChildWork(port, std::move(*process));
 }

@@ -53,8 +53,8 @@ void Link::settingsOf(const Link& configured) {
 
 Domain::App::Controller& Link::controllerFor(UnitFamily family) {
     if (m_controller != nullptr) {
-        const bool same = family == UnitFamily::Rs485 ? m_controller == m_rs485.get()
-                                                      : m_controller == m_tx330.get();
+        const bool same =
+            family == UnitFamily::Rs485 ? m_controller == m_rs485.get() : m_controller == m_tx330.get();
         if (same) return *m_controller;
         closeQuietly();
         (void)m_controller->End();
@@ -135,7 +135,9 @@ Domain::Common::Nodeinfo Link::node() const {
     return m_controller != nullptr ? m_controller->NodeinfoConfig() : Domain::Common::Nodeinfo{};
 }
 
-std::string Link::portName() const { return m_controller != nullptr ? m_controller->PortName() : std::string(); }
+std::string Link::portName() const {
+    return m_controller != nullptr ? m_controller->PortName() : std::string();
+}
 
 Gui::Rs485RecordSet Link::rs485Records() const {
     if (m_rs485 == nullptr) return {};

@@ -79,9 +79,10 @@ std::optional<AnyConfig> unitDocument(const Link& link, UnitFamily family, Outpu
     const std::string name = link.node().SoftwareName;
     const bool aes = aesEnabledForUnit(family, name);
     if (family == UnitFamily::Rs485) {
-        return checkedUnitDocument(Gui::rs485ConfigFromRecords(link.rs485Records(), Gui::rs485ModuleType(name),
-                                                               Gui::Msg::ReadFailed, true),
-                                   aes, out);
+        return checkedUnitDocument(
+            Gui::rs485ConfigFromRecords(link.rs485Records(), Gui::rs485ModuleType(name), Gui::Msg::ReadFailed,
+                                        true),
+            aes, out);
     }
     return checkedUnitDocument(Gui::tx330ConfigFromRecords(link.tx330Records(), Gui::Msg::ReadFailed), aes,
                                out);

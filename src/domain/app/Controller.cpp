@@ -75,7 +75,8 @@ AppResult Controller::InitWrite(CompletedHandler handler) {
 }
 
 AppResult Controller::ReadBack(CompletedHandler handler) {
-    return m_core.Start(Operation::Reading, [] {}, m_commands.readAll, std::move(handler));
+    return m_core.Start(
+        Operation::Reading, [] {}, m_commands.readAll, std::move(handler));
 }
 
 // A write and a factory reset give the link every record.

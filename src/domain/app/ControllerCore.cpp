@@ -93,7 +93,7 @@ AppResult ControllerCore::Start(Operation op, const std::function<void()>& handO
     // A write, a factory reset and a read-back all need the unit a connect found.
     const bool onUnit = op == Operation::Writing || op == Operation::InitWriting || op == Operation::Reading;
     const bool allowed = onUnit ? m_status == AppStatus::Active
-                                 : (m_status == AppStatus::Idle || m_status == AppStatus::Active);
+                                : (m_status == AppStatus::Idle || m_status == AppStatus::Active);
     if (!allowed) {
         return AppResult::ErrStatus;
     }

@@ -10,8 +10,10 @@ namespace Tormel::Domain::App {
 using Modem::Command;
 
 TormelApp::TormelApp(Platform::BackgroundWorker::Dispatcher dispatcher)
-    : Controller(std::move(dispatcher), m_editor,
-                 {Command::Connect, Command::ConnectAndRead, Command::Write, Command::InitWrite, Command::ReadAll}) {}
+    : Controller(
+          std::move(dispatcher), m_editor,
+          {Command::Connect, Command::ConnectAndRead, Command::Write, Command::InitWrite, Command::ReadAll}) {
+}
 
 TormelApp::~TormelApp() = default;
 

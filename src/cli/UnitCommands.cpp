@@ -30,7 +30,6 @@ namespace Tormel::Cli {
 
 using Domain::Modem::Command;
 using Domain::Modem::CommandResult;
-using Domain::Modem::TraceDirection;
 
 namespace {
 
@@ -755,41 +754,39 @@ int runReset(const QCommandLineParser& parser, Output& out) {
         return out.finish(code);
     const QString port = QString::fromStdString(link.portName());
     CommandResult result;
-    TraceRecorder trace;
+    Domain::Modem::WriteFollower follower;
     {
         const ResetProgress progress(port);
+        follower.start();
         result = link.reset();
+        follower.stop();
     }
     link.closeQuietly();
     out.doc.insert(QStringLiteral("commandResult"), resultName(result));
     if (result != CommandResult::Success) {
         // The last request, and the unit's answer to it if any, tell what went wrong.
-        const std::vector<TraceEntry> dialogue = trace.entries();
-        const auto sent = std::find_if(dialogue.rbegin(), dialogue.rend(), [](const TraceEntry& e) {
-            return e.direction == TraceDirection::Sent;
-        });
-        const auto reply = sent == dialogue.rend()
-                               ? dialogue.end()
-                               : std::find_if(sent.base(), dialogue.end(), [](const TraceEntry& e) {
-                                     return e.direction == TraceDirection::Received;
-                                 });
+        using Domain::Modem::WriteStopKind;
+        const Domain::Modem::WriteStop stop = follower.facts(false).stop.value_or(Domain::Modem::WriteStop{});
         QString why;
-        if (sent == dialogue.rend()) {
+        if (stop.kind == WriteStopKind::NothingSent) {
             why = texts().getString(Gui::Msg::WriteNotConnected);
-        } else if (reply == dialogue.end()) {
+        } else if (stop.kind == WriteStopKind::Refused) {
+            why = QStringLiteral(
+                      "the unit on %1 refused \"%2\" (it answered \"%3\"), so the factory reset is not "
+                      "done. Run pelnix-cli read to see what it holds.")
+                      .arg(port, traceLine(stop.request), traceLine(stop.reply));
+        } else if (stop.kind == WriteStopKind::HungUp) {
+            why = QStringLiteral(
+                      "the unit's port %1 went away after \"%2\" (%3): the unit was unplugged or lost "
+                      "power, so the factory reset is not confirmed. Plug it in again and run "
+                      "pelnix-cli read to see what it holds.")
+                      .arg(port, traceLine(stop.request), QString::fromLocal8Bit(stop.reason.c_str()));
+        } else {
             why = QStringLiteral(
                       "the unit on %1 did not answer \"%2\" in time, so the factory reset is not "
                       "confirmed: the unit may or may not have been reset. Check its power and "
                       "cable, then run pelnix-cli read to see what it holds, or reset it again.")
-                      .arg(port, traceLine(sent->line));
-        } else {
-            const QString answer = traceLine(reply->line);
-            why = QStringLiteral(
-                      "the unit on %1 refused \"%2\" (it answered %3), so the factory reset is not "
-                      "done. Run pelnix-cli read to see what it holds.")
-                      .arg(port, traceLine(sent->line),
-                           answer.isEmpty() ? QStringLiteral("an empty line")
-                                            : QStringLiteral("\"%1\"").arg(answer));
+                      .arg(port, traceLine(stop.request));
         }
         out.error(why);
         return out.finish(kExitWriteFailed);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
@@ -190,6 +191,11 @@ FileResult SyncPath(const std::string& path) {
     if (::fsync(fd) != 0) result = Failure(errno, path);
     ::close(fd);
     return result;
+}
+
+FileResult RenameOver(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return Failure(errno, to);
+    return {};
 }
 
 int WritableFileError(const std::string& path) {

@@ -63,4 +63,7 @@ int NewFileError(const std::string& folder, const std::string& stem);
 // survives a power cut.
 FileResult SyncPath(const std::string& path);
 
+// Renames `from` over `to` in one step (both in one folder); the folder is not synced.
+FileResult RenameOver(const std::string& from, const std::string& to);
+
 }  // namespace Tormel::Platform

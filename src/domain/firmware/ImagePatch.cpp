@@ -40,10 +40,6 @@ std::string FreeBackupName(const std::string& stem) {
     return backup;
 }
 
-bool Rename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
 // Writes the work copy: the store, then the kept symbols as they were.
 PatchResult StoreIntoWorkCopy(const std::string& image, const std::string& workCopy, const ImagePatch& patch,
                               std::vector<ImageSymbol>& kept, PatchOutcome& outcome) {
@@ -95,7 +91,7 @@ bool PutBack(const std::string& backup, const std::string& image) {
     if (!Platform::CopyFileDurably(backup, restore).ok()) {
         return false;
     }
-    if (!Rename(restore, image)) {
+    if (!Platform::RenameOver(restore, image).ok()) {
         std::remove(restore.c_str());
         return false;
     }
@@ -142,7 +138,7 @@ PatchOutcome PatchImage(const std::string& imagePath, const ImagePatch& patch) {
         outcome.result = PatchResult::BackupFailed;
         return outcome;
     }
-    if (!Rename(files.workCopy, target)) {
+    if (!Platform::RenameOver(files.workCopy, target).ok()) {
         std::remove(files.workCopy.c_str());
         outcome.result = PatchResult::ReplaceFailed;
         return outcome;

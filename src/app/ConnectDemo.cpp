@@ -7,16 +7,23 @@
 // --trace prints the dialogue with the unit as it happens; --baud sets the bit rate of the
 // second attempt on each port (the first is always 9600 8N1).
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "domain/app/TormelApp.h"
 #include "domain/modem/Command.h"
 #include "domain/modem/Replies.h"
 #include "platform/SerialPort.h"
 
+using Tormel::Domain::App::AppCompletedCode;
+using Tormel::Domain::App::AppResult;
 using Tormel::Domain::Modem::Command;
 using Tormel::Domain::Modem::CommandResult;
 using Tormel::Domain::Modem::TraceDirection;
@@ -89,40 +96,70 @@ int main(int argc, char** argv) {
         });
     }
 
-    auto port = Tormel::Platform::CreateSerialPort();
-    Command::SerialPort(port.get());
+    // The windows' controller runs the scan; its completion comes back through this queue.
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable ready;
+        std::deque<Tormel::Platform::BackgroundWorker::Task> tasks;
+    };
+    auto queue = std::make_shared<Queue>();
+    Tormel::Domain::App::TormelApp app([queue](Tormel::Platform::BackgroundWorker::Task task) {
+        {
+            const std::lock_guard lock(queue->mutex);
+            queue->tasks.push_back(std::move(task));
+        }
+        queue->ready.notify_one();
+    });
+    if (app.Init() != AppResult::Success) {
+        std::printf("result:  the program could not set itself up\n");
+        return 1;
+    }
     Tormel::Domain::Common::Communication wanted{};
     wanted.BaudRate = baud;
     wanted.DataBits = 8;
     wanted.Parity = Tormel::Domain::Common::Parity::None;
     wanted.StopBits = Tormel::Domain::Common::StopBits::One;
-    Command::CommunicationConfig(wanted);
+    app.CommunicationConfig(wanted);
 
     std::printf("scanning (a port where nothing answers takes about 20 s)...\n");
     std::fflush(stdout);
-    const CommandResult result = Command::Connect();
-
-    if (result != CommandResult::ErrConnect) {
-        std::printf("port:    %s\n", Command::m_portName.c_str());
-        std::printf("name:    %s\n", Printable(Command::m_nodeinfo.SoftwareName).c_str());
-        std::printf("version: %s\n", Printable(Command::m_nodeinfo.SoftwareVersion).c_str());
-        if (result == CommandResult::Success) {
-            std::printf("whitening: %s\n", Command::IsWhitening() ? "available" : "not available");
-        }
+    bool done = false;
+    AppCompletedCode code = AppCompletedCode::ConnectError;
+    if (app.Connect([&](AppCompletedCode completed) {
+            code = completed;
+            done = true;
+        }) != AppResult::Pendding) {
+        std::printf("result:  the scan could not start\n");
+        return 1;
     }
+    while (!done) {
+        std::unique_lock lock(queue->mutex);
+        queue->ready.wait(lock, [&] { return !queue->tasks.empty(); });
+        auto task = std::move(queue->tasks.front());
+        queue->tasks.pop_front();
+        lock.unlock();
+        task();
+    }
+    (void)app.Completed(code);
+    const CommandResult result = app.LastCommandResult();
+    // The port the scan ended on, with the name and version the unit gave there.
+    for (const auto& facts : Command::LastScan().Ports) {
+        if (!facts.Result) continue;
+        std::printf("port:    %s\n", facts.PortName.c_str());
+        std::printf("name:    %s\n", Printable(facts.Name).c_str());
+        std::printf("version: %s\n", Printable(facts.Version).c_str());
+    }
+    if (result == CommandResult::Success)
+        std::printf("whitening: %s\n", Command::IsWhitening() ? "available" : "not available");
     std::printf("result:  %s\n", Describe(result));
-    if (result != CommandResult::Success && !Command::Result().empty())
-        std::printf("last reply: %s\n", Printable(Command::Result()).c_str());
+    if (result != CommandResult::Success && !app.Result().empty())
+        std::printf("last reply: %s\n", Printable(app.Result()).c_str());
 
     for (const auto& refused : Command::m_refusedPorts) {
         std::printf("not allowed to open %s: %s (on Debian, add your user to the dialout group)\n",
                     refused.PortName.c_str(), refused.Reason.c_str());
     }
-
-    try {
-        Command::Close();
-    } catch (...) {
-    }
-    Command::SerialPort(nullptr);
+    (void)app.Disconnect();
+    (void)app.End();
     return result == CommandResult::Success ? 0 : 1;
 }

@@ -179,10 +179,6 @@ class Command {
     // Write, InitWrite and GetAllParam are defined with the RS485 parameter commands in
     // CommandRs485.cpp.
     static CommandResult Write();
-    // The same with the settings to write handed over here, so that a caller without a
-    // controller (the command line) never sets the link's state itself.
-    static CommandResult Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
-                               const Common::Protocol& protocol, const Common::Binding& binding);
     static CommandResult InitWrite();
     static bool GetAllParam();
     // Every parameter read again on the line already open, without a new scan: the read-back

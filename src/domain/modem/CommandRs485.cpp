@@ -344,15 +344,6 @@ void Command::SetInit() {
 
 // ---- Top level ----
 
-CommandResult Command::Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
-                             const Common::Protocol& protocol, const Common::Binding& binding) {
-    m_communication = communication;
-    m_nodeinfo = nodeinfo;
-    m_protocol = protocol;
-    m_binding = binding;
-    return Write();
-}
-
 CommandResult Command::ReadAll() {
     return RunFrame([] { GetAllParam(); });
 }

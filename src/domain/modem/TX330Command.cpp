@@ -49,16 +49,6 @@ CommandResult TX330Command::ConnectAndRead() {
     return ScanPorts([] { return Identify(true); });
 }
 
-CommandResult TX330Command::Write(const Common::Communication& communication,
-                                  const Common::Nodeinfo& nodeinfo, const Common::Wirelessinfo& wireless,
-                                  const Common::Didoinfo& dido) {
-    m_communication = communication;
-    m_nodeinfo = nodeinfo;
-    TX330WirelessCommand::WirelessinfoConfig(wireless);
-    TX330DidoCommand::DidoinfoConfig(dido);
-    return Write();
-}
-
 CommandResult TX330Command::Write() {
     return RunFrame([] {
         const Communication line = m_communication;

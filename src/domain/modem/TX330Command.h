@@ -27,9 +27,6 @@ class TX330Command : public Command {
     static CommandResult Connect();
     static CommandResult ConnectAndRead();
     static CommandResult Write();
-    // The same with the settings to write handed over here (see Command::Write).
-    static CommandResult Write(const Common::Communication& communication, const Common::Nodeinfo& nodeinfo,
-                               const Common::Wirelessinfo& wireless, const Common::Didoinfo& dido);
     static CommandResult InitWrite();
     // Every parameter read again on the line already open (see Command::ReadAll).
     static CommandResult ReadAll();

@@ -151,3 +151,50 @@ TEST_F(ControllerRs485Thread, EachWayAWriteFailsHasItsCompletionCode) {
     EXPECT_EQ(app.Status(), AppStatus::Idle);
     EXPECT_FALSE(app.port().IsOpen());
 }
+
+// The read-back after a write reads the unit it wrote, on the open line: never before a
+// connect, never through a new scan (a second unit on another port stays unasked), and its
+// failure ends the connection like any other. The link's own result comes with each completion.
+TEST_F(ControllerRs485Thread, ReadBackRereadsTheConnectedUnitOnlyAndTellsTheLinksResult) {
+    auto& unit = AddUnit(DistinctUnit());
+    TormelApp app(m_queue.Dispatcher());
+    ASSERT_EQ(app.Init(), AppResult::Success);
+    Completions done;
+    EXPECT_EQ(app.ReadBack(done.Handler()), AppResult::ErrStatus) << "no unit connected yet";
+
+    auto line = app.CommunicationConfig();
+    line.BaudRate = 19200;
+    line.DataBits = 8;
+    line.StopBits = Common::StopBits::One;
+    app.CommunicationConfig(line);
+    ConnectAndRead(app, done);
+    EXPECT_EQ(app.LastCommandResult(), Modem::CommandResult::Success);
+    auto& other = AddUnit();
+    Pelnix::Sim::Faults keep;
+    keep.keepOn = {"~SLNT="};
+    unit.SetFaults(keep);
+    auto protocol = app.ProtocolConfig();
+    protocol.SilentChar = 20;
+    app.ProtocolConfig(protocol);
+    ASSERT_EQ(RunWrite(app, done), AppCompletedCode::Success) << app.Result();
+    EXPECT_EQ(app.ProtocolConfig().SilentChar, 20) << "the write keeps what it handed over";
+
+    ASSERT_EQ(app.ReadBack(done.Handler()), AppResult::Pendding);
+    ASSERT_TRUE(WaitCompletions(done, done.codes.size() + 1));
+    app.Completed(done.codes.back());
+    EXPECT_EQ(done.codes.back(), AppCompletedCode::Success);
+    EXPECT_EQ(app.Status(), AppStatus::Active);
+    EXPECT_EQ(app.ProtocolConfig().SilentChar, 33) << "the unit confirmed 20 but kept 33";
+    EXPECT_TRUE(other.Requests().empty()) << "a read-back never scans";
+
+    Pelnix::Sim::Faults silent;
+    silent.silentOn = {"~ALLPARAM"};
+    unit.SetFaults(silent);
+    ASSERT_EQ(app.ReadBack(done.Handler()), AppResult::Pendding);
+    ASSERT_TRUE(WaitCompletions(done, done.codes.size() + 1));
+    app.Completed(done.codes.back());
+    EXPECT_NE(done.codes.back(), AppCompletedCode::Success);
+    EXPECT_NE(app.LastCommandResult(), Modem::CommandResult::Success);
+    EXPECT_EQ(app.Status(), AppStatus::Idle);
+    EXPECT_FALSE(app.port().IsOpen());
+}

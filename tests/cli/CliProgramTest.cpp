@@ -447,9 +447,8 @@ std::vector<Row> FileAndImageRows(const RowFiles& f) {
     };
 }
 
-// Units that fall silent, hang up or are of the other family, refused files and arguments.
-std::vector<Row> UnitAndArgumentRows(const RowFiles& f) {
-    const auto none = [](SimPty&) {};
+// A factory reset the unit does not confirm, each way it can fail.
+std::vector<Row> ResetRows() {
     return {
         {"a reset without an answer",
          {"reset", "--yes", "--port", "PORT"},
@@ -469,6 +468,13 @@ std::vector<Row> UnitAndArgumentRows(const RowFiles& f) {
          5,
          "went away after",
          kNothing},
+    };
+}
+
+// Units that fall silent, hang up or are of the other family, refused files and arguments.
+std::vector<Row> UnitAndArgumentRows(const RowFiles& f) {
+    const auto none = [](SimPty&) {};
+    return {
         {"diff refuses what write refuses",
          {"diff", f.badOffset, "--port", "PORT"},
          none,
@@ -674,6 +680,7 @@ TEST_F(CliTest, EveryBadInputIsRefusedWithItsReasonAndLeavesEverythingAsItWas) {
                          Pelnix::Sim::Rs485FactoryState("2.6", false, "1.7")};
     std::vector<Row> rows = FileAndImageRows(files);
     for (Row& row : UnitAndArgumentRows(files)) rows.push_back(std::move(row));
+    for (Row& row : ResetRows()) rows.push_back(std::move(row));
     int n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

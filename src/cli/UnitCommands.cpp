@@ -286,6 +286,7 @@ int runDiff(const QCommandLineParser& parser, Output& out) {
 
 std::atomic<int> g_interrupts{0};
 std::atomic<bool> g_writing{false};  // a write has begun in this process: its worker sees it to the end
+std::atomic<bool> g_stopNow{false};  // the write is to end at its next request boundary
 
 // A unit's worker told by the bench that it is stopping: one that has not begun to write ends
 // at once (nothing was written, and a scan may be waiting seconds for a silent port); a write
@@ -299,6 +300,7 @@ void onBenchStopping(int) {
 // ends at the next request boundary and says what the unit confirmed by then.
 void onStopNow(int) {
     g_interrupts.fetch_add(1);
+    g_stopNow = true;
     Command::RequestStop();
 }
 
@@ -323,12 +325,15 @@ void noteHeld(QJsonObject& report, ValueHeld held) {
 QString verifyWritten(Link& link, UnitFamily family, const AnyConfig& sent, QJsonObject& report, Output& out,
                       ValueHeld* held) {
     report.insert(QStringLiteral("verified"), false);
-    if (Command::StopRequested()) {
+    const auto notReadBack = [&out] {
         out.error(
-            QStringLiteral("the write was confirmed; the read-back was not done, as the bench was stopped"));
+            QStringLiteral("the write was confirmed; the read-back was not done, as it was stopped (Ctrl+C, "
+                           "SIGTERM, a hang-up or the bench's second stop)"));
         return QStringLiteral("failed: written and confirmed, but not read back (stopped)");
-    }
+    };
+    if (Command::StopRequested()) return notReadBack();
     const CommandResult read = link.readBack();
+    if (read != CommandResult::Success && Command::StopRequested()) return notReadBack();
     const Domain::Common::Nodeinfo node = link.node();
     const auto unit = read == CommandResult::Success ? unitDocument(link, family, out) : std::nullopt;
     const auto unitWritten = unit ? asWritten(*unit, node) : std::nullopt;
@@ -629,7 +634,7 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         // Ctrl+C, SIGTERM or a hang-up stops the write between two requests; the report and
         // the unit's state are still told.
         Platform::HandleStopSignals(onStopNow);
-        link.stopWhen([] { return g_interrupts.load() != 0; });
+        link.stopWhen([] { return g_stopNow.load(); });
         WriteOutcome outcome = writeOneUnit(link, *file, filePath, *choice, out, UnitExtras{verify, {}, {}});
         link.closeQuietly();
         out.doc.insert(QStringLiteral("report"), outcome.report);
@@ -683,7 +688,7 @@ int runWrite(const QCommandLineParser& parser, Output& out) {
         extras.verify = verify;
         Link own;
         own.settingsOf(link);
-        own.stopWhen([] { return g_interrupts.load() != 0; });
+        own.stopWhen([] { return g_stopNow.load(); });
         WriteOutcome outcome = writeOneUnit(own, *file, filePath, *choice, quiet, extras);
         own.closeQuietly();
         QJsonObject report = outcome.report;

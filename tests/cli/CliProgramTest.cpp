@@ -148,6 +148,53 @@ TEST_F(CliTest, AWriteCutByAHangUpFailsAndTheReportSaysWhere) {
     EXPECT_EQ(r.value("exitCode").toInt(), 5);
 }
 
+// A Ctrl+C at any moment of a single write ends it at the next request and says where it
+// was: while the unit is looked for nothing is written; while it is written the unit is
+// half-written; while it is read back the write stands, unverified. The report is kept each time.
+TEST_F(CliTest, ACtrlCAtAnyMomentOfAWriteEndsItAndSaysWhatTheUnitHolds) {
+    struct Moment {
+        const char* what;
+        const char* slow;  // the request the unit answers late, when the Ctrl+C comes
+        int code;
+        const char* result;  // how the report's result begins
+        bool written;        // set requests reached the unit
+    };
+    const Moment moments[] = {
+        {"looking for the unit", "~CONNECT", 130, "interrupted before a unit was found", false},
+        {"writing", "~SLNT=", 130, "interrupted: cut short by a stop", true},
+        {"reading back", "~ALLPARAM", 5, "failed: written and confirmed, but not read back (stopped)", true},
+    };
+    auto unit = Unit("u1");
+    const std::string file = File("a.xml");
+    ASSERT_EQ(Cli({"read", "-o", file}).code, 0);
+    for (const Moment& m : moments) {
+        SCOPED_TRACE(m.what);
+        unit->ClearFaults();
+        unit->ClearLog();
+        unit->SlowReplyTo(m.slow, 250);
+        const std::string report = File("stopped.json");
+        const Running write = Start({"write", file, "--verify", "--report", report});
+        const auto reached = [&] {
+            const auto requests = unit->Requests();
+            return std::any_of(requests.begin(), requests.end(),
+                               [&](const std::string& r) { return r.rfind(m.slow, 0) == 0; });
+        };
+        for (auto deadline = std::chrono::steady_clock::now() + 10s;
+             !reached() && std::chrono::steady_clock::now() < deadline;)
+            ::poll(nullptr, 0, 5);
+        ::kill(write.pid, SIGINT);
+        const CliRun run = Finish(write, 20s);
+        EXPECT_EQ(run.code, m.code) << run.err;
+        const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(report))).object();
+        EXPECT_TRUE(r.value("result").toString().startsWith(QString::fromLatin1(m.result)))
+            << readFile(report);
+        const auto requests = unit->Requests();
+        EXPECT_EQ(std::any_of(requests.begin(), requests.end(),
+                              [](const std::string& q) { return q.find('=') != std::string::npos; }),
+                  m.written);
+    }
+}
+
 TEST_F(CliTest, AFileThatFailsTheChecksIsRefusedWithTheFieldsMessageAndNothingIsWritten) {
     auto unit = Unit("u1");
     const std::string file = File("a.xml");

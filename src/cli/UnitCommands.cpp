@@ -185,9 +185,12 @@ void describeUnit(const Link& link, Output& out) {
     unit.insert(QStringLiteral("name"), printable(node.SoftwareName));
     unit.insert(QStringLiteral("version"), printable(node.SoftwareVersion));
     out.doc.insert(QStringLiteral("unit"), unit);
-    out.line(QStringLiteral("unit: %1 version %2 on %3")
-                 .arg(printable(node.SoftwareName), printable(node.SoftwareVersion),
-                      QString::fromStdString(link.portName())));
+    // A contact-I/O unit tells no version apart from its name, which carries it.
+    const QString version = node.SoftwareVersion.empty()
+                                ? QString()
+                                : QStringLiteral(" version %1").arg(printable(node.SoftwareVersion));
+    out.line(QStringLiteral("unit: %1%2 on %3")
+                 .arg(printable(node.SoftwareName), version, QString::fromStdString(link.portName())));
 }
 
 // Sets the link up from the options and connects to a unit of the family they name (`read`:
@@ -318,6 +321,21 @@ void noteHeld(QJsonObject& report, ValueHeld held) {
     report.insert(QStringLiteral("sequence"), sequence);
 }
 
+// Why a read-back gave nothing to compare, in a technician's words.
+QString readBackWords(CommandResult read) {
+    switch (read) {
+        case CommandResult::Success:
+            return QStringLiteral("what it holds cannot be compared with the file");
+        case CommandResult::ErrConnect:
+            return QStringLiteral(
+                "it stopped answering or its port went away; check the cable and the unit's power");
+        case CommandResult::ErrCommand:
+            return QStringLiteral("it answered a request with something else");
+        default:
+            return QStringLiteral("the read failed");
+    }
+}
+
 // After a confirmed write: the unit read back on the same line and compared with what was
 // sent, as diff compares a unit with a file. A value the unit confirmed but did not keep makes
 // the write a failure that names it. Returns why it failed (empty: verified); the report gets
@@ -339,8 +357,8 @@ QString verifyWritten(Link& link, UnitFamily family, const AnyConfig& sent, QJso
     const auto unitWritten = unit ? asWritten(*unit, node) : std::nullopt;
     const auto sentWritten = asWritten(sent, node);
     if (!unitWritten || !sentWritten) {
-        out.error(QStringLiteral("the write was confirmed, but the unit could not be read back (%1)")
-                      .arg(resultName(read)));
+        out.error(QStringLiteral("the write was confirmed, but the unit could not be read back: %1 (%2)")
+                      .arg(readBackWords(read), resultName(read)));
         report.insert(QStringLiteral("readBackResult"), resultName(read));
         return QStringLiteral("failed: the unit could not be read back");
     }

@@ -282,6 +282,14 @@ TEST_F(ProductionLineTest, VerifiedWriteCatchesAValueTheUnitDidNotKeep) {
     EXPECT_EQ(r.value("values").toObject().value("IDOFFSET").toString(), "42");
     EXPECT_EQ(Cli({"write", m_file, "--port", unit->PortPath()}).code, 0);
 
+    // A unit that falls silent during the read-back: the write fails and says why in words.
+    unit->ClearFaults();
+    unit->SilentOn("~ALLPARAM?");
+    const CliRun unread = Cli({"write", m_file, "--port", unit->PortPath(), "--verify"});
+    EXPECT_EQ(unread.code, 5) << unread.err;
+    EXPECT_NE(unread.err.find("could not be read back: it stopped answering"), std::string::npos)
+        << unread.err;
+
     unit->ClearFaults();
     EXPECT_EQ(Cli({"write", m_file, "--port", unit->PortPath(), "--verify"}).code, 0);
     EXPECT_EQ(unit->State().rs485.idOffset, 42);
